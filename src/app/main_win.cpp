@@ -1,0 +1,92 @@
+// Program entry of the screensaver runtime (flashsaver.scr).
+//
+// Windows starts a screensaver with its role on the command line (/s, /c, /p <hwnd>, ...).
+// Start-up runs before any window exists: the workspace folder is prepared, RunStartup guards
+// against a second instance, decodes the arguments and loads payload and settings. The roles
+// themselves are not part of this program yet, so a successful start-up ends cleanly.
+// The workspace is emptied at every exit, the early ones included.
+#include <windows.h>
+
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/Runtime.h"
+#include "app/Startup.h"
+#include "app/Workspace.h"
+#include "platform/Win32FileSystem_win.h"
+#include "platform/Win32Services_win.h"
+#include "platform/WinPath.h"
+
+namespace {
+
+// The C runtime has already split the command line by the usual Windows rules (quotes,
+// backslashes) into __argc/__argv in the ANSI code page; the program name is dropped.
+std::vector<std::string> commandLineArguments() {
+    std::vector<std::string> args;
+    for (int i = 1; i < __argc && __argv != nullptr; ++i) args.emplace_back(__argv[i]);
+    return args;
+}
+
+// The message box caption: the program file's name without folder and extension, so a user
+// sees which screensaver failed.
+std::string errorCaption(saver::SystemServices& sys) {
+    std::string name = saver::winpath::fileNameOf(sys.moduleFileName());
+    const std::string ext = saver::winpath::extensionOf(name);
+    name.resize(name.size() - ext.size());
+    return name.empty() ? std::string("Error") : name;
+}
+
+// Empties the workspace however the scope is left.
+class WorkspaceCleaner {
+  public:
+    explicit WorkspaceCleaner(saver::Runtime& rt) : rt_(rt) {}
+    ~WorkspaceCleaner() {
+        try {
+            saver::ClearWorkspace(rt_);
+        } catch (...) {
+            // Clean-up errors are of no interest to the user at exit.
+        }
+    }
+    WorkspaceCleaner(const WorkspaceCleaner&) = delete;
+    WorkspaceCleaner& operator=(const WorkspaceCleaner&) = delete;
+
+  private:
+    saver::Runtime& rt_;
+};
+
+int run() {
+    saver::Win32FileSystem fileSystem;
+    saver::Win32Services services;
+    saver::Runtime rt(fileSystem, services);
+    saver::PrepareWorkspace(rt);
+    WorkspaceCleaner cleaner(rt);
+
+    const saver::StartupResult result = saver::RunStartup(rt, commandLineArguments());
+    switch (result.outcome) {
+        case saver::StartupOutcome::SecondInstance:
+            return 0;
+        case saver::StartupOutcome::Failed:
+            services.messageBox(result.error, errorCaption(services),
+                                saver::MessageBoxKind::OkError);
+            return 1;
+        case saver::StartupOutcome::Ready:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return run();
+    } catch (const std::exception& e) {
+        // RunStartup does not throw; this catches a failure of the seam itself.
+        MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    } catch (...) {
+        MessageBoxA(nullptr, "Unexpected error", "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    }
+    return 1;
+}
