@@ -2,8 +2,9 @@
 // program works in 8-bit text of the system code page.
 #include "platform/Win32Services_win.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
+#include <shellapi.h>
 
 #include <cstring>
 #include <vector>
