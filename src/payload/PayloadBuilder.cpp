@@ -1,0 +1,284 @@
+#include "payload/PayloadBuilder.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <set>
+
+#include "archive/ZipWriter.h"
+#include "payload/IniDocument.h"
+#include "payload/PayloadLocator.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+namespace saver {
+namespace {
+
+// The locator reads only this many bytes from the end of the program file.
+constexpr std::uint64_t kWindow = PayloadWindowSize;
+// Copy buffer: big enough for throughput, small enough that a 300 MB movie costs nothing.
+constexpr std::size_t kChunk = 1 << 20;
+
+// One piece of the finished file: a file read in chunks, or bytes held in memory.
+class Segment {
+  public:
+    Segment(FileSystem& fs, const ByteSource& src) {
+        if (src.bytes) {
+            bytes_ = *src.bytes;
+            return;
+        }
+        file_ = fs.openRead(src.path);
+        if (!file_) throw PayloadBuildError("cannot read \"" + src.path + "\"");
+    }
+    explicit Segment(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    std::uint64_t size() const { return file_ ? file_->size() : bytes_.size(); }
+
+    // Reads [offset, offset + count) completely; a file that shrank meanwhile is an error.
+    void read(std::uint64_t offset, char* buffer, std::size_t count) {
+        if (!file_) {
+            bytes_.copy(buffer, count, static_cast<std::size_t>(offset));
+            return;
+        }
+        std::size_t done = 0;
+        while (done < count) {
+            const std::size_t n = file_->readAt(offset + done, buffer + done, count - done);
+            if (n == 0) throw PayloadBuildError("a source file changed while it was read");
+            done += n;
+        }
+    }
+
+    std::string readAll() {
+        std::string out(static_cast<std::size_t>(size()), '\0');
+        read(0, out.data(), out.size());
+        return out;
+    }
+
+  private:
+    std::unique_ptr<InputFile> file_;
+    std::string bytes_;
+};
+
+class Sink {
+  public:
+    virtual ~Sink() = default;
+    virtual void write(const char* data, std::size_t count) = 0;
+};
+
+class StringSink : public Sink {
+  public:
+    explicit StringSink(std::string& out) : out_(out) { out_.clear(); }
+    void write(const char* data, std::size_t count) override { out_.append(data, count); }
+
+  private:
+    std::string& out_;
+};
+
+class FileSink : public Sink {
+  public:
+    explicit FileSink(OutputFile& file) : file_(file) {}
+    void write(const char* data, std::size_t count) override { file_.write(data, count); }
+
+  private:
+    OutputFile& file_;
+};
+
+// ZIP readers take member names without flag bit 11 as code page 437, and the runtime turns
+// them into ANSI again. So an ANSI name is written as the code page 437 bytes that map back to
+// it; a character that code page 437 cannot hold would come back changed, so it is refused.
+std::string ansiToCp437(const std::string& ansi) {
+    static const std::array<int, 256> reverse = [] {
+        std::array<int, 256> table;
+        table.fill(-1);
+        for (int oem = 255; oem >= 0; --oem) {
+            const std::string back = text::cp437ToCp1252(std::string(1, static_cast<char>(oem)));
+            if (back.size() == 1 && (back[0] != '_' || oem == '_'))
+                table[static_cast<unsigned char>(back[0])] = oem;
+        }
+        return table;
+    }();
+    std::string out;
+    for (char c : ansi) {
+        const int oem = reverse[static_cast<unsigned char>(c)];
+        if (oem < 0)
+            throw PayloadBuildError("the name \"" + text::cp1252ToUtf8(ansi) +
+                                    "\" cannot be stored in a ZIP archive");
+        out.push_back(static_cast<char>(oem));
+    }
+    return out;
+}
+
+bool holdsAny(const std::string& s, const char* chars) {
+    return s.find_first_of(chars) != std::string::npos;
+}
+
+void checkItemName(const std::string& name, std::set<std::string>& seen) {
+    const std::string shown = "\"" + text::cp1252ToUtf8(name) + "\"";
+    if (name.empty()) throw PayloadBuildError("an item name is empty");
+    if (holdsAny(name, "\\/:=[]\r\n"))
+        throw PayloadBuildError("item name " + shown +
+                                " must be a plain file name (write \"**\" for \"=\")");
+    if (!seen.insert(text::upper(name)).second)
+        throw PayloadBuildError("item name " + shown + " is packed twice");
+}
+
+void checkMemberName(const std::string& name) {
+    if (name.empty()) throw PayloadBuildError("the settings member name is empty");
+    if (name.find("**") != std::string::npos || holdsAny(name, "\\/:\r\n"))
+        throw PayloadBuildError("the settings member name \"" + text::cp1252ToUtf8(name) +
+                                "\" must be a plain file name without \"**\"");
+}
+
+}  // namespace
+
+struct PayloadBuilder::Plan {
+    std::vector<std::unique_ptr<Segment>> segments;  // runtime, items, then the tail
+    PayloadBuildResult result;
+};
+
+PayloadBuilder::Plan PayloadBuilder::plan() {
+    Plan p;
+    checkMemberName(memberName_);
+    const std::string marker = PayloadMarker();
+
+    auto runtime = std::make_unique<Segment>(fs_, runtime_);
+    const std::uint64_t runtimeSize = runtime->size();
+    if (runtimeSize == 0) throw PayloadBuildError("the runtime is empty");
+    {
+        const std::uint64_t n = std::min(runtimeSize, kWindow);
+        std::string tail(static_cast<std::size_t>(n), '\0');
+        runtime->read(runtimeSize - n, tail.data(), tail.size());
+        if (tail.find(marker) != std::string::npos)
+            throw PayloadBuildError("the runtime already carries a payload marker in its last " +
+                                    std::to_string(kWindow) + " bytes");
+    }
+    p.segments.push_back(std::move(runtime));
+
+    IniDocument settings = IniDocument::parse(settingsText_);
+    std::uint64_t pos = runtimeSize;
+    std::set<std::string> seen;
+    for (const PackedItem& item : items_) {
+        checkItemName(item.name, seen);
+        auto seg = std::make_unique<Segment>(fs_, item.source);
+        if (!item.raw) {
+            // The runtime unpacks the archive and looks for the file under the name it gives
+            // the entry, which has "=" where the item name has "**".
+            ZipWriter zip;
+            zip.add(ansiToCp437(text::replaceAll(item.name, "**", "=")), seg->readAll());
+            seg = std::make_unique<Segment>(zip.finish());
+        }
+        const std::uint64_t end = pos + seg->size();
+        if (end > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+            throw PayloadBuildError("item \"" + text::cp1252ToUtf8(item.name) +
+                                    "\" would end beyond 2147483647 bytes");
+        settings.write("zippos", item.name + "_1", std::to_string(pos));
+        settings.write("zippos", item.name + "_2", std::to_string(end));
+        if (item.raw)
+            settings.write("notzip", item.name, "1");
+        else if (settings.read("notzip", item.name))
+            settings.write("notzip", item.name, "0");
+        p.result.items.push_back({item.name, pos, end, item.raw});
+        p.segments.push_back(std::move(seg));
+        pos = end;
+    }
+
+    p.result.settingsText = settings.text();
+    ZipWriter zip;
+    zip.add(ansiToCp437(memberName_), p.result.settingsText);
+    for (const ExtraMember& m : members_) {
+        if (m.name.empty() || holdsAny(m.name, "\\/:"))
+            throw PayloadBuildError("extra member name \"" + text::cp1252ToUtf8(m.name) +
+                                    "\" must be a plain file name");
+        zip.add(ansiToCp437(m.name), Segment(fs_, m.source).readAll());
+    }
+    std::string tail = marker + memberName_ + "**" + zip.finish();
+    if (tail.size() > kWindow)
+        throw PayloadBuildError("marker, settings member name and settings archive take " +
+                                std::to_string(tail.size()) + " bytes; at most " +
+                                std::to_string(kWindow) + " fit (pack large files as items)");
+    p.result.markerOffset = pos;
+    p.result.fileSize = pos + tail.size();
+    p.segments.push_back(std::make_unique<Segment>(std::move(tail)));
+    return p;
+}
+
+namespace {
+
+// Start-up takes the first marker in the last 150000 bytes. Runtime or item bytes there that
+// happen to hold it ahead of the real one would send start-up to the wrong place.
+void checkWindow(std::vector<std::unique_ptr<Segment>>& segments, const PayloadBuildResult& r,
+                 const std::string& marker) {
+    const std::uint64_t windowStart = r.fileSize > kWindow ? r.fileSize - kWindow : 0;
+    std::string before;  // window bytes ahead of the real marker
+    std::uint64_t segStart = 0;
+    for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
+        const std::uint64_t segEnd = segStart + segments[i]->size();
+        if (segEnd > windowStart) {
+            const std::uint64_t from = std::max(segStart, windowStart);
+            const std::size_t old = before.size();
+            before.resize(old + static_cast<std::size_t>(segEnd - from));
+            segments[i]->read(from - segStart, before.data() + old,
+                              static_cast<std::size_t>(segEnd - from));
+        }
+        segStart = segEnd;
+    }
+    const std::size_t found = (before + marker).find(marker);
+    if (found != before.size())
+        throw PayloadBuildError("packed bytes at offset " + std::to_string(windowStart + found) +
+                                " contain the payload marker; start-up would take it for the "
+                                "real one (pack that item earlier or as a ZIP)");
+}
+
+void writeSegments(std::vector<std::unique_ptr<Segment>>& segments, Sink& sink) {
+    std::string buffer(kChunk, '\0');
+    for (auto& seg : segments) {
+        const std::uint64_t size = seg->size();
+        for (std::uint64_t off = 0; off < size; off += kChunk) {
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - off));
+            seg->read(off, buffer.data(), n);
+            sink.write(buffer.data(), n);
+        }
+    }
+}
+
+}  // namespace
+
+PayloadBuildResult PayloadBuilder::buildToString(std::string& out) {
+    Plan p = plan();
+    checkWindow(p.segments, p.result, PayloadMarker());
+    StringSink sink(out);
+    writeSegments(p.segments, sink);
+    return p.result;
+}
+
+PayloadBuildResult PayloadBuilder::build(const std::string& outPath) {
+    // Writing over a source would truncate it before it is read.
+    auto same = [&](const ByteSource& s) { return !s.bytes && text::sameText(s.path, outPath); };
+    bool clash = same(runtime_);
+    for (const auto& i : items_) clash = clash || same(i.source);
+    for (const auto& m : members_) clash = clash || same(m.source);
+    if (clash) throw PayloadBuildError("the output \"" + outPath + "\" is also an input");
+
+    Plan p = plan();
+    checkWindow(p.segments, p.result, PayloadMarker());
+    std::unique_ptr<OutputFile> file = fs_.createFile(outPath);
+    if (!file) throw PayloadBuildError("cannot create \"" + outPath + "\"");
+    try {
+        FileSink sink(*file);
+        writeSegments(p.segments, sink);
+        file->close();
+    } catch (const IoError& e) {
+        file.reset();
+        fs_.deleteFile(outPath);
+        throw PayloadBuildError("writing \"" + outPath + "\" failed: " + e.what());
+    } catch (...) {
+        file.reset();
+        fs_.deleteFile(outPath);
+        throw;
+    }
+    return p.result;
+}
+
+}  // namespace saver
