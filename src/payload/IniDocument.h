@@ -1,9 +1,23 @@
 // The settings file held in memory as an INI document.
 //
 // Sections and keys keep the order in which they stand in the file; their names are matched
-// without regard to case. A value is the rest of the line after the first "=", unchanged (only a
-// trailing CR is dropped). Lines that are neither "[section]" nor "key=value" are kept as they
-// are when the document is written back, so nothing the builder wrote is lost.
+// without regard to case (ANSI upper case). Reading rules:
+// - A line ends at CR LF, at LF or at a lone CR.
+// - A line whose text, blanks trimmed, starts with "[" and holds a "]" is a section header; the
+//   name is what stands between the "[" and the first "]", blanks trimmed. Lines before the first
+//   header belong to no section and cannot be read.
+// - A line starting with ";" (after blanks) is a comment.
+// - Any other line holding "=" is a key: the name is the text before the first "=", blanks
+//   trimmed (a line whose name comes out empty is not a key); the value is the rest of the line
+//   after that "=", unchanged.
+// - Everything else is kept as it is.
+// - A section that appears more than once reads as one: its parts are searched in file order.
+//   A key that appears more than once in a section: the first one counts, for reads and writes;
+//   the later ones are kept in the file but never read.
+//
+// Writing back keeps every line the program did not change byte for byte (keys this runtime does
+// not know included); only the line end becomes CR LF. A changed key keeps its spelling and
+// whatever stood before its "=".
 #pragma once
 
 #include <optional>
@@ -15,42 +29,56 @@ namespace saver {
 class FileSystem;
 
 class IniDocument {
-public:
+  public:
     IniDocument() = default;
-    // Parses INI text (CRLF or LF line ends). Never fails: anything unreadable is kept as text.
+    // Parses INI text. Never fails: anything unreadable is kept as text.
     static IniDocument parse(const std::string& text);
     // Reads and parses a file; a missing or unreadable file gives an empty document.
     static IniDocument loadFile(FileSystem& fs, const std::string& path);
 
     // The value, or nullopt when the section or key is missing.
     std::optional<std::string> read(const std::string& section, const std::string& key) const;
-    // Key names of a section in file order (as written, case kept); empty when it is missing.
+    // Key names of a section in file order (as written, case kept, each name once); empty when
+    // the section is missing.
     std::vector<std::string> keys(const std::string& section) const;
     bool hasSection(const std::string& section) const;
 
-    // Replaces the value of an existing key in place, or appends the key to its section
-    // (appending the section at the end when it is missing).
+    // Replaces the value of an existing key in place, or adds the key after the last key of its
+    // section (adding the section at the end when it is missing).
+    // Names and values that could not be read back as written are refused and nothing changes:
+    // see canWrite.
     void write(const std::string& section, const std::string& key, const std::string& value);
+    // True when write() would store this triple: the section name is not empty and holds no "]";
+    // the key is not empty, has no blanks at either end, holds no "=" and does not start with "["
+    // or ";"; no name or value holds CR or LF.
+    static bool canWrite(const std::string& section, const std::string& key,
+                         const std::string& value);
 
-    // The whole document as text with CRLF line ends.
+    // The whole document as text with CR LF line ends.
     std::string text() const;
-    // Writes the document beside `path` and renames it over `path` in one step, so a failed save
-    // never leaves a truncated file. False on any failure (nothing is changed then).
+    // Writes the document to a temporary file beside `path` and renames it over `path` in one
+    // step, so a failed save never leaves a truncated file. A read-only target is not replaced.
+    // False on any failure; the original file is then untouched and the temporary file removed.
     bool saveAtomically(FileSystem& fs, const std::string& path) const;
 
-private:
-    struct Entry {
-        std::string key;    // empty for a raw line
-        std::string value;  // or the raw line
-        bool raw = false;
+  private:
+    struct Line {
+        std::string text;         // the line as read (or as last written), without its line end
+        std::string key;          // key name, blanks trimmed; empty when the line is no key
+        std::string upperKey;     // `key` upper-cased, for lookups
+        std::size_t valueAt = 0;  // where the value begins in `text` (after the "=")
     };
     struct Section {
-        std::string name;  // empty for lines before the first section header
-        std::string header;
-        std::vector<Entry> entries;
+        std::string name;         // blanks trimmed
+        std::string upperName;    // `name` upper-cased, for lookups
+        bool preamble = false;    // the lines before the first header
+        std::vector<Line> lines;  // header line first (none for the preamble)
     };
-    const Section* findSection(const std::string& name) const;
-    Section* findSection(const std::string& name);
+    const Line* findKey(const std::string& section, const std::string& key) const;
+    Line* findKey(const std::string& section, const std::string& key);
+    Section* lastSection(const std::string& name);
+    void addLine(const std::string& line);
+
     std::vector<Section> sections_;
 };
 
