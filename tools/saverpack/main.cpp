@@ -1,8 +1,65 @@
 // saverpack: builds finished screensavers and inspects what start-up makes of them.
-#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "BuildCommand.h"
+#include "InspectCommand.h"
+
+namespace {
+
+const char kUsage[] =
+    R"(usage:
+  saverpack build --runtime RUNTIME --settings SETTINGS -o OUTPUT
+                  [--name NAME] [--item FILE[=ITEMNAME][:raw|:zip]]... [--member FILE[=NAME]]...
+  saverpack inspect FILE [--json] [--resolve]
+  saverpack --help
+
+build   Writes OUTPUT: a copy of RUNTIME followed by the packed items, the payload marker and a
+        deflated ZIP archive holding SETTINGS (an INI file) as NAME.002.
+          --name NAME    the screensaver's name; the settings member is NAME.002
+                         (default: OUTPUT's file name without its extension)
+          --item FILE    packs FILE after the runtime. ITEMNAME is the name the settings file's
+                         media entries use for it: the file name part of a list entry
+                         ("sc2.swf" for "C:\movies\sc2.swf"), or an auxiliary entry without its
+                         "(Resource) "/"(External) " prefix; write "**" where the name has "=".
+                         Default ITEMNAME: FILE's own name. ":raw" (default) stores the file's
+                         own bytes, ":zip" a deflated ZIP archive holding it. The [zippos]
+                         positions and [notzip] switches are written into the packed copy of
+                         SETTINGS; everything else in it is kept as it is.
+          --member FILE  adds FILE to the settings archive under NAME (default: its own name);
+                         start-up extracts it into the workspace.
+        Refused (exit 1, nothing written): a runtime that already carries the marker in its last
+        150000 bytes, a settings archive too big for the 150000-byte payload window, packed bytes
+        that would put a false marker ahead of the real one, positions beyond 2147483647,
+        duplicate or malformed names, unreadable inputs.
+
+inspect Runs the start-up stages on FILE as if FILE were the running screensaver, in a fresh
+        temporary workspace that is removed afterwards (no registry, no single-instance guard):
+        finds the payload, unpacks the settings, reads them and builds the media lists.
+          --json     prints the full report as JSON: payload_present, run_as_exe,
+                     settings_member, settings, lists, workspace (and resolved)
+          --resolve  also resolves every FlashList entry as playback would (extracting packed
+                     movies into the workspace)
+        Exit status: 0 done, 1 FILE unreadable or bad usage, 2 start-up failed (message shown).
+)";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    std::fputs("usage: saverpack build ... | saverpack inspect FILE [--json] [--resolve]\n",
-               stderr);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 1;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "build") return saver::RunBuild(args, std::cout, std::cerr);
+    if (command == "inspect") return saver::RunInspect(args, std::cout, std::cerr);
+    std::cerr << "saverpack: unknown command " << command << "\n\n" << kUsage;
     return 1;
 }
