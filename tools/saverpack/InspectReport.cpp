@@ -1,6 +1,8 @@
 #include "InspectReport.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <variant>
 
 #include "app/Runtime.h"
 #include "payload/SaverSetting.h"
@@ -23,13 +25,20 @@ json textArray(const MediaList& list) {
     return out;
 }
 
+// Every key of the settings table by name, with the value start-up settled on.
 json settingsObject(const SaverSetting& s) {
     json out = json::object();
-    out["FlashSequence"] = static_cast<int>(s.FlashSequence);
-    // std::set iterates in ascending order, which is the order the report promises.
-    json effects = json::array();
-    for (int n : s.useeffects) effects.push_back(n);
-    out["useeffects"] = std::move(effects);
+    for (const SettingKey& key : SettingKeys()) {
+        out[key.name] = std::visit(
+            [](const auto& v) -> json {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    return utf8(v);
+                else
+                    return json(v);  // useeffects comes as a sorted vector already
+            },
+            key.value(s));
+    }
     return out;
 }
 
