@@ -1,23 +1,51 @@
 // ZipExtractor: extracts every member of a stand-alone ZIP archive (PKWARE APPNOTE) into one
-// folder. (Placeholder being completed by the archive work.)
+// folder. One object serves every extraction of the process; nothing of one call carries over
+// into the next.
+//
+// Contract of extractAll:
+// - Each member is written to destFolder + its bare name (folders stored with the member are
+//   dropped); an existing file is replaced. A trailing "\" of destFolder is ignored.
+// - Skipped without a message: encrypted members, names that are not a plain file name (see
+//   MemberName), members whose output file cannot be created (a read-only file in the way),
+//   members whose data is damaged, decodes to another size than declared, or fails its CRC-32
+//   (a partly written file is deleted again). The other members are still extracted.
+// - A member with a compression method other than 0, 1-6 and 8 shows the message box
+//   "Unknown Compression Method" / "Zip Error" once and is skipped.
+// - Throws ZipError("Incomplete Zip File") when the file is missing or holds no end of central
+//   directory record, ZipError("Not a valid zip file!") when the central directory cannot be
+//   read; nothing is written then. An empty file is an empty archive.
+// - No member ever writes more than its declared uncompressed size, and memory use does not
+//   depend on member sizes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace saver {
 
 class FileSystem;
 class SystemServices;
+class InputFile;
+class OutputFile;
+struct ZipEntry;
 
 class ZipExtractor {
-public:
+  public:
     ZipExtractor(FileSystem& fs, SystemServices& sys);
     // Throws ZipError("Incomplete Zip File") / ZipError("Not a valid zip file!").
     void extractAll(const std::string& archivePath, const std::string& destFolder);
 
-private:
+  private:
+    void extractMember(InputFile& archive, const ZipEntry& entry);
+    // Decodes the member's data at `offset` into `file` and closes it; true when the data was
+    // sound and its size and CRC-32 match the directory.
+    static bool decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
+                           OutputFile& file);
+
     FileSystem& fs_;
     SystemServices& sys_;
+    std::string archivePath_;  // of the call in progress
+    std::string destFolder_;   // of the call in progress, without a trailing "\"
 };
 
 }  // namespace saver

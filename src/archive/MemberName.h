@@ -1,0 +1,23 @@
+// MemberName: turns a member name as stored in the archive into the bare file name it is
+// extracted under, or refuses it.
+//
+// Contract: the name is converted to ANSI (Windows-1252) from code page 437, or from UTF-8
+// when `utf8` is set (general-purpose flag bit 11); any folder part (after the last "/" or
+// "\") is dropped. nullopt, meaning "skip this member", for names that cannot be a plain file
+// inside the destination folder: empty (folder entries), "." or "..", only dots and blanks,
+// containing ":" (drive or NTFS stream), control characters or one of <>"|?*, and device
+// names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension, in any case).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace saver {
+
+class MemberName {
+  public:
+    static std::optional<std::string> fileNameFor(const std::string& rawName, bool utf8);
+    static bool isDeviceName(const std::string& bareName);
+};
+
+}  // namespace saver

@@ -1,0 +1,94 @@
+#include "archive/ZipExtractor.h"
+
+#include "archive/MemberDecoders.h"
+#include "archive/MemberName.h"
+#include "archive/MemberReader.h"
+#include "archive/MemberWriter.h"
+#include "archive/ZipDataError.h"
+#include "archive/ZipDirectory.h"
+#include "archive/ZipError.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemServices.h"
+#include "platform/WinPath.h"
+
+namespace saver {
+namespace {
+
+constexpr std::uint16_t kFlagEncrypted = 1;
+constexpr std::uint16_t kFlagUtf8 = 1 << 11;
+
+bool knownMethod(std::uint16_t method) {
+    return method <= 6 || method == 8;
+}
+
+void decode(MemberReader& in, MemberWriter& out, const ZipEntry& entry) {
+    switch (entry.method) {
+        case 0:
+            copyStoredMember(in, out);
+            break;
+        case 1:
+            unshrinkMember(in, out);
+            break;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+            unreduceMember(in, out, entry.method - 1);
+            break;
+        case 6:
+            explodeMember(in, out, entry.flags);
+            break;
+        default:
+            inflateMember(in, out);
+            break;
+    }
+}
+
+}  // namespace
+
+ZipExtractor::ZipExtractor(FileSystem& fs, SystemServices& sys) : fs_(fs), sys_(sys) {}
+
+void ZipExtractor::extractAll(const std::string& archivePath, const std::string& destFolder) {
+    archivePath_ = archivePath;
+    destFolder_ = winpath::withoutTrailingBackslash(destFolder);
+    const auto archive = fs_.openRead(archivePath_);
+    if (!archive) throw ZipError("Incomplete Zip File");
+    // The whole directory is read before anything is written, so a damaged directory
+    // leaves the destination untouched.
+    const std::vector<ZipEntry> entries = ZipDirectory::read(*archive);
+    for (const ZipEntry& entry : entries) extractMember(*archive, entry);
+}
+
+void ZipExtractor::extractMember(InputFile& archive, const ZipEntry& entry) {
+    if (entry.flags & kFlagEncrypted) return;  // no password is ever given
+    const auto name = MemberName::fileNameFor(entry.rawName, (entry.flags & kFlagUtf8) != 0);
+    if (!name) return;
+    if (!knownMethod(entry.method)) {
+        sys_.messageBox("Unknown Compression Method", "Zip Error", MessageBoxKind::Ok);
+        return;
+    }
+    const auto offset = ZipDirectory::dataOffset(archive, entry);
+    if (!offset) return;
+    const std::string path = destFolder_ + "\\" + *name;
+    auto file = fs_.createFile(path);
+    if (!file) return;  // e.g. a read-only file in the way: it stays as it is
+    if (decodeInto(archive, entry, *offset, *file)) return;
+    file.reset();  // closed before it is deleted
+    fs_.deleteFile(path);
+}
+
+bool ZipExtractor::decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
+                              OutputFile& file) {
+    try {
+        MemberReader in(archive, offset, entry.compressedSize);
+        MemberWriter out(file, entry.size);
+        decode(in, out, entry);
+        file.close();
+        return out.written() == entry.size && out.crc() == entry.crc;
+    } catch (const ZipDataError&) {
+    } catch (const IoError&) {
+    }
+    return false;
+}
+
+}  // namespace saver
