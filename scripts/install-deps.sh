@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need. Safe to run again: when
+# everything is there already it does nothing (no apt-get update, no network).
+set -euo pipefail
+
+PACKAGES=(
+    # host build and unit tests (clang with ASan/UBSan/libFuzzer)
+    clang clang-format libclang-rt-14-dev cmake ninja-build git
+    zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
+    # Windows cross build
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev
+    # end-to-end tests under Wine on a virtual display
+    wine64 xvfb xdotool x11-utils imagemagick jq unzip zip procps
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all ${#PACKAGES[@]} packages present"
+    exit 0
+fi
+
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root (or install sudo)" >&2; exit 1; }
+    SUDO=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq -o Dpkg::Use-Pty=0 "${missing[@]}" >/dev/null
+echo "install-deps: done"
