@@ -170,10 +170,14 @@ void IniDocument::write(const std::string& section, const std::string& key,
             Section{section, keyOf(section), false, {Line{"[" + section + "]", "", "", 0}}});
         target = &sections_.back();
     }
-    // After the section's last non-blank line, so the blank line that separates it from the next
-    // section stays where it is.
+    // After the section's last key, or, in a section without keys, after its last non-blank
+    // line: comments and the blank line that separate it from the next section stay below.
     std::size_t at = target->lines.size();
-    while (at > 1 && isBlankLine(target->lines[at - 1].text)) --at;
+    while (at > 1 && target->lines[at - 1].key.empty()) --at;
+    if (at == 1) {
+        at = target->lines.size();
+        while (at > 1 && isBlankLine(target->lines[at - 1].text)) --at;
+    }
     target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(at),
                          Line{key + "=" + value, key, keyOf(key), key.size() + 1});
 }
