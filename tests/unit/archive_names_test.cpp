@@ -1,0 +1,86 @@
+// Which member names become which file names, and which are refused.
+#include <gtest/gtest.h>
+
+#include "archive/MemberName.h"
+
+namespace saver {
+namespace {
+
+struct NameCase {
+    const char* stored;
+    bool utf8;
+    const char* expected;  // nullptr: the member is skipped
+};
+
+const NameCase kNames[] = {
+    {"movie.swf", false, "movie.swf"},
+    {"media/flash/movie.swf", false, "movie.swf"},
+    {"media\\movie.swf", false, "movie.swf"},
+    {"../../../Windows/evil.dll", false, "evil.dll"},
+    {"..\\..\\evil.dll", false, "evil.dll"},
+    {"/abs/path.txt", false, "path.txt"},
+    {"folder/", false, nullptr},
+    {"folder\\", false, nullptr},
+    {"", false, nullptr},
+    {".", false, nullptr},
+    {"..", false, nullptr},
+    {"a/..", false, nullptr},
+    {"...", false, nullptr},
+    {" . ", false, nullptr},
+    {"C:evil.txt", false, nullptr},
+    {"C:\\evil.txt", false, "evil.txt"},
+    {"file.txt:stream", false, nullptr},
+    {"what?.txt", false, nullptr},
+    {"star*.txt", false, nullptr},
+    {"pipe|.txt", false, nullptr},
+    {"quote\".txt", false, nullptr},
+    {"angle<.txt", false, nullptr},
+    {"tab\there.txt", false, nullptr},
+    {"CON", false, nullptr},
+    {"con.txt", false, nullptr},
+    {"dir/Con.tar.gz", false, nullptr},
+    {"PRN", false, nullptr},
+    {"aux.swf", false, nullptr},
+    {"NUL", false, nullptr},
+    {"nul .txt", false, nullptr},
+    {"COM1", false, nullptr},
+    {"com9.log", false, nullptr},
+    {"LPT1", false, nullptr},
+    {"lpt9.txt", false, nullptr},
+    {"COM0.txt", false, "COM0.txt"},
+    {"LPT10.txt", false, "LPT10.txt"},
+    {"CONSOLE.txt", false, "CONSOLE.txt"},
+    {"NULL", false, "NULL"},
+    {"xcon.txt", false, "xcon.txt"},
+    {".hidden", false, ".hidden"},
+    // OEM code page 437: 0x81 is u-umlaut, 0xE1 is sharp s.
+    {"\x81"
+     "ber-Stra\xE1"
+     "e.txt",
+     false,
+     "\xFC"
+     "ber-Stra\xDF"
+     "e.txt"},
+    {"\xC3\xBC"
+     "ber.txt",
+     true,
+     "\xFC"
+     "ber.txt"},
+    {"dir/\xC3\xA9t\xC3\xA9.txt", true, "\xE9t\xE9.txt"},
+};
+
+class MemberNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(MemberNames, BareSafeAnsiName) {
+    const NameCase& c = GetParam();
+    const auto name = MemberName::fileNameFor(c.stored, c.utf8);
+    if (c.expected == nullptr)
+        EXPECT_FALSE(name.has_value()) << "got " << name.value_or("");
+    else
+        EXPECT_EQ(name.value_or("<skipped>"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Archive, MemberNames, ::testing::ValuesIn(kNames));
+
+}  // namespace
+}  // namespace saver
