@@ -167,7 +167,11 @@ void ExtractPayloadItem(Runtime& rt, const std::string& itemName, const std::str
 }
 
 bool ExtractToWorkspace(Runtime& rt, std::string& entry, const std::string& itemFileName) {
-    entry = rt.WorkspaceFolder + winpath::fileNameOf(entry);
+    // Windows also takes "/" as a separator: keep only the bare name so an entry such as
+    // "../../x.swf" cannot have a packed item written outside the workspace folder.
+    const std::string name = winpath::bareNameOf(entry);
+    entry = rt.WorkspaceFolder + name;
+    if (name.empty() || name == "." || name == "..") return false;
     // A file extracted once is reused; the program file is read only on first use (or after a
     // second instance emptied the workspace).
     if (!rt.fs.fileExists(entry)) {

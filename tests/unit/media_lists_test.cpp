@@ -185,7 +185,9 @@ class ResolveTest : public ::testing::TestWithParam<ResolveCase> {};
 TEST_P(ResolveTest, Prefixes) {
     const ResolveCase& c = GetParam();
     PackedSaver f;
-    f.pack({{"m.swf", "FWS", true, ""}, {"q**1.swf", "FWSq", true, ""}});
+    f.pack({{"m.swf", "FWS", true, ""},
+            {"q**1.swf", "FWSq", true, ""},
+            {"../../t.swf", "T", true, ""}});
     f.rt.PayloadPresent = c.payload;
     f.rt.ProgramFolder = "C:\\Savers\\";
     f.rt.BuilderFolder = "C:\\Builder\\";
@@ -199,6 +201,7 @@ TEST_P(ResolveTest, Prefixes) {
     std::string expected = c.expectedEntry;
     if (text::startsWith(expected, "~\\")) expected = f.ws() + expected.substr(2);
     EXPECT_EQ(entry, expected) << c.entry;
+    EXPECT_FALSE(f.drive.fs.fileExists("C:\\t.swf"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -219,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResolveCase{"(Resource) C:\\res.xml", true, "(Resource) C:\\res.xml", true},
         ResolveCase{"(External) C:\\gone.xml", false, "(External) C:\\gone.xml", false},
         ResolveCase{"q**1.swf", true, "~\\q=1.swf", true},
+        ResolveCase{"../../t.swf", true, "~\\t.swf", true}, ResolveCase{"..", true, "~\\..", false},
         ResolveCase{"m.swf", true, "~\\m.swf", true},
         ResolveCase{"(file) C:\\movies\\m.swf", false, "(file) C:\\movies\\m.swf", false},
         ResolveCase{"", true, "", false}));
