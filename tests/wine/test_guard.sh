@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The single-instance guard on a real named mutex: while one screensaver on this runtime runs,
+# the real .scr and a second probe end at once; a second instance still empties the shared
+# workspace at its end; once the first has ended the guard is free again.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+wt_begin
+
+wt_settings "$WT_DIR/saver.ini" "ScrName=Guard Test"
+wt_pack "$WT_DIR/Guard Probe.scr" "$SAVER_PROBE" "$WT_DIR/saver.ini" \
+    --item "$WT_SOURCE/data/blank.swf" || exit 1
+wt_pack "$WT_DIR/Guard Runtime.scr" "$SAVER_RUNTIME" "$WT_DIR/saver.ini" \
+    --item "$WT_SOURCE/data/blank.swf" || exit 1
+probe="$(wt_winpath "$WT_DIR/Guard Probe.scr")"
+hold="$WT_DIR/hold"
+touch "$hold"
+
+SAVER_PROBE_HOLD="$(wt_winpath "$hold")" wt_start "$WT_DIR/first.json" "$probe" /s
+first=$WT_PID
+wt_wait_file "$WT_DIR/first.json" || wt_fail "first probe reported"
+wt_check "first instance starts" "$(wt_json "$WT_DIR/first.json" .outcome)" Ready
+workspace="$(wt_unixpath "$(wt_json "$WT_DIR/first.json" .workspace_folder)")"
+wt_check "workspace filled by the first" "$(wt_files "$workspace")" "Guard Probe.002 Guard Probe.002~ "
+
+# A second probe: ends at once, no run mode decoded.
+wt_run "$WT_DIR/second.json" "$probe" /c
+wt_check "second probe: outcome" "$(wt_json "$WT_DIR/second.json" .outcome)" SecondInstance
+wt_check "second probe: run mode untouched" "$(wt_json "$WT_DIR/second.json" .run_mode)" 1
+
+# The real runtime, another screensaver on the same guard: ends at once with exit code 0.
+start=$(date +%s%N)
+wt_run "$WT_DIR/runtime.out" "$(wt_winpath "$WT_DIR/Guard Runtime.scr")" /s
+rc=$?
+ms=$((($(date +%s%N) - start) / 1000000))
+wt_check "real .scr as second instance: exit code" "$rc" 0
+if [ "$ms" -lt 5000 ]; then wt_pass "real .scr ended at once ($ms ms)"; else wt_fail "real .scr took $ms ms"; fi
+# The second instance empties the shared workspace at its end, as every instance does.
+wt_check "second instance emptied the workspace" "$(wt_files "$workspace")" ""
+
+rm -f "$hold"
+wait "$first"
+wt_check "first instance exit code" "$?" 0
+
+# The guard went with the first process.
+wt_run "$WT_DIR/third.json" "$probe" /c
+wt_check "after the first ended: outcome" "$(wt_json "$WT_DIR/third.json" .outcome)" Ready
