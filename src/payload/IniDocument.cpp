@@ -4,11 +4,14 @@
 #include "platform/Text.h"
 
 #include <memory>
+#include <unordered_set>
 #include <utility>
 
 namespace saver {
 
 namespace {
+
+constexpr std::uint64_t kMaxFileSize = 64u * 1024 * 1024;
 
 bool isBlankLine(const std::string& line) {
     return text::trim(line).empty();
@@ -71,6 +74,9 @@ IniDocument IniDocument::loadFile(FileSystem& fs, const std::string& path) {
     std::string content;
     try {
         const std::uint64_t size = file->size();
+        // A settings file is a few kilobytes; anything this big is not one, and reading it whole
+        // would only exhaust memory.
+        if (size > kMaxFileSize) return IniDocument();
         content.resize(static_cast<std::size_t>(size));
         std::size_t done = 0;
         while (done < content.size()) {
@@ -119,18 +125,20 @@ std::optional<std::string> IniDocument::read(const std::string& section,
 std::vector<std::string> IniDocument::keys(const std::string& section) const {
     const std::string sectionKey = keyOf(section);
     std::vector<std::string> names;
-    std::vector<const std::string*> seen;  // upper-cased names already listed
+    std::unordered_set<std::string> seen;  // upper-cased names already listed
     for (const Section& s : sections_) {
         if (s.preamble || s.upperName != sectionKey) continue;
-        for (const Line& line : s.lines) {
-            if (line.key.empty()) continue;
-            bool duplicate = false;
-            for (const std::string* other : seen) duplicate = duplicate || *other == line.upperKey;
-            if (duplicate) continue;
-            seen.push_back(&line.upperKey);
-            names.push_back(line.key);
-        }
+        for (const Line& line : s.lines)
+            if (!line.key.empty() && seen.insert(line.upperKey).second) names.push_back(line.key);
     }
+    return names;
+}
+
+std::vector<std::string> IniDocument::sections() const {
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    for (const Section& s : sections_)
+        if (!s.preamble && seen.insert(s.upperName).second) names.push_back(s.name);
     return names;
 }
 

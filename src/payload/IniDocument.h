@@ -33,7 +33,8 @@ class IniDocument {
     IniDocument() = default;
     // Parses INI text. Never fails: anything unreadable is kept as text.
     static IniDocument parse(const std::string& text);
-    // Reads and parses a file; a missing or unreadable file gives an empty document.
+    // Reads and parses a file; a missing or unreadable file, or one over 64 MB, gives an empty
+    // document.
     static IniDocument loadFile(FileSystem& fs, const std::string& path);
 
     // The value, or nullopt when the section or key is missing.
@@ -42,6 +43,8 @@ class IniDocument {
     // the section is missing.
     std::vector<std::string> keys(const std::string& section) const;
     bool hasSection(const std::string& section) const;
+    // Section names in file order (as written, each name once).
+    std::vector<std::string> sections() const;
 
     // Replaces the value of an existing key in place, or adds the key after the last key of its
     // section (adding the section at the end when it is missing).

@@ -26,10 +26,9 @@ std::string baseNameOf(Runtime& rt) {
         const std::string shown = rt.sys.shellDisplayName(path);
         if (!shown.empty()) path = shown;
     }
-    std::string name = winpath::fileNameOf(path);
-    const std::string ext = winpath::extensionOf(name);
-    if (!ext.empty()) name = name.substr(0, name.find(ext));
-    return name;
+    // Only the last extension goes: "Fish.scr.scr" is the screensaver "Fish.scr".
+    const std::string name = winpath::fileNameOf(path);
+    return name.substr(0, name.size() - winpath::extensionOf(name).size());
 }
 
 // The default value of an existing key plus "\"; nullopt when the key does not open. A default
