@@ -9,16 +9,27 @@ namespace saver {
 
 struct Runtime;
 
-// Sets MouseMoveBudget to 20, clears the five lists, settles ProgramFolder, ProgramBaseName,
-// SettingsFilePath (without a payload), BuilderFolder, and opens the settings file into memory.
-// Never fails: what cannot be found takes its fallback.
+// Sets MouseMoveBudget to 20, clears the five lists, and settles from rt.ProgramFilePath:
+// - ProgramFolder: the program file's folder, ending with "\".
+// - ProgramBaseName: the file name without its last extension; for a short name (one with "~")
+//   the name the shell displays is used, or the name itself when the shell gives none.
+// - SettingsFilePath (only without a payload): ProgramFolder + ProgramBaseName + ".002".
+// - BuilderFolder: the default value of HKCU "Software\Orvanta\" + ProgramBaseName + "\" when
+//   that key exists, else that of "Software\Orvanta\KestroPro"; when that gives fewer than 3
+//   characters (or neither key exists), "C:\Program Files\kestro\Screensaver Pro\" if it exists,
+//   else "C:\Program Files\kestro\Screensaver\".
+// Then opens the settings file into rt.SettingsFile once per runtime (a missing file gives an
+// empty document). Never fails: what cannot be found takes its fallback.
 void SettlePaths(Runtime& rt);
-// Fills rt.Setting from the settings file; missing or unreadable values take their defaults.
+// Fills rt.Setting from the settings file, key by key in SettingKeys() order; a missing value or
+// one that does not convert takes its default (Back_Image_Path's from rt.BuilderFolder).
 void LoadSettings(Runtime& rt);
-// Writes every stored key back into the document and replaces the settings file atomically.
-// Errors are swallowed (the file is then left as it was).
+// Writes every key marked `written` back into the document (picture keys, then [Caption] with
+// ForceHide first, then the rest in table order; booleans as "1"/"0") and replaces the settings
+// file atomically. Keys not marked `written` keep what the document holds. A text value holding a
+// line break cannot be stored and leaves the key as it was. Errors are swallowed: the file is
+// then left as it was.
 void SaveSettings(Runtime& rt);
-// "1,2,3" -> {1, 2}: only numbers followed by a comma count, only 0..151 are kept.
 std::set<int> ParseEffectList(const std::string& text);
 
 }  // namespace saver
