@@ -272,25 +272,6 @@ INSTANTIATE_TEST_SUITE_P(
         DiskCase{
             "x**y.swf", {"C:\\Savers\\sample\\x=y.swf"}, "C:\\Savers\\sample\\x=y.swf", true}));
 
-TEST(StripKindPrefixTest, ExactMatchOnly) {
-    struct Case {
-        std::string entry, prefix;
-        bool update;
-        std::string rest, entryAfter;
-    };
-    const Case cases[] = {
-        {"(URL) a", "(URL) ", false, "a", "(URL) a"},
-        {"(URL) a", "(URL) ", true, "a", "a"},
-        {"(url) a", "(URL) ", true, "(url) a", "(url) a"},
-        {"(URL)a", "(URL) ", true, "(URL)a", "(URL)a"},
-        {"(URL) ", "(URL) ", true, "", ""},
-    };
-    for (Case c : cases) {
-        EXPECT_EQ(StripKindPrefix(c.entry, c.prefix, c.update), c.rest);
-        EXPECT_EQ(c.entry, c.entryAfter);
-    }
-}
-
 TEST(ShuffleTest, OrderSettings) {
     struct Case {
         int flashSequence;
@@ -315,18 +296,6 @@ TEST(ShuffleTest, OrderSettings) {
         EXPECT_EQ(seen.size(), c.shuffled ? 6u : 1u) << c.flashSequence;
         if (!c.shuffled) EXPECT_EQ(*seen.begin(), (MediaList{"a.swf", "b.swf", "c.swf"}));
     }
-}
-
-TEST(ShuffleTest, SameClockSameOrder) {
-    MediaList a{"1", "2", "3", "4", "5", "6"}, b = a;
-    SaverFixture f;
-    f.sys.seed = 77;
-    ShuffleList(f.rt, a);
-    ShuffleList(f.rt, b);
-    EXPECT_EQ(a, b);
-    MediaList empty;
-    ShuffleList(f.rt, empty);
-    EXPECT_TRUE(empty.empty());
 }
 
 }  // namespace
