@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,11 +113,29 @@ TEST(IniDocumentTest, RefusesWritesThatWouldReadBackDifferently) {
     }
 }
 
-// A file system whose renames always fail, to see what a failed replace leaves behind.
-class FailingRename : public PosixFileSystem {
+// A file system whose renames, or writes, always fail, to see what a failed save leaves behind.
+class FailingFileSystem : public PosixFileSystem {
   public:
-    explicit FailingRename(const std::string& root) { mapDrive('C', root); }
-    bool renameReplace(const std::string&, const std::string&) override { return false; }
+    FailingFileSystem(const std::string& root, bool failWrites) : failWrites_(failWrites) {
+        mapDrive('C', root);
+    }
+    bool renameReplace(const std::string& from, const std::string& to) override {
+        return failWrites_ && PosixFileSystem::renameReplace(from, to);
+    }
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        std::unique_ptr<OutputFile> real = PosixFileSystem::createFile(path);
+        if (!real || !failWrites_) return real;
+        return std::make_unique<FullDisk>(std::move(real));
+    }
+
+  private:
+    struct FullDisk : OutputFile {
+        explicit FullDisk(std::unique_ptr<OutputFile> file) : real(std::move(file)) {}
+        void write(const void*, std::size_t) override { throw IoError("disk full"); }
+        void close() override { real->close(); }
+        std::unique_ptr<OutputFile> real;
+    };
+    bool failWrites_;
 };
 
 TEST(IniDocumentTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
@@ -138,9 +157,11 @@ TEST(IniDocumentTest, FailedSaveLeavesOriginalIntactAndNoTemporaryFile) {
     EXPECT_EQ(drive.get("C:\\s\\ro.002"), "[Set]\r\nA=1\r\n");
 
     drive.put("C:\\s\\rw.002", "[Set]\r\nA=1\r\n");
-    FailingRename failing(drive.root());
-    EXPECT_FALSE(doc.saveAtomically(failing, "C:\\s\\rw.002"));
-    EXPECT_EQ(drive.get("C:\\s\\rw.002"), "[Set]\r\nA=1\r\n");
+    for (bool failWrites : {false, true}) {
+        FailingFileSystem failing(drive.root(), failWrites);
+        EXPECT_FALSE(doc.saveAtomically(failing, "C:\\s\\rw.002"));
+        EXPECT_EQ(drive.get("C:\\s\\rw.002"), "[Set]\r\nA=1\r\n");
+    }
 
     EXPECT_FALSE(doc.saveAtomically(drive.fs, "C:\\missing\\x.002"));
     EXPECT_EQ(drive.fs.listFolder("C:\\s\\").size(), 2u);  // no temporary file left behind
