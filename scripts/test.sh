@@ -9,7 +9,9 @@ set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
-LOGDIR="$ROOT/build/test-logs"
+# Build trees go to $SAVER_BUILD_ROOT/<preset> (default: the presets' own build/<preset>).
+BUILD_ROOT="${SAVER_BUILD_ROOT:-$ROOT/build}"
+LOGDIR="$BUILD_ROOT/test-logs"
 JOBS="${JOBS:-$(nproc)}"
 passed=0
 failed=0
@@ -33,23 +35,23 @@ count_ctest() {
 
 # build_and_test PRESET: configure, build and run the tests of one preset.
 build_and_test() {
-    local preset="$1"
+    local preset="$1" dir="$BUILD_ROOT/$1"
     step "configure $preset"
-    if ! cmake --preset "$preset" >"$LOGDIR/$preset-configure.log" 2>&1; then
+    if ! cmake --preset "$preset" -B "$dir" >"$LOGDIR/$preset-configure.log" 2>&1; then
         tail -40 "$LOGDIR/$preset-configure.log"
         echo "test.sh: configure of $preset failed" >&2
         failed=$((failed + 1))
         return
     fi
     step "build $preset"
-    if ! cmake --build --preset "$preset" -j "$JOBS" >"$LOGDIR/$preset-build.log" 2>&1; then
+    if ! cmake --build "$dir" -j "$JOBS" >"$LOGDIR/$preset-build.log" 2>&1; then
         grep -E 'error|FAILED' "$LOGDIR/$preset-build.log" | head -40
         echo "test.sh: build of $preset failed" >&2
         failed=$((failed + 1))
         return
     fi
     step "test $preset"
-    ctest --preset "$preset" -j "$JOBS" 2>&1 | tee "$LOGDIR/$preset-ctest.log"
+    ctest --test-dir "$dir" --output-on-failure -j "$JOBS" 2>&1 | tee "$LOGDIR/$preset-ctest.log"
     count_ctest "$LOGDIR/$preset-ctest.log"
 }
 
@@ -64,7 +66,7 @@ mkdir -p "$LOGDIR"
 start=$(date +%s)
 build_and_test host
 # The Wine tests pack their screensavers with the host saverpack built just above.
-export SAVERPACK="$ROOT/build/host/tools/saverpack/saverpack"
+export SAVERPACK="$BUILD_ROOT/host/tools/saverpack/saverpack"
 build_and_test win64
 
 echo

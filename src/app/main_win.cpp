@@ -7,7 +7,6 @@
 // The workspace is emptied at every exit, the early ones included.
 #include <windows.h>
 
-#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -20,14 +19,6 @@
 #include "platform/WinPath.h"
 
 namespace {
-
-// The C runtime has already split the command line by the usual Windows rules (quotes,
-// backslashes) into __argc/__argv in the ANSI code page; the program name is dropped.
-std::vector<std::string> commandLineArguments() {
-    std::vector<std::string> args;
-    for (int i = 1; i < __argc && __argv != nullptr; ++i) args.emplace_back(__argv[i]);
-    return args;
-}
 
 // The message box caption: the program file's name without folder and extension, so a user
 // sees which screensaver failed.
@@ -63,7 +54,8 @@ int run() {
     saver::PrepareWorkspace(rt);
     WorkspaceCleaner cleaner(rt);
 
-    const saver::StartupResult result = saver::RunStartup(rt, commandLineArguments());
+    const saver::StartupResult result =
+        saver::RunStartup(rt, saver::Win32Services::commandLineArguments());
     switch (result.outcome) {
         case saver::StartupOutcome::SecondInstance:
             return 0;

@@ -6,6 +6,7 @@
 // shellapi.h needs the types of windows.h.
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -64,6 +65,12 @@ class Win32RegistryKey final : public RegistryKey {
 };
 
 }  // namespace
+
+std::vector<std::string> Win32Services::commandLineArguments() {
+    std::vector<std::string> args;
+    for (int i = 1; i < __argc && __argv != nullptr; ++i) args.emplace_back(__argv[i]);
+    return args;
+}
 
 std::string Win32Services::moduleFileName() {
     // GetModuleFileNameA truncates silently; grow the buffer until the whole path fits.

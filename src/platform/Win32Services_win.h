@@ -5,6 +5,9 @@
 // with the process, which is what tells a later screensaver that this one is gone.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/SystemServices.h"
 
 namespace saver {
@@ -26,6 +29,11 @@ class Win32Services final : public SystemServices {
                                 MessageBoxKind kind) override;
     std::uint64_t clockSeed() override;
     std::unique_ptr<RegistryKey> openUserKey(const std::string& subKey, bool create) override;
+
+    // The process's arguments without the program name, as the C runtime split the command
+    // line by the usual Windows rules (quotes, backslashes), in the ANSI code page. The same for
+    // console and GUI programs.
+    static std::vector<std::string> commandLineArguments();
 
   private:
     void* guard_ = nullptr;  // HANDLE of the guard mutex, never closed

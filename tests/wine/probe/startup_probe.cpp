@@ -65,14 +65,15 @@ void holdWhileFileExists() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     saver::Win32FileSystem fileSystem;
     saver::Win32Services services;
     saver::Runtime rt(fileSystem, services);
     saver::PrepareWorkspace(rt);
 
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const saver::StartupResult result = saver::RunStartup(rt, args);
+    // The arguments exactly as the runtime takes them.
+    const saver::StartupResult result =
+        saver::RunStartup(rt, saver::Win32Services::commandLineArguments());
 
     const std::string out = describe(rt, result).dump(2) + "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
