@@ -2,6 +2,8 @@
 // builder appends: packed items, marker, member name, "**", settings archive) behind a fixed
 // stretch of runtime bytes. Start-up errors are expected for damaged input and are caught; the
 // fuzzer looks for crashes, sanitizer reports, hangs and runaway memory.
+#include <ftw.h>
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <cstddef>
@@ -24,10 +26,20 @@ namespace {
 constexpr std::size_t kRuntimeSize = 1024;
 const char kProgramPath[] = "C:\\Savers\\Fuzz.scr";
 
+char gDriveRoot[] = "/tmp/fuzz-locator-XXXXXX";
+
+void RemoveDrive() {
+    ::nftw(
+        gDriveRoot,
+        [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
+}
+
 saver::PosixFileSystem& Drive() {
     static saver::PosixFileSystem* fs = [] {
-        char pattern[] = "/tmp/fuzz-locator-XXXXXX";
+        char* pattern = gDriveRoot;
         if (!::mkdtemp(pattern)) ::abort();
+        ::atexit(RemoveDrive);
         auto* drive = new saver::PosixFileSystem();
         drive->mapDrive('C', pattern);
         drive->createFolders("C:\\Savers\\");
