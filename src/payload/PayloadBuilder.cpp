@@ -114,7 +114,8 @@ bool holdsAny(const std::string& s, const char* chars) {
 }
 
 void checkItemName(const std::string& name, std::set<std::string>& seen) {
-    const std::string shown = "\"" + text::cp1252ToUtf8(name) + "\"";
+    std::string shown = "\"";  // built in steps: GCC 12 misreads "x" + string (-Wrestrict)
+    shown += text::cp1252ToUtf8(name) + "\"";
     if (name.empty()) throw PayloadBuildError("an item name is empty");
     if (holdsAny(name, "\\/:=[]\r\n"))
         throw PayloadBuildError("item name " + shown +
