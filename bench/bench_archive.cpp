@@ -1,0 +1,119 @@
+// Extraction speed of ZipExtractor next to Info-ZIP `unzip` on the same archives, in the same
+// run: one large deflated member (made at start-up), and the historical methods on the shared
+// test archives. The `unzip` cases run the command through std::system, so they include the
+// start of a process; Unzip/startup (a one-byte stored archive) shows that fixed cost.
+//
+// Run: cmake --preset host-release -B build/archive-release
+//      ninja -C build/archive-release bench_archive && build/archive-release/bench/bench_archive
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "archive/ZipExtractor.h"
+#include "archive/ZipWriter.h"
+#include "platform/FakeServices.h"
+#include "platform/PosixFileSystem_posix.h"
+
+namespace {
+
+struct BenchArchive {
+    std::string label;
+    std::string hostPath;
+    std::uint64_t plainBytes;
+    bool unzipDecodes;  // Debian's unzip is built without reduce
+};
+
+std::string g_root;  // scratch folder, mapped as C:
+
+// Text-like data with long and short repeats, about 3:1 under deflate.
+std::string MakeText(std::size_t size) {
+    std::string s;
+    s.reserve(size + 64);
+    std::uint32_t x = 12345;
+    while (s.size() < size) {
+        x = x * 1664525u + 1013904223u;
+        s += "token" + std::to_string(x >> 20) + ((x & 7) == 0 ? "\n" : " ");
+    }
+    s.resize(size);
+    return s;
+}
+
+std::string MakeLargeArchive(std::size_t size) {
+    const std::string path = g_root + "/large.zip";
+    saver::ZipWriter w;
+    w.add("large.txt", MakeText(size));
+    std::ofstream(path, std::ios::binary) << w.finish();
+    return path;
+}
+
+std::string MakeTinyArchive() {
+    const std::string path = g_root + "/tiny.zip";
+    saver::ZipWriter w;
+    w.add("tiny.txt", "x", saver::ZipWriter::Method::Stored);
+    std::ofstream(path, std::ios::binary) << w.finish();
+    return path;
+}
+
+void ExtractOurs(benchmark::State& state, const BenchArchive& a) {
+    saver::PosixFileSystem fs;
+    fs.mapDrive('C', g_root);
+    fs.mapDrive('D', "/");
+    fs.createFolders("C:\\ours");
+    saver::FakeServices sys;
+    saver::ZipExtractor extractor(fs, sys);
+    const std::string archive =
+        "D:" + a.hostPath;  // the host path with "/" works as a Windows path
+    for (auto _ : state) extractor.extractAll(archive, "C:\\ours\\");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * a.plainBytes));
+}
+
+void ExtractUnzip(benchmark::State& state, const BenchArchive& a) {
+    const std::string cmd =
+        "unzip -o -qq '" + a.hostPath + "' -d '" + g_root + "/unzip' >/dev/null 2>&1";
+    for (auto _ : state)
+        if (std::system(cmd.c_str()) == -1) state.SkipWithError("unzip did not run");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * a.plainBytes));
+}
+
+std::vector<BenchArchive> Archives() {
+    const std::string legacy = SAVER_TESTDATA "/zip/legacy/";
+    return {
+        {"deflate-64MB", MakeLargeArchive(64u << 20), 64u << 20, true},
+        {"shrink", legacy + "SHRUNK.ZIP", 157, true},
+        {"shrink+reduce1", legacy + "Zip.reduce1.zip", 15498 + 45056 + 40372, false},
+        {"shrink+reduce2", legacy + "Zip.reduce2.zip", 15498 + 45056 + 40372, false},
+        {"shrink+reduce3", legacy + "Zip.reduce3.zip", 15498 + 45056 + 40372, false},
+        {"shrink+reduce4", legacy + "Zip.reduce4.zip", 15498 + 45056 + 40372, false},
+        {"implode-4K-2trees", legacy + "imploding-4Kdict-2trees.zip", 818, true},
+        {"implode-8K-3trees", legacy + "imploding-8Kdict-3trees.zip", 11560, true},
+        {"mixed-methods", legacy + "multizip.zip", 18804, false},
+        {"startup", MakeTinyArchive(), 1, true},
+    };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char pattern[] = "/tmp/bench-archive-XXXXXX";
+    if (!::mkdtemp(pattern)) return 1;
+    g_root = pattern;
+    static const std::vector<BenchArchive> archives = Archives();
+    for (const BenchArchive& a : archives) {
+        benchmark::RegisterBenchmark(("Ours/" + a.label).c_str(), ExtractOurs, a)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        if (a.unzipDecodes)
+            benchmark::RegisterBenchmark(("Unzip/" + a.label).c_str(), ExtractUnzip, a)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::system(("rm -rf '" + g_root + "'").c_str());
+    return 0;
+}
