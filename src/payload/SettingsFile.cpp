@@ -26,9 +26,11 @@ std::string baseNameOf(Runtime& rt) {
         const std::string shown = rt.sys.shellDisplayName(path);
         if (!shown.empty()) path = shown;
     }
-    // Only the last extension goes: "Fish.scr.scr" is the screensaver "Fish.scr".
+    // The name is cut where its extension first occurs ("Fish.scr.scr" gives "Fish"): the
+    // builder names the settings file and its registry key by the same rule.
     const std::string name = winpath::fileNameOf(path);
-    return name.substr(0, name.size() - winpath::extensionOf(name).size());
+    const std::string ext = winpath::extensionOf(name);
+    return ext.empty() ? name : name.substr(0, name.find(ext));
 }
 
 // The default value of an existing key plus "\"; nullopt when the key does not open. A default

@@ -229,8 +229,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "Aquarium Deluxe", "C:\\SAVERS\\Aquarium Deluxe.002"},
         PathCase{"ShortNameShellFails", "C:\\SAVERS\\AQUARI~1.SCR", "", "AQUARI~1",
                  "C:\\SAVERS\\AQUARI~1.002"},
-        PathCase{"OnlyLastExtensionDropped", "C:\\SAVERS\\a.scr.scr", "", "a.scr",
-                 "C:\\SAVERS\\a.scr.002"},
+        PathCase{"CutAtFirstOccurrenceOfExtension", "C:\\SAVERS\\a.scr.scr", "", "a",
+                 "C:\\SAVERS\\a.002"},
+        PathCase{"ExtensionMatchedWithCase", "C:\\SAVERS\\a.SCR.scr", "", "a.SCR",
+                 "C:\\SAVERS\\a.SCR.002"},
         PathCase{"NoExtension", "C:\\SAVERS\\saver", "", "saver", "C:\\SAVERS\\saver.002"}),
     [](const auto& info) { return std::string(info.param.name); });
 
