@@ -82,6 +82,11 @@ TEST_F(Cli, BuildThenInspectRoundTrip) {
     EXPECT_TRUE(movie && aux) << r["workspace"].dump();
     EXPECT_TRUE(tmpEmpty());  // the temporary workspace went with the run
 
+    fs::copy_file(dir("Aqua.scr"), dir("Aqua.Exe"));
+    const Outcome exe = run("inspect Aqua.Exe --json");
+    ASSERT_EQ(exe.status, 0) << exe.err;
+    EXPECT_EQ(nlohmann::json::parse(exe.out)["run_as_exe"], true);
+
     const Outcome summary = run("inspect Aqua.scr");
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.out.find("Aqua.002"), std::string::npos) << summary.out;
@@ -121,8 +126,12 @@ TEST_F(Cli, ExitStatus) {
          "--item sc2.swf --item other.swf=sc2.swf -o o.scr",
          1, ""},
         {"build: item nobody names warns",
-         "build --runtime runtime.scr --settings set.ini --item set.ini=extra.ini -o o.scr", 0,
-         "warning"},
+         "build --runtime runtime.scr --settings set.ini --item sc2.swf --item x.xml "
+         "--item set.ini=extra.ini -o o.scr",
+         0, "no media entry of the settings file names item \"extra.ini\""},
+        {"build: entry without an item warns",
+         "build --runtime runtime.scr --settings set.ini --item x.xml -o o.scr", 0,
+         "media entry \"sc2.swf\" has no packed item"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

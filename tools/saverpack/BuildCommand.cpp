@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <ostream>
-#include <set>
 
 #include "ToolPlatform.h"
 #include "payload/IniDocument.h"
@@ -89,31 +89,45 @@ std::string readNative(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The item names the settings file's media entries ask for: the file name part of a list entry,
-// an auxiliary entry without its prefix.
-std::set<std::string> namedItems(const std::string& settingsText) {
+// The packed items the settings file's switched-on media entries ask for (upper-cased item name
+// -> the entry): the file name part of a file entry, an auxiliary entry without its prefix. Web
+// addresses, "(URL) " and "(Favorites) " entries are never packed.
+std::map<std::string, std::string> wantedItems(const std::string& settingsText) {
     const IniDocument doc = IniDocument::parse(settingsText);
-    std::set<std::string> names;
+    std::map<std::string, std::string> wanted;
     for (const char* section : {"Pictures", "Music", "Flash", "Video", "Web"}) {
-        for (std::string key : doc.keys(section)) {
+        for (const std::string& key : doc.keys(section)) {
+            if (text::toInt32(doc.read(section, key).value_or("")) == 0) continue;  // off
+            if (key.find("://") != std::string::npos || text::startsWith(key, "(URL) ") ||
+                text::startsWith(key, "(Favorites) "))
+                continue;
             const bool aux =
                 text::startsWith(key, "(Resource) ") || text::startsWith(key, "(External) ");
-            names.insert(
-                text::upper(aux ? key.substr(key.find(' ') + 1) : winpath::fileNameOf(key)));
+            const std::string item = aux ? key.substr(key.find(' ') + 1) : winpath::fileNameOf(key);
+            wanted.emplace(text::upper(item), key);
         }
     }
-    return names;
+    return wanted;
 }
 
-void report(std::ostream& out, std::ostream& err, const BuildOptions& o,
-            const PayloadBuildResult& r, const std::set<std::string>& named) {
+// Items and entries that do not meet are most likely a typing error: the movie would be
+// missing at run time, or packed for nothing.
+void warnMismatches(std::ostream& err, const PayloadBuildResult& r,
+                    std::map<std::string, std::string> wanted) {
     for (const auto& item : r.items) {
-        if (!named.count(text::upper(item.name)))
+        if (!wanted.erase(text::upper(item.name)))
             err << "saverpack build: warning: no media entry of the settings file names item \""
                 << ToolPlatform::consoleFromAnsi(item.name) << "\"\n";
+    }
+    for (const auto& [name, entry] : wanted)
+        err << "saverpack build: warning: media entry \"" << ToolPlatform::consoleFromAnsi(entry)
+            << "\" has no packed item\n";
+}
+
+void report(std::ostream& out, const BuildOptions& o, const PayloadBuildResult& r) {
+    for (const auto& item : r.items)
         out << "  " << ToolPlatform::consoleFromAnsi(item.name) << "  " << item.begin << ".."
             << item.end << (item.raw ? "  raw" : "  zip") << "\n";
-    }
     out << "wrote " << o.output << ": " << r.fileSize << " bytes, " << r.items.size()
         << " item(s), payload marker at " << r.markerOffset << "\n";
 }
@@ -149,7 +163,8 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
         for (const auto& a : o.members)
             builder.addMember({nameOf(a), ByteSource::file(windowsPath(a.file))});
         const PayloadBuildResult result = builder.build(windowsPath(o.output));
-        report(out, err, o, result, namedItems(settings));
+        warnMismatches(err, result, wantedItems(settings));
+        report(out, o, result);
         return 0;
     } catch (const std::exception& e) {
         err << "saverpack build: " << ToolPlatform::consoleFromAnsi(e.what()) << "\n";

@@ -16,7 +16,7 @@ const char kUsage[] =
   saverpack --help
 
 build   Writes OUTPUT: a copy of RUNTIME followed by the packed items, the payload marker and a
-        deflated ZIP archive holding SETTINGS (an INI file) as NAME.002.
+        deflated ZIP archive holding SETTINGS (an INI file in Windows-1252) as NAME.002.
           --name NAME    the screensaver's name; the settings member is NAME.002
                          (default: OUTPUT's file name without its extension)
           --item FILE    packs FILE after the runtime. ITEMNAME is the name the settings file's
@@ -32,7 +32,9 @@ build   Writes OUTPUT: a copy of RUNTIME followed by the packed items, the paylo
         Refused (exit 1, nothing written): a runtime that already carries the marker in its last
         150000 bytes, a settings archive too big for the 150000-byte payload window, packed bytes
         that would put a false marker ahead of the real one, positions beyond 2147483647,
-        duplicate or malformed names, unreadable inputs.
+        duplicate or malformed names, unreadable inputs, OUTPUT naming one of the inputs.
+        Warned about (still written): an item that no switched-on media entry names, and a
+        media entry for a file that no item packs.
 
 inspect Runs the start-up stages on FILE as if FILE were the running screensaver, in a fresh
         temporary workspace that is removed afterwards (no registry, no single-instance guard):
