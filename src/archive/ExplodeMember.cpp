@@ -97,7 +97,12 @@ class ShannonFanoTable {
 
 }  // namespace
 
-void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags) {
+bool earlyPkzipMatchesDiffer(std::uint16_t flags) {
+    return ((flags & 2) != 0) != ((flags & 4) != 0);
+}
+
+void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags,
+                   bool earlyPkzipMatches) {
     const bool bigWindow = (flags & 2) != 0;
     const bool literalTree = (flags & 4) != 0;
     BitReader bits(in);
@@ -106,7 +111,7 @@ void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags) {
     lengths.read(bits, 64);
     distances.read(bits, 64);
 
-    const unsigned minMatch = literalTree ? 3 : 2;
+    const unsigned minMatch = (earlyPkzipMatches ? bigWindow : literalTree) ? 3 : 2;
     const unsigned lowDistanceBits = bigWindow ? 7 : 6;
     HistoryWindow window(out);
     while (!window.full()) {

@@ -23,7 +23,12 @@ void unshrinkMember(MemberReader& in, MemberWriter& out);
 // Methods 2-5: follower-set coding over run/length-distance coding; factor = method - 1.
 void unreduceMember(MemberReader& in, MemberWriter& out, int factor);
 // Method 6: sliding dictionary with Shannon-Fano trees; the window size (bit 1) and the number
-// of trees (bit 2) come from the member's general-purpose flags.
-void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags);
+// of trees (bit 2) come from the member's general-purpose flags. The minimum match length is 3
+// with a literal tree and 2 without; `earlyPkzipMatches` instead takes it from the window size
+// (3 for 8 KiB, 2 for 4 KiB), as PKZIP 1.01 and 1.02 wrote it.
+void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags,
+                   bool earlyPkzipMatches = false);
+// True when the two ways of choosing the minimum match length above differ for these flags.
+bool earlyPkzipMatchesDiffer(std::uint16_t flags);
 
 }  // namespace saver

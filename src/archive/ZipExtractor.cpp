@@ -21,7 +21,7 @@ bool knownMethod(std::uint16_t method) {
     return method <= 6 || method == 8;
 }
 
-void decode(MemberReader& in, MemberWriter& out, const ZipEntry& entry) {
+void decode(MemberReader& in, MemberWriter& out, const ZipEntry& entry, bool earlyPkzipMatches) {
     switch (entry.method) {
         case 0:
             copyStoredMember(in, out);
@@ -36,7 +36,7 @@ void decode(MemberReader& in, MemberWriter& out, const ZipEntry& entry) {
             unreduceMember(in, out, entry.method - 1);
             break;
         case 6:
-            explodeMember(in, out, entry.flags);
+            explodeMember(in, out, entry.flags, earlyPkzipMatches);
             break;
         default:
             inflateMember(in, out);
@@ -72,17 +72,25 @@ void ZipExtractor::extractMember(InputFile& archive, const ZipEntry& entry) {
     const std::string path = destFolder_ + "\\" + *name;
     auto file = fs_.createFile(path);
     if (!file) return;  // e.g. a read-only file in the way: it stays as it is
-    if (decodeInto(archive, entry, *offset, *file)) return;
+    bool ok = decodeInto(archive, entry, *offset, *file, false);
+    // Members imploded by PKZIP 1.01/1.02 decode only with that version's match lengths, and
+    // nothing in the archive marks them: a failed member of that kind gets a second try.
+    if (!ok && entry.method == 6 && earlyPkzipMatchesDiffer(entry.flags)) {
+        file.reset();
+        file = fs_.createFile(path);
+        ok = file && decodeInto(archive, entry, *offset, *file, true);
+    }
+    if (ok) return;
     file.reset();  // closed before it is deleted
     fs_.deleteFile(path);
 }
 
 bool ZipExtractor::decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
-                              OutputFile& file) {
+                              OutputFile& file, bool earlyPkzipMatches) {
     try {
         MemberReader in(archive, offset, entry.compressedSize);
         MemberWriter out(file, entry.size);
-        decode(in, out, entry);
+        decode(in, out, entry, earlyPkzipMatches);
         file.close();
         return out.written() == entry.size && out.crc() == entry.crc;
     } catch (const ZipDataError&) {

@@ -40,7 +40,7 @@ class ZipExtractor {
     // Decodes the member's data at `offset` into `file` and closes it; true when the data was
     // sound and its size and CRC-32 match the directory.
     static bool decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
-                           OutputFile& file);
+                           OutputFile& file, bool earlyPkzipMatches);
 
     FileSystem& fs_;
     SystemServices& sys_;

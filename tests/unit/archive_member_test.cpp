@@ -75,6 +75,13 @@ const MemberFault kFaults[] = {
     {"WrongMethodShrink", Method::Deflated, [](std::string& z) { SetCentral16(z, 10, 1); }, 0},
     {"WrongMethodReduce", Method::Deflated, [](std::string& z) { SetCentral16(z, 10, 5); }, 0},
     {"WrongMethodImplode", Method::Deflated, [](std::string& z) { SetCentral16(z, 10, 6); }, 0},
+    // Flags for which a second decoding attempt with early PKZIP match lengths is made.
+    {"WrongMethodImplodeRetried", Method::Deflated,
+     [](std::string& z) {
+         SetCentral16(z, 10, 6);
+         SetCentral16(z, 8, 4);
+     },
+     0},
 };
 
 class MemberFaults : public ::testing::TestWithParam<MemberFault> {};
