@@ -6,6 +6,8 @@
 #include <memory>
 #include <set>
 
+#include <zlib.h>
+
 #include "archive/ZipWriter.h"
 #include "payload/IniDocument.h"
 #include "payload/PayloadLocator.h"
@@ -32,11 +34,12 @@ class Segment {
         if (!file_) throw PayloadBuildError("cannot read \"" + src.path + "\"");
     }
     explicit Segment(std::string bytes) : bytes_(std::move(bytes)) {}
+    virtual ~Segment() = default;
 
-    std::uint64_t size() const { return file_ ? file_->size() : bytes_.size(); }
+    virtual std::uint64_t size() const { return file_ ? file_->size() : bytes_.size(); }
 
     // Reads [offset, offset + count) completely; a file that shrank meanwhile is an error.
-    void read(std::uint64_t offset, char* buffer, std::size_t count) {
+    virtual void read(std::uint64_t offset, char* buffer, std::size_t count) {
         if (!file_) {
             bytes_.copy(buffer, count, static_cast<std::size_t>(offset));
             return;
@@ -58,6 +61,166 @@ class Segment {
   private:
     std::unique_ptr<InputFile> file_;
     std::string bytes_;
+};
+
+void put16(std::string& out, std::uint32_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void put32(std::string& out, std::uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// A ZIP archive (PKWARE APPNOTE) holding one deflated member, produced on the fly from its
+// source so that an item of any size passes through fixed-size buffers. Deflate output is
+// deterministic, so the stream is simply produced again from the start whenever an earlier part
+// is asked for: once here to learn the CRC and the sizes the headers need, then by the window
+// check and by the copy, each reading forwards.
+class ZipItemSegment : public Segment {
+  public:
+    ZipItemSegment(std::unique_ptr<Segment> source, const std::string& memberName)
+        : Segment(std::string()), source_(std::move(source)) {
+        if (source_->size() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+            throw PayloadBuildError("item is too large for a ZIP archive");
+        if (deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
+                         Z_DEFAULT_STRATEGY) != Z_OK)
+            throw PayloadBuildError("deflate could not start");
+        std::uint64_t compressed = 0;
+        crc_ = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+        for (produce(true); !pending_.empty(); produce(true)) compressed += pending_.size();
+        if (compressed >= 0xFFFFFFFFu)
+            throw PayloadBuildError("item is too large for a ZIP archive");
+        compressed_ = compressed;
+        buildHeaders(memberName);
+        rewind();
+    }
+    ~ZipItemSegment() override { deflateEnd(&zs_); }
+
+    std::uint64_t size() const override { return header_.size() + compressed_ + trailer_.size(); }
+
+    void read(std::uint64_t offset, char* buffer, std::size_t count) override {
+        while (count > 0) {
+            std::size_t n;
+            if (offset < header_.size()) {
+                n = header_.copy(buffer, count, static_cast<std::size_t>(offset));
+            } else if (offset < header_.size() + compressed_) {
+                n = readData(offset - header_.size(), buffer,
+                             static_cast<std::size_t>(std::min<std::uint64_t>(
+                                 count, header_.size() + compressed_ - offset)));
+            } else {
+                const auto at = static_cast<std::size_t>(offset - header_.size() - compressed_);
+                if (at >= trailer_.size()) throw PayloadBuildError("read past a ZIP item");
+                n = trailer_.copy(buffer, count, at);
+            }
+            offset += n;
+            buffer += n;
+            count -= n;
+        }
+    }
+
+  private:
+    void rewind() {
+        deflateReset(&zs_);
+        sourcePos_ = 0;
+        pending_.clear();
+        pendingStart_ = 0;
+        finished_ = false;
+    }
+
+    // Replaces pending_ by the next piece of deflate output (empty once the stream is done).
+    void produce(bool withCrc) {
+        pendingStart_ += pending_.size();
+        pending_.clear();
+        std::string in;
+        while (pending_.empty() && !finished_) {
+            const std::uint64_t left = source_->size() - sourcePos_;
+            in.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left)));
+            source_->read(sourcePos_, in.data(), in.size());
+            sourcePos_ += in.size();
+            if (withCrc)
+                crc_ = static_cast<std::uint32_t>(
+                    crc32_z(crc_, reinterpret_cast<const Bytef*>(in.data()), in.size()));
+            deflateChunk(in, sourcePos_ == source_->size());
+        }
+    }
+
+    void deflateChunk(std::string& in, bool last) {
+        zs_.next_in = reinterpret_cast<Bytef*>(in.data());
+        zs_.avail_in = static_cast<uInt>(in.size());
+        char out[64 * 1024];
+        int rc;
+        do {
+            zs_.next_out = reinterpret_cast<Bytef*>(out);
+            zs_.avail_out = sizeof out;
+            rc = deflate(&zs_, last ? Z_FINISH : Z_NO_FLUSH);
+            if (rc == Z_STREAM_ERROR) throw PayloadBuildError("deflate failed");
+            pending_.append(out, sizeof out - zs_.avail_out);
+        } while (zs_.avail_out == 0 || (last && rc != Z_STREAM_END));
+        finished_ = last;
+    }
+
+    std::size_t readData(std::uint64_t pos, char* buffer, std::size_t count) {
+        if (pos < pendingStart_) rewind();
+        while (pos >= pendingStart_ + pending_.size()) {
+            produce(false);
+            if (pending_.empty())
+                throw PayloadBuildError("a source file changed while it was read");
+        }
+        return pending_.copy(buffer, count, static_cast<std::size_t>(pos - pendingStart_));
+    }
+
+    void buildHeaders(const std::string& name) {
+        const auto csize = static_cast<std::uint32_t>(compressed_);
+        const auto usize = static_cast<std::uint32_t>(source_->size());
+        const auto nameLen = static_cast<std::uint32_t>(name.size());
+        auto common = [&](std::string& out) {  // version needed .. name length
+            put16(out, 20);                    // 2.0: deflate
+            put16(out, 0);                     // flags
+            put16(out, 8);                     // deflated
+            put16(out, 0);                     // time 00:00
+            put16(out, (1 << 5) | 1);          // date 1980-01-01
+            put32(out, crc_);
+            put32(out, csize);
+            put32(out, usize);
+            put16(out, nameLen);
+            put16(out, 0);  // extra field length
+        };
+        put32(header_, 0x04034b50);
+        common(header_);
+        header_ += name;
+
+        std::string central;
+        put32(central, 0x02014b50);
+        put16(central, 20);  // made by: 2.0
+        common(central);
+        put16(central, 0);  // comment length
+        put16(central, 0);  // disk number
+        put16(central, 0);  // internal attributes
+        put32(central, 0);  // external attributes
+        put32(central, 0);  // local header offset
+        central += name;
+        trailer_ = central;
+        put32(trailer_, 0x06054b50);
+        put16(trailer_, 0);
+        put16(trailer_, 0);
+        put16(trailer_, 1);
+        put16(trailer_, 1);
+        put32(trailer_, static_cast<std::uint32_t>(central.size()));
+        put32(trailer_, static_cast<std::uint32_t>(header_.size() + compressed_));
+        put16(trailer_, 0);  // comment length
+    }
+
+    std::unique_ptr<Segment> source_;
+    z_stream zs_{};
+    std::uint32_t crc_ = 0;
+    std::uint64_t compressed_ = 0;
+    std::string header_, trailer_;
+    std::uint64_t sourcePos_ = 0;
+    std::string pending_;  // deflate output [pendingStart_, pendingStart_ + size)
+    std::uint64_t pendingStart_ = 0;
+    bool finished_ = false;
 };
 
 class Sink {
@@ -165,9 +328,8 @@ PayloadBuilder::Plan PayloadBuilder::plan() {
         if (!item.raw) {
             // The runtime unpacks the archive and looks for the file under the name it gives
             // the entry, which has "=" where the item name has "**".
-            ZipWriter zip;
-            zip.add(ansiToCp437(text::replaceAll(item.name, "**", "=")), seg->readAll());
-            seg = std::make_unique<Segment>(zip.finish());
+            seg = std::make_unique<ZipItemSegment>(
+                std::move(seg), ansiToCp437(text::replaceAll(item.name, "**", "=")));
         }
         const std::uint64_t end = pos + seg->size();
         if (end > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))

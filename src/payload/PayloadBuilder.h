@@ -10,9 +10,9 @@
 // deflated and holds the settings file under the member name plus any extra members.
 //
 // Sources and the output are reached through a FileSystem (Windows paths), so the tool runs
-// the same on the host and on Windows. Items and the runtime are copied in chunks: memory use
-// does not grow with a raw item's size. A zip item is compressed in memory (archive size limits
-// of ZipWriter apply).
+// the same on the host and on Windows. The runtime and the items are copied, and zip items
+// compressed, in chunks: memory use does not grow with an item's size (extra settings-archive
+// members are read whole; they must fit the 150000-byte window anyway).
 //
 // build() refuses, with PayloadBuildError and without creating the output, when:
 //   - the runtime's own last 150000 bytes already contain the marker (it would be taken for a

@@ -74,6 +74,9 @@ TEST(PayloadBuilderTest, ItemsComeBackByteForByte) {
           {"two.swf", "two.swf", Movie(4000, 7), false},
           {"three.swf", "three.swf", "CWS", true}}},
         {"bigger than a copy chunk", {{"big.swf", "big.swf", Movie((3 << 20) + 17, 9), true}}},
+        {"zipped, bigger than a copy chunk",
+         {{"big.swf", "big.swf", Movie((3 << 20) + 17, 9) + std::string(1 << 20, 'z'), false}}},
+        {"zipped, empty", {{"none.swf", "none.swf", "", false}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -345,11 +348,13 @@ TEST(PayloadBuilderTest, CopiesInBoundedChunksAndNeverOverwritesAnInput) {
     fs.mapDrive('C', drive.root());
     drive.put("C:\\rt.scr", Filler(100000));
     drive.put("C:\\movie.swf", Movie(9 << 20, 1));
+    drive.put("C:\\extra.swf", Movie(5 << 20, 2));
     PayloadBuilder b(fs);
     b.setRuntime(ByteSource::file("C:\\rt.scr"));
     b.setSettingsText("[Flash]\r\nmovie.swf=1\r\n");
     b.setMemberName("Aqua.002");
     b.addItem({"movie.swf", ByteSource::file("C:\\movie.swf"), true});
+    b.addItem({"extra.swf", ByteSource::file("C:\\extra.swf"), false});
     b.build("C:\\out.scr");
     EXPECT_LE(fs.largestRead, std::size_t{1} << 20);
 
