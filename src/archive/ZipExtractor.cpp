@@ -9,6 +9,7 @@
 #include "archive/ZipError.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemServices.h"
+#include "platform/Text.h"
 #include "platform/WinPath.h"
 
 namespace saver {
@@ -70,6 +71,8 @@ void ZipExtractor::extractMember(InputFile& archive, const ZipEntry& entry) {
     const auto offset = ZipDirectory::dataOffset(archive, entry);
     if (!offset) return;
     const std::string path = destFolder_ + "\\" + *name;
+    // Replacing the archive itself would cut off every member after this one.
+    if (text::sameText(path, archivePath_)) return;
     auto file = fs_.createFile(path);
     if (!file) return;  // e.g. a read-only file in the way: it stays as it is
     bool ok = decodeInto(archive, entry, *offset, *file, false);

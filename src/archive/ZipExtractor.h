@@ -8,7 +8,8 @@
 // - Skipped without a message: encrypted members, names that are not a plain file name (see
 //   MemberName), members whose output file cannot be created (a read-only file in the way),
 //   members whose data is damaged, decodes to another size than declared, or fails its CRC-32
-//   (a partly written file is deleted again). The other members are still extracted.
+//   (a partly written file is deleted again), and a member that would overwrite the archive
+//   being read. The other members are still extracted.
 // - A member with a compression method other than 0, 1-6 and 8 shows the message box
 //   "Unknown Compression Method" / "Zip Error" once and is skipped.
 // - Throws ZipError("Incomplete Zip File") when the file is missing or holds no end of central

@@ -167,6 +167,19 @@ TEST(ArchiveMembers, ExistingFileIsReplacedReadOnlyFileIsKept) {
     EXPECT_TRUE(f.sys.messages.empty());
 }
 
+TEST(ArchiveMembers, MemberNamedLikeTheArchiveDoesNotOverwriteIt) {
+    testing::TestDrive drive;
+    FakeServices sys;
+    ZipWriter w;
+    w.add("Settings.ZIP", "would truncate the archive");
+    w.add("after.txt", "after");
+    const std::string zip = w.finish();
+    drive.put("C:\\ws\\settings.zip", zip);
+    ZipExtractor(drive.fs, sys).extractAll("C:\\ws\\settings.zip", "C:\\ws\\");
+    EXPECT_EQ(drive.get("C:\\ws\\settings.zip"), zip);
+    EXPECT_EQ(drive.get("C:\\ws\\after.txt"), "after");
+}
+
 TEST(ArchiveMembers, Utf8FlaggedNameIsConverted) {
     ZipWriter w;
     w.add("caf\xC3\xA9.txt", "utf8");
