@@ -304,23 +304,29 @@ struct PayloadBuilder::Plan {
 PayloadBuilder::Plan PayloadBuilder::plan() {
     Plan p;
     checkMemberName(memberName_);
-    const std::string marker = PayloadMarker();
-
-    auto runtime = std::make_unique<Segment>(fs_, runtime_);
-    const std::uint64_t runtimeSize = runtime->size();
-    if (runtimeSize == 0) throw PayloadBuildError("the runtime is empty");
-    {
-        const std::uint64_t n = std::min(runtimeSize, kWindow);
-        std::string tail(static_cast<std::size_t>(n), '\0');
-        runtime->read(runtimeSize - n, tail.data(), tail.size());
-        if (tail.find(marker) != std::string::npos)
-            throw PayloadBuildError("the runtime already carries a payload marker in its last " +
-                                    std::to_string(kWindow) + " bytes");
-    }
-    p.segments.push_back(std::move(runtime));
-
+    const std::uint64_t runtimeSize = planRuntime(p);
     IniDocument settings = IniDocument::parse(settingsText_);
-    std::uint64_t pos = runtimeSize;
+    const std::uint64_t itemsEnd = planItems(p, settings, runtimeSize);
+    p.result.settingsText = settings.text();
+    planTail(p, itemsEnd);
+    return p;
+}
+
+std::uint64_t PayloadBuilder::planRuntime(Plan& p) {
+    auto runtime = std::make_unique<Segment>(fs_, runtime_);
+    const std::uint64_t size = runtime->size();
+    if (size == 0) throw PayloadBuildError("the runtime is empty");
+    const std::uint64_t n = std::min(size, kWindow);
+    std::string tail(static_cast<std::size_t>(n), '\0');
+    runtime->read(size - n, tail.data(), tail.size());
+    if (tail.find(PayloadMarker()) != std::string::npos)
+        throw PayloadBuildError("the runtime already carries a payload marker in its last " +
+                                std::to_string(kWindow) + " bytes");
+    p.segments.push_back(std::move(runtime));
+    return size;
+}
+
+std::uint64_t PayloadBuilder::planItems(Plan& p, IniDocument& settings, std::uint64_t pos) {
     std::set<std::string> seen;
     for (const PackedItem& item : items_) {
         checkItemName(item.name, seen);
@@ -345,25 +351,29 @@ PayloadBuilder::Plan PayloadBuilder::plan() {
         p.segments.push_back(std::move(seg));
         pos = end;
     }
+    return pos;
+}
 
-    p.result.settingsText = settings.text();
+void PayloadBuilder::planTail(Plan& p, std::uint64_t markerOffset) {
+    const std::string tooBig = "marker, settings member name and settings archive take more than " +
+                               std::to_string(kWindow) + " bytes (pack large files as items)";
     ZipWriter zip;
     zip.add(ansiToCp437(memberName_), p.result.settingsText);
     for (const ExtraMember& m : members_) {
         if (m.name.empty() || holdsAny(m.name, "\\/:"))
             throw PayloadBuildError("extra member name \"" + text::cp1252ToUtf8(m.name) +
                                     "\" must be a plain file name");
-        zip.add(ansiToCp437(m.name), Segment(fs_, m.source).readAll());
+        Segment member(fs_, m.source);
+        // Deflate can grow data only a little; anything this big cannot fit the window.
+        if (member.size() > 2 * kWindow) throw PayloadBuildError(tooBig);
+        zip.add(ansiToCp437(m.name), member.readAll());
     }
-    std::string tail = marker + memberName_ + "**" + zip.finish();
+    std::string tail = PayloadMarker() + memberName_ + "**" + zip.finish();
     if (tail.size() > kWindow)
-        throw PayloadBuildError("marker, settings member name and settings archive take " +
-                                std::to_string(tail.size()) + " bytes; at most " +
-                                std::to_string(kWindow) + " fit (pack large files as items)");
-    p.result.markerOffset = pos;
-    p.result.fileSize = pos + tail.size();
+        throw PayloadBuildError(tooBig + ": " + std::to_string(tail.size()) + " bytes");
+    p.result.markerOffset = markerOffset;
+    p.result.fileSize = markerOffset + tail.size();
     p.segments.push_back(std::make_unique<Segment>(std::move(tail)));
-    return p;
 }
 
 namespace {

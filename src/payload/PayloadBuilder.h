@@ -36,6 +36,7 @@
 namespace saver {
 
 class FileSystem;
+class IniDocument;
 
 class PayloadBuildError : public std::runtime_error {
   public:
@@ -100,6 +101,9 @@ class PayloadBuilder {
   private:
     struct Plan;
     Plan plan();
+    std::uint64_t planRuntime(Plan& p);
+    std::uint64_t planItems(Plan& p, IniDocument& settings, std::uint64_t pos);
+    void planTail(Plan& p, std::uint64_t markerOffset);
 
     FileSystem& fs_;
     ByteSource runtime_;

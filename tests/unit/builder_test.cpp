@@ -231,6 +231,7 @@ struct RefusalCase {
     std::string runtime;
     std::vector<PackedItem> items;
     std::string memberName = "Aqua.002";
+    std::vector<ExtraMember> members = {};
 };
 
 std::string WithMarkerAt(std::string bytes, std::size_t at) {
@@ -260,6 +261,16 @@ TEST(PayloadBuilderTest, RefusesLayoutsStartUpWouldMisread) {
         {"member name with **", Filler(1000), {}, "a**b.002"},
         {"member name with a folder", Filler(1000), {}, "x\\Aqua.002"},
         {"empty member name", Filler(1000), {}, ""},
+        {"settings archive member far too big",
+         Filler(1000),
+         {},
+         "Aqua.002",
+         {{"big.bin", ByteSource::memory(Noise(400000))}}},
+        {"extra member name with a folder",
+         Filler(1000),
+         {},
+         "Aqua.002",
+         {{"a/b.txt", ByteSource::memory("x")}}},
         {"zip member name without a code page 437 form",
          Filler(1000),
          {item("\x80uro.swf", "x", false)}},
@@ -272,6 +283,7 @@ TEST(PayloadBuilderTest, RefusesLayoutsStartUpWouldMisread) {
         b.setSettingsText("[Flash]\r\n");
         b.setMemberName(c.memberName);
         for (const auto& i : c.items) b.addItem(i);
+        for (const auto& m : c.members) b.addMember(m);
         EXPECT_THROW(b.build("C:\\out.scr"), PayloadBuildError);
         EXPECT_FALSE(drive.fs.fileExists("C:\\out.scr"));
     }
