@@ -49,7 +49,7 @@ void inflateMember(MemberReader& in, MemberWriter& out) {
             zs.avail_in = static_cast<uInt>(in.read(input.get(), kChunk));
             zs.next_in = input.get();
         }
-        const bool inputLeft = zs.avail_in != 0;
+        const uInt inputBefore = zs.avail_in;
         zs.next_out = output.get();
         zs.avail_out = static_cast<uInt>(kChunk);
         rc = inflate(&zs, Z_NO_FLUSH);
@@ -57,8 +57,9 @@ void inflateMember(MemberReader& in, MemberWriter& out) {
             throw ZipDataError("deflated member: corrupt data");
         const std::size_t produced = kChunk - zs.avail_out;
         out.write(output.get(), produced);
-        // No input left and no progress: the stream was cut short.
-        if (rc != Z_STREAM_END && !inputLeft && produced == 0)
+        // No progress with a full output buffer to fill: the input ran out before the end of
+        // the stream.
+        if (rc != Z_STREAM_END && produced == 0 && zs.avail_in == inputBefore)
             throw ZipDataError("deflated member: data ends early");
     }
 }
