@@ -280,9 +280,12 @@ void checkItemName(const std::string& name, std::set<std::string>& seen) {
     std::string shown = "\"";  // built in steps: GCC 12 misreads "x" + string (-Wrestrict)
     shown += text::cp1252ToUtf8(name) + "\"";
     if (name.empty()) throw PayloadBuildError("an item name is empty");
-    if (holdsAny(name, "\\/:=[]\r\n"))
+    // The settings file keys the item by this name, so it must survive as an INI key too.
+    if (holdsAny(name, "\\/:") || !IniDocument::canWrite("zippos", name + "_1", "0") ||
+        !IniDocument::canWrite("notzip", name, "1"))
         throw PayloadBuildError("item name " + shown +
-                                " must be a plain file name (write \"**\" for \"=\")");
+                                " must be a plain file name usable as a settings key (no blanks "
+                                "at its ends, no leading \"[\" or \";\", \"**\" for \"=\")");
     if (!seen.insert(text::upper(name)).second)
         throw PayloadBuildError("item name " + shown + " is packed twice");
 }

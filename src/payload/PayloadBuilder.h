@@ -21,7 +21,8 @@
 //   - bytes of a packed item or the runtime inside the final file's last 150000 bytes contain
 //     the marker ahead of the real one (start-up would take the false one);
 //   - an item ends beyond 2^31-1 (positions are read as signed 32-bit values);
-//   - an item name is empty, holds "\", "/" or ":", or appears twice; the member name is empty,
+//   - an item name is empty, holds "\", "/" or ":", cannot be an INI key (blanks at its ends,
+//     "=", a leading "[" or ";"), or appears twice (in any case); the member name is empty,
 //     holds "**", "\", "/" or ":"; a ZIP member name has no code page 437 form;
 //   - a source cannot be read.
 // A write failure part-way deletes the partial output and throws PayloadBuildError.
