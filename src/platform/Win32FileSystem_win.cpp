@@ -121,6 +121,10 @@ std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
+    // Windows refuses CREATE_ALWAYS on a read-only file by itself; Wine running as root does
+    // not (the attribute is only the Unix write bits), so the rule is kept here explicitly.
+    const DWORD existing = attributesOf(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return nullptr;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;

@@ -19,6 +19,9 @@ mkdir -p "$workspace/tmp" "$workspace/keep"
 echo old >"$workspace/stale.txt"
 chmod a-w "$workspace/stale.txt"
 echo old >"$workspace/tmp/stale-tmp.txt"
+# A read-only file where an archive member lands is not replaced.
+echo old >"$workspace/readme.txt"
+chmod a-w "$workspace/readme.txt"
 echo kept >"$workspace/keep/inside.txt"
 
 hold="$WT_DIR/hold"
@@ -38,6 +41,7 @@ wt_check "settings file in the workspace" "$(wt_json "$WT_DIR/out.json" .setting
     "${user_temp}Workspace Saver.002"
 wt_check "files during the run" "$(wt_files "$workspace")" \
     "Workspace Saver.002 Workspace Saver.002~ readme.txt stale.txt "
+wt_check "read-only member target kept" "$(cat "$workspace/readme.txt")" old
 wt_check "settings read from the archive" "$(wt_json "$WT_DIR/out.json" .settings.ScrName)" \
     "Workspace Test"
 
