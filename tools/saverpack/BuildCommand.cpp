@@ -29,20 +29,20 @@ struct BuildOptions {
 
 // "FILE[=NAME][:raw|:zip]": the kind suffix is taken off the end first, then the text after the
 // last "=" is the name. An item name never holds "=" ("**" stands for it).
-ItemArg parseItem(std::string spec, bool allowKind) {
+ItemArg parseItem(std::string arg, bool allowKind) {
     ItemArg a;
-    if (allowKind && text::endsWith(spec, ":zip")) {
+    if (allowKind && text::endsWith(arg, ":zip")) {
         a.raw = false;
-        spec.resize(spec.size() - 4);
-    } else if (allowKind && text::endsWith(spec, ":raw")) {
-        spec.resize(spec.size() - 4);
+        arg.resize(arg.size() - 4);
+    } else if (allowKind && text::endsWith(arg, ":raw")) {
+        arg.resize(arg.size() - 4);
     }
-    const auto eq = spec.rfind('=');
+    const auto eq = arg.rfind('=');
     if (eq != std::string::npos) {
-        a.name = ToolPlatform::ansiFromArgument(spec.substr(eq + 1));
-        spec.resize(eq);
+        a.name = ToolPlatform::ansiFromArgument(arg.substr(eq + 1));
+        arg.resize(eq);
     }
-    a.file = spec;
+    a.file = arg;
     return a;
 }
 
