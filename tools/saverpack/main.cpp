@@ -23,8 +23,10 @@ build   Writes OUTPUT: a copy of RUNTIME followed by the packed items, the paylo
                          media entries use for it: the file name part of a list entry
                          ("sc2.swf" for "C:\movies\sc2.swf"), or an auxiliary entry without its
                          "(Resource) "/"(External) " prefix; write "**" where the name has "=".
-                         Default ITEMNAME: FILE's own name. ":raw" (default) stores the file's
-                         own bytes, ":zip" a deflated ZIP archive holding it. The [zippos]
+                         Default ITEMNAME: FILE's own name (a FILE whose name holds "=" needs
+                         an explicit =ITEMNAME, as the last "=" ends FILE). ":raw" (default)
+                         stores the file's own bytes, ":zip" a deflated ZIP archive holding it
+                         (choose :raw for movies: start-up copies them out fastest). The [zippos]
                          positions and [notzip] switches are written into the packed copy of
                          SETTINGS; everything else in it is kept as it is.
           --member FILE  adds FILE to the settings archive under NAME (default: its own name);
