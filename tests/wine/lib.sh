@@ -39,6 +39,8 @@ wt_finish() {
         exit 1
     fi
     echo "$WT_NAME: all $WT_CHECKS checks passed"
+    # Kept only for a failed test, to look into.
+    [ "$rc" -eq 0 ] && rm -rf "$WINEPREFIX"
     exit "$rc"
 }
 
@@ -46,7 +48,16 @@ wt_finish() {
 wt_begin() {
     rm -rf "$WT_DIR"
     mkdir -p "$WT_DIR"
-    cp -a "$SAVER_WINE_WORK/template" "$WINEPREFIX"
+    # The prefix's Windows folder (about 700 MB of DLLs that nothing writes) is shared with the
+    # template through hard links; the registry files and the user folders are real copies,
+    # since Wine rewrites the former and the tests write into the latter.
+    local template="$SAVER_WINE_WORK/template"
+    mkdir -p "$WINEPREFIX"
+    cp -al "$template/drive_c" "$WINEPREFIX/drive_c"
+    rm -rf "$WINEPREFIX/drive_c/users"
+    cp -a "$template/drive_c/users" "$WINEPREFIX/drive_c/users"
+    cp -a "$template/dosdevices" "$WINEPREFIX/dosdevices"
+    find "$template" -maxdepth 1 -type f -exec cp -a {} "$WINEPREFIX/" \;
     trap wt_finish EXIT
     wineserver -f -p60 </dev/null >/dev/null 2>&1 &
     WT_SERVER=$!
