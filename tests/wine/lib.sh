@@ -120,10 +120,10 @@ wt_start() {
     WT_PIDS+=("$WT_PID")
 }
 
-# wt_wait_file FILE [TENTHS]: waits until FILE exists and is not empty.
+# wt_wait_file FILE [TENTHS]: waits (30 s by default) until FILE exists and is not empty.
 wt_wait_file() {
     local i
-    for i in $(seq 1 "${2:-150}"); do
+    for i in $(seq 1 "${2:-300}"); do
         [ -s "$1" ] && return 0
         sleep 0.1
     done
@@ -133,7 +133,7 @@ wt_wait_file() {
 # wt_wait_window NAME_REGEX [TENTHS]: prints the X window id once a window of that name exists.
 wt_wait_window() {
     local i w
-    for i in $(seq 1 "${2:-150}"); do
+    for i in $(seq 1 "${2:-300}"); do
         w=$(xdotool search --name "$1" 2>/dev/null | head -1)
         [ -n "$w" ] && { echo "$w"; return 0; }
         sleep 0.1

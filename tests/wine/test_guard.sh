@@ -10,6 +10,9 @@ wt_pack "$WT_DIR/Guard Probe.scr" "$SAVER_PROBE" "$WT_DIR/saver.ini" \
     --item "$WT_SOURCE/data/blank.swf" || exit 1
 wt_pack "$WT_DIR/Guard Runtime.scr" "$SAVER_RUNTIME" "$WT_DIR/saver.ini" \
     --item "$WT_SOURCE/data/blank.swf" || exit 1
+# Its settings archive is cut short: were it to get past the guard, it would stop at a message
+# box instead of ending.
+truncate -s -12 "$WT_DIR/Guard Runtime.scr"
 probe="$(wt_winpath "$WT_DIR/Guard Probe.scr")"
 hold="$WT_DIR/hold"
 touch "$hold"
@@ -26,13 +29,15 @@ wt_run "$WT_DIR/second.json" "$probe" /c
 wt_check "second probe: outcome" "$(wt_json "$WT_DIR/second.json" .outcome)" SecondInstance
 wt_check "second probe: run mode untouched" "$(wt_json "$WT_DIR/second.json" .run_mode)" 1
 
-# The real runtime, another screensaver on the same guard: ends at once with exit code 0.
+# The real runtime, another screensaver on the same guard: ends at once with exit code 0,
+# before it reads its payload.
 start=$(date +%s%N)
-wt_run "$WT_DIR/runtime.out" "$(wt_winpath "$WT_DIR/Guard Runtime.scr")" /s
+WT_TIMEOUT=20 wt_run "$WT_DIR/runtime.out" "$(wt_winpath "$WT_DIR/Guard Runtime.scr")" /s
 rc=$?
 ms=$((($(date +%s%N) - start) / 1000000))
-wt_check "real .scr as second instance: exit code" "$rc" 0
-if [ "$ms" -lt 5000 ]; then wt_pass "real .scr ended at once ($ms ms)"; else wt_fail "real .scr took $ms ms"; fi
+wt_check "real .scr as second instance: exit code (124: stopped at a box)" "$rc" 0
+wt_check "no message box left" "$(xdotool search --name '^Guard Runtime$' 2>/dev/null)" ""
+echo "     (second instance ended after $ms ms)"
 # The second instance empties the shared workspace at its end, as every instance does.
 wt_check "second instance emptied the workspace" "$(wt_files "$workspace")" ""
 

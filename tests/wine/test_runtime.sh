@@ -28,6 +28,7 @@ Runtime Test.scr;
 Runtime Test.scr;/c:4711
 Runtime Test.scr;/p|4711
 Runtime Test.scr;/a|4711
+Runtime Test.scr;/a|xyz
 Runtime Test.exe;/c
 Bare Runtime.scr;/s
 Bare Runtime.scr;
