@@ -21,7 +21,8 @@ bool MemberName::isDeviceName(const std::string& bareName) {
     std::string base = bareName.substr(0, bareName.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     base = text::upper(base);
-    static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+    static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
     for (auto d : kPlain)
         if (base == d) return true;
     if (base.size() != 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0))

@@ -6,7 +6,8 @@
 // "\") is dropped. nullopt, meaning "skip this member", for names that cannot be a plain file
 // inside the destination folder: empty (folder entries), "." or "..", only dots and blanks,
 // containing ":" (drive or NTFS stream), control characters or one of <>"|?*, and device
-// names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension, in any case).
+// names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with or without an extension, in
+// any case).
 #pragma once
 
 #include <optional>

@@ -47,6 +47,10 @@ const NameCase kNames[] = {
     {"com9.log", false, nullptr},
     {"LPT1", false, nullptr},
     {"lpt9.txt", false, nullptr},
+    {"conout$", false, nullptr},
+    {"CONIN$.txt", false, nullptr},
+    {"COM\xC2\xB9.txt", true, nullptr},  // superscript one, in UTF-8
+    {"lpt\xFD.log", false, nullptr},     // superscript two, in code page 437
     {"COM0.txt", false, "COM0.txt"},
     {"LPT10.txt", false, "LPT10.txt"},
     {"CONSOLE.txt", false, "CONSOLE.txt"},
