@@ -4,7 +4,8 @@
 //
 // Contract of extractAll:
 // - Each member is written to destFolder + its bare name (folders stored with the member are
-//   dropped); an existing file is replaced. A trailing "\" of destFolder is ignored.
+//   dropped); an existing file is replaced. A trailing "\" of destFolder is ignored. The
+//   folder is not created: when it is missing, every member is skipped.
 // - Skipped without a message: encrypted members, names that are not a plain file name (see
 //   MemberName), members whose output file cannot be created (a read-only file in the way),
 //   members whose data is damaged, decodes to another size than declared, or fails its CRC-32
@@ -14,7 +15,8 @@
 //   "Unknown Compression Method" / "Zip Error" once and is skipped.
 // - Throws ZipError("Incomplete Zip File") when the file is missing or holds no end of central
 //   directory record, ZipError("Not a valid zip file!") when the central directory cannot be
-//   read; nothing is written then. An empty file is an empty archive.
+//   read; nothing is written then. An empty file is an empty archive. A system failure while
+//   reading the directory propagates as IoError; during a member it only skips that member.
 // - No member ever writes more than its declared uncompressed size, and memory use does not
 //   depend on member sizes.
 #pragma once
