@@ -3,3 +3,7 @@
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No .NET or Gecko installer prompts in a fresh prefix.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
+# Wine takes the ANSI code page and the encoding of Unix file names from the locale: with
+# C.UTF-8 the ANSI code page is 1252 and "é" in a Unix name is "é" in the program.
+export LANG=C.UTF-8
+unset LC_ALL

@@ -34,6 +34,10 @@ wt_finish() {
         timeout 20 wineserver -k 2>/dev/null
         wait "$WT_SERVER" 2>/dev/null
     fi
+    if [ "$WT_CHECKS" -eq 0 ]; then
+        echo "$WT_NAME: no check ran"
+        exit 1
+    fi
     if [ "$WT_FAILS" -gt 0 ]; then
         echo "$WT_NAME: $WT_FAILS of $WT_CHECKS checks failed (files in $WT_DIR)"
         exit 1

@@ -58,3 +58,15 @@ cp "$SAVER_PROBE" "$WT_DIR/Bare.scr"
 wt_run "$WT_DIR/bare.json" "$(wt_winpath "$WT_DIR/Bare.scr")" /s
 wt_check "bare program: no payload" "$(wt_json "$WT_DIR/bare.json" .payload_present)" false
 wt_check "bare program: nothing unpacked" "$(wt_json "$WT_DIR/bare.json" '.workspace | length')" 0
+
+# The workspace folder gone by the time of the exit: nothing happens, the exit stays clean.
+touch "$hold"
+SAVER_PROBE_HOLD="$(wt_winpath "$hold")" wt_start "$WT_DIR/gone.json" \
+    "$(wt_winpath "$WT_DIR/Workspace Saver.scr")" /s
+pid=$WT_PID
+wt_wait_file "$WT_DIR/gone.json" || wt_fail "probe reported"
+rm -rf "$workspace"
+rm -f "$hold"
+wait "$pid"
+wt_check "workspace removed during the run: exit code" "$?" 0
+wt_check "and not re-created at exit" "$([ -e "$workspace" ] && echo exists)" ""
