@@ -9,8 +9,8 @@ PACKAGES=(
     zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
     # Windows cross build
     g++-mingw-w64-x86-64 libz-mingw-w64-dev
-    # end-to-end tests under Wine on a virtual display
-    wine64 xvfb xdotool x11-utils imagemagick jq unzip zip procps
+    # end-to-end tests under Wine on a virtual display ("wine" holds the /usr/bin/wine commands)
+    wine wine64 xvfb xdotool x11-utils imagemagick jq unzip zip procps
 )
 
 missing=()
