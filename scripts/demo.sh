@@ -48,9 +48,15 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEPREFIX="$DEMO/wine
 xvfb=""
 server=""
 cleanup() {
-    [ -n "$server" ] && { timeout 20 wineserver -k 2>/dev/null; wait "$server" 2>/dev/null; }
-    [ -n "$xvfb" ] && { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; }
-    true
+    set +e
+    if [ -n "$server" ]; then
+        timeout 20 wineserver -k 2>/dev/null
+        wait "$server" 2>/dev/null
+    fi
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null
+        wait "$xvfb" 2>/dev/null
+    fi
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
