@@ -37,7 +37,10 @@ std::optional<std::string> MemberName::fileNameFor(const std::string& rawName, b
     const auto slash = ansi.find_last_of("/\\");
     std::string name = slash == std::string::npos ? ansi : ansi.substr(slash + 1);
 
-    if (name.find_first_not_of(". ") == std::string::npos) return std::nullopt;  // "", ".", ".."
+    // Windows drops trailing dots and blanks when it creates a file; doing it here gives the
+    // name the file really gets, on every build.
+    name.erase(name.find_last_not_of(". ") + 1);
+    if (name.empty()) return std::nullopt;  // "", ".", "..", folder entries
     for (unsigned char c : name)
         if (forbiddenChar(c)) return std::nullopt;
     if (isDeviceName(name)) return std::nullopt;

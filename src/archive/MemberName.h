@@ -3,7 +3,8 @@
 //
 // Contract: the name is converted to ANSI (Windows-1252) from code page 437, or from UTF-8
 // when `utf8` is set (general-purpose flag bit 11); any folder part (after the last "/" or
-// "\") is dropped. nullopt, meaning "skip this member", for names that cannot be a plain file
+// "\") is dropped, and so are trailing dots and blanks, as Windows drops them when it creates
+// the file. nullopt, meaning "skip this member", for names that cannot be a plain file
 // inside the destination folder: empty (folder entries), "." or "..", only dots and blanks,
 // containing ":" (drive or NTFS stream), control characters or one of <>"|?*, and device
 // names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with or without an extension, in

@@ -57,6 +57,8 @@ const NameCase kNames[] = {
     {"NULL", false, "NULL"},
     {"xcon.txt", false, "xcon.txt"},
     {".hidden", false, ".hidden"},
+    {"trailing.txt. .", false, "trailing.txt"},
+    {"settings.zip.", false, "settings.zip"},
     // OEM code page 437: 0x81 is u-umlaut, 0xE1 is sharp s.
     {"\x81"
      "ber-Stra\xE1"
