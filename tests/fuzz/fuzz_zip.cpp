@@ -1,5 +1,7 @@
 // libFuzzer target: any byte string as an archive file, extracted into a scratch folder.
 // Crashes, sanitizer reports, hangs and runaway memory are findings; ZipError is an answer.
+#include <ftw.h>
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <cstddef>
@@ -21,6 +23,13 @@ struct Scratch {
         root = pattern;
         fs.mapDrive('C', root);
         fs.createFolders("C:\\out");
+    }
+    // Removes the scratch folder when the fuzzer or the corpus run exits normally.
+    ~Scratch() {
+        ::nftw(
+            root.c_str(),
+            [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); },
+            16, FTW_DEPTH | FTW_PHYS);
     }
     std::string root;
     saver::PosixFileSystem fs;
