@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "archive/LittleEndian.h"
 #include "archive/ZipError.h"
 #include "platform/FileSystem.h"
 
@@ -19,13 +20,6 @@ constexpr std::uint64_t kMaxComment = 0xFFFF;
 
 constexpr char kIncomplete[] = "Incomplete Zip File";
 constexpr char kNotValid[] = "Not a valid zip file!";
-
-std::uint16_t le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(le16(p)) | static_cast<std::uint32_t>(le16(p + 2)) << 16;
-}
 
 // Reads exactly `count` bytes at `offset`; false when the file ends first.
 bool readExact(InputFile& file, std::uint64_t offset, void* out, std::size_t count) {
