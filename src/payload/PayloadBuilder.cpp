@@ -21,6 +21,8 @@ namespace {
 constexpr std::uint64_t kWindow = PayloadWindowSize;
 // Copy buffer: big enough for throughput, small enough that a 300 MB movie costs nothing.
 constexpr std::size_t kChunk = 1 << 20;
+// Deflate output buffer.
+constexpr std::size_t kDeflateOut = 64 * 1024;
 
 // One piece of the finished file: a file read in chunks, or bytes held in memory.
 class Segment {
@@ -34,12 +36,11 @@ class Segment {
         if (!file_) throw PayloadBuildError("cannot read \"" + src.path + "\"");
     }
     explicit Segment(std::string bytes) : bytes_(std::move(bytes)) {}
-    virtual ~Segment() = default;
 
-    virtual std::uint64_t size() const { return file_ ? file_->size() : bytes_.size(); }
+    std::uint64_t size() const { return file_ ? file_->size() : bytes_.size(); }
 
     // Reads [offset, offset + count) completely; a file that shrank meanwhile is an error.
-    virtual void read(std::uint64_t offset, char* buffer, std::size_t count) {
+    void read(std::uint64_t offset, char* buffer, std::size_t count) {
         if (!file_) {
             bytes_.copy(buffer, count, static_cast<std::size_t>(offset));
             return;
@@ -61,166 +62,6 @@ class Segment {
   private:
     std::unique_ptr<InputFile> file_;
     std::string bytes_;
-};
-
-void put16(std::string& out, std::uint32_t v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void put32(std::string& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-// A ZIP archive (PKWARE APPNOTE) holding one deflated member, produced on the fly from its
-// source so that an item of any size passes through fixed-size buffers. Deflate output is
-// deterministic, so the stream is simply produced again from the start whenever an earlier part
-// is asked for: once here to learn the CRC and the sizes the headers need, then by the window
-// check and by the copy, each reading forwards.
-class ZipItemSegment : public Segment {
-  public:
-    ZipItemSegment(std::unique_ptr<Segment> source, const std::string& memberName)
-        : Segment(std::string()), source_(std::move(source)) {
-        if (source_->size() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-            throw PayloadBuildError("item is too large for a ZIP archive");
-        if (deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
-                         Z_DEFAULT_STRATEGY) != Z_OK)
-            throw PayloadBuildError("deflate could not start");
-        std::uint64_t compressed = 0;
-        crc_ = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
-        for (produce(true); !pending_.empty(); produce(true)) compressed += pending_.size();
-        if (compressed >= 0xFFFFFFFFu)
-            throw PayloadBuildError("item is too large for a ZIP archive");
-        compressed_ = compressed;
-        buildHeaders(memberName);
-        rewind();
-    }
-    ~ZipItemSegment() override { deflateEnd(&zs_); }
-
-    std::uint64_t size() const override { return header_.size() + compressed_ + trailer_.size(); }
-
-    void read(std::uint64_t offset, char* buffer, std::size_t count) override {
-        while (count > 0) {
-            std::size_t n;
-            if (offset < header_.size()) {
-                n = header_.copy(buffer, count, static_cast<std::size_t>(offset));
-            } else if (offset < header_.size() + compressed_) {
-                n = readData(offset - header_.size(), buffer,
-                             static_cast<std::size_t>(std::min<std::uint64_t>(
-                                 count, header_.size() + compressed_ - offset)));
-            } else {
-                const auto at = static_cast<std::size_t>(offset - header_.size() - compressed_);
-                if (at >= trailer_.size()) throw PayloadBuildError("read past a ZIP item");
-                n = trailer_.copy(buffer, count, at);
-            }
-            offset += n;
-            buffer += n;
-            count -= n;
-        }
-    }
-
-  private:
-    void rewind() {
-        deflateReset(&zs_);
-        sourcePos_ = 0;
-        pending_.clear();
-        pendingStart_ = 0;
-        finished_ = false;
-    }
-
-    // Replaces pending_ by the next piece of deflate output (empty once the stream is done).
-    void produce(bool withCrc) {
-        pendingStart_ += pending_.size();
-        pending_.clear();
-        std::string in;
-        while (pending_.empty() && !finished_) {
-            const std::uint64_t left = source_->size() - sourcePos_;
-            in.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left)));
-            source_->read(sourcePos_, in.data(), in.size());
-            sourcePos_ += in.size();
-            if (withCrc)
-                crc_ = static_cast<std::uint32_t>(
-                    crc32_z(crc_, reinterpret_cast<const Bytef*>(in.data()), in.size()));
-            deflateChunk(in, sourcePos_ == source_->size());
-        }
-    }
-
-    void deflateChunk(std::string& in, bool last) {
-        zs_.next_in = reinterpret_cast<Bytef*>(in.data());
-        zs_.avail_in = static_cast<uInt>(in.size());
-        char out[64 * 1024];
-        int rc;
-        do {
-            zs_.next_out = reinterpret_cast<Bytef*>(out);
-            zs_.avail_out = sizeof out;
-            rc = deflate(&zs_, last ? Z_FINISH : Z_NO_FLUSH);
-            if (rc == Z_STREAM_ERROR) throw PayloadBuildError("deflate failed");
-            pending_.append(out, sizeof out - zs_.avail_out);
-        } while (zs_.avail_out == 0 || (last && rc != Z_STREAM_END));
-        finished_ = last;
-    }
-
-    std::size_t readData(std::uint64_t pos, char* buffer, std::size_t count) {
-        if (pos < pendingStart_) rewind();
-        while (pos >= pendingStart_ + pending_.size()) {
-            produce(false);
-            if (pending_.empty())
-                throw PayloadBuildError("a source file changed while it was read");
-        }
-        return pending_.copy(buffer, count, static_cast<std::size_t>(pos - pendingStart_));
-    }
-
-    void buildHeaders(const std::string& name) {
-        const auto csize = static_cast<std::uint32_t>(compressed_);
-        const auto usize = static_cast<std::uint32_t>(source_->size());
-        const auto nameLen = static_cast<std::uint32_t>(name.size());
-        auto common = [&](std::string& out) {  // version needed .. name length
-            put16(out, 20);                    // 2.0: deflate
-            put16(out, 0);                     // flags
-            put16(out, 8);                     // deflated
-            put16(out, 0);                     // time 00:00
-            put16(out, (1 << 5) | 1);          // date 1980-01-01
-            put32(out, crc_);
-            put32(out, csize);
-            put32(out, usize);
-            put16(out, nameLen);
-            put16(out, 0);  // extra field length
-        };
-        put32(header_, 0x04034b50);
-        common(header_);
-        header_ += name;
-
-        std::string central;
-        put32(central, 0x02014b50);
-        put16(central, 20);  // made by: 2.0
-        common(central);
-        put16(central, 0);  // comment length
-        put16(central, 0);  // disk number
-        put16(central, 0);  // internal attributes
-        put32(central, 0);  // external attributes
-        put32(central, 0);  // local header offset
-        central += name;
-        trailer_ = central;
-        put32(trailer_, 0x06054b50);
-        put16(trailer_, 0);
-        put16(trailer_, 0);
-        put16(trailer_, 1);
-        put16(trailer_, 1);
-        put32(trailer_, static_cast<std::uint32_t>(central.size()));
-        put32(trailer_, static_cast<std::uint32_t>(header_.size() + compressed_));
-        put16(trailer_, 0);  // comment length
-    }
-
-    std::unique_ptr<Segment> source_;
-    z_stream zs_{};
-    std::uint32_t crc_ = 0;
-    std::uint64_t compressed_ = 0;
-    std::string header_, trailer_;
-    std::uint64_t sourcePos_ = 0;
-    std::string pending_;  // deflate output [pendingStart_, pendingStart_ + size)
-    std::uint64_t pendingStart_ = 0;
-    bool finished_ = false;
 };
 
 class Sink {
@@ -246,6 +87,128 @@ class FileSink : public Sink {
   private:
     OutputFile& file_;
 };
+
+// The files zip items are deflated into while a build runs, named after the output
+// ("OUT.scr.item3~" for the fourth item). The destructor deletes every one of them, whether the
+// build succeeded, was refused or failed. Windows cannot delete an open file, so whatever reads
+// them must be gone first: the owner declares this object before the segments.
+class ScratchFiles {
+  public:
+    // An empty `outPath` means a build into memory: zip items are deflated into memory too.
+    ScratchFiles(FileSystem& fs, std::string outPath) : fs_(fs), outPath_(std::move(outPath)) {}
+    ~ScratchFiles() {
+        for (const std::string& path : created_) fs_.deleteFile(path);
+    }
+    ScratchFiles(const ScratchFiles&) = delete;
+    ScratchFiles& operator=(const ScratchFiles&) = delete;
+
+    bool inMemory() const { return outPath_.empty(); }
+    std::string pathFor(std::size_t item) const {
+        return outPath_ + ".item" + std::to_string(item) + "~";
+    }
+    // Creates (or truncates) the scratch file of item number `item`, to be deleted later.
+    std::unique_ptr<OutputFile> create(std::size_t item) {
+        const std::string path = pathFor(item);
+        created_.push_back(path);
+        std::unique_ptr<OutputFile> file = fs_.createFile(path);
+        if (!file) throw PayloadBuildError("cannot create \"" + path + "\"");
+        return file;
+    }
+    FileSystem& fs() { return fs_; }
+
+  private:
+    FileSystem& fs_;
+    std::string outPath_;
+    std::vector<std::string> created_;
+};
+
+struct Deflated {
+    std::uint32_t crc = 0;         // of the source bytes
+    std::uint64_t compressed = 0;  // bytes written to the sink
+};
+
+// Raw deflate (ZIP method 8) of the whole source, read in chunks, in one pass; the CRC is taken
+// on the way, so the source is read exactly once.
+Deflated deflateSource(Segment& source, Sink& sink) {
+    z_stream zs{};
+    if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK)
+        throw PayloadBuildError("deflate could not start");
+    struct End {
+        z_stream& zs;
+        ~End() { deflateEnd(&zs); }
+    } end{zs};
+    Deflated d;
+    d.crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+    const std::uint64_t size = source.size();
+    std::string in, out(kDeflateOut, '\0');
+    std::uint64_t pos = 0;
+    do {
+        in.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - pos)));
+        source.read(pos, in.data(), in.size());
+        pos += in.size();
+        d.crc = static_cast<std::uint32_t>(
+            crc32_z(d.crc, reinterpret_cast<const Bytef*>(in.data()), in.size()));
+        zs.next_in = reinterpret_cast<Bytef*>(in.data());
+        zs.avail_in = static_cast<uInt>(in.size());
+        const int flush = pos == size ? Z_FINISH : Z_NO_FLUSH;
+        int rc;
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(out.data());
+            zs.avail_out = static_cast<uInt>(out.size());
+            rc = deflate(&zs, flush);
+            if (rc == Z_STREAM_ERROR) throw PayloadBuildError("deflate failed");
+            sink.write(out.data(), out.size() - zs.avail_out);
+            d.compressed += out.size() - zs.avail_out;
+        } while (zs.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
+    } while (pos < size);
+    return d;
+}
+
+// A "zip" item: a ZIP archive (PKWARE APPNOTE) holding the one deflated file. The source is
+// deflated once, into a scratch file (or memory), and the item becomes three segments: local
+// header, that data, central directory with end record. Returns the item's size.
+std::uint64_t appendZipItem(std::vector<std::unique_ptr<Segment>>& segments, ScratchFiles& scratch,
+                            Segment& source, std::size_t index, const std::string& memberName) {
+    const char* tooLarge = "item is too large for a ZIP archive";
+    if (source.size() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+        throw PayloadBuildError(tooLarge);
+    Deflated d;
+    std::unique_ptr<Segment> data;
+    if (scratch.inMemory()) {
+        std::string bytes;
+        StringSink sink(bytes);
+        d = deflateSource(source, sink);
+        data = std::make_unique<Segment>(std::move(bytes));
+    } else {
+        const std::string path = scratch.pathFor(index);
+        try {
+            std::unique_ptr<OutputFile> file = scratch.create(index);
+            FileSink sink(*file);
+            d = deflateSource(source, sink);
+            file->close();
+        } catch (const IoError& e) {
+            throw PayloadBuildError("deflating into \"" + path + "\" failed: " + e.what());
+        }
+        data = std::make_unique<Segment>(scratch.fs(), ByteSource::file(path));
+        if (data->size() != d.compressed)
+            throw PayloadBuildError("\"" + path + "\" changed while it was written");
+    }
+    if (d.compressed >= 0xFFFFFFFFu) throw PayloadBuildError(tooLarge);
+    ZipWriter::Framing zip;
+    try {
+        zip = ZipWriter::singleMemberFraming(memberName, ZipWriter::Method::Deflated, d.crc,
+                                             static_cast<std::uint32_t>(d.compressed),
+                                             static_cast<std::uint32_t>(source.size()));
+    } catch (const std::length_error&) {
+        throw PayloadBuildError(tooLarge);
+    }
+    const std::uint64_t size = zip.header.size() + d.compressed + zip.trailer.size();
+    segments.push_back(std::make_unique<Segment>(std::move(zip.header)));
+    segments.push_back(std::move(data));
+    segments.push_back(std::make_unique<Segment>(std::move(zip.trailer)));
+    return size;
+}
 
 // ZIP readers take member names without flag bit 11 as code page 437, and the runtime turns
 // them into ANSI again. So an ANSI name is written as the code page 437 bytes that map back to
@@ -300,19 +263,19 @@ void checkMemberName(const std::string& name) {
 }  // namespace
 
 struct PayloadBuilder::Plan {
+    Plan(FileSystem& fs, std::string outPath) : scratch(fs, std::move(outPath)) {}
+    ScratchFiles scratch;  // first member, so destroyed after the segments reading its files
     std::vector<std::unique_ptr<Segment>> segments;  // runtime, items, then the tail
     PayloadBuildResult result;
 };
 
-PayloadBuilder::Plan PayloadBuilder::plan() {
-    Plan p;
+void PayloadBuilder::plan(Plan& p) {
     checkMemberName(memberName_);
     const std::uint64_t runtimeSize = planRuntime(p);
     IniDocument settings = IniDocument::parse(settingsText_);
     const std::uint64_t itemsEnd = planItems(p, settings, runtimeSize);
     p.result.settingsText = settings.text();
     planTail(p, itemsEnd);
-    return p;
 }
 
 std::uint64_t PayloadBuilder::planRuntime(Plan& p) {
@@ -331,16 +294,20 @@ std::uint64_t PayloadBuilder::planRuntime(Plan& p) {
 
 std::uint64_t PayloadBuilder::planItems(Plan& p, IniDocument& settings, std::uint64_t pos) {
     std::set<std::string> seen;
-    for (const PackedItem& item : items_) {
+    for (std::size_t index = 0; index < items_.size(); ++index) {
+        const PackedItem& item = items_[index];
         checkItemName(item.name, seen);
-        auto seg = std::make_unique<Segment>(fs_, item.source);
-        if (!item.raw) {
+        auto source = std::make_unique<Segment>(fs_, item.source);
+        std::uint64_t size = source->size();
+        if (item.raw) {
+            p.segments.push_back(std::move(source));
+        } else {
             // The runtime unpacks the archive and looks for the file under the name it gives
             // the entry, which has "=" where the item name has "**".
-            seg = std::make_unique<ZipItemSegment>(
-                std::move(seg), ansiToCp437(text::replaceAll(item.name, "**", "=")));
+            size = appendZipItem(p.segments, p.scratch, *source, index,
+                                 ansiToCp437(text::replaceAll(item.name, "**", "=")));
         }
-        const std::uint64_t end = pos + seg->size();
+        const std::uint64_t end = pos + size;
         if (end > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
             throw PayloadBuildError("item \"" + text::cp1252ToUtf8(item.name) +
                                     "\" would end beyond 2147483647 bytes");
@@ -351,7 +318,6 @@ std::uint64_t PayloadBuilder::planItems(Plan& p, IniDocument& settings, std::uin
         else if (settings.read("notzip", item.name))
             settings.write("notzip", item.name, "0");
         p.result.items.push_back({item.name, pos, end, item.raw});
-        p.segments.push_back(std::move(seg));
         pos = end;
     }
     return pos;
@@ -422,22 +388,34 @@ void writeSegments(std::vector<std::unique_ptr<Segment>>& segments, Sink& sink) 
 }  // namespace
 
 PayloadBuildResult PayloadBuilder::buildToString(std::string& out) {
-    Plan p = plan();
+    Plan p(fs_, {});
+    plan(p);
     checkWindow(p.segments, p.result, PayloadMarker());
     StringSink sink(out);
     writeSegments(p.segments, sink);
     return p.result;
 }
 
-PayloadBuildResult PayloadBuilder::build(const std::string& outPath) {
-    // Writing over a source would truncate it before it is read.
-    auto same = [&](const ByteSource& s) { return !s.bytes && text::sameText(s.path, outPath); };
-    bool clash = same(runtime_);
-    for (const auto& i : items_) clash = clash || same(i.source);
-    for (const auto& m : members_) clash = clash || same(m.source);
-    if (clash) throw PayloadBuildError("the output \"" + outPath + "\" is also an input");
+bool PayloadBuilder::isInput(const std::string& path) const {
+    auto same = [&](const ByteSource& s) { return !s.bytes && text::sameText(s.path, path); };
+    bool found = same(runtime_);
+    for (const auto& i : items_) found = found || same(i.source);
+    for (const auto& m : members_) found = found || same(m.source);
+    return found;
+}
 
-    Plan p = plan();
+PayloadBuildResult PayloadBuilder::build(const std::string& outPath) {
+    // Plan first: its destructor deletes the scratch files on every way out of here.
+    Plan p(fs_, outPath);
+    // Writing over a source would truncate it before it is read.
+    if (isInput(outPath))
+        throw PayloadBuildError("the output \"" + outPath + "\" is also an input");
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (!items_[i].raw && isInput(p.scratch.pathFor(i)))
+            throw PayloadBuildError("the scratch file \"" + p.scratch.pathFor(i) +
+                                    "\" is also an input");
+
+    plan(p);
     checkWindow(p.segments, p.result, PayloadMarker());
     std::unique_ptr<OutputFile> file = fs_.createFile(outPath);
     if (!file) throw PayloadBuildError("cannot create \"" + outPath + "\"");

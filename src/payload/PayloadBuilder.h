@@ -12,7 +12,9 @@
 // Sources and the output are reached through a FileSystem (Windows paths), so the tool runs
 // the same on the host and on Windows. The runtime and the items are copied, and zip items
 // compressed, in chunks: memory use does not grow with an item's size (extra settings-archive
-// members are read whole; they must fit the 150000-byte window anyway).
+// members are read whole; they must fit the 150000-byte window anyway). build() deflates each zip
+// item once, into a scratch file beside the output ("OUT.item3~" for the fourth item), and deletes
+// those files before it returns or throws; buildToString() keeps them in memory.
 //
 // build() refuses, with PayloadBuildError and without creating the output, when:
 //   - the runtime's own last 150000 bytes already contain the marker (it would be taken for a
@@ -101,10 +103,11 @@ class PayloadBuilder {
 
   private:
     struct Plan;
-    Plan plan();
+    void plan(Plan& p);
     std::uint64_t planRuntime(Plan& p);
     std::uint64_t planItems(Plan& p, IniDocument& settings, std::uint64_t pos);
     void planTail(Plan& p, std::uint64_t markerOffset);
+    bool isInput(const std::string& path) const;
 
     FileSystem& fs_;
     ByteSource runtime_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 #include "app/Startup.h"
 #include "payload/MediaLists.h"
@@ -376,6 +377,84 @@ TEST(PayloadBuilderTest, CopiesInBoundedChunksAndNeverOverwritesAnInput) {
     EXPECT_THROW(b.build("c:\\RT.SCR"), PayloadBuildError);
     EXPECT_THROW(b.build("C:\\movie.swf"), PayloadBuildError);
     EXPECT_EQ(fs.fileSize("C:\\rt.scr"), 100000u);
+}
+
+// A file system on which writes to one file fail after it was created, as on a full disk.
+class FullDiskFileSystem : public PosixFileSystem {
+  public:
+    explicit FullDiskFileSystem(std::string full) : full_(std::move(full)) {}
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        auto file = PosixFileSystem::createFile(path);
+        if (path != full_ || !file) return file;
+        struct Full : OutputFile {
+            explicit Full(std::unique_ptr<OutputFile> f) : real(std::move(f)) {}
+            void write(const void*, std::size_t) override { throw IoError("disk full"); }
+            void close() override { real->close(); }
+            std::unique_ptr<OutputFile> real;
+        };
+        return std::make_unique<Full>(std::move(file));
+    }
+
+  private:
+    std::string full_;
+};
+
+// Zip items are deflated into scratch files beside the output; none may stay behind, whether the
+// build succeeds, is refused or fails.
+TEST(PayloadBuilderTest, LeavesNoScratchFilesBehind) {
+    struct Case {
+        const char* label;
+        std::vector<PackedItem> more;  // after two zip items
+        std::string fullDisk;          // the file whose writes fail
+        bool builds;
+    };
+    const std::vector<Case> cases = {
+        {"built", {}, "", true},
+        {"refused: marker in a raw item after them",
+         {{"m.swf", ByteSource::memory(WithMarkerAt(Movie(5000, 1), 4000)), true}},
+         "",
+         false},
+        {"failed: a later source is missing",
+         {{"gone.swf", ByteSource::file("C:\\in\\gone.swf"), false}},
+         "",
+         false},
+        {"failed: writing a scratch file", {}, "C:\\out.scr.item1~", false},
+        {"failed: writing the output", {}, "C:\\out.scr", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        testing::TestDrive drive;
+        FullDiskFileSystem fs(c.fullDisk);
+        fs.mapDrive('C', drive.root());
+        drive.put("C:\\in\\a.swf", Movie(300000, 1));
+        PayloadBuilder b(fs);
+        b.setRuntime(ByteSource::memory(Filler(1000)));
+        b.setSettingsText("[Flash]\r\n");
+        b.setMemberName("Aqua.002");
+        b.addItem({"a.swf", ByteSource::file("C:\\in\\a.swf"), false});
+        b.addItem({"b.swf", ByteSource::memory(Movie(2000, 2)), false});
+        for (const auto& i : c.more) b.addItem(i);
+        if (c.builds)
+            EXPECT_NO_THROW(b.build("C:\\out.scr"));
+        else
+            EXPECT_THROW(b.build("C:\\out.scr"), PayloadBuildError);
+        std::set<std::string> left;
+        for (const auto& e : fs.listFolder("C:\\")) left.insert(e.name);
+        EXPECT_EQ(left, (c.builds ? std::set<std::string>{"in", "out.scr"}
+                                  : std::set<std::string>{"in"}));
+    }
+
+    // An input that has a scratch file's name is neither written over nor deleted.
+    testing::TestDrive drive;
+    drive.put("C:\\out.scr.item1~", "CWS1");
+    PayloadBuilder b(drive.fs);
+    b.setRuntime(ByteSource::memory(Filler(1000)));
+    b.setSettingsText("[Flash]\r\n");
+    b.setMemberName("Aqua.002");
+    b.addItem({"a.swf", ByteSource::memory("CWS2"), true});
+    b.addItem({"b.swf", ByteSource::file("C:\\out.scr.item1~"), false});
+    EXPECT_THROW(b.build("C:\\out.scr"), PayloadBuildError);
+    EXPECT_EQ(drive.get("C:\\out.scr.item1~"), "CWS1");
 }
 
 }  // namespace
