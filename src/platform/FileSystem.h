@@ -14,13 +14,13 @@ namespace saver {
 
 // Raised by InputFile/OutputFile when the system reports a read or write failure.
 class IoError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // An open file for random-access reading. Other processes may read and write the file meanwhile.
 class InputFile {
-public:
+  public:
     virtual ~InputFile() = default;
     virtual std::uint64_t size() const = 0;
     // Reads up to `count` bytes at `offset`; returns how many were read (fewer only at the end of
@@ -31,7 +31,7 @@ public:
 // A file being written from its start. Throws IoError when a write fails; close() flushes and
 // reports a failure the same way. Destroying an unclosed file closes it and swallows errors.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     virtual void write(const void* data, std::size_t count) = 0;
     virtual void close() = 0;
@@ -43,7 +43,7 @@ struct FolderEntry {
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // nullptr when the file cannot be opened (missing, a folder, no access).

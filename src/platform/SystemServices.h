@@ -21,7 +21,7 @@ struct RegValue {
 
 // An open key under HKEY_CURRENT_USER.
 class RegistryKey {
-public:
+  public:
     virtual ~RegistryKey() = default;
     // name "" reads the key's default value.
     virtual RegValue read(const std::string& name) = 0;
@@ -32,7 +32,7 @@ enum class MessageBoxKind { Ok, OkError, YesNo };
 enum class MessageBoxAnswer { Ok, Yes, No };
 
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
 
     // Full path of the process's main module (not the command line's text).
