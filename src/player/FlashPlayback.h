@@ -1,0 +1,103 @@
+// FlashPlayback: the logic of the full-screen window — playing FlashList one movie after
+// another, moving on when a movie ends or stalls, and deciding which input ends the show.
+//
+// The Win32 full-screen window owns one FlashPlayback and forwards its events to it:
+//
+//   FormShow (after placing the window with PlanScreenLayout, running CreateCovers when the
+//             layout asks for it, and making the window topmost)  -> formShow()
+//   Timer1 every 100 ms                                           -> timer1Tick()
+//   MouseTimer every 3000 ms                                      -> mouseTimerTick()
+//   every message of the main loop, before dispatch               -> onMessage()
+//   FormClose                                                     -> formClose()
+//
+// and implements PlaybackHost for the side effects. The player control is owned here.
+//
+// Errors: timer1Tick() lets a PlayerError (or any std::exception) from the per-tick FrameNum and
+// TotalFrames reads escape. The window's timer handler must catch it, leave the timer running
+// and carry on: the state stays consistent, the next tick reads again, and the message hook
+// keeps working, so the user can always leave. An exception must never escape into the
+// message loop. Every other player error is swallowed here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "player/PlaybackHost.h"
+#include "player/PlayerControl.h"
+
+namespace saver {
+
+struct Runtime;
+struct SaverSetting;
+
+// Shown when no player can be created; Yes opens kPlayerDownloadPage.
+inline constexpr const char* kNoPlayerCaption = "Error";
+inline constexpr const char* kNoPlayerText =
+    "Playing Flash failed, Please install Shockware Flash firstly.";
+inline constexpr const char* kPlayerDownloadPage = "https://get.adobe.com/flashplayer/";
+
+struct PlaybackState {
+    std::string CurrentMovie;  // location last given to the player; "" at show
+    std::int64_t StallTicks = 0;
+    std::int32_t MaxFrame = 0;
+    bool WasUnloaded = false;
+    bool PlaybackFailed = false;
+};
+
+// A Windows colour 0x00BBGGRR as the player wants it, 0x00RRGGBB (the top byte is dropped).
+std::int32_t PlayerColor(std::int32_t windowsColor);
+// BackgroundColor, Quality (unchanged), AlignMode 0, ScaleMode 0/2/3 for FlashSize 0/1/2
+// (ScaleMode untouched for any other FlashSize). PlayerError propagates.
+void SetUpPlayer(PlayerControl& player, const SaverSetting& setting);
+
+class FlashPlayback {
+  public:
+    FlashPlayback(Runtime& rt, PlaybackHost& host);
+
+    // Mutes wave output when FlashMute is on, resets the state (MouseMoveBudget 20) and
+    // starts the playback timer.
+    void formShow();
+    // One tick of Timer1. Tag 0: creates the player when FlashList is not empty (reporting
+    // "no player" and closing the window when that fails), sets it up and starts the first
+    // movie. Tag 1: keeps the saver flag set, hides the cursor (unless ShowCursor), and moves
+    // to the next movie at the end of a movie, after FlashStopTime seconds without a new
+    // highest frame (FlashDownloadTime for "://" locations), or after FlashDownloadTime
+    // seconds without any frame. See the header comment for the errors it lets through.
+    void timer1Tick();
+    // Chooses, resolves and starts the next movie of FlashList (in place: the chosen entry is
+    // rewritten to its resolved location). Nothing when the list is empty or no player exists
+    // yet. Never throws; the playback timer is stopped while it runs and started afterwards.
+    void nextMovie();
+    // The input rules for one message; true when the message is handled (not dispatched).
+    bool onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible);
+    // MouseTimer: the mouse-move budget is refilled.
+    void mouseTimerTick();
+    // Shows the cursor, asks for the password (cursor handling unless ShowCursor) and closes
+    // the window when it passes; the budget is refilled either way.
+    void exitAttempt();
+    // Hides the window, clears the saver flag, shows the cursor, frees covers and player,
+    // restores the volume (FlashMute) and ends the application. Runs once per show.
+    void formClose();
+
+    PlaybackState& state() { return state_; }
+    int timerTag() const { return timerTag_; }
+    PlayerControl* player() { return player_.get(); }
+
+  private:
+    void startPlayer();
+    void reportNoPlayer();
+    void watchProgress();
+    std::size_t chooseIndex();
+    bool resolveEntry(std::size_t index);
+    void loadCurrentMovie();
+
+    Runtime& rt_;
+    PlaybackHost& host_;
+    PlaybackState state_;
+    int timerTag_ = 0;  // 0 before the player exists, 1 while playing
+    bool closed_ = false;
+    std::unique_ptr<PlayerControl> player_;
+};
+
+}  // namespace saver
