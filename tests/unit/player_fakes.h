@@ -92,7 +92,7 @@ class FakePlayer : public PlayerControl {
         if (failing == name) throw PlayerError(name + " failed");
     }
     MovieScript script() const {
-        auto it = scripts_.find(winpath::fileNameOf(movie_));
+        auto it = scripts_.find(winpath::bareNameOf(movie_));
         return it == scripts_.end() ? MovieScript{} : it->second;
     }
 
@@ -108,6 +108,7 @@ class FakeWindow : public PlaybackHost {
         log.push_back("create player");
         if (!playerAvailable) return nullptr;
         auto p = std::make_unique<FakePlayer>(log, scripts);
+        p->failing = failingCall;
         player = p.get();
         return p;
     }
@@ -138,8 +139,9 @@ class FakeWindow : public PlaybackHost {
     void terminate() override { log.push_back("terminate"); }
 
     CallLog log;
-    std::map<std::string, MovieScript> scripts;  // by file name
+    std::map<std::string, MovieScript> scripts;  // by name after the last "\", "/" or ":"
     bool playerAvailable = true;
+    std::string failingCall;  // given to every player made
     bool passwordAnswer = true;
     FakePlayer* player = nullptr;  // the last one made; freed by formClose
     bool timerOn = false;

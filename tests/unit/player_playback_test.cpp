@@ -195,5 +195,222 @@ TEST(FlashPlaybackTest, ChosenEntryIsResolvedInPlace) {
     EXPECT_EQ(f.playback.state().CurrentMovie, "C:\\m\\a.swf");
 }
 
+TEST(FlashPlaybackTest, WhenAMovieIsReplaced) {
+    // FlashStopTime 1 s and FlashDownloadTime 2 s: 10 and 20 ticks.
+    struct Row {
+        const char* what;
+        const char* location;
+        MovieScript script;
+        int ticks;  // ticks after the first movie was loaded until the next one is
+    };
+    const Row rows[] = {
+        {"stalled local movie", "C:\\m\\stall.swf", {MovieScript::Stalls, 5, 0, 2}, 3 + 11},
+        {"stalled :// movie", "http://h/stall.swf", {MovieScript::Stalls, 5, 0, 2}, 3 + 21},
+        {"looping local movie", "C:\\m\\loop.swf", {MovieScript::Loops, 5}, 5 + 11},
+        {"looping :// movie", "http://h/loop.swf", {MovieScript::Loops, 5}, 5 + 21},
+        {"no frame, local", "C:\\m\\none.swf", {MovieScript::Missing}, 21},
+        {"no frame, ://", "http://h/none.swf", {MovieScript::Missing}, 21},
+        {"overrun, local", "C:\\m\\over.swf", {MovieScript::Overruns, 5}, 6},
+        {"overrun, ://", "http://h/over.swf", {MovieScript::Overruns, 5}, 6},
+        // Loading for longer than FlashStopTime does not count against the movie.
+        {"slow to load, then loops", "C:\\m\\slow.swf", {MovieScript::Loops, 5, 15}, 20 + 11},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Show f;
+        f.movies({r.location, "C:\\m\\next.swf"});
+        f.window.scripts[winpath::bareNameOf(r.location)] = r.script;
+        f.start();
+        EXPECT_EQ(f.ticksUntilChange(), r.ticks);
+        EXPECT_EQ(f.playback.state().CurrentMovie, "C:\\m\\next.swf");
+        EXPECT_EQ(f.playback.state().StallTicks, 0);
+        EXPECT_EQ(f.playback.state().MaxFrame, 0);
+    }
+}
+
+TEST(FlashPlaybackTest, UnresolvableEntriesAreSkipped) {
+    Show f;
+    f.movies({"C:\\m\\a.swf", "C:\\m\\missing1.swf", "C:\\m\\missing2.swf", "C:\\m\\b.swf"});
+    f.window.scripts["a.swf"] = {MovieScript::Overruns, 3};
+    f.start();
+    ASSERT_EQ(f.ticksUntilChange(), 4);
+    EXPECT_EQ(f.loaded(),
+              (std::vector<std::string>{"Movie := C:\\m\\a.swf", "Movie := C:\\m\\b.swf"}));
+}
+
+TEST(FlashPlaybackTest, NothingResolvesAfterEveryTryTheLastChoicePlays) {
+    for (int sequence : {0, 1}) {
+        SCOPED_TRACE(sequence);
+        Show f;
+        f.rt.Setting.FlashSequence = static_cast<std::uint8_t>(sequence);
+        f.movies({"C:\\m\\missing1.swf", "C:\\m\\missing2.swf"});
+        f.start();
+        ASSERT_EQ(f.loaded().size(), 1u);
+        if (sequence == 0) EXPECT_EQ(f.loaded()[0], "Movie := C:\\m\\missing1.swf");
+        EXPECT_TRUE(f.window.timerOn);
+    }
+}
+
+TEST(FlashPlaybackTest, ShuffleNeverRepeatsAFileBackToBack) {
+    Show f;
+    f.rt.Setting.FlashSequence = 1;
+    f.rt.Random.seed(4711);
+    f.movies({"C:\\a\\x.swf", "C:\\b\\x.swf", "C:\\m\\y.swf", "C:\\m\\z.swf"});
+    std::set<std::string> seen;
+    std::string last;
+    for (int i = 0; i < 2000; ++i) {
+        f.playback.nextMovie();
+        const std::string now = f.playback.state().CurrentMovie;
+        ASSERT_NE(winpath::fileNameOf(now), winpath::fileNameOf(last)) << "pick " << i;
+        seen.insert(now);
+        last = now;
+    }
+    EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST(FlashPlaybackTest, ShuffleOfOneFileNameInManyFoldersDoesNotHang) {
+    Show f;
+    f.rt.Setting.FlashSequence = 1;
+    f.movies({"C:\\a\\x.swf", "C:\\b\\x.swf"});
+    std::set<std::string> seen;
+    for (int i = 0; i < 100; ++i) {
+        f.playback.nextMovie();
+        seen.insert(f.playback.state().CurrentMovie);
+    }
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(FlashPlaybackTest, TimerIsOffWhileTheNextMovieStarts) {
+    Show f;
+    f.movies({"C:\\m\\a.swf"});
+    f.start();
+    const CallLog expected{"timer on", "create player", "timer off", "Movie := C:\\m\\a.swf",
+                           "timer on"};
+    EXPECT_EQ(f.window.log, expected);
+}
+
+TEST(FlashPlaybackTest, EveryTickKeepsTheSaverFlagAndHidesTheCursor) {
+    for (bool showCursor : {false, true}) {
+        SCOPED_TRACE(showCursor);
+        Show f;
+        f.rt.Setting.ShowCursor = showCursor;
+        f.movies({"C:\\m\\a.swf"});
+        f.start();
+        EXPECT_EQ(f.window.cursorCount, 0);  // not before the player plays
+        for (int i = 0; i < 5; ++i) f.playback.timer1Tick();
+        EXPECT_TRUE(f.window.saverRunning);
+        EXPECT_EQ(f.window.cursorCount, showCursor ? 0 : -5);
+    }
+}
+
+TEST(FlashPlaybackTest, PlayerErrorsOfAMovieChangeAreSwallowed) {
+    for (const char* failing : {"Movie", "Movie :=", "Rewind", "Play"}) {
+        SCOPED_TRACE(failing);
+        Show f;
+        f.movies({"C:\\m\\a.swf"});
+        f.window.scripts["a.swf"] = {MovieScript::Overruns, 3};
+        f.start();
+        f.window.player->failing = failing;
+        for (int i = 0; i < 10; ++i) ASSERT_NO_THROW(f.playback.timer1Tick());
+        EXPECT_TRUE(f.window.timerOn);
+    }
+}
+
+TEST(FlashPlaybackTest, SetUpErrorLeavesThePlayerRunning) {
+    Show f;
+    f.movies({"C:\\m\\a.swf"});
+    f.window.failingCall = "Quality";
+    EXPECT_NO_THROW(f.start());
+    EXPECT_EQ(f.playback.timerTag(), 1);
+    EXPECT_TRUE(f.loaded().empty());
+    f.window.player->failing.clear();
+    EXPECT_GT(f.ticksUntilChange(), 0);  // the stall limits bring the first movie in
+    EXPECT_EQ(f.loaded(), (std::vector<std::string>{"Movie := C:\\m\\a.swf"}));
+}
+
+TEST(FlashPlaybackTest, FrameReadErrorsLeaveTheTickButNotTheShow) {
+    for (const char* failing : {"FrameNum", "TotalFrames"}) {
+        SCOPED_TRACE(failing);
+        Show f;
+        f.movies({"C:\\m\\a.swf", "C:\\m\\b.swf"});
+        f.window.scripts["a.swf"] = {MovieScript::Overruns, 3};
+        f.start();
+        f.window.player->failing = failing;
+        EXPECT_THROW(f.playback.timer1Tick(), PlayerError);
+        EXPECT_TRUE(f.window.timerOn);
+        f.window.player->failing.clear();
+        EXPECT_GT(f.ticksUntilChange(), 0);
+        f.playback.onMessage(msg::KeyDown, 'Q', true);
+        EXPECT_EQ(f.window.closeRequests, 1);
+    }
+}
+
+TEST(FlashPlaybackTest, ShowAndCloseSequence) {
+    for (bool mute : {false, true}) {
+        SCOPED_TRACE(mute);
+        Show f;
+        f.rt.Setting.FlashMute = mute;
+        f.movies({"C:\\m\\a.swf"});
+        f.rt.MouseMoveBudget = 3;
+        f.start();
+        EXPECT_EQ(f.rt.MouseMoveBudget, 20);
+        EXPECT_EQ(f.window.log.front(), mute ? "mute" : "timer on");
+        f.window.log.clear();
+        f.playback.formClose();
+        f.playback.formClose();  // a second close does nothing more
+        CallLog expected{"hide",           "saver flag 0", "show cursor",
+                         "destroy covers", "timer off",    "player destroyed"};
+        if (mute) expected.push_back("unmute");
+        expected.push_back("terminate");
+        EXPECT_EQ(f.window.log, expected);
+        EXPECT_EQ(f.playback.timerTag(), 0);
+        EXPECT_EQ(f.playback.player(), nullptr);
+    }
+}
+
+TEST(FlashPlaybackTest, ExitAttempt) {
+    struct Row {
+        bool showCursor;
+        bool password;
+        CallLog log;
+    };
+    const Row rows[] = {
+        {false, true, {"show cursor", "password (cursor)", "close"}},
+        {false, false, {"show cursor", "password (cursor)"}},
+        {true, true, {"show cursor", "password", "close"}},
+        {true, false, {"show cursor", "password"}},
+    };
+    for (const Row& r : rows) {
+        Show f;
+        f.rt.Setting.ShowCursor = r.showCursor;
+        f.window.passwordAnswer = r.password;
+        f.rt.MouseMoveBudget = 0;
+        f.playback.exitAttempt();
+        EXPECT_EQ(f.window.log, r.log);
+        EXPECT_EQ(f.rt.MouseMoveBudget, 20);
+    }
+}
+
+TEST(FlashPlaybackTest, TwentyFirstMouseMoveOfAPeriodExits) {
+    Show f;
+    f.rt.Setting.MouseMove = true;
+    f.start();
+    for (int i = 0; i < 15; ++i) f.playback.onMessage(msg::MouseMove, 0, true);
+    f.playback.mouseTimerTick();
+    for (int i = 0; i < 20; ++i) f.playback.onMessage(msg::MouseMove, 0, true);
+    EXPECT_EQ(f.window.closeRequests, 0);
+    f.playback.onMessage(msg::MouseMove, 0, true);
+    EXPECT_EQ(f.window.closeRequests, 1);
+    EXPECT_EQ(f.rt.MouseMoveBudget, 20);
+}
+
+TEST(FlashPlaybackTest, ClickIsHandledKeyIsNot) {
+    Show f;
+    f.start();
+    EXPECT_TRUE(f.playback.onMessage(msg::LButtonDown, 0, true));
+    EXPECT_FALSE(f.playback.onMessage(msg::KeyDown, 'A', true));
+    EXPECT_EQ(f.window.closeRequests, 2);
+}
+
 }  // namespace
 }  // namespace saver
