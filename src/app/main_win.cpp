@@ -2,8 +2,9 @@
 //
 // Windows starts a screensaver with its role on the command line (/s, /c, /p <hwnd>, ...).
 // Start-up runs before any window exists: the workspace folder is prepared, RunStartup guards
-// against a second instance, decodes the arguments and loads payload and settings. The roles
-// themselves are not part of this program yet, so a successful start-up ends cleanly.
+// against a second instance, decodes the arguments and loads payload and settings. Run mode 5
+// with a window changes the screensaver password and ends without a window of its own; the
+// other roles are not part of this program yet, so their start-up ends cleanly.
 // The workspace is emptied at every exit, the early ones included.
 #include <windows.h>
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "app/Runtime.h"
+#include "app/SaverPassword.h"
+#include "app/SaverPassword_win.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
 #include "platform/Win32FileSystem_win.h"
@@ -65,6 +68,11 @@ int run() {
             return 1;
         case saver::StartupOutcome::Ready:
             break;
+    }
+    if (rt.RunMode == 5 && rt.ParentWindowHandle != 0 && !rt.RunAsExe) {
+        saver::Win32PasswordLibraries libraries;
+        saver::ChangeSaverPassword(rt, libraries);
+        return 0;
     }
     return 0;
 }
