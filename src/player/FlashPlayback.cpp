@@ -64,6 +64,7 @@ void FlashPlayback::formShow() {
 }
 
 void FlashPlayback::timer1Tick() {
+    if (closed_) return;
     if (state_.PlaybackFailed) {
         host_.closeWindow();
         return;
@@ -210,6 +211,7 @@ void FlashPlayback::loadCurrentMovie() {
 }
 
 bool FlashPlayback::onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible) {
+    if (closed_) return false;
     const InputDecision d =
         DecideInput(rt_.Setting, message, wParam, rt_.MouseMoveBudget, windowVisible);
     if (d.action == InputAction::SpendMouseMove)

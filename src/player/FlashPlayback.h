@@ -12,6 +12,13 @@
 //
 // and implements PlaybackHost for the side effects. The player control is owned here.
 //
+// The message hook passes MSG::message and MSG::wParam of every message taken from the main
+// loop, for any window of the application (covers included), with windowVisible = whether the
+// full-screen window is visible, and skips dispatch when onMessage() answers true.
+// PlaybackHost::closeWindow() may close synchronously or post WM_CLOSE; either way the close
+// handler calls formClose(), after which ticks and messages are ignored (a WM_TIMER already
+// queued before the timer was killed must not create a new player).
+//
 // Errors: timer1Tick() lets a PlayerError (or any std::exception) from the per-tick FrameNum and
 // TotalFrames reads escape. The window's timer handler must catch it, leave the timer running
 // and carry on: the state stays consistent, the next tick reads again, and the message hook
@@ -77,7 +84,8 @@ class FlashPlayback {
     // the window when it passes; the budget is refilled either way.
     void exitAttempt();
     // Hides the window, clears the saver flag, shows the cursor, frees covers and player,
-    // restores the volume (FlashMute) and ends the application. Runs once per show.
+    // restores the volume (FlashMute) and ends the application. Runs once per show; later
+    // ticks and messages do nothing.
     void formClose();
 
     PlaybackState& state() { return state_; }

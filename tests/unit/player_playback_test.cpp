@@ -365,6 +365,11 @@ TEST(FlashPlaybackTest, ShowAndCloseSequence) {
         EXPECT_EQ(f.window.log, expected);
         EXPECT_EQ(f.playback.timerTag(), 0);
         EXPECT_EQ(f.playback.player(), nullptr);
+        // A tick or a key still queued after the close changes nothing.
+        f.window.log.clear();
+        f.playback.timer1Tick();
+        f.playback.onMessage(msg::KeyDown, 'A', true);
+        EXPECT_TRUE(f.window.log.empty());
     }
 }
 
