@@ -3,31 +3,18 @@
 # the hosting protocol, the set-up values, movie loading and the frame counter of looping,
 # stalled, overrunning and missing movies, Rewind and Play, resizing and destruction.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/testcontrol/testcontrol.sh"
 wt_begin
 
-clsid='{D27CDB6E-AE6D-11CF-96B8-444553540000}'
-wt_reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /ve /d "$(wt_winpath "$SAVER_TESTCONTROL")" /f
-wt_reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel /d Apartment /f
+tc_register
 
 # --- movies ------------------------------------------------------------------------------------
-# le16 N: two little-endian bytes as printf escapes.
-le16() { printf '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8)); }
-# swf FILE RATE88 FRAMES [CWS]: a header-only movie (empty RECT, an End tag); frame rate as 8.8
-# fixed point. CWS: the body in one stored zlib block.
-swf() {
-    local body="\\x00$(le16 "$2")$(le16 "$3")\\x00\\x00"
-    if [ "${4:-}" == CWS ]; then
-        printf "CWS\\x06\\x0f\\x00\\x00\\x00\\x78\\x01\\x01\\x07\\x00\\xf8\\xff$body" >"$1"
-    else
-        printf "FWS\\x06\\x0f\\x00\\x00\\x00$body" >"$1"
-    fi
-}
-swf "$WT_DIR/loop.swf" $((20 * 256)) 10
-swf "$WT_DIR/fraction.swf" $((12 * 256 + 128)) 100
-swf "$WT_DIR/packed.swf" $((10 * 256)) 50 CWS
-swf "$WT_DIR/slow.swf" $((10 * 256)) 100
-swf "$WT_DIR/stall.swf" $((20 * 256)) 10
-swf "$WT_DIR/overrun.swf" $((20 * 256)) 5
+tc_swf "$WT_DIR/loop.swf" $((20 * 256)) 10
+tc_swf "$WT_DIR/fraction.swf" $((12 * 256 + 128)) 100
+tc_swf "$WT_DIR/packed.swf" $((10 * 256)) 50 CWS
+tc_swf "$WT_DIR/slow.swf" $((10 * 256)) 100
+tc_swf "$WT_DIR/stall.swf" $((20 * 256)) 10
+tc_swf "$WT_DIR/overrun.swf" $((20 * 256)) 5
 
 # probe NAME OPS...: runs the host with its own call log; output in NAME.out, log in NAME.log.
 probe() {
@@ -113,9 +100,17 @@ wt_check "loop: wraps after the last frame" \
 wt_check "stall: ends at frame 2" "$(samples stall | tail -1 | cut -d' ' -f2)" 2
 wt_check "overrun: ends past TotalFrames - 1" "$(samples overrun | tail -1 | cut -d' ' -f2,3)" "5 5"
 
-probe missing "movie=$(wt_winpath "$WT_DIR/nothere.swf")" wait=400
-wt_check "missing: every FrameNum negative, no frames" \
-    "$(samples missing | awk '$2 >= 0 || $3 != 0 { bad++ } END { print (NR > 0 && bad == 0) }')" 1
+# Locations that give no frame: a missing file, a file that is no SWF, an address.
+printf 'not a movie' >"$WT_DIR/text.swf"
+while IFS='|' read -r name location; do
+    probe "$name" "movie=$location" wait=400
+    wt_check "$name: every FrameNum negative, no frames" \
+        "$(samples "$name" | awk '$2 >= 0 || $3 != 0 { bad++ } END { print (NR > 0 && bad == 0) }')" 1
+done <<EOT
+missing|$(wt_winpath "$WT_DIR/nothere.swf")
+notswf|$(wt_winpath "$WT_DIR/text.swf")
+address|http://example.invalid/movie.swf
+EOT
 
 # --- Rewind and Play -------------------------------------------------------------------------
 probe rewind "movie=$(wt_winpath "$WT_DIR/slow.swf")" wait=700 rewind wait=400 play wait=600

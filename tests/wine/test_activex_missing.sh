@@ -2,9 +2,10 @@
 # Hosting the Flash control where none is installed: creation fails cleanly with the
 # "class not registered" code, the host reports it and ends on its own.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/testcontrol/testcontrol.sh"
 wt_begin
 
-printf 'FWS\x06\x15\x00\x00\x00\x00\x00\x14\x0a\x00\x00\x00' >"$WT_DIR/loop.swf"
+tc_swf "$WT_DIR/loop.swf" $((20 * 256)) 10
 wt_run "$WT_DIR/probe.out" "$(wt_winpath "$SAVER_PLAYER_PROBE")" \
     "movie=$(wt_winpath "$WT_DIR/loop.swf")" wait=200
 rc=$?
