@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Demo: builds the runtime and saverpack, packs a finished screensaver from files in the
 # repository (tests/wine/data), shows what start-up makes of it (saverpack inspect), then runs
-# the real flashsaver-based .scr under Wine with /s on a virtual display and shows that it ran
-# its start-up in the real temp folder and ended cleanly.
-#
-# The playback roles are not built yet: start-up decides everything, then the program ends.
+# the real flashsaver-based .scr under Wine with /s on a virtual display: the full-screen show
+# plays the movies in the test player control (registered in the demo's Wine prefix until a
+# built-in player exists), a screenshot is taken, Esc ends the show and the workspace is empty.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -23,7 +22,7 @@ cmake --preset host >"$DEMO/host-configure.log" 2>&1
 cmake --build build/host --target saverpack >"$DEMO/host-build.log" 2>&1 ||
     { tail -30 "$DEMO/host-build.log"; exit 1; }
 cmake --preset win64 >"$DEMO/win64-configure.log" 2>&1
-cmake --build build/win64 --target runtime >"$DEMO/win64-build.log" 2>&1 ||
+cmake --build build/win64 --target runtime testcontrol >"$DEMO/win64-build.log" 2>&1 ||
     { tail -30 "$DEMO/win64-build.log"; exit 1; }
 SAVERPACK="$ROOT/build/host/tools/saverpack/saverpack"
 RUNTIME="$ROOT/build/win64/flashsaver.scr"
@@ -76,13 +75,37 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     timeout -k 5 120 wine wineboot -i >"$DEMO/wineboot.log" 2>&1
     timeout -k 5 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 fi
+# The test player control stands in for the Flash control in the demo prefix.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+key='HKCR\CLSID\{D27CDB6E-AE6D-11CF-96B8-444553540000}\InprocServer32'
+timeout -k 5 30 wine reg add "$key" /ve /d "$(winpath "$ROOT/build/win64/tests/wine/testcontrol.dll")" /f >/dev/null 2>&1
+timeout -k 5 30 wine reg add "$key" /v ThreadingModel /d Apartment /f >/dev/null 2>&1
 temp=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | grep -v /Public/ | head -1)
 start=$(date +%s%N)
 set +e
-timeout -k 5 60 wine "$SCR" /s
+TESTCONTROL_LOG="$(winpath "$DEMO/player.log")" timeout -k 5 60 wine "$SCR" /s &
+pid=$!
+window=""
+for _ in $(seq 1 150); do
+    window=$(xdotool search --name '^Demo Saver$' 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+if [ -n "$window" ]; then
+    sleep 3
+    import -display "$DISPLAY" -window root "$DEMO/show.png"
+    echo "show window: $(xwininfo -id "$window" | grep -E 'Width|Height' | tr -s ' ' | tr '\n' ' ')"
+    echo "screenshot $DEMO/show.png, centre pixel $(convert "$DEMO/show.png" -format '%[pixel:p{512,384}]' info:)" \
+        "(the movie's background colour, FlashColor)"
+    echo "movies given to the player: $(sed -n 's/^put Movie .*[\\/]//p' "$DEMO/player.log" | tr '\n' ' ')"
+    xdotool key Escape
+else
+    echo "no show window appeared"
+fi
+wait "$pid"
 rc=$?
 set -e
 ms=$((($(date +%s%N) - start) / 1000000))
-echo "flashsaver ran 'Demo Saver.scr /s': exit code $rc after $ms ms"
+echo "flashsaver ran 'Demo Saver.scr /s': exit code $rc after $ms ms (ended with Esc)"
 echo "workspace ${temp:-?}/Kestro after the run: [$(ls -A "$temp/Kestro" 2>/dev/null | grep -v '^tmp$' | tr '\n' ' ')]"
-if [ "$rc" -eq 0 ]; then echo "demo: start-up succeeded and the screensaver ended cleanly"; else echo "demo: FAILED"; exit 1; fi
+if [ "$rc" -eq 0 ] && [ -n "$window" ]; then echo "demo: the show played and the screensaver ended cleanly"; else echo "demo: FAILED"; exit 1; fi

@@ -2,9 +2,11 @@
 //
 // Windows starts a screensaver with its role on the command line (/s, /c, /p <hwnd>, ...).
 // Start-up runs before any window exists: the workspace folder is prepared, RunStartup guards
-// against a second instance, decodes the arguments and loads payload and settings. Run mode 5
-// with a window changes the screensaver password and ends without a window of its own; the
-// other roles are not part of this program yet, so their start-up ends cleanly.
+// against a second instance, decodes the arguments and loads payload and settings. A finished
+// screensaver stored under an .exe name, and run mode 3, play the show in the full-screen
+// window until it closes; run mode 5 with a window changes the screensaver password and ends
+// without a window of its own. The settings dialog and the preview are not part of this
+// program yet, so their start-up ends cleanly.
 // The workspace is emptied at every exit, the early ones included.
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MessageLoop_win.h"
 #include "app/Runtime.h"
 #include "app/SaverPassword.h"
 #include "app/SaverPassword_win.h"
@@ -20,6 +23,7 @@
 #include "platform/Win32FileSystem_win.h"
 #include "platform/Win32Services_win.h"
 #include "platform/WinPath.h"
+#include "player/FlashFullscreenForm_win.h"
 
 namespace {
 
@@ -50,6 +54,21 @@ class WorkspaceCleaner {
     saver::Runtime& rt_;
 };
 
+// The show: the full-screen window and the message loop with its hook, until the window
+// closes. In run mode 3 the window that had the focus before the start gets it back.
+int runFullscreen(saver::Runtime& rt) {
+    saver::Win32PasswordLibraries passwords;
+    int exitCode = 1;
+    {
+        saver::TFlashFullscreenForm form(rt, passwords);
+        if (form.create())
+            exitCode = saver::RunMessageLoop(
+                [&form](const MSG& msg) { return form.applicationMessage(msg); });
+    }
+    if (rt.RunMode == 3 && rt.ReturnWindow != 0) rt.sys.setForegroundWindow(rt.ReturnWindow);
+    return exitCode;
+}
+
 int run() {
     saver::Win32FileSystem fileSystem;
     saver::Win32Services services;
@@ -69,11 +88,13 @@ int run() {
         case saver::StartupOutcome::Ready:
             break;
     }
-    if (rt.RunMode == 5 && rt.ParentWindowHandle != 0 && !rt.RunAsExe) {
+    if (rt.RunAsExe) return runFullscreen(rt);
+    if (rt.RunMode == 5 && rt.ParentWindowHandle != 0) {
         saver::Win32PasswordLibraries libraries;
         saver::ChangeSaverPassword(rt, libraries);
         return 0;
     }
+    if (rt.RunMode == 3) return runFullscreen(rt);
     return 0;
 }
 

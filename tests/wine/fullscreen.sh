@@ -1,0 +1,73 @@
+# Helpers for the full-screen show tests (sourced after lib.sh).
+#
+# A show is a screensaver packed from an INI text and movie files, started with a command line,
+# found by its window (named after ScrName) and ended with a key; the test control, when
+# registered (tc_register of testcontrol.sh), writes its call log to "$WT_DIR/<name>.log".
+source "$WT_SOURCE/testcontrol/testcontrol.sh"
+
+# fs_pack NAME INI_FILE [ITEM...]: "$WT_DIR/NAME.scr" with the items packed raw.
+fs_pack() {
+    local name="$1" ini="$2" item args=()
+    shift 2
+    for item in "$@"; do args+=(--item "$item"); done
+    wt_pack "$WT_DIR/$name.scr" "$SAVER_RUNTIME" "$ini" "${args[@]}"
+}
+
+# fs_start NAME PROGRAM_FILE [ARGS...]: starts a show with its own call log; pid in WT_PID.
+fs_start() {
+    local name="$1" program="$2"
+    shift 2
+    rm -f "$WT_DIR/$name.log"
+    TESTCONTROL_LOG="$(wt_winpath "$WT_DIR/$name.log")" \
+        wt_start "$WT_DIR/$name.out" "$(wt_winpath "$program")" "$@"
+}
+
+# fs_window TITLE: the X window of the show (empty when it did not appear within 15 s).
+fs_window() { wt_wait_window "^$1\$" 150; }
+
+# fs_alive PID: 1 while the program runs.
+fs_alive() { kill -0 "$1" 2>/dev/null && echo 1 || echo 0; }
+
+# fs_wait_exit PID [TENTHS]: FS_RC := the exit code once the program ended within 10 s
+# ("running" when it did not). Not for a subshell: only this shell can wait for the program.
+fs_wait_exit() {
+    local i
+    FS_RC=running
+    for i in $(seq 1 "${2:-100}"); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            FS_RC=$?
+            return
+        fi
+        sleep 0.1
+    done
+}
+
+# fs_escape WINDOW PID: ends the show with Esc; FS_RC := its exit code. The key goes through
+# the X test extension to the focused window (the show): an Esc sent with XSendEvent to the
+# show's window was seen to reach the next show started right after it as well.
+fs_escape() {
+    xdotool key Escape 2>/dev/null
+    fs_wait_exit "$2"
+}
+
+# fs_gone TITLE: waits (up to 5 s) until no window of that name is left; 1 when none is.
+fs_gone() {
+    local i
+    for i in $(seq 1 50); do
+        [ -z "$(xdotool search --name "^$1\$" 2>/dev/null)" ] && { echo 1; return; }
+        sleep 0.1
+    done
+    echo 0
+}
+
+# fs_pixel PNG X Y: "R,G,B" of one pixel, 0-255.
+fs_pixel() {
+    local c="p{$2,$3}"
+    convert "$1" -format "%[fx:int(255*$c.r+0.5)],%[fx:int(255*$c.g+0.5)],%[fx:int(255*$c.b+0.5)]" info:
+}
+
+# fs_movies NAME: the movies the control was given, in order, file names only, one line.
+fs_movies() {
+    sed -n 's/^put Movie //p' "$WT_DIR/$1.log" 2>/dev/null | sed 's/.*[\\/]//' | tr '\n' ' '
+}
