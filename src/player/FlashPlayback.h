@@ -38,11 +38,12 @@ namespace saver {
 struct Runtime;
 struct SaverSetting;
 
-// Shown when no player can be created; Yes opens kPlayerDownloadPage.
+// Shown when no player can be created; Yes opens kPlayerDownloadPage. The control's own download
+// pages are gone, so Yes leads to a neutral page about the movie format and its players.
 inline constexpr const char* kNoPlayerCaption = "Error";
 inline constexpr const char* kNoPlayerText =
     "Playing Flash failed, Please install Shockware Flash firstly.";
-inline constexpr const char* kPlayerDownloadPage = "https://get.adobe.com/flashplayer/";
+inline constexpr const char* kPlayerDownloadPage = "https://en.wikipedia.org/wiki/SWF";
 
 struct PlaybackState {
     std::string CurrentMovie;  // location last given to the player; "" at show
