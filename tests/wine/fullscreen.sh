@@ -22,6 +22,15 @@ fs_start() {
         wt_start "$WT_DIR/$name.out" "$(wt_winpath "$program")" "$@"
 }
 
+# fs_cursor NAME: the ShowCursor calls of a show started with WINEDEBUG=-all,+cursor, as Wine's
+# "cursor" debug channel traced them into its stderr: "SHOW:COUNT" per call (SHOW 1 to show, 0 to
+# hide; COUNT the display count after the call, the cursor being hidden while it is below 0), in
+# order, one line ("" when none).
+fs_cursor() {
+    sed -n 's/.*:trace:cursor:[A-Za-z]*ShowCursor \([01]\), count=\(-\{0,1\}[0-9]\{1,\}\)$/\1:\2/p' \
+        "$WT_DIR/$1.out.err" 2>/dev/null | tr '\n' ' '
+}
+
 # fs_window TITLE: the X window of the show (empty when it did not appear within 15 s).
 fs_window() { wt_wait_window "^$1\$" 150; }
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The full-screen show of the real flashsaver.scr with an empty movie list and without a player
-# control: the roles that start it, the window it puts over the screen, the inputs that end it,
-# and the "Error" box when no player can be created.
+# control: the roles that start it, the window it puts over the screen, the cursor it leaves
+# visible, the inputs that end it, and the "Error" box when no player can be created.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$WT_SOURCE/fullscreen.sh"
 wt_begin
 
 workspace="$(wt_tempdir)/Kestro"
 
-# --- empty list: black screen, a key ends it -------------------------------------------------
+# --- empty list: black screen, cursor left visible, a key ends it ----------------------------
 printf '[Set]\nScrName=Empty Show\nMouseMove=0\nMousePress=1\nKeyboardPress=1\n' >"$WT_DIR/empty.ini"
 fs_pack "Empty Show" "$WT_DIR/empty.ini" || exit 1
 cp "$WT_DIR/Empty Show.scr" "$WT_DIR/Empty Show.exe"
@@ -16,7 +16,7 @@ cp "$WT_DIR/Empty Show.scr" "$WT_DIR/Empty Show.exe"
 # program ; arguments
 while IFS=';' read -r program args; do
     what="$program $args"
-    fs_start empty "$WT_DIR/$program" $args
+    WINEDEBUG=-all,+cursor fs_start empty "$WT_DIR/$program" $args
     pid=$WT_PID
     if ! w=$(fs_window 'Empty Show'); then
         fs_wait_exit "$pid" 1
@@ -33,6 +33,10 @@ while IFS=';' read -r program args; do
     wt_check "$what: still running" "$(fs_alive "$pid")" 1
     fs_escape "$w" "$pid"
     wt_check "$what: Esc ends it with exit code 0" "$FS_RC" 0
+    # No movie, no hiding: the first call is the exit key's, taking the count from 0 to 1, and
+    # the close adds the second.
+    wt_check "$what: cursor never hidden; shown at the exit key and at the close" \
+        "$(fs_cursor empty)" "1:1 1:2 "
     wt_check "$what: workspace emptied" "$(wt_files "$workspace")" ""
     wt_check "$what: window gone" "$(fs_gone 'Empty Show')" 1
 done <<'TABLE'

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The full-screen show playing movies in the test control: the order of the movies, shuffle,
 # restarting a single movie, the end and stall limits, skipped entries and the set-up values
-# the control receives, all read from the control's call log. One tick of the 100 ms playback
-# timer reads FrameNum once, so the FrameNum reads between two movie changes count the ticks a
-# movie was given.
+# the control receives, all read from the control's call log; the cursor while movies play, read
+# from Wine's trace of the ShowCursor calls. One tick of the 100 ms playback timer reads FrameNum
+# once, so the FrameNum reads between two movie changes count the ticks a movie was given.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$WT_SOURCE/fullscreen.sh"
 wt_begin
@@ -93,3 +93,18 @@ remote.swf:20:23
 b_overrun.swf:2:6
 EOT
 wt_check "scale mode untouched for FlashSize 7" "$(puts Limits ScaleMode)" ""
+
+# --- the cursor while a movie plays ------------------------------------------------------------
+# Each tick hides the cursor once before its FrameNum read, so the display count falls by one a
+# tick and the hiding calls match the reads; the exit key and the close show it once each. With
+# ShowCursor on it is never hidden.
+WINEDEBUG=-all,+cursor show Hidden 1 "ShowCursor=0\n\n[Flash]\nloop.swf=1" "$WT_DIR/loop.swf"
+n=$(grep -c '^get FrameNum' "$WT_DIR/Hidden.log")
+wt_check "cursor hidden: at least 5 ticks in 1 s" "$((n >= 5))" 1
+wt_check "cursor hidden: one hiding call a tick, count below 0 while playing, 2 shows at the end" \
+    "$(fs_cursor Hidden)" \
+    "$(awk -v n="$n" 'BEGIN { for (i = 1; i <= n; i++) printf "0:%d ", -i; printf "1:%d 1:%d ", 1 - n, 2 - n }')"
+WINEDEBUG=-all,+cursor show Visible 1 "ShowCursor=1\n\n[Flash]\nloop.swf=1" "$WT_DIR/loop.swf"
+wt_check "cursor setting on: at least 5 ticks in 1 s" "$(($(grep -c '^get FrameNum' "$WT_DIR/Visible.log") >= 5))" 1
+wt_check "cursor setting on: never hidden, shown at the exit key and at the close" \
+    "$(fs_cursor Visible)" "1:1 1:2 "
