@@ -161,6 +161,7 @@ if box=$(wt_wait_window '^Error$'); then
         "Playing Flash failed, Please install Shockware Flash firstly."
     xdotool key --window "$box" n
     fs_wait_exit "$pid"
+    sleep 2  # let a stray copy of that key drain before the next test takes the display
     wt_check "no player: No ends the program" "$FS_RC" 0
     wt_check "no player: workspace emptied" "$(wt_files "$workspace")" ""
 else
