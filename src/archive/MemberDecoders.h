@@ -28,6 +28,10 @@ void unreduceMember(MemberReader& in, MemberWriter& out, int factor);
 // (3 for 8 KiB, 2 for 4 KiB), as PKZIP 1.01 and 1.02 wrote it.
 void explodeMember(MemberReader& in, MemberWriter& out, std::uint16_t flags,
                    bool earlyPkzipMatches = false);
+// The decoder of `method` (0-6 or 8); any other method is taken as 8. `flags` are the member's
+// general-purpose flags (used by method 6).
+void decodeMember(MemberReader& in, MemberWriter& out, std::uint16_t method, std::uint16_t flags,
+                  bool earlyPkzipMatches = false);
 // True when the two ways of choosing the minimum match length above differ for these flags.
 bool earlyPkzipMatchesDiffer(std::uint16_t flags);
 

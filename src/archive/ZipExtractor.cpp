@@ -22,29 +22,6 @@ bool knownMethod(std::uint16_t method) {
     return method <= 6 || method == 8;
 }
 
-void decode(MemberReader& in, MemberWriter& out, const ZipEntry& entry, bool earlyPkzipMatches) {
-    switch (entry.method) {
-        case 0:
-            copyStoredMember(in, out);
-            break;
-        case 1:
-            unshrinkMember(in, out);
-            break;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-            unreduceMember(in, out, entry.method - 1);
-            break;
-        case 6:
-            explodeMember(in, out, entry.flags, earlyPkzipMatches);
-            break;
-        default:
-            inflateMember(in, out);
-            break;
-    }
-}
-
 }  // namespace
 
 ZipExtractor::ZipExtractor(FileSystem& fs, SystemServices& sys) : fs_(fs), sys_(sys) {}
@@ -93,7 +70,7 @@ bool ZipExtractor::decodeInto(InputFile& archive, const ZipEntry& entry, std::ui
     try {
         MemberReader in(archive, offset, entry.compressedSize);
         MemberWriter out(file, entry.size);
-        decode(in, out, entry, earlyPkzipMatches);
+        decodeMember(in, out, entry.method, entry.flags, earlyPkzipMatches);
         file.close();
         return out.written() == entry.size && out.crc() == entry.crc;
     } catch (const ZipDataError&) {

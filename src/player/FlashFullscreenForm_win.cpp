@@ -13,6 +13,7 @@
 #include "app/Runtime.h"
 #include "app/SaverPassword.h"
 #include "player/ActiveXPlayer_win.h"
+#include "player/MultiScreenForm_win.h"
 #include "player/ScreenLayout.h"
 
 namespace saver {
@@ -23,19 +24,6 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 100;
 constexpr UINT_PTR kMouseTimer = 2;
 constexpr UINT kMouseTimerInterval = 3000;
-
-bool registerFormClass(WNDPROC proc) {
-    static bool registered = false;
-    if (registered) return true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kFormClass;
-    registered = RegisterClassA(&wc) != 0;
-    return registered;
-}
 
 RECT toRect(const ScreenRect& r) {
     return RECT{r.left, r.top, r.left + r.width, r.top + r.height};
@@ -54,7 +42,7 @@ TFlashFullscreenForm::~TFlashFullscreenForm() {
 }
 
 bool TFlashFullscreenForm::create() {
-    if (!registerFormClass(windowProc)) return false;
+    if (!RegisterBlackWindowClass(kFormClass, windowProc)) return false;
     // The caption is never drawn; it names the window for the task list and for tools.
     const std::string caption = rt_.Setting.ScrName.empty() ? "Screensaver" : rt_.Setting.ScrName;
     hwnd_ = CreateWindowExA(0, kFormClass, caption.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0,

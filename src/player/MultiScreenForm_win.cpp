@@ -24,18 +24,19 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-void registerCoverClass(WNDPROC proc) {
-    static bool registered = false;
-    if (registered) return;
+}  // namespace
+
+bool RegisterBlackWindowClass(const char* name, WNDPROC proc) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
+    if (GetClassInfoA(instance, name, &wc)) return true;
     wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kCoverClass;
-    registered = RegisterClassA(&wc) != 0;
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
 }
-}  // namespace
 
 std::vector<MonitorInfo> EnumerateMonitors() {
     std::vector<MonitorInfo> monitors;
@@ -48,7 +49,7 @@ std::vector<MonitorInfo> EnumerateMonitors() {
 
 TMultiScreenForm::TMultiScreenForm(const ScreenRect& bounds, HWND mirrorSource, bool mirror)
     : source_(mirrorSource), mirror_(mirror) {
-    registerCoverClass(windowProc);
+    RegisterBlackWindowClass(kCoverClass, windowProc);
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kCoverClass, "", WS_POPUP, bounds.left, bounds.top,
                             bounds.width, bounds.height, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);

@@ -20,6 +20,10 @@ namespace saver {
 
 std::vector<MonitorInfo> EnumerateMonitors();
 
+// Registers a window class with a black background and the arrow cursor, once per class name;
+// true when the class is registered afterwards. The full-screen window and the covers use it.
+bool RegisterBlackWindowClass(const char* name, WNDPROC proc);
+
 class TMultiScreenForm {
   public:
     // Creates, shows and places the cover at `bounds` and makes it topmost. The window may

@@ -23,26 +23,6 @@ class MemoryOutput : public OutputFile {
     std::string bytes;
 };
 
-void Decode(MemberReader& in, MemberWriter& out, const ZipEntry& e) {
-    switch (e.method) {
-        case 0:
-            copyStoredMember(in, out);
-            break;
-        case 1:
-            unshrinkMember(in, out);
-            break;
-        case 6:
-            explodeMember(in, out, e.flags);
-            break;
-        case 8:
-            inflateMember(in, out);
-            break;
-        default:
-            unreduceMember(in, out, e.method - 1);
-            break;
-    }
-}
-
 struct Sample {
     const char* archive;
     int member;
@@ -71,7 +51,7 @@ class Decoders : public ::testing::TestWithParam<Sample> {
         MemberReader in(*file, offset, compressed);
         MemberWriter writer(out, declared);
         try {
-            Decode(in, writer, entry);
+            decodeMember(in, writer, entry.method, entry.flags);
         } catch (const ZipDataError&) {
             return false;
         }
