@@ -5,8 +5,8 @@
 // against a second instance, decodes the arguments and loads payload and settings. A finished
 // screensaver stored under an .exe name, and run mode 3, play the show in the full-screen
 // window until it closes; run mode 5 with a window changes the screensaver password and ends
-// without a window of its own. The settings dialog and the preview are not part of this
-// program yet, so their start-up ends cleanly.
+// without a window of its own. Run modes 1 and 2 show the settings dialog, run mode 4 the
+// preview.
 // The workspace is emptied at every exit, the early ones included.
 #include <windows.h>
 
@@ -20,10 +20,12 @@
 #include "app/SaverPassword_win.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
+#include "config/DistributeConfigForm_win.h"
 #include "platform/Win32FileSystem_win.h"
 #include "platform/Win32Services_win.h"
 #include "platform/WinPath.h"
 #include "player/FlashFullscreenForm_win.h"
+#include "preview/PreviewForms_win.h"
 
 namespace {
 
@@ -95,7 +97,8 @@ int run() {
         return 0;
     }
     if (rt.RunMode == 3) return runFullscreen(rt);
-    return 0;
+    if (rt.RunMode == 4) return saver::RunPreview(rt);
+    return saver::RunSettingsDialog(rt);
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+# Third-party libraries as imported targets, the same names on both presets:
+#   saver::jpeg  libjpeg (JPEG decoding)
+#   saver::agg   Anti-Grain Geometry (vector rasteriser), headers plus its few compiled parts
+#   saver::png   libpng (host tools only: swfrender and the reference harness)
+#
+# Host: Debian's packages. win64: static libraries that scripts/build-win64-deps.sh builds
+# from Debian's source packages into SAVER_DEPS_PREFIX (include/, lib/); nothing is committed.
+
+if(WIN32)
+    set(SAVER_DEPS_PREFIX "${CMAKE_SOURCE_DIR}/build/deps/win64"
+        CACHE PATH "where scripts/build-win64-deps.sh installed the win64 libraries")
+    if(NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libjpeg.a" OR
+       NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libagg.a")
+        message(FATAL_ERROR "win64 libraries missing in ${SAVER_DEPS_PREFIX}: "
+                            "run scripts/build-win64-deps.sh first")
+    endif()
+    add_library(saver::jpeg STATIC IMPORTED)
+    set_target_properties(saver::jpeg PROPERTIES
+        IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libjpeg.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include")
+    add_library(saver::agg STATIC IMPORTED)
+    set_target_properties(saver::agg PROPERTIES
+        IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libagg.a"
+        INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include/agg2"
+        INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include/agg2")
+else()
+    find_package(JPEG REQUIRED)
+    add_library(saver::jpeg INTERFACE IMPORTED)
+    target_link_libraries(saver::jpeg INTERFACE JPEG::JPEG)
+
+    find_path(AGG_INCLUDE_DIR agg_basics.h PATH_SUFFIXES agg2 REQUIRED)
+    find_library(AGG_LIBRARY NAMES agg REQUIRED)
+    add_library(saver::agg STATIC IMPORTED)
+    set_target_properties(saver::agg PROPERTIES
+        IMPORTED_LOCATION "${AGG_LIBRARY}"
+        INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${AGG_INCLUDE_DIR}"
+        INTERFACE_INCLUDE_DIRECTORIES "${AGG_INCLUDE_DIR}")
+
+    find_package(PNG REQUIRED)
+    add_library(saver::png INTERFACE IMPORTED)
+    target_link_libraries(saver::png INTERFACE PNG::PNG)
+endif()
