@@ -1,0 +1,56 @@
+#include "ActionList.h"
+
+#include <stdexcept>
+
+namespace saver::swfwriter {
+
+ActionList& ActionList::Stop() {
+    bytes_.push_back(0x07);
+    return *this;
+}
+
+ActionList& ActionList::Play() {
+    bytes_.push_back(0x06);
+    return *this;
+}
+
+ActionList& ActionList::NextFrame() {
+    bytes_.push_back(0x04);
+    return *this;
+}
+
+ActionList& ActionList::PrevFrame() {
+    bytes_.push_back(0x05);
+    return *this;
+}
+
+ActionList& ActionList::GotoFrame(std::uint16_t frame) {
+    Long(0x81, {static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(frame >> 8)});
+    return *this;
+}
+
+ActionList& ActionList::GotoLabel(std::string_view label) {
+    if (label.find('\0') != std::string_view::npos)
+        throw std::invalid_argument("frame label holds a zero byte");
+    std::vector<std::uint8_t> payload(label.begin(), label.end());
+    payload.push_back(0);
+    Long(0x8C, payload);
+    return *this;
+}
+
+std::vector<std::uint8_t> ActionList::Encode() const {
+    std::vector<std::uint8_t> out = bytes_;
+    out.push_back(0x00);
+    return out;
+}
+
+void ActionList::Long(std::uint8_t code, const std::vector<std::uint8_t>& payload) {
+    // Action codes from 0x80 on carry a UI16 length before their payload.
+    if (payload.size() > 0xFFFF) throw std::invalid_argument("action payload too long");
+    bytes_.push_back(code);
+    bytes_.push_back(static_cast<std::uint8_t>(payload.size()));
+    bytes_.push_back(static_cast<std::uint8_t>(payload.size() >> 8));
+    bytes_.insert(bytes_.end(), payload.begin(), payload.end());
+}
+
+}  // namespace saver::swfwriter

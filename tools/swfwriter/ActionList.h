@@ -1,0 +1,31 @@
+// The actions of one DoAction tag: a short list of timeline actions, encoded as ACTIONRECORDs
+// followed by the ActionEndFlag. Frame numbers are 0-based, as the file stores them.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace saver::swfwriter {
+
+class ActionList {
+  public:
+    ActionList& Stop();                          // 0x07
+    ActionList& Play();                          // 0x06
+    ActionList& NextFrame();                     // 0x04
+    ActionList& PrevFrame();                     // 0x05
+    ActionList& GotoFrame(std::uint16_t frame);  // 0x81, UI16 frame index
+    // 0x8C with a STRING; a label holding a zero byte throws std::invalid_argument.
+    ActionList& GotoLabel(std::string_view label);
+
+    bool Empty() const { return bytes_.empty(); }
+    // The action records and the closing 0x00.
+    std::vector<std::uint8_t> Encode() const;
+
+  private:
+    void Long(std::uint8_t code, const std::vector<std::uint8_t>& payload);
+
+    std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace saver::swfwriter

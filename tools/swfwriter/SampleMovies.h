@@ -1,0 +1,34 @@
+// Small test movies with exactly known content, for tests of the movie reader and player.
+// All are SWF 8, uncompressed unless asked, at 12 fps, with a white background (255,255,255).
+//
+//   solid   100x100 px, 1 frame: a red (255,0,0) square covering pixels 25..74 on both axes
+//           (DefineShape, depth 1).
+//   frames  200x100 px, 10 frames: a blue (0,0,255) 20x20 px square at depth 1 whose left edge
+//           is at x = 20*i px in frame i (0-based), top at y = 40; frame labels "first" on
+//           frame 0, "middle" on frame 5, "last" on frame 9.
+//   stop    like frames, and frame 4 (the fifth frame) holds a stop action: playback halts
+//           there with the square's left edge at x = 80.
+//   sprite  100x100 px, 1 root frame: a sprite at depth 1, moved to (25,25) px, whose own
+//           4-frame timeline shows a 50x50 px square in red, green, blue, then yellow
+//           (255,255,0), one colour per frame, and loops.
+//   shapes  200x200 px, 1 frame: a linear-gradient (red to blue, left to right) square at
+//           (10..90, 10..90) with a 4 px black stroke (DefineShape2), a radial-gradient circle
+//           of radius 40 centred at (150,50) (DefineShape3), a half-transparent green
+//           (0,255,0,128) rounded square at (10..90, 110..190) (DefineShape3), and a solid
+//           orange (255,128,0) circle at (150,150) radius 40 (DefineShape4, pad spread).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace saver::swfwriter {
+
+std::vector<std::string> SampleNames();
+
+// The sample's bytes; nothing for an unknown name.
+std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress = false);
+
+}  // namespace saver::swfwriter
