@@ -7,8 +7,11 @@ PACKAGES=(
     # host build and unit tests (clang with ASan/UBSan/libFuzzer)
     clang clang-format libclang-rt-14-dev cmake ninja-build git
     zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
+    libjpeg62-turbo-dev libagg-dev libpng-dev
     # Windows cross build
     g++-mingw-w64-x86-64 libz-mingw-w64-dev
+    # scripts/build-win64-deps.sh: unpacks Debian source packages for the mingw libraries
+    dpkg-dev
     # end-to-end tests under Wine on a virtual display ("wine" holds the /usr/bin/wine commands)
     wine wine64 xvfb xdotool x11-utils imagemagick jq unzip zip procps
 )

@@ -33,11 +33,12 @@ count_ctest() {
     failed=$((failed + nfail))
 }
 
-# build_and_test PRESET: configure, build and run the tests of one preset.
+# build_and_test PRESET [CMAKE-ARGS...]: configure, build and run the tests of one preset.
 build_and_test() {
     local preset="$1" dir="$BUILD_ROOT/$1"
+    shift
     step "configure $preset"
-    if ! cmake --preset "$preset" -B "$dir" >"$LOGDIR/$preset-configure.log" 2>&1; then
+    if ! cmake --preset "$preset" -B "$dir" "$@" >"$LOGDIR/$preset-configure.log" 2>&1; then
         tail -40 "$LOGDIR/$preset-configure.log"
         echo "test.sh: configure of $preset failed" >&2
         failed=$((failed + 1))
@@ -67,7 +68,15 @@ start=$(date +%s)
 build_and_test host
 # The Wine tests pack their screensavers with the host saverpack built just above.
 export SAVERPACK="$BUILD_ROOT/host/tools/saverpack/saverpack"
-build_and_test win64
+# The win64 libraries (libjpeg, AGG) are built from Debian's source packages first; the
+# script honours SAVER_BUILD_ROOT, so the preset is told where they are.
+step "win64 libraries"
+if "$ROOT/scripts/build-win64-deps.sh" 2>&1 | tee "$LOGDIR/win64-deps.log"; then
+    build_and_test win64 -DSAVER_DEPS_PREFIX="$BUILD_ROOT/deps/win64"
+else
+    echo "test.sh: building the win64 libraries failed" >&2
+    failed=$((failed + 1))
+fi
 
 echo
 echo "test.sh: finished in $(($(date +%s) - start)) s; logs in $LOGDIR"

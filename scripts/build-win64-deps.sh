@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Builds the static libraries the win64 preset links (cmake/Dependencies.cmake) from Debian's
+# source packages with the mingw-w64 toolchain:
+#   $PREFIX/include/        libjpeg headers (jpeglib.h, jconfig.h, jmorecfg.h, jerror.h)
+#   $PREFIX/include/agg2/   Anti-Grain Geometry headers
+#   $PREFIX/lib/libjpeg.a   libjpeg-turbo without SIMD
+#   $PREFIX/lib/libagg.a    AGG's non-template parts
+# PREFIX is $SAVER_BUILD_ROOT/deps/win64 (default build/deps/win64); sources are cached in
+# $SAVER_BUILD_ROOT/deps/src. Nothing lands in the repository.
+#
+# Runs again in well under a second when both libraries exist and the stamp matches this
+# recipe and compiler. Needs root (or sudo) only the first time, to add a deb-src entry and
+# update apt's lists. Exits non-zero with a message on any failure.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_ROOT="${SAVER_BUILD_ROOT:-$ROOT/build}"
+DEPS="$BUILD_ROOT/deps"
+PREFIX="$DEPS/win64"
+SRC="$DEPS/src"
+CACHE="$SRC/cache"
+JOBS="${JOBS:-$(nproc)}"
+CXX=x86_64-w64-mingw32-g++
+AR=x86_64-w64-mingw32-ar
+TOOLCHAIN="$ROOT/cmake/mingw-w64.cmake"
+
+say() { echo "build-win64-deps: $*"; }
+die() { echo "build-win64-deps: $*" >&2; exit 1; }
+
+command -v "$CXX" >/dev/null || die "$CXX missing (scripts/install-deps.sh installs it)"
+command -v dpkg-source >/dev/null || die "dpkg-source missing (package dpkg-dev)"
+
+# The stamp changes whenever this recipe or the compiler changes; both libraries are rebuilt.
+stamp_text="recipe $(sha256sum "${BASH_SOURCE[0]}" | cut -d' ' -f1) $CXX $("$CXX" -dumpversion)"
+if [ -f "$PREFIX/lib/libjpeg.a" ] && [ -f "$PREFIX/lib/libagg.a" ] &&
+   [ "$(cat "$PREFIX/.stamp" 2>/dev/null)" = "$stamp_text" ]; then
+    say "up to date in $PREFIX"
+    exit 0
+fi
+
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=(sudo)
+fi
+
+# apt-get source needs deb-src lists. Debian's images ship only binary entries, so add the
+# same URIs and suites as source entries when no deb-src entry exists yet.
+ensure_deb_src() {
+    if grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        return 1
+    fi
+    local out=/etc/apt/sources.list.d/saver-deb-src.sources
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            "${SUDO[@]}" tee "$out" >/dev/null
+    elif [ -f /etc/apt/sources.list ]; then
+        out=/etc/apt/sources.list.d/saver-deb-src.list
+        sed -nE 's/^deb (.*)/deb-src \1/p' /etc/apt/sources.list | "${SUDO[@]}" tee "$out" >/dev/null
+    else
+        die "no apt sources found to derive a deb-src entry from"
+    fi
+    say "added $out"
+}
+
+# True when a .dsc of the package and every file it lists are in the cache.
+source_cached() {
+    local dsc
+    dsc=$(ls "$CACHE/${1}"_*.dsc 2>/dev/null | sort -V | tail -1)
+    [ -n "$dsc" ] || return 1
+    awk '/^Files:/{f=1;next} /^[^ ]/{f=0} f&&NF==3{print $3}' "$dsc" | while read -r file; do
+        [ -f "$CACHE/$file" ] || exit 1
+    done
+}
+
+# Downloads one source package into the cache unless it is there already; fails quietly
+# (status 1, apt's messages in $CACHE/<name>.err) when the mirror does not serve it.
+fetch_source() {
+    local name="$1"
+    source_cached "$name" && return 0
+    say "downloading the source package $name"
+    # As root apt cannot drop to the _apt user in a directory it does not own; the warning
+    # about it is harmless.
+    if (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) &&
+       source_cached "$name"; then
+        return 0
+    fi
+    say "apt-get source $name failed; updating the package lists and trying again"
+    "${SUDO[@]}" apt-get update -qq
+    (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) &&
+        source_cached "$name"
+}
+
+# Unpacks the newest cached version of a source package into $SRC/<name>; prints that path.
+unpack_source() {
+    local name="$1" dsc dir
+    dsc=$(ls "$CACHE/${name}"_*.dsc | sort -V | tail -1)
+    dir="$SRC/$(basename "$dsc" .dsc)"
+    if [ ! -d "$dir" ]; then
+        rm -rf "$dir.tmp"
+        dpkg-source --no-check -x "$dsc" "$dir.tmp" >"$SRC/$name-unpack.log" 2>&1 ||
+            { cat "$SRC/$name-unpack.log" >&2; die "unpacking $dsc failed"; }
+        mv "$dir.tmp" "$dir"
+    fi
+    echo "$dir"
+}
+
+build_jpeg() {
+    local src="$1" build="$DEPS/build/jpeg"
+    say "building libjpeg from $(basename "$src")"
+    rm -rf "$build"
+    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+        -DWITH_SIMD=0 -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_TURBOJPEG=0 \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" >"$DEPS/jpeg-configure.log" 2>&1 ||
+        { tail -30 "$DEPS/jpeg-configure.log" >&2; die "configuring libjpeg failed"; }
+    cmake --build "$build" --target jpeg-static -j "$JOBS" >"$DEPS/jpeg-build.log" 2>&1 ||
+        { tail -30 "$DEPS/jpeg-build.log" >&2; die "building libjpeg failed"; }
+    mkdir -p "$PREFIX/include" "$PREFIX/lib"
+    cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$build/jconfig.h" "$PREFIX/include/"
+    cp "$build/libjpeg.a" "$PREFIX/lib/libjpeg.a"
+}
+
+# AGG is mostly templates in headers; the few non-template parts (transforms, curves, stroke
+# and dash generators, embedded fonts, ...) are compiled here. The platform, control and
+# FreeType sources are not needed and not built. Without a source tree (some mirrors do not
+# serve AGG's source package) the headers come from the host's libagg-dev, the same upstream
+# release, and the archive holds no objects: header-only use links, anything else fails to
+# link on win64 with a clear undefined reference.
+build_agg() {
+    local src="$1" build="$DEPS/build/agg"
+    rm -rf "$build" "$PREFIX/include/agg2"
+    mkdir -p "$build" "$PREFIX/include/agg2" "$PREFIX/lib"
+    if [ -z "$src" ]; then
+        [ -f /usr/include/agg2/agg_basics.h ] || die "no AGG source package and no libagg-dev headers"
+        say "WARNING: AGG's source package is unavailable; header-only libagg from /usr/include/agg2"
+        cp -r /usr/include/agg2/. "$PREFIX/include/agg2/"
+        "$AR" rcs "$build/libagg.a"
+        cp "$build/libagg.a" "$PREFIX/lib/libagg.a"
+        return
+    fi
+    say "building libagg from $(basename "$src")"
+    [ -d "$src/include" ] && [ -d "$src/src" ] || die "unexpected AGG source layout in $src"
+    cp -r "$src"/include/. "$PREFIX/include/agg2/"
+    find "$src/src" -maxdepth 1 -name 'agg_*.cpp' -print0 |
+        xargs -0 -P "$JOBS" -I{} sh -c \
+            '"$1" -O2 -std=gnu++14 -w -I"$2/include" -c "$3" -o "$4/$(basename "$3" .cpp).o"' \
+            _ "$CXX" "$src" {} "$build" >"$DEPS/agg-build.log" 2>&1 ||
+        { tail -30 "$DEPS/agg-build.log" >&2; die "compiling AGG failed"; }
+    "$AR" rcs "$build/libagg.a" "$build"/*.o
+    cp "$build/libagg.a" "$PREFIX/lib/libagg.a"
+}
+
+mkdir -p "$CACHE"
+if ensure_deb_src; then
+    "${SUDO[@]}" apt-get update -qq
+fi
+fetch_source libjpeg-turbo || { cat "$CACHE/libjpeg-turbo.err" >&2; die "cannot download libjpeg-turbo's source"; }
+jpeg_src=$(unpack_source libjpeg-turbo)
+agg_src=""
+if fetch_source agg; then
+    agg_src=$(unpack_source agg)
+fi
+rm -f "$PREFIX/.stamp"
+build_jpeg "$jpeg_src"
+build_agg "$agg_src"
+echo "$stamp_text" >"$PREFIX/.stamp"
+say "done: $(ls "$PREFIX/lib" | tr '\n' ' ')in $PREFIX"
