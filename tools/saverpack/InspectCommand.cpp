@@ -4,13 +4,10 @@
 #include <ostream>
 
 #include "InspectReport.h"
+#include "InspectText.h"
+#include "ScratchStartup.h"
 #include "ToolPlatform.h"
 #include "app/Runtime.h"
-#include "app/Startup.h"
-#include "app/Workspace.h"
-#include "payload/MediaLists.h"
-#include "payload/PayloadLocator.h"
-#include "platform/FakeServices.h"
 #include "platform/FileSystem.h"
 
 namespace saver {
@@ -42,53 +39,6 @@ bool parseOptions(const std::vector<std::string>& args, InspectOptions& o, std::
     return !o.file.empty();
 }
 
-// Resolves every movie entry in list order; the workspace then shows what playback would find.
-std::vector<ResolvedEntry> resolveFlashList(Runtime& rt) {
-    std::vector<ResolvedEntry> out;
-    for (const std::string& entry : rt.Setting.FlashList) {
-        ResolvedEntry r{entry, entry, false};
-        r.ok = ResolveMediaEntry(rt, r.path);
-        out.push_back(std::move(r));
-    }
-    return out;
-}
-
-void printList(std::ostream& out, const char* name, const nlohmann::json& list) {
-    out << name << " (" << list.size() << ")";
-    const char* sep = ": ";
-    for (const auto& e : list) {
-        out << sep << e.get<std::string>();
-        sep = ", ";
-    }
-    out << "\n";
-}
-
-// The report is UTF-8 already, which is what a terminal wants.
-void printSummary(std::ostream& out, const std::string& file, const nlohmann::json& r) {
-    out << file << ": ";
-    if (r["payload_present"].get<bool>())
-        out << "finished screensaver, settings member \"" << r["settings_member"].get<std::string>()
-            << "\"";
-    else
-        out << "no payload (bare runtime)";
-    out << (r["run_as_exe"].get<bool>() ? ", runs as .exe" : "") << "\n";
-    for (const char* name : {"FlashList", "PictureList", "MusicList", "VideoList", "WebList"})
-        if (!r["lists"][name].empty() || std::string(name) == "FlashList")
-            printList(out, name, r["lists"][name]);
-    out << "workspace: " << r["workspace"].size() << " file(s)";
-    const char* sep = ": ";
-    for (const auto& f : r["workspace"]) {
-        out << sep << f["name"].get<std::string>() << " (" << f["size"].get<std::uint64_t>()
-            << " bytes)";
-        sep = ", ";
-    }
-    out << "\n";
-    if (!r.contains("resolved")) return;
-    for (const auto& e : r["resolved"])
-        out << "  " << e["entry"].get<std::string>() << " -> " << e["path"].get<std::string>()
-            << (e["ok"].get<bool>() ? "  [ok]" : "  [missing]") << "\n";
-}
-
 }  // namespace
 
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -101,24 +51,16 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << "saverpack inspect: cannot read " << o.file << "\n";
         return 1;
     }
-    ScratchFolder scratch;  // outlives the Runtime, which keeps the program file open
-    const auto temp = scratch.path().empty() ? std::nullopt : platform.windowsPath(scratch.path());
-    if (!temp) {
+    ScratchStartup startup(platform, *program);
+    if (!startup.ready()) {
         err << "saverpack inspect: cannot create a temporary folder\n";
         return 1;
     }
-
-    FakeServices services;
-    services.moduleName = *program;
-    services.temp = *temp + "\\";
-    Runtime rt(platform.fs(), services);
-    rt.ProgramFilePath = *program;
-    PrepareWorkspace(rt);
+    Runtime& rt = startup.rt();
     nlohmann::json report;
     try {
-        LocatePayload(rt);
-        LoadEverything(rt);
-        const auto resolved = o.resolve ? resolveFlashList(rt) : std::vector<ResolvedEntry>{};
+        startup.run();
+        const auto resolved = o.resolve ? startup.resolveFlashList() : std::vector<ResolvedEntry>{};
         report = InspectReport(rt, o.resolve, resolved);
     } catch (const std::exception& e) {
         err << "saverpack inspect: start-up failed: " << ToolPlatform::consoleFromAnsi(e.what())
@@ -128,7 +70,7 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (o.json)
         out << report.dump(2) << "\n";
     else
-        printSummary(out, o.file, report);
+        PrintInspectText(out, o.file, rt, report);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include "platform/Win32FileSystem_win.h"
+#include "platform/Win32Services_win.h"
 #else
 #include "platform/PosixFileSystem_posix.h"
 #endif
@@ -51,6 +52,28 @@ std::string ToolPlatform::consoleFromAnsi(const std::string& ansi) {
 #else
     return text::cp1252ToUtf8(ansi);
 #endif
+}
+
+std::string ToolPlatform::executablePath() {
+#ifdef _WIN32
+    return Win32Services().moduleFileName();
+#else
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+#endif
+}
+
+std::optional<std::string> ToolPlatform::shippedRuntime() {
+    const std::string self = executablePath();
+    if (self.empty()) return std::nullopt;
+    const std::filesystem::path folder = std::filesystem::path(self).parent_path();
+    for (const auto& candidate :
+         {folder / "flashsaver.scr", folder.parent_path().parent_path() / "flashsaver.scr"}) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) return candidate.string();
+    }
+    return std::nullopt;
 }
 
 ScratchFolder::ScratchFolder() {

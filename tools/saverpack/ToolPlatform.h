@@ -24,6 +24,13 @@ class ToolPlatform {
     static std::string ansiFromArgument(const std::string& argument);
     // Output text for the console from ANSI text.
     static std::string consoleFromAnsi(const std::string& ansi);
+    // Native path of the running saverpack program ("" when the system does not say).
+    static std::string executablePath();
+    // The runtime that ships with saverpack: "flashsaver.scr" in saverpack's own folder, else
+    // "flashsaver.scr" two folders up (saverpack's place in the build tree,
+    // BUILD/tools/saverpack/, with the runtime in BUILD/). Native path; nullopt when neither
+    // exists.
+    static std::optional<std::string> shippedRuntime();
 
   private:
     std::unique_ptr<FileSystem> fs_;

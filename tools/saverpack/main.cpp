@@ -1,10 +1,13 @@
-// saverpack: builds finished screensavers and inspects what start-up makes of them.
+// saverpack: builds finished screensavers, inspects what start-up makes of them, takes them
+// apart and moves their payload onto a newer runtime.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "BuildCommand.h"
+#include "ExtractCommand.h"
 #include "InspectCommand.h"
+#include "UpgradeCommand.h"
 
 namespace {
 
@@ -13,6 +16,8 @@ const char kUsage[] =
   saverpack build --runtime RUNTIME --settings SETTINGS -o OUTPUT
                   [--name NAME] [--item FILE[=ITEMNAME][:raw|:zip]]... [--member FILE[=NAME]]...
   saverpack inspect FILE [--json] [--resolve]
+  saverpack upgrade OLD -o NEW [--runtime RUNTIME]
+  saverpack extract FILE DIR
   saverpack --help
 
 build   Writes OUTPUT: a copy of RUNTIME followed by the packed items, the payload marker and a
@@ -45,7 +50,33 @@ inspect Runs the start-up stages on FILE as if FILE were the running screensaver
                      settings_member, settings, lists, workspace (and resolved)
           --resolve  also resolves every FlashList entry as playback would (extracting packed
                      movies into the workspace)
+        Without --json it prints where the payload lies, the settings that differ from the
+        defaults, the media lists and each packed item with its range, its size and whether it
+        resolves (every item is extracted into the temporary workspace to find out).
         Exit status: 0 done, 1 FILE unreadable or bad usage, 2 start-up failed (message shown).
+
+upgrade Writes NEW: RUNTIME followed by OLD's packed items, byte for byte, and OLD's settings.
+        OLD's own runtime ends where its first packed item begins (or at the payload marker
+        when it packs none); every [zippos] position moves by the difference in size. Only those
+        values of the settings file change; its other text, the other members of the settings
+        archive and their content stay as they are.
+          --runtime RUNTIME  default: flashsaver.scr in saverpack's own folder, else
+                             flashsaver.scr two folders up (the build tree: BUILD/flashsaver.scr
+                             beside BUILD/tools/saverpack/)
+        NEW is first written as NEW.upgrading~ and renamed only after start-up, run on both
+        files, extracts every item and movie of NEW to the same bytes as OLD's.
+        Refused (exit 1, NEW neither created nor changed): OLD without a payload; positions that
+        do not add up (an item outside the file, inside the marker area, empty or reversed, two
+        items overlapping); a settings archive member that cannot be read; a RUNTIME that
+        carries the marker itself; NEW naming OLD or RUNTIME; a failed verification.
+
+extract Writes into DIR (created when missing) the settings file, every other member of the
+        settings archive and every packed item (a raw item as its own bytes, a zipped item as
+        its members), each under the name start-up gives it (no folder parts, no device names,
+        "=" for "**"), and lists each file with its size and origin. A later file of the same
+        name replaces an earlier one (the listing says so).
+        Exit status: 0 done, 1 FILE unreadable or without a payload, or bad usage, 3 some part
+        skipped (listed with the reason).
 )";
 
 }  // namespace
@@ -64,6 +95,8 @@ int main(int argc, char** argv) {
     }
     if (command == "build") return saver::RunBuild(args, std::cout, std::cerr);
     if (command == "inspect") return saver::RunInspect(args, std::cout, std::cerr);
+    if (command == "upgrade") return saver::RunUpgrade(args, std::cout, std::cerr);
+    if (command == "extract") return saver::RunExtract(args, std::cout, std::cerr);
     std::cerr << "saverpack: unknown command " << command << "\n\n" << kUsage;
     return 1;
 }
