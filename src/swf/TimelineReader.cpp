@@ -1,0 +1,167 @@
+// The tag loop. Each tag body is handed to its decoder as a reader of exactly its own bytes, so
+// a decoder can never read into the next tag; bytes a decoder leaves unread are ignored.
+#include "swf/TimelineReader.h"
+
+#include "swf/DisplayTagReader.h"
+#include "swf/ShapeReader.h"
+#include "swf/SwfBasicRecords.h"
+#include "swf/SwfReader.h"
+
+namespace saver::swf {
+
+namespace {
+
+enum TagCode : std::uint16_t {
+    kEnd = 0,
+    kShowFrame = 1,
+    kDefineShape = 2,
+    kPlaceObject = 4,
+    kRemoveObject = 5,
+    kSetBackgroundColor = 9,
+    kDoAction = 12,
+    kDefineShape2 = 22,
+    kPlaceObject2 = 26,
+    kRemoveObject2 = 28,
+    kDefineShape3 = 32,
+    kDefineSprite = 39,
+    kFrameLabel = 43,
+    kPlaceObject3 = 70,
+    kDefineShape4 = 83,
+};
+
+// Character definitions the player does not draw: DefineBits, DefineButton, DefineFont,
+// DefineText, DefineSound, DefineBitsLossless, DefineBitsJPEG2, DefineText2, DefineButton2,
+// DefineBitsJPEG3, DefineBitsLossless2, DefineEditText, DefineMorphShape, DefineFont2,
+// DefineVideoStream, DefineFont3, DefineMorphShape2, DefineBitsJPEG4, DefineFont4.
+bool isUnsupportedCharacter(std::uint16_t code) {
+    switch (code) {
+        case 6:
+        case 7:
+        case 10:
+        case 11:
+        case 14:
+        case 20:
+        case 21:
+        case 33:
+        case 34:
+        case 35:
+        case 36:
+        case 37:
+        case 46:
+        case 48:
+        case 60:
+        case 75:
+        case 84:
+        case 90:
+        case 91:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int shapeVersion(std::uint16_t code) {
+    switch (code) {
+        case kDefineShape:
+            return 1;
+        case kDefineShape2:
+            return 2;
+        case kDefineShape3:
+            return 3;
+        case kDefineShape4:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+void TimelineReader::read(SwfBitReader& tags, Timeline& timeline, bool insideSprite) {
+    Frame frame;
+    while (!tags.atEnd()) {
+        const std::uint16_t header = tags.u16();
+        const auto code = static_cast<std::uint16_t>(header >> 6);
+        std::size_t length = header & 0x3F;
+        if (length == 0x3F) length = tags.u32();
+        if (length > tags.remaining()) throw SwfError("truncated tag");
+        SwfBitReader body = tags.sub(length, "tag");
+        if (code == kEnd) break;
+        if (code == kShowFrame) {
+            timeline.frames.push_back(std::move(frame));
+            frame = Frame{};
+            continue;
+        }
+        readTag(code, body, frame, insideSprite);
+    }
+}
+
+void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& frame,
+                             bool insideSprite) {
+    switch (code) {
+        case kPlaceObject:
+            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 1));
+            return;
+        case kPlaceObject2:
+            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 2));
+            return;
+        case kPlaceObject3:
+            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 3));
+            return;
+        case kRemoveObject:
+            frame.commands.emplace_back(DisplayTagReader::readRemove(body, 1));
+            return;
+        case kRemoveObject2:
+            frame.commands.emplace_back(DisplayTagReader::readRemove(body, 2));
+            return;
+        case kDoAction: {
+            const auto bytes = body.bytes(body.remaining());
+            frame.commands.emplace_back(DoAction{{bytes.begin(), bytes.end()}});
+            return;
+        }
+        case kFrameLabel:
+            frame.labels.push_back(body.string());  // an anchor flag may follow
+            return;
+        case kSetBackgroundColor:
+            if (insideSprite) break;
+            if (!movie_.background) movie_.background = ReadRgb(body);
+            return;
+        case kDefineSprite:
+            if (insideSprite) throw SwfError("sprite defined inside a sprite");
+            break;
+        default:
+            break;
+    }
+    if (insideSprite || !readDefinition(code, body)) skipped(code);
+}
+
+bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
+    if (const int version = shapeVersion(code)) {
+        Shape shape = ShapeReader(body, version).read();
+        const std::uint16_t id = shape.id;
+        define(id, std::move(shape));
+        return true;
+    }
+    if (code == kDefineSprite) {
+        Sprite sprite;
+        sprite.id = body.u16();
+        sprite.timeline.declaredFrameCount = body.u16();
+        read(body, sprite.timeline, true);
+        const std::uint16_t id = sprite.id;
+        define(id, std::move(sprite));
+        return true;
+    }
+    if (isUnsupportedCharacter(code)) {
+        define(body.u16(), UnsupportedCharacter{0, code});
+        skipped(code);  // its contents are not decoded
+        return true;
+    }
+    return false;
+}
+
+void TimelineReader::define(std::uint16_t id, Character character) {
+    if (auto* unsupported = std::get_if<UnsupportedCharacter>(&character)) unsupported->id = id;
+    movie_.dictionary.try_emplace(id, std::move(character));
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,78 @@
+// Reads every movie of the shared SWF test data. None may crash; every movie must either parse
+// or be refused with SwfError; the movies the reader fully understands (no UnsupportedCharacter)
+// must show as many frames as their header declares. Prints a summary of the refusals.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "swf/SwfReader.h"
+
+namespace saver::swf {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Movies whose header declares more frames than their tag stream holds (checked by hand: the
+// background tests declare 366 frames and contain a single ShowFrame).
+const std::set<std::string> kShortTimelines = {
+    "swfdec-image/background-5.swf", "swfdec-image/background-6.swf",
+    "swfdec-image/background-7.swf", "swfdec-image/background-8.swf"};
+
+bool OnlyShapesAndSprites(const Movie& movie) {
+    for (const auto& [id, character] : movie.dictionary)
+        if (std::holds_alternative<UnsupportedCharacter>(character)) return false;
+    return true;
+}
+
+TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
+    const fs::path root = fs::path(SAVER_TESTDATA) / "swf";
+    ASSERT_TRUE(fs::is_directory(root)) << root;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file() && entry.path().extension() == ".swf")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_GT(files.size(), 100u);
+
+    int parsed = 0, shapesOnly = 0;
+    std::map<std::string, std::vector<std::string>> failures;  // reason -> files
+    for (const auto& path : files) {
+        const auto bytes = Slurp(path);
+        const std::string name = fs::relative(path, root).string();
+        try {
+            const Movie movie = ReadMovie(bytes);
+            ++parsed;
+            if (!OnlyShapesAndSprites(movie)) continue;
+            ++shapesOnly;
+            if (!kShortTimelines.contains(name))
+                EXPECT_EQ(movie.root.frames.size(), movie.header.frameCount) << name;
+        } catch (const SwfError& e) {
+            failures[e.what()].push_back(name);
+        }
+    }
+    // Every movie of the set is well-formed: a refusal is a reader fault.
+    EXPECT_TRUE(failures.empty());
+    std::cout << "SWF corpus: " << files.size() << " movies, " << parsed << " parsed ("
+              << shapesOnly << " with shapes and sprites only), "
+              << files.size() - static_cast<std::size_t>(parsed) << " refused\n";
+    for (const auto& [reason, names] : failures) {
+        std::cout << "  " << names.size() << " x \"" << reason << "\":";
+        for (const auto& n : names) std::cout << ' ' << n;
+        std::cout << '\n';
+    }
+}
+
+}  // namespace
+}  // namespace saver::swf
