@@ -1,0 +1,43 @@
+// FillPaint: one fill style made ready to paint device pixels: a solid colour, or a gradient
+// with its 256-entry colour table and the map from pixel centres back into the gradient
+// square (-16384..16384 twips). Colours come out premultiplied, colour transform applied.
+//
+// Bitmap fills are painted as a flat grey placeholder. A gradient whose matrix cannot be
+// inverted, or one without stops, paints nothing (transparent).
+#pragma once
+
+#include <agg_color_rgba.h>
+
+#include <array>
+
+#include "swf/SwfMovie.h"
+#include "swf/SwfTypes.h"
+
+namespace saver::swf {
+
+class FillPaint {
+  public:
+    // `toPixels` maps shape twips to device pixels.
+    void prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx);
+
+    bool isSolid() const { return kind_ == Kind::Solid; }
+    const agg::rgba8& color() const { return color_; }  // solid fills only
+
+    // Writes the colours of `len` pixels of row `y` starting at column `x`.
+    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+
+  private:
+    enum class Kind { Solid, Linear, Radial, Focal };
+
+    void buildTable(const Gradient& gradient, const ColorTransform& cx);
+    int tableIndex(double t) const;
+
+    Kind kind_ = Kind::Solid;
+    agg::rgba8 color_{0, 0, 0, 0};
+    SpreadMode spread_ = SpreadMode::Pad;
+    double focal_ = 0;
+    Matrix inverse_;  // device pixels to gradient square
+    std::array<agg::rgba8, 256> table_{};
+};
+
+}  // namespace saver::swf

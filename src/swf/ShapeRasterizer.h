@@ -1,0 +1,45 @@
+// ShapeRasterizer: draws one shape into a BGRA frame: first all its fills in a single pass of
+// AGG's compound rasteriser (every edge carries its left and right fill style, so regions
+// that share an edge meet without a seam or double coverage; a style's region is filled by the
+// even-odd rule), then its strokes, one pass per line style in style order. Connected
+// paths of one line style are stroked as one line, so joins appear where they meet and a
+// line that returns to its start is closed.
+//
+// Widths scale with the shape's matrix (with the stage's alone for lines that ask not to
+// scale); any line is at least one pixel wide, hairlines (width 0) exactly one.
+//
+// Kept between frames so that the rasteriser's cell blocks and the vertex buffers are reused
+// rather than allocated per shape. Failure: none; off-target geometry is clipped, degenerate
+// paths draw nothing.
+#pragma once
+
+#include <memory>
+
+#include "swf/BgraImage.h"
+#include "swf/SwfMovie.h"
+#include "swf/SwfTypes.h"
+
+namespace saver::swf {
+
+class ShapeRasterizer {
+  public:
+    ShapeRasterizer();
+    ~ShapeRasterizer();
+    ShapeRasterizer(const ShapeRasterizer&) = delete;
+    ShapeRasterizer& operator=(const ShapeRasterizer&) = delete;
+
+    // Targets `image` (which must outlive the draw calls); `aliased` turns anti-aliasing off:
+    // a pixel is then painted fully when at least half of it is covered, else not at all.
+    void begin(BgraImage& image, bool aliased);
+
+    // `toPixels` maps shape twips to target pixels; `stageScale` is the stage's pixels per
+    // twip, for lines that do not scale with the shape.
+    void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
+              double stageScale);
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace saver::swf
