@@ -31,7 +31,8 @@ command -v "$CXX" >/dev/null || die "$CXX missing (scripts/install-deps.sh insta
 command -v dpkg-source >/dev/null || die "dpkg-source missing (package dpkg-dev)"
 
 # The stamp changes whenever this recipe or the compiler changes; both libraries are rebuilt.
-stamp_text="recipe $(sha256sum "${BASH_SOURCE[0]}" | cut -d' ' -f1) $CXX $("$CXX" -dumpversion)"
+FALLBACK="$ROOT/scripts/win64-deps"
+stamp_text="recipe $(cat "${BASH_SOURCE[0]}" "$FALLBACK"/*.cpp | sha256sum | cut -d' ' -f1) $CXX $("$CXX" -dumpversion)"
 if [ -f "$PREFIX/lib/libjpeg.a" ] && [ -f "$PREFIX/lib/libagg.a" ] &&
    [ "$(cat "$PREFIX/.stamp" 2>/dev/null)" = "$stamp_text" ]; then
     say "up to date in $PREFIX"
@@ -123,27 +124,34 @@ build_jpeg() {
 # and dash generators, embedded fonts, ...) are compiled here. The platform, control and
 # FreeType sources are not needed and not built. Without a source tree (some mirrors do not
 # serve AGG's source package) the headers come from the host's libagg-dev, the same upstream
-# release, and the archive holds no objects: header-only use links, anything else fails to
-# link on win64 with a clear undefined reference.
+# release, and the archive holds our own implementations of the parts the player links
+# (scripts/win64-deps/*.cpp); any other compiled part fails to link on win64 with a clear
+# undefined reference.
 build_agg() {
     local src="$1" build="$DEPS/build/agg"
     rm -rf "$build" "$PREFIX/include/agg2"
     mkdir -p "$build" "$PREFIX/include/agg2" "$PREFIX/lib"
     if [ -z "$src" ]; then
         [ -f /usr/include/agg2/agg_basics.h ] || die "no AGG source package and no libagg-dev headers"
-        say "WARNING: AGG's source package is unavailable; header-only libagg from /usr/include/agg2"
+        say "AGG's source package is unavailable: headers from /usr/include/agg2, compiled parts from scripts/win64-deps"
         cp -r /usr/include/agg2/. "$PREFIX/include/agg2/"
-        "$AR" rcs "$build/libagg.a"
-        cp "$build/libagg.a" "$PREFIX/lib/libagg.a"
+        compile_agg "$FALLBACK" "$PREFIX/include/agg2" "$build"
         return
     fi
     say "building libagg from $(basename "$src")"
     [ -d "$src/include" ] && [ -d "$src/src" ] || die "unexpected AGG source layout in $src"
     cp -r "$src"/include/. "$PREFIX/include/agg2/"
-    find "$src/src" -maxdepth 1 -name 'agg_*.cpp' -print0 |
+    compile_agg "$src/src" "$src/include" "$build"
+}
+
+# compile_agg SOURCE-DIR INCLUDE-DIR BUILD-DIR: compiles SOURCE-DIR/agg_*.cpp into
+# BUILD-DIR/libagg.a and installs it.
+compile_agg() {
+    local build="$3"
+    find "$1" -maxdepth 1 -name 'agg_*.cpp' -print0 |
         xargs -0 -P "$JOBS" -I{} sh -c \
-            '"$1" -O2 -std=gnu++14 -w -I"$2/include" -c "$3" -o "$4/$(basename "$3" .cpp).o"' \
-            _ "$CXX" "$src" {} "$build" >"$DEPS/agg-build.log" 2>&1 ||
+            '"$1" -O2 -std=gnu++17 -w -I"$2" -c "$3" -o "$4/$(basename "$3" .cpp).o"' \
+            _ "$CXX" "$2" {} "$build" >"$DEPS/agg-build.log" 2>&1 ||
         { tail -30 "$DEPS/agg-build.log" >&2; die "compiling AGG failed"; }
     "$AR" rcs "$build/libagg.a" "$build"/*.o
     cp "$build/libagg.a" "$PREFIX/lib/libagg.a"
