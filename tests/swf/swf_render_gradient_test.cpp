@@ -1,0 +1,129 @@
+// Gradient fills: stop colours at the ends and centre, radial and focal shapes, spread modes,
+// colour transforms of the stops.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "swf_render_support.h"
+
+namespace saver::swf {
+namespace {
+
+using namespace test;
+
+constexpr double kSquare = 32768.0;  // the gradient square's side in twips
+
+// A gradient whose square spans `width` pixels, centred at (cx, cy) pixels.
+FillStyle GradientFill(FillType type, double width, double cx, double cy,
+                       SpreadMode spread = SpreadMode::Pad) {
+    FillStyle f;
+    f.type = type;
+    const double s = width * kTwips / kSquare;
+    f.matrix = Matrix{s, 0, 0, s, cx * kTwips, cy * kTwips};
+    f.gradient.spread = spread;
+    f.gradient.stops = {{0, kRed}, {255, kBlue}};
+    return f;
+}
+
+BgraImage RenderFill(const FillStyle& fill, int w, int h, const ColorTransform& cx = {}) {
+    Shape shape;
+    shape.fills = {fill};
+    shape.paths = {Box(0, 0, w, h, 0, 1)};
+    return RenderShape(shape, w, h, Quality::High, kWhite, {}, cx);
+}
+
+void ExpectColor(const BgraImage& img, int x, int y, Rgba want, int tolerance = 4) {
+    const Rgba got = PixelAt(img, x, y);
+    EXPECT_NEAR(got.r, want.r, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(got.g, want.g, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(got.b, want.b, tolerance) << "at " << x << "," << y;
+}
+
+TEST(SwfRenderGradient, LinearRunsAcrossTheSquare) {
+    // Square 100 px wide centred at x = 50: ratio 0 at x = 0, 255 at x = 100.
+    const BgraImage img = RenderFill(GradientFill(FillType::LinearGradient, 100, 50, 5), 100, 10);
+    ExpectColor(img, 0, 5, kRed, 4);
+    ExpectColor(img, 99, 5, kBlue, 4);
+    ExpectColor(img, 50, 5, Rgba{127, 0, 128, 255}, 4);
+    ExpectColor(img, 25, 2, Rgba{191, 0, 64, 255}, 4);
+    // Nothing changes along the other axis.
+    EXPECT_EQ(PixelAt(img, 30, 0), PixelAt(img, 30, 9));
+}
+
+TEST(SwfRenderGradient, RadialGrowsFromTheCentre) {
+    const BgraImage img = RenderFill(GradientFill(FillType::RadialGradient, 80, 40, 40), 80, 80);
+    ExpectColor(img, 40, 40, kRed, 8);
+    ExpectColor(img, 60, 40, Rgba{128, 0, 127, 255}, 8);  // half the radius
+    ExpectColor(img, 40, 20, Rgba{128, 0, 127, 255}, 8);
+    ExpectColor(img, 1, 1, kBlue, 1);  // beyond the circle: padded
+}
+
+TEST(SwfRenderGradient, FocalPointTakesTheFirstColour) {
+    FillStyle f = GradientFill(FillType::FocalRadialGradient, 80, 40, 40);
+    f.gradient.focalPoint = 0.5;  // 20 px right of the centre
+    const BgraImage img = RenderFill(f, 80, 80);
+    ExpectColor(img, 60, 40, kRed, 8);
+    // Halfway from the focal point to the circle, on either side along the axis.
+    ExpectColor(img, 70, 40, Rgba{128, 0, 127, 255}, 12);
+    ExpectColor(img, 30, 40, Rgba{128, 0, 127, 255}, 12);
+    ExpectColor(img, 79, 2, kBlue, 1);
+}
+
+struct SpreadCase {
+    const char* name;
+    SpreadMode spread;
+    Rgba quarterBeyond;  // a quarter of the square past its right end
+};
+
+TEST(SwfRenderGradient, SpreadModesBeyondTheSquare) {
+    const SpreadCase cases[] = {
+        {"pad", SpreadMode::Pad, kBlue},
+        {"reflect", SpreadMode::Reflect, Rgba{64, 0, 191, 255}},
+        {"repeat", SpreadMode::Repeat, Rgba{191, 0, 64, 255}},
+    };
+    for (const SpreadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The square spans x = 0..40; the shape runs to 80.
+        const BgraImage img =
+            RenderFill(GradientFill(FillType::LinearGradient, 40, 20, 5, c.spread), 80, 10);
+        ExpectColor(img, 50, 5, c.quarterBeyond, 8);
+        ExpectColor(img, 10, 5, Rgba{191, 0, 64, 255}, 8);  // inside: unchanged
+    }
+}
+
+TEST(SwfRenderGradient, StopsAtTheSameRatioMakeAHardEdge) {
+    FillStyle f = GradientFill(FillType::LinearGradient, 100, 50, 5);
+    f.gradient.stops = {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}};
+    const BgraImage img = RenderFill(f, 100, 10);
+    ExpectColor(img, 45, 5, kRed, 1);
+    ExpectColor(img, 55, 5, kBlue, 1);
+}
+
+TEST(SwfRenderGradient, LinearRgbInterpolationIsBrighterInTheMiddle) {
+    FillStyle f = GradientFill(FillType::LinearGradient, 100, 50, 5);
+    f.gradient.stops = {{0, kBlack}, {255, kWhite}};
+    const int normal = PixelAt(RenderFill(f, 100, 10), 50, 5).g;
+    f.gradient.interpolation = InterpolationMode::Linear;
+    const int linear = PixelAt(RenderFill(f, 100, 10), 50, 5).g;
+    EXPECT_NEAR(normal, 128, 3);
+    EXPECT_NEAR(linear, 188, 4);  // half the light: sRGB 0.735
+}
+
+TEST(SwfRenderGradient, ColorTransformAppliesToStopsWithAlpha) {
+    const ColorTransform halfAlpha{1, 1, 1, 0.5, 0, 0, 0, 0};
+    const BgraImage img =
+        RenderFill(GradientFill(FillType::LinearGradient, 100, 50, 5), 100, 10, halfAlpha);
+    ExpectColor(img, 0, 5, Rgba{255, 128, 128, 255}, 4);
+    ExpectColor(img, 99, 5, Rgba{128, 128, 255, 255}, 4);
+}
+
+TEST(SwfRenderGradient, SingularMatrixPaintsNothing) {
+    FillStyle f = GradientFill(FillType::LinearGradient, 100, 50, 5);
+    f.matrix.a = 0;
+    f.matrix.d = 0;
+    const BgraImage img = RenderFill(f, 20, 10);
+    EXPECT_EQ(PixelAt(img, 10, 5), kWhite);
+}
+
+}  // namespace
+}  // namespace saver::swf
