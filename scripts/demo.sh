@@ -7,15 +7,17 @@
 # Wine prefix), screenshots go to build/demo/show.png and show2.png, Esc ends the show and the
 # workspace is empty. Nothing outside the repository is needed.
 #
-#   scripts/demo.sh [--test-control]
+#   [SAVER_BUILD_ROOT=DIR] scripts/demo.sh [--test-control]
 #     --test-control  register the test player control under the Flash class id instead, so
 #                     the show plays through the ActiveX path (the control draws the
 #                     background colour and logs the movies it is given)
+#   SAVER_BUILD_ROOT    where the build trees go (DIR/host, DIR/win64; default build/)
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 DEMO="$ROOT/build/demo"
+BUILD_ROOT="${SAVER_BUILD_ROOT:-$ROOT/build}"
 mkdir -p "$DEMO"
 
 test_control=0
@@ -32,19 +34,19 @@ say "dependencies"
 "$ROOT/scripts/install-deps.sh"
 
 say "building saverpack and swfgen (host) and flashsaver.scr (win64)"
-cmake --preset host >"$DEMO/host-configure.log" 2>&1
-cmake --build build/host --target saverpack swfgen >"$DEMO/host-build.log" 2>&1 ||
+cmake --preset host -B "$BUILD_ROOT/host" >"$DEMO/host-configure.log" 2>&1
+cmake --build "$BUILD_ROOT/host" --target saverpack swfgen >"$DEMO/host-build.log" 2>&1 ||
     { tail -30 "$DEMO/host-build.log"; exit 1; }
 scripts/build-win64-deps.sh >"$DEMO/win64-deps.log" 2>&1 ||
     { tail -30 "$DEMO/win64-deps.log"; exit 1; }
-cmake --preset win64 >"$DEMO/win64-configure.log" 2>&1
+cmake --preset win64 -B "$BUILD_ROOT/win64" >"$DEMO/win64-configure.log" 2>&1
 win_targets=(runtime)
 [ "$test_control" = 1 ] && win_targets+=(testcontrol)
-cmake --build build/win64 --target "${win_targets[@]}" >"$DEMO/win64-build.log" 2>&1 ||
+cmake --build "$BUILD_ROOT/win64" --target "${win_targets[@]}" >"$DEMO/win64-build.log" 2>&1 ||
     { tail -30 "$DEMO/win64-build.log"; exit 1; }
-SAVERPACK="$ROOT/build/host/tools/saverpack/saverpack"
-SWFGEN="$ROOT/build/host/tools/swfwriter/swfgen"
-RUNTIME="$ROOT/build/win64/flashsaver.scr"
+SAVERPACK="$BUILD_ROOT/host/tools/saverpack/saverpack"
+SWFGEN="$BUILD_ROOT/host/tools/swfwriter/swfgen"
+RUNTIME="$BUILD_ROOT/win64/flashsaver.scr"
 ls -l "$RUNTIME"
 
 say "writing the demo movie (swfgen demo)"
@@ -123,7 +125,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 clsid='HKCR\CLSID\{D27CDB6E-AE6D-11CF-96B8-444553540000}'
 if [ "$test_control" = 1 ]; then
     echo "(player: the test control, registered under the Flash class id)"
-    timeout -k 5 30 wine reg add "$clsid\\InprocServer32" /ve /d "$(winpath "$ROOT/build/win64/tests/wine/testcontrol.dll")" /f >/dev/null 2>&1
+    timeout -k 5 30 wine reg add "$clsid\\InprocServer32" /ve /d "$(winpath "$BUILD_ROOT/win64/tests/wine/testcontrol.dll")" /f >/dev/null 2>&1
     timeout -k 5 30 wine reg add "$clsid\\InprocServer32" /v ThreadingModel /d Apartment /f >/dev/null 2>&1
 else
     echo "(player: the runtime's built-in one; no Flash control is registered)"
