@@ -86,6 +86,9 @@ struct Shape {
     std::uint8_t version = 1;  // DefineShape 1..4
     Rect bounds;
     Rect edgeBounds;  // DefineShape4; equals bounds otherwise
+    // DefineShape4's UsesFillWindingRule: regions of one fill style are filled by the non-zero
+    // rule; otherwise (and in DefineShape 1-3) by the even-odd rule.
+    bool nonZeroWinding = false;
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     std::vector<ShapePath> paths;
