@@ -1,0 +1,161 @@
+// The built-in player keeps its own clock instead of counting timer messages: window timers
+// are coarse (10-16 ms steps) and drop messages under load, so frames are run by elapsed time
+// and the movie keeps its pace whatever the timer does.
+#include "player/BuiltinPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <utility>
+
+#include "platform/FileSystem.h"
+#include "swf/MoviePlayer.h"
+#include "swf/Renderer.h"
+#include "swf/StageTransform.h"
+#include "swf/SwfReader.h"
+
+namespace saver {
+
+namespace {
+
+constexpr int kIdleIntervalMs = 100;  // timer interval while no movie is loaded
+
+swf::Rgba ColorOf(std::int32_t rgb) {
+    return {static_cast<std::uint8_t>(rgb >> 16 & 0xFF), static_cast<std::uint8_t>(rgb >> 8 & 0xFF),
+            static_cast<std::uint8_t>(rgb & 0xFF), 255};
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(FileSystem& fs, const std::string& path) {
+    try {
+        const auto file = fs.openRead(path);
+        if (!file || file->size() > swf::kMaxMovieBytes) return std::nullopt;
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file->size()));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const std::size_t n = file->readAt(done, bytes.data() + done, bytes.size() - done);
+            if (n == 0) break;
+            done += n;
+        }
+        bytes.resize(done);  // a file that shrank while read is read as far as it goes
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+BuiltinPlayer::BuiltinPlayer(FileReader reader)
+    : reader_(std::move(reader)), renderer_(std::make_unique<swf::Renderer>()) {}
+
+BuiltinPlayer::~BuiltinPlayer() = default;
+
+BuiltinPlayer::FileReader BuiltinPlayer::ReaderFor(FileSystem& fs) {
+    return [&fs](const std::string& path) { return ReadWholeFile(fs, path); };
+}
+
+void BuiltinPlayer::setBackgroundColor(std::int32_t rgb) {
+    background_ = rgb;
+    changed_ = true;
+}
+
+void BuiltinPlayer::setQuality(std::int32_t quality) {
+    quality_ = quality;
+    changed_ = true;
+}
+
+void BuiltinPlayer::setAlignMode(std::int32_t mode) {
+    alignMode_ = mode;
+}
+
+void BuiltinPlayer::setScaleMode(std::int32_t mode) {
+    scaleMode_ = mode;
+    changed_ = true;
+}
+
+std::string BuiltinPlayer::movie() {
+    return location_;
+}
+
+void BuiltinPlayer::setMovie(const std::string& location) {
+    location_ = location;
+    player_.reset();
+    lastStepMs_.reset();
+    changed_ = true;
+    if (location.find("://") != std::string::npos) return;
+    try {
+        const auto bytes = reader_ ? reader_(location) : std::nullopt;
+        if (!bytes) return;
+        auto movie = std::make_shared<swf::Movie>(swf::ReadMovie(*bytes));
+        player_ = std::make_unique<swf::MoviePlayer>(std::move(movie));
+    } catch (const std::exception&) {
+        player_.reset();  // not a movie we can read: nothing to show
+    }
+}
+
+void BuiltinPlayer::rewind() {
+    if (!player_) return;
+    player_->rewind();
+    changed_ = true;
+}
+
+void BuiltinPlayer::play() {
+    if (player_) player_->play();
+}
+
+std::int32_t BuiltinPlayer::frameNum() {
+    return player_ ? player_->currentFrame() : -1;
+}
+
+std::int32_t BuiltinPlayer::totalFrames() {
+    if (!player_) return 0;
+    const std::uint16_t declared = player_->movie().header.frameCount;
+    return declared > 0 ? declared : player_->totalFrames();
+}
+
+bool BuiltinPlayer::advanceTo(std::uint64_t nowMs) {
+    const bool changed = std::exchange(changed_, false);
+    if (!player_) return changed;
+    const double now = static_cast<double>(nowMs);
+    if (!lastStepMs_ || now < *lastStepMs_) {
+        lastStepMs_ = now;
+        return true;
+    }
+    const double interval = 1000.0 / player_->frameRate();
+    const double due = std::floor((now - *lastStepMs_) / interval);
+    if (due < 1) return changed;
+    int steps = kMaxCatchUpFrames;
+    if (due > kMaxCatchUpFrames) {
+        lastStepMs_ = now;  // a stall: drop the frames missed instead of racing through them
+    } else {
+        steps = static_cast<int>(due);
+        *lastStepMs_ += steps * interval;
+    }
+    for (int i = 0; i < steps; ++i) player_->tick();
+    return true;
+}
+
+int BuiltinPlayer::frameIntervalMs() const {
+    if (!player_) return kIdleIntervalMs;
+    return std::max(1, static_cast<int>(std::lround(1000.0 / player_->frameRate())));
+}
+
+void BuiltinPlayer::renderInto(swf::BgraImage& image, int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (image.width != width || image.height != height) image.resize(width, height);
+    const swf::Quality quality =
+        (quality_ == 0 || quality_ == 2) ? swf::Quality::Low : swf::Quality::High;
+    if (!player_) {
+        const swf::Rgba fill = background_ >= 0 ? ColorOf(background_) : swf::Rgba{0, 0, 0, 255};
+        renderer_->render({}, fill, swf::Matrix{}, quality, image);
+        return;
+    }
+    const swf::Rgba fill = background_ >= 0 ? ColorOf(background_) : player_->background();
+    const swf::Matrix stage =
+        swf::StageTransform(player_->movie().header.frameSize, width, height, scaleMode_);
+    const auto items = player_->renderList();
+    renderer_->render(items, fill, stage, quality, image);
+}
+
+}  // namespace saver
