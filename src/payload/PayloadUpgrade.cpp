@@ -73,6 +73,10 @@ std::unique_ptr<InputFile> openRuntime(FileSystem& fs, const std::string& path) 
 // Moves every [zippos] pair in the settings text; nothing else of it changes.
 std::string movePositions(const PayloadLayout& old, std::int64_t shift, UpgradeResult& r) {
     IniLineEditor settings(old.settingsText);
+    if (shift == 0) {  // nothing moves: the text stays exactly as it was
+        r.items = old.items;
+        return old.settingsText;
+    }
     for (const PackedRange& item : old.items) {
         PackedRange moved = item;
         moved.begin += shift;

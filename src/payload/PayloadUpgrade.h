@@ -6,8 +6,8 @@
 // and the settings archive. Every [zippos] position moves by the difference of the two runtime
 // sizes; in the settings file only those values change (edited in place, every other byte kept).
 // The settings archive is rebuilt with the same members in the same order, each with its decoded
-// content unchanged (stored members stay stored, all others are deflated); when no position
-// moves, the old archive is kept as it is.
+// content unchanged (stored members stay stored, all others are deflated; an archive comment is
+// not carried over); when no position moves, the old archive is kept as it is.
 //
 // UpgradePayload refuses with PayloadLayoutError or PayloadUpgradeError, before anything is
 // written, when the old file has no payload or its positions do not add up (LayoutProblems), a

@@ -44,8 +44,9 @@ Seen look(ScratchStartup& s, const std::vector<PackedRange>& items) {
         seen.itemOutcome[item.name] = outcome;
     }
     const nlohmann::json report = InspectReport(rt, true, resolved);
-    seen.summary = {report["payload_present"], report["run_as_exe"], report["settings_member"],
-                    report["settings"], report["lists"]};
+    // run_as_exe follows the file's extension, which the temporary new file does not share.
+    seen.summary = {report["payload_present"], report["settings_member"], report["settings"],
+                    report["lists"]};
     // Entries resolve to paths inside each file's own workspace: compare the file names.
     for (const ResolvedEntry& r : resolved)
         seen.summary.push_back({r.entry, r.ok, winpath::fileNameOf(r.path)});

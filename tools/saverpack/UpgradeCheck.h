@@ -17,7 +17,8 @@ struct UpgradeCheckResult {
 };
 
 // Runs start-up on both files (Windows paths) in temporary workspaces, resolves every movie
-// entry, extracts every packed item of `items` (by name), and compares: payload state, every
+// entry, extracts every packed item of `items` (by name), and compares: payload presence and
+// settings member (not the .exe role, which follows the file name), every
 // setting, the five lists, each entry's resolution, each item's extraction outcome, and every
 // file of the two workspaces byte for byte, except the settings file and its archive copy
 // (whose [zippos] values differ by design; the settings themselves are compared). Both
