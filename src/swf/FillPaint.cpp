@@ -90,22 +90,22 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
     buildTable(style.gradient, cx);
 }
 
+// Entry i lies on the first stretch between two neighbouring stops whose ratios rise and
+// enclose it. Stops sharing a ratio therefore make a hard step: the colour before the step is
+// the first of them, the colour after it the last. Entries before the first stop take its
+// colour, the rest (also where the ratios fall) the last stop's.
 void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
     const auto& stops = gradient.stops;
     const bool linear = gradient.interpolation == InterpolationMode::Linear;
-    std::size_t next = 0;  // first stop whose ratio is above the entry
     for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio <= i) ++next;
-        Rgba c;
-        if (next == 0) {
-            c = stops.front().color;
-        } else if (next == stops.size()) {
-            c = stops.back().color;
-        } else {
-            const GradientStop& lo = stops[next - 1];
-            const GradientStop& hi = stops[next];
-            const double f = double(i - lo.ratio) / double(hi.ratio - lo.ratio);
-            c = Mix(lo.color, hi.color, f, linear);
+        Rgba c = i <= stops.front().ratio ? stops.front().color : stops.back().color;
+        for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
+            const GradientStop& lo = stops[k];
+            const GradientStop& hi = stops[k + 1];
+            if (lo.ratio < hi.ratio && lo.ratio <= i && i <= hi.ratio) {
+                c = Mix(lo.color, hi.color, double(i - lo.ratio) / (hi.ratio - lo.ratio), linear);
+                break;
+            }
         }
         table_[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
     }

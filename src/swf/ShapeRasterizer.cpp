@@ -198,7 +198,7 @@ void ShapeRasterizer::Impl::drawFills(const Shape& shape, const Matrix& m,
         return fill >= 1 && fill <= count ? static_cast<int>(fill) - 1 : -1;
     };
     fillRaster.reset();
-    fillRaster.filling_rule(agg::fill_even_odd);
+    fillRaster.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
     bool any = false;
     for (const ShapePath& path : shape.paths) {
         const int left = styleOf(path.fill0), right = styleOf(path.fill1);

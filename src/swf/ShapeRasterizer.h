@@ -1,9 +1,9 @@
 // ShapeRasterizer: draws one shape into a BGRA frame: first all its fills in a single pass of
 // AGG's compound rasteriser (every edge carries its left and right fill style, so regions
 // that share an edge meet without a seam or double coverage; a style's region is filled by the
-// even-odd rule), then its strokes, one pass per line style in style order. Connected
-// paths of one line style are stroked as one line, so joins appear where they meet and a
-// line that returns to its start is closed.
+// even-odd rule, or the non-zero rule where the shape asks for it), then its strokes, one pass per
+// line style in style order. Connected paths of one line style are stroked as one line, so joins
+// appear where they meet and a line that returns to its start is closed.
 //
 // Widths scale with the shape's matrix (with the stage's alone for lines that ask not to
 // scale); any line is at least one pixel wide, hairlines (width 0) exactly one.

@@ -76,6 +76,22 @@ TEST(SwfRenderFill, SecondContourCutsAHole) {
     EXPECT_EQ(PixelAt(img, 6, 6), kRed);
 }
 
+// Two overlapping outlines of one style: the overlap is empty by the even-odd rule, filled by
+// the non-zero rule.
+TEST(SwfRenderFill, WindingRuleDecidesOverlaps) {
+    for (bool nonZero : {false, true}) {
+        SCOPED_TRACE(nonZero ? "non-zero" : "even-odd");
+        Shape shape;
+        shape.nonZeroWinding = nonZero;
+        shape.fills = {Solid(kRed)};
+        shape.paths = {Box(2, 2, 12, 12, 0, 1), Box(7, 7, 17, 17, 0, 1)};
+        const BgraImage img = RenderShape(shape, 20, 20);
+        EXPECT_EQ(PixelAt(img, 9, 9), nonZero ? kRed : kWhite);
+        EXPECT_EQ(PixelAt(img, 4, 4), kRed);
+        EXPECT_EQ(PixelAt(img, 15, 15), kRed);
+    }
+}
+
 TEST(SwfRenderFill, CurvedEdgesFollowTheCurve) {
     // A disc of radius 8 around (10, 10) from four quadratic curves; the control points sit
     // at the corners of the bounding square, so the curve runs inside it.

@@ -91,12 +91,36 @@ TEST(SwfRenderGradient, SpreadModesBeyondTheSquare) {
     }
 }
 
-TEST(SwfRenderGradient, StopsAtTheSameRatioMakeAHardEdge) {
-    FillStyle f = GradientFill(FillType::LinearGradient, 100, 50, 5);
-    f.gradient.stops = {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}};
-    const BgraImage img = RenderFill(f, 100, 10);
-    ExpectColor(img, 45, 5, kRed, 1);
-    ExpectColor(img, 55, 5, kBlue, 1);
+struct SameRatioCase {
+    const char* name;
+    std::vector<GradientStop> stops;
+    Rgba left, middleLeft, middleRight, beyondRight;  // at x = 2, 45, 55 and past the square
+};
+
+// Stops sharing a ratio make a hard step: before it the first of them counts, after it the
+// last; at the ends the stop facing the inside of the gradient wins.
+TEST(SwfRenderGradient, StopsAtTheSameRatio) {
+    const Rgba green{0, 255, 0, 255};
+    const SameRatioCase cases[] = {
+        {"step in the middle",
+         {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}},
+         kRed,
+         kRed,
+         kBlue,
+         kBlue},
+        {"doubled first stop", {{0, green}, {0, kRed}, {255, kRed}}, kRed, kRed, kRed, kRed},
+        {"doubled last stop", {{0, kBlue}, {255, kBlue}, {255, green}}, kBlue, kBlue, kBlue, kBlue},
+    };
+    for (const SameRatioCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillStyle f = GradientFill(FillType::LinearGradient, 100, 50, 5);
+        f.gradient.stops = c.stops;
+        const BgraImage img = RenderFill(f, 120, 10);
+        ExpectColor(img, 2, 5, c.left, 1);
+        ExpectColor(img, 45, 5, c.middleLeft, 1);
+        ExpectColor(img, 55, 5, c.middleRight, 1);
+        ExpectColor(img, 110, 5, c.beyondRight, 1);
+    }
 }
 
 TEST(SwfRenderGradient, LinearRgbInterpolationIsBrighterInTheMiddle) {
