@@ -33,7 +33,8 @@ Shape ShapeReader::read() {
     shape_.edgeBounds = shape_.bounds;
     if (version_ >= 4) {
         shape_.edgeBounds = ReadRect(in_);
-        in_.u8();  // reserved, winding rule, non-scaling / scaling strokes
+        // Reserved (5 bits), UsesFillWindingRule, UsesNonScalingStrokes, UsesScalingStrokes.
+        shape_.nonZeroWinding = (in_.u8() & 0x04) != 0;
     }
     readFillStyles();
     readLineStyles();

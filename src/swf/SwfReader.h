@@ -9,6 +9,12 @@
 // Failure: throws SwfError with a short English reason ("not an SWF file", "truncated tag",
 // "ZWS (LZMA) movies are not supported", ...) for anything malformed; never crashes and never
 // allocates more than the caps allow.
+//
+// Accepted, as real files often are slightly cut or padded: a tag stream that ends on a tag
+// boundary without an End tag (the movie ends there), a CWS body whose compressed stream stops
+// early (its tags must still be whole), bytes after the declared file length, after the End
+// tag or after the compressed stream, a header frame count that differs from the frames
+// present, and a PlaceObject3 missing the one-byte fields its flags announce after the filters.
 #pragma once
 
 #include <cstddef>

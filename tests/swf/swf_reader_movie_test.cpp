@@ -276,6 +276,9 @@ TEST(SwfReaderMovieTest, CutFilesEndingOnATagAreAccepted) {
     Bytes extra = full;  // bytes after the declared length are not read
     extra.insert(extra.end(), {0x40, 0x00, 0xFF});
     EXPECT_EQ(ReadMovie(extra).root.frames.size(), 2u);
+    Bytes cws = Cws(Bytes(full.begin() + 8, full.end()));
+    cws.resize(cws.size() - 4);  // the zlib trailer is missing, every tag is there
+    EXPECT_EQ(ReadMovie(cws).root.frames.size(), 2u);
 }
 
 }  // namespace

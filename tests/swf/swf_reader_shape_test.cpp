@@ -24,7 +24,7 @@ Shape Read(const Bytes& body, int version) {
 Bits Head(int version) {
     Bits b;
     b.u16(7).rect(0, 200, -20, 40);
-    if (version >= 4) b.rect(1, 199, -19, 39).u8(0);
+    if (version >= 4) b.rect(1, 199, -19, 39).u8(0x04);  // non-zero winding
     b.u8(1).u8(0x00).rgb(255, 0, 0);
     if (version >= 3) b.u8(128);
     b.u8(1).u16(20);
@@ -58,6 +58,7 @@ TEST(ShapeReaderTest, EdgesInAbsoluteTwipsForEveryVersion) {
         EXPECT_EQ(s.id, 7);
         EXPECT_EQ(s.version, version);
         EXPECT_EQ(s.bounds, (Rect{0, 200, -20, 40}));
+        EXPECT_EQ(s.nonZeroWinding, version >= 4);
         EXPECT_EQ(s.edgeBounds, (version >= 4 ? Rect{1, 199, -19, 39} : s.bounds));
         ASSERT_EQ(s.fills.size(), 1u);
         const std::uint8_t alpha = version >= 3 ? 128 : 255;
@@ -131,7 +132,7 @@ TEST(ShapeReaderTest, ExtendedStyleCountFromShape2) {
 
 TEST(ShapeReaderTest, GradientBitmapAndLineStyle2) {
     Bits b;
-    b.u16(3).rect(0, 1, 0, 1).rect(0, 1, 0, 1).u8(0);
+    b.u16(3).rect(0, 1, 0, 1).rect(0, 1, 0, 1).u8(0x03);  // even-odd, both stroke kinds
     b.u8(3);
     // Focal radial gradient: reflect, linear RGB, two stops, focal point -0.5.
     b.u8(0x13).translate(5, 6).ub(2, 1).ub(2, 1).ub(4, 2);
@@ -149,6 +150,7 @@ TEST(ShapeReaderTest, GradientBitmapAndLineStyle2) {
     b.rgba(7, 7, 7, 7);
     b.align().ub(4, 0).ub(4, 0);
     const Shape s = Read(EndRecord(b).done(), 4);
+    EXPECT_FALSE(s.nonZeroWinding);
     ASSERT_EQ(s.fills.size(), 3u);
     const FillStyle& focal = s.fills[0];
     EXPECT_EQ(focal.type, FillType::FocalRadialGradient);
