@@ -87,8 +87,8 @@ bool PreviewForm::createWindow() {
     } else {
         // An owned top-level window gets no taskbar button; the owner itself is never shown.
         RegisterBlackWindowClass(kOwnerClass, DefWindowProcA);
-        owner_ = CreateWindowExA(0, kOwnerClass, design_.caption.c_str(), WS_POPUP, 0, 0, 0, 0,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        owner_ = CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
         owner = owner_;
     }
     const PreviewBox& box = design_.formBox;
