@@ -24,7 +24,8 @@ JoinStyle joinStyle(std::uint32_t raw) {
 
 }  // namespace
 
-ShapeReader::ShapeReader(SwfBitReader& body, int version) : in_(body), version_(version) {}
+ShapeReader::ShapeReader(SwfBitReader& body, int version, DecodeBudget& budget)
+    : in_(body), version_(version), budget_(budget) {}
 
 Shape ShapeReader::read() {
     shape_.id = in_.u16();
@@ -57,6 +58,7 @@ static std::size_t readCount(SwfBitReader& in, int version) {
 void ShapeReader::readFillStyles() {
     fillOffset_ = static_cast<std::uint32_t>(shape_.fills.size());
     const std::size_t count = readCount(in_, version_);
+    budget_.charge(count * sizeof(FillStyle));
     shape_.fills.reserve(shape_.fills.size() + count);
     for (std::size_t i = 0; i < count; ++i) shape_.fills.push_back(readFillStyle());
 }
@@ -99,6 +101,7 @@ Gradient ShapeReader::readGradient(bool focal) {
     g.spread = spread <= 2 ? static_cast<SpreadMode>(spread) : SpreadMode::Pad;
     g.interpolation = interpolation == 1 ? InterpolationMode::Linear : InterpolationMode::Normal;
     if (count == 0) throw SwfError("gradient without stops");
+    budget_.charge(count * sizeof(GradientStop));
     g.stops.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GradientStop stop;
@@ -116,6 +119,7 @@ Gradient ShapeReader::readGradient(bool focal) {
 void ShapeReader::readLineStyles() {
     lineOffset_ = static_cast<std::uint32_t>(shape_.lines.size());
     const std::size_t count = readCount(in_, version_);
+    budget_.charge(count * sizeof(LineStyle));
     shape_.lines.reserve(shape_.lines.size() + count);
     for (std::size_t i = 0; i < count; ++i) {
         LineStyle line;
@@ -168,7 +172,10 @@ void ShapeReader::startPath() {
 }
 
 void ShapeReader::flushPath() {
-    if (!path_.edges.empty()) shape_.paths.push_back(path_);
+    if (!path_.edges.empty()) {
+        budget_.charge(sizeof(ShapePath));
+        shape_.paths.push_back(std::move(path_));
+    }
     path_.edges.clear();
 }
 
@@ -236,6 +243,7 @@ void ShapeReader::readEdge() {
     }
     x_ = edge.anchor.x;
     y_ = edge.anchor.y;
+    budget_.charge(sizeof(ShapeEdge));
     path_.edges.push_back(edge);
 }
 

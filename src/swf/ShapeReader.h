@@ -7,11 +7,13 @@
 // from then on are offset, so every path refers to one flat table (1-based, 0 = none).
 //
 // Failure: SwfError for a record running past the tag, an unknown fill type, a gradient
-// without stops, a style index beyond its table or coordinates beyond 32 bits.
+// without stops, a style index beyond its table or coordinates beyond 32 bits; the budget's
+// SwfError when the shape outgrows it.
 #pragma once
 
 #include <cstdint>
 
+#include "swf/DecodeBudget.h"
 #include "swf/SwfBitReader.h"
 #include "swf/SwfMovie.h"
 
@@ -19,8 +21,9 @@ namespace saver::swf {
 
 class ShapeReader {
   public:
-    // `body` holds the tag body; `version` is 1..4 for DefineShape..DefineShape4.
-    ShapeReader(SwfBitReader& body, int version);
+    // `body` holds the tag body; `version` is 1..4 for DefineShape..DefineShape4; every style,
+    // path and edge kept is charged to `budget`.
+    ShapeReader(SwfBitReader& body, int version, DecodeBudget& budget);
 
     Shape read();
 
@@ -40,6 +43,7 @@ class ShapeReader {
 
     SwfBitReader& in_;
     int version_;
+    DecodeBudget& budget_;
     Shape shape_;
     unsigned fillBits_ = 0, lineBits_ = 0;
     std::uint32_t fillOffset_ = 0, lineOffset_ = 0;  // table sizes before the current tables

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "swf/DecodeBudget.h"
 #include "swf/SwfBasicRecords.h"
 #include "swf/SwfBitReader.h"
 #include "swf/TimelineReader.h"
@@ -110,7 +111,8 @@ Movie ReadMovie(std::span<const std::uint8_t> file) {
     ReadFrameHeader(head, movie.header);
     SwfBitReader tags(body.subspan(head.position()), "tag");
     movie.root.declaredFrameCount = movie.header.frameCount;
-    TimelineReader(movie).read(tags, movie.root, false);
+    DecodeBudget budget;
+    TimelineReader(movie, budget).read(tags, movie.root, false);
     return movie;
 }
 

@@ -88,6 +88,7 @@ void TimelineReader::read(SwfBitReader& tags, Timeline& timeline, bool insideSpr
         SwfBitReader body = tags.sub(length, "tag");
         if (code == kEnd) break;
         if (code == kShowFrame) {
+            budget_.charge(sizeof(Frame));
             timeline.frames.push_back(std::move(frame));
             frame = Frame{};
             continue;
@@ -100,27 +101,26 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
                              bool insideSprite) {
     switch (code) {
         case kPlaceObject:
-            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 1));
-            return;
         case kPlaceObject2:
-            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 2));
+        case kPlaceObject3: {
+            const int version = code == kPlaceObject ? 1 : code == kPlaceObject2 ? 2 : 3;
+            PlaceObject place = DisplayTagReader::readPlace(body, version);
+            const std::size_t nameBytes = place.name ? place.name->size() : 0;
+            command(frame, std::move(place), nameBytes);
             return;
-        case kPlaceObject3:
-            frame.commands.emplace_back(DisplayTagReader::readPlace(body, 3));
-            return;
+        }
         case kRemoveObject:
-            frame.commands.emplace_back(DisplayTagReader::readRemove(body, 1));
-            return;
         case kRemoveObject2:
-            frame.commands.emplace_back(DisplayTagReader::readRemove(body, 2));
+            command(frame, DisplayTagReader::readRemove(body, code == kRemoveObject ? 1 : 2), 0);
             return;
         case kDoAction: {
             const auto bytes = body.bytes(body.remaining());
-            frame.commands.emplace_back(DoAction{{bytes.begin(), bytes.end()}});
+            command(frame, DoAction{{bytes.begin(), bytes.end()}}, bytes.size());
             return;
         }
         case kFrameLabel:
             frame.labels.push_back(body.string());  // an anchor flag may follow
+            budget_.charge(sizeof(std::string) + frame.labels.back().size());
             return;
         case kSetBackgroundColor:
             if (insideSprite) break;
@@ -137,7 +137,7 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
 
 bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
     if (const int version = shapeVersion(code)) {
-        Shape shape = ShapeReader(body, version).read();
+        Shape shape = ShapeReader(body, version, budget_).read();
         const std::uint16_t id = shape.id;
         define(id, std::move(shape));
         return true;
@@ -159,7 +159,14 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
     return false;
 }
 
+void TimelineReader::command(Frame& frame, FrameCommand command, std::size_t extraBytes) {
+    budget_.charge(sizeof(FrameCommand) + extraBytes);
+    frame.commands.push_back(std::move(command));
+}
+
+// Map nodes cost about four pointers on top of the value.
 void TimelineReader::define(std::uint16_t id, Character character) {
+    budget_.charge(sizeof(Character) + 4 * sizeof(void*));
     if (auto* unsupported = std::get_if<UnsupportedCharacter>(&character)) unsupported->id = id;
     movie_.dictionary.try_emplace(id, std::move(character));
 }

@@ -13,9 +13,10 @@
 // A character id defined twice keeps its first definition, as the Flash runtime does.
 //
 // Failure: SwfError for a tag whose length runs past the data ("truncated tag"), a malformed
-// tag body, or a DefineSprite inside a sprite.
+// tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
 #pragma once
 
+#include "swf/DecodeBudget.h"
 #include "swf/SwfBitReader.h"
 #include "swf/SwfMovie.h"
 
@@ -23,7 +24,8 @@ namespace saver::swf {
 
 class TimelineReader {
   public:
-    explicit TimelineReader(Movie& movie) : movie_(movie) {}
+    // Every frame, command, label and character kept is charged to `budget`.
+    TimelineReader(Movie& movie, DecodeBudget& budget) : movie_(movie), budget_(budget) {}
 
     // Reads `tags` to its end or its End tag into `timeline` (frames only; the caller sets the
     // declared frame count). `insideSprite` selects the rules of a sprite's tag stream.
@@ -34,8 +36,10 @@ class TimelineReader {
     bool readDefinition(std::uint16_t code, SwfBitReader& body);
     void define(std::uint16_t id, Character character);
     void skipped(std::uint16_t code) { ++movie_.skippedTags[code]; }
+    void command(Frame& frame, FrameCommand command, std::size_t extraBytes);
 
     Movie& movie_;
+    DecodeBudget& budget_;
 };
 
 }  // namespace saver::swf

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "swf/SwfReader.h"
+#include "swf/TimelineReader.h"
 #include "swf_reader_bytes.h"
 
 namespace saver::swf {
@@ -75,7 +76,8 @@ TEST(SwfReaderMovieTest, DictionaryBackgroundAndSkippedTags) {
     const Bytes file = Fws(Concat({
         Tag(kSetBackgroundColor, Bits().rgb(10, 20, 30).done()),
         Tag(kDefineShape, kSquare, true),  // long header form
-        Tag(kDefineShape3, Bits().u16(1).rect(0, 5, 0, 5).u8(0).u8(0).u8(0).u8(0).done()),  // same id
+        Tag(kDefineShape3,
+            Bits().u16(1).rect(0, 5, 0, 5).u8(0).u8(0).u8(0).u8(0).done()),  // same id
         Tag(kDefineBits, Bits().u16(5).u8(0xFF).u8(0xD8).done()),
         Tag(kDefineText2, Bits().u16(6).done()),
         Tag(777, {1, 2, 3}),
@@ -279,6 +281,23 @@ TEST(SwfReaderMovieTest, CutFilesEndingOnATagAreAccepted) {
     Bytes cws = Cws(Bytes(full.begin() + 8, full.end()));
     cws.resize(cws.size() - 4);  // the zlib trailer is missing, every tag is there
     EXPECT_EQ(ReadMovie(cws).root.frames.size(), 2u);
+}
+
+TEST(SwfReaderMovieTest, FramesAndCommandsAreChargedToTheBudget) {
+    Bytes tags;
+    for (int i = 0; i < 1000; ++i) tags = Concat({tags, Tag(kRemoveObject2, {1, 0}), ShowFrame()});
+    const std::size_t needed = 1000 * (sizeof(Frame) + sizeof(FrameCommand));
+    for (const std::size_t limit : {needed, needed - 1}) {
+        Movie movie;
+        DecodeBudget budget(limit);
+        SwfBitReader in(tags, "tag");
+        if (limit == needed) {
+            TimelineReader(movie, budget).read(in, movie.root, false);
+            EXPECT_EQ(movie.root.frames.size(), 1000u);
+        } else {
+            EXPECT_THROW(TimelineReader(movie, budget).read(in, movie.root, false), SwfError);
+        }
+    }
 }
 
 }  // namespace

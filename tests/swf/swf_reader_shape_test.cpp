@@ -15,9 +15,10 @@ namespace {
 using test::Bits;
 using test::Bytes;
 
-Shape Read(const Bytes& body, int version) {
+Shape Read(const Bytes& body, int version, std::size_t budget = DecodeBudget::kDefaultLimit) {
     SwfBitReader r(body, "tag");
-    return ShapeReader(r, version).read();
+    DecodeBudget b(budget);
+    return ShapeReader(r, version, b).read();
 }
 
 // Id 7, bounds, one solid fill and one line of the version's colour size.
@@ -185,6 +186,20 @@ TEST(ShapeReaderTest, GradientBitmapAndLineStyle2) {
     EXPECT_TRUE(plain.pixelHinting);
     EXPECT_FALSE(plain.fill.has_value());
     EXPECT_EQ(plain.color, (Rgba{7, 7, 7, 7}));
+}
+
+TEST(ShapeReaderTest, EdgesAreChargedToTheBudget) {
+    Bits b = Head(1);
+    const Bytes body = EndRecord(Edges(b)).done();
+    const std::size_t styles = sizeof(FillStyle) + sizeof(LineStyle);
+    const std::size_t exact = styles + sizeof(ShapePath) + 4 * sizeof(ShapeEdge);
+    EXPECT_EQ(Read(body, 1, exact).paths.size(), 1u);
+    try {
+        Read(body, 1, exact - 1);
+        ADD_FAILURE() << "no error";
+    } catch (const SwfError& e) {
+        EXPECT_STREQ(e.what(), "movie too large to decode");
+    }
 }
 
 TEST(ShapeReaderTest, MalformedShapesThrow) {
