@@ -2,6 +2,7 @@
 // layouts, and whole movies checked for a consistent header and tag stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,6 @@
 #include "DemoMovie.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
