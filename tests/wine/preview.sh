@@ -18,7 +18,7 @@ PV_ITEMS=()
 
 # pv_load FILE: reads a host report into PV[...] with one jq run (this machine is slow at
 # starting processes). Keys: found, class, styles ("CHILD CAPTION VISIBLE" as true/false),
-# client_size, client_origin_ok, frame_outside, window, client; per control "cID.text",
+# client_size, client_origin_ok, frame_outside, window, client, hint_tools; per control "cID.text",
 # "cID.visible", "cID.size" (WxH), "cID.offset" (X,Y from the form's client origin), "cID.place"
 # (X,Y in the area); from the second line: exit ("EXITED CODE"), fast (ended within 2 s), ms.
 declare -A PV
@@ -34,7 +34,7 @@ pv_load() {
         "client_size=\($cl.width)x\($cl.height)",
         "client_origin_ok=\($cl.left <= 0 and $cl.top <= 0)",
         "frame_outside=\($r.window.left < $cl.left and $r.window.top < $cl.top)",
-        "window=\($r.window | tojson)", "client=\($cl | tojson)",
+        "window=\($r.window | tojson)", "client=\($cl | tojson)", "hint_tools=\($r.hint_tools)",
         ($r.controls // [] | .[] | "c\(.id).text=\(.text)", "c\(.id).visible=\(.visible)",
             "c\(.id).size=\(.width)x\(.height)",
             "c\(.id).offset=\(.left - $cl.left),\(.top - $cl.top)",

@@ -7,10 +7,14 @@
 // Places are in the preview area's client coordinates. Then, by mode:
 //   destroy (default)  destroys its window and waits up to 10 s for the screensaver to end:
 //                      {"destroyed":true,"exited":B,"exit_code":N,"ms":N}
+//   click              clicks the control of id 102 (the credit line), then as destroy
 //   stay               prints {"staying":true,"host_pid":N} and keeps running (to be killed)
-// Usage: preview_host SCREENSAVER [destroy|stay]
+// The first line also counts the tools of the preview's tooltip windows ("hint_tools").
+// Usage: preview_host SCREENSAVER [destroy|click|stay]
 // Exit codes: 0 done, 2 no preview window appeared (the line says why), 1 bad usage.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -106,15 +110,47 @@ std::string controlsOf(HWND area, HWND preview) {
     return out + "]";
 }
 
+struct ToolCount {
+    DWORD pid;
+    LRESULT tools;
+};
+
+BOOL CALLBACK countTools(HWND window, LPARAM data) {
+    auto* count = reinterpret_cast<ToolCount*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != count->pid || classOf(window) != TOOLTIPS_CLASSA) return TRUE;
+    DWORD_PTR tools = 0;
+    if (SendMessageTimeoutA(window, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &tools))
+        count->tools += static_cast<LRESULT>(tools);
+    return TRUE;
+}
+
+// The hint tools the preview process registered, over all its tooltip windows.
+LRESULT hintTools(DWORD pid) {
+    ToolCount count{pid, 0};
+    EnumWindows(countTools, reinterpret_cast<LPARAM>(&count));
+    return count.tools;
+}
+
+// Clicks a control of the preview the way the mouse would, with a press and a release.
+void click(HWND preview, int id) {
+    HWND control = GetDlgItem(preview, id);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    pump(1000);
+}
+
 void report(HWND area, HWND preview, DWORD pid) {
     const LONG style = GetWindowLongA(preview, GWL_STYLE);
     std::printf(
         "{\"found\":true,\"pid\":%lu,\"class\":%s,\"child_style\":%s,\"caption_style\":%s,"
-        "\"visible\":%s,\"window\":%s,\"client\":%s,\"controls\":%s}\n",
+        "\"visible\":%s,\"window\":%s,\"client\":%s,\"hint_tools\":%ld,\"controls\":%s}\n",
         pid, json(classOf(preview)).c_str(), (style & WS_CHILD) ? "true" : "false",
         (style & WS_CAPTION) == WS_CAPTION ? "true" : "false",
         IsWindowVisible(preview) ? "true" : "false", box(placeIn(area, preview, false)).c_str(),
-        box(placeIn(area, preview, true)).c_str(), controlsOf(area, preview).c_str());
+        box(placeIn(area, preview, true)).c_str(), static_cast<long>(hintTools(pid)),
+        controlsOf(area, preview).c_str());
     std::fflush(stdout);
 }
 
@@ -194,6 +230,7 @@ int main(int argc, char** argv) {
         pump(60000);
         return 0;
     }
+    if (mode == "click") click(preview, 102);
     waitForExit(host, process);
     return 0;
 }
