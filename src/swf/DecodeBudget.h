@@ -15,8 +15,9 @@ namespace saver::swf {
 
 class DecodeBudget {
   public:
-    // Generous for any real movie: twice the largest file the reader accepts.
-    static constexpr std::size_t kDefaultLimit = 2 * kMaxMovieBytes;
+    // 128 MiB: generous for any real movie, whose bulk is bitmaps and sounds the reader skips
+    // (some three million edges); vector growth may briefly take up to three times this.
+    static constexpr std::size_t kDefaultLimit = kMaxMovieBytes / 2;
 
     explicit DecodeBudget(std::size_t limit = kDefaultLimit) : left_(limit) {}
 
