@@ -1,6 +1,8 @@
 #include "InspectText.h"
 
+#include <algorithm>
 #include <exception>
+#include <iomanip>
 #include <optional>
 #include <ostream>
 #include <variant>
@@ -105,10 +107,14 @@ std::string resolveItem(Runtime& rt, const PackedRange& item) {
 
 void printItems(std::ostream& out, Runtime& rt, const PayloadLayout& l) {
     out << "packed items: " << (l.items.empty() ? "none" : std::to_string(l.items.size())) << "\n";
-    for (const PackedRange& item : l.items)
-        out << "  " << console(item.name) << "  " << item.begin << ".." << item.end << "  "
-            << item.end - item.begin << " bytes  " << (item.raw ? "raw" : "zip") << "  "
-            << resolveItem(rt, item) << "\n";
+    std::size_t width = 0;  // names and ranges line up in columns
+    for (const PackedRange& item : l.items) width = std::max(width, console(item.name).size());
+    for (const PackedRange& item : l.items) {
+        const std::string range = std::to_string(item.begin) + ".." + std::to_string(item.end);
+        out << "  " << std::left << std::setw(static_cast<int>(width)) << console(item.name) << "  "
+            << std::setw(17) << range << std::right << std::setw(10) << item.end - item.begin
+            << " bytes  " << (item.raw ? "raw" : "zip") << "  " << resolveItem(rt, item) << "\n";
+    }
     const std::vector<std::string> problems = LayoutProblems(l);
     if (problems.empty()) return;
     out << "problems:\n";
