@@ -39,7 +39,8 @@ cmake --build "$BUILD_ROOT/host" --target saverpack swfgen >"$DEMO/host-build.lo
     { tail -30 "$DEMO/host-build.log"; exit 1; }
 scripts/build-win64-deps.sh >"$DEMO/win64-deps.log" 2>&1 ||
     { tail -30 "$DEMO/win64-deps.log"; exit 1; }
-cmake --preset win64 -B "$BUILD_ROOT/win64" >"$DEMO/win64-configure.log" 2>&1
+cmake --preset win64 -B "$BUILD_ROOT/win64" -DSAVER_DEPS_PREFIX="$BUILD_ROOT/deps/win64" \
+    >"$DEMO/win64-configure.log" 2>&1
 win_targets=(runtime)
 [ "$test_control" = 1 ] && win_targets+=(testcontrol)
 cmake --build "$BUILD_ROOT/win64" --target "${win_targets[@]}" >"$DEMO/win64-build.log" 2>&1 ||
