@@ -22,6 +22,14 @@ JoinStyle joinStyle(std::uint32_t raw) {
     return raw <= 2 ? static_cast<JoinStyle>(raw) : JoinStyle::Round;
 }
 
+// Extended counts (0xFF followed by a UI16) exist from DefineShape2 on.
+std::size_t readCount(SwfBitReader& in, int version) {
+    std::size_t count = in.u8();
+    if (count == 0xFF && version >= 2) count = in.u16();
+    if (count > in.remaining()) throw SwfError("style count beyond the tag");
+    return count;
+}
+
 }  // namespace
 
 ShapeReader::ShapeReader(SwfBitReader& body, int version, DecodeBudget& budget)
@@ -45,14 +53,6 @@ Shape ShapeReader::read() {
 
 Rgba ShapeReader::readColor() {
     return version_ >= 3 ? ReadRgba(in_) : ReadRgb(in_);
-}
-
-// Extended counts (0xFF followed by a UI16) exist from DefineShape2 on.
-static std::size_t readCount(SwfBitReader& in, int version) {
-    std::size_t count = in.u8();
-    if (count == 0xFF && version >= 2) count = in.u16();
-    if (count > in.remaining()) throw SwfError("style count beyond the tag");
-    return count;
 }
 
 void ShapeReader::readFillStyles() {

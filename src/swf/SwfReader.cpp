@@ -21,8 +21,9 @@ namespace {
 constexpr std::size_t kSignatureBytes = 8;  // signature, version, file length
 constexpr std::size_t kInflateStep = 64 * 1024;
 
-// Inflates `compressed` into at most `limit` bytes. A stream that ends early (a file cut
-// short) gives what it produced; the caller's tag reader decides whether that is enough.
+// Inflates `compressed` into exactly `limit` bytes. Input that ends before the stream does (a
+// file cut short) gives what it produced; the caller's tag reader decides whether that is
+// enough.
 std::vector<std::uint8_t> Inflate(std::span<const std::uint8_t> compressed, std::size_t limit) {
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) throw SwfError("zlib initialisation failed");
@@ -53,7 +54,11 @@ std::vector<std::uint8_t> Inflate(std::span<const std::uint8_t> compressed, std:
     inflateEnd(&zs);
     if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_MEM_ERROR)
         throw SwfError("corrupt compressed body");
-    return out;  // Z_STREAM_END, or Z_BUF_ERROR when the input ran out early
+    // A complete stream must give the declared length; one whose input ran out early
+    // (Z_BUF_ERROR) is a file cut short and keeps what it gave.
+    if (rc == Z_STREAM_END && out.size() != limit)
+        throw SwfError("compressed body shorter than the declared file length");
+    return out;
 }
 
 Header ReadSignature(SwfBitReader& in) {
