@@ -13,7 +13,9 @@
 #include "app/Runtime.h"
 #include "app/SaverPassword.h"
 #include "player/ActiveXPlayer_win.h"
+#include "player/BuiltinPlayer_win.h"
 #include "player/MultiScreenForm_win.h"
+#include "player/PlayerFactory_win.h"
 #include "player/ScreenLayout.h"
 
 namespace saver {
@@ -133,6 +135,8 @@ void TFlashFullscreenForm::timer1Timer() {
 
 void TFlashFullscreenForm::fitPlayer() {
     if (auto* player = dynamic_cast<ActiveXPlayer*>(playback_.player())) player->fitToParent();
+    if (auto* player = dynamic_cast<BuiltinPlayerWindow*>(playback_.player()))
+        player->fitToParent();
 }
 
 void TFlashFullscreenForm::formClose() {
@@ -146,7 +150,7 @@ void TFlashFullscreenForm::formClose() {
 }
 
 std::unique_ptr<PlayerControl> TFlashFullscreenForm::createPlayer() {
-    return CreateActiveXPlayer(hwnd_);
+    return CreatePlayer(hwnd_, rt_.fs);
 }
 
 void TFlashFullscreenForm::setPlaybackTimer(bool enabled) {

@@ -1,0 +1,70 @@
+// BuiltinPlayerWindow: the built-in player on Win32, a child window that fills the full-screen
+// window and shows the movie's frames.
+//
+// A window timer at the movie's frame interval advances the player by the system's tick count;
+// each new frame is drawn into a 32-bit top-down DIB section, which WM_PAINT copies to the
+// window (the background is never erased, so nothing flickers). The child takes no focus and
+// handles no input: every mouse and key message is taken from the same message loop, so the
+// full-screen window's application hook sees it just as it sees the ActiveX control's, and
+// whatever the hook lets through ends in DefWindowProc.
+//
+// create() throws PlayerError when the window cannot be made. The PlayerControl operations
+// never fail (see BuiltinPlayer for unreadable movies). The destructor destroys the window.
+// Must be used on the thread that created it, which must pump messages.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "player/BuiltinPlayer.h"
+#include "swf/BgraImage.h"
+
+namespace saver {
+
+class BuiltinPlayerWindow final : public PlayerControl {
+  public:
+    static std::unique_ptr<BuiltinPlayerWindow> create(HWND parent,
+                                                       BuiltinPlayer::FileReader reader);
+    ~BuiltinPlayerWindow() override;
+    BuiltinPlayerWindow(const BuiltinPlayerWindow&) = delete;
+    BuiltinPlayerWindow& operator=(const BuiltinPlayerWindow&) = delete;
+
+    // Fits the window to the parent's current client area (call on the parent's WM_SIZE).
+    void fitToParent();
+    HWND window() const { return hwnd_; }
+
+    void setBackgroundColor(std::int32_t rgb) override;
+    void setQuality(std::int32_t quality) override;
+    void setAlignMode(std::int32_t mode) override;
+    void setScaleMode(std::int32_t mode) override;
+    std::string movie() override;
+    void setMovie(const std::string& location) override;
+    void rewind() override;
+    void play() override;
+    std::int32_t frameNum() override;
+    std::int32_t totalFrames() override;
+
+  private:
+    BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader);
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void startTimer();
+    void step();
+    void redraw();
+    bool fitSurface(int width, int height);
+    void releaseSurface();
+    void paint();
+
+    HWND parent_;
+    HWND hwnd_ = nullptr;
+    BuiltinPlayer player_;
+    swf::BgraImage image_;
+    HDC surfaceDc_ = nullptr;
+    HBITMAP surface_ = nullptr;
+    HGDIOBJ previousBitmap_ = nullptr;
+    void* surfaceBits_ = nullptr;
+    int timerInterval_ = 0;
+};
+
+}  // namespace saver
