@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include "swf/SpanBlend.h"
 
 namespace saver::swf {
 
@@ -17,10 +20,14 @@ constexpr double kGradientHalfSize = 16384.0;  // twips from the centre to the s
 constexpr double kMaxFocal = 0.998;
 const Rgba kBitmapPlaceholder{128, 128, 128, 255};
 
-agg::rgba8 Premultiplied(Rgba c) {
-    agg::rgba8 out(c.r, c.g, c.b, c.a);
-    out.premultiply();
-    return out;
+FillPaint::Entry Premultiplied(Rgba c) {
+    FillPaint::Entry e{agg::rgba8(c.r, c.g, c.b, c.a), {}};
+    e.rgba.premultiply();
+    e.bgra[0] = e.rgba.b;
+    e.bgra[1] = e.rgba.g;
+    e.bgra[2] = e.rgba.r;
+    e.bgra[3] = 255;
+    return e;
 }
 
 double ToLinear(double v) {
@@ -76,7 +83,7 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
     const double det = m.a * m.d - m.b * m.c;
     if (style.gradient.stops.empty() || !std::isfinite(det) || std::abs(det) < 1e-12) {
         kind_ = Kind::Solid;
-        color_ = agg::rgba8(0, 0, 0, 0);
+        color_ = Premultiplied(Rgba{0, 0, 0, 0});
         return;
     }
     inverse_ = Matrix{m.d / det,
@@ -111,47 +118,147 @@ void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
     }
 }
 
-int FillPaint::tableIndex(double t) const {
-    switch (spread_) {
-        case SpreadMode::Repeat:
-            t -= std::floor(t);
-            break;
-        case SpreadMode::Reflect:
-            t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
-            if (t > 1) t = 2 - t;
-            break;
-        default:
-            break;
-    }
-    return static_cast<int>(std::clamp(t, 0.0, 1.0) * 255.0 + 0.5);
+namespace {
+
+// Gradient positions in fixed point: 1.0 is 2^24, so a wrap is a mask and the table index a
+// multiply and a shift. Positions are clamped far beyond any visible repeat first.
+constexpr int kFracBits = 24;
+constexpr std::int64_t kOne = std::int64_t{1} << kFracBits;
+// |t| and a row's step stay below 2^44 in fixed point, a row's sum below 2^60.
+constexpr double kMaxPosition = 1 << 20;
+
+std::int64_t Fixed(double t) {
+    return static_cast<std::int64_t>(std::clamp(t, -kMaxPosition, kMaxPosition) * double(kOne));
 }
 
-void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
-    if (kind_ == Kind::Solid) {
-        std::fill(span, span + len, color_);
-        return;
+template <SpreadMode Spread>
+std::size_t TableIndex(std::int64_t t) {
+    if constexpr (Spread == SpreadMode::Repeat) {
+        t &= kOne - 1;
+    } else if constexpr (Spread == SpreadMode::Reflect) {
+        t &= 2 * kOne - 1;
+        if (t > kOne) t = 2 * kOne - t;
+    } else {
+        t = std::clamp<std::int64_t>(t, 0, kOne);
     }
+    return static_cast<std::size_t>((t * 255 + kOne / 2) >> kFracBits);
+}
+
+}  // namespace
+
+// Calls sink(i, n, entry) for runs of the pixels x .. x + len - 1 of row y. Linear gradients step
+// in fixed point along the row (no floating-point chain per pixel); radial ones need a root per
+// pixel anyway.
+template <SpreadMode Spread, class Sink>
+void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
     const double px = x + 0.5, py = y + 0.5;
     double gx = inverse_.a * px + inverse_.c * py + inverse_.tx;
     double gy = inverse_.b * px + inverse_.d * py + inverse_.ty;
     const double dx = inverse_.a, dy = inverse_.b;
-    for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy) {
-        double t;
-        if (kind_ == Kind::Linear) {
-            t = (gx + 1) / 2;
-        } else if (kind_ == Kind::Radial) {
-            t = std::sqrt(gx * gx + gy * gy);
-        } else {
+    switch (kind_) {
+        case Kind::Linear: {
+            const std::int64_t t = Fixed((gx + 1) / 2);
+            const std::int64_t dt = Fixed(dx / 2);
+            if constexpr (Spread == SpreadMode::Pad) {
+                walkPadRuns(t, dt, len, sink);
+            } else {
+                for (unsigned i = 0; i < len; ++i)
+                    sink(i, 1u, table_[TableIndex<Spread>(t + dt * i)]);
+            }
+            break;
+        }
+        case Kind::Radial:
+            for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy)
+                sink(i, 1u, table_[TableIndex<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))]);
+            break;
+        default: {
             // Where the ray from the focal point through the pixel meets the unit circle, the
             // gradient reaches t = 1; t grows linearly along the ray.
-            const double ex = gx - focal_, ey = gy;
-            const double dd = ex * ex + ey * ey;
-            const double fd = focal_ * ex;
-            const double root = std::sqrt(fd * fd + dd * (1 - focal_ * focal_));
-            t = dd > 0 ? dd / (root - fd) : 0;
+            const double f = focal_, outside = 1 - focal_ * focal_;
+            for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy) {
+                const double ex = gx - f;
+                const double dd = ex * ex + gy * gy;
+                const double fd = f * ex;
+                const double t = dd > 0 ? dd / (std::sqrt(fd * fd + dd * outside) - fd) : 0;
+                sink(i, 1u, table_[TableIndex<Spread>(Fixed(t))]);
+            }
+            break;
         }
-        span[i] = table_[static_cast<std::size_t>(tableIndex(t))];
     }
+}
+
+template <class Sink>
+void FillPaint::walkAny(int x, int y, unsigned len, Sink&& sink) const {
+    switch (spread_) {
+        case SpreadMode::Repeat:
+            walk<SpreadMode::Repeat>(x, y, len, sink);
+            break;
+        case SpreadMode::Reflect:
+            walk<SpreadMode::Reflect>(x, y, len, sink);
+            break;
+        default:
+            walk<SpreadMode::Pad>(x, y, len, sink);
+            break;
+    }
+}
+
+// A padded linear gradient changes its table entry only every 1/255 of the square, and not
+// at all along a row it runs across: the row is cut into runs of one entry, found by solving
+// for the next entry boundary instead of indexing every pixel. `u` is the position scaled to
+// table entries (entry = u >> kFracBits).
+template <class Sink>
+void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const {
+    std::int64_t u = t * 255 + kOne / 2;
+    const std::int64_t du = dt * 255;
+    for (unsigned i = 0; i < len;) {
+        const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, 255);
+        std::int64_t steps = len - i;  // to the end of the span unless the entry changes
+        if (du > 0 && entry < 255)
+            steps = ((entry + 1) * kOne - u + du - 1) / du;
+        else if (du < 0 && entry > 0)
+            steps = (u - entry * kOne) / -du + 1;
+        const unsigned n = static_cast<unsigned>(std::clamp<std::int64_t>(steps, 1, len - i));
+        sink(i, n, table_[static_cast<std::size_t>(entry)]);
+        i += n;
+        if (i < len) u += du * n;
+    }
+}
+
+void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+    if (kind_ == Kind::Solid) {
+        std::fill(span, span + len, color_.rgba);
+        return;
+    }
+    walkAny(x, y, len,
+            [span](unsigned i, unsigned n, const Entry& e) { std::fill_n(span + i, n, e.rgba); });
+}
+
+void FillPaint::blend(std::uint8_t* row, int x, int y, unsigned len,
+                      const std::uint8_t* covers) const {
+    std::uint8_t* const start = row + static_cast<std::ptrdiff_t>(x) * 4;
+    auto put = [start, covers](unsigned i, unsigned n, const Entry& e) {
+        std::uint8_t* p = start + static_cast<std::size_t>(i) * 4;
+        const std::uint8_t* c = covers + i;
+        if (e.rgba.a == 255) {
+            for (unsigned k = 0; k < n;) {
+                const unsigned full = FullCovers(c + k, n - k);
+                if (full > 0) {
+                    FillPixels(p + k * 4, e.bgra, full);
+                    k += full;
+                } else {
+                    if (c[k] != 0) BlendPixel(p + k * 4, e.rgba, c[k]);
+                    ++k;
+                }
+            }
+        } else {
+            for (unsigned k = 0; k < n; ++k, p += 4)
+                if (c[k] != 0) BlendPixel(p, e.rgba, c[k]);
+        }
+    };
+    if (kind_ == Kind::Solid)
+        put(0, len, color_);
+    else
+        walkAny(x, y, len, put);
 }
 
 }  // namespace saver::swf

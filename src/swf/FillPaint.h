@@ -21,23 +21,38 @@ class FillPaint {
     void prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx);
 
     bool isSolid() const { return kind_ == Kind::Solid; }
-    const agg::rgba8& color() const { return color_; }  // solid fills only
+    const agg::rgba8& color() const { return color_.rgba; }  // solid fills only
 
     // Writes the colours of `len` pixels of row `y` starting at column `x`.
     void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+
+    // Blends those pixels, weighted by `covers`, into `row` (the target's row `y`, opaque
+    // BGRA).
+    void blend(std::uint8_t* row, int x, int y, unsigned len, const std::uint8_t* covers) const;
+
+    // A colour, premultiplied, and the same as opaque target bytes for a plain copy.
+    struct Entry {
+        agg::rgba8 rgba;
+        std::uint8_t bgra[4];
+    };
 
   private:
     enum class Kind { Solid, Linear, Radial, Focal };
 
     void buildTable(const Gradient& gradient, const ColorTransform& cx);
-    int tableIndex(double t) const;
+    template <SpreadMode Spread, class Sink>
+    void walk(int x, int y, unsigned len, Sink&& sink) const;
+    template <class Sink>
+    void walkAny(int x, int y, unsigned len, Sink&& sink) const;
+    template <class Sink>
+    void walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const;
 
     Kind kind_ = Kind::Solid;
-    agg::rgba8 color_{0, 0, 0, 0};
+    Entry color_{};
     SpreadMode spread_ = SpreadMode::Pad;
     double focal_ = 0;
     Matrix inverse_;  // device pixels to gradient square
-    std::array<agg::rgba8, 256> table_{};
+    std::array<Entry, 256> table_{};
 };
 
 }  // namespace saver::swf

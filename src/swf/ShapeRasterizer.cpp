@@ -4,20 +4,18 @@
 // dropped per style, so a closed region fills the same whichever way its outline runs; what
 // matters is that every edge names the styles on both of its sides, which SWF shapes do.
 //
-// Colours are premultiplied throughout (the layered compound renderer sums weighted colours of
-// the styles meeting in a pixel), and the target format blends premultiplied sources.
+// Colours are premultiplied throughout: where several styles meet in a pixel their weighted
+// colours are summed before the one blend. Scanlines are painted here rather than through
+// AGG's pixel-format renderers: the target is known to be opaque BGRA, so fully covered
+// opaque runs become plain stores, which is most of a frame.
 #include "swf/ShapeRasterizer.h"
 
 #include <agg_conv_stroke.h>
 #include <agg_path_storage.h>
-#include <agg_pixfmt_rgba.h>
 #include <agg_rasterizer_compound_aa.h>
 #include <agg_rasterizer_scanline_aa.h>
-#include <agg_renderer_base.h>
-#include <agg_renderer_scanline.h>
 #include <agg_rendering_buffer.h>
 #include <agg_scanline_u.h>
-#include <agg_span_allocator.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,13 +23,12 @@
 #include <vector>
 
 #include "swf/FillPaint.h"
+#include "swf/SpanBlend.h"
 
 namespace saver::swf {
 
 namespace {
 
-using PixelFormat = agg::pixfmt_bgra32_pre;
-using BaseRenderer = agg::renderer_base<PixelFormat>;
 using FillRasterizer = agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl>;
 using LineRasterizer = agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl>;
 
@@ -57,25 +54,6 @@ class ThresholdScanline : public agg::scanline_u8 {
     unsigned level(unsigned cover) const {
         if (!aliased) return cover;
         return cover >= agg::cover_full / 2 + 1 ? agg::cover_full : 0;
-    }
-};
-
-// The style handler of the compound renderer: style i is fill i + 1 of the shape.
-struct FillStyles {
-    const std::vector<FillPaint>* paints;
-    bool is_solid(unsigned style) const { return (*paints)[style].isSolid(); }
-    const agg::rgba8& color(unsigned style) const { return (*paints)[style].color(); }
-    void generate_span(agg::rgba8* span, int x, int y, unsigned len, unsigned style) const {
-        (*paints)[style].generate(span, x, y, len);
-    }
-};
-
-// A span generator that paints strokes with a gradient.
-struct PaintSpans {
-    const FillPaint* paint;
-    void prepare() {}
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const {
-        paint->generate(span, x, y, len);
     }
 };
 
@@ -149,12 +127,10 @@ double ScaleOf(const Matrix& m) {
 
 struct ShapeRasterizer::Impl {
     agg::rendering_buffer buffer;
-    PixelFormat pixels{buffer};
-    BaseRenderer renderer{pixels};
     FillRasterizer fillRaster;
     LineRasterizer lineRaster;
     ThresholdScanline scanline;
-    agg::span_allocator<agg::rgba8> spans;
+    std::vector<agg::rgba8> colorBuffer;  // a row of generated colours, then a row to mix in
     std::vector<FillPaint> paints;
     FillPaint linePaint;
     agg::path_storage linePath;
@@ -167,6 +143,13 @@ struct ShapeRasterizer::Impl {
     void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
     void strokeLine(const LineStyle& style, const Matrix& m, const ColorTransform& cx,
                     double stageScale);
+
+    agg::rgba8* reserveColors(int minX, int maxX);
+    void paintScanline(const FillPaint& paint);
+    void paintFills();
+    void mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors, agg::rgba8* mix,
+                  agg::cover_type* budget);
+    void paintLine(const FillPaint& paint);
 };
 
 ShapeRasterizer::ShapeRasterizer() : impl_(std::make_unique<Impl>()) {}
@@ -176,8 +159,6 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
     Impl& s = *impl_;
     s.buffer.attach(image.pixels.data(), static_cast<unsigned>(image.width),
                     static_cast<unsigned>(image.height), image.width * 4);
-    s.pixels.attach(s.buffer);
-    s.renderer.attach(s.pixels);
     s.scanline.aliased = aliased;
     s.fillRaster.clip_box(0, 0, image.width, image.height);
     s.lineRaster.clip_box(-kClipMargin, -kClipMargin, image.width + kClipMargin,
@@ -186,7 +167,7 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
 
 void ShapeRasterizer::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
                            double stageScale) {
-    if (impl_->renderer.width() == 0 || impl_->renderer.height() == 0) return;
+    if (impl_->buffer.width() == 0 || impl_->buffer.height() == 0) return;
     if (!shape.fills.empty()) impl_->drawFills(shape, toPixels, cx);
     if (!shape.lines.empty()) impl_->drawLines(shape, toPixels, cx, stageScale);
 }
@@ -214,8 +195,7 @@ void ShapeRasterizer::Impl::drawFills(const Shape& shape, const Matrix& m,
 
     paints.resize(count);
     for (std::size_t i = 0; i < count; ++i) paints[i].prepare(shape.fills[i], m, cx);
-    FillStyles styles{&paints};
-    agg::render_scanlines_compound_layered(fillRaster, scanline, renderer, spans, styles);
+    paintFills();
 }
 
 void ShapeRasterizer::Impl::drawLines(const Shape& shape, const Matrix& m, const ColorTransform& cx,
@@ -282,12 +262,95 @@ void ShapeRasterizer::Impl::strokeLine(const LineStyle& style, const Matrix& m,
         solid.color = style.color;
         linePaint.prepare(solid, m, cx);
     }
-    if (linePaint.isSolid()) {
-        agg::render_scanlines_aa_solid(lineRaster, scanline, renderer, linePaint.color());
-    } else {
-        PaintSpans generator{&linePaint};
-        agg::render_scanlines_aa(lineRaster, scanline, renderer, spans, generator);
+    paintLine(linePaint);
+}
+
+// Room for two rows of colours covering the columns minX..maxX.
+agg::rgba8* ShapeRasterizer::Impl::reserveColors(int minX, int maxX) {
+    const std::size_t width = static_cast<std::size_t>(maxX - minX + 2);
+    if (colorBuffer.size() < width * 2) colorBuffer.resize(width * 2);
+    return colorBuffer.data();
+}
+
+// Blends the scanline's spans, clipped to the target, in one paint.
+void ShapeRasterizer::Impl::paintScanline(const FillPaint& paint) {
+    const int y = scanline.y();
+    if (y < 0 || y >= static_cast<int>(buffer.height())) return;
+    const int width = static_cast<int>(buffer.width());
+    std::uint8_t* row = buffer.row_ptr(y);
+    auto span = scanline.begin();
+    for (unsigned n = scanline.num_spans(); n > 0; --n, ++span) {
+        const int x0 = std::max(static_cast<int>(span->x), 0);
+        const int x1 = std::min(span->x + static_cast<int>(span->len), width);
+        if (x0 >= x1) continue;
+        const unsigned len = static_cast<unsigned>(x1 - x0);
+        const agg::cover_type* covers = span->covers + (x0 - span->x);
+        paint.blend(row, x0, y, len, covers);
     }
+}
+
+// The compound rasteriser's scanlines: where one style is present its spans are painted
+// directly; where several meet, their weighted colours are summed into a mix row first (each
+// pixel's covers capped at full, so overlapping styles cannot over-paint) and the mix row is
+// blended once.
+void ShapeRasterizer::Impl::paintFills() {
+    if (!fillRaster.rewind_scanlines()) return;
+    const int minX = fillRaster.min_x();
+    scanline.reset(minX, fillRaster.max_x());
+    agg::rgba8* colors = reserveColors(minX, fillRaster.max_x());
+    const unsigned width = static_cast<unsigned>(fillRaster.max_x() - minX + 2);
+    agg::rgba8* mix = colors + width;
+    agg::cover_type* budget = fillRaster.allocate_cover_buffer(width);
+    const int targetW = static_cast<int>(buffer.width());
+    const int targetH = static_cast<int>(buffer.height());
+    while (unsigned styles = fillRaster.sweep_styles()) {
+        if (styles == 1) {
+            if (fillRaster.sweep_scanline(scanline, 0)) paintScanline(paints[fillRaster.style(0)]);
+            continue;
+        }
+        const int start = fillRaster.scanline_start();
+        const unsigned len = fillRaster.scanline_length();
+        if (len == 0) continue;
+        std::fill_n(mix + (start - minX), len, agg::rgba8(0, 0, 0, 0));
+        std::fill_n(budget + (start - minX), len, agg::cover_type(0));
+        int y = -1;
+        for (unsigned i = 0; i < styles; ++i) {
+            if (fillRaster.sweep_scanline(scanline, static_cast<int>(i))) {
+                y = scanline.y();
+                mixStyle(paints[fillRaster.style(i)], minX, colors, mix, budget);
+            }
+        }
+        const int x0 = std::max(start, 0);
+        const int x1 = std::min(start + static_cast<int>(len), targetW);
+        if (y >= 0 && y < targetH && x0 < x1)
+            BlendColors(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX), nullptr,
+                        static_cast<unsigned>(x1 - x0));
+    }
+}
+
+void ShapeRasterizer::Impl::mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors,
+                                     agg::rgba8* mix, agg::cover_type* budget) {
+    auto span = scanline.begin();
+    for (unsigned n = scanline.num_spans(); n > 0; --n, ++span) {
+        const unsigned len = span->len;
+        if (!paint.isSolid()) paint.generate(colors, span->x, scanline.y(), len);
+        agg::rgba8* out = mix + (span->x - minX);
+        agg::cover_type* used = budget + (span->x - minX);
+        for (unsigned k = 0; k < len; ++k) {
+            unsigned cover = span->covers[k];
+            if (used[k] + cover > agg::cover_full) cover = agg::cover_full - used[k];
+            if (cover != 0) {
+                out[k].add(paint.isSolid() ? paint.color() : colors[k], cover);
+                used[k] = static_cast<agg::cover_type>(used[k] + cover);
+            }
+        }
+    }
+}
+
+void ShapeRasterizer::Impl::paintLine(const FillPaint& paint) {
+    if (!lineRaster.rewind_scanlines()) return;
+    scanline.reset(lineRaster.min_x(), lineRaster.max_x());
+    while (lineRaster.sweep_scanline(scanline)) paintScanline(paint);
 }
 
 }  // namespace saver::swf

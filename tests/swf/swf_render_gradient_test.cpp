@@ -2,6 +2,8 @@
 // colour transforms of the stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "swf_render_support.h"
@@ -48,6 +50,39 @@ TEST(SwfRenderGradient, LinearRunsAcrossTheSquare) {
     ExpectColor(img, 25, 2, Rgba{191, 0, 64, 255}, 4);
     // Nothing changes along the other axis.
     EXPECT_EQ(PixelAt(img, 30, 0), PixelAt(img, 30, 9));
+}
+
+struct AngleCase {
+    const char* name;
+    double radians;
+};
+
+// Every pixel of a turned linear gradient against the position computed here: a red channel
+// off by more than a table step or two means a pixel took the wrong entry.
+TEST(SwfRenderGradient, LinearAtAnyAngleMatchesItsPosition) {
+    const AngleCase cases[] = {
+        {"left to right", 0}, {"right to left", 3.14159265}, {"top to bottom", 1.5708},
+        {"slanted", 0.4},     {"steep, reversed", -2.0},
+    };
+    for (const AngleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double width = 70, cx = 60, cy = 30;  // the square: 70 px, centred in the image
+        FillStyle f = GradientFill(FillType::LinearGradient, width, cx, cy);
+        const double s = width * kTwips / kSquare, cs = std::cos(c.radians),
+                     sn = std::sin(c.radians);
+        f.matrix = Matrix{s * cs, s * sn, -s * sn, s * cs, cx * kTwips, cy * kTwips};
+        const BgraImage img = RenderFill(f, 120, 60);
+        int worst = 0;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                // Position along the gradient's axis, 0..1 over the square, padded.
+                const double along = ((x + 0.5 - cx) * cs + (y + 0.5 - cy) * sn) / width + 0.5;
+                const int entry = static_cast<int>(std::clamp(along, 0.0, 1.0) * 255 + 0.5);
+                worst = std::max(worst, std::abs(PixelAt(img, x, y).r - (255 - entry)));
+            }
+        }
+        EXPECT_LE(worst, 2);
+    }
 }
 
 TEST(SwfRenderGradient, RadialGrowsFromTheCentre) {

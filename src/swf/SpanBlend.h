@@ -1,0 +1,74 @@
+// SpanBlend: blending runs of premultiplied colours into an opaque BGRA row. The frame is
+// cleared opaque before anything is drawn, so the destination alpha is always full and only
+// the colour channels change: dst = src * cover + dst * (1 - srcAlpha * cover).
+#pragma once
+
+#include <agg_color_rgba.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace saver::swf {
+
+// x * y / 255, rounded.
+inline unsigned MulDiv255(unsigned x, unsigned y) {
+    const unsigned t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+inline void BlendPixel(std::uint8_t* p, const agg::rgba8& c, unsigned cover) {
+    unsigned r = c.r, g = c.g, b = c.b, a = c.a;
+    if (cover != 255) {
+        r = MulDiv255(r, cover);
+        g = MulDiv255(g, cover);
+        b = MulDiv255(b, cover);
+        a = MulDiv255(a, cover);
+    }
+    if (a == 255) {
+        p[0] = static_cast<std::uint8_t>(b);
+        p[1] = static_cast<std::uint8_t>(g);
+        p[2] = static_cast<std::uint8_t>(r);
+    } else if (a != 0 || (r | g | b) != 0) {
+        const unsigned keep = 255 - a;
+        p[0] = static_cast<std::uint8_t>(b + MulDiv255(p[0], keep));
+        p[1] = static_cast<std::uint8_t>(g + MulDiv255(p[1], keep));
+        p[2] = static_cast<std::uint8_t>(r + MulDiv255(p[2], keep));
+    }
+}
+
+// How many of the first `len` covers are full, eight at a time where possible.
+inline unsigned FullCovers(const std::uint8_t* covers, unsigned len) {
+    unsigned n = 0;
+    for (; n + 8 <= len; n += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, covers + n, 8);
+        if (word != ~std::uint64_t{0}) break;
+    }
+    while (n < len && covers[n] == 255) ++n;
+    return n;
+}
+
+// `len` pixels from `p` on set to the same four bytes.
+inline void FillPixels(std::uint8_t* p, const std::uint8_t bgra[4], unsigned len) {
+    std::uint32_t pattern;
+    std::memcpy(&pattern, bgra, 4);
+    for (unsigned i = 0; i < len; ++i) std::memcpy(p + i * 4, &pattern, 4);
+}
+
+// `len` pixels from `p` on: one colour each from `colors`, weighted by `covers` (null: full).
+inline void BlendColors(std::uint8_t* p, const agg::rgba8* colors, const std::uint8_t* covers,
+                        unsigned len) {
+    for (unsigned i = 0; i < len; ++i, p += 4) {
+        const agg::rgba8& c = colors[i];
+        const unsigned cover = covers != nullptr ? covers[i] : 255u;
+        if (cover == 255 && c.a == 255) {
+            p[0] = c.b;
+            p[1] = c.g;
+            p[2] = c.r;
+        } else if (cover != 0) {
+            BlendPixel(p, c, cover);
+        }
+    }
+}
+
+}  // namespace saver::swf
