@@ -48,12 +48,14 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
 
     int parsed = 0, shapesOnly = 0;
     std::map<std::string, std::vector<std::string>> failures;  // reason -> files
+    std::map<std::uint16_t, int> skipped;                      // tag code -> movies
     for (const auto& path : files) {
         const auto bytes = Slurp(path);
         const std::string name = fs::relative(path, root).string();
         try {
             const Movie movie = ReadMovie(bytes);
             ++parsed;
+            for (const auto& [code, count] : movie.skippedTags) ++skipped[code];
             if (!OnlyShapesAndSprites(movie)) continue;
             ++shapesOnly;
             if (!kShortTimelines.contains(name))
@@ -67,6 +69,9 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
     std::cout << "SWF corpus: " << files.size() << " movies, " << parsed << " parsed ("
               << shapesOnly << " with shapes and sprites only), "
               << files.size() - static_cast<std::size_t>(parsed) << " refused\n";
+    std::cout << "  skipped tag codes (movies):";
+    for (const auto& [code, movies] : skipped) std::cout << ' ' << code << " (" << movies << ')';
+    std::cout << '\n';
     for (const auto& [reason, names] : failures) {
         std::cout << "  " << names.size() << " x \"" << reason << "\":";
         for (const auto& n : names) std::cout << ' ' << n;
