@@ -92,6 +92,10 @@ struct Shape {
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     std::vector<ShapePath> paths;
+    // Layers: each NewStyles record starts one, at the index into `paths` of the first path
+    // read after it (ascending; empty when the shape never replaces its styles). Layers are
+    // drawn in order, each with its fills first and its lines on top.
+    std::vector<std::uint32_t> layerStarts;
 };
 
 // Display-list commands of one frame, in file order.
