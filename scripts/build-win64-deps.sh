@@ -115,9 +115,9 @@ build_jpeg() {
         { tail -30 "$DEPS/jpeg-configure.log" >&2; die "configuring libjpeg failed"; }
     cmake --build "$build" --target jpeg-static -j "$JOBS" >"$DEPS/jpeg-build.log" 2>&1 ||
         { tail -30 "$DEPS/jpeg-build.log" >&2; die "building libjpeg failed"; }
-    mkdir -p "$PREFIX/include" "$PREFIX/lib"
-    cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$build/jconfig.h" "$PREFIX/include/"
-    cp "$build/libjpeg.a" "$PREFIX/lib/libjpeg.a"
+    mkdir -p "$STAGE/include" "$STAGE/lib"
+    cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$build/jconfig.h" "$STAGE/include/"
+    cp "$build/libjpeg.a" "$STAGE/lib/libjpeg.a"
 }
 
 # AGG is mostly templates in headers; the few non-template parts (transforms, curves, stroke
@@ -129,18 +129,18 @@ build_jpeg() {
 # undefined reference.
 build_agg() {
     local src="$1" build="$DEPS/build/agg"
-    rm -rf "$build" "$PREFIX/include/agg2"
-    mkdir -p "$build" "$PREFIX/include/agg2" "$PREFIX/lib"
+    rm -rf "$build" "$STAGE/include/agg2"
+    mkdir -p "$build" "$STAGE/include/agg2" "$STAGE/lib"
     if [ -z "$src" ]; then
         [ -f /usr/include/agg2/agg_basics.h ] || die "no AGG source package and no libagg-dev headers"
         say "AGG's source package is unavailable: headers from /usr/include/agg2, compiled parts from scripts/win64-deps"
-        cp -r /usr/include/agg2/. "$PREFIX/include/agg2/"
-        compile_agg "$FALLBACK" "$PREFIX/include/agg2" "$build"
+        cp -r /usr/include/agg2/. "$STAGE/include/agg2/"
+        compile_agg "$FALLBACK" "$STAGE/include/agg2" "$build"
         return
     fi
     say "building libagg from $(basename "$src")"
     [ -d "$src/include" ] && [ -d "$src/src" ] || die "unexpected AGG source layout in $src"
-    cp -r "$src"/include/. "$PREFIX/include/agg2/"
+    cp -r "$src"/include/. "$STAGE/include/agg2/"
     compile_agg "$src/src" "$src/include" "$build"
 }
 
@@ -154,7 +154,7 @@ compile_agg() {
             _ "$CXX" "$2" {} "$build" >"$DEPS/agg-build.log" 2>&1 ||
         { tail -30 "$DEPS/agg-build.log" >&2; die "compiling AGG failed"; }
     "$AR" rcs "$build/libagg.a" "$build"/*.o
-    cp "$build/libagg.a" "$PREFIX/lib/libagg.a"
+    cp "$build/libagg.a" "$STAGE/lib/libagg.a"
 }
 
 mkdir -p "$CACHE"
@@ -167,8 +167,15 @@ agg_src=""
 if fetch_source agg; then
     agg_src=$(unpack_source agg)
 fi
-rm -f "$PREFIX/.stamp"
+# Built in a staging folder and swapped in at the end, so a win64 build running meanwhile
+# sees the old libraries or the new ones, never a half-written set.
+STAGE="$DEPS/win64.staging"
+rm -rf "$STAGE"
 build_jpeg "$jpeg_src"
 build_agg "$agg_src"
-echo "$stamp_text" >"$PREFIX/.stamp"
+echo "$stamp_text" >"$STAGE/.stamp"
+rm -rf "$PREFIX.old"
+[ -d "$PREFIX" ] && mv "$PREFIX" "$PREFIX.old"
+mv "$STAGE" "$PREFIX"
+rm -rf "$PREFIX.old"
 say "done: $(ls "$PREFIX/lib" | tr '\n' ' ')in $PREFIX"
