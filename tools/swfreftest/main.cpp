@@ -1,0 +1,134 @@
+// swfreftest: runs the reference image tests of testdata/swf against the built-in player.
+//
+//   swfreftest --data DIR [--known-failures FILE] [--write-known-failures FILE]
+//              [--only TEXT] [--save DIR] [--quiet]
+//
+// Prints one line per test (PASS, FAIL, KNOWN for a listed known failure, FIXED for a listed
+// one that now passes), then the pass rate per set and per feature. Exit status 0 when every
+// test that is not a known failure passes, 1 when one of them fails (a regression), 2 on bad
+// usage. A FIXED test does not fail the run: it is reported so it can be taken off the list.
+// --write-known-failures writes the failures of this run as a new list.
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "swfreftest/CaseRunner.h"
+#include "swfreftest/ReferenceCase.h"
+
+namespace {
+
+using namespace saver::swfreftest;
+
+struct Options {
+    std::string data;
+    std::string knownFailures;
+    std::string writeKnownFailures;
+    std::string only;
+    std::string saveDir;
+    bool quiet = false;
+};
+
+struct Tally {
+    int passed = 0;
+    int total = 0;
+};
+
+constexpr const char* kUsage =
+    "usage: swfreftest --data DIR [--known-failures FILE] [--write-known-failures FILE]\n"
+    "                  [--only TEXT] [--save DIR] [--quiet]\n";
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--quiet") {
+            o.quiet = true;
+        } else if (!hasValue) {
+            return false;
+        } else if (arg == "--data") {
+            o.data = argv[++i];
+        } else if (arg == "--known-failures") {
+            o.knownFailures = argv[++i];
+        } else if (arg == "--write-known-failures") {
+            o.writeKnownFailures = argv[++i];
+        } else if (arg == "--only") {
+            o.only = argv[++i];
+        } else if (arg == "--save") {
+            o.saveDir = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    return !o.data.empty();
+}
+
+// One id per line; "#" starts a comment; blanks around the id are ignored.
+std::set<std::string> ReadKnownFailures(const std::string& path) {
+    std::set<std::string> ids;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos) continue;
+        const auto last = line.find_last_not_of(" \t\r");
+        ids.insert(line.substr(first, last - first + 1));
+    }
+    return ids;
+}
+
+void PrintRates(const char* title, const std::map<std::string, Tally>& tallies) {
+    std::printf("%s\n", title);
+    for (const auto& [name, t] : tallies) {
+        std::printf("  %-36s %4d / %-4d %5.1f%%\n", name.c_str(), t.passed, t.total,
+                    t.total ? 100.0 * t.passed / t.total : 0.0);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, o)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::set<std::string> known =
+        o.knownFailures.empty() ? std::set<std::string>{} : ReadKnownFailures(o.knownFailures);
+    std::map<std::string, Tally> bySet, byFeature;
+    std::vector<std::string> failures;
+    int regressions = 0, fixed = 0;
+    for (const ReferenceCase& c : LoadReferenceCases(o.data)) {
+        if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
+        const CaseResult r = RunReferenceCase(c, o.saveDir);
+        const bool listed = known.count(c.id()) != 0;
+        const char* verdict = r.passed ? (listed ? "FIXED" : "PASS") : (listed ? "KNOWN" : "FAIL");
+        if (!r.passed && !listed) ++regressions;
+        if (r.passed && listed) ++fixed;
+        if (!r.passed) failures.push_back(c.id() + "  # " + r.detail);
+        if (!o.quiet || (!r.passed && !listed) || (r.passed && listed)) {
+            std::printf("%-5s %s%s%s\n", verdict, c.id().c_str(), r.detail.empty() ? "" : ": ",
+                        r.detail.c_str());
+        }
+        bySet[c.set].total++;
+        bySet[c.set].passed += r.passed;
+        for (const std::string& f : c.features) {
+            byFeature[f].total++;
+            byFeature[f].passed += r.passed;
+        }
+    }
+    PrintRates("pass rate per set:", bySet);
+    PrintRates("pass rate per feature (ruffle-visual manifest):", byFeature);
+    std::printf("%d regressions, %d known failures now passing\n", regressions, fixed);
+    if (!o.writeKnownFailures.empty()) {
+        std::ofstream out(o.writeKnownFailures);
+        out << "# Reference tests the built-in player does not pass yet (set/name  # reason).\n"
+               "# Written by swfreftest --write-known-failures; a test that starts passing is\n"
+               "# reported as FIXED and should be taken off this list.\n";
+        for (const std::string& line : failures) out << line << "\n";
+    }
+    return regressions == 0 ? 0 : 1;
+}
