@@ -34,6 +34,8 @@ struct EncodeOptions {
     int height = 24;
     J_COLOR_SPACE input = JCS_RGB;  // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
     bool progressive = false;
+    J_COLOR_SPACE stored = JCS_UNKNOWN;  // colour space in the file; JCS_UNKNOWN: libjpeg's choice
+    bool adobeMarker = true;             // CMYK only: without it the values are ink amounts
 };
 
 std::vector<std::uint8_t> encode(const EncodeOptions& o) {
@@ -49,6 +51,8 @@ std::vector<std::uint8_t> encode(const EncodeOptions& o) {
     c.input_components = o.input == JCS_GRAYSCALE ? 1 : (o.input == JCS_CMYK ? 4 : 3);
     c.in_color_space = o.input;
     jpeg_set_defaults(&c);
+    if (o.stored != JCS_UNKNOWN) jpeg_set_colorspace(&c, o.stored);
+    if (o.input == JCS_CMYK) c.write_Adobe_marker = o.adobeMarker ? TRUE : FALSE;
     jpeg_set_quality(&c, 95, TRUE);
     if (o.progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
@@ -60,9 +64,11 @@ std::vector<std::uint8_t> encode(const EncodeOptions& o) {
             unsigned char* px = &row[static_cast<std::size_t>(x) * c.input_components];
             if (o.input == JCS_GRAYSCALE) {
                 px[0] = static_cast<unsigned char>((p.r + p.g + p.b) / 3);
-            } else if (o.input == JCS_CMYK) {
-                // Written with an Adobe marker, so stored inverted: 255 means no ink.
+            } else if (o.input == JCS_CMYK && o.adobeMarker) {
+                // With an Adobe marker the values are stored inverted: 255 means no ink.
                 px[0] = p.r, px[1] = p.g, px[2] = p.b, px[3] = 255;
+            } else if (o.input == JCS_CMYK) {
+                px[0] = 255 - p.r, px[1] = 255 - p.g, px[2] = 255 - p.b, px[3] = 0;
             } else {
                 px[0] = p.r, px[1] = p.g, px[2] = p.b;
             }
@@ -90,6 +96,8 @@ TEST(JpegDecoder, DecodesEncodedPictures) {
         {"grayscale", {32, 24, JCS_GRAYSCALE, false}, true},
         {"grayscale progressive", {16, 16, JCS_GRAYSCALE, true}, true},
         {"adobe cmyk", {32, 24, JCS_CMYK, false}, false},
+        {"adobe ycck", {32, 24, JCS_CMYK, false, JCS_YCCK}, false},
+        {"plain cmyk", {32, 24, JCS_CMYK, false, JCS_CMYK, false}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
