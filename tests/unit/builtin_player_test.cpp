@@ -1,4 +1,5 @@
 #include "player/BuiltinPlayer.h"
+#include "player/PlayerChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,40 @@ TEST_F(BuiltinPlayerTest, QualityChoosesAntiAliasing) {
         p.setMovie("C:\\m\\shapes.swf");  // an orange circle in the lower right quarter
         EXPECT_EQ(BlendedPixels(p) > 0, smooth) << "quality " << quality;
     }
+}
+
+}  // namespace
+}  // namespace saver
+
+namespace saver {
+namespace {
+
+TEST(PlayerChoice, ControlOnlyWhileItStillPlays) {
+    struct Case {
+        bool registered;
+        std::optional<FileVersion> version;
+        PlayerKind expected;
+    };
+    const Case cases[] = {
+        {false, std::nullopt, PlayerKind::Builtin},
+        {false, FileVersion{11, 2, 202, 0}, PlayerKind::Builtin},
+        {true, FileVersion{11, 2, 202, 0}, PlayerKind::ActiveX},
+        {true, FileVersion{32, 0, 0, 363}, PlayerKind::ActiveX},
+        {true, FileVersion{32, 0, 0, 370}, PlayerKind::ActiveX},
+        {true, FileVersion{32, 0, 0, 371}, PlayerKind::Builtin},
+        {true, FileVersion{32, 0, 1, 0}, PlayerKind::Builtin},
+        {true, FileVersion{34, 0, 0, 0}, PlayerKind::Builtin},
+        {true, FileVersion{31, 9, 999, 999}, PlayerKind::ActiveX},
+        {true, std::nullopt, PlayerKind::ActiveX},
+    };
+    for (const auto& c : cases) {
+        const FileVersion v = c.version.value_or(FileVersion{});
+        EXPECT_EQ(ChoosePlayer(c.registered, c.version), c.expected)
+            << c.registered << " " << v.major << "." << v.minor << "." << v.build << "."
+            << v.revision;
+    }
+    EXPECT_EQ(FileVersionOf(0x00200000, 0x00000173), (FileVersion{32, 0, 0, 371}));
+    EXPECT_EQ(FileVersionOf(0x000B0002, 0x00CA0000), (FileVersion{11, 2, 202, 0}));
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 TC_CLSID='{D27CDB6E-AE6D-11CF-96B8-444553540000}'
 
-# tc_register: the test control (SAVER_TESTCONTROL) becomes the Flash control of this prefix.
+# tc_register [DLL]: the test control becomes the Flash control of this prefix. DLL defaults to
+# SAVER_TESTCONTROL (file version 11.2.202.0, a control that plays); SAVER_TESTCONTROL_BLOCKED
+# is the same control as version 32.0.0.371, which the runtime must pass over.
 tc_register() {
     local key="HKCR\\CLSID\\$TC_CLSID\\InprocServer32"
-    wt_reg add "$key" /ve /d "$(wt_winpath "$SAVER_TESTCONTROL")" /f &&
+    wt_reg add "$key" /ve /d "$(wt_winpath "${1:-$SAVER_TESTCONTROL}")" /f &&
         wt_reg add "$key" /v ThreadingModel /d Apartment /f || wt_fail "register the test control"
 }
 
