@@ -2,7 +2,7 @@
 // drives its controls, for the Wine tests of the dialog (test_config_*.sh).
 //
 // Usage: dialog_probe COMMAND [ARGS] [COMMAND [ARGS]...], run in order:
-//   wait          until a dialog whose caption starts with "Zivuv Eredo Setting" exists (20 s)
+//   wait          until a dialog whose caption starts with "Zivuv Eredo Setting" is shown (20 s)
 //   dump          one JSON object: caption, client size, position, screen size and, for every
 //                 control of the dialog and its pages, id, class, text, visibility, enabled
 //                 state, check state, list items and selection, rectangle in client pixels
@@ -165,9 +165,11 @@ void dump(HWND dialog) {
     std::fflush(stdout);
 }
 
+// The dialog counts as there once it is visible: it is shown only after it has been filled.
 bool waitFor(bool present) {
     for (int i = 0; i < 200; ++i) {
-        if ((findDialog() != nullptr) == present) return true;
+        HWND dialog = findDialog();
+        if ((dialog != nullptr && IsWindowVisible(dialog)) == present) return true;
         Sleep(100);
     }
     return false;
