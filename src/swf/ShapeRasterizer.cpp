@@ -137,9 +137,9 @@ struct ShapeRasterizer::Impl {
     agg::conv_stroke<agg::path_storage> stroke{linePath};
     std::vector<std::pair<std::uint32_t, std::uint32_t>> lineOrder;  // (line style, path)
 
-    void drawFills(const Shape& shape, const Matrix& m, const ColorTransform& cx);
-    void drawLines(const Shape& shape, const Matrix& m, const ColorTransform& cx,
-                   double stageScale);
+    void drawFills(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
+    void drawLines(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
+                   const ColorTransform& cx, double stageScale);
     void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
     void strokeLine(const LineStyle& style, const Matrix& m, const ColorTransform& cx,
                     double stageScale);
@@ -167,13 +167,26 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
 
 void ShapeRasterizer::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
                            double stageScale) {
-    if (impl_->buffer.width() == 0 || impl_->buffer.height() == 0) return;
-    if (!shape.fills.empty()) impl_->drawFills(shape, toPixels, cx);
-    if (!shape.lines.empty()) impl_->drawLines(shape, toPixels, cx, stageScale);
+    Impl& s = *impl_;
+    if (s.buffer.width() == 0 || s.buffer.height() == 0) return;
+    s.paints.resize(shape.fills.size());
+    for (std::size_t i = 0; i < shape.fills.size(); ++i)
+        s.paints[i].prepare(shape.fills[i], toPixels, cx);
+    // Layer by layer; starts out of order or out of range are ignored.
+    std::size_t first = 0;
+    const std::size_t end = shape.paths.size();
+    for (std::size_t k = 0; k <= shape.layerStarts.size(); ++k) {
+        const std::size_t next = k < shape.layerStarts.size() ? shape.layerStarts[k] : end;
+        if (next < first || next > end) continue;
+        if (!shape.fills.empty()) s.drawFills(shape, first, next, toPixels);
+        if (!shape.lines.empty()) s.drawLines(shape, first, next, toPixels, cx, stageScale);
+        first = next;
+    }
 }
 
-void ShapeRasterizer::Impl::drawFills(const Shape& shape, const Matrix& m,
-                                      const ColorTransform& cx) {
+// Fills of the paths [first, last).
+void ShapeRasterizer::Impl::drawFills(const Shape& shape, std::size_t first, std::size_t last,
+                                      const Matrix& m) {
     const std::size_t count = shape.fills.size();
     auto styleOf = [count](std::uint32_t fill) {
         return fill >= 1 && fill <= count ? static_cast<int>(fill) - 1 : -1;
@@ -181,7 +194,8 @@ void ShapeRasterizer::Impl::drawFills(const Shape& shape, const Matrix& m,
     fillRaster.reset();
     fillRaster.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
     bool any = false;
-    for (const ShapePath& path : shape.paths) {
+    for (std::size_t i = first; i < last; ++i) {
+        const ShapePath& path = shape.paths[i];
         const int left = styleOf(path.fill0), right = styleOf(path.fill1);
         if (left == right || path.edges.empty())
             continue;  // no fill, or the same fill on both sides: the edge changes nothing
@@ -191,28 +205,26 @@ void ShapeRasterizer::Impl::drawFills(const Shape& shape, const Matrix& m,
         TraceEdges(path, m, [this](double x, double y) { fillRaster.line_to_d(x, y); });
         any = true;
     }
-    if (!any) return;
-
-    paints.resize(count);
-    for (std::size_t i = 0; i < count; ++i) paints[i].prepare(shape.fills[i], m, cx);
-    paintFills();
+    if (any) paintFills();
 }
 
-void ShapeRasterizer::Impl::drawLines(const Shape& shape, const Matrix& m, const ColorTransform& cx,
+// Lines of the paths [first, last), one line style after the other.
+void ShapeRasterizer::Impl::drawLines(const Shape& shape, std::size_t first, std::size_t last,
+                                      const Matrix& m, const ColorTransform& cx,
                                       double stageScale) {
     lineOrder.clear();
-    for (std::size_t i = 0; i < shape.paths.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         const std::uint32_t line = shape.paths[i].line;
         if (line >= 1 && line <= shape.lines.size() && !shape.paths[i].edges.empty())
             lineOrder.emplace_back(line, static_cast<std::uint32_t>(i));
     }
     std::sort(lineOrder.begin(), lineOrder.end());
-    for (std::size_t first = 0; first < lineOrder.size();) {
-        std::size_t last = first;
-        while (last < lineOrder.size() && lineOrder[last].first == lineOrder[first].first) ++last;
-        traceLine(shape, first, last, m);
-        strokeLine(shape.lines[lineOrder[first].first - 1], m, cx, stageScale);
-        first = last;
+    for (std::size_t from = 0; from < lineOrder.size();) {
+        std::size_t to = from;
+        while (to < lineOrder.size() && lineOrder[to].first == lineOrder[from].first) ++to;
+        traceLine(shape, from, to, m);
+        strokeLine(shape.lines[lineOrder[from].first - 1], m, cx, stageScale);
+        from = to;
     }
 }
 

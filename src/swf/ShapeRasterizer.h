@@ -1,8 +1,9 @@
-// ShapeRasterizer: draws one shape into a BGRA frame: first all its fills in a single pass of
-// AGG's compound rasteriser (every edge carries its left and right fill style, so regions
-// that share an edge meet without a seam or double coverage; a style's region is filled by the
-// even-odd rule, or the non-zero rule where the shape asks for it), then its strokes, one pass per
-// line style in style order. Connected paths of one line style are stroked as one line, so joins
+// ShapeRasterizer: draws one shape into a BGRA frame, layer by layer (a shape's layers begin
+// where it replaces its styles). In each layer, first all fills in a single pass of AGG's
+// compound rasteriser (every edge carries its left and right fill style, so regions that share
+// an edge meet without a seam or double coverage; a style's region is filled by the even-odd
+// rule, or the non-zero rule where the shape asks for it), then the strokes, one pass per line
+// style in style order. Connected paths of one line style are stroked as one line, so joins
 // appear where they meet and a line that returns to its start is closed.
 //
 // Widths scale with the shape's matrix (with the stage's alone for lines that ask not to

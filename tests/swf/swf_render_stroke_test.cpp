@@ -126,6 +126,22 @@ TEST(SwfRenderStroke, LinesPaintOverTheShapesFills) {
     EXPECT_EQ(PixelAt(img, 20, 7), kWhite);
 }
 
+// A second layer's fill covers the first layer's line; without layers, lines go on top.
+TEST(SwfRenderStroke, LayersPaintFillsThenLinesInTurn) {
+    for (bool layered : {false, true}) {
+        SCOPED_TRACE(layered ? "two layers" : "one layer");
+        Shape shape;
+        shape.fills = {Solid(kRed), Solid(kBlue)};
+        shape.lines = {Line(4)};
+        shape.paths = {Box(4, 4, 20, 20, 0, 1, true, 1), Box(10, 10, 30, 30, 0, 2)};
+        if (layered) shape.layerStarts = {1};
+        const BgraImage img = RenderShape(shape, 40, 40);
+        EXPECT_EQ(PixelAt(img, 20, 15), layered ? kBlue : kBlack);  // the line's right side
+        EXPECT_EQ(PixelAt(img, 4, 12), kBlack);  // the line outside the blue square
+        EXPECT_EQ(PixelAt(img, 25, 25), kBlue);
+    }
+}
+
 TEST(SwfRenderStroke, GradientFilledLine) {
     LineStyle style = Line(6);
     FillStyle fill;
