@@ -205,7 +205,10 @@ void ShapeReader::readStyleChange(unsigned flags) {
     const std::uint32_t raw1 = (flags & 0x04) ? in_.ub(fillBits_) : 0;
     const std::uint32_t rawLine = (flags & 0x08) ? in_.ub(lineBits_) : 0;
     if ((flags & 0x10) && version_ >= 2) {
-        // The indexes of this same record already select from the new tables.
+        // A new layer: its paths are the ones read from here on. The indexes of this same
+        // record already select from the new tables.
+        budget_.charge(sizeof(std::uint32_t));
+        shape_.layerStarts.push_back(static_cast<std::uint32_t>(shape_.paths.size()));
         readFillStyles();
         readLineStyles();
         in_.align();

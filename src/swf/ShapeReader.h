@@ -4,7 +4,8 @@
 //
 // A new path starts at every style-change record (and is dropped if no edge follows); style
 // tables of NewStyles records are appended to the shape's tables and the indexes selected
-// from then on are offset, so every path refers to one flat table (1-based, 0 = none).
+// from then on are offset, so every path refers to one flat table (1-based, 0 = none). Each
+// NewStyles record also starts a layer at the next path's index (Shape::layerStarts).
 //
 // Failure: SwfError for a record running past the tag, an unknown fill type, a gradient
 // without stops, a style index beyond its table or coordinates beyond 32 bits; the budget's

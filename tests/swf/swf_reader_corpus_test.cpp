@@ -3,6 +3,7 @@
 // Prints a summary: movies parsed, those with shapes and sprites only, skipped tags, refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -41,6 +42,21 @@ const std::map<std::string, std::size_t> kOtherFrameCounts = {
     {"ruffle-visual/from_shumway__invalidClipDepth/test.swf", 257},
 };
 
+// How far (in twips) the farthest path point of `shape` lies outside its bounds. Writers
+// compute bounds from the same points, so a decoding fault in the edges shows up here.
+int FarthestOutside(const Shape& shape) {
+    const Rect& r = shape.bounds;
+    int worst = 0;
+    auto check = [&](Point p) {
+        worst = std::max({worst, r.xMin - p.x, p.x - r.xMax, r.yMin - p.y, p.y - r.yMax});
+    };
+    for (const auto& path : shape.paths) {
+        check(path.start);
+        for (const auto& edge : path.edges) check(edge.anchor);
+    }
+    return worst;
+}
+
 bool OnlyShapesAndSprites(const Movie& movie) {
     for (const auto& [id, character] : movie.dictionary)
         if (std::holds_alternative<UnsupportedCharacter>(character)) return false;
@@ -57,7 +73,8 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
     std::sort(files.begin(), files.end());
     ASSERT_GT(files.size(), 100u);
 
-    int parsed = 0, shapesOnly = 0;
+    int parsed = 0, shapesOnly = 0, shapes = 0;
+    std::size_t points = 0;
     std::map<std::string, std::vector<std::string>> failures;  // reason -> files
     std::map<std::uint16_t, int> skipped;                      // tag code -> movies
     for (const auto& path : files) {
@@ -68,6 +85,15 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
             ++parsed;
             for (const auto& [code, count] : movie.skippedTags) ++skipped[code];
             if (OnlyShapesAndSprites(movie)) ++shapesOnly;
+            for (const auto& [id, character] : movie.dictionary) {
+                if (const auto* shape = std::get_if<Shape>(&character)) {
+                    ++shapes;
+                    points += shape->paths.size();
+                    for (const auto& path : shape->paths) points += path.edges.size();
+                    // One pixel of slack: a few files round their bounds inwards.
+                    EXPECT_LE(FarthestOutside(*shape), 20) << name << " shape " << id;
+                }
+            }
             const auto other = kOtherFrameCounts.find(name);
             EXPECT_EQ(movie.root.frames.size(),
                       other != kOtherFrameCounts.end() ? other->second : movie.header.frameCount)
@@ -80,7 +106,8 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
     EXPECT_TRUE(failures.empty());
     std::cout << "SWF corpus: " << files.size() << " movies, " << parsed << " parsed ("
               << shapesOnly << " with shapes and sprites only), "
-              << files.size() - static_cast<std::size_t>(parsed) << " refused\n";
+              << files.size() - static_cast<std::size_t>(parsed) << " refused; " << shapes
+              << " shapes with " << points << " points checked against their bounds\n";
     std::cout << "  skipped tag codes (movies):";
     for (const auto& [code, movies] : skipped) std::cout << ' ' << code << " (" << movies << ')';
     std::cout << '\n';

@@ -64,10 +64,12 @@ TEST(SwfReaderRoundTripTest, DrawnShapesComeBackInEveryVersion) {
         EXPECT_EQ(curve.edges[0].control, (Point{2500, 1500}));
         EXPECT_EQ(curve.edges[0].anchor, (Point{3000, 2000}));
         EXPECT_EQ(s.lines.at(0).width, 40);
+        if (version == 1) EXPECT_TRUE(s.layerStarts.empty());
         if (version >= 2) {
             ASSERT_EQ(s.fills.size(), 2u);
             EXPECT_EQ(s.fills[1].color, (Rgba{0, 0, 255, 255}));
             EXPECT_EQ(s.paths[2].fill0, 2u);
+            EXPECT_EQ(s.layerStarts, std::vector<std::uint32_t>{2});
             EXPECT_EQ(s.paths[2].edges.at(0).anchor, (Point{50, -50}));
         }
     }

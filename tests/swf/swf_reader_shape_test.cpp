@@ -74,6 +74,7 @@ TEST(ShapeReaderTest, EdgesInAbsoluteTwipsForEveryVersion) {
         EXPECT_EQ(p.fill1, 1u);
         EXPECT_EQ(p.line, 1u);
         EXPECT_EQ(p.start, (Point{10, -20}));
+        EXPECT_TRUE(s.layerStarts.empty());
         ASSERT_EQ(p.edges.size(), 4u);
         EXPECT_EQ(p.edges[0].anchor, (Point{110, -20}));
         EXPECT_EQ(p.edges[1].anchor, (Point{110, 30}));
@@ -117,6 +118,7 @@ TEST(ShapeReaderTest, NewStylesAppendAndOffsetIndexes) {
     EXPECT_EQ(s.fills[2].color, (Rgba{0, 0, 9, 255}));
     EXPECT_EQ(s.lines[1].width, 40);
     ASSERT_EQ(s.paths.size(), 2u);
+    EXPECT_EQ(s.layerStarts, std::vector<std::uint32_t>{1});
     EXPECT_EQ(s.paths[1].fill0, 3u);
     EXPECT_EQ(s.paths[1].line, 2u);
     EXPECT_EQ(s.paths[1].edges[0].anchor, (Point{55, 25}));
