@@ -25,6 +25,11 @@ void Clear(BgraImage& target, Rgba background) {
     for (int y = 1; y < target.height; ++y) std::memcpy(row + y * rowBytes, row, rowBytes);
 }
 
+bool Finite(const Matrix& m) {
+    return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
+           std::isfinite(m.tx) && std::isfinite(m.ty);
+}
+
 }  // namespace
 
 struct Renderer::Impl {
@@ -43,9 +48,10 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
     impl_->rasterizer.begin(target, quality == Quality::Low);
     const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
     for (const RenderItem& item : items) {
-        if (item.shape != nullptr)
-            impl_->rasterizer.draw(*item.shape, stage * item.matrix, item.colorTransform,
-                                   stageScale);
+        if (item.shape == nullptr) continue;
+        const Matrix m = stage * item.matrix;
+        if (Finite(m))  // a degenerate product of nested scales draws nothing
+            impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale);
     }
 }
 

@@ -35,6 +35,9 @@ using LineRasterizer = agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl>;
 constexpr double kCurveTolerance = 0.05;  // pixels between a curve and its chords
 constexpr int kMaxCurveSegments = 256;
 constexpr double kMinLineWidth = 1.0;  // pixels
+// Round caps and joins get more points the wider the line; far beyond any screen the width no
+// longer changes what is seen, so it is capped there.
+constexpr double kMaxLineWidth = 100000.0;
 // Strokes are clipped to the target widened by this margin, so caps and joins just outside
 // are not cut into a visible straight edge.
 constexpr double kClipMargin = 4.0;
@@ -42,12 +45,12 @@ constexpr double kClipMargin = 4.0;
 // A scanline whose covers can be forced to all or nothing (no anti-aliasing): a pixel that is
 // at least half covered is painted fully. The rasterisers fill it through add_cell and
 // add_span only.
-class ThresholdScanline : public agg::scanline_u8 {
+class ThresholdScanline : public agg::scanline32_u8 {
   public:
     bool aliased = false;
-    void add_cell(int x, unsigned cover) { scanline_u8::add_cell(x, level(cover)); }
+    void add_cell(int x, unsigned cover) { scanline32_u8::add_cell(x, level(cover)); }
     void add_span(int x, unsigned len, unsigned cover) {
-        scanline_u8::add_span(x, len, level(cover));
+        scanline32_u8::add_span(x, len, level(cover));
     }
 
   private:
@@ -257,7 +260,7 @@ void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std
 void ShapeRasterizer::Impl::strokeLine(const LineStyle& style, const Matrix& m,
                                        const ColorTransform& cx, double stageScale) {
     const double scale = style.noHScale || style.noVScale ? stageScale : ScaleOf(m);
-    const double width = std::max(style.width * scale, kMinLineWidth);
+    const double width = std::clamp(style.width * scale, kMinLineWidth, kMaxLineWidth);
     stroke.width(width);
     stroke.line_cap(CapOf(style.startCap));
     stroke.line_join(JoinOf(style.join));

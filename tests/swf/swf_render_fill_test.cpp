@@ -1,6 +1,7 @@
 // Fills: the two-sided edge model, holes, colour transforms, quality and the background.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "swf_render_support.h"
@@ -210,6 +211,51 @@ TEST(SwfRenderFill, ItemsPaintInOrderAndBadStylesAreSkipped) {
     EXPECT_EQ(PixelAt(img, 4, 4), kBlue);
     EXPECT_EQ(PixelAt(img, 8, 8), kBlue);
     EXPECT_EQ(PixelAt(img, 1, 8), kWhite);
+}
+
+struct ExtremeCase {
+    const char* name;
+    Matrix matrix;
+};
+
+// Coordinates at the ends of their range, the largest scales a file can hold and non-finite
+// products: drawn (or skipped) without faults, and in bounded time.
+TEST(SwfRenderFill, ExtremeGeometryIsSafe) {
+    const double big = 32767.99;
+    const ExtremeCase cases[] = {
+        {"identity", {}},
+        {"largest scale", {big, 0, 0, big, 0, 0}},
+        {"largest skew", {big, -big, big, big, -2e9, 2e9}},
+        {"tiny", {1e-9, 0, 0, 1e-9, 0, 0}},
+        {"singular", {0, 0, 0, 0, 0, 0}},
+        {"infinite", {HUGE_VAL, 0, 0, 1, 0, 0}},
+        {"not a number", {1, 0, 0, 1, std::nan(""), 0}},
+    };
+    Shape shape;
+    shape.fills = {Solid(kRed)};
+    FillStyle gradient;
+    gradient.type = FillType::RadialGradient;
+    gradient.matrix = Matrix{1e-6, 0, 0, 1e-6, 0, 0};
+    gradient.gradient.spread = SpreadMode::Reflect;
+    gradient.gradient.stops = {{0, kRed}, {255, kBlue}};
+    shape.fills.push_back(gradient);
+    LineStyle wide;
+    wide.width = 65535;
+    shape.lines = {wide};
+    const std::int32_t far = 2000000000;
+    ShapePath p;
+    p.fill1 = 1;
+    p.line = 1;
+    p.start = {-far, -far};
+    p.edges = {
+        {true, {far, -far}, {far, far}}, {false, {}, {-far, far}}, {false, {}, {-far, -far}}};
+    ShapePath q = Box(1, 1, 5, 5, 0, 2, true, 1);
+    shape.paths = {p, q};
+    for (const ExtremeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BgraImage img = RenderShape(shape, 16, 16, Quality::High, kWhite, c.matrix);
+        EXPECT_EQ(PixelAt(img, 8, 8).a, 255);
+    }
 }
 
 }  // namespace
