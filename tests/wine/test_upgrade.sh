@@ -9,8 +9,9 @@ wt_begin
 tc_register
 
 w() { wt_winpath "$1"; }
-tc_swf "$WT_DIR/first.swf" $((20 * 256)) 5
-tc_swf "$WT_DIR/second.swf" $((20 * 256)) 5 CWS
+# The test control ends a movie whose name holds "overrun" after its last frame.
+tc_swf "$WT_DIR/first_overrun.swf" $((20 * 256)) 5
+tc_swf "$WT_DIR/second_overrun.swf" $((20 * 256)) 5 CWS
 printf '<resource/>' >"$WT_DIR/res.xml"
 cat >"$WT_DIR/saver.ini" <<'INI'
 [Set]
@@ -21,12 +22,12 @@ KeyboardPress=1
 FlashSequence=0
 
 [Flash]
-first.swf=1
-C:\movies\sec**ond.swf=1
+first_overrun.swf=1
+C:\movies\sec**ond_overrun.swf=1
 (Resource) res.xml=1
 INI
-wt_pack "$WT_DIR/Old.scr" "$SAVER_PROBE" "$WT_DIR/saver.ini" --item "$WT_DIR/first.swf" \
-    --item "$WT_DIR/second.swf=sec**ond.swf:zip" --item "$WT_DIR/res.xml:zip" || exit 1
+wt_pack "$WT_DIR/Old.scr" "$SAVER_PROBE" "$WT_DIR/saver.ini" --item "$WT_DIR/first_overrun.swf" \
+    --item "$WT_DIR/second_overrun.swf=sec**ond_overrun.swf:zip" --item "$WT_DIR/res.xml:zip" || exit 1
 
 # saverpack.exe without --runtime: flashsaver.scr two folders up, in the build tree.
 wt_run "$WT_DIR/upgrade.out" "$(w "$SAVER_SAVERPACK_EXE")" upgrade "$(w "$WT_DIR/Old.scr")" \
@@ -55,7 +56,7 @@ if win=$(fs_window Upgraded); then
     sleep 2
     wt_check "upgraded: still playing" "$(fs_alive "$pid")" 1
     wt_check "upgraded: both movies played in order" "$(fs_movies Upgraded | cut -d' ' -f1-3)" \
-        "first.swf sec=ond.swf first.swf"
+        "first_overrun.swf sec=ond_overrun.swf first_overrun.swf"
     fs_escape "$win" "$pid"
     wt_check "upgraded: Esc ends it with exit code 0" "$FS_RC" 0
 else

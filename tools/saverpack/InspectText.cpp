@@ -26,7 +26,10 @@ std::string valueText(const SettingValue& v) {
         [](const auto& x) -> std::string {
             using T = std::decay_t<decltype(x)>;
             if constexpr (std::is_same_v<T, std::string>) {
-                return "\"" + console(x) + "\"";
+                std::string quoted = "\"";  // in steps: GCC 12 misreads "x" + string
+                quoted += console(x);
+                quoted += "\"";
+                return quoted;
             } else if constexpr (std::is_same_v<T, bool>) {
                 return x ? "1" : "0";
             } else if constexpr (std::is_same_v<T, std::vector<int>>) {
