@@ -72,9 +72,8 @@ Header ReadSignature(SwfBitReader& in) {
         case 'C':
             h.compression = Compression::Zlib;
             break;
-        case 'Z':
-            h.compression = Compression::Lzma;
-            break;
+        case 'Z':  // said before any other fault, as the most useful answer for such a file
+            throw SwfError("ZWS (LZMA) movies are not supported");
         default:
             throw SwfError("not an SWF file");
     }
@@ -110,7 +109,7 @@ Movie ReadMovie(std::span<const std::uint8_t> file) {
             body = inflated;
             break;
         case Compression::Lzma:
-            throw SwfError("ZWS (LZMA) movies are not supported");
+            break;  // refused by ReadSignature
     }
     SwfBitReader head(body, "header");
     ReadFrameHeader(head, movie.header);

@@ -118,10 +118,12 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
             command(frame, DoAction{{bytes.begin(), bytes.end()}}, bytes.size());
             return;
         }
-        case kFrameLabel:
-            frame.labels.push_back(body.string());  // an anchor flag may follow
-            budget_.charge(sizeof(std::string) + frame.labels.back().size());
+        case kFrameLabel: {
+            std::string label = body.string();  // an anchor flag may follow
+            budget_.charge(sizeof(std::string) + label.size());
+            frame.labels.push_back(std::move(label));
             return;
+        }
         case kSetBackgroundColor:
             if (insideSprite) break;
             if (!movie_.background) movie_.background = ReadRgb(body);

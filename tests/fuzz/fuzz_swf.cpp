@@ -25,6 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t n = Walk(movie.root);
         for (const auto& [id, character] : movie.dictionary) {
             if (const auto* shape = std::get_if<Shape>(&character)) {
+                std::uint32_t previous = 0;
+                for (const std::uint32_t start : shape->layerStarts) {
+                    if (start < previous || start > shape->paths.size()) __builtin_trap();
+                    previous = start;
+                }
                 for (const auto& path : shape->paths) {
                     if (path.fill0 > shape->fills.size() || path.fill1 > shape->fills.size() ||
                         path.line > shape->lines.size())

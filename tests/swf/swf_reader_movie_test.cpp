@@ -225,8 +225,7 @@ TEST(SwfReaderMovieTest, MalformedFilesAreRefused) {
     const Bytes body(good.begin() + 8, good.end());
     Bytes shortDeclared = good;
     shortDeclared[4] = 4;
-    Bytes zws = good;
-    zws[0] = 'Z';
+    Bytes zws = Bits().bytes({'Z', 'W', 'S', 13}).u32(0xFFFFFFFF).done();  // LZMA header cut
     Bytes corrupt = Cws(body);
     corrupt[10] ^= 0xFF;
     corrupt[11] ^= 0xFF;
