@@ -1,7 +1,7 @@
 // The forms are plain windows of the black window class; their controls are STATIC controls
-// coloured through WM_CTLCOLORSTATIC. Label fonts are sized for 96 pixels per inch whatever the
-// screen's DPI, because the layout is in pixels and a preview area of 152 x 112 pixels does not
-// grow with the DPI either: the title then always fits its box.
+// coloured through WM_CTLCOLORSTATIC. The layout is in pixels at 96 DPI and is scaled, fonts
+// included, to the DPI of the preview parent (of the screen without one): the system's preview
+// area grows with the DPI, and the picture box has to fill it there too.
 //
 // A foreign parent can disappear between two of our calls; every call that takes it tolerates
 // an invalid handle, and the message loop notices a parent that has gone.
@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "config/ConfigDialogLayout.h"
+#include "config/ConfigDrawing_win.h"
 #include "picture/WinPicture_win.h"
 #include "player/MultiScreenForm_win.h"
 #include "preview/PreviewFitting.h"
@@ -25,8 +27,8 @@ COLORREF colourOf(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-HFONT createLabelFont(const PreviewLabel& label) {
-    const int height = -MulDiv(label.fontPoints, 96, 72);
+HFONT createLabelFont(const PreviewLabel& label, int dpi) {
+    const int height = -MulDiv(label.fontPoints, dpi, 72);
     return CreateFontA(height, 0, 0, 0, label.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
@@ -60,11 +62,17 @@ PreviewForm::~PreviewForm() {
         if (font) DeleteObject(font);
 }
 
+PreviewBox PreviewForm::scaled(const PreviewBox& box) const {
+    return {ScaleForDpi(box.left, dpi_), ScaleForDpi(box.top, dpi_), ScaleForDpi(box.width, dpi_),
+            ScaleForDpi(box.height, dpi_)};
+}
+
 bool PreviewForm::create() {
+    dpi_ = WindowDpi(parent_);
     if (!createWindow()) return false;
     for (const PreviewLabel& label : design_.labels) createLabel(label);
     if (design_.imageId != 0) {
-        const PreviewBox& box = design_.imageBox;
+        const PreviewBox box = scaled(design_.imageBox);
         image_ =
             CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW,
                             box.left, box.top, box.width, box.height, hwnd_,
@@ -91,20 +99,22 @@ bool PreviewForm::createWindow() {
                                  GetModuleHandleA(nullptr), nullptr);
         owner = owner_;
     }
+    // A top-level form keeps its place on the screen and grows with the DPI.
     const PreviewBox& box = design_.formBox;
     hwnd_ = CreateWindowExA(0, design_.formName, design_.caption.c_str(), style, box.left, box.top,
-                            box.width, box.height, owner, nullptr, GetModuleHandleA(nullptr), this);
+                            ScaleForDpi(box.width, dpi_), ScaleForDpi(box.height, dpi_), owner,
+                            nullptr, GetModuleHandleA(nullptr), this);
     return hwnd_ != nullptr;
 }
 
 void PreviewForm::createLabel(const PreviewLabel& label) {
-    HFONT font = createLabelFont(label);
+    HFONT font = createLabelFont(label, dpi_);
     fonts_.push_back(font);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | SS_NOPREFIX;
     style |= label.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
     if (label.visible) style |= WS_VISIBLE;
     if (label.link) style |= SS_NOTIFY;
-    PreviewBox box = label.box;
+    PreviewBox box = scaled(label.box);
     if (label.autoSize) {
         const SIZE size = textSize(hwnd_, font, label.caption);
         box.width = size.cx;

@@ -3,7 +3,8 @@
 // With a preview parent the form is created as a WS_CHILD of that window, keeping its caption
 // and sizeable frame, and is then fitted so that its black client area covers the parent (see
 // PreviewFitting.h). Without one it is an ordinary top-level window at its design place and
-// size, owned by a hidden window of its own so that it adds no taskbar button.
+// size, owned by a hidden window of its own so that it adds no taskbar button. Sizes, places
+// and fonts of the design (pixels at 96 DPI) are scaled to the parent's DPI, or the screen's.
 //
 // The labels are STATIC controls and the picture box an owner-drawn STATIC, each with its
 // control id from PreviewDesign.h, so a program hosting the preview can read their texts and
@@ -44,6 +45,7 @@ class PreviewForm {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    PreviewBox scaled(const PreviewBox& box) const;
     bool createWindow();
     void createLabel(const PreviewLabel& label);
     void createHint(HWND control, const PreviewLabel& label);
@@ -55,6 +57,7 @@ class PreviewForm {
 
     PreviewDesign design_;
     HWND parent_;
+    int dpi_ = 96;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
