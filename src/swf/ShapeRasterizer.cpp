@@ -41,6 +41,7 @@ constexpr double kMaxLineWidth = 100000.0;
 // Strokes are clipped to the target widened by this margin, so caps and joins just outside
 // are not cut into a visible straight edge.
 constexpr double kClipMargin = 4.0;
+constexpr double kAliasedNudge = 1.0 / 256;  // one step of the rasteriser's subpixel grid
 
 // A scanline whose covers can be forced to all or nothing (no anti-aliasing): a pixel that is
 // at least half covered is painted fully. The rasterisers fill it through add_cell and
@@ -168,9 +169,17 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
                           image.height + kClipMargin);
 }
 
-void ShapeRasterizer::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
+void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const ColorTransform& cx,
                            double stageScale) {
     Impl& s = *impl_;
+    Matrix toPixels = matrix;
+    if (s.scanline.aliased) {
+        // Without anti-aliasing a pixel is painted when at least half covered; an edge exactly
+        // on a pixel's middle, or a one-pixel line on the border of two rows, would tie. The
+        // nudge breaks such ties one way: one row, not two or none.
+        toPixels.tx += kAliasedNudge;
+        toPixels.ty += kAliasedNudge;
+    }
     if (s.buffer.width() == 0 || s.buffer.height() == 0) return;
     s.paints.resize(shape.fills.size());
     for (std::size_t i = 0; i < shape.fills.size(); ++i)

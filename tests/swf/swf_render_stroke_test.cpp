@@ -142,6 +142,21 @@ TEST(SwfRenderStroke, LayersPaintFillsThenLinesInTurn) {
     }
 }
 
+// A hairline is one pixel wide with or without anti-aliasing, wherever it lies; aliased, it
+// paints exactly one row.
+TEST(SwfRenderStroke, AliasedHairlinePaintsOneRow) {
+    for (double y : {10.0, 10.25, 10.5, 10.75}) {
+        SCOPED_TRACE(y);
+        const Shape shape = Stroked(Line(0), {Segment(2, y, 18, y)});
+        const BgraImage low = RenderShape(shape, 20, 20, Quality::Low);
+        int rows = 0;
+        for (int r = 0; r < 20; ++r) rows += PixelAt(low, 10, r) == kBlack;
+        EXPECT_EQ(rows, 1);
+        EXPECT_NEAR(Coverage(low), 16, 1);
+        EXPECT_NEAR(Coverage(RenderShape(shape, 20, 20, Quality::High)), 16, 1);
+    }
+}
+
 TEST(SwfRenderStroke, GradientFilledLine) {
     LineStyle style = Line(6);
     FillStyle fill;
