@@ -15,6 +15,8 @@ constexpr std::uint8_t kPlay = 0x06;
 constexpr std::uint8_t kStop = 0x07;
 constexpr std::uint8_t kGotoFrame = 0x81;
 constexpr std::uint8_t kGotoLabel = 0x8C;
+constexpr std::uint8_t kJump = 0x99;
+constexpr std::uint8_t kIf = 0x9D;
 
 // A label is a NUL-terminated string inside the payload; one without its NUL ends at the
 // payload's end.
@@ -61,7 +63,7 @@ std::vector<FrameAction> DecodeFrameActions(std::span<const std::uint8_t> bytes)
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         const std::uint8_t code = bytes[pos++];
-        if (code == kEnd) break;
+        if (code == kEnd || code == kJump || code == kIf) break;
         std::span<const std::uint8_t> payload;
         if (code >= 0x80) {
             if (bytes.size() - pos < 2) break;

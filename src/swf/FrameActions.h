@@ -5,6 +5,10 @@
 // followed by a 16-bit little-endian length and that many bytes of payload; code 0 ends the
 // list.
 //
+// Branches are not followed: decoding ends at the first If or Jump, so a script that chooses
+// between two gotos runs neither instead of both. Straight-line frame scripts (the usual
+// "stop();" or "gotoAndPlay(1);") are decoded whole.
+//
 // Failure: none. Decoding stops at the end code, at the end of the bytes, or at a record whose
 // length runs past the end; a gotoFrame or gotoLabel with a payload too short for its
 // argument is skipped.

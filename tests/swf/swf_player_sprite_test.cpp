@@ -132,6 +132,10 @@ TEST(SwfPlayerActions, Decoding) {
         {"length cut short", {0x06, 0x81, 2}, {{Kind::Play, 0, {}}}},
         {"gotoFrame too short", {0x81, 1, 0, 5, 0x07}, {{Kind::Stop, 0, {}}}},
         {"empty", {}, {}},
+        {"ends at a branch",
+         {0x07, 0x9D, 2, 0, 3, 0, 0x81, 2, 0, 1, 0, 0x06},
+         {{Kind::Stop, 0, {}}}},
+        {"ends at a jump", {0x06, 0x99, 2, 0, 0, 0, 0x07}, {{Kind::Play, 0, {}}}},
     };
     for (const auto& c : cases) EXPECT_EQ(DecodeFrameActions(c.bytes), c.expected) << c.name;
 }
