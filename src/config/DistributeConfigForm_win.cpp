@@ -37,6 +37,10 @@ constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 // Height of the drop-down part of the lists and of one colour item, at 96 DPI.
 constexpr int kDropDownHeight = 200;
 constexpr int kColorItemHeight = 18;
+// Room added to the measured width of the author and web site labels, at 96 DPI.
+constexpr int kLabelSlack = 8;
+// Posted to lay the form out again for a new DPI (wParam) once the system has updated it.
+constexpr UINT kRelayoutMessage = WM_APP + 1;
 
 bool isChecked(HWND button) {
     return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -236,13 +240,19 @@ INT_PTR TDistributeConfigForm::handle(UINT message, WPARAM wParam, LPARAM lParam
         case WM_SETCURSOR:
             return setCursor(reinterpret_cast<HWND>(wParam));
         case WM_DPICHANGED: {
+            // The system moves the frame to the suggested place and gives every control the
+            // dialog font for the new DPI once this returns; the pixel layout and the fonts of
+            // the title and the links follow after that.
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(form_, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            placeControls(HIWORD(wParam));
-            return TRUE;
+            PostMessageA(form_, kRelayoutMessage, HIWORD(wParam), 0);
+            return FALSE;
         }
+        case kRelayoutMessage:
+            placeControls(static_cast<int>(wParam));
+            return TRUE;
         default:
             return FALSE;
     }
@@ -457,7 +467,10 @@ void TDistributeConfigForm::alignHeaderLabels(int dpi) {
     };
     for (const auto& label : labels) {
         HWND control = item(label.id);
-        const int width = TextWidth(control, label.font, windowText(control));
+        // Right-aligned text in a box a little wider than the text: the text ends at the
+        // design's edge even where the control draws it a few pixels wider than measured.
+        const int width =
+            TextWidth(control, label.font, windowText(control)) + ScaleForDpi(kLabelSlack, dpi);
         MoveWindow(control, RightAlignedLeft(width, dpi), ScaleForDpi(label.top, dpi), width,
                    ScaleForDpi(configlayout::kLabelHeight, dpi), FALSE);
     }
