@@ -11,6 +11,7 @@
 #include "swf/ShapeRasterizer.h"
 
 #include <agg_conv_stroke.h>
+#include <agg_conv_transform.h>
 #include <agg_path_storage.h>
 #include <agg_rasterizer_compound_aa.h>
 #include <agg_rasterizer_scanline_aa.h>
@@ -41,7 +42,7 @@ constexpr double kMaxLineWidth = 100000.0;
 // Strokes are clipped to the target widened by this margin, so caps and joins just outside
 // are not cut into a visible straight edge.
 constexpr double kClipMargin = 4.0;
-constexpr double kAliasedNudge = 1.0 / 256;  // one step of the rasteriser's subpixel grid
+constexpr double kAliasedNudge = -1.0 / 256;  // a step of the subpixel grid up and left
 
 // A scanline whose covers can be forced to all or nothing (no anti-aliasing): a pixel that is
 // at least half covered is painted fully. The rasterisers fill it through add_cell and
@@ -74,10 +75,10 @@ PixelPoint ToPixels(const Matrix& m, Point p) {
 // Calls lineTo for the points of the quadratic curve from p0 through c to p1, p0 excluded.
 // The chord error of n even steps is |p0 - 2c + p1| / (4 n^2).
 template <class LineTo>
-void FlattenCurve(PixelPoint p0, PixelPoint c, PixelPoint p1, LineTo&& lineTo) {
+void FlattenCurve(PixelPoint p0, PixelPoint c, PixelPoint p1, double tolerance, LineTo&& lineTo) {
     const double ax = p0.x - 2 * c.x + p1.x, ay = p0.y - 2 * c.y + p1.y;
     const double bend = std::sqrt(ax * ax + ay * ay);
-    const double wanted = std::ceil(std::sqrt(bend / (4 * kCurveTolerance)));
+    const double wanted = std::ceil(std::sqrt(bend / (4 * tolerance)));
     const int n = static_cast<int>(std::clamp(wanted, 1.0, double(kMaxCurveSegments)));
     const double bx = 2 * (c.x - p0.x), by = 2 * (c.y - p0.y);
     for (int i = 1; i < n; ++i) {
@@ -87,14 +88,16 @@ void FlattenCurve(PixelPoint p0, PixelPoint c, PixelPoint p1, LineTo&& lineTo) {
     lineTo(p1.x, p1.y);
 }
 
-// Feeds a path's edges (its start point excluded) to lineTo in pixels.
+// Feeds a path's edges (its start point excluded) to lineTo, mapped by m; curves keep within
+// `tolerance` of their chords in the units m maps to.
 template <class LineTo>
-void TraceEdges(const ShapePath& path, const Matrix& m, LineTo&& lineTo) {
+void TraceEdges(const ShapePath& path, const Matrix& m, LineTo&& lineTo,
+                double tolerance = kCurveTolerance) {
     PixelPoint pen = ToPixels(m, path.start);
     for (const ShapeEdge& e : path.edges) {
         const PixelPoint to = ToPixels(m, e.anchor);
         if (e.curved)
-            FlattenCurve(pen, ToPixels(m, e.control), to, lineTo);
+            FlattenCurve(pen, ToPixels(m, e.control), to, tolerance, lineTo);
         else
             lineTo(to.x, to.y);
         pen = to;
@@ -127,6 +130,13 @@ double ScaleOf(const Matrix& m) {
     return std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
 }
 
+// The largest factor by which m stretches any direction.
+double MaxStretch(const Matrix& m) {
+    const double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d;
+    const double det = m.a * m.d - m.b * m.c;
+    return std::sqrt((sum + std::sqrt(std::max(sum * sum - 4 * det * det, 0.0))) / 2);
+}
+
 }  // namespace
 
 struct ShapeRasterizer::Impl {
@@ -139,14 +149,18 @@ struct ShapeRasterizer::Impl {
     FillPaint linePaint;
     agg::path_storage linePath;
     agg::conv_stroke<agg::path_storage> stroke{linePath};
+    agg::trans_affine lineTransform;
+    agg::conv_transform<agg::conv_stroke<agg::path_storage>, agg::trans_affine> strokeInPixels{
+        stroke, lineTransform};
     std::vector<std::pair<std::uint32_t, std::uint32_t>> lineOrder;  // (line style, path)
 
     void drawFills(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
     void drawLines(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                    const ColorTransform& cx, double stageScale);
-    void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
-    void strokeLine(const LineStyle& style, const Matrix& m, const ColorTransform& cx,
-                    double stageScale);
+    void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
+                   double tolerance);
+    void strokeLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
+                    const ColorTransform& cx, double stageScale);
 
     agg::rgba8* reserveColors(int minX, int maxX);
     void paintScanline(const FillPaint& paint);
@@ -176,7 +190,8 @@ void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const Color
     if (s.scanline.aliased) {
         // Without anti-aliasing a pixel is painted when at least half covered; an edge exactly
         // on a pixel's middle, or a one-pixel line on the border of two rows, would tie. The
-        // nudge breaks such ties one way: one row, not two or none.
+        // nudge breaks such ties one way: one row, not two or none, and a pixel whose centre
+        // lies on an edge goes to the region right of or below it.
         toPixels.tx += kAliasedNudge;
         toPixels.ty += kAliasedNudge;
     }
@@ -234,8 +249,7 @@ void ShapeRasterizer::Impl::drawLines(const Shape& shape, std::size_t first, std
     for (std::size_t from = 0; from < lineOrder.size();) {
         std::size_t to = from;
         while (to < lineOrder.size() && lineOrder[to].first == lineOrder[from].first) ++to;
-        traceLine(shape, from, to, m);
-        strokeLine(shape.lines[lineOrder[from].first - 1], m, cx, stageScale);
+        strokeLine(shape, from, to, m, cx, stageScale);
         from = to;
     }
 }
@@ -243,7 +257,7 @@ void ShapeRasterizer::Impl::drawLines(const Shape& shape, std::size_t first, std
 // Builds the outline of one line style from its paths lineOrder[first, last): a path that
 // starts where the previous one ended continues it; an outline back at its start is closed.
 void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std::size_t last,
-                                      const Matrix& m) {
+                                      const Matrix& m, double tolerance) {
     const bool mayClose = !shape.lines[lineOrder[first].first - 1].noClose;
     linePath.remove_all();
     Point contourStart, pen;
@@ -260,24 +274,43 @@ void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std
             contourStart = path.start;
             open = true;
         }
-        TraceEdges(path, m, [this](double x, double y) { linePath.line_to(x, y); });
+        TraceEdges(
+            path, m, [this](double x, double y) { linePath.line_to(x, y); }, tolerance);
         pen = path.edges.back().anchor;
     }
     finishContour();
 }
 
-void ShapeRasterizer::Impl::strokeLine(const LineStyle& style, const Matrix& m,
-                                       const ColorTransform& cx, double stageScale) {
-    const double scale = style.noHScale || style.noVScale ? stageScale : ScaleOf(m);
-    const double width = std::clamp(style.width * scale, kMinLineWidth, kMaxLineWidth);
-    stroke.width(width);
+// A line that scales with its shape is stroked in the shape's own units and the outline then
+// mapped to pixels, so a stretched shape has its lines stretched with it. Lines thinner than a
+// pixel there, and lines that keep their width, are stroked in pixels instead, with their
+// width's pixel equivalent and at least one pixel.
+void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, std::size_t last,
+                                       const Matrix& m, const ColorTransform& cx,
+                                       double stageScale) {
+    const LineStyle& style = shape.lines[lineOrder[first].first - 1];
+    const bool fixedWidth = style.noHScale || style.noVScale;
+    const double pixelWidth = style.width * (fixedWidth ? stageScale : ScaleOf(m));
+    const double stretch = MaxStretch(m);
+    const bool inShape = !fixedWidth && pixelWidth >= kMinLineWidth && stretch > 0;
+    if (inShape) {
+        traceLine(shape, first, last, Matrix{}, kCurveTolerance / stretch);
+        stroke.width(std::min(double(style.width), kMaxLineWidth / stretch));
+        stroke.approximation_scale(stretch);
+        lineTransform = agg::trans_affine(m.a, m.b, m.c, m.d, m.tx, m.ty);
+    } else {
+        traceLine(shape, first, last, m, kCurveTolerance);
+        stroke.width(std::clamp(pixelWidth, kMinLineWidth, kMaxLineWidth));
+        stroke.approximation_scale(1);
+        lineTransform.reset();
+    }
     stroke.line_cap(CapOf(style.startCap));
     stroke.line_join(JoinOf(style.join));
     stroke.miter_limit(std::max(style.miterLimit, 1.0));
 
     lineRaster.reset();
     lineRaster.filling_rule(agg::fill_non_zero);
-    lineRaster.add_path(stroke);
+    lineRaster.add_path(strokeInPixels);
 
     if (style.fill) {
         linePaint.prepare(*style.fill, m, cx);

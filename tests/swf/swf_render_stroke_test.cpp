@@ -60,6 +60,18 @@ TEST(SwfRenderStroke, WidthAndCapsByArea) {
     }
 }
 
+// A shape stretched four times across: its vertical line four times as wide, its horizontal
+// one as before.
+TEST(SwfRenderStroke, StretchedShapeStretchesItsLines) {
+    const Shape shape = Stroked(Line(2), {Segment(5, 2, 5, 18), Segment(8, 10, 14, 10)});
+    const BgraImage img = RenderShape(shape, 64, 20, Quality::High, kWhite, {4, 0, 0, 1, 0, 0});
+    int across = 0, down = 0;
+    for (int x = 0; x < 64; ++x) across += PixelAt(img, x, 5) == kBlack;
+    for (int y = 0; y < 20; ++y) down += PixelAt(img, 44, y) == kBlack;
+    EXPECT_EQ(across, 8);
+    EXPECT_EQ(down, 2);
+}
+
 // A right-angled corner of a 6 px line: the miter adds the full outer square (9 px) beyond
 // the bevel's triangle (4.5), the round join a quarter disc (7.07).
 TEST(SwfRenderStroke, JoinsByArea) {
