@@ -289,8 +289,16 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
                                        const Matrix& m, const ColorTransform& cx,
                                        double stageScale) {
     const LineStyle& style = shape.lines[lineOrder[first].first - 1];
+    // A line that keeps its width along one axis still follows the other axis' scale.
     const bool fixedWidth = style.noHScale || style.noVScale;
-    const double pixelWidth = style.width * (fixedWidth ? stageScale : ScaleOf(m));
+    double scale = ScaleOf(m);
+    if (style.noHScale && style.noVScale)
+        scale = stageScale;
+    else if (style.noHScale)
+        scale = std::hypot(m.c, m.d);
+    else if (style.noVScale)
+        scale = std::hypot(m.a, m.b);
+    const double pixelWidth = style.width * scale;
     const double stretch = MaxStretch(m);
     const bool inShape = !fixedWidth && pixelWidth >= kMinLineWidth && stretch > 0;
     if (inShape) {

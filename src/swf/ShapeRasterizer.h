@@ -6,8 +6,9 @@
 // style in style order. Connected paths of one line style are stroked as one line, so joins
 // appear where they meet and a line that returns to its start is closed.
 //
-// Widths scale with the shape's matrix (with the stage's alone for lines that ask not to
-// scale); any line is at least one pixel wide, hairlines (width 0) exactly one.
+// Lines scale with the shape's matrix, stretched with it where it stretches; a line that keeps
+// its width along one axis follows only the other axis' scale, one that keeps it along both
+// only the stage's. Any line is at least one pixel wide, hairlines (width 0) exactly one.
 //
 // Kept between frames so that the rasteriser's cell blocks and the vertex buffers are reused
 // rather than allocated per shape. Failure: none; off-target geometry is clipped, degenerate

@@ -41,8 +41,10 @@ struct WidthCase {
 
 TEST(SwfRenderStroke, WidthAndCapsByArea) {
     const Matrix twice{2, 0, 0, 2, 0, 0};
-    LineStyle unscaled = Line(4);
+    LineStyle unscaled = Line(4), noHScale = Line(4);
     unscaled.noHScale = unscaled.noVScale = true;
+    noHScale.noHScale = true;
+    const Matrix wide{2, 0, 0, 1, 0, 0};
     const WidthCase cases[] = {
         {"butt", Line(4, CapStyle::None), {}, 20 * 4},
         {"round", Line(4, CapStyle::Round), {}, 20 * 4 + std::numbers::pi * 4},
@@ -51,6 +53,8 @@ TEST(SwfRenderStroke, WidthAndCapsByArea) {
         {"thinner than a pixel", Line(0.25), {}, 20},
         {"scaled", Line(4), twice, 40 * 8},
         {"not scaled", unscaled, twice, 40 * 4},
+        {"not scaled across, stretched across", noHScale, wide, 40 * 4},
+        {"not scaled across, scaled", noHScale, twice, 40 * 8},
     };
     for (const WidthCase& c : cases) {
         SCOPED_TRACE(c.name);
