@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/Runtime.h"
+#include "archive/MemberName.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"
@@ -68,13 +69,19 @@ std::string WithoutAuxiliaryPrefix(const std::string& key) {
     return text::startsWith(key, prefix) ? key.substr(prefix.size()) : key;
 }
 
+// A bare file name that names a plain file inside the workspace: not empty, not "." or "..",
+// and not a device (CON, NUL, COM1.swf, ...), which Windows would open instead of a file.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && !MemberName::isDeviceName(name);
+}
+
 // Extracts a "(Resource) "/"(External) " entry next to the movies. The destination keeps only the
 // file name part so an entry cannot reach outside the workspace folder.
 void ExtractAuxiliary(Runtime& rt, const std::string& key) {
     if (!rt.PayloadPresent) return;
     const std::string itemName = WithoutAuxiliaryPrefix(key);
     const std::string fileName = winpath::bareNameOf(text::replaceAll(itemName, "**", "="));
-    if (fileName.empty() || fileName == "." || fileName == "..") return;
+    if (!IsPlainFileName(fileName)) return;
     ExtractPayloadItem(rt, itemName, rt.WorkspaceFolder + fileName);
 }
 
@@ -171,7 +178,7 @@ bool ExtractToWorkspace(Runtime& rt, std::string& entry, const std::string& item
     // "../../x.swf" cannot have a packed item written outside the workspace folder.
     const std::string name = winpath::bareNameOf(entry);
     entry = rt.WorkspaceFolder + name;
-    if (name.empty() || name == "." || name == "..") return false;
+    if (!IsPlainFileName(name)) return false;
     // A file extracted once is reused; the program file is read only on first use (or after a
     // second instance emptied the workspace).
     if (!rt.fs.fileExists(entry)) {

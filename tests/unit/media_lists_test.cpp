@@ -187,7 +187,8 @@ TEST_P(ResolveTest, Prefixes) {
     PackedSaver f;
     f.pack({{"m.swf", "FWS", true, ""},
             {"q**1.swf", "FWSq", true, ""},
-            {"../../t.swf", "T", true, ""}});
+            {"../../t.swf", "T", true, ""},
+            {"nul.swf", "FWSn", true, ""}});
     f.rt.PayloadPresent = c.payload;
     f.rt.ProgramFolder = "C:\\Savers\\";
     f.rt.BuilderFolder = "C:\\Builder\\";
@@ -224,6 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResolveCase{"q**1.swf", true, "~\\q=1.swf", true},
         ResolveCase{"../../t.swf", true, "~\\t.swf", true}, ResolveCase{"..", true, "~\\..", false},
         ResolveCase{"m.swf", true, "~\\m.swf", true},
+        ResolveCase{"nul.swf", true, "~\\nul.swf", false},
         ResolveCase{"(file) C:\\movies\\m.swf", false, "(file) C:\\movies\\m.swf", false},
         ResolveCase{"", true, "", false}));
 
