@@ -1,8 +1,9 @@
-// Everything is rasterised in device pixels: the shape's points are transformed first and its
+// Fills are rasterised in device pixels: the shape's points are transformed first and its
 // quadratic curves flattened there, so the flattening tolerance is a fraction of a pixel at any
-// zoom. The compound rasteriser's cover sign only tells the two sides of an edge apart and is
-// dropped per style, so a closed region fills the same whichever way its outline runs; what
-// matters is that every edge names the styles on both of its sides, which SWF shapes do.
+// zoom (lines that scale are flattened and stroked in shape units with the tolerance scaled to
+// match, see strokeLine). The compound rasteriser's cover sign only tells the two sides of an edge
+// apart and is dropped per style, so a closed region fills the same whichever way its outline runs;
+// what matters is that every edge names the styles on both of its sides, which SWF shapes do.
 //
 // Colours are premultiplied throughout: where several styles meet in a pixel their weighted
 // colours are summed before the one blend. Scanlines are painted here rather than through
