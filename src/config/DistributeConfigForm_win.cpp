@@ -327,6 +327,7 @@ void TDistributeConfigForm::showTexts() {
     SetWindowTextA(item(IDC_TITLE_LABEL), view_.title.c_str());
     SetWindowTextA(item(IDC_AUTHOR_LABEL), view_.authorText.c_str());
     SetWindowTextA(item(IDC_WEBSITE_LABEL), view_.websiteText.c_str());
+    SetWindowTextA(item(IDC_TEXT_KESTRO), kPoweredByText);
     SetWindowTextA(item(IDC_TEXT_WEBSITE), kMakerSiteName);
     HWND memo = item(IDC_MEMO1);
     SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
