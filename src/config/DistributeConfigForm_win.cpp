@@ -178,6 +178,15 @@ INT_PTR CALLBACK TDistributeConfigForm::pageProc(HWND page, UINT message, WPARAM
             measure->itemHeight = MulDiv(kColorItemHeight, WindowDpi(page), 96);
             return TRUE;
         }
+        case WM_CTLCOLORSTATIC:
+            // The read-only readme keeps a window's white, not the page's background.
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_MEMO1) {
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            return FALSE;
         case WM_COMMAND:
         case WM_DRAWITEM: {
             auto* form =
