@@ -11,6 +11,14 @@
 
 #include "swf/SpanBlend.h"
 
+// The blend step is small but called per pixel from the gradient loops; it must be inlined
+// there, which the compilers do not always decide by themselves.
+#if defined(__GNUC__) || defined(__clang__)
+#define SAVER_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define SAVER_ALWAYS_INLINE
+#endif
+
 namespace saver::swf {
 
 namespace {
@@ -236,7 +244,7 @@ void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
 void FillPaint::blend(std::uint8_t* row, int x, int y, unsigned len,
                       const std::uint8_t* covers) const {
     std::uint8_t* const start = row + static_cast<std::ptrdiff_t>(x) * 4;
-    auto put = [start, covers](unsigned i, unsigned n, const Entry& e) {
+    auto put = [start, covers](unsigned i, unsigned n, const Entry& e) SAVER_ALWAYS_INLINE {
         std::uint8_t* p = start + static_cast<std::size_t>(i) * 4;
         const std::uint8_t* c = covers + i;
         if (e.rgba.a == 255) {
