@@ -228,7 +228,7 @@ std::string ansiToCp437(const std::string& ansi) {
     for (char c : ansi) {
         const int oem = reverse[static_cast<unsigned char>(c)];
         if (oem < 0)
-            throw PayloadBuildError("the name \"" + text::cp1252ToUtf8(ansi) +
+            throw PayloadBuildError("the name \"" + ansi +
                                     "\" cannot be stored in a ZIP archive");
         out.push_back(static_cast<char>(oem));
     }
@@ -241,7 +241,7 @@ bool holdsAny(const std::string& s, const char* chars) {
 
 void checkItemName(const std::string& name, std::set<std::string>& seen) {
     std::string shown = "\"";  // built in steps: GCC 12 misreads "x" + string (-Wrestrict)
-    shown += text::cp1252ToUtf8(name) + "\"";
+    shown += name + "\"";
     if (name.empty()) throw PayloadBuildError("an item name is empty");
     // The settings file keys the item by this name, so it must survive as an INI key too.
     if (holdsAny(name, "\\/:") || !IniDocument::canWrite("zippos", name + "_1", "0") ||
@@ -256,7 +256,7 @@ void checkItemName(const std::string& name, std::set<std::string>& seen) {
 void checkMemberName(const std::string& name) {
     if (name.empty()) throw PayloadBuildError("the settings member name is empty");
     if (name.find("**") != std::string::npos || holdsAny(name, "\\/:\r\n"))
-        throw PayloadBuildError("the settings member name \"" + text::cp1252ToUtf8(name) +
+        throw PayloadBuildError("the settings member name \"" + name +
                                 "\" must be a plain file name without \"**\"");
 }
 
@@ -309,7 +309,7 @@ std::uint64_t PayloadBuilder::planItems(Plan& p, IniDocument& settings, std::uin
         }
         const std::uint64_t end = pos + size;
         if (end > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-            throw PayloadBuildError("item \"" + text::cp1252ToUtf8(item.name) +
+            throw PayloadBuildError("item \"" + item.name +
                                     "\" would end beyond 2147483647 bytes");
         settings.write("zippos", item.name + "_1", std::to_string(pos));
         settings.write("zippos", item.name + "_2", std::to_string(end));
@@ -330,7 +330,7 @@ void PayloadBuilder::planTail(Plan& p, std::uint64_t markerOffset) {
     zip.add(ansiToCp437(memberName_), p.result.settingsText);
     for (const ExtraMember& m : members_) {
         if (m.name.empty() || holdsAny(m.name, "\\/:"))
-            throw PayloadBuildError("extra member name \"" + text::cp1252ToUtf8(m.name) +
+            throw PayloadBuildError("extra member name \"" + m.name +
                                     "\" must be a plain file name");
         Segment member(fs_, m.source);
         // Deflate can grow data only a little; anything this big cannot fit the window.
