@@ -112,6 +112,7 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
 void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
     const auto& stops = gradient.stops;
     const bool linear = gradient.interpolation == InterpolationMode::Linear;
+    if (!table_) table_ = std::make_unique<std::array<Entry, 256>>();
     for (int i = 0; i < 256; ++i) {
         Rgba c = i <= stops.front().ratio ? stops.front().color : stops.back().color;
         for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
@@ -122,7 +123,7 @@ void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
                 break;
             }
         }
-        table_[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
+        (*table_)[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
     }
 }
 
@@ -171,13 +172,13 @@ void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
                 walkPadRuns(t, dt, len, sink);
             } else {
                 for (unsigned i = 0; i < len; ++i)
-                    sink(i, 1u, table_[TableIndex<Spread>(t + dt * i)]);
+                    sink(i, 1u, (*table_)[TableIndex<Spread>(t + dt * i)]);
             }
             break;
         }
         case Kind::Radial:
             for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy)
-                sink(i, 1u, table_[TableIndex<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))]);
+                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))]);
             break;
         default: {
             // Where the ray from the focal point through the pixel meets the unit circle, the
@@ -188,7 +189,7 @@ void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
                 const double dd = ex * ex + gy * gy;
                 const double fd = f * ex;
                 const double t = dd > 0 ? dd / (std::sqrt(fd * fd + dd * outside) - fd) : 0;
-                sink(i, 1u, table_[TableIndex<Spread>(Fixed(t))]);
+                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(t))]);
             }
             break;
         }
@@ -226,7 +227,7 @@ void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&
         else if (du < 0 && entry > 0)
             steps = (u - entry * kOne) / -du + 1;
         const unsigned n = static_cast<unsigned>(std::clamp<std::int64_t>(steps, 1, len - i));
-        sink(i, n, table_[static_cast<std::size_t>(entry)]);
+        sink(i, n, (*table_)[static_cast<std::size_t>(entry)]);
         i += n;
         if (i < len) u += du * n;
     }

@@ -9,6 +9,7 @@
 #include <agg_color_rgba.h>
 
 #include <array>
+#include <memory>
 
 #include "swf/SwfMovie.h"
 #include "swf/SwfTypes.h"
@@ -52,7 +53,8 @@ class FillPaint {
     SpreadMode spread_ = SpreadMode::Pad;
     double focal_ = 0;
     Matrix inverse_;  // device pixels to gradient square
-    std::array<Entry, 256> table_{};
+    // Gradients only; kept once made, so a paint reused frame after frame allocates once.
+    std::unique_ptr<std::array<Entry, 256>> table_;
 };
 
 }  // namespace saver::swf
