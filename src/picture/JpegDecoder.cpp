@@ -106,7 +106,7 @@ bool readHeader(Decompressor& d, std::span<const std::uint8_t> file, PixelLayout
             return true;
         case JCS_CMYK:
         case JCS_YCCK:
-            // Photoshop (the Adobe marker) stores CMYK inverted: 255 means no ink.
+            // Files with an APP14 colour-transform marker store CMYK inverted: 255 means no ink.
             d.info.out_color_space = JCS_CMYK;
             layout = d.info.saw_Adobe_marker ? PixelLayout::kInvertedCmyk : PixelLayout::kCmyk;
             return true;

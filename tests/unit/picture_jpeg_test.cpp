@@ -65,7 +65,7 @@ std::vector<std::uint8_t> encode(const EncodeOptions& o) {
             if (o.input == JCS_GRAYSCALE) {
                 px[0] = static_cast<unsigned char>((p.r + p.g + p.b) / 3);
             } else if (o.input == JCS_CMYK && o.adobeMarker) {
-                // With an Adobe marker the values are stored inverted: 255 means no ink.
+                // With an APP14 marker the values are stored inverted: 255 means no ink.
                 px[0] = p.r, px[1] = p.g, px[2] = p.b, px[3] = 255;
             } else if (o.input == JCS_CMYK) {
                 px[0] = 255 - p.r, px[1] = 255 - p.g, px[2] = 255 - p.b, px[3] = 0;
@@ -95,8 +95,8 @@ TEST(JpegDecoder, DecodesEncodedPictures) {
         {"odd size", {17, 9, JCS_RGB, false}, false},
         {"grayscale", {32, 24, JCS_GRAYSCALE, false}, true},
         {"grayscale progressive", {16, 16, JCS_GRAYSCALE, true}, true},
-        {"adobe cmyk", {32, 24, JCS_CMYK, false}, false},
-        {"adobe ycck", {32, 24, JCS_CMYK, false, JCS_YCCK}, false},
+        {"app14 cmyk", {32, 24, JCS_CMYK, false}, false},
+        {"app14 ycck", {32, 24, JCS_CMYK, false, JCS_YCCK}, false},
         {"plain cmyk", {32, 24, JCS_CMYK, false, JCS_CMYK, false}, false},
     };
     for (const Case& c : cases) {
