@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "swf/ShapeRasterizer.h"
+#include "swf/SpanBlend.h"
 
 namespace saver::swf {
 
@@ -32,9 +34,79 @@ bool Finite(const Matrix& m) {
 
 }  // namespace
 
+namespace {
+
+// Open masks, innermost last. Layers are kept once made (a frame only clears them), so
+// masking allocates only when a movie nests deeper than before.
+class MaskStack {
+  public:
+    void reset(std::size_t pixels) {
+        pixels_ = pixels;
+        open_ = 0;
+        building_ = false;
+    }
+    // Opens a new, empty mask that the following Mask items build.
+    void begin() {
+        finish();
+        if (layers_.size() <= open_) layers_.emplace_back();
+        layers_[open_].assign(pixels_, 0);
+        ++open_;
+        building_ = true;
+    }
+    // The mask being built, or null when the Mask item has no BeginMask before it.
+    std::uint8_t* building() { return building_ ? layers_[open_ - 1].data() : nullptr; }
+    // Ends the building of the innermost mask: it is clipped by the one it lies in.
+    void finish() {
+        if (!building_) return;
+        building_ = false;
+        if (open_ < 2) return;
+        std::uint8_t* inner = layers_[open_ - 1].data();
+        const std::uint8_t* outer = layers_[open_ - 2].data();
+        for (std::size_t i = 0; i < pixels_; ++i)
+            inner[i] = static_cast<std::uint8_t>(MulDiv255(inner[i], outer[i]));
+    }
+    void close() {
+        finish();
+        if (open_ > 0) --open_;
+    }
+    const std::uint8_t* current() const { return open_ > 0 ? layers_[open_ - 1].data() : nullptr; }
+
+  private:
+    std::vector<std::vector<std::uint8_t>> layers_;
+    std::size_t open_ = 0;
+    std::size_t pixels_ = 0;
+    bool building_ = false;
+};
+
+}  // namespace
+
 struct Renderer::Impl {
     ShapeRasterizer rasterizer;
+    MaskStack masks;
+
+    void clip(const RenderItem& item, const Matrix& m);
 };
+
+// Mask items add to the mask their BeginMask opened; any other item finishes it, and from then
+// on drawing is clipped by the innermost open mask.
+void Renderer::Impl::clip(const RenderItem& item, const Matrix& m) {
+    switch (item.role) {
+        case ClipRole::Mask:
+            if (std::uint8_t* mask = masks.building(); mask && item.shape && Finite(m))
+                rasterizer.drawMask(*item.shape, m, mask);
+            return;
+        case ClipRole::BeginMask:
+            masks.begin();
+            return;
+        case ClipRole::Unmask:
+            masks.close();
+            break;
+        default:
+            masks.finish();
+            break;
+    }
+    rasterizer.setMask(masks.current());
+}
 
 Renderer::Renderer() : impl_(std::make_unique<Impl>()) {}
 Renderer::~Renderer() = default;
@@ -46,13 +118,17 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
         return;
     Clear(target, background);
     impl_->rasterizer.begin(target, quality == Quality::Low);
+    impl_->rasterizer.setMask(nullptr);
+    impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
     const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
     for (const RenderItem& item : items) {
-        if (item.shape == nullptr) continue;
         const Matrix m = stage * item.matrix;
+        impl_->clip(item, m);
+        if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         if (Finite(m))  // a degenerate product of nested scales draws nothing
             impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale);
     }
+    impl_->rasterizer.setMask(nullptr);
 }
 
 }  // namespace saver::swf

@@ -3,8 +3,9 @@
 // Fills follow the SWF edge model: every path carries a fill style on each side (fill0 left,
 // fill1 right), drawn as non-overlapping regions; solid, linear, radial and focal radial
 // gradient fills (spread and interpolation modes honoured); strokes with width, caps and joins
-// (hairlines of width 0 are one pixel wide); matrices and colour transforms with alpha. Bitmap
-// fills are drawn as a flat placeholder for now.
+// (hairlines of width 0 are one pixel wide); matrices and colour transforms with alpha; masks
+// as the items' ClipRole describes them (anti-aliased mask edges). Bitmap fills are drawn as a
+// flat placeholder for now.
 //
 // Quality::Low draws without anti-aliasing, Quality::High anti-aliased.
 //

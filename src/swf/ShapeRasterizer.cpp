@@ -145,7 +145,10 @@ struct ShapeRasterizer::Impl {
     FillRasterizer fillRaster;
     LineRasterizer lineRaster;
     ThresholdScanline scanline;
-    std::vector<agg::rgba8> colorBuffer;  // a row of generated colours, then a row to mix in
+    std::vector<agg::rgba8> colorBuffer;     // a row of generated colours, then a row to mix in
+    const std::uint8_t* clipMask = nullptr;  // setMask
+    std::uint8_t* maskTarget = nullptr;      // drawMask: coverage goes here, not colours
+    std::vector<agg::cover_type> maskedCovers;
     std::vector<FillPaint> paints;
     FillPaint linePaint;
     agg::path_storage linePath;
@@ -169,6 +172,8 @@ struct ShapeRasterizer::Impl {
     void mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors, agg::rgba8* mix,
                   agg::cover_type* budget);
     void paintLine(const FillPaint& paint);
+    const agg::cover_type* clipCovers(const agg::cover_type* covers, int x, int y, unsigned len);
+    void addToMask(const agg::cover_type* covers, int x, int y, unsigned len);
 };
 
 ShapeRasterizer::ShapeRasterizer() : impl_(std::make_unique<Impl>()) {}
@@ -210,6 +215,26 @@ void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const Color
         if (!shape.lines.empty()) s.drawLines(shape, first, next, toPixels, cx, stageScale);
         first = next;
     }
+}
+
+void ShapeRasterizer::setMask(const std::uint8_t* mask) {
+    impl_->clipMask = mask;
+}
+
+void ShapeRasterizer::drawMask(const Shape& shape, const Matrix& toPixels, std::uint8_t* mask) {
+    Impl& s = *impl_;
+    if (s.buffer.width() == 0 || s.buffer.height() == 0 || shape.fills.empty()) return;
+    Matrix m = toPixels;
+    if (s.scanline.aliased) {
+        m.tx += kAliasedNudge;
+        m.ty += kAliasedNudge;
+    }
+    // The compound pass still mixes colours where styles meet; solid paints keep that cheap.
+    s.paints.resize(shape.fills.size());
+    for (std::size_t i = 0; i < shape.fills.size(); ++i) s.paints[i].prepare(FillStyle{}, m, {});
+    s.maskTarget = mask;
+    s.drawFills(shape, 0, shape.paths.size(), m);
+    s.maskTarget = nullptr;
 }
 
 // Fills of the paths [first, last).
@@ -351,8 +376,29 @@ void ShapeRasterizer::Impl::paintScanline(const FillPaint& paint) {
         if (x0 >= x1) continue;
         const unsigned len = static_cast<unsigned>(x1 - x0);
         const agg::cover_type* covers = span->covers + (x0 - span->x);
-        paint.blend(row, x0, y, len, covers);
+        if (maskTarget != nullptr)
+            addToMask(covers, x0, y, len);
+        else
+            paint.blend(row, x0, y, len, clipCovers(covers, x0, y, len));
     }
+}
+
+// The covers of a run weighted by the clip mask (the run itself when there is none).
+const agg::cover_type* ShapeRasterizer::Impl::clipCovers(const agg::cover_type* covers, int x,
+                                                         int y, unsigned len) {
+    if (clipMask == nullptr) return covers;
+    if (maskedCovers.size() < len) maskedCovers.resize(len);
+    const std::uint8_t* mask = clipMask + static_cast<std::size_t>(y) * buffer.width() + x;
+    for (unsigned k = 0; k < len; ++k)
+        maskedCovers[k] = static_cast<agg::cover_type>(
+            covers != nullptr ? MulDiv255(covers[k], mask[k]) : mask[k]);
+    return maskedCovers.data();
+}
+
+void ShapeRasterizer::Impl::addToMask(const agg::cover_type* covers, int x, int y, unsigned len) {
+    std::uint8_t* mask = maskTarget + static_cast<std::size_t>(y) * buffer.width() + x;
+    for (unsigned k = 0; k < len; ++k)
+        mask[k] = static_cast<std::uint8_t>(std::min(255u, unsigned(mask[k]) + covers[k]));
 }
 
 // The compound rasteriser's scanlines: where one style is present its spans are painted
@@ -388,9 +434,13 @@ void ShapeRasterizer::Impl::paintFills() {
         }
         const int x0 = std::max(start, 0);
         const int x1 = std::min(start + static_cast<int>(len), targetW);
-        if (y >= 0 && y < targetH && x0 < x1)
-            BlendColors(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX), nullptr,
-                        static_cast<unsigned>(x1 - x0));
+        if (y < 0 || y >= targetH || x0 >= x1) continue;
+        const unsigned run = static_cast<unsigned>(x1 - x0);
+        if (maskTarget != nullptr)
+            addToMask(budget + (x0 - minX), x0, y, run);
+        else
+            BlendColors(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX),
+                        clipCovers(nullptr, x0, y, run), run);
     }
 }
 

@@ -15,6 +15,7 @@
 // paths draw nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "swf/BgraImage.h"
@@ -38,6 +39,14 @@ class ShapeRasterizer {
     // twip, for lines that do not scale with the shape.
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
               double stageScale);
+
+    // Clips what draw() paints by `mask`: one coverage byte per target pixel, rows top-down
+    // (255 paints fully, 0 not at all); null paints unclipped. The mask must outlive its use.
+    void setMask(const std::uint8_t* mask);
+
+    // Adds the area the shape's fills cover (its lines are not part of a mask) to `mask`, laid
+    // out as for setMask, coverage summed and capped at 255. Not clipped by any mask.
+    void drawMask(const Shape& shape, const Matrix& toPixels, std::uint8_t* mask);
 
   private:
     struct Impl;
