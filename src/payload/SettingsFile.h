@@ -11,8 +11,9 @@ struct Runtime;
 
 // Sets MouseMoveBudget to 20, clears the five lists, and settles from rt.ProgramFilePath:
 // - ProgramFolder: the program file's folder, ending with "\".
-// - ProgramBaseName: the file name without its last extension; for a short name (one with "~")
-//   the name the shell displays is used, or the name itself when the shell gives none.
+// - ProgramBaseName: the file name cut where the text of its extension first occurs ("My.scr
+//   Saver.scr" gives "My"); for a short name (one with "~") the name the shell displays is
+//   used, or the name itself when the shell gives none.
 // - SettingsFilePath (only without a payload): ProgramFolder + ProgramBaseName + ".002".
 // - BuilderFolder: the default value of HKCU "Software\Orvanta\" + ProgramBaseName + "\" when
 //   that key exists, else that of "Software\Orvanta\KestroPro"; when that gives fewer than 3
