@@ -35,7 +35,7 @@ struct DisplayObject {
     ColorTransform colorTransform;
     std::uint16_t ratio = 0;  // kept; morph shapes are not drawn
     std::string name;
-    std::optional<std::uint16_t> clipDepth;    // a mask layer: not drawn
+    std::optional<std::uint16_t> clipDepth;    // a mask for the depths above, up to this one
     std::shared_ptr<TimelineInstance> sprite;  // the running sprite, when the character is one
 };
 

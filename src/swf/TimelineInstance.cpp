@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 
 namespace saver::swf {
 
@@ -139,20 +140,69 @@ void TimelineInstance::startSprite(DisplayObject& object) {
     object.sprite->restart();
 }
 
+// Masks open while one list is walked, innermost last, by the last depth each one clips. A
+// mask inside another's range is cut to that range, so the ranges always nest and closing
+// them in stack order is enough.
+class TimelineInstance::MaskStack {
+  public:
+    explicit MaskStack(std::vector<RenderItem>& out) : out_(out) {}
+    ~MaskStack() { closeBefore(std::numeric_limits<int>::max()); }  // the list ended inside
+
+    void closeBefore(int depth) {
+        while (!lastDepths_.empty() && lastDepths_.back() < depth) {
+            out_.push_back({nullptr, {}, {}, ClipRole::Unmask});
+            lastDepths_.pop_back();
+        }
+    }
+    // Opens a mask clipping the depths after `depth` up to `clipDepth`; false when that range
+    // is empty (the mask then clips nothing and is not shown either).
+    bool open(int depth, int clipDepth) {
+        if (!lastDepths_.empty()) clipDepth = std::min(clipDepth, lastDepths_.back());
+        if (clipDepth <= depth) return false;
+        out_.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+        lastDepths_.push_back(clipDepth);
+        return true;
+    }
+
+  private:
+    std::vector<RenderItem>& out_;
+    std::vector<int> lastDepths_;
+};
+
 void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                                std::vector<RenderItem>& out) const {
+    MaskStack masks(out);
     for (const auto& [depth, object] : list_) {
-        if (object.clipDepth) continue;  // masks are not drawn, and do not clip yet
+        masks.closeBefore(depth);
+        if (out.size() >= kMaxRenderItems) return;
         const auto it = context_.movie->dictionary.find(object.characterId);
         if (it == context_.movie->dictionary.end()) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
-        if (const auto* shape = std::get_if<Shape>(&it->second)) {
-            if (out.size() >= kMaxRenderItems) return;
+        if (object.clipDepth) {
+            if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
+        } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
             out.push_back({shape, matrix, color});
         } else if (object.sprite) {
             object.sprite->collect(matrix, color, out);
         }
+    }
+}
+
+// The mask's own masks and colours play no part: a mask is the union of the fills of every
+// shape it would draw.
+void TimelineInstance::collectMask(const DisplayObject& object, const Character& character,
+                                   const Matrix& matrix, std::vector<RenderItem>& out) const {
+    if (const auto* shape = std::get_if<Shape>(&character)) {
+        out.push_back({shape, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (!object.sprite) return;
+    std::vector<RenderItem> drawn;
+    object.sprite->collect(matrix, {}, drawn);
+    for (const RenderItem& item : drawn) {
+        if (item.role != ClipRole::Draw || out.size() >= kMaxRenderItems) continue;
+        out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
     }
 }
 

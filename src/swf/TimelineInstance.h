@@ -7,7 +7,8 @@
 //
 // Limits that keep a hostile file harmless: sprites nest at most kMaxSpriteNesting deep and at
 // most kMaxLiveSprites run at once; a sprite placement beyond either shows nothing. The render
-// list is capped at kMaxRenderItems.
+// list is capped at kMaxRenderItems shapes and mask openings, plus the Unmask items that close
+// the masks still open when the cap is reached.
 #pragma once
 
 #include <cstddef>
@@ -65,7 +66,12 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     int frameCount() const;  // at least 1
     const DisplayList& displayList() const { return list_; }
 
-    // Appends the shapes of this timeline (sprites flattened) in painting order.
+    // Appends the shapes of this timeline (sprites flattened) in painting order. An object
+    // placed with a clip depth is a mask for the objects above it up to that depth: BeginMask,
+    // its shapes as Mask items (a sprite's flattened, colour ignored), the clipped objects'
+    // items, then Unmask (also when the list ends inside the range). Masks within a mask's
+    // range nest inside it, their range cut to the outer one; a mask whose range holds no
+    // depth is left out. Every BeginMask appended is closed before this returns.
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
 
@@ -75,6 +81,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void rebuildTo(int frame);
     void queueActions(int frame);
     void startSprite(DisplayObject& object);
+    void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
+                     std::vector<RenderItem>& out) const;
+
+    class MaskStack;
 
     PlayerContext& context_;
     const Timeline& timeline_;

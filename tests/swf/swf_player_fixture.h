@@ -107,7 +107,8 @@ inline std::shared_ptr<Movie> MakeMovie(Timeline root, std::vector<Sprite> sprit
 // The ids of the shapes drawn now, in painting order.
 inline std::vector<int> DrawnIds(const MoviePlayer& player) {
     std::vector<int> ids;
-    for (const auto& item : player.renderList()) ids.push_back(item.shape->id);
+    for (const auto& item : player.renderList())
+        if (item.role == ClipRole::Draw) ids.push_back(item.shape->id);
     return ids;
 }
 

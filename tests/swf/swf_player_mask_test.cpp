@@ -1,0 +1,161 @@
+// Mask layers in the player core: the clip roles of the render list, and one movie rendered.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "swf/MoviePlayer.h"
+#include "swf_player_fixture.h"
+#include "swf_render_support.h"
+
+namespace saver::swf {
+namespace {
+
+using namespace test;
+
+FrameCommand PlaceMask(std::uint16_t depth, std::uint16_t id, std::uint16_t clipDepth) {
+    PlaceObject p = std::get<PlaceObject>(Place(depth, id));
+    p.clipDepth = clipDepth;
+    return p;
+}
+
+Sprite MakeSprite(std::uint16_t id, std::vector<FrameCommand> commands) {
+    return Sprite{id, MakeTimeline({MakeFrame(std::move(commands))})};
+}
+
+// The render list as text: "B" BeginMask, "U" Unmask, "M<id>" a mask shape, "D<id>" a drawn one.
+std::string Roles(const std::vector<RenderItem>& items) {
+    std::string r;
+    for (const RenderItem& item : items) {
+        if (!r.empty()) r += ' ';
+        switch (item.role) {
+            case ClipRole::BeginMask:
+                r += 'B';
+                break;
+            case ClipRole::Unmask:
+                r += 'U';
+                break;
+            case ClipRole::Mask:
+                r += 'M' + std::to_string(item.shape->id);
+                break;
+            case ClipRole::Draw:
+                r += 'D' + std::to_string(item.shape->id);
+                break;
+        }
+    }
+    return r;
+}
+
+TEST(SwfPlayerMasks, RoleSequence) {
+    struct Case {
+        const char* name;
+        std::vector<FrameCommand> root;
+        std::vector<Sprite> sprites;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"clips up to and including its clip depth",
+         {PlaceMask(1, 1, 3), Place(2, 2), Place(3, 3), Place(4, 4)},
+         {},
+         "B M1 D2 D3 U D4"},
+        {"range not starting right above the mask",
+         {Place(1, 9), PlaceMask(4, 1, 8), Place(6, 2), Place(8, 3), Place(9, 4)},
+         {},
+         "D9 B M1 D2 D3 U D4"},
+        {"list ends inside the range", {PlaceMask(1, 1, 10), Place(2, 2)}, {}, "B M1 D2 U"},
+        {"mask with nothing above it", {PlaceMask(1, 1, 10)}, {}, "B M1 U"},
+        {"clip depth not above its own depth is left out",
+         {Place(1, 2), PlaceMask(5, 1, 5), Place(6, 3)},
+         {},
+         "D2 D3"},
+        {"masks one after the other",
+         {PlaceMask(1, 1, 2), Place(2, 2), PlaceMask(3, 3, 4), Place(4, 4)},
+         {},
+         "B M1 D2 U B M3 D4 U"},
+        {"nested masks nest",
+         {PlaceMask(1, 1, 10), Place(2, 2), PlaceMask(3, 3, 5), Place(4, 4), Place(6, 6)},
+         {},
+         "B M1 D2 B M3 D4 U D6 U"},
+        {"inner range cut to the outer one",
+         {PlaceMask(1, 1, 3), PlaceMask(2, 2, 10), Place(3, 3), Place(4, 4)},
+         {},
+         "B M1 B M2 D3 U U D4"},
+        {"sprite as mask is flattened",
+         {PlaceMask(1, 20, 2), Place(2, 2)},
+         {MakeSprite(20, {Place(1, 7), Place(2, 8)})},
+         "B M7 M8 D2 U"},
+        {"a mask sprite's own mask shapes do not add to it",
+         {PlaceMask(1, 20, 2), Place(2, 2)},
+         {MakeSprite(20, {PlaceMask(1, 5, 2), Place(2, 6)})},
+         "B M6 D2 U"},
+        {"a clipped sprite's shapes are clipped",
+         {PlaceMask(1, 1, 2), Place(2, 20), Place(3, 3)},
+         {MakeSprite(20, {Place(1, 7), Place(2, 8)})},
+         "B M1 D7 D8 U D3"},
+        {"a mask inside a sprite clips the sprite's children only",
+         {Place(1, 20), Place(2, 9)},
+         {MakeSprite(20, {PlaceMask(1, 5, 2), Place(2, 6), Place(3, 7)})},
+         "B M5 D6 U D7 D9"},
+        {"a sprite's mask ending with the sprite inside a root mask",
+         {PlaceMask(1, 1, 3), Place(2, 20), Place(3, 3), Place(4, 4)},
+         {MakeSprite(20, {PlaceMask(1, 5, 9), Place(2, 6)})},
+         "B M1 B M5 D6 U D3 U D4"},
+        {"unknown mask character shows nothing and clips nothing",
+         {PlaceMask(1, 99, 3), Place(2, 2)},
+         {},
+         "D2"},
+    };
+    for (const auto& c : cases) {
+        MoviePlayer player(MakeMovie(MakeTimeline({MakeFrame(c.root)}), c.sprites));
+        EXPECT_EQ(Roles(player.renderList()), c.expected) << c.name;
+    }
+}
+
+TEST(SwfPlayerMasks, MaskFollowsTheDisplayList) {
+    // Frame 1 moves the mask's clip depth over depth 3; frame 2 removes the mask.
+    PlaceObject widen;
+    widen.version = 2;
+    widen.depth = 1;
+    widen.move = true;
+    widen.clipDepth = 3;
+    MoviePlayer player(MakeMovie(MakeTimeline({
+        MakeFrame({PlaceMask(1, 1, 2), Place(2, 2), Place(3, 3)}),
+        MakeFrame({widen}),
+        MakeFrame({Remove(1)}),
+    })));
+    const char* expected[] = {"B M1 D2 U D3", "B M1 D2 D3 U", "D2 D3", "B M1 D2 U D3"};
+    for (int step = 0; step < 4; ++step) {
+        if (step > 0) player.tick();
+        EXPECT_EQ(Roles(player.renderList()), expected[step]) << "step " << step;
+    }
+}
+
+Shape Square(std::uint16_t id, double x0, double y0, double x1, double y1, Rgba color) {
+    Shape s;
+    s.id = id;
+    s.fills = {Solid(color)};
+    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
+    return s;
+}
+
+TEST(SwfPlayerMasks, RenderedMovieIsClipped) {
+    auto movie =
+        MakeMovie(MakeTimeline({MakeFrame({PlaceMask(1, 31, 2), Place(2, 30), Place(3, 32)})}));
+    movie->dictionary[30] = Square(30, 0, 0, 20, 15, kRed);
+    movie->dictionary[31] = Square(31, 5, 5, 10, 10, kBlack);
+    movie->dictionary[32] = Square(32, 0, 15, 20, 20, kBlue);
+    MoviePlayer player(movie);
+    BgraImage img;
+    img.resize(20, 20);
+    Renderer renderer;
+    renderer.render(player.renderList(), kWhite, kPixelStage, Quality::High, img);
+    EXPECT_EQ(PixelAt(img, 7, 7), kRed);    // red inside the mask
+    EXPECT_EQ(PixelAt(img, 2, 2), kWhite);  // red outside the mask: clipped away
+    EXPECT_EQ(PixelAt(img, 12, 7), kWhite);
+    EXPECT_EQ(PixelAt(img, 7, 12), kWhite);
+    EXPECT_EQ(PixelAt(img, 7, 17), kBlue);  // above the clip depth: drawn in full
+    EXPECT_EQ(PixelAt(img, 2, 17), kBlue);
+}
+
+}  // namespace
+}  // namespace saver::swf
