@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "CliSandbox.h"
 #include "payload/PayloadLocator.h"
 #include "payload_test_support.h"
 
@@ -16,45 +17,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Filler;
-
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using testing::Outcome;
 
 // A scratch folder with the inputs of a screensaver; saverpack runs inside it with TMPDIR
 // pointing at a folder of its own, so leftovers of `inspect` would show.
-class Cli : public ::testing::Test {
+class Cli : public ::testing::Test, public testing::CliSandbox {
   protected:
     void SetUp() override {
         put("runtime.scr", Filler(200000));
         put("set.ini", "[Set]\r\nScrName=Aqua\r\n[Flash]\r\nsc2.swf=1\r\n(Resource) x.xml=1\r\n");
         put("sc2.swf", "CWS" + std::string(5000, 'm'));
         put("x.xml", "<x/>");
-        fs::create_directory(dir("tmp"));
     }
-    std::string dir(const std::string& name) const { return drive_.root() + "/" + name; }
-    void put(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir(name), std::ios::binary) << bytes;
-    }
-    Outcome run(const std::string& args) {
-        const std::string cmd = "cd '" + drive_.root() + "' && TMPDIR='" + dir("tmp") + "' '" +
-                                SAVERPACK_EXE + "' " + args + " >out.txt 2>err.txt";
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp("out.txt");
-        r.err = slurp("err.txt");
-        return r;
-    }
-    std::string slurp(const std::string& name) {
-        std::ifstream in(dir(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    bool tmpEmpty() const { return fs::is_empty(dir("tmp")); }
-
-  private:
-    testing::TestDrive drive_;
 };
 
 const char kBuild[] =

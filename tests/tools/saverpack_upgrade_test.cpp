@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "CliSandbox.h"
 #include "payload/PayloadLocator.h"
 #include "payload_test_support.h"
 
@@ -22,15 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::Filler;
+using testing::Outcome;
 using testing::PayloadTail;
 using testing::ZipOf;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-class UpgradeCli : public ::testing::Test {
+class UpgradeCli : public ::testing::Test, public testing::CliSandbox {
   protected:
     void SetUp() override {
         // The old runtime: other bytes, another size.
@@ -48,30 +45,11 @@ class UpgradeCli : public ::testing::Test {
         put("res.xml", "<x/>");
         put("data.bin", std::string(777, 'd'));
         put("extra.txt", "an extra member\r\n");
-        fs::create_directory(dir("tmp"));
         const Outcome b =
             run("build --runtime old-runtime.exe --settings set.ini --name Old --item sc2.swf "
                 "--item ab.swf=a**b.swf --item zipped.swf:zip --item res.xml:zip "
                 "--item data.bin=data**1.bin --member extra.txt -o Old.scr");
         ASSERT_EQ(b.status, 0) << b.err;
-    }
-    std::string dir(const std::string& name) const { return drive_.root() + "/" + name; }
-    void put(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir(name), std::ios::binary) << bytes;
-    }
-    Outcome run(const std::string& args, const std::string& exe = SAVERPACK_EXE) {
-        const std::string cmd = "cd '" + drive_.root() + "' && TMPDIR='" + dir("tmp") + "' '" +
-                                exe + "' " + args + " >out.txt 2>err.txt";
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp("out.txt");
-        r.err = slurp("err.txt");
-        return r;
-    }
-    std::string slurp(const std::string& name) {
-        std::ifstream in(dir(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     json inspect(const std::string& file) {
         const Outcome r = run("inspect " + file + " --json --resolve");
@@ -89,9 +67,6 @@ class UpgradeCli : public ::testing::Test {
                     slurp(to + "/" + e.path().filename().string());
         return files;
     }
-    bool tmpEmpty() const { return fs::is_empty(dir("tmp")); }
-
-    testing::TestDrive drive_;
 };
 
 TEST_F(UpgradeCli, OldScreensaverMovesOntoOurRuntimeItemForItem) {
