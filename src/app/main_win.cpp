@@ -91,7 +91,9 @@ int run() {
             break;
     }
     if (rt.RunAsExe) return runFullscreen(rt);
-    if (rt.RunMode == 5 && rt.ParentWindowHandle != 0) {
+    if (rt.RunMode == 5) {
+        // "/a xyz" (no usable window) shows nothing at all: neither the system's dialog nor ours.
+        if (rt.ParentWindowHandle == 0) return 0;
         saver::Win32PasswordLibraries libraries;
         saver::ChangeSaverPassword(rt, libraries);
         return 0;
