@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "player/MultiScreenForm_win.h"
+
 namespace saver {
 
 namespace {
@@ -13,23 +15,12 @@ namespace {
 constexpr const char* kPlayerClass = "SaverBuiltinPlayer";
 constexpr UINT_PTR kFrameTimer = 1;
 
-bool RegisterPlayerClass(WNDPROC proc) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    if (GetClassInfoA(instance, kPlayerClass, &wc)) return true;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = nullptr;  // every pixel comes from the frame
-    wc.lpszClassName = kPlayerClass;
-    return RegisterClassA(&wc) != 0;
-}
-
 }  // namespace
 
 std::unique_ptr<BuiltinPlayerWindow> BuiltinPlayerWindow::create(HWND parent,
                                                                  BuiltinPlayer::FileReader reader) {
-    if (!RegisterPlayerClass(windowProc))
+    // The brush never shows: WM_ERASEBKGND is suppressed and every pixel comes from the frame.
+    if (!RegisterBlackWindowClass(kPlayerClass, windowProc))
         throw PlayerError("Built-in player: RegisterClass failed");
     std::unique_ptr<BuiltinPlayerWindow> player(new BuiltinPlayerWindow(parent, std::move(reader)));
     RECT rect{};
