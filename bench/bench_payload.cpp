@@ -19,12 +19,12 @@
 #include <new>
 #include <random>
 
-#include "app/Runtime.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
 #include "payload/MediaLists.h"
 #include "payload/PayloadBuilder.h"
 #include "payload/PayloadLocator.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 #include "platform/PosixFileSystem_posix.h"
 

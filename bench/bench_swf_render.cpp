@@ -17,10 +17,10 @@
 #include <memory>
 #include <vector>
 
-#include "swf/MoviePlayer.h"
-#include "swf/Renderer.h"
-#include "swf/StageTransform.h"
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
+#include "swf/player/MoviePlayer.h"
+#include "swf/render/Renderer.h"
+#include "swf/render/StageTransform.h"
 #include "swfwriter/DemoMovie.h"
 
 namespace saver::swf {

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/Text.h"
 
 namespace saver {

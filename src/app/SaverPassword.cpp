@@ -4,7 +4,7 @@
 // answers yes.
 #include "app/SaverPassword.h"
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 
 namespace saver {
 

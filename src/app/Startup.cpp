@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "app/CommandLine.h"
-#include "app/Runtime.h"
 #include "payload/MediaLists.h"
 #include "payload/PayloadLocator.h"
+#include "payload/Runtime.h"
 #include "payload/SettingsFile.h"
 #include "payload/UserOverrides.h"
 

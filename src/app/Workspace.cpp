@@ -1,6 +1,6 @@
 #include "app/Workspace.h"
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"

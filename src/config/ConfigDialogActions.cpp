@@ -1,6 +1,6 @@
 #include "config/ConfigDialogActions.h"
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SettingsFile.h"
 #include "payload/UserOverrides.h"
 #include "platform/Text.h"

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "app/Runtime.h"
 #include "payload/MediaLists.h"
+#include "payload/Runtime.h"
 #include "platform/Text.h"
 
 namespace saver {

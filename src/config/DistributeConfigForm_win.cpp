@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "app/MakerSite.h"
-#include "app/Runtime.h"
 #include "config/ColorChoices.h"
 #include "config/ConfigControls.h"
 #include "config/ConfigDialogActions.h"
@@ -25,6 +24,7 @@
 #include "config/ConfigDrawing_win.h"
 #include "config/ConfigFormView.h"
 #include "config/resource_config.h"
+#include "payload/Runtime.h"
 #include "picture/WinPicture_win.h"
 
 namespace saver {

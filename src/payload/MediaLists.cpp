@@ -4,8 +4,8 @@
 #include <optional>
 #include <random>
 
-#include "app/Runtime.h"
 #include "archive/MemberName.h"
+#include "payload/Runtime.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"

@@ -4,7 +4,7 @@
 #include <exception>
 #include <memory>
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"

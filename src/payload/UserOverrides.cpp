@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "platform/WinPath.h"
 

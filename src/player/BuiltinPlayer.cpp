@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
-#include "swf/MoviePlayer.h"
-#include "swf/Renderer.h"
-#include "swf/StageTransform.h"
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
+#include "swf/player/MoviePlayer.h"
+#include "swf/render/Renderer.h"
+#include "swf/render/StageTransform.h"
 
 namespace saver {
 

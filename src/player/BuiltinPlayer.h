@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "player/PlayerControl.h"
-#include "swf/BgraImage.h"
+#include "swf/render/BgraImage.h"
 
 namespace saver {
 

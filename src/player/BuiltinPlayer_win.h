@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "player/BuiltinPlayer.h"
-#include "swf/BgraImage.h"
+#include "swf/render/BgraImage.h"
 
 namespace saver {
 

@@ -10,8 +10,8 @@
 
 #include <exception>
 
-#include "app/Runtime.h"
 #include "app/SaverPassword.h"
+#include "payload/Runtime.h"
 #include "player/ActiveXPlayer_win.h"
 #include "player/BuiltinPlayer_win.h"
 #include "player/MultiScreenForm_win.h"

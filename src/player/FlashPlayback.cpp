@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "app/Runtime.h"
 #include "payload/MediaLists.h"
+#include "payload/Runtime.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"
 #include "player/InputRules.h"

@@ -5,8 +5,8 @@
 #include "preview/PreviewDesign.h"
 
 #include "app/MakerSite.h"
-#include "app/Runtime.h"
 #include "payload/MediaLists.h"
+#include "payload/Runtime.h"
 
 namespace saver {
 

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "preview/PreviewDesign.h"
 #include "preview/PreviewForm_win.h"
 

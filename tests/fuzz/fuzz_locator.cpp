@@ -11,11 +11,11 @@
 #include <exception>
 #include <string>
 
-#include "app/Runtime.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
 #include "payload/MediaLists.h"
 #include "payload/PayloadLocator.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 #include "platform/PosixFileSystem_posix.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <variant>
 
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
 
 namespace {
 

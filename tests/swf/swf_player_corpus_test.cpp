@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "swf/MoviePlayer.h"
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
+#include "swf/player/MoviePlayer.h"
 
 namespace saver::swf {
 namespace {
@@ -63,8 +63,9 @@ TEST(SwfPlayerCorpus, EveryReadableMoviePlays) {
             }
             ASSERT_EQ(openMasks, 0) << path;
         }
+        // Back where a fresh load starts (frame 1's actions may already have moved on).
         player.rewind();
-        EXPECT_EQ(player.currentFrame(), 0) << path;
+        EXPECT_EQ(player.currentFrame(), MoviePlayer(movie).currentFrame()) << path;
         ++played;
     }
     EXPECT_GT(played, 250);

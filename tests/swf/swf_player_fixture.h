@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "swf/MoviePlayer.h"
-#include "swf/SwfMovie.h"
+#include "swf/format/SwfMovie.h"
+#include "swf/player/MoviePlayer.h"
 
 namespace saver::swf::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/MoviePlayer.h"
+#include "swf/player/MoviePlayer.h"
 #include "swf_player_fixture.h"
 #include "swf_render_support.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "swf/FrameActions.h"
-#include "swf/MoviePlayer.h"
+#include "swf/format/FrameActions.h"
+#include "swf/player/MoviePlayer.h"
 #include "swf_player_fixture.h"
 
 namespace saver::swf {

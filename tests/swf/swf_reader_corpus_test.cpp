@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
 
 namespace saver::swf {
 namespace {
@@ -40,6 +40,20 @@ const std::map<std::string, std::size_t> kOtherFrameCounts = {
     {"swfdec-image/crash-0.6.6-1x1-jpeg-7.swf", 1},
     {"swfdec-image/crash-0.6.6-1x1-jpeg-8.swf", 1},
     {"ruffle-visual/from_shumway__invalidClipDepth/test.swf", 257},
+    {"ruffle-avm1/looping_real_1_declared_2/test.swf", 1},
+    {"ruffle-avm1/looping_real_2_declared_1/test.swf", 2},
+    {"ruffle-avm1/set_target_2_swf5/test.swf", 3},
+    {"swfdec-trace/attachMovie-height-5.swf", 1},
+    {"swfdec-trace/attachMovie-height-6.swf", 1},
+    {"swfdec-trace/attachMovie-height-7.swf", 1},
+    {"swfdec-trace/attachMovie-height-8.swf", 1},
+    {"swfdec-trace/crash-0.5.5-cvs-truncated2.swf", 0},
+};
+
+// Movies the reader refuses on purpose, with the reason it gives.
+const std::map<std::string, std::string> kRefused = {
+    // Its last tag claims more bytes than the file holds.
+    {"ruffle-avm1/bad_swf_tag_past_eof/test.swf", "truncated tag"},
 };
 
 // How far (in twips) the farthest path point of `shape` lies outside its bounds. Writers
@@ -99,6 +113,8 @@ TEST(SwfReaderCorpus, EveryMovieParsesOrFailsCleanly) {
                       other != kOtherFrameCounts.end() ? other->second : movie.header.frameCount)
                 << name;
         } catch (const SwfError& e) {
+            const auto refused = kRefused.find(name);
+            if (refused != kRefused.end() && refused->second == e.what()) continue;
             failures[e.what()].push_back(name);
         }
     }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "swf/SwfReader.h"
-#include "swf/TimelineReader.h"
+#include "swf/format/SwfReader.h"
+#include "swf/format/TimelineReader.h"
 #include "swf_reader_bytes.h"
 
 namespace saver::swf {

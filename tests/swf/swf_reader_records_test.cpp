@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
-#include "swf/SwfBasicRecords.h"
-#include "swf/SwfBitReader.h"
-#include "swf/SwfReader.h"
+#include "swf/format/SwfBasicRecords.h"
+#include "swf/format/SwfBitReader.h"
+#include "swf/format/SwfReader.h"
 #include "swf_reader_bytes.h"
 
 namespace saver::swf {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
 #include "swfwriter/SampleMovies.h"
 #include "swfwriter/SwfWriter.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "swf/ShapeReader.h"
-#include "swf/SwfReader.h"
+#include "swf/format/ShapeReader.h"
+#include "swf/format/SwfReader.h"
 #include "swf_reader_bytes.h"
 
 namespace saver::swf {

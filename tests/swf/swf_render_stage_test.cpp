@@ -1,7 +1,7 @@
 // StageTransform: where a 100 x 50 pixel stage lands in a view, per scale mode.
 #include <gtest/gtest.h>
 
-#include "swf/StageTransform.h"
+#include "swf/render/StageTransform.h"
 
 namespace saver::swf {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "swf/BgraImage.h"
-#include "swf/RenderItem.h"
-#include "swf/Renderer.h"
-#include "swf/SwfMovie.h"
+#include "swf/format/SwfMovie.h"
+#include "swf/render/BgraImage.h"
+#include "swf/render/RenderItem.h"
+#include "swf/render/Renderer.h"
 
 namespace saver::swf::test {
 

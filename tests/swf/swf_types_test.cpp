@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "swf/SwfTypes.h"
+#include "swf/format/SwfTypes.h"
 
 namespace saver::swf {
 namespace {

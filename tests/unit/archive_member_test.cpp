@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "app/Runtime.h"
 #include "archive_test_support.h"
+#include "payload/Runtime.h"
 
 namespace saver {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestDrive.h"
-#include "swf/BgraImage.h"
+#include "swf/render/BgraImage.h"
 #include "swfwriter/SampleMovies.h"
 
 namespace saver {

@@ -5,7 +5,7 @@
 
 #include "TestDrive.h"
 #include "app/CommandLine.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 
 namespace saver {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "TestDrive.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "payload/UserOverrides.h"
 #include "platform/FakeServices.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Runtime.h"
 #include "app/SaverPassword.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 #include "platform/PosixFileSystem_posix.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "TestDrive.h"
-#include "app/Runtime.h"
 #include "app/Workspace.h"
 #include "archive/ZipWriter.h"
 #include "payload/PayloadLocator.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 
 namespace saver::testing {

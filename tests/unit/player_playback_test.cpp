@@ -4,7 +4,7 @@
 #include <set>
 
 #include "TestDrive.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 #include "player/FlashPlayback.h"
 #include "player/InputRules.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestDrive.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "payload/SettingsFile.h"
 #include "platform/FakeServices.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "TestDrive.h"
-#include "app/Runtime.h"
 #include "app/Workspace.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 
 namespace saver {

@@ -7,7 +7,7 @@
 #include "InspectText.h"
 #include "ScratchStartup.h"
 #include "ToolPlatform.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FileSystem.h"
 
 namespace saver {

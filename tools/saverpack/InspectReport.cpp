@@ -4,7 +4,7 @@
 #include <type_traits>
 #include <variant>
 
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"

@@ -8,9 +8,9 @@
 #include <variant>
 
 #include "ToolPlatform.h"
-#include "app/Runtime.h"
 #include "payload/MediaLists.h"
 #include "payload/PayloadLayout.h"
+#include "payload/Runtime.h"
 #include "payload/SaverSetting.h"
 #include "platform/FileSystem.h"
 

@@ -10,7 +10,7 @@
 #include "InspectReport.h"
 
 #include "ToolPlatform.h"
-#include "app/Runtime.h"
+#include "payload/Runtime.h"
 #include "platform/FakeServices.h"
 
 namespace saver {

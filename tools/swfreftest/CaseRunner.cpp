@@ -6,9 +6,9 @@
 #include <iterator>
 #include <memory>
 
-#include "swf/MoviePlayer.h"
-#include "swf/StageTransform.h"
-#include "swf/SwfReader.h"
+#include "swf/format/SwfReader.h"
+#include "swf/player/MoviePlayer.h"
+#include "swf/render/StageTransform.h"
 #include "swfrender/PngFile.h"
 
 namespace saver::swfreftest {

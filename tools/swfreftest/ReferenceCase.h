@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/Renderer.h"
+#include "swf/render/Renderer.h"
 
 namespace saver::swfreftest {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/BgraImage.h"
+#include "swf/render/BgraImage.h"
 
 namespace saver::swfrender {
 

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "InspectReport.h"
-#include "app/Runtime.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
+#include "payload/Runtime.h"
 #include "platform/Text.h"
 #include "platform/Win32FileSystem_win.h"
 #include "platform/Win32Services_win.h"

@@ -1,0 +1,45 @@
+// TimelineReader: reads a stream of SWF tags (the root movie's or a DefineSprite's) into a
+// Timeline, adding the characters it defines to the movie's dictionary.
+//
+// Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
+// bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
+// characters; bitmaps, morph shapes, text, fonts, buttons, sounds and video streams become
+// UnsupportedCharacter entries (id and tag code); the first SetBackgroundColor sets the
+// background. Anything else is skipped by its length and counted in Movie::skippedTags, as
+// are the bodies of the unsupported characters and definition tags found inside a sprite.
+// The stream ends at an End tag or where the data ends on a tag boundary (files cut short
+// after a complete tag are accepted); commands after the last ShowFrame are dropped.
+//
+// A character id defined twice keeps its first definition, as the Flash runtime does.
+//
+// Failure: SwfError for a tag whose length runs past the data ("truncated tag"), a malformed
+// tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
+#pragma once
+
+#include "swf/format/DecodeBudget.h"
+#include "swf/format/SwfBitReader.h"
+#include "swf/format/SwfMovie.h"
+
+namespace saver::swf {
+
+class TimelineReader {
+  public:
+    // Every frame, command, label and character kept is charged to `budget`.
+    TimelineReader(Movie& movie, DecodeBudget& budget) : movie_(movie), budget_(budget) {}
+
+    // Reads `tags` to its end or its End tag into `timeline` (frames only; the caller sets the
+    // declared frame count). `insideSprite` selects the rules of a sprite's tag stream.
+    void read(SwfBitReader& tags, Timeline& timeline, bool insideSprite);
+
+  private:
+    void readTag(std::uint16_t code, SwfBitReader& body, Frame& frame, bool insideSprite);
+    bool readDefinition(std::uint16_t code, SwfBitReader& body);
+    void define(std::uint16_t id, Character character);
+    void skipped(std::uint16_t code) { ++movie_.skippedTags[code]; }
+    void command(Frame& frame, FrameCommand command, std::size_t extraBytes);
+
+    Movie& movie_;
+    DecodeBudget& budget_;
+};
+
+}  // namespace saver::swf

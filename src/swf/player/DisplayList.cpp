@@ -1,0 +1,52 @@
+// The display commands on a display list. The same code serves the live list of a running
+// timeline and the plain list the player builds when it goes back to an earlier frame, so
+// both always agree on what a frame shows.
+#include "swf/player/DisplayList.h"
+
+namespace saver::swf {
+
+namespace {
+
+void TakeGivenProperties(DisplayObject& object, const PlaceObject& place) {
+    if (place.matrix) object.matrix = *place.matrix;
+    if (place.colorTransform) object.colorTransform = *place.colorTransform;
+    if (place.ratio) object.ratio = *place.ratio;
+    if (place.name) object.name = *place.name;
+    if (place.clipDepth) object.clipDepth = *place.clipDepth;
+}
+
+PlaceResult PlaceNew(DisplayList& list, const PlaceObject& place) {
+    DisplayObject object;
+    object.characterId = *place.characterId;
+    TakeGivenProperties(object, place);
+    list[place.depth] = std::move(object);
+    return PlaceResult::NewCharacter;
+}
+
+}  // namespace
+
+PlaceResult ApplyPlace(DisplayList& list, const PlaceObject& place) {
+    const auto it = list.find(place.depth);
+    if (!place.move) {
+        if (!place.characterId) return PlaceResult::None;
+        return PlaceNew(list, place);
+    }
+    if (it == list.end()) {
+        if (!place.characterId) return PlaceResult::None;
+        return PlaceNew(list, place);
+    }
+    DisplayObject& object = it->second;
+    TakeGivenProperties(object, place);
+    if (place.characterId && *place.characterId != object.characterId) {
+        object.characterId = *place.characterId;
+        object.sprite.reset();
+        return PlaceResult::NewCharacter;
+    }
+    return PlaceResult::Modified;
+}
+
+void ApplyRemove(DisplayList& list, const RemoveObject& remove) {
+    list.erase(remove.depth);
+}
+
+}  // namespace saver::swf

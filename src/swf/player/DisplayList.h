@@ -1,0 +1,53 @@
+// DisplayList: the objects of one timeline by depth, and the effect of the display commands
+// (PlaceObject, RemoveObject) on it.
+//
+// Placement rules, as the SWF file format defines them:
+//   - no move flag, with a character: a new object at the depth with the given properties
+//     (identity matrix and colour transform, ratio 0 where none is given); an object already
+//     at that depth is replaced;
+//   - move flag, no character: the object at the depth takes the given properties and keeps
+//     the others; nothing happens when the depth is empty;
+//   - move flag and a character: the object at the depth shows the new character and keeps
+//     the properties not given; an empty depth gets a new object;
+//   - neither move flag nor character: nothing happens.
+// RemoveObject empties the depth (whatever character is there).
+//
+// The sprite instance of an object is owned by the object; ApplyPlace drops it whenever the
+// object's character changes, and the caller makes the new one.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "swf/format/SwfMovie.h"
+#include "swf/format/SwfTypes.h"
+
+namespace saver::swf {
+
+class TimelineInstance;
+
+struct DisplayObject {
+    std::uint16_t characterId = 0;
+    Matrix matrix;
+    ColorTransform colorTransform;
+    std::uint16_t ratio = 0;  // kept; morph shapes are not drawn
+    std::string name;
+    std::optional<std::uint16_t> clipDepth;    // a mask for the depths above, up to this one
+    std::shared_ptr<TimelineInstance> sprite;  // the running sprite, when the character is one
+};
+
+using DisplayList = std::map<std::uint16_t, DisplayObject>;
+
+enum class PlaceResult {
+    None,          // nothing changed
+    Modified,      // same character, new properties
+    NewCharacter,  // the depth shows a character it did not show before; `sprite` is empty
+};
+
+PlaceResult ApplyPlace(DisplayList& list, const PlaceObject& place);
+void ApplyRemove(DisplayList& list, const RemoveObject& remove);
+
+}  // namespace saver::swf

@@ -1,0 +1,127 @@
+// The player core: the root timeline plus the action queue. A tick first moves every
+// timeline (display commands only), then runs the queued frame actions, so an action always
+// sees its frame fully built. Actions that jump to other frames queue that frame's actions in
+// turn; a cap on the action blocks run per step keeps two frames that jump to each other from
+// hanging the player.
+#include "swf/player/MoviePlayer.h"
+
+#include "swf/format/FrameActions.h"
+#include "swf/player/TimelineInstance.h"
+
+namespace saver::swf {
+
+namespace {
+
+constexpr int kMaxActionBlocksPerStep = 1000;
+constexpr double kDefaultFrameRate = 12;  // for a header that declares 0 frames per second
+
+void RunAction(TimelineInstance& timeline, const FrameAction& action) {
+    using Kind = FrameAction::Kind;
+    switch (action.kind) {
+        case Kind::Stop:
+            timeline.stop();
+            break;
+        case Kind::Play:
+            timeline.play();
+            break;
+        case Kind::NextFrame:
+            timeline.nextFrame();
+            break;
+        case Kind::PrevFrame:
+            timeline.prevFrame();
+            break;
+        case Kind::GotoFrame:
+            timeline.gotoFrameAndStop(action.frame);
+            break;
+        case Kind::GotoLabel:
+            timeline.gotoLabelAndStop(action.label);
+            break;
+    }
+}
+
+}  // namespace
+
+struct MoviePlayer::State {
+    std::shared_ptr<const Movie> movie;
+    PlayerContext context;
+    std::shared_ptr<TimelineInstance> root;
+
+    void runPending() {
+        int blocks = 0;
+        while (!context.pending.empty()) {
+            if (++blocks > kMaxActionBlocksPerStep) {
+                context.pending.clear();
+                break;
+            }
+            const PendingActions next = context.pending.front();
+            context.pending.pop_front();
+            const auto timeline = next.timeline.lock();
+            if (!timeline) continue;  // removed from the stage before its turn
+            for (const FrameAction& action : DecodeFrameActions(next.actions->bytes))
+                RunAction(*timeline, action);
+        }
+    }
+};
+
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : state_(std::make_unique<State>()) {
+    state_->movie = std::move(movie);
+    state_->context.movie = state_->movie.get();
+    state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
+    state_->root->restart();
+    state_->runPending();
+}
+
+MoviePlayer::~MoviePlayer() {
+    if (state_) state_->root.reset();  // before the context it counts in
+}
+
+void MoviePlayer::rewind() {
+    const bool playing = state_->root->playing();
+    state_->root->restart();
+    if (!playing) state_->root->stop();
+    state_->runPending();
+}
+
+void MoviePlayer::play() {
+    state_->root->play();
+}
+void MoviePlayer::stop() {
+    state_->root->stop();
+}
+bool MoviePlayer::isPlaying() const {
+    return state_->root->playing();
+}
+
+void MoviePlayer::tick() {
+    ++state_->context.tickCount;
+    state_->root->tick();
+    state_->runPending();
+}
+
+int MoviePlayer::currentFrame() const {
+    return state_->root->currentFrame();
+}
+int MoviePlayer::totalFrames() const {
+    return state_->root->frameCount();
+}
+
+std::vector<RenderItem> MoviePlayer::renderList() const {
+    std::vector<RenderItem> items;
+    state_->root->collect(Matrix{}, ColorTransform{}, items);
+    return items;
+}
+
+Rgba MoviePlayer::background() const {
+    return state_->movie->background.value_or(Rgba{255, 255, 255, 255});
+}
+
+double MoviePlayer::frameRate() const {
+    const double rate = state_->movie->header.frameRate;
+    return rate > 0 ? rate : kDefaultFrameRate;
+}
+
+const Movie& MoviePlayer::movie() const {
+    return *state_->movie;
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,55 @@
+// MoviePlayer: the timeline engine of the built-in SWF player. It keeps the character
+// dictionary of a decoded Movie, a display list per timeline (the root and every placed
+// sprite, each sprite playing and looping its own frames) and runs the frame actions stop,
+// play, gotoFrame, nextFrame, prevFrame and gotoLabel on the timeline they belong to; other
+// actions are ignored.
+//
+// Time is not its concern: each tick() advances by one frame; the caller paces the ticks by
+// frameRate(). Like the Flash control by default, the root timeline loops after its last frame
+// unless an action stops it.
+//
+// Failure: none at run time. A placement of an unknown or undrawable character shows nothing;
+// a goto outside the timeline is clamped to its last frame; an unknown label is ignored.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "swf/format/SwfMovie.h"
+#include "swf/render/RenderItem.h"
+
+namespace saver::swf {
+
+class MoviePlayer {
+  public:
+    // Shows the first frame of `movie` (its frame 0 commands and actions have run) and plays.
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie);
+    ~MoviePlayer();
+    MoviePlayer(const MoviePlayer&) = delete;
+    MoviePlayer& operator=(const MoviePlayer&) = delete;
+
+    // Back to the first frame of the root timeline, display list rebuilt; the playing state is
+    // kept.
+    void rewind();
+    void play();
+    void stop();
+    bool isPlaying() const;
+
+    // Advances one frame: the root (when playing) and every sprite on the display list.
+    void tick();
+
+    int currentFrame() const;  // the root's frame, counted from 0
+    int totalFrames() const;   // the root's frame count, at least 1
+
+    // The shapes to draw now, in painting order.
+    std::vector<RenderItem> renderList() const;
+    Rgba background() const;   // the movie's background colour (white when it sets none)
+    double frameRate() const;  // frames per second, always > 0
+    const Movie& movie() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace saver::swf

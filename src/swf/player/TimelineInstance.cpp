@@ -1,0 +1,209 @@
+// A running timeline. Going forward applies the display commands of each frame in turn; going
+// back replays frames 0..target into a fresh list and then keeps the running sprites of the
+// objects that are still there with the same character, so a sprite that stays on stage across
+// a loop of its parent keeps playing where it is instead of starting over.
+#include "swf/player/TimelineInstance.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace saver::swf {
+
+namespace {
+
+bool SameLabel(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+TimelineInstance::TimelineInstance(PlayerContext& context, const Timeline& timeline, int nesting)
+    : context_(context), timeline_(timeline), nesting_(nesting), bornTick_(context.tickCount) {
+    ++context_.liveSprites;
+}
+
+TimelineInstance::~TimelineInstance() {
+    list_.clear();  // children first, while the context count is still ours to change
+    --context_.liveSprites;
+}
+
+int TimelineInstance::frameCount() const {
+    return std::max<int>(1, static_cast<int>(timeline_.frames.size()));
+}
+
+void TimelineInstance::restart() {
+    list_.clear();
+    frame_ = 0;
+    if (timeline_.frames.empty()) return;
+    runFrameCommands(0);
+    queueActions(0);
+}
+
+void TimelineInstance::tick() {
+    if (playing_ && timeline_.frames.size() > 1)
+        gotoFrame(frame_ + 1 < frameCount() ? frame_ + 1 : 0);
+    // Collected first: a child's tick never changes this list, but holding the children keeps
+    // the loop independent of that.
+    std::vector<std::shared_ptr<TimelineInstance>> children;
+    for (const auto& [depth, object] : list_)
+        if (object.sprite && object.sprite->bornTick_ != context_.tickCount)
+            children.push_back(object.sprite);
+    for (const auto& child : children) child->tick();
+}
+
+void TimelineInstance::gotoFrameAndStop(int frame) {
+    playing_ = false;
+    gotoFrame(frame);
+}
+
+void TimelineInstance::gotoLabelAndStop(const std::string& label) {
+    for (std::size_t i = 0; i < timeline_.frames.size(); ++i) {
+        const auto& labels = timeline_.frames[i].labels;
+        if (std::any_of(labels.begin(), labels.end(),
+                        [&](const std::string& l) { return SameLabel(l, label); })) {
+            gotoFrameAndStop(static_cast<int>(i));
+            return;
+        }
+    }
+}
+
+void TimelineInstance::nextFrame() {
+    if (frame_ + 1 < frameCount()) gotoFrameAndStop(frame_ + 1);
+}
+
+void TimelineInstance::prevFrame() {
+    if (frame_ > 0) gotoFrameAndStop(frame_ - 1);
+}
+
+void TimelineInstance::gotoFrame(int frame) {
+    if (timeline_.frames.empty()) return;
+    const int target = std::clamp(frame, 0, frameCount() - 1);
+    if (target == frame_) return;
+    if (target > frame_) {
+        for (int f = frame_ + 1; f <= target; ++f) runFrameCommands(f);
+    } else {
+        rebuildTo(target);
+    }
+    frame_ = target;
+    queueActions(target);
+}
+
+void TimelineInstance::runFrameCommands(int frame) {
+    for (const FrameCommand& command : timeline_.frames[frame].commands) {
+        if (const auto* place = std::get_if<PlaceObject>(&command)) {
+            if (ApplyPlace(list_, *place) == PlaceResult::NewCharacter)
+                startSprite(list_.at(place->depth));
+        } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
+            ApplyRemove(list_, *remove);
+        }
+    }
+}
+
+void TimelineInstance::rebuildTo(int frame) {
+    DisplayList plan;
+    for (int f = 0; f <= frame; ++f) {
+        for (const FrameCommand& command : timeline_.frames[f].commands) {
+            if (const auto* place = std::get_if<PlaceObject>(&command))
+                ApplyPlace(plan, *place);
+            else if (const auto* remove = std::get_if<RemoveObject>(&command))
+                ApplyRemove(plan, *remove);
+        }
+    }
+    for (auto& [depth, object] : plan) {
+        const auto old = list_.find(depth);
+        if (old != list_.end() && old->second.characterId == object.characterId)
+            object.sprite = std::move(old->second.sprite);
+    }
+    list_.swap(plan);
+    plan.clear();  // the objects that left the stage go before new sprites are counted
+    for (auto& [depth, object] : list_)
+        if (!object.sprite) startSprite(object);
+}
+
+void TimelineInstance::queueActions(int frame) {
+    for (const FrameCommand& command : timeline_.frames[frame].commands)
+        if (const auto* action = std::get_if<DoAction>(&command))
+            context_.pending.push_back({weak_from_this(), action});
+}
+
+void TimelineInstance::startSprite(DisplayObject& object) {
+    const auto it = context_.movie->dictionary.find(object.characterId);
+    if (it == context_.movie->dictionary.end()) return;
+    const auto* sprite = std::get_if<Sprite>(&it->second);
+    if (!sprite || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
+        return;
+    object.sprite = std::make_shared<TimelineInstance>(context_, sprite->timeline, nesting_ + 1);
+    object.sprite->restart();
+}
+
+// Masks open while one list is walked, innermost last, by the last depth each one clips. A
+// mask inside another's range is cut to that range, so the ranges always nest and closing
+// them in stack order is enough.
+class TimelineInstance::MaskStack {
+  public:
+    explicit MaskStack(std::vector<RenderItem>& out) : out_(out) {}
+    ~MaskStack() { closeBefore(std::numeric_limits<int>::max()); }  // the list ended inside
+
+    void closeBefore(int depth) {
+        while (!lastDepths_.empty() && lastDepths_.back() < depth) {
+            out_.push_back({nullptr, {}, {}, ClipRole::Unmask});
+            lastDepths_.pop_back();
+        }
+    }
+    // Opens a mask clipping the depths after `depth` up to `clipDepth`; false when that range
+    // is empty (the mask then clips nothing and is not shown either).
+    bool open(int depth, int clipDepth) {
+        if (!lastDepths_.empty()) clipDepth = std::min(clipDepth, lastDepths_.back());
+        if (clipDepth <= depth) return false;
+        out_.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+        lastDepths_.push_back(clipDepth);
+        return true;
+    }
+
+  private:
+    std::vector<RenderItem>& out_;
+    std::vector<int> lastDepths_;
+};
+
+void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
+                               std::vector<RenderItem>& out) const {
+    MaskStack masks(out);
+    for (const auto& [depth, object] : list_) {
+        masks.closeBefore(depth);
+        if (out.size() >= kMaxRenderItems) return;
+        const auto it = context_.movie->dictionary.find(object.characterId);
+        if (it == context_.movie->dictionary.end()) continue;
+        const Matrix matrix = parentMatrix * object.matrix;
+        const ColorTransform color = parentColor * object.colorTransform;
+        if (object.clipDepth) {
+            if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
+        } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
+            out.push_back({shape, matrix, color});
+        } else if (object.sprite) {
+            object.sprite->collect(matrix, color, out);
+        }
+    }
+}
+
+// The mask's own masks and colours play no part: a mask is the union of the fills of every
+// shape it would draw.
+void TimelineInstance::collectMask(const DisplayObject& object, const Character& character,
+                                   const Matrix& matrix, std::vector<RenderItem>& out) const {
+    if (const auto* shape = std::get_if<Shape>(&character)) {
+        out.push_back({shape, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (!object.sprite) return;
+    std::vector<RenderItem> drawn;
+    object.sprite->collect(matrix, {}, drawn);
+    for (const RenderItem& item : drawn) {
+        if (item.role != ClipRole::Draw || out.size() >= kMaxRenderItems) continue;
+        out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
+    }
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,273 @@
+// Gradients are evaluated per pixel from the inverse matrix rather than with a span
+// interpolator: the pixel centre is mapped into a unit gradient square (the file's
+// -16384..16384 twips scaled to -1..1), turned into a position t (0 at ratio 0, 1 at ratio
+// 255), wrapped by the spread mode and looked up in a 256-entry table. Stepping along a row only
+// adds the matrix's first column, so a span costs a few additions per pixel.
+#include "swf/render/FillPaint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "swf/render/SpanBlend.h"
+
+// The blend step is small but called per pixel from the gradient loops; it must be inlined
+// there, which the compilers do not always decide by themselves.
+#if defined(__GNUC__) || defined(__clang__)
+#define SAVER_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define SAVER_ALWAYS_INLINE
+#endif
+
+namespace saver::swf {
+
+namespace {
+
+constexpr double kGradientHalfSize = 16384.0;  // twips from the centre to the square's edge
+// A focal point on the circle itself makes the gradient degenerate; keep it just inside.
+constexpr double kMaxFocal = 0.998;
+const Rgba kBitmapPlaceholder{128, 128, 128, 255};
+
+FillPaint::Entry Premultiplied(Rgba c) {
+    FillPaint::Entry e{agg::rgba8(c.r, c.g, c.b, c.a), {}};
+    e.rgba.premultiply();
+    e.bgra[0] = e.rgba.b;
+    e.bgra[1] = e.rgba.g;
+    e.bgra[2] = e.rgba.r;
+    e.bgra[3] = 255;
+    return e;
+}
+
+double ToLinear(double v) {
+    v /= 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+double FromLinear(double v) {
+    v = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    return v * 255.0;
+}
+
+std::uint8_t Channel(double v) {
+    return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
+
+// A colour between two stops; `linear` mixes the colour channels in linear light.
+Rgba Mix(Rgba from, Rgba to, double f, bool linear) {
+    auto mix = [&](std::uint8_t a, std::uint8_t b) {
+        if (!linear) return Channel(a + (b - a) * f);
+        return Channel(FromLinear(ToLinear(a) + (ToLinear(b) - ToLinear(a)) * f));
+    };
+    return {mix(from.r, to.r), mix(from.g, to.g), mix(from.b, to.b),
+            Channel(from.a + (to.a - from.a) * f)};
+}
+
+}  // namespace
+
+void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx) {
+    switch (style.type) {
+        case FillType::Solid:
+            kind_ = Kind::Solid;
+            color_ = Premultiplied(cx.apply(style.color));
+            return;
+        case FillType::LinearGradient:
+            kind_ = Kind::Linear;
+            break;
+        case FillType::RadialGradient:
+            kind_ = Kind::Radial;
+            break;
+        case FillType::FocalRadialGradient:
+            kind_ = Kind::Focal;
+            break;
+        default:
+            kind_ = Kind::Solid;
+            color_ = Premultiplied(cx.apply(kBitmapPlaceholder));
+            return;
+    }
+
+    // Square to pixels: the fill matrix scaled so the unit square covers +-16384 twips.
+    Matrix square{kGradientHalfSize, 0, 0, kGradientHalfSize, 0, 0};
+    const Matrix m = toPixels * style.matrix * square;
+    const double det = m.a * m.d - m.b * m.c;
+    if (style.gradient.stops.empty() || !std::isfinite(det) || std::abs(det) < 1e-12) {
+        kind_ = Kind::Solid;
+        color_ = Premultiplied(Rgba{0, 0, 0, 0});
+        return;
+    }
+    inverse_ = Matrix{m.d / det,
+                      -m.b / det,
+                      -m.c / det,
+                      m.a / det,
+                      (m.c * m.ty - m.d * m.tx) / det,
+                      (m.b * m.tx - m.a * m.ty) / det};
+    spread_ = style.gradient.spread;
+    focal_ = std::clamp(style.gradient.focalPoint, -kMaxFocal, kMaxFocal);
+    buildTable(style.gradient, cx);
+}
+
+// Entry i lies on the first stretch between two neighbouring stops whose ratios rise and
+// enclose it. Stops sharing a ratio therefore make a hard step: the colour before the step is
+// the first of them, the colour after it the last. Entries before the first stop take its
+// colour, the rest (also where the ratios fall) the last stop's.
+void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
+    const auto& stops = gradient.stops;
+    const bool linear = gradient.interpolation == InterpolationMode::Linear;
+    if (!table_) table_ = std::make_unique<std::array<Entry, 256>>();
+    for (int i = 0; i < 256; ++i) {
+        Rgba c = i <= stops.front().ratio ? stops.front().color : stops.back().color;
+        for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
+            const GradientStop& lo = stops[k];
+            const GradientStop& hi = stops[k + 1];
+            if (lo.ratio < hi.ratio && lo.ratio <= i && i <= hi.ratio) {
+                c = Mix(lo.color, hi.color, double(i - lo.ratio) / (hi.ratio - lo.ratio), linear);
+                break;
+            }
+        }
+        (*table_)[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
+    }
+}
+
+namespace {
+
+// Gradient positions in fixed point: 1.0 is 2^24, so a wrap is a mask and the table index a
+// multiply and a shift. Positions are clamped far beyond any visible repeat first.
+constexpr int kFracBits = 24;
+constexpr std::int64_t kOne = std::int64_t{1} << kFracBits;
+// |t| and a row's step stay below 2^44 in fixed point, a row's sum below 2^60.
+constexpr double kMaxPosition = 1 << 20;
+
+std::int64_t Fixed(double t) {
+    return static_cast<std::int64_t>(std::clamp(t, -kMaxPosition, kMaxPosition) * double(kOne));
+}
+
+template <SpreadMode Spread>
+std::size_t TableIndex(std::int64_t t) {
+    if constexpr (Spread == SpreadMode::Repeat) {
+        t &= kOne - 1;
+    } else if constexpr (Spread == SpreadMode::Reflect) {
+        t &= 2 * kOne - 1;
+        if (t > kOne) t = 2 * kOne - t;
+    } else {
+        t = std::clamp<std::int64_t>(t, 0, kOne);
+    }
+    return static_cast<std::size_t>((t * 255 + kOne / 2) >> kFracBits);
+}
+
+}  // namespace
+
+// Calls sink(i, n, entry) for runs of the pixels x .. x + len - 1 of row y. Linear gradients step
+// in fixed point along the row (no floating-point chain per pixel); radial ones need a root per
+// pixel anyway.
+template <SpreadMode Spread, class Sink>
+void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
+    const double px = x + 0.5, py = y + 0.5;
+    double gx = inverse_.a * px + inverse_.c * py + inverse_.tx;
+    double gy = inverse_.b * px + inverse_.d * py + inverse_.ty;
+    const double dx = inverse_.a, dy = inverse_.b;
+    switch (kind_) {
+        case Kind::Linear: {
+            const std::int64_t t = Fixed((gx + 1) / 2);
+            const std::int64_t dt = Fixed(dx / 2);
+            if constexpr (Spread == SpreadMode::Pad) {
+                walkPadRuns(t, dt, len, sink);
+            } else {
+                for (unsigned i = 0; i < len; ++i)
+                    sink(i, 1u, (*table_)[TableIndex<Spread>(t + dt * i)]);
+            }
+            break;
+        }
+        case Kind::Radial:
+            for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy)
+                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))]);
+            break;
+        default: {
+            // Where the ray from the focal point through the pixel meets the unit circle, the
+            // gradient reaches t = 1; t grows linearly along the ray.
+            const double f = focal_, outside = 1 - focal_ * focal_;
+            for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy) {
+                const double ex = gx - f;
+                const double dd = ex * ex + gy * gy;
+                const double fd = f * ex;
+                const double t = dd > 0 ? dd / (std::sqrt(fd * fd + dd * outside) - fd) : 0;
+                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(t))]);
+            }
+            break;
+        }
+    }
+}
+
+template <class Sink>
+void FillPaint::walkAny(int x, int y, unsigned len, Sink&& sink) const {
+    switch (spread_) {
+        case SpreadMode::Repeat:
+            walk<SpreadMode::Repeat>(x, y, len, sink);
+            break;
+        case SpreadMode::Reflect:
+            walk<SpreadMode::Reflect>(x, y, len, sink);
+            break;
+        default:
+            walk<SpreadMode::Pad>(x, y, len, sink);
+            break;
+    }
+}
+
+// A padded linear gradient changes its table entry only every 1/255 of the square, and not
+// at all along a row it runs across: the row is cut into runs of one entry, found by solving
+// for the next entry boundary instead of indexing every pixel. `u` is the position scaled to
+// table entries (entry = u >> kFracBits).
+template <class Sink>
+void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const {
+    std::int64_t u = t * 255 + kOne / 2;
+    const std::int64_t du = dt * 255;
+    for (unsigned i = 0; i < len;) {
+        const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, 255);
+        std::int64_t steps = len - i;  // to the end of the span unless the entry changes
+        if (du > 0 && entry < 255)
+            steps = ((entry + 1) * kOne - u + du - 1) / du;
+        else if (du < 0 && entry > 0)
+            steps = (u - entry * kOne) / -du + 1;
+        const unsigned n = static_cast<unsigned>(std::clamp<std::int64_t>(steps, 1, len - i));
+        sink(i, n, (*table_)[static_cast<std::size_t>(entry)]);
+        i += n;
+        if (i < len) u += du * n;
+    }
+}
+
+void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+    if (kind_ == Kind::Solid) {
+        std::fill(span, span + len, color_.rgba);
+        return;
+    }
+    walkAny(x, y, len,
+            [span](unsigned i, unsigned n, const Entry& e) { std::fill_n(span + i, n, e.rgba); });
+}
+
+void FillPaint::blend(std::uint8_t* row, int x, int y, unsigned len,
+                      const std::uint8_t* covers) const {
+    std::uint8_t* const start = row + static_cast<std::ptrdiff_t>(x) * 4;
+    auto put = [start, covers](unsigned i, unsigned n, const Entry& e) SAVER_ALWAYS_INLINE {
+        std::uint8_t* p = start + static_cast<std::size_t>(i) * 4;
+        const std::uint8_t* c = covers + i;
+        if (e.rgba.a == 255) {
+            for (unsigned k = 0; k < n;) {
+                const unsigned full = FullCovers(c + k, n - k);
+                if (full > 0) {
+                    FillPixels(p + k * 4, e.bgra, full);
+                    k += full;
+                } else {
+                    if (c[k] != 0) BlendPixel(p + k * 4, e.rgba, c[k]);
+                    ++k;
+                }
+            }
+        } else {
+            for (unsigned k = 0; k < n; ++k, p += 4)
+                if (c[k] != 0) BlendPixel(p, e.rgba, c[k]);
+        }
+    };
+    if (kind_ == Kind::Solid)
+        put(0, len, color_);
+    else
+        walkAny(x, y, len, put);
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,60 @@
+// FillPaint: one fill style made ready to paint device pixels: a solid colour, or a gradient
+// with its 256-entry colour table and the map from pixel centres back into the gradient
+// square (-16384..16384 twips). Colours come out premultiplied, colour transform applied.
+//
+// Bitmap fills are painted as a flat grey placeholder. A gradient whose matrix cannot be
+// inverted, or one without stops, paints nothing (transparent).
+#pragma once
+
+#include <agg_color_rgba.h>
+
+#include <array>
+#include <memory>
+
+#include "swf/format/SwfMovie.h"
+#include "swf/format/SwfTypes.h"
+
+namespace saver::swf {
+
+class FillPaint {
+  public:
+    // `toPixels` maps shape twips to device pixels.
+    void prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx);
+
+    bool isSolid() const { return kind_ == Kind::Solid; }
+    const agg::rgba8& color() const { return color_.rgba; }  // solid fills only
+
+    // Writes the colours of `len` pixels of row `y` starting at column `x`.
+    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+
+    // Blends those pixels, weighted by `covers`, into `row` (the target's row `y`, opaque
+    // BGRA).
+    void blend(std::uint8_t* row, int x, int y, unsigned len, const std::uint8_t* covers) const;
+
+    // A colour, premultiplied, and the same as opaque target bytes for a plain copy.
+    struct Entry {
+        agg::rgba8 rgba;
+        std::uint8_t bgra[4];
+    };
+
+  private:
+    enum class Kind { Solid, Linear, Radial, Focal };
+
+    void buildTable(const Gradient& gradient, const ColorTransform& cx);
+    template <SpreadMode Spread, class Sink>
+    void walk(int x, int y, unsigned len, Sink&& sink) const;
+    template <class Sink>
+    void walkAny(int x, int y, unsigned len, Sink&& sink) const;
+    template <class Sink>
+    void walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const;
+
+    Kind kind_ = Kind::Solid;
+    Entry color_{};
+    SpreadMode spread_ = SpreadMode::Pad;
+    double focal_ = 0;
+    Matrix inverse_;  // device pixels to gradient square
+    // Gradients only; kept once made, so a paint reused frame after frame allocates once.
+    std::unique_ptr<std::array<Entry, 256>> table_;
+};
+
+}  // namespace saver::swf

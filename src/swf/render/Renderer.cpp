@@ -1,0 +1,134 @@
+// The renderer owns one ShapeRasterizer for its lifetime, so the rasteriser's memory is reused
+// from frame to frame; a frame itself allocates only when a shape needs more than any before.
+#include "swf/render/Renderer.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "swf/render/ShapeRasterizer.h"
+#include "swf/render/SpanBlend.h"
+
+namespace saver::swf {
+
+namespace {
+
+// Paints every pixel with the background, opaque: the first row pixel by pixel, the others
+// copied from it.
+void Clear(BgraImage& target, Rgba background) {
+    const std::size_t rowBytes = static_cast<std::size_t>(target.width) * 4;
+    std::uint8_t* row = target.pixels.data();
+    for (std::size_t i = 0; i < rowBytes; i += 4) {
+        row[i] = background.b;
+        row[i + 1] = background.g;
+        row[i + 2] = background.r;
+        row[i + 3] = 255;
+    }
+    for (int y = 1; y < target.height; ++y) std::memcpy(row + y * rowBytes, row, rowBytes);
+}
+
+bool Finite(const Matrix& m) {
+    return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
+           std::isfinite(m.tx) && std::isfinite(m.ty);
+}
+
+}  // namespace
+
+namespace {
+
+// Open masks, innermost last. Layers are kept once made (a frame only clears them), so
+// masking allocates only when a movie nests deeper than before.
+class MaskStack {
+  public:
+    void reset(std::size_t pixels) {
+        pixels_ = pixels;
+        open_ = 0;
+        building_ = false;
+    }
+    // Opens a new, empty mask that the following Mask items build.
+    void begin() {
+        finish();
+        if (layers_.size() <= open_) layers_.emplace_back();
+        layers_[open_].assign(pixels_, 0);
+        ++open_;
+        building_ = true;
+    }
+    // The mask being built, or null when the Mask item has no BeginMask before it.
+    std::uint8_t* building() { return building_ ? layers_[open_ - 1].data() : nullptr; }
+    // Ends the building of the innermost mask: it is clipped by the one it lies in.
+    void finish() {
+        if (!building_) return;
+        building_ = false;
+        if (open_ < 2) return;
+        std::uint8_t* inner = layers_[open_ - 1].data();
+        const std::uint8_t* outer = layers_[open_ - 2].data();
+        for (std::size_t i = 0; i < pixels_; ++i)
+            inner[i] = static_cast<std::uint8_t>(MulDiv255(inner[i], outer[i]));
+    }
+    void close() {
+        finish();
+        if (open_ > 0) --open_;
+    }
+    const std::uint8_t* current() const { return open_ > 0 ? layers_[open_ - 1].data() : nullptr; }
+
+  private:
+    std::vector<std::vector<std::uint8_t>> layers_;
+    std::size_t open_ = 0;
+    std::size_t pixels_ = 0;
+    bool building_ = false;
+};
+
+}  // namespace
+
+struct Renderer::Impl {
+    ShapeRasterizer rasterizer;
+    MaskStack masks;
+
+    void clip(const RenderItem& item, const Matrix& m);
+};
+
+// Mask items add to the mask their BeginMask opened; any other item finishes it, and from then
+// on drawing is clipped by the innermost open mask.
+void Renderer::Impl::clip(const RenderItem& item, const Matrix& m) {
+    switch (item.role) {
+        case ClipRole::Mask:
+            if (std::uint8_t* mask = masks.building(); mask && item.shape && Finite(m))
+                rasterizer.drawMask(*item.shape, m, mask);
+            return;
+        case ClipRole::BeginMask:
+            masks.begin();
+            return;
+        case ClipRole::Unmask:
+            masks.close();
+            break;
+        default:
+            masks.finish();
+            break;
+    }
+    rasterizer.setMask(masks.current());
+}
+
+Renderer::Renderer() : impl_(std::make_unique<Impl>()) {}
+Renderer::~Renderer() = default;
+
+void Renderer::render(std::span<const RenderItem> items, Rgba background, const Matrix& stage,
+                      Quality quality, BgraImage& target) {
+    if (target.width <= 0 || target.height <= 0 ||
+        target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
+        return;
+    Clear(target, background);
+    impl_->rasterizer.begin(target, quality == Quality::Low);
+    impl_->rasterizer.setMask(nullptr);
+    impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
+    const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
+    for (const RenderItem& item : items) {
+        const Matrix m = stage * item.matrix;
+        impl_->clip(item, m);
+        if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
+        if (Finite(m))  // a degenerate product of nested scales draws nothing
+            impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale);
+    }
+    impl_->rasterizer.setMask(nullptr);
+}
+
+}  // namespace saver::swf
