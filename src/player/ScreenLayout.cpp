@@ -3,6 +3,8 @@
 // system that does not list the primary monitor first.
 #include "player/ScreenLayout.h"
 
+#include <algorithm>
+
 namespace saver {
 namespace {
 
@@ -22,8 +24,16 @@ ScreenLayout PlanScreenLayout(const std::vector<MonitorInfo>& monitors, bool sam
         return layout;
     }
     layout.maximised = false;
-    layout.bounds.height = monitors[PrimaryIndex(monitors)].bounds.height;
-    for (const MonitorInfo& m : monitors) layout.bounds.width += m.bounds.width;
+    int left = monitors.front().bounds.left, top = monitors.front().bounds.top;
+    int right = left + monitors.front().bounds.width;
+    int bottom = top + monitors.front().bounds.height;
+    for (const MonitorInfo& m : monitors) {
+        left = std::min(left, m.bounds.left);
+        top = std::min(top, m.bounds.top);
+        right = std::max(right, m.bounds.left + m.bounds.width);
+        bottom = std::max(bottom, m.bounds.top + m.bounds.height);
+    }
+    layout.bounds = {left, top, right - left, bottom - top};
     return layout;
 }
 

@@ -25,7 +25,7 @@ struct MonitorInfo {
 
 struct ScreenLayout {
     // true: borderless and maximised on the primary monitor (covers go on the others);
-    // false: borderless at `bounds`, spanning every monitor.
+    // false: borderless at `bounds`, the virtual screen spanning every monitor.
     bool maximised = true;
     ScreenRect bounds;
     // Whether CreateCovers runs after the window is placed.
@@ -33,8 +33,8 @@ struct ScreenLayout {
 };
 
 // One monitor (or none reported), or sameMonitor on: maximised, with covers when there are
-// several monitors. Otherwise one window at left 0, top 0, as high as the primary monitor
-// (the first one when none is marked primary) and as wide as all monitors together.
+// several monitors. Otherwise one window over the bounding box of all monitors (the virtual
+// screen), so monitors left of or above the primary one, or taller than it, are covered too.
 ScreenLayout PlanScreenLayout(const std::vector<MonitorInfo>& monitors, bool sameMonitor);
 
 // The bounds of the cover windows to create, in the screen's monitor order: one for every

@@ -30,7 +30,13 @@ TEST(ScreenLayoutTest, WindowPlacement) {
          {kRight, kLeftPrimary, kWideSecondary},
          false,
          false,
-         {0, 0, 4224, 768},
+         {-1024, 0, 4224, 1080},
+         false},
+        {"two, one above the primary and taller",
+         {kWide, {{200, -1200, 1600, 1200}, false}},
+         false,
+         false,
+         {0, -1200, 1920, 2280},
          false},
     };
     for (const Row& r : rows) {
