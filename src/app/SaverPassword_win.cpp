@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "app/SystemLibrary_win.h"
+
 namespace saver {
 
 namespace {
@@ -43,11 +45,7 @@ class LoadedLibrary {
 }  // namespace
 
 std::string Win32PasswordLibraries::systemDirectory() {
-    char buffer[MAX_PATH + 1] = {};
-    const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-    // 0 is failure; a length of MAX_PATH or more means the buffer was too small.
-    if (length == 0 || length >= MAX_PATH) return "";
-    return std::string(buffer, length);
+    return SystemFolder();
 }
 
 std::optional<int> Win32PasswordLibraries::callVerifyScreenSavePwd(const std::string& libraryPath,

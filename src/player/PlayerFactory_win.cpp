@@ -1,9 +1,10 @@
-// The version resource is read through version.dll loaded on demand, so the program does not
-// import it for this one question at start-up.
+// The version resource is read through version.dll loaded on demand from the system folder, so
+// the program does not import it for this one question at start-up.
 #include "player/PlayerFactory_win.h"
 
 #include <vector>
 
+#include "app/SystemLibrary_win.h"
 #include "player/ActiveXPlayer_win.h"
 #include "player/BuiltinPlayer_win.h"
 
@@ -36,7 +37,7 @@ std::optional<FileVersion> ReadFileVersion(const std::string& path) {
     using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
     using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
     using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    HMODULE library = LoadLibraryA("version.dll");
+    HMODULE library = LoadSystemLibrary("version.dll");
     if (!library) return std::nullopt;
     const auto getSize = reinterpret_cast<SizeFn>(
         reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
