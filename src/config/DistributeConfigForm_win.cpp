@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/MakerSite.h"
+#include "app/SystemLibrary_win.h"
 #include "config/ColorChoices.h"
 #include "config/ConfigControls.h"
 #include "config/ConfigDialogActions.h"
@@ -69,7 +70,7 @@ void takeOverDpiLayout(HWND dialog) {
 // Pages drawn with the tab's themed background where themes exist.
 void useTabBackground(HWND page) {
     using EnableFn = HRESULT(WINAPI*)(HWND, DWORD);
-    static HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    static HMODULE uxtheme = LoadSystemLibrary("uxtheme.dll");
     static const auto enable = uxtheme ? reinterpret_cast<EnableFn>(reinterpret_cast<void*>(
                                              GetProcAddress(uxtheme, "EnableThemeDialogTexture")))
                                        : nullptr;
@@ -159,7 +160,10 @@ INT_PTR CALLBACK TDistributeConfigForm::formProc(HWND dialog, UINT message, WPAR
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
         form->form_ = dialog;
         form->FormShow();
-        SetFocus(GetDlgItem(dialog, IDCANCEL));
+        // Cancel has the initial focus. Through the dialog manager, not SetFocus, so that it
+        // also becomes the default button and Enter presses Cancel rather than OK.
+        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)),
+                     TRUE);
         return FALSE;  // the focus is set
     }
     auto* form = reinterpret_cast<TDistributeConfigForm*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -501,8 +505,7 @@ void TDistributeConfigForm::centerOnScreen() {
 }
 
 void TDistributeConfigForm::ShowCursorCheckClick() {
-    const bool enabled =
-        !isChecked(item(IDC_SHOW_CURSOR_CHECK)) && !isChecked(item(IDC_ESC_KEY_CHECK));
+    const bool enabled = ExitChecksEnabled(readControls());
     for (int id : kExitChecks) EnableWindow(item(id), enabled);
 }
 
