@@ -26,6 +26,8 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 100;
 constexpr UINT_PTR kMouseTimer = 2;
 constexpr UINT kMouseTimerInterval = 3000;
+// Posted by the playback logic to close the show once an exit attempt has passed.
+constexpr UINT kCloseShow = WM_APP + 1;
 
 RECT toRect(const ScreenRect& r) {
     return RECT{r.left, r.top, r.left + r.width, r.top + r.height};
@@ -115,9 +117,22 @@ LRESULT TFlashFullscreenForm::handleMessage(UINT message, WPARAM wParam, LPARAM 
         }
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                playback_.onCloseRequest(IsWindowVisible(hwnd_) != FALSE);
+                return 0;
+            }
             break;
         case WM_CLOSE:
+            // From the system, another program or a cover: the exit rules decide.
+            playback_.onCloseRequest(IsWindowVisible(hwnd_) != FALSE);
+            return 0;
+        case kCloseShow:
             formClose();
+            return 0;
+        case WM_ENDSESSION:
+            // Windows is logging off or shutting down: the cursor, the volume and the saver
+            // flag are put back while there is still time.
+            if (wParam) formClose();
             return 0;
         default:
             break;
@@ -129,7 +144,7 @@ void TFlashFullscreenForm::timer1Timer() {
     try {
         playback_.timer1Tick();
     } catch (const std::exception&) {
-        // A failed frame read: the timer keeps running and the next tick reads again.
+        // Whatever failed in a tick, the timer keeps running and the next tick tries again.
     }
 }
 
@@ -173,7 +188,7 @@ void TFlashFullscreenForm::hideWindow() {
 }
 
 void TFlashFullscreenForm::closeWindow() {
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    PostMessageA(hwnd_, kCloseShow, 0, 0);
 }
 
 void TFlashFullscreenForm::openAddress(const std::string& address) {

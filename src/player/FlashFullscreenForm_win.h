@@ -7,10 +7,13 @@
 // 3000 ms, running from creation) drive the logic; applicationMessage() is the application-wide
 // hook that the message loop calls for every message before dispatch.
 //
-// Closing the window (WM_CLOSE from the logic, the system or taskkill) hides it, restores the
-// cursor, the volume and the saver flag, frees the covers and the player and posts WM_QUIT
-// with exit code 0. Nothing thrown inside the window procedure leaves it; an error of a
-// Timer1 tick is dropped and the timer keeps running.
+// Closing the window (a message of its own, posted by the logic once an exit attempt passed,
+// or the end of the Windows session) hides it, restores the cursor, the volume and the saver
+// flag, frees the covers and the player and posts WM_QUIT with exit code 0. WM_CLOSE and
+// SC_CLOSE, from the system, other programs or a cover, are close requests that the exit
+// rules judge (FlashPlayback::onCloseRequest); they never close the window themselves. Nothing
+// thrown inside the window procedure leaves it; an error of a Timer1 tick is dropped and the timer
+// keeps running.
 #pragma once
 
 #include <windows.h>

@@ -3,6 +3,7 @@
 #include "player/FlashPlayback.h"
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <random>
 #include <vector>
@@ -122,7 +123,18 @@ void FlashPlayback::watchProgress() {
     const std::int64_t download = s.FlashDownloadTime * kTicksPerSecond;
     const bool remote = state_.CurrentMovie.find("://") != std::string::npos;
     const std::int64_t limit = remote ? download : s.FlashStopTime * kTicksPerSecond;
-    const std::int32_t frame = player_->frameNum();
+    std::int32_t frame = 0;
+    try {
+        frame = player_->frameNum();
+    } catch (const std::exception&) {
+        // A player that cannot say where it is shows nothing new: it is stalled, and the stall
+        // limit moves on from it rather than letting the show sit on it for ever.
+        if (++state_.StallTicks > limit) {
+            state_.StallTicks = 0;
+            nextMovie();
+        }
+        return;
+    }
     if (frame < 0) {
         // Nothing to show yet: loading, or the movie was not found.
         state_.WasUnloaded = true;
@@ -139,8 +151,17 @@ void FlashPlayback::watchProgress() {
         // A looping movie never passes its highest frame again: this is where it ends.
         state_.StallTicks = 0;
         nextMovie();
-    } else if (frame > static_cast<std::int64_t>(player_->totalFrames()) - 1) {
+    } else if (frame > static_cast<std::int64_t>(totalFrames()) - 1) {
         nextMovie();
+    }
+}
+
+std::int32_t FlashPlayback::totalFrames() {
+    try {
+        return player_->totalFrames();
+    } catch (const std::exception&) {
+        // Without a frame count no end is seen; the stall limit still ends a movie.
+        return INT32_MAX;
     }
 }
 
@@ -219,6 +240,12 @@ bool FlashPlayback::onMessage(std::uint32_t message, std::uint64_t wParam, bool 
     else if (d.action == InputAction::ExitAttempt)
         exitAttempt();
     return d.handled;
+}
+
+void FlashPlayback::onCloseRequest(bool windowVisible) {
+    if (closed_) return;
+    if (DecideCloseRequest(rt_.Setting, windowVisible).action == InputAction::ExitAttempt)
+        exitAttempt();
 }
 
 void FlashPlayback::mouseTimerTick() {

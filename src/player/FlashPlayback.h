@@ -15,15 +15,17 @@
 // The message hook passes MSG::message and MSG::wParam of every message taken from the main
 // loop, for any window of the application (covers included), with windowVisible = whether the
 // full-screen window is visible, and skips dispatch when onMessage() answers true.
-// PlaybackHost::closeWindow() may close synchronously or post WM_CLOSE; either way the close
-// handler calls formClose(), after which ticks and messages are ignored (a WM_TIMER already
-// queued before the timer was killed must not create a new player).
+// PlaybackHost::closeWindow() may close synchronously or post a message of the window's own;
+// either way the close handler calls formClose(), after which ticks and messages are ignored
+// (a WM_TIMER already queued before the timer was killed must not create a new player). A
+// close request from outside (WM_CLOSE, SC_CLOSE) is no such close: the window hands it to
+// onCloseRequest(), which applies the exit rules to it.
 //
-// Errors: timer1Tick() lets a PlayerError (or any std::exception) from the per-tick FrameNum and
-// TotalFrames reads escape. The window's timer handler must catch it, leave the timer running
-// and carry on: the state stays consistent, the next tick reads again, and the message hook
-// keeps working, so the user can always leave. An exception must never escape into the
-// message loop. Every other player error is swallowed here.
+// Errors: every player error is swallowed here. A failing FrameNum read counts as a tick
+// without a new frame, so a player that keeps failing is left after the stall limit like a
+// stalled movie; a failing TotalFrames read counts as no end seen. The window's timer handler
+// still catches whatever else a tick might throw: an exception must never escape into the
+// message loop.
 #pragma once
 
 #include <cstdint>
@@ -70,8 +72,8 @@ class FlashPlayback {
     // "no player" and closing the window when that fails), sets it up and starts the first
     // movie. Tag 1: keeps the saver flag set, hides the cursor (unless ShowCursor), and moves
     // to the next movie at the end of a movie, after FlashStopTime seconds without a new
-    // highest frame (FlashDownloadTime for "://" locations), or after FlashDownloadTime
-    // seconds without any frame. See the header comment for the errors it lets through.
+    // highest frame (FlashDownloadTime for "://" locations; a failing frame read counts as no
+    // new frame), or after FlashDownloadTime seconds without any frame.
     void timer1Tick();
     // Chooses, resolves and starts the next movie of FlashList (in place: the chosen entry is
     // rewritten to its resolved location). Nothing when the list is empty or no player exists
@@ -79,6 +81,11 @@ class FlashPlayback {
     void nextMovie();
     // The input rules for one message; true when the message is handled (not dispatched).
     bool onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible);
+    // A user's or another program's request to close the show (WM_CLOSE, SC_CLOSE, on the show
+    // or a cover): an exit attempt where a key other than Esc would make one, nothing
+    // otherwise. The caller never closes the window for it; closing is left to the exit
+    // attempt (PlaybackHost::closeWindow).
+    void onCloseRequest(bool windowVisible);
     // MouseTimer: the mouse-move budget is refilled.
     void mouseTimerTick();
     // Shows the cursor, asks for the password (cursor handling unless ShowCursor) and closes
@@ -97,6 +104,7 @@ class FlashPlayback {
     void startPlayer();
     void reportNoPlayer();
     void watchProgress();
+    std::int32_t totalFrames();
     std::size_t chooseIndex();
     bool resolveEntry(std::size_t index);
     void loadCurrentMovie();

@@ -30,8 +30,12 @@ InputDecision DecideInput(const SaverSetting& s, std::uint32_t message, std::uin
     if (!windowVisible) return {};
     switch (message) {
         case msg::KeyDown:
-        case msg::SysKeyDown:
             return DecideKey(s, wParam);
+        case msg::SysKeyDown: {
+            InputDecision d = DecideKey(s, wParam);
+            d.handled = wParam == msg::KeyF4;
+            return d;
+        }
         case msg::MouseMove:
             if (!MouseCounts(s) || !s.MouseMove) return {};
             return {mouseMoveBudget > 0 ? InputAction::SpendMouseMove : InputAction::ExitAttempt};
@@ -46,6 +50,12 @@ InputDecision DecideInput(const SaverSetting& s, std::uint32_t message, std::uin
         default:
             return {};
     }
+}
+
+InputDecision DecideCloseRequest(const SaverSetting& s, bool windowVisible) {
+    // A hidden show is closing already, or showing the "no player" box; it closes by itself.
+    if (!windowVisible) return {InputAction::None, true};
+    return {DecideKey(s, 0).action, true};
 }
 
 }  // namespace saver

@@ -20,6 +20,7 @@ inline constexpr std::uint32_t LButtonDown = 0x0201;   // WM_LBUTTONDOWN
 inline constexpr std::uint32_t RButtonDown = 0x0204;   // WM_RBUTTONDOWN
 inline constexpr std::uint64_t ScScreenSave = 0xF140;  // SC_SCREENSAVE
 inline constexpr std::uint64_t KeyEscape = 27;         // VK_ESCAPE
+inline constexpr std::uint64_t KeyF4 = 0x73;           // VK_F4
 }  // namespace msg
 
 // Mouse moves allowed per MouseTimer period (3000 ms) before a move counts as input. It also
@@ -42,7 +43,16 @@ struct InputDecision {
 // The decision for one message. windowVisible false: every message is ignored. For key
 // messages wParam is the virtual-key code; for WM_SYSCOMMAND the command, whose low four bits
 // the system uses internally and which are therefore masked off.
+// Alt+F4 (WM_SYSKEYDOWN with VK_F4) is judged as the key it is and then marked handled, so the
+// system never turns it into a close of the window behind the exit rules' back.
 InputDecision DecideInput(const SaverSetting& setting, std::uint32_t message, std::uint64_t wParam,
                           int mouseMoveBudget, bool windowVisible);
+
+// A request to close the show from outside the input table: WM_CLOSE (another program, the
+// task list) or the window menu's SC_CLOSE, on the show or on a cover. It counts as a key
+// press other than Esc, so it ends the show only where such a key would (never with
+// OnlyEscKeyExit), through the password check; the request itself is always handled, since
+// no window of the show closes on its own.
+InputDecision DecideCloseRequest(const SaverSetting& setting, bool windowVisible);
 
 }  // namespace saver

@@ -77,6 +77,14 @@ LRESULT CALLBACK TMultiScreenForm::windowProc(HWND hwnd, UINT message, WPARAM wP
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+    // A cover never closes on its own, which would uncover its monitor: a close request goes
+    // to the show, where the exit rules judge it.
+    const bool closeRequest =
+        message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE);
+    if (closeRequest) {
+        if (self && IsWindow(self->source_)) PostMessageA(self->source_, WM_CLOSE, 0, 0);
+        return 0;
+    }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 

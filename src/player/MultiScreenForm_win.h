@@ -4,6 +4,8 @@
 // A cover is a borderless, topmost popup at its monitor's bounds with a 25 ms timer; when
 // ImageSameMonitor is on, each tick stretch-copies the client area of the mirror source (the
 // full-screen window) into the cover's client area. A failed copy leaves the cover as it is.
+// A close request on a cover (WM_CLOSE, SC_CLOSE) is passed on to the mirror source as
+// WM_CLOSE; the cover itself stays until it is destroyed.
 //
 // EnumerateMonitors lists the monitors as EnumDisplayMonitors reports them, the primary one
 // moved to the front; an empty list when the call fails.

@@ -57,6 +57,11 @@ TEST(InputRulesTest, EveryRow) {
         {"", msg::SysKeyDown, 'A', 20, true, {A::ExitAttempt}},
         {"MM", msg::KeyDown, 'A', 20, true, {}},
         {"MP", msg::KeyDown, msg::KeyEscape, 20, true, {}},
+        // Alt+F4 is a key like any other, and never also a close of the window.
+        {"KP", msg::SysKeyDown, msg::KeyF4, 20, true, {A::ExitAttempt, true}},
+        {"OE", msg::SysKeyDown, msg::KeyF4, 20, true, {A::None, true}},
+        {"MP", msg::SysKeyDown, msg::KeyF4, 20, true, {A::None, true}},
+        {"KP", msg::KeyDown, msg::KeyF4, 20, true, {A::ExitAttempt}},
         {"KP", KeyUp, 'A', 20, true, {}},
         // Mouse moves.
         {"MM", msg::MouseMove, 0, 20, true, {A::SpendMouseMove}},
@@ -94,6 +99,25 @@ TEST(InputRulesTest, EveryRow) {
             DecideInput(With(r.flags), r.message, r.wParam, r.budget, r.visible);
         EXPECT_EQ(d.action, r.expected.action);
         EXPECT_EQ(d.handled, r.expected.handled);
+    }
+}
+
+TEST(InputRulesTest, CloseRequestsFollowTheKeyRules) {
+    struct Row {
+        const char* flags;
+        bool visible;
+        InputAction action;
+    };
+    const Row rows[] = {
+        {"KP", true, A::ExitAttempt}, {"", true, A::ExitAttempt}, {"SC", true, A::ExitAttempt},
+        {"OE", true, A::None},        {"OE KP", true, A::None},   {"MP", true, A::None},
+        {"MM MP", true, A::None},     {"KP", false, A::None},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << "flags \"" << r.flags << "\" visible " << r.visible);
+        const InputDecision d = DecideCloseRequest(With(r.flags), r.visible);
+        EXPECT_EQ(d.action, r.action);
+        EXPECT_TRUE(d.handled);  // the window never closes by itself
     }
 }
 

@@ -328,18 +328,28 @@ TEST(FlashPlaybackTest, SetUpErrorLeavesThePlayerRunning) {
     EXPECT_EQ(f.loaded(), (std::vector<std::string>{"Movie := C:\\m\\a.swf"}));
 }
 
-TEST(FlashPlaybackTest, FrameReadErrorsLeaveTheTickButNotTheShow) {
-    for (const char* failing : {"FrameNum", "TotalFrames"}) {
-        SCOPED_TRACE(failing);
+TEST(FlashPlaybackTest, FailingReadsCountAsAStallAndTheShowMovesOn) {
+    // FlashStopTime 1 s and FlashDownloadTime 2 s: 10 and 20 ticks.
+    struct Row {
+        const char* failing;
+        const char* location;
+        int ticks;  // ticks after the first movie was loaded until the next one is
+    };
+    const Row rows[] = {
+        {"FrameNum", "C:\\m\\a.swf", 11},
+        {"FrameNum", "http://h/a.swf", 21},
+        {"TotalFrames", "C:\\m\\a.swf", 5 + 11},  // no end seen: left as a looping movie
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.failing) + " " + r.location);
         Show f;
-        f.movies({"C:\\m\\a.swf", "C:\\m\\b.swf"});
-        f.window.scripts["a.swf"] = {MovieScript::Overruns, 3};
+        f.movies({r.location, "C:\\m\\b.swf"});
+        f.window.scripts["a.swf"] = {MovieScript::Loops, 5};
+        f.window.failingCall = r.failing;
         f.start();
-        f.window.player->failing = failing;
-        EXPECT_THROW(f.playback.timer1Tick(), PlayerError);
+        EXPECT_NO_THROW(EXPECT_EQ(f.ticksUntilChange(), r.ticks));
+        EXPECT_EQ(f.playback.state().CurrentMovie, "C:\\m\\b.swf");
         EXPECT_TRUE(f.window.timerOn);
-        f.window.player->failing.clear();
-        EXPECT_GT(f.ticksUntilChange(), 0);
         f.playback.onMessage(msg::KeyDown, 'Q', true);
         EXPECT_EQ(f.window.closeRequests, 1);
     }
@@ -415,6 +425,20 @@ TEST(FlashPlaybackTest, ClickIsHandledKeyIsNot) {
     EXPECT_TRUE(f.playback.onMessage(msg::LButtonDown, 0, true));
     EXPECT_FALSE(f.playback.onMessage(msg::KeyDown, 'A', true));
     EXPECT_EQ(f.window.closeRequests, 2);
+}
+
+TEST(FlashPlaybackTest, CloseRequestsObeyTheExitRules) {
+    for (bool escOnly : {false, true}) {
+        SCOPED_TRACE(escOnly);
+        Show f;
+        f.rt.Setting.OnlyEscKeyExit = escOnly;
+        f.start();
+        f.playback.onCloseRequest(true);
+        EXPECT_EQ(f.window.closeRequests, escOnly ? 0 : 1);
+        EXPECT_EQ(f.count("password (cursor)"), escOnly ? 0 : 1);
+        f.playback.onMessage(msg::KeyDown, msg::KeyEscape, true);
+        EXPECT_EQ(f.window.closeRequests, escOnly ? 1 : 2);
+    }
 }
 
 }  // namespace
