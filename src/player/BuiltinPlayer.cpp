@@ -45,8 +45,10 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(FileSystem& fs, const std
 
 }  // namespace
 
-BuiltinPlayer::BuiltinPlayer(FileReader reader)
-    : reader_(std::move(reader)), renderer_(std::make_unique<swf::Renderer>()) {}
+BuiltinPlayer::BuiltinPlayer(FileReader reader, MovieLoader::StartThread startThread)
+    : reader_(std::move(reader)),
+      loader_(std::move(startThread)),
+      renderer_(std::make_unique<swf::Renderer>()) {}
 
 BuiltinPlayer::~BuiltinPlayer() = default;
 
@@ -79,41 +81,57 @@ std::string BuiltinPlayer::movie() {
 
 void BuiltinPlayer::setMovie(const std::string& location) {
     location_ = location;
+    loader_.cancel();
     player_.reset();
     lastStepMs_.reset();
     changed_ = true;
     if (location.find("://") != std::string::npos) return;
+    // Reading stays here: the worker then never holds a file of the workspace open, which
+    // would keep the workspace from being emptied at exit.
+    std::optional<std::vector<std::uint8_t>> bytes;
     try {
-        const auto bytes = reader_ ? reader_(location) : std::nullopt;
-        if (!bytes) return;
-        auto movie = std::make_shared<swf::Movie>(swf::ReadMovie(*bytes));
-        player_ = std::make_unique<swf::MoviePlayer>(std::move(movie));
+        if (reader_) bytes = reader_(location);
     } catch (const std::exception&) {
-        player_.reset();  // not a movie we can read: nothing to show
+        bytes.reset();
     }
+    if (bytes) loader_.start(std::move(*bytes));
+    takeLoadedMovie();
+}
+
+void BuiltinPlayer::takeLoadedMovie() {
+    auto loaded = loader_.take();
+    if (!loaded) return;
+    player_ = std::move(*loaded);
+    lastStepMs_.reset();  // the movie's clock starts with the next advance
+    changed_ = true;
 }
 
 void BuiltinPlayer::rewind() {
+    takeLoadedMovie();
     if (!player_) return;
     player_->rewind();
     changed_ = true;
 }
 
 void BuiltinPlayer::play() {
+    takeLoadedMovie();
     if (player_) player_->play();
 }
 
 std::int32_t BuiltinPlayer::frameNum() {
+    takeLoadedMovie();
     return player_ ? player_->currentFrame() : -1;
 }
 
 std::int32_t BuiltinPlayer::totalFrames() {
+    takeLoadedMovie();
     if (!player_) return 0;
     const std::uint16_t declared = player_->movie().header.frameCount;
     return declared > 0 ? declared : player_->totalFrames();
 }
 
 bool BuiltinPlayer::advanceTo(std::uint64_t nowMs) {
+    takeLoadedMovie();
     const bool changed = std::exchange(changed_, false);
     if (!player_) return changed;
     const double now = static_cast<double>(nowMs);

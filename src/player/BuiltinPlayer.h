@@ -11,12 +11,17 @@
 //   ScaleMode        0 show all, 1 no border, 2 exact fit, 3 no scale (others as 0).
 //   AlignMode        kept; the stage is always centred.
 //
-// setMovie() loads at once: a location containing "://" (an address: nothing is downloaded)
-// or a file that cannot be read or is no readable SWF movie leaves no movie loaded, and
-// frameNum() stays negative until another movie is set; movie() returns the location given
-// either way. The root timeline loops after its last frame unless the movie's actions stop it.
-// TotalFrames is the frame count of the file header (the number of frames in the file when the
-// header says 0); 0 while nothing is loaded.
+// setMovie() reads the file at once and hands its decoding to a MovieLoader, whose worker
+// threads come from the StartThread given at construction (by default none: the movie decodes
+// within setMovie()). While the movie decodes, frameNum() is negative, totalFrames() 0, and
+// rewind() and play() do nothing (a new movie starts at its first frame, playing); every
+// operation and advanceTo() first take a finished load. A location containing "://" (an
+// address: nothing is downloaded) or a file that cannot be read or is no readable SWF movie
+// leaves no movie loaded, and frameNum() stays negative until another movie is set; movie()
+// returns the location given either way. A new setMovie(), or the player's destruction,
+// abandons a load still running. The root timeline loops after its last frame unless the movie's
+// actions stop it. TotalFrames is the frame count of the file header (the number of frames in the
+// file when the header says 0); 0 while nothing is loaded.
 //
 // Time comes from the caller: advanceTo(nowMs) runs the frames due since the movie started at
 // the header's frame rate; after a stall it runs at most kMaxCatchUpFrames and then carries on
@@ -32,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "player/MovieLoader.h"
 #include "player/PlayerControl.h"
 #include "swf/render/BgraImage.h"
 
@@ -52,7 +58,8 @@ class BuiltinPlayer final : public PlayerControl {
 
     static constexpr int kMaxCatchUpFrames = 4;
 
-    explicit BuiltinPlayer(FileReader reader);
+    explicit BuiltinPlayer(FileReader reader,
+                           MovieLoader::StartThread startThread = MovieLoader::Inline());
     ~BuiltinPlayer() override;
     BuiltinPlayer(const BuiltinPlayer&) = delete;
     BuiltinPlayer& operator=(const BuiltinPlayer&) = delete;
@@ -76,6 +83,8 @@ class BuiltinPlayer final : public PlayerControl {
     // movie is set starts its clock. True when the picture changed (a frame ran, or a movie was
     // set, rewound or dropped since the last call).
     bool advanceTo(std::uint64_t nowMs);
+    // True while a movie set last is still decoding.
+    bool loading() const { return loader_.busy(); }
     // Milliseconds between frames of the loaded movie (a default when none is loaded), >= 1.
     int frameIntervalMs() const;
     // Draws the current frame into `image`, resized to width x height; without a movie the
@@ -83,7 +92,10 @@ class BuiltinPlayer final : public PlayerControl {
     void renderInto(swf::BgraImage& image, int width, int height);
 
   private:
+    void takeLoadedMovie();
+
     FileReader reader_;
+    MovieLoader loader_;
     std::string location_;
     std::unique_ptr<swf::MoviePlayer> player_;
     std::unique_ptr<swf::Renderer> renderer_;

@@ -4,6 +4,7 @@
 #include "player/BuiltinPlayer_win.h"
 
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "player/MultiScreenForm_win.h"
@@ -14,6 +15,29 @@ namespace {
 
 constexpr const char* kPlayerClass = "SaverBuiltinPlayer";
 constexpr UINT_PTR kFrameTimer = 1;
+
+DWORD WINAPI runWork(LPVOID parameter) {
+    std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    try {
+        (*work)();
+    } catch (...) {
+        // The loader's work catches its own errors; nothing may leave a thread.
+    }
+    return 0;
+}
+
+// A detached system thread per load, below normal priority so that on a machine with one core
+// the window's thread still gets the processor whenever input arrives.
+bool startWorker(std::function<void()> work) {
+    auto task = std::make_unique<std::function<void()>>(std::move(work));
+    HANDLE thread = CreateThread(nullptr, 0, &runWork, task.get(), CREATE_SUSPENDED, nullptr);
+    if (!thread) return false;
+    task.release();  // the thread owns it now
+    SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return true;
+}
 
 }  // namespace
 
@@ -36,7 +60,7 @@ std::unique_ptr<BuiltinPlayerWindow> BuiltinPlayerWindow::create(HWND parent,
 }
 
 BuiltinPlayerWindow::BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader)
-    : parent_(parent), player_(std::move(reader)) {}
+    : parent_(parent), player_(std::move(reader), &startWorker) {}
 
 BuiltinPlayerWindow::~BuiltinPlayerWindow() {
     if (hwnd_) {
@@ -128,7 +152,9 @@ void BuiltinPlayerWindow::startTimer() {
 }
 
 void BuiltinPlayerWindow::step() {
-    if (player_.advanceTo(GetTickCount64())) redraw();
+    const bool changed = player_.advanceTo(GetTickCount64());
+    startTimer();  // a movie that has finished loading sets the pace from now on
+    if (changed) redraw();
 }
 
 void BuiltinPlayerWindow::redraw() {

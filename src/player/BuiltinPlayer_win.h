@@ -1,7 +1,10 @@
 // BuiltinPlayerWindow: the built-in player on Win32, a child window that fills the full-screen
 // window and shows the movie's frames.
 //
-// A window timer at the movie's frame interval advances the player by the system's tick count;
+// Movies decode on a worker thread of their own (see MovieLoader); the window stays black and
+// keeps taking no time from the message loop until the movie is there. A window timer at the
+// movie's frame interval (100 ms while none is loaded) advances the player by the system's
+// tick count;
 // each new frame is drawn into a 32-bit top-down DIB section, which WM_PAINT copies to the
 // window (the background is never erased, so nothing flickers). The child takes no focus and
 // handles no input: every mouse and key message is taken from the same message loop, so the
