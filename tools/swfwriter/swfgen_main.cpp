@@ -1,14 +1,19 @@
 // swfgen: writes the demo movie or one of the sample movies to a file.
 //   swfgen demo -o OUT.swf [--frames N] [--width W --height H] [--fps F] [--compress]
-//   swfgen sample NAME -o OUT.swf [--compress]
+//   swfgen sample NAME -o OUT.swf [--compress] [--pad-megabytes N]
+// --pad-megabytes puts N MB of empty tags of an unused code before the End tag: a movie that
+// stays small when compressed but takes the reader long to inflate and walk (loading tests).
 // Exit status 0 when written; 1 on bad usage or a failed write (message on stderr).
 #include <cstdint>
 #include <exception>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "DemoMovie.h"
 #include "SampleMovies.h"
@@ -21,7 +26,7 @@ int Usage(const std::string& problem) {
     std::cerr << "swfgen: " << problem << "\n"
               << "usage: swfgen demo -o OUT.swf [--frames N] [--width W --height H] [--fps F]"
                  " [--compress]\n"
-              << "       swfgen sample NAME -o OUT.swf [--compress]\n"
+              << "       swfgen sample NAME -o OUT.swf [--compress] [--pad-megabytes N]\n"
               << "samples:";
     for (const std::string& name : saver::swfwriter::SampleNames()) std::cerr << " " << name;
     std::cerr << "\n";
@@ -48,6 +53,30 @@ bool Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     return false;
 }
 
+// An FWS movie with `megabytes` MB of empty tags (code 1000, which no SWF version defines)
+// inserted before its End tag; CWS when `compress`.
+std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> fws, double megabytes, bool compress) {
+    const auto pairs = static_cast<std::size_t>(megabytes * 1024 * 1024 / 2);
+    if (fws.size() < 10 || pairs > 120u * 1024 * 1024) throw std::runtime_error("bad padding");
+    std::vector<std::uint8_t> out(fws.begin(), fws.end() - 2);  // without the End tag
+    const std::size_t at = out.size();
+    out.resize(at + pairs * 2 + 2, 0);                                   // the End tag stays zero
+    for (std::size_t i = 0; i < pairs; ++i) out[at + 2 * i + 1] = 0xFA;  // 1000 << 6, length 0
+    const auto length = static_cast<std::uint32_t>(out.size());
+    for (int b = 0; b < 4; ++b) out[4 + b] = static_cast<std::uint8_t>(length >> (8 * b));
+    if (!compress) return out;
+    uLongf bound = compressBound(static_cast<uLong>(out.size() - 8));
+    std::vector<std::uint8_t> cws(out.begin(), out.begin() + 8);
+    cws[0] = 'C';
+    cws.resize(8 + bound);
+    // The fastest level: the padding is so regular that it still shrinks two hundredfold.
+    if (compress2(cws.data() + 8, &bound, out.data() + 8, static_cast<uLong>(out.size() - 8),
+                  Z_BEST_SPEED) != Z_OK)
+        throw std::runtime_error("compression failed");
+    cws.resize(8 + bound);
+    return cws;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +93,7 @@ int main(int argc, char** argv) {
     }
     std::string out;
     DemoOptions demo;
+    double padMegabytes = 0;
     for (; i < args.size(); ++i) {
         const std::string& opt = args[i];
         if (opt == "--compress") {
@@ -77,6 +107,10 @@ int main(int argc, char** argv) {
             continue;
         }
         const std::optional<double> n = Number(value);
+        if (opt == "--pad-megabytes" && command == "sample" && n && *n >= 0) {
+            padMegabytes = *n;
+            continue;
+        }
         if (command != "demo" || !n) return Usage("bad option " + opt + " " + value);
         if (opt == "--frames")
             demo.frames = static_cast<int>(*n);
@@ -92,9 +126,10 @@ int main(int argc, char** argv) {
     if (out.empty()) return Usage("no output file (-o)");
     try {
         if (command == "demo") return Save(out, saver::swfwriter::BuildDemoMovie(demo)) ? 0 : 1;
-        const auto bytes = saver::swfwriter::BuildSample(sample, demo.compress);
+        const bool pad = padMegabytes > 0;
+        const auto bytes = saver::swfwriter::BuildSample(sample, demo.compress && !pad);
         if (!bytes) return Usage("unknown sample '" + sample + "'");
-        return Save(out, *bytes) ? 0 : 1;
+        return Save(out, pad ? Padded(*bytes, padMegabytes, demo.compress) : *bytes) ? 0 : 1;
     } catch (const std::exception& e) {
         std::cerr << "swfgen: " << e.what() << "\n";
         return 1;
