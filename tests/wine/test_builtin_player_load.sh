@@ -45,3 +45,20 @@ wt_check "within 500 ms of Esc (took $ms ms)" "$((ms <= 500))" 1
 fs_wait_exit "$pid"
 wt_check "the show ends with exit code 0" "$FS_RC" 0
 wt_check "workspace emptied" "$(wt_files "$(wt_tempdir)/Kestro")" ""
+
+# A movie the decoder refuses (its error is thrown and caught on the worker thread) leaves the
+# show black and running; Esc ends it.
+printf 'CWS\x08\x00\x10\x00\x00not deflate data at all' >"$WT_DIR/broken.swf"
+printf '[Set]\nScrName=Broken Movie\nMouseMove=0\nMousePress=0\nKeyboardPress=1\n\n[Flash]\nbroken.swf=1\n' \
+    >"$WT_DIR/broken.ini"
+fs_pack "Broken Movie" "$WT_DIR/broken.ini" "$WT_DIR/broken.swf" || exit 1
+fs_start broken "$WT_DIR/Broken Movie.scr" /s
+pid=$WT_PID
+if w=$(fs_window 'Broken Movie'); then
+    sleep 1.5
+    wt_check "broken movie: the show keeps running" "$(fs_alive "$pid")" 1
+    fs_escape "$w" "$pid"
+    wt_check "broken movie: Esc ends it with exit code 0" "$FS_RC" 0
+else
+    wt_fail "broken movie: no full-screen window"
+fi
