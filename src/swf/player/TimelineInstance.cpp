@@ -133,10 +133,14 @@ void TimelineInstance::queueActions(int frame) {
 void TimelineInstance::startSprite(DisplayObject& object) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
-    const auto* sprite = std::get_if<Sprite>(&it->second);
-    if (!sprite || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
+    const Timeline* timeline = nullptr;
+    if (const auto* sprite = std::get_if<Sprite>(&it->second))
+        timeline = &sprite->timeline;
+    else if (const auto* button = std::get_if<Button>(&it->second))
+        timeline = &context_.buttons.upState(*button);
+    if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
-    object.sprite = std::make_shared<TimelineInstance>(context_, sprite->timeline, nesting_ + 1);
+    object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
     object.sprite->restart();
 }
 
@@ -183,6 +187,10 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
             if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
         } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
             out.push_back({shape, matrix, color});
+        } else if (const auto* morph = std::get_if<MorphShape>(&it->second)) {
+            if (const Shape* now =
+                    context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+                out.push_back({now, matrix, color});
         } else if (object.sprite) {
             object.sprite->collect(matrix, color, out);
         }
@@ -195,6 +203,11 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
                                    const Matrix& matrix, std::vector<RenderItem>& out) const {
     if (const auto* shape = std::get_if<Shape>(&character)) {
         out.push_back({shape, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (const auto* morph = std::get_if<MorphShape>(&character)) {
+        if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+            out.push_back({now, matrix, {}, ClipRole::Mask});
         return;
     }
     if (!object.sprite) return;

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
+#include "swf/player/MorphCache.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -37,6 +39,8 @@ struct PlayerContext {
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
+    MorphCache morphs;     // morph shapes at the ratios they are shown at
+    ButtonStates buttons;  // buttons run their up state as a timeline of their own
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
