@@ -8,6 +8,8 @@
 #include <cctype>
 #include <limits>
 
+#include "swf/player/CharacterReplacement.h"
+
 namespace saver::swf {
 
 namespace {
@@ -95,7 +97,9 @@ void TimelineInstance::gotoFrame(int frame) {
 void TimelineInstance::runFrameCommands(int frame) {
     for (const FrameCommand& command : timeline_.frames[frame].commands) {
         if (const auto* place = std::get_if<PlaceObject>(&command)) {
-            if (ApplyPlace(list_, *place) == PlaceResult::NewCharacter)
+            PlaceObject scratch;
+            if (ApplyPlace(list_, AsApplied(list_, *place, *context_.movie, scratch)) ==
+                PlaceResult::NewCharacter)
                 startSprite(list_.at(place->depth));
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
             ApplyRemove(list_, *remove);
@@ -107,8 +111,9 @@ void TimelineInstance::rebuildTo(int frame) {
     DisplayList plan;
     for (int f = 0; f <= frame; ++f) {
         for (const FrameCommand& command : timeline_.frames[f].commands) {
+            PlaceObject scratch;
             if (const auto* place = std::get_if<PlaceObject>(&command))
-                ApplyPlace(plan, *place);
+                ApplyPlace(plan, AsApplied(plan, *place, *context_.movie, scratch));
             else if (const auto* remove = std::get_if<RemoveObject>(&command))
                 ApplyRemove(plan, *remove);
         }
