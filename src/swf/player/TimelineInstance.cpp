@@ -188,7 +188,7 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         if (it == context_.movie->dictionary.end()) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
-        if (object.clipDepth) {
+        if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
             if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
         } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
             out.push_back({shape, matrix, color});

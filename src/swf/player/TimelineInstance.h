@@ -75,7 +75,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // its shapes as Mask items (a sprite's flattened, colour ignored), the clipped objects'
     // items, then Unmask (also when the list ends inside the range). Masks within a mask's
     // range nest inside it, their range cut to the outer one; a mask whose range holds no
-    // depth is left out. Every BeginMask appended is closed before this returns.
+    // depth is left out; a clip depth of 0 makes no mask (the object is drawn). Every
+    // BeginMask appended is closed before this returns.
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
 
