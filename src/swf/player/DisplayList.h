@@ -35,9 +35,8 @@ struct DisplayObject {
     ColorTransform colorTransform;
     std::uint16_t ratio = 0;  // where a morph shape is drawn between its start and end
     std::string name;
-    std::optional<std::uint16_t> clipDepth;  // a mask for the depths above, up to this one
-    // The running sprite, or the button's up state, when the character is one of them.
-    std::shared_ptr<TimelineInstance> sprite;
+    std::optional<std::uint16_t> clipDepth;    // a mask for the depths above, up to this one
+    std::shared_ptr<TimelineInstance> sprite;  // the running sprite, or a button's up state
 };
 
 using DisplayList = std::map<std::uint16_t, DisplayObject>;
