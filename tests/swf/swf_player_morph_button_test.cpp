@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "swf/player/CharacterReplacement.h"
+#include "swf/player/MorphCache.h"
 #include "swf/player/MorphInterpolation.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf_player_fixture.h"
@@ -161,6 +162,20 @@ TEST(SwfPlayerMorphs, OneShapePerRatioSharedByItsPlacements) {
     EXPECT_NE(items[0].shape, items[2].shape);
     player.tick();
     EXPECT_EQ(player.renderList()[0].shape, items[0].shape);
+}
+
+TEST(SwfPlayerMorphs, CacheKeepsWhatTheLastTwoTicksUsed) {
+    const MorphShape morph = Square();
+    MorphCache cache;
+    cache.shapeAt(morph, 1, 1);
+    const Shape* second = cache.shapeAt(morph, 2, 2);
+    EXPECT_EQ(cache.size(), 2u);
+    cache.shapeAt(morph, 3, 3);  // the shape of tick 1 goes
+    EXPECT_EQ(cache.size(), 2u);
+    EXPECT_EQ(cache.shapeAt(morph, 2, 3), second);
+    EXPECT_EQ(cache.shapeAt(morph, 2, 10), second);  // a hit sweeps nothing
+    cache.shapeAt(morph, 4, 11);
+    EXPECT_EQ(cache.size(), 2u);  // ratios 2 and 4
 }
 
 TEST(CharacterReplacement, OnlyGraphicsOfOneKindSwap) {

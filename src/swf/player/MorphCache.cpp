@@ -1,5 +1,5 @@
 // Edges are what an interpolated shape costs; the cap keeps a movie that shows one morph at
-// thousands of ratios from holding them all.
+// thousands of ratios in one frame from holding them all.
 #include "swf/player/MorphCache.h"
 
 #include "swf/player/MorphInterpolation.h"
@@ -24,7 +24,10 @@ const Shape* MorphCache::shapeAt(const MorphShape& morph, std::uint16_t ratio, s
     }
     auto shape = std::make_unique<Shape>(InterpolateMorph(morph, ratio));
     const std::size_t edges = EdgeCount(*shape);
-    if (edges_ + edges > kMaxCachedEdges) dropUnusedBefore(tick);
+    if (tick != sweptAt_) {
+        dropUnusedBefore(tick);
+        sweptAt_ = tick;
+    }
     if (edges_ + edges > kMaxCachedEdges) return nullptr;
     edges_ += edges;
     Entry& entry = entries_[key];

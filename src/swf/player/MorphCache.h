@@ -4,8 +4,9 @@
 //
 // A shape handed out in tick T stays alive at least until the player collects tick T + 2, so
 // a render list outlives the tick it was made in by one. Shapes not used for two ticks are
-// dropped when the cache would grow past kMaxCachedEdges; when the shapes still in use exceed
-// that too, the morph asked for is not drawn (shapeAt returns null).
+// dropped when a new one is built in a later tick, so a tween that runs for hours holds only
+// the shapes of its last frames. When the shapes in use would exceed kMaxCachedEdges, the
+// morph asked for is not drawn (shapeAt returns null).
 //
 // Failure: none beyond the null above.
 #pragma once
@@ -40,6 +41,7 @@ class MorphCache {
 
     std::map<std::pair<std::uint16_t, std::uint16_t>, Entry> entries_;
     std::size_t edges_ = 0;
+    std::uint64_t sweptAt_ = 0;
 };
 
 }  // namespace saver::swf
