@@ -82,6 +82,7 @@ int shapeVersion(std::uint16_t code) {
 // DefineButtonCxform and DefineButtonSound add to a button defined before them; naming any
 // other character (or none) they change nothing and count as skipped.
 bool AmendButton(std::uint16_t code, SwfBitReader& body, Movie& movie, DecodeBudget& budget) {
+    if (body.remaining() < 2) return false;
     const auto it = movie.dictionary.find(body.u16());
     Button* button = it == movie.dictionary.end() ? nullptr : std::get_if<Button>(&it->second);
     if (!button) return false;
