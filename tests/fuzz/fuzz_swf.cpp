@@ -7,8 +7,18 @@
 #include <variant>
 
 #include "swf/format/SwfReader.h"
+#include "swf/player/MorphInterpolation.h"
 
 namespace {
+
+// A style index the renderer would trust.
+bool StylesInRange(const saver::swf::Shape& shape) {
+    for (const auto& path : shape.paths)
+        if (path.fill0 > shape.fills.size() || path.fill1 > shape.fills.size() ||
+            path.line > shape.lines.size())
+            return false;
+    return true;
+}
 
 std::size_t Walk(const saver::swf::Timeline& timeline) {
     std::size_t n = 0;
@@ -30,14 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     if (start < previous || start > shape->paths.size()) __builtin_trap();
                     previous = start;
                 }
-                for (const auto& path : shape->paths) {
-                    if (path.fill0 > shape->fills.size() || path.fill1 > shape->fills.size() ||
-                        path.line > shape->lines.size())
-                        __builtin_trap();  // a style index the renderer would trust
-                    n += path.edges.size();
-                }
+                if (!StylesInRange(*shape)) __builtin_trap();
+                for (const auto& path : shape->paths) n += path.edges.size();
             } else if (const auto* sprite = std::get_if<Sprite>(&character)) {
                 n += Walk(sprite->timeline);
+            } else if (const auto* morph = std::get_if<MorphShape>(&character)) {
+                for (const std::uint16_t ratio : {0, 40000, 65535}) {
+                    const Shape now = InterpolateMorph(*morph, ratio);
+                    if (!StylesInRange(now)) __builtin_trap();
+                    n += now.paths.size();
+                }
+            } else if (const auto* button = std::get_if<Button>(&character)) {
+                for (const auto& action : button->actions) n += action.bytes.size();
+                n += button->records.size();
             }
         }
         if (n == static_cast<std::size_t>(-1)) __builtin_trap();

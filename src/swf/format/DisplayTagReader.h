@@ -20,8 +20,8 @@ class DisplayTagReader {
     static PlaceObject readPlace(SwfBitReader& body, int version);
     // `version` 1 or 2 for RemoveObject, RemoveObject2.
     static RemoveObject readRemove(SwfBitReader& body, int version);
-
-  private:
+    // Moves past a FILTERLIST (count, then filters); false at an unknown filter kind, with
+    // the reader left there. Button records hold the same list.
     static bool skipFilters(SwfBitReader& body);
 };
 

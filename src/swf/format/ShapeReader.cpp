@@ -51,6 +51,14 @@ Shape ShapeReader::read() {
     return std::move(shape_);
 }
 
+void ShapeReader::readRecordsInto(Shape& shape) {
+    shape_ = std::move(shape);
+    fillOffset_ = lineOffset_ = 0;
+    x_ = y_ = 0;
+    readRecords();
+    shape = std::move(shape_);
+}
+
 Rgba ShapeReader::readColor() {
     return version_ >= 3 ? ReadRgba(in_) : ReadRgb(in_);
 }

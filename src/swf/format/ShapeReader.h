@@ -27,6 +27,10 @@ class ShapeReader {
     ShapeReader(SwfBitReader& body, int version, DecodeBudget& budget);
 
     Shape read();
+    // Reads only a SHAPE record list (as morph shapes hold it: bit counts, then records) into
+    // the paths of `shape`, whose style tables are already filled; indexes are checked
+    // against them. Failure as for read().
+    void readRecordsInto(Shape& shape);
 
   private:
     void readFillStyles();

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "swf/format/Button.h"
 #include "swf/format/SwfTypes.h"
 
 namespace saver::swf {
@@ -98,6 +99,17 @@ struct Shape {
     std::vector<std::uint32_t> layerStarts;
 };
 
+// DefineMorphShape / DefineMorphShape2: two shapes with pairwise matching style tables (same
+// kinds, same gradient stop counts) and edges, drawn interpolated at the placement's ratio.
+// `start` carries the style selection of the paths; in `end` only the edges and pen moves
+// count. Bounds, edge bounds and version (3, RGBA colours) are set on both as on a Shape.
+struct MorphShape {
+    std::uint16_t id = 0;
+    std::uint8_t version = 1;  // DefineMorphShape 1, DefineMorphShape2 2
+    Shape start;
+    Shape end;
+};
+
 // Display-list commands of one frame, in file order.
 struct PlaceObject {
     std::uint8_t version = 1;  // PlaceObject 1, 2 or 3
@@ -141,14 +153,14 @@ struct Sprite {
     Timeline timeline;
 };
 
-// A character the reader knows but the player does not draw yet (bitmaps, text, buttons,
-// morph shapes, sounds, ...): placing it shows nothing.
+// A character the reader knows but the player does not draw yet (bitmaps, text, sounds, ...):
+// placing it shows nothing.
 struct UnsupportedCharacter {
     std::uint16_t id = 0;
     std::uint16_t tagCode = 0;
 };
 
-using Character = std::variant<Shape, Sprite, UnsupportedCharacter>;
+using Character = std::variant<Shape, Sprite, UnsupportedCharacter, MorphShape, Button>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 

@@ -2,7 +2,9 @@
 // a decoder can never read into the next tag; bytes a decoder leaves unread are ignored.
 #include "swf/format/TimelineReader.h"
 
+#include "swf/format/ButtonReader.h"
 #include "swf/format/DisplayTagReader.h"
+#include "swf/format/MorphShapeReader.h"
 #include "swf/format/ShapeReader.h"
 #include "swf/format/SwfBasicRecords.h"
 #include "swf/format/SwfReader.h"
@@ -27,31 +29,33 @@ enum TagCode : std::uint16_t {
     kFrameLabel = 43,
     kPlaceObject3 = 70,
     kDefineShape4 = 83,
+    kDefineButton = 7,
+    kDefineButtonSound = 17,
+    kDefineButtonCxform = 23,
+    kDefineButton2 = 34,
+    kDefineMorphShape = 46,
+    kDefineMorphShape2 = 84,
 };
 
-// Character definitions the player does not draw: DefineBits, DefineButton, DefineFont,
-// DefineText, DefineSound, DefineBitsLossless, DefineBitsJPEG2, DefineText2, DefineButton2,
-// DefineBitsJPEG3, DefineBitsLossless2, DefineEditText, DefineMorphShape, DefineFont2,
-// DefineVideoStream, DefineFont3, DefineMorphShape2, DefineBitsJPEG4, DefineFont4.
+// Character definitions the player does not draw: DefineBits, DefineFont, DefineText,
+// DefineSound, DefineBitsLossless, DefineBitsJPEG2, DefineText2, DefineBitsJPEG3,
+// DefineBitsLossless2, DefineEditText, DefineFont2, DefineVideoStream, DefineFont3,
+// DefineBitsJPEG4, DefineFont4.
 bool isUnsupportedCharacter(std::uint16_t code) {
     switch (code) {
         case 6:
-        case 7:
         case 10:
         case 11:
         case 14:
         case 20:
         case 21:
         case 33:
-        case 34:
         case 35:
         case 36:
         case 37:
-        case 46:
         case 48:
         case 60:
         case 75:
-        case 84:
         case 90:
         case 91:
             return true;
@@ -73,6 +77,20 @@ int shapeVersion(std::uint16_t code) {
         default:
             return 0;
     }
+}
+
+// DefineButtonCxform and DefineButtonSound add to a button defined before them; naming any
+// other character (or none) they change nothing and count as skipped.
+bool AmendButton(std::uint16_t code, SwfBitReader& body, Movie& movie, DecodeBudget& budget) {
+    if (body.remaining() < 2) return false;
+    const auto it = movie.dictionary.find(body.u16());
+    Button* button = it == movie.dictionary.end() ? nullptr : std::get_if<Button>(&it->second);
+    if (!button) return false;
+    if (code == kDefineButtonCxform)
+        ButtonReader::readColorTransforms(body, *button);
+    else
+        ButtonReader::readSounds(body, *button, budget);
+    return true;
 }
 
 }  // namespace
@@ -153,6 +171,21 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
         define(id, std::move(sprite));
         return true;
     }
+    if (code == kDefineButton || code == kDefineButton2) {
+        Button button = ButtonReader::readButton(body, code == kDefineButton ? 1 : 2, budget_);
+        const std::uint16_t id = button.id;
+        define(id, std::move(button));
+        return true;
+    }
+    if (code == kDefineMorphShape || code == kDefineMorphShape2) {
+        MorphShape morph =
+            MorphShapeReader(body, code == kDefineMorphShape ? 1 : 2, budget_).read();
+        const std::uint16_t id = morph.id;
+        define(id, std::move(morph));
+        return true;
+    }
+    if (code == kDefineButtonCxform || code == kDefineButtonSound)
+        return AmendButton(code, body, movie_, budget_);
     if (isUnsupportedCharacter(code)) {
         define(body.u16(), UnsupportedCharacter{0, code});
         skipped(code);  // its contents are not decoded

@@ -33,10 +33,10 @@ struct DisplayObject {
     std::uint16_t characterId = 0;
     Matrix matrix;
     ColorTransform colorTransform;
-    std::uint16_t ratio = 0;  // kept; morph shapes are not drawn
+    std::uint16_t ratio = 0;  // where a morph shape is drawn between its start and end
     std::string name;
     std::optional<std::uint16_t> clipDepth;    // a mask for the depths above, up to this one
-    std::shared_ptr<TimelineInstance> sprite;  // the running sprite, when the character is one
+    std::shared_ptr<TimelineInstance> sprite;  // the running sprite, or a button's up state
 };
 
 using DisplayList = std::map<std::uint16_t, DisplayObject>;

@@ -8,6 +8,8 @@
 #include <cctype>
 #include <limits>
 
+#include "swf/player/CharacterReplacement.h"
+
 namespace saver::swf {
 
 namespace {
@@ -95,7 +97,9 @@ void TimelineInstance::gotoFrame(int frame) {
 void TimelineInstance::runFrameCommands(int frame) {
     for (const FrameCommand& command : timeline_.frames[frame].commands) {
         if (const auto* place = std::get_if<PlaceObject>(&command)) {
-            if (ApplyPlace(list_, *place) == PlaceResult::NewCharacter)
+            PlaceObject scratch;
+            if (ApplyPlace(list_, AsApplied(list_, *place, *context_.movie, scratch)) ==
+                PlaceResult::NewCharacter)
                 startSprite(list_.at(place->depth));
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
             ApplyRemove(list_, *remove);
@@ -107,8 +111,9 @@ void TimelineInstance::rebuildTo(int frame) {
     DisplayList plan;
     for (int f = 0; f <= frame; ++f) {
         for (const FrameCommand& command : timeline_.frames[f].commands) {
+            PlaceObject scratch;
             if (const auto* place = std::get_if<PlaceObject>(&command))
-                ApplyPlace(plan, *place);
+                ApplyPlace(plan, AsApplied(plan, *place, *context_.movie, scratch));
             else if (const auto* remove = std::get_if<RemoveObject>(&command))
                 ApplyRemove(plan, *remove);
         }
@@ -133,10 +138,14 @@ void TimelineInstance::queueActions(int frame) {
 void TimelineInstance::startSprite(DisplayObject& object) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
-    const auto* sprite = std::get_if<Sprite>(&it->second);
-    if (!sprite || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
+    const Timeline* timeline = nullptr;
+    if (const auto* sprite = std::get_if<Sprite>(&it->second))
+        timeline = &sprite->timeline;
+    else if (const auto* button = std::get_if<Button>(&it->second))
+        timeline = &context_.buttons.upState(*button);
+    if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
-    object.sprite = std::make_shared<TimelineInstance>(context_, sprite->timeline, nesting_ + 1);
+    object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
     object.sprite->restart();
 }
 
@@ -179,10 +188,14 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         if (it == context_.movie->dictionary.end()) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
-        if (object.clipDepth) {
+        if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
             if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
         } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
             out.push_back({shape, matrix, color});
+        } else if (const auto* morph = std::get_if<MorphShape>(&it->second)) {
+            if (const Shape* now =
+                    context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+                out.push_back({now, matrix, color});
         } else if (object.sprite) {
             object.sprite->collect(matrix, color, out);
         }
@@ -195,6 +208,11 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
                                    const Matrix& matrix, std::vector<RenderItem>& out) const {
     if (const auto* shape = std::get_if<Shape>(&character)) {
         out.push_back({shape, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (const auto* morph = std::get_if<MorphShape>(&character)) {
+        if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+            out.push_back({now, matrix, {}, ClipRole::Mask});
         return;
     }
     if (!object.sprite) return;

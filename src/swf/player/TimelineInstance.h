@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
+#include "swf/player/MorphCache.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -37,6 +39,8 @@ struct PlayerContext {
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
+    MorphCache morphs;     // morph shapes at the ratios they are shown at
+    ButtonStates buttons;  // buttons run their up state as a timeline of their own
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
@@ -71,7 +75,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // its shapes as Mask items (a sprite's flattened, colour ignored), the clipped objects'
     // items, then Unmask (also when the list ends inside the range). Masks within a mask's
     // range nest inside it, their range cut to the outer one; a mask whose range holds no
-    // depth is left out. Every BeginMask appended is closed before this returns.
+    // depth is left out; a clip depth of 0 makes no mask (the object is drawn). Every
+    // BeginMask appended is closed before this returns.
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
 
