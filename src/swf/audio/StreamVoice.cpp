@@ -12,6 +12,7 @@ StreamVoice::StreamVoice(const SoundStreamHead& head, Interpolation mode)
     : format_(head.stream), decoder_(MakeSoundDecoder(head.stream)), mode_(mode) {
     queue_.rate = format_.sampleRate();
     skip_ = static_cast<std::size_t>(std::max<int>(0, head.latencySeek));
+    lead_ = 2 * std::size_t{head.samplesPerBlock};
 }
 
 void StreamVoice::feed(std::span<const std::uint8_t> block) {
@@ -31,6 +32,8 @@ std::size_t StreamVoice::queuedFrames() const {
 }
 
 bool StreamVoice::mix(std::int32_t* acc, std::size_t frames) {
+    if (!playing_) playing_ = closed_ || queuedFrames() >= std::max<std::size_t>(lead_, 1);
+    if (!playing_) return true;
     const SourcePosition step = StepFor(queue_.rate);
     const SourcePosition end = static_cast<SourcePosition>(queue_.frames()) << 32;
     for (std::size_t i = 0; i < frames && pos_ < end; ++i) {
@@ -40,6 +43,7 @@ bool StreamVoice::mix(std::int32_t* acc, std::size_t frames) {
         acc[2 * i + 1] += right;
         pos_ += step;
     }
+    if (queuedFrames() == 0) playing_ = false;
     compact();
     return !(closed_ && queuedFrames() == 0);
 }

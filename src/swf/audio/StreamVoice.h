@@ -1,8 +1,10 @@
 // StreamVoice: a timeline's stream sound. The timeline hands it one SoundStreamBlock per frame
 // (feed); the blocks decode into one queue that plays on without a seam, so the sound is as
 // continuous as the blocks are. MP3 latency (the head's LatencySeek) is dropped from the start.
-// When the queue runs dry the voice is silent and waits for the next block where it stopped;
-// once closed (its timeline stopped or went away) it ends when the queue is empty.
+// Blocks rarely hold exactly one frame's time (MP3 frames come in 576 or 1152 samples), so the
+// voice starts, and starts again after running dry, only once two blocks' worth (the head's
+// samples per block) is queued: about one frame of latency buys a steady sound. Once closed
+// (its timeline stopped or went away) it plays out what it has and ends.
 #pragma once
 
 #include <memory>
@@ -37,6 +39,8 @@ class StreamVoice : public SoundVoice {
     PcmBuffer queue_;
     std::size_t skip_ = 0;    // latency frames still to drop
     SourcePosition pos_ = 0;  // into queue_
+    std::size_t lead_ = 0;    // frames queued before playing starts
+    bool playing_ = false;
     bool closed_ = false;
 };
 
