@@ -76,12 +76,28 @@ void MovieSound::feedStream(const FrameEntry& entry, const Frame& frame) {
     if (!frame.streamBlock) return;  // a frame without a block: the queue plays on
     if (!voice) {
         auto fresh = std::make_unique<StreamVoice>(*entry.timeline->streamHead, mode_);
+        if (const auto skip = laterBlockSeek(entry)) fresh->setStartSkip(*skip);
         voice = fresh.get();
         stream.serial = mixer_.add(std::move(fresh));
         stream.root = entry.timeline == &movie_.root;
         voices_.push_back(stream.serial);
     }
     voice->feed(frame.streamBlock->data);
+}
+
+// MP3 blocks carry SeekSamples, the samples of their first frame that belong to the block
+// before: a stream that starts at a block other than the timeline's first drops those.
+std::optional<std::size_t> MovieSound::laterBlockSeek(const FrameEntry& entry) const {
+    const Timeline& timeline = *entry.timeline;
+    if (timeline.streamHead->stream.codec != SoundCodec::Mp3) return std::nullopt;
+    for (int f = 0; f < entry.frame; ++f) {
+        if (!timeline.frames[static_cast<std::size_t>(f)].streamBlock) continue;
+        const auto& data = timeline.frames[static_cast<std::size_t>(entry.frame)].streamBlock->data;
+        if (data.size() < 4) return std::size_t{0};
+        return static_cast<std::size_t>(
+            std::max(0, static_cast<int>(static_cast<std::int16_t>(data[2] | data[3] << 8))));
+    }
+    return std::nullopt;  // the first block: the head's latency applies
 }
 
 // A stream whose timeline stopped plays out what it has; one whose timeline is gone stops now.

@@ -8,7 +8,8 @@
 //   player generation) starts nothing.
 // - Streams: a timeline with a SoundStreamHead plays its frames' blocks on one StreamVoice
 //   while it goes frame after frame; a jump (goto, restart) starts the stream afresh from the
-//   new frame's block. A timeline that stops lets what is queued play out; one removed from
+//   new frame's block (MP3: less the block's SeekSamples, or the head's LatencySeek at the
+//   first block). A timeline that stops lets what is queued play out; one removed from
 //   the stage is silenced at once.
 //
 // Failure: none; sounds that cannot be decoded are silent.
@@ -16,6 +17,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "swf/audio/AudioMixer.h"
@@ -51,6 +53,7 @@ class MovieSound {
     void startSound(const StartSound& start);
     void feedStream(const FrameEntry& entry, const Frame& frame);
     void reapStreams();
+    std::optional<std::size_t> laterBlockSeek(const FrameEntry& entry) const;
     std::shared_ptr<const PcmBuffer> decoded(std::uint16_t id);
 
     const Movie& movie_;

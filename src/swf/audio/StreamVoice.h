@@ -20,6 +20,9 @@ class StreamVoice : public SoundVoice {
   public:
     StreamVoice(const SoundStreamHead& head, Interpolation mode);
 
+    // Frames to drop from the start instead of the head's LatencySeek: a stream started at a
+    // later block drops that block's SeekSamples. Only before the first feed().
+    void setStartSkip(std::size_t frames) { skip_ = frames; }
     // Decodes one block (as stored in the file) onto the queue.
     void feed(std::span<const std::uint8_t> block);
     void close() { closed_ = true; }
