@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "swf/audio/MovieSound.h"
+#include "swf/audio/SoundDecoder.h"
 #include "swf/audio/SoundPacer.h"
 #include "swf/audio/WavWriter.h"
 #include "swf/player/MoviePlayer.h"
@@ -115,6 +116,54 @@ TEST(SwfAudioStreamTest, JumpRestartsAndStopPlaysOut) {
     int silent = 0;
     for (std::size_t i = 0; i < out.size(); i += 2) silent += out[i] == 0;
     EXPECT_EQ(silent, 20000 - 1837);
+}
+
+}  // namespace
+}  // namespace saver::swf
+
+namespace saver::swf {
+namespace {
+
+std::vector<std::uint8_t> ToneMp3() {
+    std::ifstream in(SAVER_SOURCE_DIR "/tests/swf/data/tone-440hz-22k-mono.mp3", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An MP3 stream drops the head's latency when it starts at its first block, and the block's own
+// SeekSamples when it starts at a later one.
+TEST(SwfAudioStreamTest, Mp3StartSkipsLatencyOrBlockSeek) {
+    const auto mp3 = ToneMp3();
+    ASSERT_GT(mp3.size(), 1000u);
+    Movie movie;
+    movie.header.frameRate = 12;
+    SoundStreamHead head;
+    head.stream = SoundFormat{SoundCodec::Mp3, 2, true, false};
+    head.latencySeek = 50;
+    movie.root.streamHead = head;
+    for (std::uint8_t seek : {7, 0, 100}) {
+        Frame frame;
+        frame.streamBlock = SoundStreamBlock{{0, 0, seek, 0}};
+        frame.streamBlock->data.insert(frame.streamBlock->data.end(), mp3.begin(), mp3.end());
+        movie.root.frames.push_back(std::move(frame));
+    }
+    PcmBuffer whole;
+    MakeSoundDecoder(head.stream)->decode(mp3, whole);
+    const struct {
+        int frame;
+        std::size_t skipped;
+    } cases[] = {{0, 50}, {2, 100}};
+    for (const auto& c : cases) {
+        PlayerContext context;
+        context.movie = &movie;
+        context.logFrames = true;
+        auto timeline = std::make_shared<TimelineInstance>(context, movie.root, 0);
+        timeline->restart();
+        timeline->gotoFrameAndStop(c.frame);
+        AudioMixer mixer;
+        MovieSound sound(movie, mixer);
+        sound.onFrames({context.frameLog.back()});
+        EXPECT_EQ(sound.rootStreamQueued(), whole.frames() - c.skipped) << c.frame;
+    }
 }
 
 }  // namespace
