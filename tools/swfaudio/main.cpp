@@ -2,15 +2,22 @@
 // player's sound without a sound card.
 //
 //   swfaudio MOVIE.swf --seconds S -o OUT.wav
+//   swfaudio MOVIE.swf --seconds S --play
 //
 // Plays S seconds of movie time (frames advance at the movie's rate on the sound's clock, as
-// in the player) and writes the mixed output as 44.1 kHz 16-bit stereo. Exit status 0 on
-// success, 1 when the movie cannot be read or the file cannot be written, 2 on bad usage.
+// in the player) and writes the mixed output as 44.1 kHz 16-bit stereo; with --play it goes to
+// the system's output device in real time instead (on a machine without one, or on the host,
+// nothing is played and the run still succeeds). Exit status 0 on success, 1 when the movie
+// cannot be read or the file cannot be written, 2 on bad usage.
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/AudioOutput.h"
 #include "swf/audio/AudioMixer.h"
 #include "swf/audio/MovieSound.h"
 #include "swf/audio/SoundPacer.h"
@@ -20,18 +27,21 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: swfaudio MOVIE.swf --seconds S -o OUT.wav\n";
+constexpr const char* kUsage = "usage: swfaudio MOVIE.swf --seconds S (-o OUT.wav | --play)\n";
 constexpr double kMaxSeconds = 24 * 3600;
 
 struct Options {
     std::string movie, out;
     double seconds = -1;
+    bool play = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--seconds" || arg == "-o") && i + 1 < argc) {
+        if (arg == "--play") {
+            o.play = true;
+        } else if ((arg == "--seconds" || arg == "-o") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "-o") {
                 o.out = value;
@@ -46,7 +56,27 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             return false;
         }
     }
-    return !o.movie.empty() && !o.out.empty() && o.seconds >= 0 && o.seconds <= kMaxSeconds;
+    return !o.movie.empty() && (o.out.empty() == o.play) && o.seconds >= 0 &&
+           o.seconds <= kMaxSeconds;
+}
+
+// Everything runs in the device's pulls; this thread only waits, so nothing is shared.
+int Play(saver::swf::SoundPacer& pacer, double seconds) {
+    const auto output = saver::MakeAudioOutput();
+    std::atomic<std::uint64_t> pulled{0};
+    const bool started = output->start([&](std::int16_t* out, std::size_t frames) {
+        pacer.render(out, frames);
+        pulled += frames;
+    });
+    if (!started) {
+        std::printf("no audio device: the movie plays silently\n");
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    output->stop();
+    std::printf("played %.3f s, %llu frames shown\n", static_cast<double>(pulled) / 44100,
+                static_cast<unsigned long long>(pacer.ticks() + 1));
+    return 0;
 }
 
 }  // namespace
@@ -68,6 +98,7 @@ int main(int argc, char** argv) {
     AudioMixer mixer;
     MovieSound sound(*movie, mixer);
     SoundPacer pacer(player, sound, mixer);
+    if (o.play) return Play(pacer, o.seconds);
     WavWriter wav;
     if (!wav.open(o.out)) {
         std::fprintf(stderr, "swfaudio: cannot write %s\n", o.out.c_str());
