@@ -2,6 +2,7 @@
 #   saver::jpeg  libjpeg (JPEG decoding)
 #   saver::agg   Anti-Grain Geometry (vector rasteriser), headers plus its few compiled parts
 #   saver::png   libpng (host tools only: swfrender and the reference harness)
+#   saver::mpg123 libmpg123 (MP3 decoding for the player's sound)
 #
 # Host: Debian's packages. win64: static libraries that scripts/build-win64-deps.sh builds
 # from Debian's source packages into SAVER_DEPS_PREFIX (include/, lib/); nothing is committed.
@@ -23,6 +24,14 @@ if(WIN32)
         IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libagg.a"
         INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include/agg2"
         INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include/agg2")
+    # libmpg123 comes later to the win64 deps; without it the sound library is not built there.
+    if(EXISTS "${SAVER_DEPS_PREFIX}/lib/libmpg123.a")
+        add_library(saver::mpg123 STATIC IMPORTED)
+        set_target_properties(saver::mpg123 PROPERTIES
+            IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libmpg123.a"
+            INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include"
+            INTERFACE_LINK_LIBRARIES shlwapi)
+    endif()
 else()
     find_package(JPEG REQUIRED)
     add_library(saver::jpeg INTERFACE IMPORTED)
@@ -35,6 +44,13 @@ else()
         IMPORTED_LOCATION "${AGG_LIBRARY}"
         INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${AGG_INCLUDE_DIR}"
         INTERFACE_INCLUDE_DIRECTORIES "${AGG_INCLUDE_DIR}")
+
+    find_path(MPG123_INCLUDE_DIR mpg123.h REQUIRED)
+    find_library(MPG123_LIBRARY NAMES mpg123 REQUIRED)
+    add_library(saver::mpg123 UNKNOWN IMPORTED)
+    set_target_properties(saver::mpg123 PROPERTIES
+        IMPORTED_LOCATION "${MPG123_LIBRARY}"
+        INTERFACE_INCLUDE_DIRECTORIES "${MPG123_INCLUDE_DIR}")
 
     find_package(PNG REQUIRED)
     add_library(saver::png INTERFACE IMPORTED)

@@ -5,10 +5,12 @@
 #   $PREFIX/include/agg2/   Anti-Grain Geometry headers
 #   $PREFIX/lib/libjpeg.a   libjpeg-turbo without SIMD
 #   $PREFIX/lib/libagg.a    AGG's non-template parts
+#   $PREFIX/include/mpg123.h, $PREFIX/lib/libmpg123.a   libmpg123 (MP3 decoding), no output
+#                           modules, generic C decoder
 # PREFIX is $SAVER_BUILD_ROOT/deps/win64 (default build/deps/win64); sources are cached in
 # $SAVER_BUILD_ROOT/deps/src. Nothing lands in the repository.
 #
-# Runs again in well under a second when both libraries exist and the stamp matches this
+# Runs again in well under a second when all libraries exist and the stamp matches this
 # recipe and compiler. Needs root (or sudo) only the first time, to add a deb-src entry and
 # update apt's lists. Exits non-zero with a message on any failure.
 set -euo pipefail
@@ -30,10 +32,11 @@ die() { echo "build-win64-deps: $*" >&2; exit 1; }
 command -v "$CXX" >/dev/null || die "$CXX missing (scripts/install-deps.sh installs it)"
 command -v dpkg-source >/dev/null || die "dpkg-source missing (package dpkg-dev)"
 
-# The stamp changes whenever this recipe or the compiler changes; both libraries are rebuilt.
+# The stamp changes whenever this recipe or the compiler changes; all libraries are rebuilt.
 FALLBACK="$ROOT/scripts/win64-deps"
 stamp_text="recipe $(cat "${BASH_SOURCE[0]}" "$FALLBACK"/*.cpp | sha256sum | cut -d' ' -f1) $CXX $("$CXX" -dumpversion)"
 if [ -f "$PREFIX/lib/libjpeg.a" ] && [ -f "$PREFIX/lib/libagg.a" ] &&
+   [ -f "$PREFIX/lib/libmpg123.a" ] &&
    [ "$(cat "$PREFIX/.stamp" 2>/dev/null)" = "$stamp_text" ]; then
     say "up to date in $PREFIX"
     exit 0
@@ -63,12 +66,13 @@ ensure_deb_src() {
     say "added $out"
 }
 
-# True when a .dsc of the package and every file it lists are in the cache.
+# True when a .dsc of the package and every file it lists are in the cache. Upstream signatures
+# (*.asc) do not count: unpacking does not check them and some mirrors do not serve them.
 source_cached() {
     local dsc
     dsc=$(ls "$CACHE/${1}"_*.dsc 2>/dev/null | sort -V | tail -1)
     [ -n "$dsc" ] || return 1
-    awk '/^Files:/{f=1;next} /^[^ ]/{f=0} f&&NF==3{print $3}' "$dsc" | while read -r file; do
+    awk '/^Files:/{f=1;next} /^[^ ]/{f=0} f&&NF==3&&$3!~/\.asc$/{print $3}' "$dsc" | while read -r file; do
         [ -f "$CACHE/$file" ] || exit 1
     done
 }
@@ -81,14 +85,14 @@ fetch_source() {
     say "downloading the source package $name"
     # As root apt cannot drop to the _apt user in a directory it does not own; the warning
     # about it is harmless.
-    if (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) &&
-       source_cached "$name"; then
-        return 0
-    fi
+    # apt-get fails when any listed file is missing, even a signature; the check that counts
+    # is source_cached.
+    (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) || true
+    source_cached "$name" && return 0
     say "apt-get source $name failed; updating the package lists and trying again"
     "${SUDO[@]}" apt-get update -qq
-    (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) &&
-        source_cached "$name"
+    (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) || true
+    source_cached "$name"
 }
 
 # Unpacks the newest cached version of a source package into $SRC/<name>; prints that path.
@@ -157,12 +161,31 @@ compile_agg() {
     cp "$build/libagg.a" "$STAGE/lib/libagg.a"
 }
 
+# libmpg123 alone (no output modules, no programs), static, with the portable C decoder so no
+# assembler is needed; autotools cross configure.
+build_mpg123() {
+    local src="$1" build="$DEPS/build/mpg123"
+    say "building libmpg123 from $(basename "$src")"
+    rm -rf "$build"
+    mkdir -p "$build" "$STAGE/include" "$STAGE/lib"
+    (cd "$build" && "$src/configure" --host=x86_64-w64-mingw32 --prefix="$build/install" \
+        --disable-shared --enable-static --disable-components --enable-libmpg123 \
+        --with-cpu=generic_fpu --disable-debug >"$DEPS/mpg123-configure.log" 2>&1) ||
+        { tail -30 "$DEPS/mpg123-configure.log" >&2; die "configuring libmpg123 failed"; }
+    (cd "$build" && make -j "$JOBS" install >"$DEPS/mpg123-build.log" 2>&1) ||
+        { tail -30 "$DEPS/mpg123-build.log" >&2; die "building libmpg123 failed"; }
+    cp "$build/install/include/"*.h "$STAGE/include/"
+    cp "$build/install/lib/libmpg123.a" "$STAGE/lib/libmpg123.a"
+}
+
 mkdir -p "$CACHE"
 if ensure_deb_src; then
     "${SUDO[@]}" apt-get update -qq
 fi
 fetch_source libjpeg-turbo || { cat "$CACHE/libjpeg-turbo.err" >&2; die "cannot download libjpeg-turbo's source"; }
 jpeg_src=$(unpack_source libjpeg-turbo)
+fetch_source mpg123 || { cat "$CACHE/mpg123.err" >&2; die "cannot download mpg123's source"; }
+mpg123_src=$(unpack_source mpg123)
 agg_src=""
 if fetch_source agg; then
     agg_src=$(unpack_source agg)
@@ -173,6 +196,7 @@ STAGE="$DEPS/win64.staging"
 rm -rf "$STAGE"
 build_jpeg "$jpeg_src"
 build_agg "$agg_src"
+build_mpg123 "$mpg123_src"
 echo "$stamp_text" >"$STAGE/.stamp"
 rm -rf "$PREFIX.old"
 [ -d "$PREFIX" ] && mv "$PREFIX" "$PREFIX.old"

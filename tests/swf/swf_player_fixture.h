@@ -81,7 +81,10 @@ inline FrameCommand Actions(std::initializer_list<std::vector<std::uint8_t>> rec
 }
 
 inline Frame MakeFrame(std::vector<FrameCommand> commands, std::vector<std::string> labels = {}) {
-    return Frame{std::move(commands), std::move(labels)};
+    Frame frame;
+    frame.commands = std::move(commands);
+    frame.labels = std::move(labels);
+    return frame;
 }
 
 inline Timeline MakeTimeline(std::vector<Frame> frames) {

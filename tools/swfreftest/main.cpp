@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swfreftest/CaseRunner.h"
+#include "swfreftest/KnownFailures.h"
 #include "swfreftest/ReferenceCase.h"
 
 namespace {
@@ -65,21 +66,6 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return !o.data.empty();
 }
 
-// One id per line; "#" starts a comment; blanks around the id are ignored.
-std::set<std::string> ReadKnownFailures(const std::string& path) {
-    std::set<std::string> ids;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        line = line.substr(0, line.find('#'));
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos) continue;
-        const auto last = line.find_last_not_of(" \t\r");
-        ids.insert(line.substr(first, last - first + 1));
-    }
-    return ids;
-}
-
 void PrintRates(const char* title, const std::map<std::string, Tally>& tallies) {
     std::printf("%s\n", title);
     for (const auto& [name, t] : tallies) {
@@ -96,23 +82,13 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const std::set<std::string> known =
-        o.knownFailures.empty() ? std::set<std::string>{} : ReadKnownFailures(o.knownFailures);
+    KnownFailures known(o.knownFailures.empty() ? std::set<std::string>{}
+                                                : ReadKnownFailures(o.knownFailures));
     std::map<std::string, Tally> bySet, byFeature;
-    std::vector<std::string> failures;
-    int regressions = 0, fixed = 0;
     for (const ReferenceCase& c : LoadReferenceCases(o.data)) {
         if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
         const CaseResult r = RunReferenceCase(c, o.saveDir);
-        const bool listed = known.count(c.id()) != 0;
-        const char* verdict = r.passed ? (listed ? "FIXED" : "PASS") : (listed ? "KNOWN" : "FAIL");
-        if (!r.passed && !listed) ++regressions;
-        if (r.passed && listed) ++fixed;
-        if (!r.passed) failures.push_back(c.id() + "  # " + r.detail);
-        if (!o.quiet || (!r.passed && !listed) || (r.passed && listed)) {
-            std::printf("%-5s %s%s%s\n", verdict, c.id().c_str(), r.detail.empty() ? "" : ": ",
-                        r.detail.c_str());
-        }
+        known.record(c.id(), r.passed, r.detail, o.quiet);
         bySet[c.set].total++;
         bySet[c.set].passed += r.passed;
         for (const std::string& f : c.features) {
@@ -122,13 +98,10 @@ int main(int argc, char** argv) {
     }
     PrintRates("pass rate per set:", bySet);
     PrintRates("pass rate per feature (ruffle-visual manifest):", byFeature);
-    std::printf("%d regressions, %d known failures now passing\n", regressions, fixed);
-    if (!o.writeKnownFailures.empty()) {
-        std::ofstream out(o.writeKnownFailures);
-        out << "# Reference tests the built-in player does not pass yet (set/name  # reason).\n"
-               "# Written by swfreftest --write-known-failures; a test that starts passing is\n"
-               "# reported as FIXED and should be taken off this list.\n";
-        for (const std::string& line : failures) out << line << "\n";
-    }
-    return regressions == 0 ? 0 : 1;
+    std::printf("%d regressions, %d known failures now passing\n", known.regressions(),
+                known.fixed());
+    if (!o.writeKnownFailures.empty())
+        known.write(o.writeKnownFailures,
+                    "Reference tests the built-in player does not pass yet (set/name  # reason).");
+    return known.regressions() == 0 ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swf/format/Button.h"
+#include "swf/format/SoundRecords.h"
 #include "swf/format/SwfTypes.h"
 
 namespace saver::swf {
@@ -139,6 +140,8 @@ using FrameCommand = std::variant<PlaceObject, RemoveObject, DoAction>;
 struct Frame {
     std::vector<FrameCommand> commands;
     std::vector<std::string> labels;  // FrameLabel tags of this frame
+    std::vector<StartSound> sounds;   // StartSound / StartSound2 tags of this frame
+    std::optional<SoundStreamBlock> streamBlock;  // the frame's first SoundStreamBlock
 };
 
 // A timeline: the root movie's or a sprite's. `frames` holds one entry per ShowFrame; commands
@@ -146,6 +149,7 @@ struct Frame {
 struct Timeline {
     std::uint16_t declaredFrameCount = 0;  // the header's / DefineSprite's FrameCount
     std::vector<Frame> frames;
+    std::optional<SoundStreamHead> streamHead;  // the timeline's first SoundStreamHead(2)
 };
 
 struct Sprite {
@@ -177,6 +181,8 @@ struct Movie {
     Header header;
     std::optional<Rgba> background;  // the first SetBackgroundColor
     std::map<std::uint16_t, Character> dictionary;
+    // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
+    std::map<std::uint16_t, DefinedSound> sounds;
     Timeline root;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.

@@ -6,6 +6,7 @@
 #include "swf/format/DisplayTagReader.h"
 #include "swf/format/MorphShapeReader.h"
 #include "swf/format/ShapeReader.h"
+#include "swf/format/SoundTagReader.h"
 #include "swf/format/SwfBasicRecords.h"
 #include "swf/format/SwfReader.h"
 
@@ -21,12 +22,17 @@ enum TagCode : std::uint16_t {
     kRemoveObject = 5,
     kSetBackgroundColor = 9,
     kDoAction = 12,
+    kDefineSound = 14,
+    kStartSound = 15,
+    kSoundStreamHead = 18,
+    kSoundStreamBlock = 19,
     kDefineShape2 = 22,
     kPlaceObject2 = 26,
     kRemoveObject2 = 28,
     kDefineShape3 = 32,
     kDefineSprite = 39,
     kFrameLabel = 43,
+    kSoundStreamHead2 = 45,
     kPlaceObject3 = 70,
     kDefineShape4 = 83,
     kDefineButton = 7,
@@ -35,6 +41,7 @@ enum TagCode : std::uint16_t {
     kDefineButton2 = 34,
     kDefineMorphShape = 46,
     kDefineMorphShape2 = 84,
+    kStartSound2 = 89,
 };
 
 // Character definitions the player does not draw: DefineBits, DefineFont, DefineText,
@@ -111,12 +118,12 @@ void TimelineReader::read(SwfBitReader& tags, Timeline& timeline, bool insideSpr
             frame = Frame{};
             continue;
         }
-        readTag(code, body, frame, insideSprite);
+        readTag(code, body, frame, timeline, insideSprite);
     }
 }
 
 void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& frame,
-                             bool insideSprite) {
+                             Timeline& timeline, bool insideSprite) {
     switch (code) {
         case kPlaceObject:
         case kPlaceObject2:
@@ -149,6 +156,14 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kDefineSprite:
             if (insideSprite) throw SwfError("sprite defined inside a sprite");
             break;
+        case kStartSound:
+        case kStartSound2:
+        case kSoundStreamHead:
+        case kSoundStreamHead2:
+        case kSoundStreamBlock:
+            if (readSoundTag(code, body, frame, timeline)) return;
+            skipped(code);
+            return;
         default:
             break;
     }
@@ -186,12 +201,56 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
     }
     if (code == kDefineButtonCxform || code == kDefineButtonSound)
         return AmendButton(code, body, movie_, budget_);
+    if (code == kDefineSound) {
+        DefinedSound sound;
+        try {
+            sound = SoundTagReader::readDefineSound(body);
+        } catch (const SwfError&) {
+            return false;  // a damaged sound is dropped, the movie still plays
+        }
+        const std::uint16_t id = sound.id;
+        define(id, UnsupportedCharacter{0, code});
+        budget_.charge(sizeof(DefinedSound) + 4 * sizeof(void*) + sound.data.size());
+        movie_.sounds.try_emplace(id, std::move(sound));
+        return true;
+    }
     if (isUnsupportedCharacter(code)) {
         define(body.u16(), UnsupportedCharacter{0, code});
         skipped(code);  // its contents are not decoded
         return true;
     }
     return false;
+}
+
+// Sound tags of a frame or a timeline. False when the tag is damaged or repeats what the frame
+// (one stream block) or the timeline (one stream head) already has.
+bool TimelineReader::readSoundTag(std::uint16_t code, SwfBitReader& body, Frame& frame,
+                                  Timeline& timeline) {
+    if (code == kStartSound || code == kStartSound2) {
+        StartSound start;
+        try {
+            start = SoundTagReader::readStartSound(body, code == kStartSound ? 1 : 2);
+        } catch (const SwfError&) {
+            return false;
+        }
+        budget_.charge(sizeof(StartSound) + start.className.size() +
+                       start.info.envelope.size() * sizeof(SoundEnvelopePoint));
+        frame.sounds.push_back(std::move(start));
+        return true;
+    }
+    if (code == kSoundStreamBlock) {
+        if (frame.streamBlock) return false;
+        frame.streamBlock = SoundTagReader::readStreamBlock(body);  // cannot fail
+        budget_.charge(sizeof(SoundStreamBlock) + frame.streamBlock->data.size());
+        return true;
+    }
+    if (timeline.streamHead) return false;
+    try {
+        timeline.streamHead = SoundTagReader::readStreamHead(body);
+    } catch (const SwfError&) {
+        return false;
+    }
+    return true;
 }
 
 void TimelineReader::command(Frame& frame, FrameCommand command, std::size_t extraBytes) {

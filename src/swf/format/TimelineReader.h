@@ -13,6 +13,10 @@
 //
 // A character id defined twice keeps its first definition, as the Flash runtime does.
 //
+// Sounds: DefineSound is also kept, data undecoded, in Movie::sounds; StartSound 1-2 and the
+// frame's first SoundStreamBlock go into the current frame, the first SoundStreamHead 1-2 into
+// the timeline (in sprites too). A damaged sound tag is dropped and counted as skipped.
+//
 // Failure: SwfError for a tag whose length runs past the data ("truncated tag"), a malformed
 // tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
 #pragma once
@@ -33,7 +37,9 @@ class TimelineReader {
     void read(SwfBitReader& tags, Timeline& timeline, bool insideSprite);
 
   private:
-    void readTag(std::uint16_t code, SwfBitReader& body, Frame& frame, bool insideSprite);
+    void readTag(std::uint16_t code, SwfBitReader& body, Frame& frame, Timeline& timeline,
+                 bool insideSprite);
+    bool readSoundTag(std::uint16_t code, SwfBitReader& body, Frame& frame, Timeline& timeline);
     bool readDefinition(std::uint16_t code, SwfBitReader& body);
     void define(std::uint16_t id, Character character);
     void skipped(std::uint16_t code) { ++movie_.skippedTags[code]; }

@@ -5,6 +5,8 @@
 // hanging the player.
 #include "swf/player/MoviePlayer.h"
 
+#include <utility>
+
 #include "swf/format/FrameActions.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -63,8 +65,10 @@ struct MoviePlayer::State {
     }
 };
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : state_(std::make_unique<State>()) {
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, bool logFrames)
+    : state_(std::make_unique<State>()) {
     state_->movie = std::move(movie);
+    state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
@@ -122,6 +126,10 @@ double MoviePlayer::frameRate() const {
 
 const Movie& MoviePlayer::movie() const {
     return *state_->movie;
+}
+
+std::vector<FrameEntry> MoviePlayer::takeFrameLog() {
+    return std::exchange(state_->context.frameLog, {});
 }
 
 }  // namespace saver::swf

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/TimelineInstance.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -23,7 +24,8 @@ namespace saver::swf {
 class MoviePlayer {
   public:
     // Shows the first frame of `movie` (its frame 0 commands and actions have run) and plays.
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie);
+    // `logFrames`: keep the frame log that takeFrameLog() hands out.
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, bool logFrames = false);
     ~MoviePlayer();
     MoviePlayer(const MoviePlayer&) = delete;
     MoviePlayer& operator=(const MoviePlayer&) = delete;
@@ -46,6 +48,10 @@ class MoviePlayer {
     Rgba background() const;   // the movie's background colour (white when it sets none)
     double frameRate() const;  // frames per second, always > 0
     const Movie& movie() const;
+
+    // The frames the timelines went to since construction or the last call, in order (the
+    // sound layer starts a frame's sounds from them). Empty unless made with `logFrames`.
+    std::vector<FrameEntry> takeFrameLog();
 
   private:
     struct State;

@@ -43,6 +43,7 @@ void TimelineInstance::restart() {
     if (timeline_.frames.empty()) return;
     runFrameCommands(0);
     queueActions(0);
+    logFrame(0, false);
 }
 
 void TimelineInstance::tick() {
@@ -85,6 +86,7 @@ void TimelineInstance::gotoFrame(int frame) {
     if (timeline_.frames.empty()) return;
     const int target = std::clamp(frame, 0, frameCount() - 1);
     if (target == frame_) return;
+    logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
         for (int f = frame_ + 1; f <= target; ++f) runFrameCommands(f);
     } else {
@@ -133,6 +135,11 @@ void TimelineInstance::queueActions(int frame) {
     for (const FrameCommand& command : timeline_.frames[frame].commands)
         if (const auto* action = std::get_if<DoAction>(&command))
             context_.pending.push_back({weak_from_this(), action});
+}
+
+void TimelineInstance::logFrame(int frame, bool continued) {
+    if (!context_.logFrames || context_.frameLog.size() >= kMaxFrameLog) return;
+    context_.frameLog.push_back({weak_from_this(), &timeline_, frame, continued});
 }
 
 void TimelineInstance::startSprite(DisplayObject& object) {

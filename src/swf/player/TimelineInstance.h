@@ -33,6 +33,18 @@ struct PendingActions {
     const DoAction* actions = nullptr;
 };
 
+// A frame a timeline went to, as the sound layer follows the timelines: `continued` when it
+// is the frame after the previous one (or the loop back to the first), so a stream sound goes
+// on; a jump, a restart or a first frame start it afresh.
+struct FrameEntry {
+    std::weak_ptr<const TimelineInstance> instance;
+    const Timeline* timeline = nullptr;
+    int frame = 0;
+    bool continued = false;
+};
+
+inline constexpr std::size_t kMaxFrameLog = 65536;  // entries kept between two reads
+
 // What all timelines of one player share.
 struct PlayerContext {
     const Movie* movie = nullptr;
@@ -41,6 +53,8 @@ struct PlayerContext {
     std::deque<PendingActions> pending;
     MorphCache morphs;     // morph shapes at the ratios they are shown at
     ButtonStates buttons;  // buttons run their up state as a timeline of their own
+    bool logFrames = false;  // fill `frameLog` (only when someone reads it)
+    std::vector<FrameEntry> frameLog;
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
@@ -85,6 +99,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void runFrameCommands(int frame);
     void rebuildTo(int frame);
     void queueActions(int frame);
+    void logFrame(int frame, bool continued);
     void startSprite(DisplayObject& object);
     void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
                      std::vector<RenderItem>& out) const;

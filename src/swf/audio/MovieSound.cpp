@@ -1,0 +1,124 @@
+// Voices live in the mixer and may end there on their own, so this class keeps only their
+// serial numbers and looks them up when it needs them.
+#include "swf/audio/MovieSound.h"
+
+#include <algorithm>
+
+#include "swf/audio/EventVoice.h"
+#include "swf/audio/SoundChunks.h"
+#include "swf/audio/StreamVoice.h"
+
+namespace saver::swf {
+
+MovieSound::MovieSound(const Movie& movie, AudioMixer& mixer, Interpolation mode)
+    : movie_(movie), mixer_(mixer), mode_(mode) {}
+
+MovieSound::~MovieSound() {
+    stopAll();
+}
+
+void MovieSound::onFrames(const std::vector<FrameEntry>& entries) {
+    for (const FrameEntry& entry : entries) {
+        if (!entry.timeline || entry.frame < 0 ||
+            static_cast<std::size_t>(entry.frame) >= entry.timeline->frames.size())
+            continue;
+        const Frame& frame = entry.timeline->frames[static_cast<std::size_t>(entry.frame)];
+        for (const StartSound& start : frame.sounds) startSound(start);
+        if (entry.timeline->streamHead) feedStream(entry, frame);
+    }
+    reapStreams();
+    std::erase_if(voices_, [&](std::uint64_t serial) { return !mixer_.find(serial); });
+}
+
+void MovieSound::stopAll() {
+    for (std::uint64_t serial : voices_) mixer_.remove(serial);
+    voices_.clear();
+    streams_.clear();
+}
+
+std::size_t MovieSound::rootStreamQueued() const {
+    for (const auto& [key, stream] : streams_) {
+        if (!stream.root) continue;
+        if (const auto* voice = dynamic_cast<const StreamVoice*>(mixer_.find(stream.serial)))
+            return voice->queuedFrames();
+    }
+    return 0;
+}
+
+void MovieSound::startSound(const StartSound& start) {
+    if (start.soundId == 0 || !movie_.sounds.count(start.soundId)) return;
+    const std::uint16_t id = start.soundId;
+    auto mine = [&](const SoundVoice& v) {
+        return v.kind() == VoiceKind::Event && v.soundId() == id;
+    };
+    if (start.info.syncStop) {
+        mixer_.removeIf(mine);
+        return;
+    }
+    if (start.info.syncNoMultiple && mixer_.any(mine)) return;
+    voices_.push_back(mixer_.add(std::make_unique<EventVoice>(id, decoded(id), start.info, mode_)));
+}
+
+void MovieSound::feedStream(const FrameEntry& entry, const Frame& frame) {
+    const auto instance = entry.instance.lock();
+    if (!instance) return;
+    Stream& stream = streams_[instance.get()];
+    if (stream.instance.lock() != instance) {  // new, or an address a removed timeline had
+        mixer_.remove(stream.serial);
+        stream = Stream{};
+        stream.instance = instance;
+    }
+    auto* voice = dynamic_cast<StreamVoice*>(mixer_.find(stream.serial));
+    if (voice && (!entry.continued || voice->closed())) {
+        mixer_.remove(stream.serial);
+        voice = nullptr;
+    }
+    if (!frame.streamBlock) return;  // a frame without a block: the queue plays on
+    if (!voice) {
+        auto fresh = std::make_unique<StreamVoice>(*entry.timeline->streamHead, mode_);
+        if (const auto skip = laterBlockSeek(entry)) fresh->setStartSkip(*skip);
+        voice = fresh.get();
+        stream.serial = mixer_.add(std::move(fresh));
+        stream.root = entry.timeline == &movie_.root;
+        voices_.push_back(stream.serial);
+    }
+    voice->feed(frame.streamBlock->data);
+}
+
+// MP3 blocks carry SeekSamples, the samples of their first frame that belong to the block
+// before: a stream that starts at a block other than the timeline's first drops those.
+std::optional<std::size_t> MovieSound::laterBlockSeek(const FrameEntry& entry) const {
+    const Timeline& timeline = *entry.timeline;
+    if (timeline.streamHead->stream.codec != SoundCodec::Mp3) return std::nullopt;
+    for (int f = 0; f < entry.frame; ++f) {
+        if (!timeline.frames[static_cast<std::size_t>(f)].streamBlock) continue;
+        const auto& data = timeline.frames[static_cast<std::size_t>(entry.frame)].streamBlock->data;
+        if (data.size() < 4) return std::size_t{0};
+        return static_cast<std::size_t>(
+            std::max(0, static_cast<int>(static_cast<std::int16_t>(data[2] | data[3] << 8))));
+    }
+    return std::nullopt;  // the first block: the head's latency applies
+}
+
+// A stream whose timeline stopped plays out what it has; one whose timeline is gone stops now.
+void MovieSound::reapStreams() {
+    for (auto it = streams_.begin(); it != streams_.end();) {
+        const auto instance = it->second.instance.lock();
+        auto* voice = dynamic_cast<StreamVoice*>(mixer_.find(it->second.serial));
+        if (!instance || !voice) {
+            mixer_.remove(it->second.serial);
+            it = streams_.erase(it);
+            continue;
+        }
+        if (!instance->playing()) voice->close();
+        ++it;
+    }
+}
+
+std::shared_ptr<const PcmBuffer> MovieSound::decoded(std::uint16_t id) {
+    auto& slot = cache_[id];
+    if (!slot) slot = DecodeDefinedSound(movie_.sounds.at(id));
+    return slot;
+}
+
+}  // namespace saver::swf
