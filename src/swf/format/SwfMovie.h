@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "swf/format/BitmapCharacter.h"
 #include "swf/format/SwfTypes.h"
 
 namespace saver::swf {
@@ -148,7 +149,7 @@ struct UnsupportedCharacter {
     std::uint16_t tagCode = 0;
 };
 
-using Character = std::variant<Shape, Sprite, UnsupportedCharacter>;
+using Character = std::variant<Shape, Sprite, UnsupportedCharacter, BitmapCharacter>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 
@@ -164,6 +165,7 @@ struct Header {
 struct Movie {
     Header header;
     std::optional<Rgba> background;  // the first SetBackgroundColor
+    std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
     std::map<std::uint16_t, Character> dictionary;
     Timeline root;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;

@@ -3,7 +3,8 @@
 //
 // Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
 // bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
-// characters; bitmaps, morph shapes, text, fonts, buttons, sounds and video streams become
+// characters, as do the bitmaps (undecoded, see BitmapTagReader; the first JPEGTables goes to
+// Movie::jpegTables); morph shapes, text, fonts, buttons, sounds and video streams become
 // UnsupportedCharacter entries (id and tag code); the first SetBackgroundColor sets the
 // background. Anything else is skipped by its length and counted in Movie::skippedTags, as
 // are the bodies of the unsupported characters and definition tags found inside a sprite.

@@ -6,6 +6,7 @@
 #include "swf/player/MoviePlayer.h"
 
 #include "swf/format/FrameActions.h"
+#include "swf/render/BitmapLibrary.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -45,6 +46,7 @@ struct MoviePlayer::State {
     std::shared_ptr<const Movie> movie;
     PlayerContext context;
     std::shared_ptr<TimelineInstance> root;
+    std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
 
     void runPending() {
         int blocks = 0;
@@ -66,6 +68,7 @@ struct MoviePlayer::State {
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : state_(std::make_unique<State>()) {
     state_->movie = std::move(movie);
     state_->context.movie = state_->movie.get();
+    state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
     state_->runPending();
@@ -108,6 +111,7 @@ int MoviePlayer::totalFrames() const {
 std::vector<RenderItem> MoviePlayer::renderList() const {
     std::vector<RenderItem> items;
     state_->root->collect(Matrix{}, ColorTransform{}, items);
+    for (RenderItem& item : items) item.bitmaps = state_->bitmaps.get();
     return items;
 }
 
