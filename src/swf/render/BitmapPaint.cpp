@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "swf/render/SpanBlend.h"
 
@@ -60,8 +61,27 @@ bool BitmapPaint::prepare(std::shared_ptr<const DecodedBitmap> bitmap, const Mat
     return true;
 }
 
-// Smooth sampling weighs the four texel centres around the point (texel centres lie at
-// i + 0.5) by 8-bit fractions.
+namespace {
+
+// A texel's four bytes spread into the 16-bit lanes of one word, so that one multiply weighs
+// all four channels: a lane holds at most 255 * 256 during a mix.
+std::uint64_t Lanes(const std::uint8_t* texel) {
+    std::uint32_t v;
+    std::memcpy(&v, texel, 4);
+    std::uint64_t x = v;
+    x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
+    return (x | (x << 8)) & 0x00FF00FF00FF00FFull;
+}
+
+// a + (b - a) * f / 256 in every lane, rounded; f in 0..256.
+std::uint64_t Mix(std::uint64_t a, std::uint64_t b, unsigned f) {
+    return ((a * (256 - f) + b * f + 0x0080008000800080ull) >> 8) & 0x00FF00FF00FF00FFull;
+}
+
+}  // namespace
+
+// Smooth sampling mixes the four texel centres around the point (texel centres lie at
+// i + 0.5) by 8-bit fractions, first along the row, then between the rows.
 template <bool Repeat, bool Smooth>
 void BitmapPaint::sample(agg::rgba8* span, int x, int y, unsigned len) const {
     const DecodedBitmap& b = *bitmap_;
@@ -72,26 +92,32 @@ void BitmapPaint::sample(agg::rgba8* span, int x, int y, unsigned len) const {
     const std::int64_t du = Fixed(inverse_.a), dv = Fixed(inverse_.b);
     const std::uint8_t* pixels = b.pixels.data();
     const std::size_t stride = static_cast<std::size_t>(b.width) * 4;
+    // The rows sampled change along the span only where the fill is turned or skewed.
+    const std::uint8_t *row0 = nullptr, *row1 = nullptr;
+    unsigned fy = 0;
     for (unsigned i = 0; i < len; ++i, u += du, v += dv) {
-        const std::int64_t iu = u >> kFracBits, iv = v >> kFracBits;
-        const int x0 = Fold<Repeat>(iu, b.width), y0 = Fold<Repeat>(iv, b.height);
-        const std::uint8_t* p00 = pixels + y0 * stride + static_cast<std::size_t>(x0) * 4;
+        if (i == 0 || dv != 0) {
+            const std::int64_t iv = v >> kFracBits;
+            row0 = pixels + Fold<Repeat>(iv, b.height) * stride;
+            if constexpr (Smooth) {
+                row1 = pixels + Fold<Repeat>(iv + 1, b.height) * stride;
+                fy = static_cast<unsigned>((v >> (kFracBits - 8)) & 0xFF);
+            }
+        }
+        const std::int64_t iu = u >> kFracBits;
+        const auto c0 = static_cast<std::size_t>(Fold<Repeat>(iu, b.width)) * 4;
         if constexpr (!Smooth) {
-            span[i] = agg::rgba8(p00[2], p00[1], p00[0], p00[3]);
+            const std::uint8_t* p = row0 + c0;
+            span[i] = agg::rgba8(p[2], p[1], p[0], p[3]);
         } else {
-            const int x1 = Fold<Repeat>(iu + 1, b.width), y1 = Fold<Repeat>(iv + 1, b.height);
-            const std::uint8_t* p10 = pixels + y0 * stride + static_cast<std::size_t>(x1) * 4;
-            const std::uint8_t* p01 = pixels + y1 * stride + static_cast<std::size_t>(x0) * 4;
-            const std::uint8_t* p11 = pixels + y1 * stride + static_cast<std::size_t>(x1) * 4;
-            const unsigned fx = static_cast<unsigned>((u >> (kFracBits - 8)) & 0xFF);
-            const unsigned fy = static_cast<unsigned>((v >> (kFracBits - 8)) & 0xFF);
-            const unsigned w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy);
-            const unsigned w01 = (256 - fx) * fy, w11 = fx * fy;
-            std::uint8_t c[4];
-            for (int k = 0; k < 4; ++k)
-                c[k] = static_cast<std::uint8_t>(
-                    (p00[k] * w00 + p10[k] * w10 + p01[k] * w01 + p11[k] * w11 + 32768) >> 16);
-            span[i] = agg::rgba8(c[2], c[1], c[0], c[3]);
+            const auto c1 = static_cast<std::size_t>(Fold<Repeat>(iu + 1, b.width)) * 4;
+            const auto fx = static_cast<unsigned>((u >> (kFracBits - 8)) & 0xFF);
+            const std::uint64_t top = Mix(Lanes(row0 + c0), Lanes(row0 + c1), fx);
+            const std::uint64_t bottom = Mix(Lanes(row1 + c0), Lanes(row1 + c1), fx);
+            const std::uint64_t m = Mix(top, bottom, fy);
+            span[i] =
+                agg::rgba8(static_cast<std::uint8_t>(m >> 32), static_cast<std::uint8_t>(m >> 16),
+                           static_cast<std::uint8_t>(m), static_cast<std::uint8_t>(m >> 48));
         }
     }
 }
