@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "swf/format/SwfReader.h"
@@ -167,6 +168,7 @@ TEST(SwfBitmapDecode, JpegTagsOfAMovie) {
     const std::uint16_t bits = writer.DefineBits(picture, 95);
     const std::uint16_t jpeg2 = writer.DefineBitsJpeg2(picture, 95, true);
     const std::uint16_t jpeg3 = writer.DefineBitsJpeg3(picture, 95);
+    EXPECT_THROW(writer.DefineBits(picture, 50), std::invalid_argument);  // shares the tables
     writer.Root().ShowFrame();
     const Movie movie = ReadMovie(writer.Build());
     ASSERT_FALSE(movie.jpegTables.empty());
