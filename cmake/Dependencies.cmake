@@ -1,7 +1,8 @@
 # Third-party libraries as imported targets, the same names on both presets:
 #   saver::jpeg  libjpeg (JPEG decoding)
 #   saver::agg   Anti-Grain Geometry (vector rasteriser), headers plus its few compiled parts
-#   saver::png   libpng (host tools only: swfrender and the reference harness)
+#   saver::png   libpng (PNG images in movies; swfrender and the reference harness write PNG)
+#   saver::gif   giflib (GIF images in movies)
 #   saver::mpg123 libmpg123 (MP3 decoding for the player's sound)
 #
 # Host: Debian's packages. win64: static libraries that scripts/build-win64-deps.sh builds
@@ -11,7 +12,9 @@ if(WIN32)
     set(SAVER_DEPS_PREFIX "${CMAKE_SOURCE_DIR}/build/deps/win64"
         CACHE PATH "where scripts/build-win64-deps.sh installed the win64 libraries")
     if(NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libjpeg.a" OR
-       NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libagg.a")
+       NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libagg.a" OR
+       NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libpng.a" OR
+       NOT EXISTS "${SAVER_DEPS_PREFIX}/lib/libgif.a")
         message(FATAL_ERROR "win64 libraries missing in ${SAVER_DEPS_PREFIX}: "
                             "run scripts/build-win64-deps.sh first")
     endif()
@@ -32,6 +35,16 @@ if(WIN32)
             INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include"
             INTERFACE_LINK_LIBRARIES shlwapi)
     endif()
+    find_package(ZLIB REQUIRED)
+    add_library(saver::png STATIC IMPORTED)
+    set_target_properties(saver::png PROPERTIES
+        IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libpng.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include"
+        INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
+    add_library(saver::gif STATIC IMPORTED)
+    set_target_properties(saver::gif PROPERTIES
+        IMPORTED_LOCATION "${SAVER_DEPS_PREFIX}/lib/libgif.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${SAVER_DEPS_PREFIX}/include")
 else()
     find_package(JPEG REQUIRED)
     add_library(saver::jpeg INTERFACE IMPORTED)
@@ -55,4 +68,11 @@ else()
     find_package(PNG REQUIRED)
     add_library(saver::png INTERFACE IMPORTED)
     target_link_libraries(saver::png INTERFACE PNG::PNG)
+
+    find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
+    find_library(GIF_LIBRARY NAMES gif REQUIRED)
+    add_library(saver::gif UNKNOWN IMPORTED)
+    set_target_properties(saver::gif PROPERTIES
+        IMPORTED_LOCATION "${GIF_LIBRARY}"
+        INTERFACE_INCLUDE_DIRECTORIES "${GIF_INCLUDE_DIR}")
 endif()

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Builds the static libraries the win64 preset links (cmake/Dependencies.cmake) from Debian's
 # source packages with the mingw-w64 toolchain:
-#   $PREFIX/include/        libjpeg headers (jpeglib.h, jconfig.h, jmorecfg.h, jerror.h)
+#   $PREFIX/include/        libjpeg headers (jpeglib.h, jconfig.h, jmorecfg.h, jerror.h),
+#                           libpng's (png.h, pngconf.h, pnglibconf.h), giflib's (gif_lib.h)
 #   $PREFIX/include/agg2/   Anti-Grain Geometry headers
 #   $PREFIX/lib/libjpeg.a   libjpeg-turbo without SIMD
 #   $PREFIX/lib/libagg.a    AGG's non-template parts
+#   $PREFIX/lib/libpng.a    libpng (links against the mingw zlib of libz-mingw-w64-dev)
+#   $PREFIX/lib/libgif.a    giflib's library part
 #   $PREFIX/include/mpg123.h, $PREFIX/lib/libmpg123.a   libmpg123 (MP3 decoding), no output
 #                           modules, generic C decoder
 # PREFIX is $SAVER_BUILD_ROOT/deps/win64 (default build/deps/win64); sources are cached in
 # $SAVER_BUILD_ROOT/deps/src. Nothing lands in the repository.
 #
-# Runs again in well under a second when all libraries exist and the stamp matches this
+# Runs again in well under a second when all the libraries exist and the stamp matches this
 # recipe and compiler. Needs root (or sudo) only the first time, to add a deb-src entry and
 # update apt's lists. Exits non-zero with a message on any failure.
 set -euo pipefail
@@ -23,6 +26,7 @@ SRC="$DEPS/src"
 CACHE="$SRC/cache"
 JOBS="${JOBS:-$(nproc)}"
 CXX=x86_64-w64-mingw32-g++
+CC=x86_64-w64-mingw32-gcc
 AR=x86_64-w64-mingw32-ar
 TOOLCHAIN="$ROOT/cmake/mingw-w64.cmake"
 
@@ -37,6 +41,7 @@ FALLBACK="$ROOT/scripts/win64-deps"
 stamp_text="recipe $(cat "${BASH_SOURCE[0]}" "$FALLBACK"/*.cpp | sha256sum | cut -d' ' -f1) $CXX $("$CXX" -dumpversion)"
 if [ -f "$PREFIX/lib/libjpeg.a" ] && [ -f "$PREFIX/lib/libagg.a" ] &&
    [ -f "$PREFIX/lib/libmpg123.a" ] &&
+   [ -f "$PREFIX/lib/libpng.a" ] && [ -f "$PREFIX/lib/libgif.a" ] &&
    [ "$(cat "$PREFIX/.stamp" 2>/dev/null)" = "$stamp_text" ]; then
     say "up to date in $PREFIX"
     exit 0
@@ -83,16 +88,27 @@ fetch_source() {
     local name="$1"
     source_cached "$name" && return 0
     say "downloading the source package $name"
+    fetch_any_version "$name" && return 0
+    say "apt-get source $name failed; updating the package lists and trying again"
+    "${SUDO[@]}" apt-get update -qq
+    fetch_any_version "$name"
+}
+
+# The newest version first, then the older ones the lists know: a security mirror sometimes
+# lists a version before it serves its files.
+fetch_any_version() {
+    local name="$1" version
     # As root apt cannot drop to the _apt user in a directory it does not own; the warning
     # about it is harmless.
     # apt-get fails when any listed file is missing, even a signature; the check that counts
     # is source_cached.
     (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) || true
     source_cached "$name" && return 0
-    say "apt-get source $name failed; updating the package lists and trying again"
-    "${SUDO[@]}" apt-get update -qq
-    (cd "$CACHE" && apt-get source -qq --download-only "$name" >"$CACHE/$name.err" 2>&1) || true
-    source_cached "$name"
+    for version in $(apt-cache showsrc "$name" 2>/dev/null | awk '/^Version:/ { print $2 }' | sort -Vr); do
+        (cd "$CACHE" && apt-get source -qq --download-only "$name=$version" >>"$CACHE/$name.err" 2>&1) || true
+        source_cached "$name" && return 0
+    done
+    return 1
 }
 
 # Unpacks the newest cached version of a source package into $SRC/<name>; prints that path.
@@ -178,6 +194,37 @@ build_mpg123() {
     cp "$build/install/lib/libmpg123.a" "$STAGE/lib/libmpg123.a"
 }
 
+# libpng with its own CMake build, static only, against the mingw zlib.
+build_png() {
+    local src="$1" build="$DEPS/build/png"
+    say "building libpng from $(basename "$src")"
+    rm -rf "$build"
+    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+        -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
+        -DCMAKE_BUILD_TYPE=Release >"$DEPS/png-configure.log" 2>&1 ||
+        { tail -30 "$DEPS/png-configure.log" >&2; die "configuring libpng failed"; }
+    cmake --build "$build" --target png_static -j "$JOBS" >"$DEPS/png-build.log" 2>&1 ||
+        { tail -30 "$DEPS/png-build.log" >&2; die "building libpng failed"; }
+    mkdir -p "$STAGE/include" "$STAGE/lib"
+    cp "$src/png.h" "$src/pngconf.h" "$build/pnglibconf.h" "$STAGE/include/"
+    cp "$(ls "$build"/libpng*.a | head -1)" "$STAGE/lib/libpng.a"
+}
+
+# giflib builds with a plain Makefile; its library is a handful of C files compiled here.
+build_gif() {
+    local src="$1" build="$DEPS/build/gif" f
+    say "building giflib from $(basename "$src")"
+    rm -rf "$build"
+    mkdir -p "$build" "$STAGE/include" "$STAGE/lib"
+    for f in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray; do
+        "$CC" -O2 -w -I"$src" -c "$src/$f.c" -o "$build/$f.o" >>"$DEPS/gif-build.log" 2>&1 ||
+            { tail -30 "$DEPS/gif-build.log" >&2; die "compiling giflib failed"; }
+    done
+    "$AR" rcs "$build/libgif.a" "$build"/*.o
+    cp "$src/gif_lib.h" "$STAGE/include/"
+    cp "$build/libgif.a" "$STAGE/lib/libgif.a"
+}
+
 mkdir -p "$CACHE"
 if ensure_deb_src; then
     "${SUDO[@]}" apt-get update -qq
@@ -186,6 +233,10 @@ fetch_source libjpeg-turbo || { cat "$CACHE/libjpeg-turbo.err" >&2; die "cannot 
 jpeg_src=$(unpack_source libjpeg-turbo)
 fetch_source mpg123 || { cat "$CACHE/mpg123.err" >&2; die "cannot download mpg123's source"; }
 mpg123_src=$(unpack_source mpg123)
+fetch_source libpng1.6 || { cat "$CACHE/libpng1.6.err" >&2; die "cannot download libpng's source"; }
+png_src=$(unpack_source libpng1.6)
+fetch_source giflib || { cat "$CACHE/giflib.err" >&2; die "cannot download giflib's source"; }
+gif_src=$(unpack_source giflib)
 agg_src=""
 if fetch_source agg; then
     agg_src=$(unpack_source agg)
@@ -197,6 +248,8 @@ rm -rf "$STAGE"
 build_jpeg "$jpeg_src"
 build_agg "$agg_src"
 build_mpg123 "$mpg123_src"
+build_png "$png_src"
+build_gif "$gif_src"
 echo "$stamp_text" >"$STAGE/.stamp"
 rm -rf "$PREFIX.old"
 [ -d "$PREFIX" ] && mv "$PREFIX" "$PREFIX.old"

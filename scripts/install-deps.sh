@@ -7,7 +7,7 @@ PACKAGES=(
     # host build and unit tests (clang with ASan/UBSan/libFuzzer)
     clang clang-format libclang-rt-14-dev cmake ninja-build git
     zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
-    libjpeg62-turbo-dev libagg-dev libpng-dev libcpptoml-dev libmpg123-dev
+    libjpeg62-turbo-dev libagg-dev libpng-dev libgif-dev libcpptoml-dev libmpg123-dev
     # Windows cross build
     g++-mingw-w64-x86-64 libz-mingw-w64-dev
     # scripts/build-win64-deps.sh: unpacks Debian source packages for the mingw libraries

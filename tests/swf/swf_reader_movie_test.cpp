@@ -93,12 +93,13 @@ TEST(SwfReaderMovieTest, DictionaryBackgroundAndSkippedTags) {
     EXPECT_EQ(square.bounds, (Rect{0, 100, 0, 100}));
     ASSERT_EQ(square.paths.size(), 1u);
     EXPECT_EQ(square.paths[0].edges.size(), 3u);
-    const auto& bits = std::get<UnsupportedCharacter>(m.dictionary.at(5));
+    const auto& bits = std::get<BitmapCharacter>(m.dictionary.at(5));  // kept undecoded
     EXPECT_EQ(bits.id, 5);
     EXPECT_EQ(bits.tagCode, kDefineBits);
+    EXPECT_EQ(bits.data, (Bytes{0xFF, 0xD8}));
     EXPECT_EQ(std::get<UnsupportedCharacter>(m.dictionary.at(6)).tagCode, kDefineText2);
-    EXPECT_EQ(m.skippedTags, (std::map<std::uint16_t, std::uint32_t>{
-                                 {kDefineBits, 1}, {kDefineText2, 1}, {777, 1}}));
+    EXPECT_EQ(m.skippedTags,
+              (std::map<std::uint16_t, std::uint32_t>{{kDefineText2, 1}, {777, 1}}));
 }
 
 TEST(SwfReaderMovieTest, SpriteHasItsOwnTimeline) {

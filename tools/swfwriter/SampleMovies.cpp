@@ -1,5 +1,6 @@
 #include "SampleMovies.h"
 
+#include "PhotoMovie.h"
 #include "SwfWriter.h"
 
 namespace saver::swfwriter {
@@ -105,7 +106,7 @@ std::vector<std::uint8_t> Shapes(bool compress) {
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes"};
+    return {"solid", "frames", "stop", "sprite", "shapes", "photo"};
 }
 
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress) {
@@ -114,6 +115,7 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "stop") return Frames(compress, true);
     if (name == "sprite") return Sprite(compress);
     if (name == "shapes") return Shapes(compress);
+    if (name == "photo") return BuildPhotoMovie(compress);
     return std::nullopt;
 }
 

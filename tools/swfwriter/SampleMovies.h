@@ -16,6 +16,8 @@
 //           of radius 40 centred at (150,50) (DefineShape3), a half-transparent green
 //           (0,255,0,128) rounded square at (10..90, 110..190) (DefineShape3), and a solid
 //           orange (255,128,0) circle at (150,150) radius 40 (DefineShape4, pad spread).
+//   photo   400x300 px, 1 frame of bitmap fills (JPEG with alpha, JPEG with shared tables,
+//           JPEG behind stray markers); see PhotoMovie.h.
 #pragma once
 
 #include <cstdint>

@@ -130,6 +130,11 @@ void WriteFillStyle(BitWriter& w, const FillStyle& fill, ShapeVersion version) {
         WriteColor(w, fill.color, HasAlpha(version));
         return;
     }
+    if (static_cast<std::uint8_t>(fill.type) >= 0x40) {
+        w.WriteU16(fill.bitmapId);
+        WriteMatrix(w, fill.gradientMatrix);
+        return;
+    }
     WriteMatrix(w, fill.gradientMatrix);
     WriteGradient(w, fill.gradient, version);
 }

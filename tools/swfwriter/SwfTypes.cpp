@@ -77,4 +77,12 @@ FillStyle FillStyle::Radial(const Matrix& matrix, Gradient gradient) {
     return f;
 }
 
+FillStyle FillStyle::Bitmap(std::uint16_t id, const Matrix& matrix, bool clipped, bool smoothed) {
+    FillStyle f;
+    f.type = static_cast<FillType>(0x40 | (clipped ? 0x01 : 0) | (smoothed ? 0 : 0x02));
+    f.gradientMatrix = matrix;
+    f.bitmapId = id;
+    return f;
+}
+
 }  // namespace saver::swfwriter

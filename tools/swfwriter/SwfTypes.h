@@ -62,17 +62,28 @@ struct Gradient {
     InterpolationMode interpolation = InterpolationMode::Normal;
 };
 
-enum class FillType : std::uint8_t { Solid = 0x00, LinearGradient = 0x10, RadialGradient = 0x12 };
+enum class FillType : std::uint8_t {
+    Solid = 0x00,
+    LinearGradient = 0x10,
+    RadialGradient = 0x12,
+    RepeatingBitmap = 0x40,
+    ClippedBitmap = 0x41,
+    NonSmoothedRepeatingBitmap = 0x42,
+    NonSmoothedClippedBitmap = 0x43,
+};
 
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;             // Solid
-    Matrix gradientMatrix;  // gradients
-    Gradient gradient;      // gradients
+    Rgba color;                  // Solid
+    Matrix gradientMatrix;       // gradients, and bitmaps (bitmap pixels to twips)
+    Gradient gradient;           // gradients
+    std::uint16_t bitmapId = 0;  // bitmaps
 
     static FillStyle Solid(Rgba color);
     static FillStyle Linear(const Matrix& matrix, Gradient gradient);
     static FillStyle Radial(const Matrix& matrix, Gradient gradient);
+    // `matrix` maps bitmap pixels to shape twips: scale 20 shows one bitmap pixel per pixel.
+    static FillStyle Bitmap(std::uint16_t id, const Matrix& matrix, bool clipped, bool smoothed);
 };
 
 struct LineStyle {

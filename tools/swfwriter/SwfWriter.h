@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "JpegEncoder.h"
 #include "ShapeBuilder.h"
 #include "SwfTypes.h"
 #include "Timeline.h"
@@ -45,6 +46,18 @@ class SwfWriter {
     // Writes a DefineSprite holding `sprite`'s tags (closed with End) and returns its id.
     std::uint16_t DefineSprite(const Timeline& sprite);
 
+    // Bitmaps, each a new character id; `image`'s alpha is stored by DefineBitsJpeg3 only.
+    // DefineBits: the JPEG's tables go into the movie's one JPEGTables tag, written before the
+    // first DefineBits; every later one must use the same `quality` (else
+    // std::invalid_argument), as it shares those tables.
+    std::uint16_t DefineBits(const RgbaImage& image, int quality = 85);
+    // DefineBitsJPEG2: a complete JPEG; `strayMarkers` puts the end/start-of-image pair older
+    // tools wrote in front of it.
+    std::uint16_t DefineBitsJpeg2(const RgbaImage& image, int quality = 85,
+                                  bool strayMarkers = false);
+    // DefineBitsJPEG3: a JPEG of the premultiplied colours and the zlib-compressed alpha.
+    std::uint16_t DefineBitsJpeg3(const RgbaImage& image, int quality = 85);
+
     // The movie's own timeline; definitions above are written into it too.
     Timeline& Root() { return root_; }
 
@@ -63,6 +76,7 @@ class SwfWriter {
     MovieOptions options_;
     Timeline root_;
     std::uint16_t nextId_ = 1;
+    int jpegTablesQuality_ = 0;  // 0 until the JPEGTables tag is written
 };
 
 // The uncompressed form of a CWS file (an FWS file is returned unchanged); throws

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "swf/format/BitmapCharacter.h"
 #include "swf/format/Button.h"
 #include "swf/format/SoundRecords.h"
 #include "swf/format/SwfTypes.h"
@@ -164,7 +165,8 @@ struct UnsupportedCharacter {
     std::uint16_t tagCode = 0;
 };
 
-using Character = std::variant<Shape, Sprite, UnsupportedCharacter, MorphShape, Button>;
+using Character =
+    std::variant<Shape, Sprite, UnsupportedCharacter, MorphShape, Button, BitmapCharacter>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 
@@ -180,6 +182,7 @@ struct Header {
 struct Movie {
     Header header;
     std::optional<Rgba> background;  // the first SetBackgroundColor
+    std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;

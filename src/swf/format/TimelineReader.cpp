@@ -2,6 +2,7 @@
 // a decoder can never read into the next tag; bytes a decoder leaves unread are ignored.
 #include "swf/format/TimelineReader.h"
 
+#include "swf/format/BitmapTagReader.h"
 #include "swf/format/ButtonReader.h"
 #include "swf/format/DisplayTagReader.h"
 #include "swf/format/MorphShapeReader.h"
@@ -212,6 +213,21 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
         define(id, UnsupportedCharacter{0, code});
         budget_.charge(sizeof(DefinedSound) + 4 * sizeof(void*) + sound.data.size());
         movie_.sounds.try_emplace(id, std::move(sound));
+        return true;
+    }
+    if (BitmapTagReader::isBitmapTag(code)) {
+        BitmapCharacter bitmap = BitmapTagReader::read(code, body);
+        budget_.charge(bitmap.data.size() + bitmap.alpha.size());
+        const std::uint16_t id = bitmap.id;
+        define(id, std::move(bitmap));
+        return true;
+    }
+    if (code == BitmapTagReader::kJpegTables) {
+        if (movie_.jpegTables.empty()) {
+            const auto tables = body.bytes(body.remaining());
+            budget_.charge(tables.size());
+            movie_.jpegTables.assign(tables.begin(), tables.end());
+        }
         return true;
     }
     if (isUnsupportedCharacter(code)) {

@@ -4,9 +4,10 @@
 // Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
 // bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
 // characters, and so do DefineMorphShape 1-2 and DefineButton 1-2 (DefineButtonCxform and
-// DefineButtonSound amend the button they name); bitmaps, text, fonts, sounds and video
-// streams become UnsupportedCharacter entries (id and tag code); the first SetBackgroundColor
-// sets the background. Anything else is skipped by its length and counted in Movie::skippedTags, as
+// DefineButtonSound amend the button they name) and the bitmaps (undecoded, see
+// BitmapTagReader; the first JPEGTables goes to Movie::jpegTables); text, fonts, sounds and
+// video streams become UnsupportedCharacter entries (id and tag code); the first
+// SetBackgroundColor sets the background. Anything else is skipped by its length and counted in Movie::skippedTags, as
 // are the bodies of the unsupported characters and definition tags found inside a sprite.
 // The stream ends at an End tag or where the data ends on a tag boundary (files cut short
 // after a complete tag are accepted); commands after the last ShowFrame are dropped.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "swf/format/FrameActions.h"
+#include "swf/render/BitmapLibrary.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -47,6 +48,7 @@ struct MoviePlayer::State {
     std::shared_ptr<const Movie> movie;
     PlayerContext context;
     std::shared_ptr<TimelineInstance> root;
+    std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
 
     void runPending() {
         int blocks = 0;
@@ -70,6 +72,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, bool logFrames)
     state_->movie = std::move(movie);
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
+    state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
     state_->runPending();
@@ -112,6 +115,7 @@ int MoviePlayer::totalFrames() const {
 std::vector<RenderItem> MoviePlayer::renderList() const {
     std::vector<RenderItem> items;
     state_->root->collect(Matrix{}, ColorTransform{}, items);
+    for (RenderItem& item : items) item.bitmaps = state_->bitmaps.get();
     return items;
 }
 

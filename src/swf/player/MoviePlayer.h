@@ -43,7 +43,8 @@ class MoviePlayer {
     int currentFrame() const;  // the root's frame, counted from 0
     int totalFrames() const;   // the root's frame count, at least 1
 
-    // The shapes to draw now, in painting order.
+    // The shapes to draw now, in painting order; they carry the movie's bitmaps, decoded as
+    // their fills first need them.
     std::vector<RenderItem> renderList() const;
     Rgba background() const;   // the movie's background colour (white when it sets none)
     double frameRate() const;  // frames per second, always > 0

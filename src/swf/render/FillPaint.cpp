@@ -26,7 +26,6 @@ namespace {
 constexpr double kGradientHalfSize = 16384.0;  // twips from the centre to the square's edge
 // A focal point on the circle itself makes the gradient degenerate; keep it just inside.
 constexpr double kMaxFocal = 0.998;
-const Rgba kBitmapPlaceholder{128, 128, 128, 255};
 
 FillPaint::Entry Premultiplied(Rgba c) {
     FillPaint::Entry e{agg::rgba8(c.r, c.g, c.b, c.a), {}};
@@ -64,7 +63,8 @@ Rgba Mix(Rgba from, Rgba to, double f, bool linear) {
 
 }  // namespace
 
-void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx) {
+void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx,
+                        const BitmapSource& bitmaps) {
     switch (style.type) {
         case FillType::Solid:
             kind_ = Kind::Solid;
@@ -80,8 +80,10 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
             kind_ = Kind::Focal;
             break;
         default:
+            kind_ = Kind::Bitmap;
+            if (prepareBitmap(style, toPixels, cx, bitmaps)) return;
             kind_ = Kind::Solid;
-            color_ = Premultiplied(cx.apply(kBitmapPlaceholder));
+            color_ = Premultiplied(Rgba{0, 0, 0, 0});
             return;
     }
 
@@ -234,6 +236,7 @@ void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&
 }
 
 void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+    if (kind_ == Kind::Bitmap) return generateBitmap(span, x, y, len);
     if (kind_ == Kind::Solid) {
         std::fill(span, span + len, color_.rgba);
         return;
@@ -244,6 +247,7 @@ void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
 
 void FillPaint::blend(std::uint8_t* row, int x, int y, unsigned len,
                       const std::uint8_t* covers) const {
+    if (kind_ == Kind::Bitmap) return blendBitmap(row, x, y, len, covers);
     std::uint8_t* const start = row + static_cast<std::ptrdiff_t>(x) * 4;
     auto put = [start, covers](unsigned i, unsigned n, const Entry& e) SAVER_ALWAYS_INLINE {
         std::uint8_t* p = start + static_cast<std::size_t>(i) * 4;

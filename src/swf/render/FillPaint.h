@@ -2,8 +2,10 @@
 // with its 256-entry colour table and the map from pixel centres back into the gradient
 // square (-16384..16384 twips). Colours come out premultiplied, colour transform applied.
 //
-// Bitmap fills are painted as a flat grey placeholder. A gradient whose matrix cannot be
-// inverted, or one without stops, paints nothing (transparent).
+// Bitmap fills are painted by a BitmapPaint from the bitmaps of `BitmapSource`; smoothing is
+// used only where the fill asks for it and the source allows it. A gradient or bitmap whose
+// matrix cannot be inverted, a gradient without stops and a bitmap fill whose bitmap is
+// missing or damaged paint nothing (transparent).
 #pragma once
 
 #include <agg_color_rgba.h>
@@ -16,10 +18,26 @@
 
 namespace saver::swf {
 
+class BitmapLibrary;
+class BitmapPaint;
+
+// Where bitmap fills find their bitmaps, and whether they may be smoothed (not at low
+// quality).
+struct BitmapSource {
+    const BitmapLibrary* library = nullptr;
+    bool smoothing = true;
+};
+
 class FillPaint {
   public:
+    FillPaint();
+    ~FillPaint();
+    FillPaint(FillPaint&&) noexcept;
+    FillPaint& operator=(FillPaint&&) noexcept;
+
     // `toPixels` maps shape twips to device pixels.
-    void prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx);
+    void prepare(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx,
+                 const BitmapSource& bitmaps = {});
 
     bool isSolid() const { return kind_ == Kind::Solid; }
     const agg::rgba8& color() const { return color_.rgba; }  // solid fills only
@@ -38,7 +56,13 @@ class FillPaint {
     };
 
   private:
-    enum class Kind { Solid, Linear, Radial, Focal };
+    enum class Kind { Solid, Linear, Radial, Focal, Bitmap };
+
+    bool prepareBitmap(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx,
+                       const BitmapSource& bitmaps);
+    void generateBitmap(agg::rgba8* span, int x, int y, unsigned len) const;
+    void blendBitmap(std::uint8_t* row, int x, int y, unsigned len,
+                     const std::uint8_t* covers) const;
 
     void buildTable(const Gradient& gradient, const ColorTransform& cx);
     template <SpreadMode Spread, class Sink>
@@ -55,6 +79,7 @@ class FillPaint {
     Matrix inverse_;  // device pixels to gradient square
     // Gradients only; kept once made, so a paint reused frame after frame allocates once.
     std::unique_ptr<std::array<Entry, 256>> table_;
+    std::unique_ptr<BitmapPaint> bitmap_;  // bitmap fills only; kept once made, as table_
 };
 
 }  // namespace saver::swf

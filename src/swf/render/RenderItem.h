@@ -9,6 +9,8 @@
 
 namespace saver::swf {
 
+class BitmapLibrary;
+
 // How an item takes part in clipping (clip depths of PlaceObject). Draw: drawn, clipped by the
 // masks open at that point. BeginMask (no shape) opens a new mask, clipped in turn by the
 // masks already open; the Mask items after it are not drawn: the fills of their shapes make
@@ -20,6 +22,7 @@ struct RenderItem {
     Matrix matrix;                  // shape twips to stage twips, parents' matrices applied
     ColorTransform colorTransform;  // parents' transforms applied
     ClipRole role = ClipRole::Draw;
+    const BitmapLibrary* bitmaps = nullptr;  // the movie's bitmaps, for bitmap fills
 };
 
 }  // namespace saver::swf

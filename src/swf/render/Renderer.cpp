@@ -126,7 +126,7 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
         impl_->clip(item, m);
         if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         if (Finite(m))  // a degenerate product of nested scales draws nothing
-            impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale);
+            impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale, item.bitmaps);
     }
     impl_->rasterizer.setMask(nullptr);
 }

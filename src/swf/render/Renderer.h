@@ -4,10 +4,10 @@
 // fill1 right), drawn as non-overlapping regions; solid, linear, radial and focal radial
 // gradient fills (spread and interpolation modes honoured); strokes with width, caps and joins
 // (hairlines of width 0 are one pixel wide); matrices and colour transforms with alpha; masks
-// as the items' ClipRole describes them (anti-aliased mask edges). Bitmap fills are drawn as a
-// flat placeholder for now.
+// as the items' ClipRole describes them (anti-aliased mask edges); bitmap fills (clipped or
+// repeating, smoothed or not) from the item's BitmapLibrary.
 //
-// Quality::Low draws without anti-aliasing, Quality::High anti-aliased.
+// Quality::Low draws without anti-aliasing and bitmaps unsmoothed, Quality::High anti-aliased.
 //
 // Failure: none; degenerate geometry (empty paths, zero-size gradients, singular matrices) is
 // skipped. The target is cleared to the background colour first and left opaque.

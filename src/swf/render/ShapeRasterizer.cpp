@@ -151,6 +151,7 @@ struct ShapeRasterizer::Impl {
     std::vector<agg::cover_type> maskedCovers;
     std::vector<FillPaint> paints;
     FillPaint linePaint;
+    BitmapSource bitmapSource;  // of the shape being drawn
     agg::path_storage linePath;
     agg::conv_stroke<agg::path_storage> stroke{linePath};
     agg::trans_affine lineTransform;
@@ -190,8 +191,9 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
 }
 
 void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const ColorTransform& cx,
-                           double stageScale) {
+                           double stageScale, const BitmapLibrary* bitmaps) {
     Impl& s = *impl_;
+    s.bitmapSource = {bitmaps, !s.scanline.aliased};
     Matrix toPixels = matrix;
     if (s.scanline.aliased) {
         // Without anti-aliasing a pixel is painted when at least half covered; an edge exactly
@@ -204,7 +206,7 @@ void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const Color
     if (s.buffer.width() == 0 || s.buffer.height() == 0) return;
     s.paints.resize(shape.fills.size());
     for (std::size_t i = 0; i < shape.fills.size(); ++i)
-        s.paints[i].prepare(shape.fills[i], toPixels, cx);
+        s.paints[i].prepare(shape.fills[i], toPixels, cx, s.bitmapSource);
     // Layer by layer; starts out of order or out of range are ignored.
     std::size_t first = 0;
     const std::size_t end = shape.paths.size();
@@ -347,7 +349,7 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
     lineRaster.add_path(strokeInPixels);
 
     if (style.fill) {
-        linePaint.prepare(*style.fill, m, cx);
+        linePaint.prepare(*style.fill, m, cx, bitmapSource);
     } else {
         FillStyle solid;
         solid.color = style.color;

@@ -24,6 +24,8 @@
 
 namespace saver::swf {
 
+class BitmapLibrary;
+
 class ShapeRasterizer {
   public:
     ShapeRasterizer();
@@ -36,9 +38,10 @@ class ShapeRasterizer {
     void begin(BgraImage& image, bool aliased);
 
     // `toPixels` maps shape twips to target pixels; `stageScale` is the stage's pixels per
-    // twip, for lines that do not scale with the shape.
+    // twip, for lines that do not scale with the shape. Bitmap fills take their bitmaps from
+    // `bitmaps` (none: they paint nothing) and are smoothed only when anti-aliasing.
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cx,
-              double stageScale);
+              double stageScale, const BitmapLibrary* bitmaps = nullptr);
 
     // Clips what draw() paints by `mask`: one coverage byte per target pixel, rows top-down
     // (255 paints fully, 0 not at all); null paints unclipped. The mask must outlive its use.

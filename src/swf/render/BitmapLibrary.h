@@ -1,0 +1,54 @@
+// BitmapLibrary: the decoded bitmaps of one movie, for its bitmap fills. A bitmap is decoded
+// when a fill first asks for it and kept while the decode budget allows: once the decoded
+// bitmaps would take more than `budgetBytes`, those used longest ago are dropped (and decoded
+// again should they be needed again), so a long photo show keeps only its recent pictures.
+//
+// Not thread-safe; one renderer uses it at a time. `find` is const for the renderer but fills
+// the cache, which is the library's own business.
+//
+// Failure: find() returns null for an id that is no bitmap, and for a bitmap that is damaged
+// or larger than the whole budget (tried once, then remembered as such).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "swf/format/SwfMovie.h"
+#include "swf/render/DecodedBitmap.h"
+
+namespace saver::swf {
+
+class BitmapLibrary {
+  public:
+    // 256 MiB: some thirty full-HD photos.
+    static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
+
+    // `movie` must outlive the library.
+    explicit BitmapLibrary(const Movie& movie, std::size_t budgetBytes = kDefaultBudget);
+    ~BitmapLibrary();
+    BitmapLibrary(const BitmapLibrary&) = delete;
+    BitmapLibrary& operator=(const BitmapLibrary&) = delete;
+
+    // The bitmap character `id`, decoded. Shared: a bitmap dropped from the cache lives on
+    // while a paint still holds it.
+    std::shared_ptr<const DecodedBitmap> find(std::uint16_t id) const;
+
+    std::size_t bytesInUse() const { return used_; }
+
+  private:
+    struct Entry {
+        std::shared_ptr<const DecodedBitmap> bitmap;  // null: damaged or too large
+        std::uint64_t lastUse = 0;
+    };
+    void makeRoom(std::size_t bytes) const;
+
+    const Movie& movie_;
+    std::size_t budget_;
+    mutable std::map<std::uint16_t, Entry> entries_;
+    mutable std::size_t used_ = 0;
+    mutable std::uint64_t clock_ = 0;
+};
+
+}  // namespace saver::swf
