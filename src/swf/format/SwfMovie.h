@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "swf/format/Filter.h"
 #include "swf/format/SwfTypes.h"
 
 namespace saver::swf {
@@ -110,6 +111,9 @@ struct PlaceObject {
     std::optional<std::string> name;
     std::optional<std::uint16_t> clipDepth;
     std::optional<std::uint8_t> blendMode;  // PlaceObject3
+    // SWF 8: the filter list (empty: filters removed) and bitmap caching.
+    std::optional<std::vector<Filter>> filters;
+    std::optional<bool> cacheAsBitmap;
 };
 
 struct RemoveObject {

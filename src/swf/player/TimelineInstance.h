@@ -71,7 +71,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // its shapes as Mask items (a sprite's flattened, colour ignored), the clipped objects'
     // items, then Unmask (also when the list ends inside the range). Masks within a mask's
     // range nest inside it, their range cut to the outer one; a mask whose range holds no
-    // depth is left out. Every BeginMask appended is closed before this returns.
+    // depth is left out. Every BeginMask appended is closed before this returns. An object
+    // with filters, a blend mode, or bitmap caching under a transparency is wrapped in
+    // BeginGroup / EndGroup items (always closed too).
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
 
@@ -81,6 +83,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void rebuildTo(int frame);
     void queueActions(int frame);
     void startSprite(DisplayObject& object);
+    void collectObject(const DisplayObject& object, const Character& character,
+                       const Matrix& matrix, const ColorTransform& color,
+                       std::vector<RenderItem>& out) const;
     void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
                      std::vector<RenderItem>& out) const;
 

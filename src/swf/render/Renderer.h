@@ -4,8 +4,8 @@
 // fill1 right), drawn as non-overlapping regions; solid, linear, radial and focal radial
 // gradient fills (spread and interpolation modes honoured); strokes with width, caps and joins
 // (hairlines of width 0 are one pixel wide); matrices and colour transforms with alpha; masks
-// as the items' ClipRole describes them (anti-aliased mask edges). Bitmap fills are drawn as a
-// flat placeholder for now.
+// as the items' ClipRole describes them (anti-aliased mask edges); groups drawn offscreen,
+// filtered and blended (GroupLayers). Bitmap fills are drawn as a flat placeholder for now.
 //
 // Quality::Low draws without anti-aliasing, Quality::High anti-aliased.
 //

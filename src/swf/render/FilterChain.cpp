@@ -1,0 +1,297 @@
+// The shadow kinds share one shape: blur the object's alpha, read it back shifted by the
+// offset, turn it into a colour (the filter's, or the gradient's at that level) and combine
+// that with the object by the inner / knockout / composite-source rules. The bevel kinds read
+// the blurred alpha twice, once towards the light and once away from it; their difference
+// says which side of an edge a pixel lies on.
+#include "swf/render/FilterChain.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace saver::swf {
+
+namespace {
+
+constexpr int kMaxPasses = 15;
+constexpr int kMaxKernel = 15;  // the largest convolution Flash accepts, per side
+
+struct Px {
+    float b = 0, g = 0, r = 0, a = 0;  // premultiplied, 0..1
+};
+
+Px Load(const std::uint8_t* p) {
+    constexpr float k = 1.0f / 255;
+    return {p[0] * k, p[1] * k, p[2] * k, p[3] * k};
+}
+
+std::uint8_t Byte(float v) {
+    return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255 + 0.5f);
+}
+
+void Store(std::uint8_t* p, const Px& c) {
+    const std::uint8_t a = Byte(c.a);
+    p[0] = std::min(Byte(c.b), a);
+    p[1] = std::min(Byte(c.g), a);
+    p[2] = std::min(Byte(c.r), a);
+    p[3] = a;
+}
+
+Px Premultiplied(Rgba c, float scale = 1) {
+    const float a = c.a / 255.0f * scale;
+    return {c.b / 255.0f * a, c.g / 255.0f * a, c.r / 255.0f * a, a};
+}
+
+Px Scaled(const Px& c, float k) {
+    return {c.b * k, c.g * k, c.r * k, c.a * k};
+}
+
+Px Sum(const Px& x, const Px& y) {
+    return {x.b + y.b, x.g + y.g, x.r + y.r, x.a + y.a};
+}
+
+// 256 premultiplied colours along a filter's gradient (stops by ratio, linear in between).
+std::array<Px, 256> GradientTable(const std::vector<FilterGradientStop>& stops) {
+    std::array<Px, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const FilterGradientStop* lo = &stops.front();
+        const FilterGradientStop* hi = &stops.front();
+        for (const auto& s : stops) {
+            if (s.ratio <= i) lo = &s;
+            if (s.ratio >= i) {
+                hi = &s;
+                break;
+            }
+            hi = &s;
+        }
+        const float t =
+            hi->ratio == lo->ratio ? 0.0f : float(i - lo->ratio) / float(hi->ratio - lo->ratio);
+        auto mix = [t](std::uint8_t x, std::uint8_t y) {
+            return static_cast<std::uint8_t>(std::lround(x + (y - x) * std::clamp(t, 0.0f, 1.0f)));
+        };
+        table[i] = Premultiplied({mix(lo->color.r, hi->color.r), mix(lo->color.g, hi->color.g),
+                                  mix(lo->color.b, hi->color.b), mix(lo->color.a, hi->color.a)});
+    }
+    return table;
+}
+
+double ScaleBlur(double blur, double scale) {
+    return blur > 1 ? (blur - 1) * scale + 1 : blur;
+}
+
+bool IsBevelKind(FilterKind k) {
+    return k == FilterKind::Bevel || k == FilterKind::GradientBevel;
+}
+
+}  // namespace
+
+Filter ScaledFilter(const Filter& f, double scaleX, double scaleY) {
+    Filter s = f;
+    s.blurX = ScaleBlur(f.blurX, scaleX);
+    s.blurY = ScaleBlur(f.blurY, scaleY);
+    s.distance = f.distance * scaleY;
+    s.passes = std::clamp(f.passes, 0, kMaxPasses);
+    return s;
+}
+
+FilterMargins FilterChain::growth(const std::vector<Filter>& filters, double scaleX,
+                                  double scaleY) {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    for (const Filter& raw : filters) {
+        if (raw.kind == FilterKind::ColorMatrix || raw.kind == FilterKind::Convolution) continue;
+        const Filter f = ScaledFilter(raw, scaleX, scaleY);
+        const double x = BoxBlur::reach(f.blurX, f.passes);
+        const double y = BoxBlur::reach(f.blurY, f.passes);
+        left += x;
+        right += x;
+        top += y;
+        bottom += y;
+        if (f.kind == FilterKind::Blur || f.kind == FilterKind::Glow) continue;
+        const double dx = std::cos(f.angle) * f.distance, dy = std::sin(f.angle) * f.distance;
+        const bool both = IsBevelKind(f.kind);
+        left += dx < 0 || both ? std::fabs(dx) : 0;
+        right += dx > 0 || both ? std::fabs(dx) : 0;
+        top += dy < 0 || both ? std::fabs(dy) : 0;
+        bottom += dy > 0 || both ? std::fabs(dy) : 0;
+    }
+    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, 4096.0))); };
+    return {px(left), px(top), px(right), px(bottom)};
+}
+
+void FilterChain::apply(const std::vector<Filter>& filters, double scaleX, double scaleY,
+                        BgraImage& image) {
+    for (const Filter& raw : filters) {
+        const Filter f = ScaledFilter(raw, scaleX, scaleY);
+        switch (f.kind) {
+            case FilterKind::Blur:
+                blurAll(f, image);
+                break;
+            case FilterKind::DropShadow:
+            case FilterKind::Glow:
+            case FilterKind::GradientGlow:
+                shadow(f, image);
+                break;
+            case FilterKind::Bevel:
+            case FilterKind::GradientBevel:
+                bevel(f, image);
+                break;
+            case FilterKind::ColorMatrix:
+                colorMatrix(f, image);
+                break;
+            case FilterKind::Convolution:
+                convolution(f, image);
+                break;
+        }
+    }
+}
+
+void FilterChain::blurAll(const Filter& f, BgraImage& image) {
+    blur_.blur(image.pixels.data(), image.width, image.height, 4, f.blurX, f.blurY, f.passes);
+}
+
+void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
+    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
+    alpha_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) alpha_[i] = image.pixels[i * 4 + 3];
+    blur_.blur(alpha_.data(), image.width, image.height, 1, f.blurX, f.blurY, f.passes);
+}
+
+void FilterChain::shadow(const Filter& f, BgraImage& image) {
+    if (f.kind == FilterKind::GradientGlow && f.gradient.empty()) return;
+    blurredAlpha(f, image);
+    const int w = image.width, h = image.height;
+    const bool offset = f.kind == FilterKind::DropShadow;
+    const int dx = offset ? static_cast<int>(std::lround(std::cos(f.angle) * f.distance)) : 0;
+    const int dy = offset ? static_cast<int>(std::lround(std::sin(f.angle) * f.distance)) : 0;
+    const Px color = Premultiplied(f.color);
+    std::array<Px, 256> table{};
+    if (f.kind == FilterKind::GradientGlow) table = GradientTable(f.gradient);
+    const float strength = static_cast<float>(f.strength);
+    for (int y = 0; y < h; ++y) {
+        const int sy = y - dy;
+        for (int x = 0; x < w; ++x) {
+            const int sx = x - dx;
+            const float b = sx >= 0 && sx < w && sy >= 0 && sy < h
+                                ? alpha_[static_cast<std::size_t>(sy) * w + sx] / 255.0f
+                                : 0.0f;
+            const float v = std::clamp((f.inner ? 1 - b : b) * strength, 0.0f, 1.0f);
+            const Px c = f.kind == FilterKind::GradientGlow ? table[Byte(v)] : Scaled(color, v);
+            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+            const Px dest = Load(p);
+            Px out;
+            if (f.inner)
+                out = f.knockout || !f.compositeSource
+                          ? Scaled(c, dest.a)
+                          : Sum(Scaled(c, dest.a), Scaled(dest, 1 - c.a));
+            else if (f.knockout)
+                out = Scaled(c, 1 - dest.a);
+            else
+                out = f.compositeSource ? Sum(Scaled(c, 1 - dest.a), dest) : c;
+            Store(p, out);
+        }
+    }
+}
+
+void FilterChain::bevel(const Filter& f, BgraImage& image) {
+    if (f.kind == FilterKind::GradientBevel && f.gradient.empty()) return;
+    blurredAlpha(f, image);
+    const int w = image.width, h = image.height;
+    const int dx = static_cast<int>(std::lround(std::cos(f.angle) * f.distance));
+    const int dy = static_cast<int>(std::lround(std::sin(f.angle) * f.distance));
+    auto at = [&](int x, int y) {
+        return x >= 0 && x < w && y >= 0 && y < h
+                   ? alpha_[static_cast<std::size_t>(y) * w + x] / 255.0f
+                   : 0.0f;
+    };
+    const Px highlight = Premultiplied(f.highlight), shade = Premultiplied(f.color);
+    std::array<Px, 256> table{};
+    if (f.kind == FilterKind::GradientBevel) table = GradientTable(f.gradient);
+    const float strength = static_cast<float>(f.strength);
+    const bool full = f.onTop, inner = !f.onTop && f.inner;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const float d = (at(x + dx, y + dy) - at(x - dx, y - dy)) * strength;
+            Px glow;
+            if (f.kind == FilterKind::GradientBevel)
+                glow = table[Byte((std::clamp(d, -1.0f, 1.0f) + 1) / 2)];
+            else
+                glow = Sum(Scaled(highlight, std::clamp(d, 0.0f, 1.0f)),
+                           Scaled(shade, std::clamp(-d, 0.0f, 1.0f)));
+            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+            const Px dest = Load(p);
+            Px out;
+            if (full)
+                out = f.knockout ? glow : Sum(Scaled(dest, 1 - glow.a), glow);
+            else if (inner)
+                out = f.knockout ? Scaled(glow, dest.a)
+                                 : Sum(Scaled(glow, dest.a), Scaled(dest, 1 - glow.a));
+            else
+                out = f.knockout ? Scaled(glow, 1 - dest.a) : Sum(dest, Scaled(glow, 1 - dest.a));
+            Store(p, out);
+        }
+    }
+}
+
+void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
+    const auto& m = f.colorMatrix;
+    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint8_t* p = image.pixels.data() + i * 4;
+        const float a = p[3];
+        const float k = a > 0 ? 255.0f / a : 0.0f;
+        const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
+        auto row = [&](int j) {
+            const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
+            return std::clamp(v, 0.0f, 255.0f);
+        };
+        const float na = row(15);
+        const float scale = na / 255.0f;
+        p[0] = static_cast<std::uint8_t>(row(10) * scale + 0.5f);
+        p[1] = static_cast<std::uint8_t>(row(5) * scale + 0.5f);
+        p[2] = static_cast<std::uint8_t>(row(0) * scale + 0.5f);
+        p[3] = static_cast<std::uint8_t>(na + 0.5f);
+    }
+}
+
+void FilterChain::convolution(const Filter& f, BgraImage& image) {
+    if (f.kernel.empty() || f.matrixX > kMaxKernel || f.matrixY > kMaxKernel || f.divisor == 0 ||
+        !std::isfinite(f.divisor))
+        return;
+    const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
+    copy_.assign(image.pixels.begin(), image.pixels.end());
+    const float outside[4] = {float(f.color.b), float(f.color.g), float(f.color.r),
+                              float(f.color.a)};
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            float sum[4] = {0, 0, 0, 0};
+            for (int j = 0; j < ky; ++j) {
+                for (int i = 0; i < kx; ++i) {
+                    int sx = x + i - kx / 2, sy = y + j - ky / 2;
+                    const float weight = f.kernel[static_cast<std::size_t>(j) * kx + i];
+                    if (f.clamp) {
+                        sx = std::clamp(sx, 0, w - 1);
+                        sy = std::clamp(sy, 0, h - 1);
+                    } else if (sx < 0 || sx >= w || sy < 0 || sy >= h) {
+                        for (int c = 0; c < 4; ++c) sum[c] += weight * outside[c];
+                        continue;
+                    }
+                    const std::uint8_t* s =
+                        copy_.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
+                    const float k = s[3] > 0 ? 255.0f / s[3] : 0.0f;
+                    for (int c = 0; c < 3; ++c) sum[c] += weight * s[c] * k;
+                    sum[3] += weight * s[3];
+                }
+            }
+            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+            const float a =
+                f.preserveAlpha ? p[3] : std::clamp(sum[3] / f.divisor + f.bias, 0.0f, 255.0f);
+            for (int c = 0; c < 3; ++c) {
+                const float v = std::clamp(sum[c] / f.divisor + f.bias, 0.0f, 255.0f);
+                p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
+            }
+            p[3] = static_cast<std::uint8_t>(a + 0.5f);
+        }
+    }
+}
+
+}  // namespace saver::swf
