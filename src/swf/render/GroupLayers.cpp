@@ -60,15 +60,22 @@ int Clamp(double v, int lo, int hi) {
 void GroupLayers::reset(BgraImage& target) {
     target_ = &target;
     open_.clear();
+    shiftX_ = shiftY_ = 0;
 }
 
 BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begin,
-                             const Matrix& stage) {
+                             const Matrix& unshifted) {
+    const Matrix stage = shifted(unshifted);
     Group g;
     g.item = &items[begin];
     g.scaleX = std::hypot(stage.a, stage.b) * 20;
     g.scaleY = std::hypot(stage.c, stage.d) * 20;
-    const Box box = GroupBounds(items, begin, stage);
+    Box box = GroupBounds(items, begin, stage);
+    if (!box.empty() && g.item->filters) {
+        g.shiftX = std::round(box.x0) - box.x0;
+        g.shiftY = std::round(box.y0) - box.y0;
+        box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};
+    }
     if (!box.empty()) {
         FilterMargins grow;
         if (g.item->filters) grow = FilterChain::growth(*g.item->filters, g.scaleX, g.scaleY);
@@ -86,6 +93,8 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
         std::memset(layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + g.x0) * 4, 0,
                     static_cast<std::size_t>(g.x1 - g.x0) * 4);
     open_.push_back(g);
+    shiftX_ += g.shiftX;
+    shiftY_ += g.shiftY;
     return layer;
 }
 
@@ -94,9 +103,13 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     const Group g = open_.back();
     const BgraImage& layer = *layers_[open_.size() - 1];
     open_.pop_back();
+    shiftX_ -= g.shiftX;
+    shiftY_ -= g.shiftY;
     BgraImage& dest = below();
     const int w = g.x1 - g.x0, h = g.y1 - g.y0;
     if (w <= 0 || h <= 0) return dest;
+    const std::uint8_t mode = g.item->blendMode;
+    if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) return dest;
     work_.width = w;
     work_.height = h;
     work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
@@ -106,8 +119,6 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
             layer.pixels.data() + (static_cast<std::size_t>(g.y0 + y) * layer.width + g.x0) * 4,
             static_cast<std::size_t>(w) * 4);
     if (g.item->filters) filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
-    std::uint8_t mode = g.item->blendMode;
-    if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) mode = kBlendNormal;
     BlendLayer(work_, g.x0, g.y0, mode, g.item->colorTransform, mask, dest);
     return dest;
 }

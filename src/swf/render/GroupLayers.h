@@ -8,8 +8,12 @@
 // frame and reused by nesting level, so a frame allocates only when it nests deeper, or its
 // filters need more room, than any before.
 //
+// A filtered group is drawn as Flash draws a cached bitmap: its picture moved by less than
+// half a pixel so that its bounds start on whole pixels; shifted() gives the matrices of the
+// items inside that move.
+//
 // The alpha and erase modes act on the layer of the group around them; with none (directly on
-// the stage) they draw as normal, as Flash shows them.
+// the stage, whose transparency is never shown) they change nothing that can be seen.
 //
 // Failure: none; a group without shapes draws nothing, closing with no group open does
 // nothing.
@@ -43,11 +47,19 @@ class GroupLayers {
 
     std::size_t depth() const { return open_.size(); }
 
+    // `toPixels` (a matrix to target pixels) with the moves of the open groups added.
+    Matrix shifted(Matrix toPixels) const {
+        toPixels.tx += shiftX_;
+        toPixels.ty += shiftY_;
+        return toPixels;
+    }
+
   private:
     struct Group {
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the layer's rectangle in target pixels
         const RenderItem* item = nullptr;
         double scaleX = 1, scaleY = 1;  // target pixels per SWF pixel, for the filters
+        double shiftX = 0, shiftY = 0;  // the move of its items onto whole pixels
     };
 
     BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
@@ -55,6 +67,7 @@ class GroupLayers {
     BgraImage* target_ = nullptr;
     std::vector<std::unique_ptr<BgraImage>> layers_;  // by nesting level
     std::vector<Group> open_;
+    double shiftX_ = 0, shiftY_ = 0;  // the moves of every open group, summed
     FilterChain filters_;
     BgraImage work_;  // the rectangle of the closing layer, filtered
 };

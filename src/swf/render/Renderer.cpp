@@ -172,7 +172,7 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
             impl_->group(items, i, stage);
             continue;
         }
-        const Matrix m = stage * item.matrix;
+        const Matrix m = impl_->groups.shifted(stage * item.matrix);
         impl_->clip(item, m);
         if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         if (Finite(m))  // a degenerate product of nested scales draws nothing
