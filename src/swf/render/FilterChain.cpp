@@ -9,6 +9,8 @@
 #include <array>
 #include <cmath>
 
+#include "swf/render/SpanBlend.h"
+
 namespace saver::swf {
 
 namespace {
@@ -16,58 +18,41 @@ namespace {
 constexpr int kMaxPasses = 15;
 constexpr int kMaxKernel = 15;  // the largest convolution Flash accepts, per side
 
-struct Px {
-    float b = 0, g = 0, r = 0, a = 0;  // premultiplied, 0..1
-};
+using Pixel = std::array<int, 4>;  // B, G, R, A, premultiplied 0..255
 
-Px Load(const std::uint8_t* p) {
-    constexpr float k = 1.0f / 255;
-    return {p[0] * k, p[1] * k, p[2] * k, p[3] * k};
+inline int M(int x, int y) {
+    return static_cast<int>(MulDiv255(static_cast<unsigned>(x), static_cast<unsigned>(y)));
 }
 
-std::uint8_t Byte(float v) {
-    return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255 + 0.5f);
+void Store(std::uint8_t* p, const Pixel& c) {
+    const int a = std::clamp(c[3], 0, 255);
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(std::clamp(c[k], 0, a));
+    p[3] = static_cast<std::uint8_t>(a);
 }
 
-void Store(std::uint8_t* p, const Px& c) {
-    const std::uint8_t a = Byte(c.a);
-    p[0] = std::min(Byte(c.b), a);
-    p[1] = std::min(Byte(c.g), a);
-    p[2] = std::min(Byte(c.r), a);
-    p[3] = a;
-}
-
-Px Premultiplied(Rgba c, float scale = 1) {
-    const float a = c.a / 255.0f * scale;
-    return {c.b / 255.0f * a, c.g / 255.0f * a, c.r / 255.0f * a, a};
-}
-
-Px Scaled(const Px& c, float k) {
-    return {c.b * k, c.g * k, c.r * k, c.a * k};
-}
-
-Px Sum(const Px& x, const Px& y) {
-    return {x.b + y.b, x.g + y.g, x.r + y.r, x.a + y.a};
+// The colour premultiplied, its alpha scaled by `level` / 255.
+Pixel Premultiplied(Rgba c, int level = 255) {
+    const int a = M(c.a, level);
+    return {M(c.b, a), M(c.g, a), M(c.r, a), a};
 }
 
 // 256 premultiplied colours along a filter's gradient (stops by ratio, linear in between).
-std::array<Px, 256> GradientTable(const std::vector<FilterGradientStop>& stops) {
-    std::array<Px, 256> table{};
+std::array<Pixel, 256> GradientTable(const std::vector<FilterGradientStop>& stops) {
+    std::array<Pixel, 256> table{};
     for (int i = 0; i < 256; ++i) {
         const FilterGradientStop* lo = &stops.front();
-        const FilterGradientStop* hi = &stops.front();
-        for (const auto& s : stops) {
-            if (s.ratio <= i) lo = &s;
-            if (s.ratio >= i) {
-                hi = &s;
+        const FilterGradientStop* hi = &stops.back();
+        for (const auto& stop : stops) {
+            if (stop.ratio <= i) lo = &stop;
+            if (stop.ratio >= i) {
+                hi = &stop;
                 break;
             }
-            hi = &s;
         }
-        const float t =
-            hi->ratio == lo->ratio ? 0.0f : float(i - lo->ratio) / float(hi->ratio - lo->ratio);
+        const int span = hi->ratio - lo->ratio;
+        const int t = span > 0 ? std::clamp((i - lo->ratio) * 256 / span, 0, 256) : 0;
         auto mix = [t](std::uint8_t x, std::uint8_t y) {
-            return static_cast<std::uint8_t>(std::lround(x + (y - x) * std::clamp(t, 0.0f, 1.0f)));
+            return static_cast<std::uint8_t>(x + ((y - x) * t + 128) / 256);
         };
         table[i] = Premultiplied({mix(lo->color.r, hi->color.r), mix(lo->color.g, hi->color.g),
                                   mix(lo->color.b, hi->color.b), mix(lo->color.a, hi->color.a)});
@@ -163,30 +148,39 @@ void FilterChain::shadow(const Filter& f, BgraImage& image) {
     const bool offset = f.kind == FilterKind::DropShadow;
     const int dx = offset ? static_cast<int>(std::lround(std::cos(f.angle) * f.distance)) : 0;
     const int dy = offset ? static_cast<int>(std::lround(std::sin(f.angle) * f.distance)) : 0;
-    const Px color = Premultiplied(f.color);
-    std::array<Px, 256> table{};
-    if (f.kind == FilterKind::GradientGlow) table = GradientTable(f.gradient);
-    const float strength = static_cast<float>(f.strength);
+    // The colour for each blurred alpha value, strength and inner side applied.
+    std::array<Pixel, 256> colors{};
+    const std::array<Pixel, 256> gradient =
+        f.kind == FilterKind::GradientGlow ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
+    for (int b = 0; b < 256; ++b) {
+        const int v =
+            std::clamp(static_cast<int>(std::lround((f.inner ? 255 - b : b) * f.strength)), 0, 255);
+        colors[b] = f.kind == FilterKind::GradientGlow ? gradient[v] : Premultiplied(f.color, v);
+    }
+    const bool keepObject = f.compositeSource && !f.knockout;
     for (int y = 0; y < h; ++y) {
         const int sy = y - dy;
-        for (int x = 0; x < w; ++x) {
+        const std::uint8_t* blurredRow =
+            sy >= 0 && sy < h ? alpha_.data() + static_cast<std::size_t>(sy) * w : nullptr;
+        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        for (int x = 0; x < w; ++x, p += 4) {
             const int sx = x - dx;
-            const float b = sx >= 0 && sx < w && sy >= 0 && sy < h
-                                ? alpha_[static_cast<std::size_t>(sy) * w + sx] / 255.0f
-                                : 0.0f;
-            const float v = std::clamp((f.inner ? 1 - b : b) * strength, 0.0f, 1.0f);
-            const Px c = f.kind == FilterKind::GradientGlow ? table[Byte(v)] : Scaled(color, v);
-            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
-            const Px dest = Load(p);
-            Px out;
-            if (f.inner)
-                out = f.knockout || !f.compositeSource
-                          ? Scaled(c, dest.a)
-                          : Sum(Scaled(c, dest.a), Scaled(dest, 1 - c.a));
-            else if (f.knockout)
-                out = Scaled(c, 1 - dest.a);
-            else
-                out = f.compositeSource ? Sum(Scaled(c, 1 - dest.a), dest) : c;
+            const int b = blurredRow && sx >= 0 && sx < w ? blurredRow[sx] : 0;
+            const Pixel& c = colors[b];
+            const int da = p[3];
+            if (c[3] == 0 && (c[0] | c[1] | c[2]) == 0) {
+                if (!keepObject) Store(p, {0, 0, 0, 0});
+                continue;
+            }
+            Pixel out;
+            for (int k = 0; k < 4; ++k) {
+                if (f.inner)
+                    out[k] = M(c[k], da) + (keepObject ? M(p[k], 255 - c[3]) : 0);
+                else if (f.knockout)
+                    out[k] = M(c[k], 255 - da);
+                else
+                    out[k] = f.compositeSource ? M(c[k], 255 - da) + p[k] : c[k];
+            }
             Store(p, out);
         }
     }
@@ -199,34 +193,40 @@ void FilterChain::bevel(const Filter& f, BgraImage& image) {
     const int dx = static_cast<int>(std::lround(std::cos(f.angle) * f.distance));
     const int dy = static_cast<int>(std::lround(std::sin(f.angle) * f.distance));
     auto at = [&](int x, int y) {
-        return x >= 0 && x < w && y >= 0 && y < h
-                   ? alpha_[static_cast<std::size_t>(y) * w + x] / 255.0f
-                   : 0.0f;
+        return x >= 0 && x < w && y >= 0 && y < h ? alpha_[static_cast<std::size_t>(y) * w + x]
+                                                  : std::uint8_t{0};
     };
-    const Px highlight = Premultiplied(f.highlight), shade = Premultiplied(f.color);
-    std::array<Px, 256> table{};
-    if (f.kind == FilterKind::GradientBevel) table = GradientTable(f.gradient);
-    const float strength = static_cast<float>(f.strength);
+    // The light for each difference of the two offset blurs (-255..255), strength applied:
+    // highlight towards the light, shadow away from it, or the gradient's colour at that level.
+    std::vector<Pixel> glows(511);
+    const std::array<Pixel, 256> gradient =
+        f.kind == FilterKind::GradientBevel ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
+    for (int d = -255; d <= 255; ++d) {
+        const int v = std::clamp(static_cast<int>(std::lround(d * f.strength)), -255, 255);
+        Pixel& g = glows[d + 255];
+        if (f.kind == FilterKind::GradientBevel) {
+            g = gradient[(v + 255) * 255 / 510];
+        } else {
+            const Pixel hi = Premultiplied(f.highlight, std::max(v, 0));
+            const Pixel lo = Premultiplied(f.color, std::max(-v, 0));
+            for (int k = 0; k < 4; ++k) g[k] = std::min(255, hi[k] + lo[k]);
+        }
+    }
     const bool full = f.onTop, inner = !f.onTop && f.inner;
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const float d = (at(x + dx, y + dy) - at(x - dx, y - dy)) * strength;
-            Px glow;
-            if (f.kind == FilterKind::GradientBevel)
-                glow = table[Byte((std::clamp(d, -1.0f, 1.0f) + 1) / 2)];
-            else
-                glow = Sum(Scaled(highlight, std::clamp(d, 0.0f, 1.0f)),
-                           Scaled(shade, std::clamp(-d, 0.0f, 1.0f)));
-            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
-            const Px dest = Load(p);
-            Px out;
-            if (full)
-                out = f.knockout ? glow : Sum(Scaled(dest, 1 - glow.a), glow);
-            else if (inner)
-                out = f.knockout ? Scaled(glow, dest.a)
-                                 : Sum(Scaled(glow, dest.a), Scaled(dest, 1 - glow.a));
-            else
-                out = f.knockout ? Scaled(glow, 1 - dest.a) : Sum(dest, Scaled(glow, 1 - dest.a));
+        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        for (int x = 0; x < w; ++x, p += 4) {
+            const Pixel& g = glows[at(x + dx, y + dy) - at(x - dx, y - dy) + 255];
+            const int da = p[3];
+            Pixel out;
+            for (int k = 0; k < 4; ++k) {
+                if (full)
+                    out[k] = f.knockout ? g[k] : M(p[k], 255 - g[3]) + g[k];
+                else if (inner)
+                    out[k] = M(g[k], da) + (f.knockout ? 0 : M(p[k], 255 - g[3]));
+                else
+                    out[k] = M(g[k], 255 - da) + (f.knockout ? 0 : p[k]);
+            }
             Store(p, out);
         }
     }

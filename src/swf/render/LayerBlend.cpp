@@ -1,11 +1,15 @@
-// Normal blending is the common case (filtered objects) and runs on integers; the other modes
-// work in floats on premultiplied colour with the separable-blend formula
+// Every mode runs on integers over premultiplied colour, with the separable-blend formula
 //   out = s * (1 - da) + d * (1 - sa) + sa * da * B(s / sa, d / da),  alpha = sa + da * (1 - sa)
-// except add, subtract and screen, which combine the premultiplied colours directly.
+// rewritten so that no division is needed where B allows it (multiply, lighten, darken,
+// difference, invert); add, subtract and screen combine the premultiplied colours directly;
+// overlay and hard light need the unpremultiplied colours and work in floats. The mode is a
+// template argument, so each row runs one tight loop.
 #include "swf/render/LayerBlend.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include "swf/render/SpanBlend.h"
 
@@ -13,106 +17,113 @@ namespace saver::swf {
 
 namespace {
 
-bool IsIdentity(const ColorTransform& cx) {
-    return cx == ColorTransform{};
+using Pixel = std::array<int, 4>;  // B, G, R, A, premultiplied 0..255
+
+inline int M(int x, int y) {
+    return static_cast<int>(MulDiv255(static_cast<unsigned>(x), static_cast<unsigned>(y)));
 }
 
-// The layer pixel through the colour transform (on its unpremultiplied colour).
-void Transform(const ColorTransform& cx, std::uint8_t* p) {
-    if (p[3] == 0) return;
-    const unsigned a = p[3];
-    auto un = [a](std::uint8_t v) {
-        return static_cast<std::uint8_t>(std::min(255u, (v * 255u + a / 2) / a));
-    };
-    const Rgba c = cx.apply({un(p[2]), un(p[1]), un(p[0]), p[3]});
-    p[0] = static_cast<std::uint8_t>(MulDiv255(c.b, c.a));
-    p[1] = static_cast<std::uint8_t>(MulDiv255(c.g, c.a));
-    p[2] = static_cast<std::uint8_t>(MulDiv255(c.r, c.a));
-    p[3] = c.a;
+// The colour transform as four 256-entry tables on unpremultiplied channels, and the
+// reciprocals that unpremultiply.
+class TransformTables {
+  public:
+    explicit TransformTables(const ColorTransform& cx) {
+        const double mul[4] = {cx.mulB, cx.mulG, cx.mulR, cx.mulA};
+        const double add[4] = {cx.addB, cx.addG, cx.addR, cx.addA};
+        for (int c = 0; c < 4; ++c)
+            for (int v = 0; v < 256; ++v)
+                table_[c][v] = static_cast<std::uint8_t>(
+                    std::clamp(std::floor(v * mul[c] + add[c]), 0.0, 255.0));
+        for (int a = 1; a < 256; ++a) recip_[a] = ((255u << 16) + a / 2) / a;
+    }
+    Pixel apply(const std::uint8_t* p) const {
+        const unsigned a = p[3], r = recip_[a];
+        auto un = [r](unsigned v) { return std::min(255u, (v * r + 0x8000) >> 16); };
+        const int na = table_[3][a];
+        return {M(table_[0][un(p[0])], na), M(table_[1][un(p[1])], na), M(table_[2][un(p[2])], na),
+                na};
+    }
+
+  private:
+    std::array<std::array<std::uint8_t, 256>, 4> table_{};
+    std::array<unsigned, 256> recip_{};
+};
+
+inline int Over(int sa, int da) {
+    return sa + M(da, 255 - sa);
 }
 
 float Channel(std::uint8_t mode, float s, float d) {  // unpremultiplied, 0..1
-    switch (mode) {
-        case kBlendMultiply:
-            return s * d;
-        case kBlendLighten:
-            return std::max(s, d);
-        case kBlendDarken:
-            return std::min(s, d);
-        case kBlendDifference:
-            return std::fabs(s - d);
-        case kBlendInvert:
-            return 1 - d;
-        case kBlendOverlay:
-            return d <= 0.5f ? 2 * s * d : 1 - 2 * (1 - s) * (1 - d);
-        case kBlendHardLight:
-            return s <= 0.5f ? 2 * s * d : 1 - 2 * (1 - s) * (1 - d);
-        default:
-            return s;
-    }
+    if (mode == kBlendOverlay) std::swap(s, d);
+    return s <= 0.5f ? 2 * s * d : 1 - 2 * (1 - s) * (1 - d);
 }
 
-// One pixel of a mode other than normal; `s` and `d` premultiplied BGRA, 0..1.
-void BlendFloat(std::uint8_t mode, const float s[4], float d[4]) {
-    const float sa = s[3], da = d[3];
-    if (sa <= 0) return;
-    switch (mode) {
-        case kBlendAlpha:
-            for (int c = 0; c < 4; ++c) d[c] *= sa;
-            return;
-        case kBlendErase:
-            for (int c = 0; c < 4; ++c) d[c] *= 1 - sa;
-            return;
-        case kBlendAdd:
-        case kBlendSubtract:
-        case kBlendScreen:
-            for (int c = 0; c < 3; ++c)
-                d[c] = mode == kBlendAdd        ? std::min(1.0f, s[c] + d[c])
-                       : mode == kBlendSubtract ? std::max(0.0f, d[c] - s[c])
-                                                : s[c] + d[c] - s[c] * d[c];
-            d[3] = sa + da * (1 - sa);
-            return;
-        case kBlendMultiply:
-            if (da <= 0) {
-                for (int c = 0; c < 4; ++c) d[c] = s[c];
-                return;
-            }
-            break;
-        default:
-            break;
+template <std::uint8_t Mode>
+inline Pixel Mix(const Pixel& s, const std::uint8_t* d) {
+    const int sa = s[3], da = d[3];
+    Pixel out{};
+    if constexpr (Mode == kBlendAlpha || Mode == kBlendErase) {
+        const int keep = Mode == kBlendAlpha ? sa : 255 - sa;
+        for (int c = 0; c < 4; ++c) out[c] = M(d[c], keep);
+        return out;
+    }
+    out[3] = Over(sa, da);
+    if constexpr (Mode == kBlendMultiply) {
+        if (da == 0) return s;
     }
     for (int c = 0; c < 3; ++c) {
-        const float mixed = da > 0 ? Channel(mode, s[c] / sa, d[c] / da) : 0;
-        d[c] = s[c] * (1 - da) + d[c] * (1 - sa) + sa * da * mixed;
+        const int sc = s[c], dc = d[c];
+        const int base = M(sc, 255 - da) + M(dc, 255 - sa);
+        int v;
+        if constexpr (Mode == kBlendAdd) {
+            v = sc + dc;
+        } else if constexpr (Mode == kBlendSubtract) {
+            v = dc - sc;
+        } else if constexpr (Mode == kBlendScreen) {
+            v = sc + dc - M(sc, dc);
+        } else if constexpr (Mode == kBlendMultiply) {
+            v = base + M(sc, dc);
+        } else if constexpr (Mode == kBlendLighten) {
+            v = base + std::max(M(sc, da), M(dc, sa));
+        } else if constexpr (Mode == kBlendDarken) {
+            v = base + std::min(M(sc, da), M(dc, sa));
+        } else if constexpr (Mode == kBlendDifference) {
+            v = base + std::abs(M(sc, da) - M(dc, sa));
+        } else if constexpr (Mode == kBlendInvert) {
+            v = base + M(sa, std::max(0, da - dc));
+        } else if constexpr (Mode == kBlendOverlay || Mode == kBlendHardLight) {
+            const float mixed =
+                da > 0 ? Channel(Mode, float(sc) / float(sa), float(dc) / float(da)) : 0.0f;
+            v = base + static_cast<int>(mixed * float(sa) * float(da) / 255.0f + 0.5f);
+        } else {
+            v = sc + M(dc, 255 - sa);
+        }
+        out[c] = std::clamp(v, 0, 255);
     }
-    d[3] = sa + da * (1 - sa);
+    return out;
 }
 
-void BlendNormal(const std::uint8_t* s, std::uint8_t* d, unsigned cover) {
-    unsigned b = s[0], g = s[1], r = s[2], a = s[3];
-    if (cover != 255) {
-        b = MulDiv255(b, cover);
-        g = MulDiv255(g, cover);
-        r = MulDiv255(r, cover);
-        a = MulDiv255(a, cover);
-    }
-    const unsigned keep = 255 - a;
-    d[0] = static_cast<std::uint8_t>(std::min(255u, b + MulDiv255(d[0], keep)));
-    d[1] = static_cast<std::uint8_t>(std::min(255u, g + MulDiv255(d[1], keep)));
-    d[2] = static_cast<std::uint8_t>(std::min(255u, r + MulDiv255(d[2], keep)));
-    d[3] = static_cast<std::uint8_t>(std::min(255u, a + MulDiv255(d[3], keep)));
-}
-
-void BlendOther(std::uint8_t mode, const std::uint8_t* sp, std::uint8_t* dp, unsigned cover) {
-    constexpr float k = 1.0f / 255;
-    const float s[4] = {sp[0] * k, sp[1] * k, sp[2] * k, sp[3] * k};
-    float d[4] = {dp[0] * k, dp[1] * k, dp[2] * k, dp[3] * k};
-    const float before[4] = {d[0], d[1], d[2], d[3]};
-    BlendFloat(mode, s, d);
-    const float w = cover * k;
-    for (int c = 0; c < 4; ++c) {
-        const float v = before[c] + (d[c] - before[c]) * w;
-        dp[c] = static_cast<std::uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255 + 0.5f);
+template <std::uint8_t Mode>
+void BlendRows(const BgraImage& layer, int x, int y, int x0, int y0, int x1, int y1,
+               const TransformTables* transform, const std::uint8_t* mask, BgraImage& below) {
+    for (int py = y0; py < y1; ++py) {
+        const std::uint8_t* src =
+            layer.pixels.data() + (static_cast<std::size_t>(py - y) * layer.width + (x0 - x)) * 4;
+        std::uint8_t* dst =
+            below.pixels.data() + (static_cast<std::size_t>(py) * below.width + x0) * 4;
+        const std::uint8_t* m =
+            mask ? mask + static_cast<std::size_t>(py) * below.width + x0 : nullptr;
+        for (int px = x0; px < x1; ++px, src += 4, dst += 4) {
+            const int cover = m ? *m++ : 255;
+            if (cover == 0 || src[3] == 0) continue;
+            const Pixel s =
+                transform ? transform->apply(src) : Pixel{src[0], src[1], src[2], src[3]};
+            if (s[3] == 0) continue;
+            const Pixel mixed = Mix<Mode>(s, dst);
+            for (int c = 0; c < 4; ++c)
+                dst[c] = static_cast<std::uint8_t>(
+                    cover == 255 ? mixed[c] : dst[c] + (mixed[c] - dst[c]) * cover / 255);
+        }
     }
 }
 
@@ -124,25 +135,39 @@ void BlendLayer(const BgraImage& layer, int x, int y, std::uint8_t mode, const C
     const int x1 = std::min(x + layer.width, below.width);
     const int y1 = std::min(y + layer.height, below.height);
     if (x0 >= x1 || y0 >= y1) return;
-    const bool normal = mode <= kBlendLayer || mode > kBlendHardLight;
-    const bool transform = !IsIdentity(cx);
-    for (int py = y0; py < y1; ++py) {
-        const std::uint8_t* src =
-            layer.pixels.data() + (static_cast<std::size_t>(py - y) * layer.width + (x0 - x)) * 4;
-        std::uint8_t* dst =
-            below.pixels.data() + (static_cast<std::size_t>(py) * below.width + x0) * 4;
-        const std::uint8_t* m =
-            mask ? mask + static_cast<std::size_t>(py) * below.width + x0 : nullptr;
-        for (int px = x0; px < x1; ++px, src += 4, dst += 4) {
-            const unsigned cover = m ? *m++ : 255u;
-            if (cover == 0 || src[3] == 0) continue;
-            std::uint8_t s[4] = {src[0], src[1], src[2], src[3]};
-            if (transform) Transform(cx, s);
-            if (normal)
-                BlendNormal(s, dst, cover);
-            else
-                BlendOther(mode, s, dst, cover);
-        }
+    std::optional<TransformTables> tables;
+    if (!(cx == ColorTransform{})) tables.emplace(cx);
+    const TransformTables* t = tables ? &*tables : nullptr;
+    auto run = [&]<std::uint8_t Mode>() {
+        BlendRows<Mode>(layer, x, y, x0, y0, x1, y1, t, mask, below);
+    };
+    switch (mode) {
+        case kBlendMultiply:
+            return run.template operator()<kBlendMultiply>();
+        case kBlendScreen:
+            return run.template operator()<kBlendScreen>();
+        case kBlendLighten:
+            return run.template operator()<kBlendLighten>();
+        case kBlendDarken:
+            return run.template operator()<kBlendDarken>();
+        case kBlendDifference:
+            return run.template operator()<kBlendDifference>();
+        case kBlendAdd:
+            return run.template operator()<kBlendAdd>();
+        case kBlendSubtract:
+            return run.template operator()<kBlendSubtract>();
+        case kBlendInvert:
+            return run.template operator()<kBlendInvert>();
+        case kBlendAlpha:
+            return run.template operator()<kBlendAlpha>();
+        case kBlendErase:
+            return run.template operator()<kBlendErase>();
+        case kBlendOverlay:
+            return run.template operator()<kBlendOverlay>();
+        case kBlendHardLight:
+            return run.template operator()<kBlendHardLight>();
+        default:
+            return run.template operator()<kBlendNormal>();
     }
 }
 
