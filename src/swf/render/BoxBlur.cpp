@@ -61,24 +61,29 @@ void BoxBlur::blur(std::uint8_t* pixels, int width, int height, int channels, do
     }
 }
 
-// Each row is copied into a zero-padded line first, so the box may run off both ends.
+// Each row is copied into a zero-padded line first, so the box may run off both ends; the
+// channels of a pixel are summed side by side.
 void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, double size) {
     const Box box(size);
     if (box.identity) return;
     const int pad = box.m + 2;
-    const std::size_t lineLength = static_cast<std::size_t>(width + 2 * pad);
-    line_.assign(lineLength, 0);
+    const std::size_t stride = static_cast<std::size_t>(channels);
+    line_.assign(static_cast<std::size_t>(width + 2 * pad) * stride, 0);
+    std::uint32_t* src = line_.data() + pad * stride;
+    const std::ptrdiff_t inner = static_cast<std::ptrdiff_t>(box.m) * channels;
+    const std::ptrdiff_t outer = inner + channels;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * channels;
-        for (int c = 0; c < channels; ++c) {
-            std::uint32_t* src = line_.data() + pad;
-            for (int x = 0; x < width; ++x) src[x] = row[x * channels + c];
-            std::uint32_t s0 = 0;
-            for (int k = -box.m; k <= box.m; ++k) s0 += src[k];
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t s1 = s0 + src[x - box.m - 1] + src[x + box.m + 1];
-                row[x * channels + c] = box.value(s0, s1);
-                s0 += src[x + box.m + 1] - src[x - box.m];
+        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * stride;
+        for (std::size_t i = 0; i < width * stride; ++i) src[i] = row[i];
+        std::uint32_t s0[4] = {0, 0, 0, 0};
+        for (int k = -box.m; k <= box.m; ++k)
+            for (int c = 0; c < channels; ++c) s0[c] += src[k * channels + c];
+        const std::uint32_t* p = src;
+        for (int x = 0; x < width; ++x, p += channels, row += channels) {
+            for (int c = 0; c < channels; ++c) {
+                const std::uint32_t s1 = s0[c] + p[c - outer] + p[c + outer];
+                row[c] = box.value(s0[c], s1);
+                s0[c] += p[c + outer] - p[c - inner];
             }
         }
     }

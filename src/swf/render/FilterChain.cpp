@@ -253,40 +253,53 @@ void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
     }
 }
 
+// The image is first unpremultiplied into a float copy padded by the kernel on every side,
+// the padding holding the edge pixels (clamp) or the filter's colour, so the sums need no
+// tests.
 void FilterChain::convolution(const Filter& f, BgraImage& image) {
     if (f.kernel.empty() || f.matrixX > kMaxKernel || f.matrixY > kMaxKernel || f.divisor == 0 ||
         !std::isfinite(f.divisor))
         return;
     const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
-    copy_.assign(image.pixels.begin(), image.pixels.end());
-    const float outside[4] = {float(f.color.b), float(f.color.g), float(f.color.r),
-                              float(f.color.a)};
+    const int left = kx / 2, top = ky / 2, pw = w + kx, ph = h + ky;
+    padded_.resize(static_cast<std::size_t>(pw) * ph * 4);
+    const std::array<float, 4> outside{float(f.color.b), float(f.color.g), float(f.color.r),
+                                       float(f.color.a)};
+    for (int y = 0; y < ph; ++y) {
+        for (int x = 0; x < pw; ++x) {
+            int sx = x - left, sy = y - top;
+            float* out = padded_.data() + (static_cast<std::size_t>(y) * pw + x) * 4;
+            const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
+            if (!inside && !f.clamp) {
+                std::copy(outside.begin(), outside.end(), out);
+                continue;
+            }
+            sx = std::clamp(sx, 0, w - 1);
+            sy = std::clamp(sy, 0, h - 1);
+            const std::uint8_t* px =
+                image.pixels.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
+            const float k = px[3] > 0 ? 255.0f / px[3] : 0.0f;
+            out[0] = px[0] * k;
+            out[1] = px[1] * k;
+            out[2] = px[2] * k;
+            out[3] = px[3];
+        }
+    }
+    const float scale = 1.0f / f.divisor;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             float sum[4] = {0, 0, 0, 0};
             for (int j = 0; j < ky; ++j) {
-                for (int i = 0; i < kx; ++i) {
-                    int sx = x + i - kx / 2, sy = y + j - ky / 2;
-                    const float weight = f.kernel[static_cast<std::size_t>(j) * kx + i];
-                    if (f.clamp) {
-                        sx = std::clamp(sx, 0, w - 1);
-                        sy = std::clamp(sy, 0, h - 1);
-                    } else if (sx < 0 || sx >= w || sy < 0 || sy >= h) {
-                        for (int c = 0; c < 4; ++c) sum[c] += weight * outside[c];
-                        continue;
-                    }
-                    const std::uint8_t* s =
-                        copy_.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
-                    const float k = s[3] > 0 ? 255.0f / s[3] : 0.0f;
-                    for (int c = 0; c < 3; ++c) sum[c] += weight * s[c] * k;
-                    sum[3] += weight * s[3];
-                }
+                const float* row = padded_.data() + (static_cast<std::size_t>(y + j) * pw + x) * 4;
+                const float* weights = f.kernel.data() + static_cast<std::size_t>(j) * kx;
+                for (int i = 0; i < kx; ++i)
+                    for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
             }
             std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
             const float a =
-                f.preserveAlpha ? p[3] : std::clamp(sum[3] / f.divisor + f.bias, 0.0f, 255.0f);
+                f.preserveAlpha ? p[3] : std::clamp(sum[3] * scale + f.bias, 0.0f, 255.0f);
             for (int c = 0; c < 3; ++c) {
-                const float v = std::clamp(sum[c] / f.divisor + f.bias, 0.0f, 255.0f);
+                const float v = std::clamp(sum[c] * scale + f.bias, 0.0f, 255.0f);
                 p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
             }
             p[3] = static_cast<std::uint8_t>(a + 0.5f);

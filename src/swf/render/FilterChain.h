@@ -46,7 +46,7 @@ class FilterChain {
 
     BoxBlur blur_;
     std::vector<std::uint8_t> alpha_;  // the blurred alpha plane of the object
-    std::vector<std::uint8_t> copy_;   // convolution's source
+    std::vector<float> padded_;        // convolution's source, unpremultiplied
 };
 
 // The filter with its sizes in target pixels: blur sizes and distance scaled by the stage.

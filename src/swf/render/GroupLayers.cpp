@@ -110,16 +110,20 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     if (w <= 0 || h <= 0) return dest;
     const std::uint8_t mode = g.item->blendMode;
     if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) return dest;
-    work_.width = w;
-    work_.height = h;
-    work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(
-            work_.pixels.data() + static_cast<std::size_t>(y) * w * 4,
-            layer.pixels.data() + (static_cast<std::size_t>(g.y0 + y) * layer.width + g.x0) * 4,
-            static_cast<std::size_t>(w) * 4);
-    if (g.item->filters) filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
-    BlendLayer(work_, g.x0, g.y0, mode, g.item->colorTransform, mask, dest);
+    ImageRect source{&layer, g.x0, g.y0, w, h};
+    if (g.item->filters) {  // filters work on a copy of just the rectangle
+        work_.width = w;
+        work_.height = h;
+        work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(
+                work_.pixels.data() + static_cast<std::size_t>(y) * w * 4,
+                layer.pixels.data() + (static_cast<std::size_t>(g.y0 + y) * layer.width + g.x0) * 4,
+                static_cast<std::size_t>(w) * 4);
+        filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
+        source = {&work_, 0, 0, w, h};
+    }
+    BlendLayer(source, g.x0, g.y0, mode, g.item->colorTransform, mask, dest);
     return dest;
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "swf/render/SpanBlend.h"
@@ -48,6 +49,14 @@ class TransformTables {
     std::array<std::array<std::uint8_t, 256>, 4> table_{};
     std::array<unsigned, 256> recip_{};
 };
+
+// Whether four pixels from `p` on are all fully transparent.
+inline bool ClearRun(const std::uint8_t* p) {
+    std::uint64_t a, b;
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + 8, 8);
+    return ((a | b) & 0xFF000000FF000000ull) == 0;
+}
 
 inline int Over(int sa, int da) {
     return sa + M(da, 255 - sa);
@@ -104,21 +113,37 @@ inline Pixel Mix(const Pixel& s, const std::uint8_t* d) {
 }
 
 template <std::uint8_t Mode>
-void BlendRows(const BgraImage& layer, int x, int y, int x0, int y0, int x1, int y1,
+void BlendRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int y1,
                const TransformTables* transform, const std::uint8_t* mask, BgraImage& below) {
     for (int py = y0; py < y1; ++py) {
         const std::uint8_t* src =
-            layer.pixels.data() + (static_cast<std::size_t>(py - y) * layer.width + (x0 - x)) * 4;
+            layer.image->pixels.data() +
+            (static_cast<std::size_t>(layer.y + py - y) * layer.image->width + layer.x + x0 - x) *
+                4;
         std::uint8_t* dst =
             below.pixels.data() + (static_cast<std::size_t>(py) * below.width + x0) * 4;
         const std::uint8_t* m =
             mask ? mask + static_cast<std::size_t>(py) * below.width + x0 : nullptr;
         for (int px = x0; px < x1; ++px, src += 4, dst += 4) {
+            // Most of a layer's rectangle is often empty: skip four clear pixels at a time.
+            while (px + 4 <= x1 && ClearRun(src)) {
+                px += 4;
+                src += 16;
+                dst += 16;
+                if (m) m += 4;
+            }
+            if (px >= x1) break;
             const int cover = m ? *m++ : 255;
             if (cover == 0 || src[3] == 0) continue;
             const Pixel s =
                 transform ? transform->apply(src) : Pixel{src[0], src[1], src[2], src[3]};
             if (s[3] == 0) continue;
+            if constexpr (Mode == kBlendNormal) {
+                if (s[3] == 255 && cover == 255) {
+                    for (int c = 0; c < 4; ++c) dst[c] = static_cast<std::uint8_t>(s[c]);
+                    continue;
+                }
+            }
             const Pixel mixed = Mix<Mode>(s, dst);
             for (int c = 0; c < 4; ++c)
                 dst[c] = static_cast<std::uint8_t>(
@@ -129,7 +154,7 @@ void BlendRows(const BgraImage& layer, int x, int y, int x0, int y0, int x1, int
 
 }  // namespace
 
-void BlendLayer(const BgraImage& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
+void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
                 const std::uint8_t* mask, BgraImage& below) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + layer.width, below.width);

@@ -35,10 +35,16 @@ enum BlendModeValue : std::uint8_t {
     kBlendHardLight = 14,
 };
 
-// Draws `layer` with its top left corner at (`x`, `y`) of `below`: each layer pixel first
-// through `cx` (on its unpremultiplied colour), then blended by `mode`, the result weighted by
-// `mask` (one coverage byte per pixel of `below`, null for none).
-void BlendLayer(const BgraImage& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
+// A rectangle of an image: `width` x `height` pixels from (`x`, `y`).
+struct ImageRect {
+    const BgraImage* image = nullptr;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Draws the `layer` rectangle with its top left corner at (`x`, `y`) of `below`: each layer
+// pixel first through `cx` (on its unpremultiplied colour), then blended by `mode`, the result
+// weighted by `mask` (one coverage byte per pixel of `below`, null for none).
+void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
                 const std::uint8_t* mask, BgraImage& below);
 
 }  // namespace saver::swf
