@@ -133,6 +133,29 @@ TEST(SwfRenderGroup, FiltersDrawOutsideTheShape) {
     EXPECT_EQ(PixelAt(glowing, 18, 10), kWhite);
 }
 
+// Colour matrix and convolution work on unpremultiplied colour; a convolution reads outside
+// the picture as its colour unless it clamps.
+TEST(SwfRenderGroup, MatrixFilters) {
+    Filter swap;
+    swap.kind = FilterKind::ColorMatrix;
+    swap.colorMatrix = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    Filter darken;  // 3x1 averaging kernel over an opaque black outside
+    darken.kind = FilterKind::Convolution;
+    darken.matrixX = 3;
+    darken.matrixY = 1;
+    darken.kernel = {1, 1, 1};
+    darken.divisor = 3;
+    darken.clamp = false;
+    darken.color = kBlack;
+    const std::vector<Filter> swapList{swap}, darkenList{darken};
+    const Shape square = Square(0, 0, 20, 20, kRed);
+    const BgraImage swapped = Render({Begin(1, {}, &swapList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(swapped, 10, 10), kBlue);
+    const BgraImage blurred = Render({Begin(1, {}, &darkenList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(blurred, 10, 10), kRed);
+    ExpectNear(PixelAt(blurred, 0, 10), {170, 0, 0, 255});  // one black neighbour of three
+}
+
 struct BlurCase {
     const char* name;
     double size;
