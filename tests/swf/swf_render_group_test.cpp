@@ -133,6 +133,18 @@ TEST(SwfRenderGroup, FiltersDrawOutsideTheShape) {
     EXPECT_EQ(PixelAt(glowing, 18, 10), kWhite);
 }
 
+// Groups nested deeper than the renderer keeps layers for still draw their shapes, and so do
+// groups a list leaves open.
+TEST(SwfRenderGroup, DeepAndUnclosedGroupsStillDraw) {
+    const Shape square = Square(5, 5, 15, 15, kRed);
+    std::vector<RenderItem> items(12, Begin(2));
+    items.push_back(Draw(square));
+    items.insert(items.end(), 12, kEnd);
+    EXPECT_EQ(PixelAt(Render(items, kWhite), 10, 10), kRed);
+    items.resize(items.size() - 5);
+    EXPECT_EQ(PixelAt(Render(items, kWhite), 10, 10), kRed);
+}
+
 // Colour matrix and convolution work on unpremultiplied colour; a convolution reads outside
 // the picture as its colour unless it clamps.
 TEST(SwfRenderGroup, MatrixFilters) {

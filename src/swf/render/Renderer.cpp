@@ -38,6 +38,10 @@ bool Finite(const Matrix& m) {
 
 namespace {
 
+// Each open group holds a layer the size of the frame; groups nested deeper than this (only a
+// hostile movie has them) are drawn into the layer around them, without their own effects.
+constexpr std::size_t kMaxGroupDepth = 8;
+
 // Open masks, innermost last. Layers are kept once made (a frame only clears them), so
 // masking allocates only when a movie nests deeper than before. A group's items are clipped
 // only by the masks opened inside it (its layer as a whole is clipped by those outside), so
@@ -102,6 +106,7 @@ struct Renderer::Impl {
     MaskStack masks;
     GroupLayers groups;
     std::vector<std::size_t> maskBases;  // per open group
+    std::size_t flattened = 0;           // groups opened beyond kMaxGroupDepth, drawn in place
     bool aliased = false;
 
     void clip(const RenderItem& item, const Matrix& m);
@@ -113,9 +118,15 @@ struct Renderer::Impl {
 // the layer is blended onto the picture below through the masks open around it.
 void Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage) {
     if (items[i].role == ClipRole::BeginGroup) {
+        if (maskBases.size() >= kMaxGroupDepth) {
+            ++flattened;
+            return;
+        }
         maskBases.push_back(masks.enterGroup());
         rasterizer.begin(groups.open(items, i, stage), aliased);
         rasterizer.setMask(masks.current());
+    } else if (flattened > 0) {
+        --flattened;
     } else {
         closeGroup();
     }
@@ -164,6 +175,7 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
     impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
     impl_->groups.reset(target);
     impl_->maskBases.clear();
+    impl_->flattened = 0;
     impl_->aliased = quality == Quality::Low;
     const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -9,6 +9,8 @@
 //
 // Quality::Low draws without anti-aliasing, Quality::High anti-aliased.
 //
+// Groups nest at most 8 deep; deeper ones are drawn without their effects.
+//
 // Failure: none; degenerate geometry (empty paths, zero-size gradients, singular matrices) is
 // skipped. The target is cleared to the background colour first and left opaque.
 #pragma once
