@@ -54,17 +54,22 @@ TEST(SwfPlayerCorpus, EveryReadableMoviePlays) {
             player.tick();
             ASSERT_GE(player.currentFrame(), 0) << path;
             ASSERT_LT(player.currentFrame(), player.totalFrames()) << path;
-            int openMasks = 0;
+            int openMasks = 0, openGroups = 0;
             for (const RenderItem& item : player.renderList()) {
                 if (item.role == ClipRole::BeginMask || item.role == ClipRole::Unmask) {
                     ASSERT_EQ(item.shape, nullptr) << path;
                     openMasks += item.role == ClipRole::BeginMask ? 1 : -1;
                     ASSERT_GE(openMasks, 0) << path;
+                } else if (item.role == ClipRole::BeginGroup || item.role == ClipRole::EndGroup) {
+                    ASSERT_EQ(item.shape, nullptr) << path;
+                    openGroups += item.role == ClipRole::BeginGroup ? 1 : -1;
+                    ASSERT_GE(openGroups, 0) << path;
                 } else {
                     ASSERT_TRUE(OwnedShape(*movie, item.shape)) << path;
                 }
             }
             ASSERT_EQ(openMasks, 0) << path;
+            ASSERT_EQ(openGroups, 0) << path;
         }
         // Back where a fresh load starts (frame 1's actions may already have moved on).
         player.rewind();

@@ -19,11 +19,24 @@ FrameCommand PlaceMask(std::uint16_t depth, std::uint16_t id, std::uint16_t clip
     return p;
 }
 
+// A placement with SWF 8 effects: a blend mode, a filter list, bitmap caching, a colour.
+FrameCommand PlaceWith(std::uint16_t depth, std::uint16_t id, std::uint8_t blendMode,
+                       bool filtered = false, bool cached = false, double alpha = 1) {
+    static const std::vector<Filter> kFilters(1);
+    PlaceObject p = std::get<PlaceObject>(Place(depth, id));
+    p.blendMode = blendMode;
+    if (filtered) p.filters = kFilters;
+    p.cacheAsBitmap = cached;
+    if (alpha != 1) p.colorTransform = ColorTransform{1, 1, 1, alpha, 0, 0, 0, 0};
+    return p;
+}
+
 Sprite MakeSprite(std::uint16_t id, std::vector<FrameCommand> commands) {
     return Sprite{id, MakeTimeline({MakeFrame(std::move(commands))})};
 }
 
-// The render list as text: "B" BeginMask, "U" Unmask, "M<id>" a mask shape, "D<id>" a drawn one.
+// The render list as text: "B" BeginMask, "U" Unmask, "M<id>" a mask shape, "D<id>" a drawn one,
+// "G" BeginGroup, "E" EndGroup.
 std::string Roles(const std::vector<RenderItem>& items) {
     std::string r;
     for (const RenderItem& item : items) {
@@ -40,6 +53,12 @@ std::string Roles(const std::vector<RenderItem>& items) {
                 break;
             case ClipRole::Draw:
                 r += 'D' + std::to_string(item.shape->id);
+                break;
+            case ClipRole::BeginGroup:
+                r += 'G';
+                break;
+            case ClipRole::EndGroup:
+                r += 'E';
                 break;
         }
     }
@@ -100,6 +119,23 @@ TEST(SwfPlayerMasks, RoleSequence) {
          {PlaceMask(1, 1, 3), Place(2, 20), Place(3, 3), Place(4, 4)},
          {MakeSprite(20, {PlaceMask(1, 5, 9), Place(2, 6)})},
          "B M1 B M5 D6 U D3 U D4"},
+        {"a filtered shape is a group", {PlaceWith(1, 1, 0, true), Place(2, 2)}, {}, "G D1 E D2"},
+        {"a blended sprite is a group of its shapes",
+         {PlaceWith(1, 20, 3)},
+         {MakeSprite(20, {Place(1, 7), PlaceWith(2, 8, 1)})},
+         "G D7 D8 E"},
+        {"bitmap caching groups only what is translucent",
+         {PlaceWith(1, 1, 0, false, true), PlaceWith(2, 2, 0, false, true, 0.5)},
+         {},
+         "D1 G D2 E"},
+        {"a group inside a mask's range",
+         {PlaceMask(1, 1, 3), PlaceWith(2, 2, 4)},
+         {},
+         "B M1 G D2 E U"},
+        {"a mask's own effects play no part",
+         {PlaceMask(1, 20, 2), Place(2, 2)},
+         {MakeSprite(20, {PlaceWith(1, 7, 3, true)})},
+         "B M7 D2 U"},
         {"unknown mask character shows nothing and clips nothing",
          {PlaceMask(1, 99, 3), Place(2, 2)},
          {},

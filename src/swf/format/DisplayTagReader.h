@@ -1,8 +1,8 @@
 // DisplayTagReader: decodes the display-list tags PlaceObject, PlaceObject2, PlaceObject3,
 // RemoveObject and RemoveObject2 from their tag bodies.
 //
-// PlaceObject3's class name, filter list, cacheAsBitmap, visible flag and background colour are
-// read only to get past them; clip actions (the rest of the tag) are ignored. A filter list
+// PlaceObject3's class name, visible flag and background colour are read only to get past
+// them; clip actions (the rest of the tag) are ignored. A filter list
 // with an unknown filter stops the reading there: the fields before it are kept and the later
 // optional ones (blend mode, ...) stay unset, as does a blend mode the tag is too short for.
 //

@@ -17,6 +17,7 @@
 
 #include "swf/format/BitmapCharacter.h"
 #include "swf/format/Button.h"
+#include "swf/format/Filter.h"
 #include "swf/format/SoundRecords.h"
 #include "swf/format/SwfTypes.h"
 
@@ -124,6 +125,9 @@ struct PlaceObject {
     std::optional<std::string> name;
     std::optional<std::uint16_t> clipDepth;
     std::optional<std::uint8_t> blendMode;  // PlaceObject3
+    // SWF 8: the filter list (empty: filters removed) and bitmap caching.
+    std::optional<std::vector<Filter>> filters;
+    std::optional<bool> cacheAsBitmap;
 };
 
 struct RemoveObject {

@@ -131,8 +131,12 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kPlaceObject3: {
             const int version = code == kPlaceObject ? 1 : code == kPlaceObject2 ? 2 : 3;
             PlaceObject place = DisplayTagReader::readPlace(body, version);
-            const std::size_t nameBytes = place.name ? place.name->size() : 0;
-            command(frame, std::move(place), nameBytes);
+            std::size_t extraBytes = place.name ? place.name->size() : 0;
+            if (place.filters)
+                for (const Filter& f : *place.filters)
+                    extraBytes += sizeof(Filter) + f.kernel.size() * sizeof(float) +
+                                  f.gradient.size() * sizeof(FilterGradientStop);
+            command(frame, std::move(place), extraBytes);
             return;
         }
         case kRemoveObject:

@@ -13,6 +13,9 @@ void TakeGivenProperties(DisplayObject& object, const PlaceObject& place) {
     if (place.ratio) object.ratio = *place.ratio;
     if (place.name) object.name = *place.name;
     if (place.clipDepth) object.clipDepth = *place.clipDepth;
+    if (place.blendMode) object.blendMode = *place.blendMode;
+    if (place.filters) object.filters = place.filters->empty() ? nullptr : &*place.filters;
+    if (place.cacheAsBitmap) object.cacheAsBitmap = *place.cacheAsBitmap;
 }
 
 PlaceResult PlaceNew(DisplayList& list, const PlaceObject& place) {

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "swf/format/SwfMovie.h"
 #include "swf/format/SwfTypes.h"
@@ -37,6 +38,11 @@ struct DisplayObject {
     std::string name;
     std::optional<std::uint16_t> clipDepth;    // a mask for the depths above, up to this one
     std::shared_ptr<TimelineInstance> sprite;  // the running sprite, or a button's up state
+    // SWF 8 effects: the blend mode as PlaceObject3 numbers it (0 and 1 normal), the filter
+    // list (the Movie's; null when none) and bitmap caching.
+    std::uint8_t blendMode = 0;
+    const std::vector<Filter>* filters = nullptr;
+    bool cacheAsBitmap = false;
 };
 
 using DisplayList = std::map<std::uint16_t, DisplayObject>;

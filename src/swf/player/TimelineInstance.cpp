@@ -197,16 +197,39 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         const ColorTransform color = parentColor * object.colorTransform;
         if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
             if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
-        } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
-            out.push_back({shape, matrix, color});
-        } else if (const auto* morph = std::get_if<MorphShape>(&it->second)) {
-            if (const Shape* now =
-                    context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
-                out.push_back({now, matrix, color});
-        } else if (object.sprite) {
-            object.sprite->collect(matrix, color, out);
+        } else {
+            collectObject(object, it->second, matrix, color, out);
         }
     }
+}
+
+// An object that filters, blends, or is cached with a transparency of its own is drawn as a
+// group: its items go into a layer with no colour transform, and the layer takes the object's
+// (and its parents') transform as a whole, so overlapping children do not show through each
+// other. A cached object that changes nothing of that kind looks the same drawn directly.
+void TimelineInstance::collectObject(const DisplayObject& object, const Character& character,
+                                     const Matrix& matrix, const ColorTransform& color,
+                                     std::vector<RenderItem>& out) const {
+    const bool translucent = color.mulA != 1 || color.addA != 0;
+    const bool group = object.filters != nullptr ||
+                       (object.blendMode >= 2 && object.blendMode <= 14) ||
+                       (object.cacheAsBitmap && translucent);
+    const ColorTransform inner = group ? ColorTransform{} : color;
+    if (group) {
+        RenderItem begin{nullptr, matrix, color, ClipRole::BeginGroup};
+        begin.blendMode = object.blendMode;
+        begin.filters = object.filters;
+        out.push_back(begin);
+    }
+    if (const auto* shape = std::get_if<Shape>(&character)) {
+        out.push_back({shape, matrix, inner});
+    } else if (const auto* morph = std::get_if<MorphShape>(&character)) {
+        if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+            out.push_back({now, matrix, inner});
+    } else if (object.sprite) {
+        object.sprite->collect(matrix, inner, out);
+    }
+    if (group) out.push_back({nullptr, {}, {}, ClipRole::EndGroup});
 }
 
 // The mask's own masks and colours play no part: a mask is the union of the fills of every

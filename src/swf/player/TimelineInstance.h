@@ -90,7 +90,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // items, then Unmask (also when the list ends inside the range). Masks within a mask's
     // range nest inside it, their range cut to the outer one; a mask whose range holds no
     // depth is left out; a clip depth of 0 makes no mask (the object is drawn). Every
-    // BeginMask appended is closed before this returns.
+    // BeginMask appended is closed before this returns. An object with filters, a blend mode,
+    // or bitmap caching under a transparency is wrapped in BeginGroup / EndGroup items (always
+    // closed too).
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
 
@@ -101,6 +103,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void queueActions(int frame);
     void logFrame(int frame, bool continued);
     void startSprite(DisplayObject& object);
+    void collectObject(const DisplayObject& object, const Character& character,
+                       const Matrix& matrix, const ColorTransform& color,
+                       std::vector<RenderItem>& out) const;
     void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
                      std::vector<RenderItem>& out) const;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "swf/format/SwfMovie.h"
 #include "swf/format/SwfTypes.h"
@@ -15,7 +16,10 @@ class BitmapLibrary;
 // masks open at that point. BeginMask (no shape) opens a new mask, clipped in turn by the
 // masks already open; the Mask items after it are not drawn: the fills of their shapes make
 // up that mask. It clips every Draw item up to the matching Unmask (no shape), which closes it.
-enum class ClipRole : std::uint8_t { Draw, BeginMask, Mask, Unmask };
+enum class ClipRole : std::uint8_t { Draw, BeginMask, Mask, Unmask, BeginGroup, EndGroup };
+// BeginGroup (no shape) ... EndGroup: the items between are drawn into a layer of their own,
+// which is then filtered and composited onto what lies below with the BeginGroup item's blend
+// mode, colour transform and filters (see LayerCompositor). Groups nest and hold masks.
 
 struct RenderItem {
     const Shape* shape = nullptr;   // owned by the Movie, alive as long as the player
@@ -23,6 +27,8 @@ struct RenderItem {
     ColorTransform colorTransform;  // parents' transforms applied
     ClipRole role = ClipRole::Draw;
     const BitmapLibrary* bitmaps = nullptr;  // the movie's bitmaps, for bitmap fills
+    std::uint8_t blendMode = 0;                    // BeginGroup: BlendMode value
+    const std::vector<Filter>* filters = nullptr;  // BeginGroup: owned by the Movie, or none
 };
 
 }  // namespace saver::swf

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "swf/render/GroupLayers.h"
 #include "swf/render/ShapeRasterizer.h"
 #include "swf/render/SpanBlend.h"
 
@@ -36,14 +38,30 @@ bool Finite(const Matrix& m) {
 
 namespace {
 
+// Each open group holds a layer the size of the frame; groups nested deeper than this (only a
+// hostile movie has them) are drawn into the layer around them, without their own effects.
+constexpr std::size_t kMaxGroupDepth = 8;
+
 // Open masks, innermost last. Layers are kept once made (a frame only clears them), so
-// masking allocates only when a movie nests deeper than before.
+// masking allocates only when a movie nests deeper than before. A group's items are clipped
+// only by the masks opened inside it (its layer as a whole is clipped by those outside), so
+// each group sets a base below which masks are out of its reach.
 class MaskStack {
   public:
     void reset(std::size_t pixels) {
         pixels_ = pixels;
         open_ = 0;
+        base_ = 0;
         building_ = false;
+    }
+    std::size_t enterGroup() {
+        finish();
+        return std::exchange(base_, open_);
+    }
+    void leaveGroup(std::size_t base) {
+        finish();
+        open_ = base_;
+        base_ = base;
     }
     // Opens a new, empty mask that the following Mask items build.
     void begin() {
@@ -59,7 +77,7 @@ class MaskStack {
     void finish() {
         if (!building_) return;
         building_ = false;
-        if (open_ < 2) return;
+        if (open_ < base_ + 2) return;
         std::uint8_t* inner = layers_[open_ - 1].data();
         const std::uint8_t* outer = layers_[open_ - 2].data();
         for (std::size_t i = 0; i < pixels_; ++i)
@@ -67,13 +85,16 @@ class MaskStack {
     }
     void close() {
         finish();
-        if (open_ > 0) --open_;
+        if (open_ > base_) --open_;
     }
-    const std::uint8_t* current() const { return open_ > 0 ? layers_[open_ - 1].data() : nullptr; }
+    const std::uint8_t* current() const {
+        return open_ > base_ ? layers_[open_ - 1].data() : nullptr;
+    }
 
   private:
     std::vector<std::vector<std::uint8_t>> layers_;
     std::size_t open_ = 0;
+    std::size_t base_ = 0;
     std::size_t pixels_ = 0;
     bool building_ = false;
 };
@@ -83,9 +104,41 @@ class MaskStack {
 struct Renderer::Impl {
     ShapeRasterizer rasterizer;
     MaskStack masks;
+    GroupLayers groups;
+    std::vector<std::size_t> maskBases;  // per open group
+    std::size_t flattened = 0;           // groups opened beyond kMaxGroupDepth, drawn in place
+    bool aliased = false;
 
     void clip(const RenderItem& item, const Matrix& m);
+    void group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage);
+    void closeGroup();
 };
+
+// A group's items draw into its layer, clipped by the masks opened inside it; when it closes,
+// the layer is blended onto the picture below through the masks open around it.
+void Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage) {
+    if (items[i].role == ClipRole::BeginGroup) {
+        if (maskBases.size() >= kMaxGroupDepth) {
+            ++flattened;
+            return;
+        }
+        maskBases.push_back(masks.enterGroup());
+        rasterizer.begin(groups.open(items, i, stage), aliased);
+        rasterizer.setMask(masks.current());
+    } else if (flattened > 0) {
+        --flattened;
+    } else {
+        closeGroup();
+    }
+}
+
+void Renderer::Impl::closeGroup() {
+    if (maskBases.empty()) return;
+    masks.leaveGroup(maskBases.back());
+    maskBases.pop_back();
+    rasterizer.begin(groups.close(masks.current()), aliased);
+    rasterizer.setMask(masks.current());
+}
 
 // Mask items add to the mask their BeginMask opened; any other item finishes it, and from then
 // on drawing is clipped by the innermost open mask.
@@ -120,14 +173,24 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
     impl_->rasterizer.begin(target, quality == Quality::Low);
     impl_->rasterizer.setMask(nullptr);
     impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
+    impl_->groups.reset(target);
+    impl_->maskBases.clear();
+    impl_->flattened = 0;
+    impl_->aliased = quality == Quality::Low;
     const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
-    for (const RenderItem& item : items) {
-        const Matrix m = stage * item.matrix;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const RenderItem& item = items[i];
+        if (item.role == ClipRole::BeginGroup || item.role == ClipRole::EndGroup) {
+            impl_->group(items, i, stage);
+            continue;
+        }
+        const Matrix m = impl_->groups.shifted(stage * item.matrix);
         impl_->clip(item, m);
         if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         if (Finite(m))  // a degenerate product of nested scales draws nothing
             impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale, item.bitmaps);
     }
+    while (!impl_->maskBases.empty()) impl_->closeGroup();  // a list that ends inside a group
     impl_->rasterizer.setMask(nullptr);
 }
 

@@ -5,9 +5,12 @@
 // gradient fills (spread and interpolation modes honoured); strokes with width, caps and joins
 // (hairlines of width 0 are one pixel wide); matrices and colour transforms with alpha; masks
 // as the items' ClipRole describes them (anti-aliased mask edges); bitmap fills (clipped or
-// repeating, smoothed or not) from the item's BitmapLibrary.
+// repeating, smoothed or not) from the item's BitmapLibrary; groups drawn offscreen, filtered
+// and blended (GroupLayers).
 //
 // Quality::Low draws without anti-aliasing and bitmaps unsmoothed, Quality::High anti-aliased.
+//
+// Groups nest at most 8 deep; deeper ones are drawn without their effects.
 //
 // Failure: none; degenerate geometry (empty paths, zero-size gradients, singular matrices) is
 // skipped. The target is cleared to the background colour first and left opaque.

@@ -7,8 +7,8 @@
 //
 // Colours are premultiplied throughout: where several styles meet in a pixel their weighted
 // colours are summed before the one blend. Scanlines are painted here rather than through
-// AGG's pixel-format renderers: the target is known to be opaque BGRA, so fully covered
-// opaque runs become plain stores, which is most of a frame.
+// AGG's pixel-format renderers: fully covered opaque runs become plain stores, which is most
+// of a frame.
 #include "swf/render/ShapeRasterizer.h"
 
 #include <agg_conv_stroke.h>

@@ -1,6 +1,6 @@
-// SpanBlend: blending runs of premultiplied colours into an opaque BGRA row. The frame is
-// cleared opaque before anything is drawn, so the destination alpha is always full and only
-// the colour channels change: dst = src * cover + dst * (1 - srcAlpha * cover).
+// SpanBlend: blending runs of premultiplied colours into a premultiplied BGRA row:
+// dst = src * cover + dst * (1 - srcAlpha * cover), alpha included (a frame is opaque, the
+// layer of a group starts transparent).
 #pragma once
 
 #include <agg_color_rgba.h>
@@ -28,11 +28,13 @@ inline void BlendPixel(std::uint8_t* p, const agg::rgba8& c, unsigned cover) {
         p[0] = static_cast<std::uint8_t>(b);
         p[1] = static_cast<std::uint8_t>(g);
         p[2] = static_cast<std::uint8_t>(r);
+        p[3] = 255;
     } else if (a != 0 || (r | g | b) != 0) {
         const unsigned keep = 255 - a;
         p[0] = static_cast<std::uint8_t>(b + MulDiv255(p[0], keep));
         p[1] = static_cast<std::uint8_t>(g + MulDiv255(p[1], keep));
         p[2] = static_cast<std::uint8_t>(r + MulDiv255(p[2], keep));
+        p[3] = static_cast<std::uint8_t>(a + MulDiv255(p[3], keep));
     }
 }
 
@@ -65,6 +67,7 @@ inline void BlendColors(std::uint8_t* p, const agg::rgba8* colors, const std::ui
             p[0] = c.b;
             p[1] = c.g;
             p[2] = c.r;
+            p[3] = 255;
         } else if (cover != 0) {
             BlendPixel(p, c, cover);
         }

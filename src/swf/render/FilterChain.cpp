@@ -1,0 +1,310 @@
+// The shadow kinds share one shape: blur the object's alpha, read it back shifted by the
+// offset, turn it into a colour (the filter's, or the gradient's at that level) and combine
+// that with the object by the inner / knockout / composite-source rules. The bevel kinds read
+// the blurred alpha twice, once towards the light and once away from it; their difference
+// says which side of an edge a pixel lies on.
+#include "swf/render/FilterChain.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "swf/render/SpanBlend.h"
+
+namespace saver::swf {
+
+namespace {
+
+constexpr int kMaxPasses = 15;
+constexpr int kMaxKernel = 15;  // the largest convolution Flash accepts, per side
+
+using Pixel = std::array<int, 4>;  // B, G, R, A, premultiplied 0..255
+
+inline int M(int x, int y) {
+    return static_cast<int>(MulDiv255(static_cast<unsigned>(x), static_cast<unsigned>(y)));
+}
+
+void Store(std::uint8_t* p, const Pixel& c) {
+    const int a = std::clamp(c[3], 0, 255);
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(std::clamp(c[k], 0, a));
+    p[3] = static_cast<std::uint8_t>(a);
+}
+
+// The colour premultiplied, its alpha scaled by `level` / 255.
+Pixel Premultiplied(Rgba c, int level = 255) {
+    const int a = M(c.a, level);
+    return {M(c.b, a), M(c.g, a), M(c.r, a), a};
+}
+
+// 256 premultiplied colours along a filter's gradient (stops by ratio, linear in between).
+std::array<Pixel, 256> GradientTable(const std::vector<FilterGradientStop>& stops) {
+    std::array<Pixel, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const FilterGradientStop* lo = &stops.front();
+        const FilterGradientStop* hi = &stops.back();
+        for (const auto& stop : stops) {
+            if (stop.ratio <= i) lo = &stop;
+            if (stop.ratio >= i) {
+                hi = &stop;
+                break;
+            }
+        }
+        const int span = hi->ratio - lo->ratio;
+        const int t = span > 0 ? std::clamp((i - lo->ratio) * 256 / span, 0, 256) : 0;
+        auto mix = [t](std::uint8_t x, std::uint8_t y) {
+            return static_cast<std::uint8_t>(x + ((y - x) * t + 128) / 256);
+        };
+        table[i] = Premultiplied({mix(lo->color.r, hi->color.r), mix(lo->color.g, hi->color.g),
+                                  mix(lo->color.b, hi->color.b), mix(lo->color.a, hi->color.a)});
+    }
+    return table;
+}
+
+double ScaleBlur(double blur, double scale) {
+    return blur > 1 ? (blur - 1) * scale + 1 : blur;
+}
+
+bool IsBevelKind(FilterKind k) {
+    return k == FilterKind::Bevel || k == FilterKind::GradientBevel;
+}
+
+}  // namespace
+
+Filter ScaledFilter(const Filter& f, double scaleX, double scaleY) {
+    Filter s = f;
+    s.blurX = ScaleBlur(f.blurX, scaleX);
+    s.blurY = ScaleBlur(f.blurY, scaleY);
+    s.distance = f.distance * scaleY;
+    s.passes = std::clamp(f.passes, 0, kMaxPasses);
+    return s;
+}
+
+FilterMargins FilterChain::growth(const std::vector<Filter>& filters, double scaleX,
+                                  double scaleY) {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    for (const Filter& raw : filters) {
+        if (raw.kind == FilterKind::ColorMatrix || raw.kind == FilterKind::Convolution) continue;
+        const Filter f = ScaledFilter(raw, scaleX, scaleY);
+        const double x = BoxBlur::reach(f.blurX, f.passes);
+        const double y = BoxBlur::reach(f.blurY, f.passes);
+        left += x;
+        right += x;
+        top += y;
+        bottom += y;
+        if (f.kind == FilterKind::Blur || f.kind == FilterKind::Glow) continue;
+        const double dx = std::cos(f.angle) * f.distance, dy = std::sin(f.angle) * f.distance;
+        const bool both = IsBevelKind(f.kind);
+        left += dx < 0 || both ? std::fabs(dx) : 0;
+        right += dx > 0 || both ? std::fabs(dx) : 0;
+        top += dy < 0 || both ? std::fabs(dy) : 0;
+        bottom += dy > 0 || both ? std::fabs(dy) : 0;
+    }
+    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, 4096.0))); };
+    return {px(left), px(top), px(right), px(bottom)};
+}
+
+void FilterChain::apply(const std::vector<Filter>& filters, double scaleX, double scaleY,
+                        BgraImage& image) {
+    for (const Filter& raw : filters) {
+        const Filter f = ScaledFilter(raw, scaleX, scaleY);
+        switch (f.kind) {
+            case FilterKind::Blur:
+                blurAll(f, image);
+                break;
+            case FilterKind::DropShadow:
+            case FilterKind::Glow:
+            case FilterKind::GradientGlow:
+                shadow(f, image);
+                break;
+            case FilterKind::Bevel:
+            case FilterKind::GradientBevel:
+                bevel(f, image);
+                break;
+            case FilterKind::ColorMatrix:
+                colorMatrix(f, image);
+                break;
+            case FilterKind::Convolution:
+                convolution(f, image);
+                break;
+        }
+    }
+}
+
+void FilterChain::blurAll(const Filter& f, BgraImage& image) {
+    blur_.blur(image.pixels.data(), image.width, image.height, 4, f.blurX, f.blurY, f.passes);
+}
+
+void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
+    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
+    alpha_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) alpha_[i] = image.pixels[i * 4 + 3];
+    blur_.blur(alpha_.data(), image.width, image.height, 1, f.blurX, f.blurY, f.passes);
+}
+
+void FilterChain::shadow(const Filter& f, BgraImage& image) {
+    if (f.kind == FilterKind::GradientGlow && f.gradient.empty()) return;
+    blurredAlpha(f, image);
+    const int w = image.width, h = image.height;
+    const bool offset = f.kind == FilterKind::DropShadow;
+    const int dx = offset ? static_cast<int>(std::lround(std::cos(f.angle) * f.distance)) : 0;
+    const int dy = offset ? static_cast<int>(std::lround(std::sin(f.angle) * f.distance)) : 0;
+    // The colour for each blurred alpha value, strength and inner side applied.
+    std::array<Pixel, 256> colors{};
+    const std::array<Pixel, 256> gradient =
+        f.kind == FilterKind::GradientGlow ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
+    for (int b = 0; b < 256; ++b) {
+        const int v =
+            std::clamp(static_cast<int>(std::lround((f.inner ? 255 - b : b) * f.strength)), 0, 255);
+        colors[b] = f.kind == FilterKind::GradientGlow ? gradient[v] : Premultiplied(f.color, v);
+    }
+    const bool keepObject = f.compositeSource && !f.knockout;
+    for (int y = 0; y < h; ++y) {
+        const int sy = y - dy;
+        const std::uint8_t* blurredRow =
+            sy >= 0 && sy < h ? alpha_.data() + static_cast<std::size_t>(sy) * w : nullptr;
+        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        for (int x = 0; x < w; ++x, p += 4) {
+            const int sx = x - dx;
+            const int b = blurredRow && sx >= 0 && sx < w ? blurredRow[sx] : 0;
+            const Pixel& c = colors[b];
+            const int da = p[3];
+            if (c[3] == 0 && (c[0] | c[1] | c[2]) == 0) {
+                if (!keepObject) Store(p, {0, 0, 0, 0});
+                continue;
+            }
+            Pixel out;
+            for (int k = 0; k < 4; ++k) {
+                if (f.inner)
+                    out[k] = M(c[k], da) + (keepObject ? M(p[k], 255 - c[3]) : 0);
+                else if (f.knockout)
+                    out[k] = M(c[k], 255 - da);
+                else
+                    out[k] = f.compositeSource ? M(c[k], 255 - da) + p[k] : c[k];
+            }
+            Store(p, out);
+        }
+    }
+}
+
+void FilterChain::bevel(const Filter& f, BgraImage& image) {
+    if (f.kind == FilterKind::GradientBevel && f.gradient.empty()) return;
+    blurredAlpha(f, image);
+    const int w = image.width, h = image.height;
+    const int dx = static_cast<int>(std::lround(std::cos(f.angle) * f.distance));
+    const int dy = static_cast<int>(std::lround(std::sin(f.angle) * f.distance));
+    auto at = [&](int x, int y) {
+        return x >= 0 && x < w && y >= 0 && y < h ? alpha_[static_cast<std::size_t>(y) * w + x]
+                                                  : std::uint8_t{0};
+    };
+    // The light for each difference of the two offset blurs (-255..255), strength applied:
+    // highlight towards the light, shadow away from it, or the gradient's colour at that level.
+    std::vector<Pixel> glows(511);
+    const std::array<Pixel, 256> gradient =
+        f.kind == FilterKind::GradientBevel ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
+    for (int d = -255; d <= 255; ++d) {
+        const int v = std::clamp(static_cast<int>(std::lround(d * f.strength)), -255, 255);
+        Pixel& g = glows[d + 255];
+        if (f.kind == FilterKind::GradientBevel) {
+            g = gradient[(v + 255) * 255 / 510];
+        } else {
+            const Pixel hi = Premultiplied(f.highlight, std::max(v, 0));
+            const Pixel lo = Premultiplied(f.color, std::max(-v, 0));
+            for (int k = 0; k < 4; ++k) g[k] = std::min(255, hi[k] + lo[k]);
+        }
+    }
+    const bool full = f.onTop, inner = !f.onTop && f.inner;
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        for (int x = 0; x < w; ++x, p += 4) {
+            const Pixel& g = glows[at(x + dx, y + dy) - at(x - dx, y - dy) + 255];
+            const int da = p[3];
+            Pixel out;
+            for (int k = 0; k < 4; ++k) {
+                if (full)
+                    out[k] = f.knockout ? g[k] : M(p[k], 255 - g[3]) + g[k];
+                else if (inner)
+                    out[k] = M(g[k], da) + (f.knockout ? 0 : M(p[k], 255 - g[3]));
+                else
+                    out[k] = M(g[k], 255 - da) + (f.knockout ? 0 : p[k]);
+            }
+            Store(p, out);
+        }
+    }
+}
+
+void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
+    const auto& m = f.colorMatrix;
+    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint8_t* p = image.pixels.data() + i * 4;
+        const float a = p[3];
+        const float k = a > 0 ? 255.0f / a : 0.0f;
+        const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
+        auto row = [&](int j) {
+            const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
+            return std::clamp(v, 0.0f, 255.0f);
+        };
+        const float na = row(15);
+        const float scale = na / 255.0f;
+        p[0] = static_cast<std::uint8_t>(row(10) * scale + 0.5f);
+        p[1] = static_cast<std::uint8_t>(row(5) * scale + 0.5f);
+        p[2] = static_cast<std::uint8_t>(row(0) * scale + 0.5f);
+        p[3] = static_cast<std::uint8_t>(na + 0.5f);
+    }
+}
+
+// The image is first unpremultiplied into a float copy padded by the kernel on every side,
+// the padding holding the edge pixels (clamp) or the filter's colour, so the sums need no
+// tests.
+void FilterChain::convolution(const Filter& f, BgraImage& image) {
+    if (f.kernel.empty() || f.matrixX > kMaxKernel || f.matrixY > kMaxKernel || f.divisor == 0 ||
+        !std::isfinite(f.divisor))
+        return;
+    const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
+    const int left = kx / 2, top = ky / 2, pw = w + kx, ph = h + ky;
+    padded_.resize(static_cast<std::size_t>(pw) * ph * 4);
+    const std::array<float, 4> outside{float(f.color.b), float(f.color.g), float(f.color.r),
+                                       float(f.color.a)};
+    for (int y = 0; y < ph; ++y) {
+        for (int x = 0; x < pw; ++x) {
+            int sx = x - left, sy = y - top;
+            float* out = padded_.data() + (static_cast<std::size_t>(y) * pw + x) * 4;
+            const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
+            if (!inside && !f.clamp) {
+                std::copy(outside.begin(), outside.end(), out);
+                continue;
+            }
+            sx = std::clamp(sx, 0, w - 1);
+            sy = std::clamp(sy, 0, h - 1);
+            const std::uint8_t* px =
+                image.pixels.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
+            const float k = px[3] > 0 ? 255.0f / px[3] : 0.0f;
+            out[0] = px[0] * k;
+            out[1] = px[1] * k;
+            out[2] = px[2] * k;
+            out[3] = px[3];
+        }
+    }
+    const float scale = 1.0f / f.divisor;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            float sum[4] = {0, 0, 0, 0};
+            for (int j = 0; j < ky; ++j) {
+                const float* row = padded_.data() + (static_cast<std::size_t>(y + j) * pw + x) * 4;
+                const float* weights = f.kernel.data() + static_cast<std::size_t>(j) * kx;
+                for (int i = 0; i < kx; ++i)
+                    for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
+            }
+            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+            const float a =
+                f.preserveAlpha ? p[3] : std::clamp(sum[3] * scale + f.bias, 0.0f, 255.0f);
+            for (int c = 0; c < 3; ++c) {
+                const float v = std::clamp(sum[c] * scale + f.bias, 0.0f, 255.0f);
+                p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
+            }
+            p[3] = static_cast<std::uint8_t>(a + 0.5f);
+        }
+    }
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,75 @@
+// GroupLayers: the offscreen layers of the groups a frame opens (BeginGroup ... EndGroup
+// items): where a group's items are drawn, and how the finished layer is filtered and blended
+// onto the picture below it.
+//
+// A layer has the size of the frame, so masks and the rasteriser address it as they do the
+// frame, but only the group's rectangle is cleared, filtered and blended: the pixel bounds of
+// the shapes it holds, grown by its filters, cut to the frame. Layers are kept from frame to
+// frame and reused by nesting level, so a frame allocates only when it nests deeper, or its
+// filters need more room, than any before.
+//
+// A filtered group is drawn as Flash draws a cached bitmap: its picture moved by less than
+// half a pixel so that its bounds start on whole pixels; shifted() gives the matrices of the
+// items inside that move.
+//
+// The alpha and erase modes act on the layer of the group around them; with none (directly on
+// the stage, whose transparency is never shown) they change nothing that can be seen.
+//
+// Failure: none; a group without shapes draws nothing, closing with no group open does
+// nothing.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "swf/format/SwfTypes.h"
+#include "swf/render/BgraImage.h"
+#include "swf/render/FilterChain.h"
+#include "swf/render/RenderItem.h"
+
+namespace saver::swf {
+
+class GroupLayers {
+  public:
+    // Starts a frame drawn into `target`, with no group open.
+    void reset(BgraImage& target);
+
+    // Opens the group of `items[begin]` (a BeginGroup item) and returns the image its items
+    // are drawn into. `stage` maps stage twips to target pixels.
+    BgraImage& open(std::span<const RenderItem> items, std::size_t begin, const Matrix& stage);
+
+    // Closes the innermost group: filters its layer, blends it onto the image below, weighted
+    // by `mask` (a coverage byte per pixel of that image; null for none), and returns that
+    // image.
+    BgraImage& close(const std::uint8_t* mask);
+
+    std::size_t depth() const { return open_.size(); }
+
+    // `toPixels` (a matrix to target pixels) with the moves of the open groups added.
+    Matrix shifted(Matrix toPixels) const {
+        toPixels.tx += shiftX_;
+        toPixels.ty += shiftY_;
+        return toPixels;
+    }
+
+  private:
+    struct Group {
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the layer's rectangle in target pixels
+        const RenderItem* item = nullptr;
+        double scaleX = 1, scaleY = 1;  // target pixels per SWF pixel, for the filters
+        double shiftX = 0, shiftY = 0;  // the move of its items onto whole pixels
+    };
+
+    BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
+
+    BgraImage* target_ = nullptr;
+    std::vector<std::unique_ptr<BgraImage>> layers_;  // by nesting level
+    std::vector<Group> open_;
+    double shiftX_ = 0, shiftY_ = 0;  // the moves of every open group, summed
+    FilterChain filters_;
+    BgraImage work_;  // the rectangle of the closing layer, filtered
+};
+
+}  // namespace saver::swf

@@ -1,0 +1,199 @@
+// Every mode runs on integers over premultiplied colour, with the separable-blend formula
+//   out = s * (1 - da) + d * (1 - sa) + sa * da * B(s / sa, d / da),  alpha = sa + da * (1 - sa)
+// rewritten so that no division is needed where B allows it (multiply, lighten, darken,
+// difference, invert); add, subtract and screen combine the premultiplied colours directly;
+// overlay and hard light need the unpremultiplied colours and work in floats. The mode is a
+// template argument, so each row runs one tight loop.
+#include "swf/render/LayerBlend.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+#include "swf/render/SpanBlend.h"
+
+namespace saver::swf {
+
+namespace {
+
+using Pixel = std::array<int, 4>;  // B, G, R, A, premultiplied 0..255
+
+inline int M(int x, int y) {
+    return static_cast<int>(MulDiv255(static_cast<unsigned>(x), static_cast<unsigned>(y)));
+}
+
+// The colour transform as four 256-entry tables on unpremultiplied channels, and the
+// reciprocals that unpremultiply.
+class TransformTables {
+  public:
+    explicit TransformTables(const ColorTransform& cx) {
+        const double mul[4] = {cx.mulB, cx.mulG, cx.mulR, cx.mulA};
+        const double add[4] = {cx.addB, cx.addG, cx.addR, cx.addA};
+        for (int c = 0; c < 4; ++c)
+            for (int v = 0; v < 256; ++v)
+                table_[c][v] = static_cast<std::uint8_t>(
+                    std::clamp(std::floor(v * mul[c] + add[c]), 0.0, 255.0));
+        for (int a = 1; a < 256; ++a) recip_[a] = ((255u << 16) + a / 2) / a;
+    }
+    Pixel apply(const std::uint8_t* p) const {
+        const unsigned a = p[3], r = recip_[a];
+        auto un = [r](unsigned v) { return std::min(255u, (v * r + 0x8000) >> 16); };
+        const int na = table_[3][a];
+        return {M(table_[0][un(p[0])], na), M(table_[1][un(p[1])], na), M(table_[2][un(p[2])], na),
+                na};
+    }
+
+  private:
+    std::array<std::array<std::uint8_t, 256>, 4> table_{};
+    std::array<unsigned, 256> recip_{};
+};
+
+// Whether four pixels from `p` on are all fully transparent.
+inline bool ClearRun(const std::uint8_t* p) {
+    std::uint64_t a, b;
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + 8, 8);
+    return ((a | b) & 0xFF000000FF000000ull) == 0;
+}
+
+inline int Over(int sa, int da) {
+    return sa + M(da, 255 - sa);
+}
+
+float Channel(std::uint8_t mode, float s, float d) {  // unpremultiplied, 0..1
+    if (mode == kBlendOverlay) std::swap(s, d);
+    return s <= 0.5f ? 2 * s * d : 1 - 2 * (1 - s) * (1 - d);
+}
+
+template <std::uint8_t Mode>
+inline Pixel Mix(const Pixel& s, const std::uint8_t* d) {
+    const int sa = s[3], da = d[3];
+    Pixel out{};
+    if constexpr (Mode == kBlendAlpha || Mode == kBlendErase) {
+        const int keep = Mode == kBlendAlpha ? sa : 255 - sa;
+        for (int c = 0; c < 4; ++c) out[c] = M(d[c], keep);
+        return out;
+    }
+    out[3] = Over(sa, da);
+    if constexpr (Mode == kBlendMultiply) {
+        if (da == 0) return s;
+    }
+    for (int c = 0; c < 3; ++c) {
+        const int sc = s[c], dc = d[c];
+        const int base = M(sc, 255 - da) + M(dc, 255 - sa);
+        int v;
+        if constexpr (Mode == kBlendAdd) {
+            v = sc + dc;
+        } else if constexpr (Mode == kBlendSubtract) {
+            v = dc - sc;
+        } else if constexpr (Mode == kBlendScreen) {
+            v = sc + dc - M(sc, dc);
+        } else if constexpr (Mode == kBlendMultiply) {
+            v = base + M(sc, dc);
+        } else if constexpr (Mode == kBlendLighten) {
+            v = base + std::max(M(sc, da), M(dc, sa));
+        } else if constexpr (Mode == kBlendDarken) {
+            v = base + std::min(M(sc, da), M(dc, sa));
+        } else if constexpr (Mode == kBlendDifference) {
+            v = base + std::abs(M(sc, da) - M(dc, sa));
+        } else if constexpr (Mode == kBlendInvert) {
+            v = base + M(sa, std::max(0, da - dc));
+        } else if constexpr (Mode == kBlendOverlay || Mode == kBlendHardLight) {
+            const float mixed =
+                da > 0 ? Channel(Mode, float(sc) / float(sa), float(dc) / float(da)) : 0.0f;
+            v = base + static_cast<int>(mixed * float(sa) * float(da) / 255.0f + 0.5f);
+        } else {
+            v = sc + M(dc, 255 - sa);
+        }
+        out[c] = std::clamp(v, 0, 255);
+    }
+    return out;
+}
+
+template <std::uint8_t Mode>
+void BlendRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int y1,
+               const TransformTables* transform, const std::uint8_t* mask, BgraImage& below) {
+    for (int py = y0; py < y1; ++py) {
+        const std::uint8_t* src =
+            layer.image->pixels.data() +
+            (static_cast<std::size_t>(layer.y + py - y) * layer.image->width + layer.x + x0 - x) *
+                4;
+        std::uint8_t* dst =
+            below.pixels.data() + (static_cast<std::size_t>(py) * below.width + x0) * 4;
+        const std::uint8_t* m =
+            mask ? mask + static_cast<std::size_t>(py) * below.width + x0 : nullptr;
+        for (int px = x0; px < x1; ++px, src += 4, dst += 4) {
+            // Most of a layer's rectangle is often empty: skip four clear pixels at a time.
+            while (px + 4 <= x1 && ClearRun(src)) {
+                px += 4;
+                src += 16;
+                dst += 16;
+                if (m) m += 4;
+            }
+            if (px >= x1) break;
+            const int cover = m ? *m++ : 255;
+            if (cover == 0 || src[3] == 0) continue;
+            const Pixel s =
+                transform ? transform->apply(src) : Pixel{src[0], src[1], src[2], src[3]};
+            if (s[3] == 0) continue;
+            if constexpr (Mode == kBlendNormal) {
+                if (s[3] == 255 && cover == 255) {
+                    for (int c = 0; c < 4; ++c) dst[c] = static_cast<std::uint8_t>(s[c]);
+                    continue;
+                }
+            }
+            const Pixel mixed = Mix<Mode>(s, dst);
+            for (int c = 0; c < 4; ++c)
+                dst[c] = static_cast<std::uint8_t>(
+                    cover == 255 ? mixed[c] : dst[c] + (mixed[c] - dst[c]) * cover / 255);
+        }
+    }
+}
+
+}  // namespace
+
+void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
+                const std::uint8_t* mask, BgraImage& below) {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + layer.width, below.width);
+    const int y1 = std::min(y + layer.height, below.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    std::optional<TransformTables> tables;
+    if (!(cx == ColorTransform{})) tables.emplace(cx);
+    const TransformTables* t = tables ? &*tables : nullptr;
+    auto run = [&]<std::uint8_t Mode>() {
+        BlendRows<Mode>(layer, x, y, x0, y0, x1, y1, t, mask, below);
+    };
+    switch (mode) {
+        case kBlendMultiply:
+            return run.template operator()<kBlendMultiply>();
+        case kBlendScreen:
+            return run.template operator()<kBlendScreen>();
+        case kBlendLighten:
+            return run.template operator()<kBlendLighten>();
+        case kBlendDarken:
+            return run.template operator()<kBlendDarken>();
+        case kBlendDifference:
+            return run.template operator()<kBlendDifference>();
+        case kBlendAdd:
+            return run.template operator()<kBlendAdd>();
+        case kBlendSubtract:
+            return run.template operator()<kBlendSubtract>();
+        case kBlendInvert:
+            return run.template operator()<kBlendInvert>();
+        case kBlendAlpha:
+            return run.template operator()<kBlendAlpha>();
+        case kBlendErase:
+            return run.template operator()<kBlendErase>();
+        case kBlendOverlay:
+            return run.template operator()<kBlendOverlay>();
+        case kBlendHardLight:
+            return run.template operator()<kBlendHardLight>();
+        default:
+            return run.template operator()<kBlendNormal>();
+    }
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,198 @@
+// Groups: offscreen layers with their blend modes, colour transforms and filters, and the box
+// blur beneath the filters.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "swf/render/BoxBlur.h"
+#include "swf_render_support.h"
+
+namespace saver::swf {
+namespace {
+
+using namespace test;
+
+Shape Square(double x0, double y0, double x1, double y1, Rgba color) {
+    Shape s;
+    s.fills = {Solid(color)};
+    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
+    s.bounds = {static_cast<std::int32_t>(x0 * kTwips), static_cast<std::int32_t>(x1 * kTwips),
+                static_cast<std::int32_t>(y0 * kTwips), static_cast<std::int32_t>(y1 * kTwips)};
+    return s;
+}
+
+RenderItem Begin(std::uint8_t mode, const ColorTransform& cx = {},
+                 const std::vector<Filter>* filters = nullptr) {
+    RenderItem item{nullptr, {}, cx, ClipRole::BeginGroup};
+    item.blendMode = mode;
+    item.filters = filters;
+    return item;
+}
+
+const RenderItem kEnd{nullptr, {}, {}, ClipRole::EndGroup};
+
+RenderItem Draw(const Shape& shape, const ColorTransform& cx = {}) {
+    return {&shape, {}, cx, ClipRole::Draw};
+}
+
+BgraImage Render(const std::vector<RenderItem>& items, Rgba background, int w = 20, int h = 20) {
+    BgraImage img;
+    img.resize(w, h);
+    Renderer r;
+    r.render(items, background, kPixelStage, Quality::High, img);
+    return img;
+}
+
+void ExpectNear(Rgba got, Rgba want, int tolerance = 1) {
+    EXPECT_LE(std::abs(got.r - want.r), tolerance) << int(got.r) << " vs " << int(want.r);
+    EXPECT_LE(std::abs(got.g - want.g), tolerance) << int(got.g) << " vs " << int(want.g);
+    EXPECT_LE(std::abs(got.b - want.b), tolerance) << int(got.b) << " vs " << int(want.b);
+}
+
+struct BlendCase {
+    const char* name;
+    std::uint8_t mode;
+    Rgba expected;
+};
+
+// One colour drawn over another in each mode (the formulas of the separable blend modes).
+TEST(SwfRenderGroup, BlendModesMixWithThePictureBelow) {
+    const Rgba below{100, 150, 200, 255}, drawn{200, 100, 50, 255};
+    const BlendCase cases[] = {
+        {"normal", 1, drawn},
+        {"layer", 2, drawn},
+        {"multiply", 3, {78, 59, 39, 255}},
+        {"screen", 4, {222, 191, 211, 255}},
+        {"lighten", 5, {200, 150, 200, 255}},
+        {"darken", 6, {100, 100, 50, 255}},
+        {"difference", 7, {100, 50, 150, 255}},
+        {"add", 8, {255, 250, 250, 255}},
+        {"subtract", 9, {0, 50, 150, 255}},
+        {"invert", 10, {155, 105, 55, 255}},
+        {"alpha with no layer below shows nothing", 11, below},
+        {"erase with no layer below shows nothing", 12, below},
+        {"overlay", 13, {157, 127, 167, 255}},
+        {"hardlight", 14, {188, 118, 78, 255}},
+        {"unknown mode", 99, drawn},
+    };
+    const Shape square = Square(5, 5, 15, 15, drawn);
+    for (const BlendCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BgraImage img = Render({Begin(c.mode), Draw(square), kEnd}, below);
+        ExpectNear(PixelAt(img, 10, 10), c.expected);
+        EXPECT_EQ(PixelAt(img, 2, 2), below);
+    }
+}
+
+// A translucent group is made transparent as a whole: where its shapes overlap, the picture
+// shows the same as where one shape lies alone. Erase cuts through the group's own layer.
+TEST(SwfRenderGroup, LayerTakesTransparencyAsAWhole) {
+    const ColorTransform half{1, 1, 1, 0.5, 0, 0, 0, 0};
+    const Shape left = Square(2, 2, 12, 18, kRed), right = Square(8, 2, 18, 18, kRed);
+    const Shape hole = Square(14, 2, 18, 18, kBlack);
+    const BgraImage flat = Render({Draw(left, half), Draw(right, half)}, kWhite);
+    EXPECT_LT(PixelAt(flat, 10, 10).g, PixelAt(flat, 4, 10).g - 30);  // each on its own
+
+    const BgraImage layered = Render(
+        {Begin(2, half), Draw(left), Draw(right), Begin(12), Draw(hole), kEnd, kEnd}, kWhite);
+    ExpectNear(PixelAt(layered, 10, 10), PixelAt(layered, 4, 10));
+    ExpectNear(PixelAt(layered, 4, 10), {255, 127, 127, 255}, 2);
+    EXPECT_EQ(PixelAt(layered, 16, 10), kWhite);  // erased
+}
+
+// Filters work in the group's grown rectangle: a drop shadow lands at its distance and angle,
+// knockout leaves only the shadow, and a glow reaches beyond the shape.
+TEST(SwfRenderGroup, FiltersDrawOutsideTheShape) {
+    Filter shadow;
+    shadow.kind = FilterKind::DropShadow;
+    shadow.color = kBlack;
+    shadow.distance = 6;  // angle 0: to the right
+    Filter knockout = shadow;
+    knockout.knockout = true;
+    Filter glow;
+    glow.kind = FilterKind::Glow;
+    glow.color = kBlue;
+    glow.blurX = glow.blurY = 5;
+    glow.strength = 2;
+    const std::vector<Filter> shadowList{shadow}, knockoutList{knockout}, glowList{glow};
+    const Shape square = Square(4, 6, 10, 14, kRed);
+
+    const BgraImage shadowed = Render({Begin(1, {}, &shadowList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(shadowed, 7, 10), kRed);
+    EXPECT_EQ(PixelAt(shadowed, 14, 10), kBlack);
+    EXPECT_EQ(PixelAt(shadowed, 18, 10), kWhite);
+
+    const BgraImage knocked = Render({Begin(1, {}, &knockoutList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(knocked, 7, 10), kWhite);
+    EXPECT_EQ(PixelAt(knocked, 14, 10), kBlack);
+
+    const BgraImage glowing = Render({Begin(1, {}, &glowList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(glowing, 7, 10), kRed);
+    EXPECT_GT(255 - PixelAt(glowing, 11, 10).r, 60);  // blue glow just outside the edge
+    EXPECT_EQ(PixelAt(glowing, 18, 10), kWhite);
+}
+
+// Groups nested deeper than the renderer keeps layers for still draw their shapes, and so do
+// groups a list leaves open.
+TEST(SwfRenderGroup, DeepAndUnclosedGroupsStillDraw) {
+    const Shape square = Square(5, 5, 15, 15, kRed);
+    std::vector<RenderItem> items(12, Begin(2));
+    items.push_back(Draw(square));
+    items.insert(items.end(), 12, kEnd);
+    EXPECT_EQ(PixelAt(Render(items, kWhite), 10, 10), kRed);
+    items.resize(items.size() - 5);
+    EXPECT_EQ(PixelAt(Render(items, kWhite), 10, 10), kRed);
+}
+
+// Colour matrix and convolution work on unpremultiplied colour; a convolution reads outside
+// the picture as its colour unless it clamps.
+TEST(SwfRenderGroup, MatrixFilters) {
+    Filter swap;
+    swap.kind = FilterKind::ColorMatrix;
+    swap.colorMatrix = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    Filter darken;  // 3x1 averaging kernel over an opaque black outside
+    darken.kind = FilterKind::Convolution;
+    darken.matrixX = 3;
+    darken.matrixY = 1;
+    darken.kernel = {1, 1, 1};
+    darken.divisor = 3;
+    darken.clamp = false;
+    darken.color = kBlack;
+    const std::vector<Filter> swapList{swap}, darkenList{darken};
+    const Shape square = Square(0, 0, 20, 20, kRed);
+    const BgraImage swapped = Render({Begin(1, {}, &swapList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(swapped, 10, 10), kBlue);
+    const BgraImage blurred = Render({Begin(1, {}, &darkenList), Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(blurred, 10, 10), kRed);
+    ExpectNear(PixelAt(blurred, 0, 10), {170, 0, 0, 255});  // one black neighbour of three
+}
+
+struct BlurCase {
+    const char* name;
+    double size;
+    int passes;
+    std::vector<int> expected;  // around a single full pixel at x = 4
+};
+
+// The box weights: whole pixels weigh 1, the ends the fraction of the size left over; results
+// round down; several passes widen the spread.
+TEST(SwfRenderGroup, BoxBlurWeights) {
+    const BlurCase cases[] = {
+        {"size 1 is no blur", 1, 1, {0, 0, 0, 255, 0, 0, 0}},
+        {"size 3", 3, 1, {0, 0, 85, 85, 85, 0, 0}},
+        {"size 2: half-weight ends", 2, 1, {0, 0, 63, 127, 63, 0, 0}},
+        {"size 3, two passes", 3, 2, {0, 28, 56, 85, 56, 28, 0}},
+    };
+    BoxBlur blur;
+    for (const BlurCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> row(9, 0);
+        row[4] = 255;
+        blur.blur(row.data(), 9, 1, 1, c.size, 1, c.passes);
+        EXPECT_EQ(std::vector<int>(row.begin() + 1, row.begin() + 8), c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace saver::swf
