@@ -4,6 +4,7 @@
 #include "swf/format/ButtonReader.h"
 
 #include "swf/format/DisplayTagReader.h"
+#include "swf/format/FilterReader.h"
 #include "swf/format/SwfBasicRecords.h"
 #include "swf/format/SwfReader.h"
 
@@ -65,7 +66,8 @@ bool ButtonReader::readRecord(SwfBitReader& in, int version, Button& button, Dec
             in.align();
             const std::size_t start = in.position();
             SwfBitReader filters = in;
-            if (!DisplayTagReader::skipFilters(in)) throw SwfError("unknown filter in button");
+            std::vector<Filter> decoded;  // read to find the list's end; kept as bytes
+            if (!ReadFilterList(in, decoded)) throw SwfError("unknown filter in button");
             const auto bytes = filters.bytes(in.position() - start);
             budget.charge(bytes.size());
             record.filters.assign(bytes.begin(), bytes.end());
