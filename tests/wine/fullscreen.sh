@@ -56,7 +56,7 @@ fs_wait_exit() {
 # the X test extension to the focused window (the show): an Esc sent with XSendEvent to the
 # show's window was seen to reach the next show started right after it as well.
 fs_escape() {
-    xdotool key Escape 2>/dev/null
+    wt_xdo key Escape
     fs_wait_exit "$2"
 }
 
