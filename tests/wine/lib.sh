@@ -73,11 +73,20 @@ wt_begin() {
 
 # wt_xdo ARGS...: `xdotool ARGS` (input: key, click, mousemove), checked. A busy X server can
 # refuse a request now and then; it is tried again (five tries), and a failed check (status 1)
-# when it never goes through.
+# when it never goes through. A key sent with --window to a window that closes on it makes
+# xdotool fail once the window is gone: the key arrived, and it is not sent again (a resent key
+# could reach another program's window under a reused id).
 wt_xdo() {
-    local try
+    local try arg target="" prev=""
+    for arg in "$@"; do
+        [ "$prev" == "--window" ] && target="$arg"
+        prev="$arg"
+    done
     for try in 1 2 3 4 5; do
         xdotool "$@" 2>/dev/null && return 0
+        if [ -n "$target" ] && ! xdotool getwindowname "$target" >/dev/null 2>&1; then
+            return 0
+        fi
         sleep 0.2
     done
     wt_fail "xdotool $*"
