@@ -31,8 +31,9 @@ fs_cursor() {
         "$WT_DIR/$1.out.err" 2>/dev/null | tr '\n' ' '
 }
 
-# fs_window TITLE: the X window of the show (empty when it did not appear within 15 s).
-fs_window() { wt_wait_window "^$1\$" 150; }
+# fs_window TITLE: the X window of the show (empty when it did not appear within 30 s; a loaded
+# machine was seen to take more than 15 s to start a show).
+fs_window() { wt_wait_window "^$1\$" 300; }
 
 # fs_alive PID: 1 while the program runs.
 fs_alive() { kill -0 "$1" 2>/dev/null && echo 1 || echo 0; }
