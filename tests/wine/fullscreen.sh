@@ -35,6 +35,15 @@ fs_cursor() {
 # machine was seen to take more than 15 s to start a show).
 fs_window() { wt_wait_window "^$1\$" 300; }
 
+# fs_missing PID: why a show's window did not appear, for the failure message: whether the
+# program still runs and the names of the windows on the display.
+fs_missing() {
+    local state=ended names
+    kill -0 "$1" 2>/dev/null && state="still running"
+    names=$(xdotool search --name . getwindowname %@ 2>/dev/null | sort -u | head -5 | tr '\n' '|')
+    echo "program $state; windows: ${names:-none}"
+}
+
 # fs_alive PID: 1 while the program runs.
 fs_alive() { kill -0 "$1" 2>/dev/null && echo 1 || echo 0; }
 
