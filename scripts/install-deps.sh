@@ -14,6 +14,10 @@ PACKAGES=(
     dpkg-dev
     # end-to-end tests under Wine on a virtual display ("wine" holds the /usr/bin/wine commands)
     wine wine64 xvfb xdotool x11-utils imagemagick jq unzip zip procps
+    # the Wine tests of signed screensavers (a throw-away certificate, Authenticode signing)
+    # and of other locales (the tests make ru_RU.UTF-8 and pt_PT.UTF-8 with localedef from
+    # the locale sources, in the build tree)
+    openssl osslsigncode locales
 )
 
 missing=()

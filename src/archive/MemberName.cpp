@@ -32,8 +32,12 @@ bool MemberName::isDeviceName(const std::string& bareName) {
     return (d >= '1' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3;
 }
 
-std::optional<std::string> MemberName::fileNameFor(const std::string& rawName, bool utf8) {
-    const std::string ansi = utf8 ? text::utf8ToCp1252(rawName) : text::cp437ToCp1252(rawName);
+std::optional<std::string> MemberName::fileNameFor(const std::string& rawName, bool utf8,
+                                                   const CodePages& pages) {
+    // Names are converted with the system's own code pages: an archive whose names were
+    // written on Cyrillic or Central European Windows must give the same names there.
+    const std::string ansi = utf8 ? text::convertCodePage(rawName, kCodePageUtf8, pages.ansi, '?')
+                                  : text::convertCodePage(rawName, pages.oem, pages.ansi, '_');
     const auto slash = ansi.find_last_of("/\\");
     std::string name = slash == std::string::npos ? ansi : ansi.substr(slash + 1);
 

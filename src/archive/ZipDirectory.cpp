@@ -30,6 +30,7 @@ struct EndRecord {
     std::uint64_t entries = 0;
     std::uint64_t cdOffset = 0;
     std::uint64_t cdSize = 0;
+    std::uint64_t end = 0;  // just past the record's comment
 };
 
 // Does the candidate end record at `at` describe a central directory that is really there?
@@ -43,9 +44,10 @@ bool plausibleDirectory(InputFile& file, std::uint64_t at, const EndRecord& r) {
 }
 
 // Scans backwards from the last place a record fits; the match closest to the end wins. A
-// candidate must have a comment that reaches exactly to the end of the file and a central
-// directory that begins where it says: signature bytes inside a comment or inside member data
-// are passed over and the scan goes on.
+// candidate's comment must lie inside the file and its central directory must begin where it
+// says: signature bytes inside a comment, inside member data or among trailing bytes are passed
+// over and the scan goes on. Bytes may follow the record (a code signature appended to the
+// program file lands behind the settings archive).
 EndRecord findEndRecord(InputFile& file, std::uint64_t size) {
     const std::uint64_t tailLength = std::min(size, kEndSize + kMaxComment);
     const std::uint64_t tailStart = size - tailLength;
@@ -57,9 +59,10 @@ EndRecord findEndRecord(InputFile& file, std::uint64_t size) {
         const std::uint8_t* p = tail.data() + pos;
         if (le32(p) != kEndSignature) continue;
         const std::uint64_t at = tailStart + pos;
-        if (at + kEndSize + le16(p + 20) != size) continue;
+        const std::uint64_t end = at + kEndSize + le16(p + 20);
+        if (end > size) continue;
         sawRecord = true;
-        const EndRecord r{le16(p + 10), le32(p + 16), le32(p + 12)};
+        const EndRecord r{le16(p + 10), le32(p + 16), le32(p + 12), end};
         if (plausibleDirectory(file, at, r)) return r;
     }
     // A record whose directory is not there is a damaged archive rather than no archive.
@@ -104,6 +107,13 @@ std::vector<ZipEntry> ZipDirectory::read(InputFile& file) {
     const std::uint64_t end = r.cdOffset + r.cdSize;
     for (std::uint64_t i = 0; i < r.entries; ++i) entries.push_back(readEntry(file, pos, end));
     return entries;
+}
+
+std::uint64_t ZipDirectory::archiveLength(InputFile& file) {
+    const std::uint64_t size = file.size();
+    if (size == 0) return 0;
+    if (size < kEndSize) throw ZipError(kIncomplete);
+    return findEndRecord(file, size).end;
 }
 
 std::optional<std::uint64_t> ZipDirectory::dataOffset(InputFile& file, const ZipEntry& entry) {

@@ -2,11 +2,14 @@
 // directory (PKWARE APPNOTE), and locates each member's data behind its local header.
 //
 // Contract: read() returns the members in directory order; an empty file is an empty
-// archive. It throws ZipError("Incomplete Zip File") when no end record is found, and
-// ZipError("Not a valid zip file!") when an end record is found but its central directory
-// cannot be read. Every size and offset taken from the archive is checked against the real
-// file size before it is used, so damaged archives cause neither large allocations nor reads
-// outside the file. Read failures of the system propagate as IoError.
+// archive. The end record is the one closest to the end of the file whose comment lies inside
+// the file and whose central directory is really there; bytes after its comment (an appended
+// code signature, for example) are ignored, as long as comment and trailing bytes together stay
+// within the 65535 bytes a comment may take. It throws ZipError("Incomplete Zip File") when no end
+// record is found, and ZipError("Not a valid zip file!") when an end record is found but its
+// central directory cannot be read. Every size and offset taken from the archive is checked against
+// the real file size before it is used, so damaged archives cause neither large allocations nor
+// reads outside the file. Read failures of the system propagate as IoError.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +34,10 @@ struct ZipEntry {
 class ZipDirectory {
   public:
     static std::vector<ZipEntry> read(InputFile& file);
+
+    // Where the archive ends: just past the end record's comment (0 for an empty file). Throws
+    // like read().
+    static std::uint64_t archiveLength(InputFile& file);
 
     // File offset of the member's compressed data, behind its local header; nullopt when the
     // local header is missing or damaged, or the data would run past the end of the file.

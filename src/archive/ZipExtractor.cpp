@@ -17,6 +17,8 @@ namespace {
 
 constexpr std::uint16_t kFlagEncrypted = 1;
 constexpr std::uint16_t kFlagUtf8 = 1 << 11;
+// Added to a member's file name while it is being written.
+constexpr char kPartialSuffix[] = ".part~";
 
 bool knownMethod(std::uint16_t method) {
     return method <= 6 || method == 8;
@@ -39,7 +41,8 @@ void ZipExtractor::extractAll(const std::string& archivePath, const std::string&
 
 void ZipExtractor::extractMember(InputFile& archive, const ZipEntry& entry) {
     if (entry.flags & kFlagEncrypted) return;  // no password is ever given
-    const auto name = MemberName::fileNameFor(entry.rawName, (entry.flags & kFlagUtf8) != 0);
+    const auto name =
+        MemberName::fileNameFor(entry.rawName, (entry.flags & kFlagUtf8) != 0, sys_.codePages());
     if (!name) return;
     if (!knownMethod(entry.method)) {
         sys_.messageBox("Unknown Compression Method", "Zip Error", MessageBoxKind::Ok);
@@ -48,21 +51,28 @@ void ZipExtractor::extractMember(InputFile& archive, const ZipEntry& entry) {
     const auto offset = ZipDirectory::dataOffset(archive, entry);
     if (!offset) return;
     const std::string path = destFolder_ + "\\" + *name;
+    const std::string partial = path + kPartialSuffix;
     // Replacing the archive itself would cut off every member after this one.
-    if (text::sameText(path, archivePath_)) return;
+    if (text::sameText(path, archivePath_) || text::sameText(partial, archivePath_)) return;
+    // A read-only file in the way stays as it is.
+    if (fs_.fileExists(path) && fs_.isReadOnly(path)) return;
+    // The member is decoded under a name of its own and takes the real name only once it is
+    // whole and its CRC matches: a damaged member never replaces a good file of the same name.
+    if (writeMember(archive, entry, *offset, partial) && fs_.renameReplace(partial, path)) return;
+    fs_.deleteFile(partial);
+}
+
+bool ZipExtractor::writeMember(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
+                               const std::string& path) {
     auto file = fs_.createFile(path);
-    if (!file) return;  // e.g. a read-only file in the way: it stays as it is
-    bool ok = decodeInto(archive, entry, *offset, *file, false);
+    if (!file) return false;
+    if (decodeInto(archive, entry, offset, *file, false)) return true;
     // Members imploded by PKZIP 1.01/1.02 decode only with that version's match lengths, and
     // nothing in the archive marks them: a failed member of that kind gets a second try.
-    if (!ok && entry.method == 6 && earlyPkzipMatchesDiffer(entry.flags)) {
-        file.reset();
-        file = fs_.createFile(path);
-        ok = file && decodeInto(archive, entry, *offset, *file, true);
-    }
-    if (ok) return;
-    file.reset();  // closed before it is deleted
-    fs_.deleteFile(path);
+    if (entry.method != 6 || !earlyPkzipMatchesDiffer(entry.flags)) return false;
+    file.reset();
+    file = fs_.createFile(path);
+    return file && decodeInto(archive, entry, offset, *file, true);
 }
 
 bool ZipExtractor::decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,

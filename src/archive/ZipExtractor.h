@@ -4,12 +4,15 @@
 //
 // Contract of extractAll:
 // - Each member is written to destFolder + its bare name (folders stored with the member are
-//   dropped); an existing file is replaced. A trailing "\" of destFolder is ignored. The
-//   folder is not created: when it is missing, every member is skipped.
+//   dropped); an existing file is replaced, but only by a member that decoded whole with a
+//   matching CRC-32: the member is written under its name + ".part~" first and renamed over
+//   the old file when complete, so a failed member leaves any older file of its name as it was. A
+//   trailing "\" of destFolder is ignored. The folder is not created: when it is missing, every
+//   member is skipped.
 // - Skipped without a message: encrypted members, names that are not a plain file name (see
 //   MemberName), members whose output file cannot be created (a read-only file in the way),
 //   members whose data is damaged, decodes to another size than declared, or fails its CRC-32
-//   (a partly written file is deleted again), and a member that would overwrite the archive
+//   (the partly written file is deleted again), and a member that would overwrite the archive
 //   being read. The other members are still extracted.
 // - A member with a compression method other than 0, 1-6 and 8 shows the message box
 //   "Unknown Compression Method" / "Zip Error" once and is skipped.
@@ -40,6 +43,9 @@ class ZipExtractor {
 
   private:
     void extractMember(InputFile& archive, const ZipEntry& entry);
+    // Creates `path` and decodes the member into it; true when it came out whole.
+    bool writeMember(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,
+                     const std::string& path);
     // Decodes the member's data at `offset` into `file` and closes it; true when the data was
     // sound and its size and CRC-32 match the directory.
     static bool decodeInto(InputFile& archive, const ZipEntry& entry, std::uint64_t offset,

@@ -46,15 +46,19 @@ IniDocument IniDocument::parse(const std::string& text) {
     return doc;
 }
 
+std::optional<std::string> IniDocument::sectionHeader(const std::string& line) {
+    // Only a bracket at both ends makes a header: media keys such as "[HD] Ocean.swf=1" start
+    // with "[" too, and taking them for headers would drop every later entry of their list.
+    const std::string trimmed = text::trim(line);
+    if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') return std::nullopt;
+    return text::trim(trimmed.substr(1, trimmed.find(']') - 1));
+}
+
 void IniDocument::addLine(const std::string& line) {
     const std::string trimmed = text::trim(line);
-    if (!trimmed.empty() && trimmed[0] == '[') {
-        const std::size_t close = trimmed.find(']');
-        if (close != std::string::npos) {
-            const std::string name = text::trim(trimmed.substr(1, close - 1));
-            sections_.push_back(Section{name, keyOf(name), false, {Line{line, "", "", 0}}});
-            return;
-        }
+    if (const std::optional<std::string> name = sectionHeader(line)) {
+        sections_.push_back(Section{*name, keyOf(*name), false, {Line{line, "", "", 0}}});
+        return;
     }
     Line entry{line, "", "", 0};
     if (trimmed.empty() || trimmed[0] != ';') {
@@ -155,9 +159,9 @@ bool IniDocument::canWrite(const std::string& section, const std::string& key,
         text::trim(section) != section)
         return false;
     if (key.empty() || text::trim(key) != key || key.find('=') != std::string::npos ||
-        key[0] == '[' || key[0] == ';' || hasLineBreak(key))
+        key[0] == ';' || hasLineBreak(key) || hasLineBreak(value))
         return false;
-    return !hasLineBreak(value);
+    return !sectionHeader(key + "=" + value);
 }
 
 void IniDocument::write(const std::string& section, const std::string& key,

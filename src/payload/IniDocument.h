@@ -3,9 +3,9 @@
 // Sections and keys keep the order in which they stand in the file; their names are matched
 // without regard to case (ANSI upper case). Reading rules:
 // - A line ends at CR LF, at LF or at a lone CR.
-// - A line whose text, blanks trimmed, starts with "[" and holds a "]" is a section header; the
-//   name is what stands between the "[" and the first "]", blanks trimmed. Lines before the first
-//   header belong to no section and cannot be read.
+// - A line whose text, blanks trimmed, starts with "[" and ends with "]" is a section header;
+//   the name is what stands between the "[" and the first "]", blanks trimmed. Lines before the
+//   first header belong to no section and cannot be read. So "[HD] Ocean.swf=1" is a key.
 // - A line starting with ";" (after blanks) is a comment.
 // - Any other line holding "=" is a key: the name is the text before the first "=", blanks
 //   trimmed (a line whose name comes out empty is not a key); the value is the rest of the line
@@ -36,6 +36,8 @@ class IniDocument {
     // Reads and parses a file; a missing or unreadable file, or one over 64 MB, gives an empty
     // document.
     static IniDocument loadFile(FileSystem& fs, const std::string& path);
+    // The section name when `line` is a section header (rule above), nullopt otherwise.
+    static std::optional<std::string> sectionHeader(const std::string& line);
 
     // The value, or nullopt when the section or key is missing.
     std::optional<std::string> read(const std::string& section, const std::string& key) const;
@@ -52,8 +54,9 @@ class IniDocument {
     // see canWrite.
     void write(const std::string& section, const std::string& key, const std::string& value);
     // True when write() would store this triple: the section name is not empty and holds no "]";
-    // the key is not empty, has no blanks at either end, holds no "=" and does not start with "["
-    // or ";"; no name or value holds CR or LF.
+    // the key is not empty, has no blanks at either end, holds no "=" and does not start with
+    // ";"; a key starting with "[" takes no value that ends with "]" (blanks trimmed), which
+    // would make the line a section header; no name or value holds CR or LF.
     static bool canWrite(const std::string& section, const std::string& key,
                          const std::string& value);
 

@@ -1,5 +1,6 @@
 #include "payload/IniLineEditor.h"
 
+#include "payload/IniDocument.h"
 #include "platform/Text.h"
 
 namespace saver {
@@ -17,9 +18,8 @@ std::optional<IniLineEditor::Span> IniLineEditor::find(const std::string& sectio
         if (end == std::string::npos) end = text_.size();
         const std::string line = text_.substr(start, end - start);
         const std::string trimmed = text::trim(line);
-        const std::size_t close = trimmed.find(']');
-        if (!trimmed.empty() && trimmed[0] == '[' && close != std::string::npos) {
-            inSection = text::upper(text::trim(trimmed.substr(1, close - 1))) == wantedSection;
+        if (const std::optional<std::string> header = IniDocument::sectionHeader(line)) {
+            inSection = text::upper(*header) == wantedSection;
         } else if (inSection && (trimmed.empty() || trimmed[0] != ';')) {
             const std::size_t eq = line.find('=');
             if (eq != std::string::npos) {

@@ -35,7 +35,7 @@ std::int64_t ReadInt(const Runtime& rt, const std::string& section, const std::s
     return text::toInt32(*value).value_or(0);
 }
 
-// Copies `length` bytes starting at `offset` of `in` to the new file `path` in chunks.
+// Copies `length` bytes starting at `offset` of `in` to the file `path` in chunks.
 void CopyToFile(FileSystem& fs, InputFile& in, std::uint64_t offset, std::uint64_t length,
                 const std::string& path) {
     std::unique_ptr<OutputFile> out = fs.createFile(path);
@@ -53,10 +53,29 @@ void CopyToFile(FileSystem& fs, InputFile& in, std::uint64_t offset, std::uint64
     out->close();
 }
 
+// The copy is made under a name of its own and renamed to `path` only when complete, so a copy
+// that fails midway (disk full, a read error) never leaves a truncated file that a later
+// resolution would take for the item. On failure the partial file is removed and the error
+// propagates; an older file at `path` stays as it was.
+void CopyToFileWhole(FileSystem& fs, InputFile& in, std::uint64_t offset, std::uint64_t length,
+                     const std::string& path) {
+    const std::string partial = path + ".part~";
+    try {
+        CopyToFile(fs, in, offset, length, partial);
+    } catch (...) {
+        fs.deleteFile(partial);
+        throw;
+    }
+    if (!fs.renameReplace(partial, path)) {
+        fs.deleteFile(partial);
+        throw IoError("Cannot create file \"" + path + "\"");
+    }
+}
+
 void CopyFileReplacing(FileSystem& fs, const std::string& from, const std::string& to) {
     std::unique_ptr<InputFile> in = fs.openRead(from);
     if (!in) throw IoError("Cannot open file \"" + from + "\"");
-    CopyToFile(fs, *in, 0, in->size(), to);
+    CopyToFileWhole(fs, *in, 0, in->size(), to);
 }
 
 bool IsAuxiliary(const std::string& key) {
@@ -162,8 +181,8 @@ void ExtractPayloadItem(Runtime& rt, const std::string& itemName, const std::str
     if (static_cast<std::uint64_t>(end) > program.size()) return;
 
     const std::string packedPath = destPath + "~";
-    CopyToFile(rt.fs, program, static_cast<std::uint64_t>(start),
-               static_cast<std::uint64_t>(end - start), packedPath);
+    CopyToFileWhole(rt.fs, program, static_cast<std::uint64_t>(start),
+                    static_cast<std::uint64_t>(end - start), packedPath);
     const std::optional<std::string> notZip = rt.SettingsFile.read("notzip", itemName);
     const bool raw = notZip && text::toInt32(*notZip).value_or(0) != 0;
     if (raw) {

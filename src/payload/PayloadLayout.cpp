@@ -115,6 +115,11 @@ void readArchive(PayloadLayout& l) {
     MemoryInput archive(l.archive);
     std::vector<ZipEntry> entries;
     try {
+        // Bytes behind the archive (a code signature appended to the finished file) are not
+        // part of it: start-up passes over them, and a tool that moves the archive drops them.
+        const std::uint64_t length = ZipDirectory::archiveLength(archive);
+        l.trailingSize = l.archive.size() - length;
+        l.archive.resize(static_cast<std::size_t>(length));
         entries = ZipDirectory::read(archive);
     } catch (const ZipError& e) {
         throw PayloadLayoutError("the settings archive is damaged (" + std::string(e.what()) + ")");
@@ -123,7 +128,8 @@ void readArchive(PayloadLayout& l) {
     for (const ZipEntry& entry : entries) {
         l.members.push_back(decodeMember(archive, entry));
         // Start-up extracts in directory order, replacing: the last member of that name counts.
-        const auto name = MemberName::fileNameFor(entry.rawName, (entry.flags & kFlagUtf8) != 0);
+        const auto name =
+            MemberName::fileNameFor(entry.rawName, (entry.flags & kFlagUtf8) != 0, CodePages{});
         if (name && text::sameText(*name, settingsName)) l.settingsMember = l.members.size() - 1;
     }
     if (l.settingsMember) l.settingsText = l.members[*l.settingsMember].bytes;
@@ -215,7 +221,8 @@ std::vector<std::string> LayoutProblems(const PayloadLayout& l) {
 
 std::optional<std::string> ItemFileName(const std::string& itemName) {
     // MemberName judges UTF-8 names; ANSI survives the round trip unchanged.
-    return MemberName::fileNameFor(text::cp1252ToUtf8(text::replaceAll(itemName, "**", "=")), true);
+    return MemberName::fileNameFor(text::cp1252ToUtf8(text::replaceAll(itemName, "**", "=")), true,
+                                   CodePages{});
 }
 
 }  // namespace saver

@@ -5,10 +5,11 @@
 //   runtime | packed items ([zippos] ranges) | marker | member name | "**" | settings ZIP
 //
 // ReadPayloadLayout finds the first marker in the file's last PayloadWindowSize bytes, splits
-// name and archive at the first "**", decodes every member of the settings archive in memory,
-// takes the settings file from the member start-up would extract under the member name, and
-// lists the packed items of its [zippos] section. It does not judge the item ranges:
-// LayoutProblems() does, so a report can show them and an upgrade can refuse them.
+// name and archive at the first "**", sets apart bytes that follow the archive, decodes every
+// member of the settings archive in memory, takes the settings file from the member start-up would
+// extract under the member name (on a system with the code pages 437 and 1252), and lists the
+// packed items of its [zippos] section. It does not judge the item ranges: LayoutProblems() does,
+// so a report can show them and an upgrade can refuse them.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +50,10 @@ struct PayloadLayout {
     std::uint64_t markerOffset = 0;
     std::string memberName;  // between the marker and "**", as stored
     std::uint64_t archiveOffset = 0;
-    std::string archive;  // the settings archive, to the end of the file
+    std::string archive;  // the settings archive, to the end of its end record's comment
+    // Bytes after the settings archive to the end of the file (an Authenticode signature
+    // appended to a signed screensaver); 0 for a file as the builder wrote it.
+    std::uint64_t trailingSize = 0;
     std::vector<ArchiveMember> members;
     std::optional<std::size_t> settingsMember;  // index into `members`
     std::string settingsText;                   // "" without a settings member

@@ -144,6 +144,7 @@ UpgradeResult UpgradePayload(FileSystem& fs, const std::string& oldPath,
     r.shift =
         static_cast<std::int64_t>(r.newRuntimeSize) - static_cast<std::int64_t>(old.runtimeEnd);
     r.settingsText = movePositions(old, r.shift, r);
+    r.droppedTrailing = old.trailingSize;
     const std::string tail =
         PayloadMarker() + old.memberName + "**" + rebuildArchive(old, r.settingsText);
     if (tail.size() > PayloadWindowSize)

@@ -7,7 +7,8 @@
 // sizes; in the settings file only those values change (edited in place, every other byte kept).
 // The settings archive is rebuilt with the same members in the same order, each with its decoded
 // content unchanged (stored members stay stored, all others are deflated; an archive comment is
-// not carried over); when no position moves, the old archive is kept as it is.
+// not carried over); when no position moves, the old archive is kept as it is. Bytes after the
+// old settings archive (a code signature, which could not match the new file) are dropped.
 //
 // UpgradePayload refuses with PayloadLayoutError or PayloadUpgradeError, before anything is
 // written, when the old file has no payload or its positions do not add up (LayoutProblems), a
@@ -40,8 +41,9 @@ struct UpgradeResult {
     std::int64_t shift = 0;  // added to every [zippos] position
     std::uint64_t fileSize = 0;
     std::uint64_t markerOffset = 0;
-    std::string settingsText;        // the settings file as packed now
-    std::vector<PackedRange> items;  // at their new positions
+    std::string settingsText;           // the settings file as packed now
+    std::vector<PackedRange> items;     // at their new positions
+    std::uint64_t droppedTrailing = 0;  // bytes after OLD's settings archive, not carried over
 };
 
 // All paths are Windows paths on `fs`. `outPath` is created or replaced.

@@ -67,7 +67,7 @@ std::string FakeServices::tempPath() {
 }
 
 bool FakeServices::createGuardMutex(const std::string& name) {
-    return mutexes.insert(text::upper(name)).second;
+    return mutexes.insert(name).second;
 }
 
 WindowHandle FakeServices::foregroundWindow() {
@@ -91,6 +91,10 @@ MessageBoxAnswer FakeServices::messageBox(const std::string& text, const std::st
 
 std::uint64_t FakeServices::clockSeed() {
     return seed;
+}
+
+CodePages FakeServices::codePages() {
+    return pages;
 }
 
 std::unique_ptr<RegistryKey> FakeServices::openUserKey(const std::string& subKey, bool create) {

@@ -27,11 +27,13 @@ class FakeServices : public SystemServices {
     std::map<std::string, std::string> displayNames;  // shellDisplayName(), by exact path
     MessageBoxAnswer answer = MessageBoxAnswer::Ok;   // what every message box returns
     std::uint64_t seed = 20061208;                    // clockSeed()
+    CodePages pages;                                  // codePages(): 437 and 1252 unless set
 
     // What the program did.
     std::vector<ShownMessage> messages;
     std::vector<WindowHandle> raisedWindows;  // setForegroundWindow() calls
-    std::set<std::string> mutexes;            // names created, upper case
+    std::set<std::string> mutexes;            // names created, exactly as given (Windows
+                                              // names of kernel objects are case-sensitive)
 
     // Registry under HKEY_CURRENT_USER; key paths and value names without regard to case.
     void setValue(const std::string& key, const std::string& name, const RegValue& value);
@@ -51,6 +53,7 @@ class FakeServices : public SystemServices {
     MessageBoxAnswer messageBox(const std::string& text, const std::string& caption,
                                 MessageBoxKind kind) override;
     std::uint64_t clockSeed() override;
+    CodePages codePages() override;
     std::unique_ptr<RegistryKey> openUserKey(const std::string& subKey, bool create) override;
 
   private:

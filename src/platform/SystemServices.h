@@ -1,11 +1,13 @@
 // The non-file half of the platform seam: module path, temp folder, guard mutex, foreground
-// window, shell display names, message boxes, clock and the current user's registry.
+// window, shell display names, message boxes, clock, code pages and the current user's registry.
 // Win32Services implements it on Windows; FakeServices serves host tests and saverpack.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/CodePageText.h"
 
 namespace saver {
 
@@ -50,6 +52,9 @@ class SystemServices {
                                         MessageBoxKind kind) = 0;
     // A value that changes from run to run, for seeding the random generator.
     virtual std::uint64_t clockSeed() = 0;
+    // The system's OEM and ANSI code pages: archive member names arrive in the former, every
+    // path and text of the program is in the latter.
+    virtual CodePages codePages() = 0;
     // Opens HKEY_CURRENT_USER\subKey (no leading "\"); nullptr when it does not open.
     // With create, a missing key is created first.
     virtual std::unique_ptr<RegistryKey> openUserKey(const std::string& subKey, bool create) = 0;

@@ -142,6 +142,10 @@ std::uint64_t Win32Services::clockSeed() {
            (static_cast<std::uint64_t>(counter.QuadPart) * 0x9E3779B97F4A7C15ull);
 }
 
+CodePages Win32Services::codePages() {
+    return CodePages{GetOEMCP(), GetACP()};
+}
+
 std::unique_ptr<RegistryKey> Win32Services::openUserKey(const std::string& subKey, bool create) {
     HKEY key = nullptr;
     LONG status;

@@ -28,6 +28,7 @@ class Win32Services final : public SystemServices {
     MessageBoxAnswer messageBox(const std::string& text, const std::string& caption,
                                 MessageBoxKind kind) override;
     std::uint64_t clockSeed() override;
+    CodePages codePages() override;
     std::unique_ptr<RegistryKey> openUserKey(const std::string& subKey, bool create) override;
 
     // The process's arguments without the program name, as the C runtime split the command

@@ -105,6 +105,31 @@ TEST_F(UpgradeCli, OldScreensaverMovesOntoOurRuntimeItemForItem) {
     EXPECT_TRUE(tmpEmpty());
 }
 
+TEST_F(UpgradeCli, SignedScreensaverIsReadAndUpgradedWithoutItsSignature) {
+    // Code signing pads the file to 8 bytes and appends the certificate table behind the
+    // payload; stand-in bytes do here, the Wine tests sign for real.
+    const std::string old = slurp("Old.scr");
+    const std::string signature = std::string((8 - old.size() % 8) % 8, '\0') +
+                                  "\x10\x0b\0\0\0\x02\x02\0" + std::string(2824, '\x30');
+    put("Signed.scr", old + signature);
+
+    const json plain = inspect("Old.scr"), signed_ = inspect("Signed.scr");
+    EXPECT_EQ(signed_["settings"], plain["settings"]);
+    ASSERT_EQ(signed_["resolved"].size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(signed_["resolved"][i]["entry"], plain["resolved"][i]["entry"]);
+        EXPECT_EQ(signed_["resolved"][i]["ok"], true) << signed_["resolved"][i].dump();
+    }
+
+    const Outcome u = run("upgrade Signed.scr -o New.scr --runtime flashsaver.scr");
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_NE(u.out.find("dropped: " + std::to_string(signature.size()) + " bytes"),
+              std::string::npos)
+        << u.out;
+    ASSERT_EQ(run("upgrade Old.scr -o Plain.scr --runtime flashsaver.scr").status, 0);
+    EXPECT_EQ(slurp("New.scr"), slurp("Plain.scr"));
+}
+
 TEST_F(UpgradeCli, DefaultRuntimeIsTheOneBesideSaverpack) {
     fs::create_directories(dir("kit"));
     fs::copy_file(SAVERPACK_EXE, dir("kit/saverpack"));

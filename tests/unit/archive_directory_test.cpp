@@ -57,6 +57,11 @@ const DirectoryCase kDirectoryCases[] = {
          return TwoMembers(FakeEndRecord(10, static_cast<std::uint16_t>(tail.size())) + tail);
      },
      ""},
+    // Bytes after the archive, as a code signature appended to a finished screensaver.
+    {"TrailingBytes", [] { return TwoMembers() + testing::SampleText(3000, 7); }, ""},
+    {"CommentAndTrailingZeros", [] { return TwoMembers("note") + std::string(5000, '\0'); }, ""},
+    {"TrailingBytesHoldImplausibleRecord",
+     [] { return TwoMembers() + FakeEndRecord(10, 0) + "tail"; }, ""},
     {"CommentRunsPastEnd",
      [] {
          std::string z = TwoMembers("abc");

@@ -79,7 +79,7 @@ class MemberNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(MemberNames, BareSafeAnsiName) {
     const NameCase& c = GetParam();
-    const auto name = MemberName::fileNameFor(c.stored, c.utf8);
+    const auto name = MemberName::fileNameFor(c.stored, c.utf8, CodePages{});
     if (c.expected == nullptr)
         EXPECT_FALSE(name.has_value()) << "got " << name.value_or("");
     else
@@ -87,6 +87,29 @@ TEST_P(MemberNames, BareSafeAnsiName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Archive, MemberNames, ::testing::ValuesIn(kNames));
+
+// The same bytes are other letters on other systems: names follow the system's code pages.
+TEST(MemberNamesByLocale, ConvertedFromTheOemToTheAnsiCodePage) {
+    struct Case {
+        CodePages pages;
+        const char* stored;
+        bool utf8;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{850, 1252}, "A\x87\xC6o.002", false, "A\xE7\xE3o.002"},                      // Ação
+        {{866, 1251}, "\x91\xA0\xE8\xA0.002", false, "\xD1\xE0\xF8\xE0.002"},          // Саша
+        {{852, 1250}, "Brn\xD8nsk\xEC.swf", false, "Brn\xECnsk\xFD.swf"},              // Brněnský
+        {{737, 1253}, "\x80\x9F\xE3\xA4\x98.swf", false, "\xC1\xE8\xDE\xED\xE1.swf"},  // Αθήνα
+        {{866, 1251}, "\xD0\xA1.swf", true, "\xD1.swf"},                               // UTF-8 С
+        {{866, 1251}, "\xB0.swf", false, "_.swf"},          // a box-drawing piece has no ANSI byte
+        {{437, 1252}, "\x87\xC6.swf", false, "\xE7_.swf"},  // the same bytes in code page 437
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MemberName::fileNameFor(c.stored, c.utf8, c.pages).value_or("<skipped>"),
+                  c.expected)
+            << c.pages.oem << "/" << c.pages.ansi << " " << c.stored;
+}
 
 }  // namespace
 }  // namespace saver

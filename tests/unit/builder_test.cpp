@@ -259,7 +259,7 @@ TEST(PayloadBuilderTest, RefusesLayoutsStartUpWouldMisread) {
         {"empty item name", Filler(1000), {item("", "x")}},
         {"item name with a folder", Filler(1000), {item("a\\b.swf", "x")}},
         {"item name with =", Filler(1000), {item("a=b.swf", "x")}},
-        {"item name starting with [", Filler(1000), {item("[a].swf", "x")}},
+        {"item name starting with ;", Filler(1000), {item(";a.swf", "x")}},
         {"item name ending in a blank", Filler(1000), {item("a.swf ", "x")}},
         {"same item twice", Filler(1000), {item("a.swf", "x"), item("A.SWF", "y")}},
         {"member name with **", Filler(1000), {}, "a**b.002"},

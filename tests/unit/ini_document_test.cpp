@@ -53,6 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LineWithoutEqualsIsNoKey", "[Set]\r\nA\r\n", "Set", "A", std::nullopt},
         ReadCase{"EmptyKeyNameIsNoKey", "[Set]\r\n =1\r\n", "Set", "", std::nullopt},
         ReadCase{"BracketWithoutCloseIsAKey", "[Set]\r\n[odd=1\r\n", "Set", "[odd", "1"},
+        ReadCase{"BracketedKeyIsAKey", "[Flash]\r\n[HD] Ocean.swf=1\r\n", "Flash", "[HD] Ocean.swf",
+                 "1"},
+        ReadCase{"BracketedKeyKeepsTheSectionOpen", "[Flash]\r\n [HD] a.swf=1\r\nb.swf=2\r\n",
+                 "Flash", "b.swf", "2"},
+        ReadCase{"HeaderMustEndWithBracket", "[Set]\r\nA=1\r\n[Other] x\r\nB=2\r\n", "Set", "B",
+                 "2"},
         ReadCase{"ZeroBytesAreData", std::string("[Set]\r\nA=x\0y\r\n", 14), "Set", "A",
                  std::string("x\0y", 3)},
         ReadCase{"MissingSection", "[Set]\r\nA=1\r\n", "Flash", "A", std::nullopt}),
@@ -103,7 +109,7 @@ TEST(IniDocumentTest, RefusesWritesThatWouldReadBackDifferently) {
         std::string section, key, value;
     };
     const std::vector<Case> refused = {
-        {"Set", "A", "two\r\nlines"}, {"Set", "A=B", "1"}, {"Set", " A", "1"}, {"Set", "[A]", "1"},
+        {"Set", "A", "two\r\nlines"}, {"Set", "A=B", "1"}, {"Set", " A", "1"}, {"Set", "[A", "x]"},
         {"Set", ";A", "1"},           {"Set", "", "1"},    {"Se]t", "A", "1"}, {"", "A", "1"},
         {" Set", "A", "1"},           {"Set", "A\nB", "1"}};
     for (const Case& c : refused) {

@@ -60,6 +60,19 @@ TEST(MediaListTest, SwitchValuesAndFileOrder) {
     EXPECT_EQ(list, (MediaList{"z.swf", "empty.swf", "word.swf", "neg.swf", "two.swf"}));
 }
 
+TEST(MediaListTest, KeysStartingWithABracketKeepTheirListsWhole) {
+    PackedSaver f;
+    f.pack({{"[HD] Ocean.swf", "FWSocean", true, ""}, {"b.swf", "FWSb", true, ""}},
+           "[Flash]\r\n[HD] Ocean.swf=1\r\nb.swf=1\r\n");
+    BuildMediaList(f.rt, "Flash", f.rt.Setting.FlashList);
+    EXPECT_EQ(f.rt.Setting.FlashList, (MediaList{"[HD] Ocean.swf", "b.swf"}));
+    for (const auto& [name, bytes] : {std::pair{"[HD] Ocean.swf", "FWSocean"}, {"b.swf", "FWSb"}}) {
+        std::string entry = name;
+        ASSERT_TRUE(ResolveMediaEntry(f.rt, entry)) << name;
+        EXPECT_EQ(f.drive.get(entry), bytes);
+    }
+}
+
 TEST(MediaListTest, AuxiliaryEntriesExtractedOnlyWithPayload) {
     const std::string ini =
         "[Flash]\r\n(Resource) data.xml=1\r\n(External) lib**v.swf=1\r\n(Resource) off.txt=0\r\n";
@@ -124,6 +137,59 @@ TEST(MediaListTest, PackedMovieCopiedOnce) {
     entry = "sc2.swf";
     ASSERT_TRUE(ResolveMediaEntry(f.rt, entry));
     EXPECT_GT(f.reads, readsAfterFirst);
+}
+
+// A drive with room for `room` more bytes, after which every write fails as on a full disk.
+class FillingDisk : public PosixFileSystem {
+  public:
+    FillingDisk(const std::string& root, std::uint64_t room) : room_(room) { mapDrive('C', root); }
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+        std::unique_ptr<OutputFile> real = PosixFileSystem::createFile(path);
+        if (!real) return real;
+        return std::make_unique<Limited>(std::move(real), room_);
+    }
+
+  private:
+    struct Limited : OutputFile {
+        Limited(std::unique_ptr<OutputFile> file, std::uint64_t& left)
+            : real(std::move(file)), room(left) {}
+        void write(const void* data, std::size_t count) override {
+            if (count > room) throw IoError("There is not enough space on the disk");
+            room -= count;
+            real->write(data, count);
+        }
+        void close() override { real->close(); }
+        std::unique_ptr<OutputFile> real;
+        std::uint64_t& room;
+    };
+    std::uint64_t room_;
+};
+
+TEST(MediaListTest, CopyFailingMidwayLeavesNoFileAndResolvesFalse) {
+    const std::string movie = "FWS" + Filler(200000);
+    for (bool raw : {true, false}) {
+        PackedSaver f;
+        f.pack({{"m.swf", movie, raw, "m.swf"}});
+        // Room for the packed copy but not for the movie beside it.
+        FillingDisk full(f.drive.root(), movie.size() + 10);
+        Runtime rt{full, f.sys};
+        rt.WorkspaceFolder = f.ws();
+        rt.PayloadPresent = true;
+        rt.SettingsFile = f.rt.SettingsFile;
+        rt.ProgramFileStream = std::move(f.rt.ProgramFileStream);
+
+        std::string entry = "m.swf";
+        EXPECT_FALSE(ResolveMediaEntry(rt, entry)) << raw;
+        EXPECT_FALSE(f.drive.fs.fileExists(f.ws() + "m.swf")) << raw;
+        for (const FolderEntry& e : f.drive.fs.listFolder(f.ws()))
+            EXPECT_FALSE(text::endsWith(e.name, ".part~")) << e.name;
+
+        // With room again the next resolution extracts the whole movie.
+        f.rt.ProgramFileStream = std::move(rt.ProgramFileStream);
+        entry = "m.swf";
+        ASSERT_TRUE(ResolveMediaEntry(f.rt, entry)) << raw;
+        EXPECT_EQ(f.drive.get(entry), movie);
+    }
 }
 
 TEST(MediaListTest, ZippedAndReadOnlyItems) {

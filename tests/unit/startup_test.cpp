@@ -23,13 +23,36 @@ TEST(StartupTest, FinishedSaverReachesReady) {
 
     EXPECT_EQ(result.outcome, StartupOutcome::Ready);
     EXPECT_EQ(result.error, "");
-    EXPECT_EQ(f.sys.mutexes, (std::set<std::string>{"ORVANTASCREENSAVERFLASH"}));
+    EXPECT_EQ(f.sys.mutexes, (std::set<std::string>{"orvantascreensaverflash"}));
     EXPECT_EQ(f.rt.RunMode, 3);
     EXPECT_EQ(f.rt.ReturnWindow, 99);
     EXPECT_TRUE(f.rt.PayloadPresent);
     EXPECT_EQ(f.rt.ProgramFilePath, "C:\\Savers\\Aqua.scr");
     EXPECT_EQ(f.rt.SettingsFilePath, f.ws() + "Aqua.002");
     EXPECT_EQ(f.rt.Setting.FlashList, (MediaList{"a.swf", "c.swf"}));
+}
+
+TEST(StartupTest, SettingsMemberNamedInTheSystemsOemCodePageIsFound) {
+    // The builder writes the member name in the OEM code page of the machine it ran on, and the
+    // name behind the marker in its ANSI code page.
+    struct Case {
+        CodePages pages;
+        std::string zipName, ansiName;
+    };
+    const Case cases[] = {
+        {{850, 1252}, "A\x87\xC6o.002", "A\xE7\xE3o.002"},              // Ação
+        {{866, 1251}, "\x91\xA0\xE8\xA0.002", "\xD1\xE0\xF8\xE0.002"},  // Саша
+        {{437, 1252}, "Caf\x82.002", "Caf\xE9.002"},                    // Café
+    };
+    for (const Case& c : cases) {
+        SaverFixture f;
+        f.sys.pages = c.pages;
+        f.writeProgram(Filler(1000) + PayloadTail(c.ansiName, ZipOf({{c.zipName, kSettings}})));
+        const StartupResult result = RunStartup(f.rt, {"/s"});
+        ASSERT_EQ(result.outcome, StartupOutcome::Ready) << result.error;
+        EXPECT_EQ(f.rt.SettingsFilePath, f.ws() + c.ansiName);
+        EXPECT_EQ(f.rt.Setting.FlashList, (MediaList{"a.swf", "c.swf"})) << c.pages.oem;
+    }
 }
 
 TEST(StartupTest, UserOverridesOnlyWithPayload) {
@@ -58,7 +81,7 @@ TEST(StartupTest, UserOverridesOnlyWithPayload) {
 TEST(StartupTest, SecondInstanceStopsBeforeAnythingElse) {
     SaverFixture f;
     f.writeProgram(Filler(1000) + PayloadTail("Aqua.002", ZipOf({{"Aqua.002", kSettings}})));
-    ASSERT_TRUE(f.sys.createGuardMutex("OrvantaScreensaverFlash"));
+    ASSERT_TRUE(f.sys.createGuardMutex("orvantascreensaverflash"));
 
     const StartupResult result = RunStartup(f.rt, {"/s"});
 
@@ -66,6 +89,18 @@ TEST(StartupTest, SecondInstanceStopsBeforeAnythingElse) {
     EXPECT_EQ(f.rt.RunMode, 1);
     EXPECT_FALSE(f.rt.PayloadPresent);
     EXPECT_TRUE(ListFiles(f.drive.fs, f.ws(), "*.*", true).empty());
+}
+
+TEST(StartupTest, OnlyTheExactGuardNameMeansASecondInstance) {
+    // Names of kernel objects are case-sensitive on Windows: a mutex that differs only in case
+    // belongs to some other program.
+    for (const char* held : {"OrvantaScreensaverFlash", "ORVANTASCREENSAVERFLASH"}) {
+        SaverFixture f;
+        f.writeProgram(Filler(1000) + PayloadTail("Aqua.002", ZipOf({{"Aqua.002", kSettings}})));
+        ASSERT_TRUE(f.sys.createGuardMutex(held));
+        EXPECT_EQ(RunStartup(f.rt, {"/s"}).outcome, StartupOutcome::Ready) << held;
+        EXPECT_FALSE(f.sys.createGuardMutex("orvantascreensaverflash")) << held;
+    }
 }
 
 TEST(StartupTest, ErrorsBecomeFailedWithTheirText) {

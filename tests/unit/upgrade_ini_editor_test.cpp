@@ -37,8 +37,10 @@ TEST(IniLineEditorTest, ChangesTheLineAReaderReads) {
         {"\"**\" and high bytes in names", "[zippos]\nq**\xE9.swf_1=1\n", "zippos", "Q**\xC9.SWF_1",
          "8", "[zippos]\nq**\xE9.swf_1=8\n"},
         {"= inside the value", "[zippos]\na_1=1=2\n", "zippos", "a_1", "3", "[zippos]\na_1=3\n"},
-        {"header with text after ]", "[zippos] ; items\na_1=1\n", "zippos", "a_1", "3",
-         "[zippos] ; items\na_1=3\n"},
+        {"text after ] makes no header", "[zippos]\na_1=1\n[HD] x_1=2\na_2=5\n", "zippos", "a_2",
+         "6", "[zippos]\na_1=1\n[HD] x_1=2\na_2=6\n"},
+        {"bracketed key", "[zippos]\n[HD] x_1=2\n", "zippos", "[hd] X_1", "7",
+         "[zippos]\n[HD] x_1=7\n"},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.label);

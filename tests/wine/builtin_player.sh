@@ -27,7 +27,15 @@ bp_differs() {
 }
 
 # bp_shot OUT: a screenshot of the whole display.
-bp_shot() { import -display "$DISPLAY" -window root "$1"; }
+# Tried again (three tries) when the X server refuses; status 1 when no shot was taken.
+bp_shot() {
+    local try
+    for try in 1 2 3; do
+        import -display "$DISPLAY" -window root "$1" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    return 1
+}
 
 # bp_which SHOT: "A" or "B" when the screenshot is (within 0.5% of its pixels) the host
 # rendering of that movie, "?" otherwise.

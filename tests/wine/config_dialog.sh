@@ -1,8 +1,14 @@
 # Helpers for the Wine tests of the settings dialog (sourced after lib.sh by test_config_*.sh).
 # The dialog is read and driven from outside through dialog_probe.exe.
 
-# probe COMMANDS...: runs the dialog probe (see probe/dialog_probe.cpp for its commands).
-probe() { timeout -k 5 30 wine "$SAVER_DIALOG_PROBE" "$@"; }
+# probe COMMANDS...: runs the dialog probe (see probe/dialog_probe.cpp for its commands). A
+# probe that fails or times out is a failed check (status 1): what it should have done or read
+# is missing. It is not tried again, since its clicks are not idempotent.
+probe() {
+    timeout -k 5 30 wine "$SAVER_DIALOG_PROBE" "$@" && return 0
+    wt_fail "dialog probe $* (exit $?)"
+    return 1
+}
 
 # open_dialog PROGRAM [ARGS...]: starts the program, waits for its dialog and dumps it into
 # $WT_DIR/dump.json; the program's pid is in RUN.

@@ -31,8 +31,18 @@ fs_cursor() {
         "$WT_DIR/$1.out.err" 2>/dev/null | tr '\n' ' '
 }
 
-# fs_window TITLE: the X window of the show (empty when it did not appear within 15 s).
-fs_window() { wt_wait_window "^$1\$" 150; }
+# fs_window TITLE: the X window of the show (empty when it did not appear within 30 s; a loaded
+# machine was seen to take more than 15 s to start a show).
+fs_window() { wt_wait_window "^$1\$" 300; }
+
+# fs_missing PID: why a show's window did not appear, for the failure message: whether the
+# program still runs and the names of the windows on the display.
+fs_missing() {
+    local state=ended names
+    kill -0 "$1" 2>/dev/null && state="still running"
+    names=$(xdotool search --name . getwindowname %@ 2>/dev/null | sort -u | head -5 | tr '\n' '|')
+    echo "program $state; windows: ${names:-none}"
+}
 
 # fs_alive PID: 1 while the program runs.
 fs_alive() { kill -0 "$1" 2>/dev/null && echo 1 || echo 0; }
@@ -56,7 +66,7 @@ fs_wait_exit() {
 # the X test extension to the focused window (the show): an Esc sent with XSendEvent to the
 # show's window was seen to reach the next show started right after it as well.
 fs_escape() {
-    xdotool key Escape 2>/dev/null
+    wt_xdo key Escape
     fs_wait_exit "$2"
 }
 

@@ -56,17 +56,41 @@ wt_begin() {
     # template through hard links; the registry files and the user folders are real copies,
     # since Wine rewrites the former and the tests write into the latter.
     local template="$SAVER_WINE_WORK/template"
-    mkdir -p "$WINEPREFIX"
-    cp -al "$template/drive_c" "$WINEPREFIX/drive_c"
-    rm -rf "$WINEPREFIX/drive_c/users"
-    cp -a "$template/drive_c/users" "$WINEPREFIX/drive_c/users"
-    cp -a "$template/dosdevices" "$WINEPREFIX/dosdevices"
-    find "$template" -maxdepth 1 -type f -exec cp -a {} "$WINEPREFIX/" \;
+    if ! { mkdir -p "$WINEPREFIX" && cp -al "$template/drive_c" "$WINEPREFIX/drive_c" &&
+        rm -rf "$WINEPREFIX/drive_c/users" &&
+        cp -a "$template/drive_c/users" "$WINEPREFIX/drive_c/users" &&
+        cp -a "$template/dosdevices" "$WINEPREFIX/dosdevices" &&
+        find "$template" -maxdepth 1 -type f -exec cp -a {} "$WINEPREFIX/" \; ; }; then
+        echo "$WT_NAME: could not copy the template prefix into $WINEPREFIX"
+        exit 1
+    fi
     trap wt_finish EXIT
     wineserver -f -p60 </dev/null >/dev/null 2>&1 &
     WT_SERVER=$!
     # A fresh server puts the cursor at the screen centre until the first motion event.
-    xdotool mousemove 512 384 2>/dev/null || true
+    wt_xdo mousemove 512 384
+}
+
+# wt_xdo ARGS...: `xdotool ARGS` (input: key, click, mousemove), checked. A busy X server can
+# refuse a request now and then; it is tried again (five tries), and a failed check (status 1)
+# when it never goes through. A key sent with --window to a window that closes on it makes
+# xdotool fail once the window is gone: the key arrived, and it is not sent again (a resent key
+# could reach another program's window under a reused id).
+wt_xdo() {
+    local try arg target="" prev=""
+    for arg in "$@"; do
+        [ "$prev" == "--window" ] && target="$arg"
+        prev="$arg"
+    done
+    for try in 1 2 3 4 5; do
+        xdotool "$@" 2>/dev/null && return 0
+        if [ -n "$target" ] && ! xdotool getwindowname "$target" >/dev/null 2>&1; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    wt_fail "xdotool $*"
+    return 1
 }
 
 # --- checks ----------------------------------------------------------------------------------
@@ -145,8 +169,67 @@ wt_wait_window() {
     return 1
 }
 
-# wt_reg ARGS...: `wine reg ARGS` on this prefix (add/query/delete under HKCU).
-wt_reg() { timeout -k 5 30 wine reg "$@" >/dev/null 2>&1; }
+# wt_reg add|delete KEY [/v NAME | /ve] [ARGS...]: `wine reg` on this prefix, checked. On a
+# loaded machine a `wine reg` can time out or fail before it reaches the registry, so each step
+# is retried (five tries) until it reports success and its effect reads back: after add the key
+# (or value) is there, after delete it is gone (deleting what is not there counts as done). A
+# step that never takes effect is a failed check; the status is 1 then.
+wt_reg() {
+    local op="$1" key="$2" try rc
+    local which=()
+    case "${3:-}" in
+        /v) which=(/v "$4") ;;
+        /ve) which=(/ve) ;;
+    esac
+    for try in 1 2 3 4 5; do
+        timeout -k 5 30 wine reg "$@" >"$WT_DIR/reg.log" 2>&1
+        rc=$?
+        case "$op" in
+            add) [ "$rc" -eq 0 ] && wt_reg_present "$key" "${which[@]}" && return 0 ;;
+            delete) wt_reg_absent "$key" "${which[@]}" && return 0 ;;
+            *) break ;;
+        esac
+        sleep 1
+    done
+    wt_fail "wine reg $* (exit $rc: $(tr -d '\r' <"$WT_DIR/reg.log" | tail -1))"
+    return 1
+}
+
+# wt_reg_values KEY: "name type data" of every value of the key with one-word data, one line
+# each ("" when the key is missing). A query that fails otherwise (a timeout on a loaded
+# machine) is tried again, five tries; status 1 and a failed check when none answers.
+wt_reg_values() {
+    local try out rc
+    for try in 1 2 3 4 5; do
+        out=$(timeout -k 5 30 wine reg query "$1" 2>/dev/null)
+        rc=$?
+        if [ "$rc" -le 1 ]; then
+            [ "$rc" -eq 0 ] || return 0
+            printf '%s\n' "$out" | tr -d '\r' |
+                awk 'NF == 3 && $2 ~ /^REG_/ { print $1 " " $2 " " $3 }'
+            return 0
+        fi
+        sleep 1
+    done
+    wt_fail "wine reg query $1 (exit $rc)"
+    return 1
+}
+
+# wt_reg_present KEY [/v NAME | /ve]: the key or value is in the registry (status 0). A key's
+# default value counts only when it is set.
+wt_reg_present() {
+    local out
+    out=$(timeout -k 5 30 wine reg query "$@" 2>&1) && [[ "$out" != *"(value not set)"* ]]
+}
+
+# wt_reg_absent KEY [/v NAME | /ve]: `wine reg query` ran and did not find it. A query that
+# timed out or failed otherwise proves nothing (status 1).
+wt_reg_absent() {
+    local out rc
+    out=$(timeout -k 5 30 wine reg query "$@" 2>&1)
+    rc=$?
+    [ "$rc" -eq 1 ] && [[ "$out" != *Timeout* ]]
+}
 
 # --- screensavers ----------------------------------------------------------------------------
 # wt_pack OUT RUNTIME SETTINGS [saverpack build options...]: a finished screensaver.
@@ -173,4 +256,66 @@ wt_settings() {
         echo "[Flash]"
         echo "blank.swf=1"
     } >"$out"
+}
+
+# --- payloads by hand ------------------------------------------------------------------------
+# wt_le N BYTES: N as BYTES little-endian bytes.
+wt_le() {
+    local n="$1" count="$2" i fmt=""
+    for ((i = 0; i < count; i++)); do fmt+=$(printf '\\x%02x' $(((n >> (8 * i)) & 255))); done
+    printf "$fmt"
+}
+
+# wt_zip_stored OUT NAME FILE: a ZIP archive holding FILE, stored, under NAME, a printf format
+# for the name's raw bytes ('\x91\xa0.002'), written without the UTF-8 flag as the builder of
+# another locale writes it. Status 1 when a step fails.
+wt_zip_stored() {
+    local out="$1" name size crc namelen cdsize
+    name=$(printf "$2") || return 1
+    namelen=$(printf '%s' "$name" | wc -c) || return 1
+    size=$(stat -c %s "$3") || return 1
+    # The gzip trailer begins with the CRC-32 of the data, little-endian as ZIP wants it.
+    crc=$(gzip -c "$3" | tail -c 8 | head -c 4 | od -An -tx1 | tr -d ' \n') || return 1
+    [ ${#crc} -eq 8 ] || return 1
+    local crcfmt="\\x${crc:0:2}\\x${crc:2:2}\\x${crc:4:2}\\x${crc:6:2}"
+    {
+        printf 'PK\x03\x04'; wt_le 20 2; wt_le 0 2; wt_le 0 2; wt_le 0 4; printf "$crcfmt"
+        wt_le "$size" 4; wt_le "$size" 4; wt_le "$namelen" 2; wt_le 0 2
+        printf '%s' "$name"
+        cat "$3"
+        printf 'PK\x01\x02'; wt_le 20 2; wt_le 20 2; wt_le 0 2; wt_le 0 2; wt_le 0 4
+        printf "$crcfmt"; wt_le "$size" 4; wt_le "$size" 4; wt_le "$namelen" 2
+        wt_le 0 2; wt_le 0 2; wt_le 0 2; wt_le 0 2; wt_le 0 4; wt_le 0 4
+        printf '%s' "$name"
+        cdsize=$((46 + namelen))
+        printf 'PK\x05\x06'; wt_le 0 2; wt_le 0 2; wt_le 1 2; wt_le 1 2
+        wt_le "$cdsize" 4; wt_le $((30 + namelen + size)) 4; wt_le 0 2
+    } >"$out" || return 1
+}
+
+# wt_locale NAME: makes the Unix locale NAME.UTF-8 (ru_RU, pt_PT, ...) in the work folder once
+# and exports LOCPATH so that programs started with LC_ALL=NAME.UTF-8 find it; Wine takes its
+# ANSI and OEM code pages from that locale. Status 1 (and a failed check) when it cannot.
+wt_locale() {
+    local dir="$SAVER_WINE_WORK/locales"
+    export LOCPATH="$dir"
+    if [ ! -f "$dir/$1.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$dir"
+        # Made under a temporary name and renamed, so an interrupted run leaves no half locale.
+        # localedef may warn with status 1 and still have written a good locale, so what it
+        # wrote decides, not its status.
+        rm -rf "$dir/$1.UTF-8.new"
+        localedef -i "$1" -f UTF-8 "$dir/$1.UTF-8.new" >"$WT_DIR/localedef.log" 2>&1
+        if [ ! -f "$dir/$1.UTF-8.new/LC_CTYPE" ] ||
+            ! mv -T "$dir/$1.UTF-8.new" "$dir/$1.UTF-8" 2>>"$WT_DIR/localedef.log"; then
+            [ -f "$dir/$1.UTF-8/LC_CTYPE" ] || {
+                wt_fail "locale $1.UTF-8: $(tail -1 "$WT_DIR/localedef.log")"
+                return 1
+            }
+        fi
+    fi
+    [ "$(LC_ALL="$1.UTF-8" locale charmap 2>/dev/null)" == UTF-8 ] || {
+        wt_fail "locale $1.UTF-8 not usable"
+        return 1
+    }
 }

@@ -53,8 +53,20 @@ if [ ! -f "$template/.saver-ready" ]; then
     timeout -k 5 120 wine wineboot -i >"$SAVER_WINE_WORK/wineboot.log" 2>&1
     # Without a window manager, destroying a full-screen window stalls unless Wine's own
     # management of top-level windows is off.
-    timeout -k 5 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-        >/dev/null 2>&1
+    # Checked and tried again: on a loaded machine a `wine reg` can time out, and a template
+    # without the value would make every full-screen test stall.
+    managed=""
+    for _ in 1 2 3 4 5; do
+        if timeout -k 5 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+            /d N /f >/dev/null 2>&1 &&
+            value=$(timeout -k 5 30 wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed \
+                2>/dev/null) && [[ "$value" =~ REG_SZ[[:space:]]+N ]]; then
+            managed=yes
+            break
+        fi
+        sleep 1
+    done
+    [ -n "$managed" ] || { echo "setup: could not set the X11 driver's Managed value"; exit 1; }
     timeout -k 5 60 wineserver -w || true
     if kill -0 "$server" 2>/dev/null; then kill "$server" 2>/dev/null || true; fi
     wait "$server" 2>/dev/null || true

@@ -15,7 +15,7 @@ fs_pack "Two Movies" "$WT_DIR/two.ini" "$WT_DIR/a.swf" "$WT_DIR/b.swf" || exit 1
 fs_start two "$WT_DIR/Two Movies.scr" /s
 pid=$WT_PID
 if ! w=$(fs_window 'Two Movies'); then
-    wt_fail "no full-screen window"
+    wt_fail "no full-screen window ($(fs_missing "$pid"))"
     exit 1
 fi
 
@@ -58,7 +58,7 @@ if w=$(fs_window 'Click Movie'); then
     sleep 1
     bp_shot "$WT_DIR/click.png"
     wt_check "click show: the movie plays" "$(bp_which "$WT_DIR/click.png")" A
-    xdotool mousemove 500 400 click 1 2>/dev/null
+    wt_xdo mousemove 500 400 click 1
     fs_wait_exit "$pid"
     wt_check "a click on the movie ends it with exit code 0" "$FS_RC" 0
 else

@@ -6,10 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/config_dialog.sh"
 wt_begin
 
 # reg_values PROGRAM_NAME: "name type data" of every value stored for a program file.
-reg_values() {
-    timeout -k 5 30 wine reg query "HKCU\\Software\\Orvanta\\$1" 2>/dev/null |
-        tr -d '\r' | awk 'NF == 3 && $2 ~ /^REG_/ { print $1 " " $2 " " $3 }'
-}
+reg_values() { wt_reg_values "HKCU\\Software\\Orvanta\\$1"; }
 
 wt_settings "$WT_DIR/saver.ini" ScrName=Reef MouseMove=1 MousePress=1 KeyboardPress=1 \
     FlashSequence=0 FlashQuality=1 FlashColor=0 FlashDownloadTime=20

@@ -31,10 +31,7 @@ ini_value() {
         cur == tolower(sec) && tolower($1) == tolower(key) { sub(/^[^=]*=/, ""); print; exit }'
 }
 # reg_values PROGRAM_NAME: "name type data" of every value stored for a program file.
-reg_values() {
-    timeout -k 5 30 wine reg query "HKCU\\Software\\Orvanta\\$1" 2>/dev/null |
-        tr -d '\r' | awk 'NF == 3 && $2 ~ /^REG_/ { print $1 " " $2 " " $3 }'
-}
+reg_values() { wt_reg_values "HKCU\\Software\\Orvanta\\$1"; }
 
 # --- no payload, no settings file: OK creates it -----------------------------------------------
 scr="$WT_DIR/Bare.scr"

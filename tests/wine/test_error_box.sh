@@ -32,7 +32,7 @@ if window=$(wt_wait_window '^Broken Saver$'); then
         "Incomplete Zip File"
     wt_check "archive copy in the workspace while the box is up" \
         "$(wt_files "$workspace")" "Broken Saver.002~ "
-    xdotool key --window "$window" Return
+    wt_xdo key --window "$window" Return
 else
     wt_fail "no message box titled 'Broken Saver'"
 fi

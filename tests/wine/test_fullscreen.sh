@@ -55,12 +55,12 @@ if w=$(fs_window 'Mouse Show'); then
     sleep 0.6
     # Windows adds one move of its own when the window appears under the cursor; 19 of ours
     # stay within the 20 allowed in any 3 s whatever the timer's phase.
-    for i in $(seq 1 19); do xdotool mousemove_relative -- 3 0; done
+    for i in $(seq 1 19); do wt_xdo mousemove_relative -- 3 0; done
     sleep 0.3
     wt_check "19 mouse moves: still running" "$(fs_alive "$pid")" 1
     moves=0
     while [ "$(fs_alive "$pid")" == 1 ] && [ "$moves" -lt 40 ]; do
-        xdotool mousemove_relative -- -3 0
+        wt_xdo mousemove_relative -- -3 0
         moves=$((moves + 1))
         sleep 0.05
     done
@@ -85,13 +85,13 @@ fs_start click "$WT_DIR/Click Show.scr" /s
 pid=$WT_PID
 if w=$(fs_window 'Click Show'); then
     sleep 0.6
-    for i in $(seq 1 30); do xdotool mousemove_relative -- 2 2; done
+    for i in $(seq 1 30); do wt_xdo mousemove_relative -- 2 2; done
     sleep 0.3
     wt_check "click show: mouse moves do not end it" "$(fs_alive "$pid")" 1
-    xdotool key --window "$w" a
+    wt_xdo key --window "$w" a
     sleep 0.3
     wt_check "click show: a key does not end it (KeyboardPress off)" "$(fs_alive "$pid")" 1
-    xdotool click 1
+    wt_xdo click 1
     fs_wait_exit "$pid"
     wt_check "click show: a click ends it" "$FS_RC" 0
 else
@@ -115,8 +115,8 @@ while IFS=';' read -r title settings inputs expect; do
     got=""
     for step in "${steps[@]}"; do
         case "$step" in
-            click) xdotool click 1 ;;
-            key:*) xdotool key "${step#key:}" ;;
+            click) wt_xdo click 1 ;;
+            key:*) wt_xdo key "${step#key:}" ;;
         esac
         sleep 0.4
         got+="$(fs_alive "$pid"),"

@@ -43,7 +43,7 @@ drawn() {
 # ("running" if it went on). The key goes through the X test extension, not to a window by
 # XSendEvent, so that it cannot reach a window started after this one.
 close_preview() {
-    xdotool key alt+F4 2>/dev/null
+    wt_xdo key alt+F4
     RC=running
     for _ in $(seq 1 50); do
         if ! kill -0 "$1" 2>/dev/null; then

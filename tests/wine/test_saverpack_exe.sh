@@ -34,8 +34,10 @@ wt_check "same bytes up to the settings archive" \
 # What the host tool reads from each (settings, lists, unpacked files).
 summary='[.payload_present, .settings.ScrName, .settings.FlashQuality, .lists.FlashList,
           [.workspace[] | .name + ":" + (.size|tostring)]] | tostring'
-"$SAVERPACK" inspect "$WT_DIR/Host Packed.scr" --json >"$WT_DIR/host.json" 2>/dev/null
-"$SAVERPACK" inspect "$WT_DIR/Exe Packed.scr" --json >"$WT_DIR/exe.json" 2>/dev/null
+"$SAVERPACK" inspect "$WT_DIR/Host Packed.scr" --json >"$WT_DIR/host.json" 2>/dev/null ||
+    wt_fail "host inspect of the host-packed file"
+"$SAVERPACK" inspect "$WT_DIR/Exe Packed.scr" --json >"$WT_DIR/exe.json" 2>/dev/null ||
+    wt_fail "host inspect of the exe-packed file"
 wt_check "host inspect of both agrees" "$(wt_json "$WT_DIR/exe.json" "$summary")" \
     "$(wt_json "$WT_DIR/host.json" "$summary")"
 

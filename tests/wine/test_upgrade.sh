@@ -42,8 +42,10 @@ wt_check "positions moved by the difference in size" \
 
 # The host tool reads the same items out of both files.
 summary='[.settings, .lists, [.resolved[] | .ok], [.workspace[] | select(.name | endswith(".002") | not) | select(.name | endswith("~") | not) | .name + ":" + (.size|tostring)]] | tostring'
-"$SAVERPACK" inspect "$WT_DIR/Old.scr" --json --resolve >"$WT_DIR/old.json" 2>/dev/null
-"$SAVERPACK" inspect "$WT_DIR/New.scr" --json --resolve >"$WT_DIR/new.json" 2>/dev/null
+"$SAVERPACK" inspect "$WT_DIR/Old.scr" --json --resolve >"$WT_DIR/old.json" 2>/dev/null ||
+    wt_fail "inspect Old.scr"
+"$SAVERPACK" inspect "$WT_DIR/New.scr" --json --resolve >"$WT_DIR/new.json" 2>/dev/null ||
+    wt_fail "inspect New.scr"
 wt_check "inspect --resolve: the same items" "$(wt_json "$WT_DIR/new.json" "$summary")" \
     "$(wt_json "$WT_DIR/old.json" "$summary")"
 wt_check "inspect --resolve: every movie resolves" \
@@ -60,7 +62,7 @@ if win=$(fs_window Upgraded); then
     fs_escape "$win" "$pid"
     wt_check "upgraded: Esc ends it with exit code 0" "$FS_RC" 0
 else
-    wt_fail "upgraded: no window"
+    wt_fail "upgraded: no window ($(fs_missing "$pid"))"
 fi
 
 # A bare runtime has nothing to move: refused, nothing written.

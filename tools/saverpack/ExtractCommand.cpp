@@ -82,7 +82,8 @@ void extractSettingsArchive(FileSystem& fs, const PayloadLayout& l, Extraction& 
     for (std::size_t i = 0; i < l.members.size(); ++i) {
         const ArchiveMember& m = l.members[i];
         const std::string what = "settings archive member \"" + m.rawName + "\"";
-        const auto name = MemberName::fileNameFor(m.rawName, (m.flags & kFlagUtf8) != 0);
+        const auto name =
+            MemberName::fileNameFor(m.rawName, (m.flags & kFlagUtf8) != 0, CodePages{});
         if (!name) {
             x.skipped(what, "not a safe file name");
         } else if (!m.problem.empty()) {
@@ -109,7 +110,8 @@ void extractZipItem(FileSystem& fs, const std::string& program, const PackedRang
     FakeServices services;
     ZipExtractor(fs, services).extractAll(archive, folder);
     for (const ZipEntry& e : entries) {
-        const auto name = MemberName::fileNameFor(e.rawName, (e.flags & kFlagUtf8) != 0);
+        const auto name =
+            MemberName::fileNameFor(e.rawName, (e.flags & kFlagUtf8) != 0, CodePages{});
         if (name && fs.fileSize(x.pathOf(*name)) == e.size)
             x.written(*name, what);
         else

@@ -50,6 +50,10 @@ void report(std::ostream& out, const UpgradeOptions& o, const std::string& runti
     for (const PackedRange& item : r.items)
         out << "  " << ToolPlatform::consoleFromAnsi(item.name) << "  " << item.begin << ".."
             << item.end << (item.raw ? "  raw" : "  zip") << "\n";
+    if (r.droppedTrailing > 0)
+        out << "dropped: " << r.droppedTrailing
+            << " bytes after the settings archive (a code signature of the old file; it cannot "
+               "match the new one, sign NEW again if it must be signed)\n";
     out << "verified: start-up makes the same of both files (" << r.items.size() << " item(s), "
         << check.filesCompared << " extracted file(s) compared)\n";
     out << "wrote " << o.output << ": " << r.fileSize << " bytes, payload marker at "

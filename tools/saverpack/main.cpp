@@ -59,7 +59,9 @@ upgrade Writes NEW: RUNTIME followed by OLD's packed items, byte for byte, and O
         OLD's own runtime ends where its first packed item begins (or at the payload marker
         when it packs none); every [zippos] position moves by the difference in size. Only those
         values of the settings file change; its other text, the other members of the settings
-        archive and their content stay as they are.
+        archive and their content stay as they are. Bytes after OLD's settings archive (the code
+        signature of a signed screensaver) are dropped, and the output says so: a signature
+        cannot match the new file, so sign NEW again if it must be signed.
           --runtime RUNTIME  default: flashsaver.scr in saverpack's own folder, else
                              flashsaver.scr two folders up (the build tree: BUILD/flashsaver.scr
                              beside BUILD/tools/saverpack/)
