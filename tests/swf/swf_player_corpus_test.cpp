@@ -28,6 +28,10 @@ std::vector<fs::path> CorpusMovies() {
 }
 
 bool OwnedShape(const Movie& movie, const Shape* shape) {
+    for (const auto& [id, character] : movie.dictionary)  // a glyph of a font
+        if (const auto* font = std::get_if<Font>(&character))
+            for (const Shape& glyph : font->glyphs)
+                if (&glyph == shape) return true;
     const auto it = movie.dictionary.find(shape->id);
     return it != movie.dictionary.end() && std::get_if<Shape>(&it->second) == shape;
 }

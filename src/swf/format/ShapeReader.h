@@ -27,6 +27,9 @@ class ShapeReader {
     ShapeReader(SwfBitReader& body, int version, DecodeBudget& budget);
 
     Shape read();
+    // Reads a bare SHAPE (a font glyph): no id, bounds or style tables; every fill index
+    // selects the one implied solid fill and line styles are ignored. `version` should be 1.
+    Shape readGlyph();
 
   private:
     void readFillStyles();
@@ -50,6 +53,7 @@ class ShapeReader {
     std::uint32_t fillOffset_ = 0, lineOffset_ = 0;  // table sizes before the current tables
     std::int32_t x_ = 0, y_ = 0;
     ShapePath path_;
+    bool glyph_ = false;
 };
 
 }  // namespace saver::swf

@@ -141,6 +141,58 @@ struct Sprite {
     Timeline timeline;
 };
 
+// A font of the movie (DefineFont, DefineFont2, DefineFont3), completed by DefineFontInfo/2 and
+// DefineFontName. Glyph outlines are shapes in the font's EM square (kept as read: 1024 units
+// per EM, 20480 for DefineFont3), with one implied solid fill; glyph i has code codes[i] and,
+// in fonts with layout, advances[i] and glyphBounds[i] (same units).
+struct KerningPair {
+    std::uint16_t left = 0, right = 0;  // character codes
+    std::int16_t adjustment = 0;        // EM units
+};
+
+struct Font {
+    std::uint16_t id = 0;
+    std::uint8_t version = 1;  // DefineFont 1..3
+    std::string name;          // DefineFont2/3 or DefineFontInfo; bytes as stored
+    bool bold = false, italic = false, smallText = false, shiftJis = false, ansi = false;
+    bool wideCodes = false;
+    std::uint8_t languageCode = 0;
+    std::vector<Shape> glyphs;
+    std::vector<std::uint16_t> codes;  // empty until a code table is read
+    bool hasLayout = false;
+    std::uint16_t ascent = 0, descent = 0;
+    std::int16_t leading = 0;
+    std::vector<std::int16_t> advances;
+    std::vector<Rect> glyphBounds;
+    std::vector<KerningPair> kerning;
+    std::string displayName, copyright;  // DefineFontName
+
+    double emSquare() const { return version >= 3 ? 20480.0 : 1024.0; }
+};
+
+// DefineText / DefineText2. A record's absent fields keep the value of the record before it;
+// x continues after the previous record's last advance when no XOffset is given.
+struct GlyphEntry {
+    std::uint32_t index = 0;  // into the font's glyphs
+    std::int32_t advance = 0;  // twips
+};
+
+struct TextRecord {
+    std::optional<std::uint16_t> fontId;
+    std::optional<Rgba> color;
+    std::optional<std::int16_t> xOffset, yOffset;
+    std::uint16_t height = 0;  // twips; given with fontId
+    std::vector<GlyphEntry> glyphs;
+};
+
+struct StaticText {
+    std::uint16_t id = 0;
+    std::uint8_t version = 1;  // DefineText 1 (RGB colours) or 2 (RGBA)
+    Rect bounds;
+    Matrix matrix;  // text space to the character's space
+    std::vector<TextRecord> records;
+};
+
 // A character the reader knows but the player does not draw yet (bitmaps, text, buttons,
 // morph shapes, sounds, ...): placing it shows nothing.
 struct UnsupportedCharacter {
@@ -148,7 +200,7 @@ struct UnsupportedCharacter {
     std::uint16_t tagCode = 0;
 };
 
-using Character = std::variant<Shape, Sprite, UnsupportedCharacter>;
+using Character = std::variant<Shape, Sprite, UnsupportedCharacter, Font, StaticText>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 

@@ -3,7 +3,8 @@
 //
 // Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
 // bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
-// characters; bitmaps, morph shapes, text, fonts, buttons, sounds and video streams become
+// characters, as do fonts (DefineFont 1-3, completed by DefineFontInfo/2 and DefineFontName)
+// and static text (DefineText 1-2); bitmaps, morph shapes, edit text, buttons, sounds and video streams become
 // UnsupportedCharacter entries (id and tag code); the first SetBackgroundColor sets the
 // background. Anything else is skipped by its length and counted in Movie::skippedTags, as
 // are the bodies of the unsupported characters and definition tags found inside a sprite.
@@ -34,6 +35,9 @@ class TimelineReader {
   private:
     void readTag(std::uint16_t code, SwfBitReader& body, Frame& frame, bool insideSprite);
     bool readDefinition(std::uint16_t code, SwfBitReader& body);
+    bool readTextDefinition(std::uint16_t code, SwfBitReader& body);
+    void defineFont(Font font);
+    Font* existingFont(std::uint16_t id);
     void define(std::uint16_t id, Character character);
     void skipped(std::uint16_t code) { ++movie_.skippedTags[code]; }
     void command(Frame& frame, FrameCommand command, std::size_t extraBytes);

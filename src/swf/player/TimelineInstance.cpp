@@ -8,6 +8,8 @@
 #include <cctype>
 #include <limits>
 
+#include "swf/player/StaticTextItems.h"
+
 namespace saver::swf {
 
 namespace {
@@ -183,6 +185,9 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
             if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
         } else if (const auto* shape = std::get_if<Shape>(&it->second)) {
             out.push_back({shape, matrix, color});
+        } else if (const auto* text = std::get_if<StaticText>(&it->second)) {
+            AppendStaticText(*text, *context_.movie, matrix, color, ClipRole::Draw,
+                             kMaxRenderItems, out);
         } else if (object.sprite) {
             object.sprite->collect(matrix, color, out);
         }
@@ -195,6 +200,10 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
                                    const Matrix& matrix, std::vector<RenderItem>& out) const {
     if (const auto* shape = std::get_if<Shape>(&character)) {
         out.push_back({shape, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (const auto* text = std::get_if<StaticText>(&character)) {
+        AppendStaticText(*text, *context_.movie, matrix, {}, ClipRole::Mask, kMaxRenderItems, out);
         return;
     }
     if (!object.sprite) return;
