@@ -51,4 +51,42 @@ StaticText ReadStaticText(SwfBitReader& body, int version, DecodeBudget& budget)
     return text;
 }
 
+// Flags, from the high bit of the first byte: HasText, WordWrap, Multiline, Password,
+// ReadOnly, HasTextColor, HasMaxLength, HasFont; then HasFontClass, AutoSize, HasLayout,
+// NoSelect, Border, WasStatic, HTML, UseOutlines.
+EditText ReadEditText(SwfBitReader& body, DecodeBudget& budget) {
+    EditText field;
+    field.id = body.u16();
+    field.bounds = ReadRect(body);
+    const std::uint8_t a = body.u8(), b = body.u8();
+    field.wordWrap = (a & 0x40) != 0;
+    field.multiline = (a & 0x20) != 0;
+    field.password = (a & 0x10) != 0;
+    field.readOnly = (a & 0x08) != 0;
+    field.autoSize = (b & 0x40) != 0;
+    field.noSelect = (b & 0x10) != 0;
+    field.border = (b & 0x08) != 0;
+    field.wasStatic = (b & 0x04) != 0;
+    field.html = (b & 0x02) != 0;
+    field.useOutlines = (b & 0x01) != 0;
+    if (a & 0x01) field.fontId = body.u16();
+    if (b & 0x80) field.fontClass = body.string();
+    if ((a & 0x01) || (b & 0x80)) field.fontHeight = body.u16();
+    if (a & 0x04) field.color = ReadRgba(body);
+    if (a & 0x02) field.maxLength = body.u16();
+    if (b & 0x20) {
+        field.hasLayout = true;
+        field.align = body.u8();
+        field.leftMargin = body.u16();
+        field.rightMargin = body.u16();
+        field.indent = body.u16();
+        field.leading = static_cast<std::int16_t>(body.u16());
+    }
+    field.variableName = body.string();
+    if (a & 0x80) field.initialText = body.string();
+    budget.charge(field.fontClass.size() + field.variableName.size() +
+                  (field.initialText ? field.initialText->size() : 0));
+    return field;
+}
+
 }  // namespace saver::swf

@@ -173,7 +173,7 @@ struct Font {
 // DefineText / DefineText2. A record's absent fields keep the value of the record before it;
 // x continues after the previous record's last advance when no XOffset is given.
 struct GlyphEntry {
-    std::uint32_t index = 0;  // into the font's glyphs
+    std::uint32_t index = 0;   // into the font's glyphs
     std::int32_t advance = 0;  // twips
 };
 
@@ -193,6 +193,27 @@ struct StaticText {
     std::vector<TextRecord> records;
 };
 
+// DefineEditText: a text field as the movie defines it. Margins, indent and leading are in
+// twips; `align` is 0 left, 1 right, 2 centre, 3 justify.
+struct EditText {
+    std::uint16_t id = 0;
+    Rect bounds;
+    bool wordWrap = false, multiline = false, password = false, readOnly = false;
+    bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false;
+    bool useOutlines = false;  // draw with the embedded font's outlines
+    std::optional<std::uint16_t> fontId;
+    std::string fontClass;
+    std::uint16_t fontHeight = 0;  // twips
+    std::optional<Rgba> color;
+    std::optional<std::uint16_t> maxLength;
+    bool hasLayout = false;
+    std::uint8_t align = 0;
+    std::uint16_t leftMargin = 0, rightMargin = 0, indent = 0;
+    std::int16_t leading = 0;
+    std::string variableName;
+    std::optional<std::string> initialText;  // bytes as stored
+};
+
 // A character the reader knows but the player does not draw yet (bitmaps, text, buttons,
 // morph shapes, sounds, ...): placing it shows nothing.
 struct UnsupportedCharacter {
@@ -200,7 +221,7 @@ struct UnsupportedCharacter {
     std::uint16_t tagCode = 0;
 };
 
-using Character = std::variant<Shape, Sprite, UnsupportedCharacter, Font, StaticText>;
+using Character = std::variant<Shape, Sprite, UnsupportedCharacter, Font, StaticText, EditText>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 

@@ -5,8 +5,8 @@
 #include "swf/format/DisplayTagReader.h"
 #include "swf/format/FontReader.h"
 #include "swf/format/ShapeReader.h"
-#include "swf/format/SwfBasicRecords.h"
 #include "swf/format/StaticTextReader.h"
+#include "swf/format/SwfBasicRecords.h"
 #include "swf/format/SwfReader.h"
 
 namespace saver::swf {
@@ -189,11 +189,17 @@ bool TimelineReader::readTextDefinition(std::uint16_t code, SwfBitReader& body) 
         case 75:  // DefineFont3
             defineFont(fonts.readDefineFont2(body, code == 48 ? 2 : 3));
             return true;
-        case 11:  // DefineText
+        case 11:    // DefineText
         case 33: {  // DefineText2
             StaticText text = ReadStaticText(body, code == 11 ? 1 : 2, budget_);
             const std::uint16_t id = text.id;
             define(id, std::move(text));
+            return true;
+        }
+        case 37: {  // DefineEditText
+            EditText field = ReadEditText(body, budget_);
+            const std::uint16_t id = field.id;
+            define(id, std::move(field));
             return true;
         }
         case 13:  // DefineFontInfo

@@ -4,12 +4,12 @@
 // Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
 // bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
 // characters, as do fonts (DefineFont 1-3, completed by DefineFontInfo/2 and DefineFontName)
-// and static text (DefineText 1-2); bitmaps, morph shapes, edit text, buttons, sounds and video streams become
-// UnsupportedCharacter entries (id and tag code); the first SetBackgroundColor sets the
-// background. Anything else is skipped by its length and counted in Movie::skippedTags, as
-// are the bodies of the unsupported characters and definition tags found inside a sprite.
-// The stream ends at an End tag or where the data ends on a tag boundary (files cut short
-// after a complete tag are accepted); commands after the last ShowFrame are dropped.
+// and static text (DefineText 1-2) and text fields (DefineEditText); bitmaps, morph shapes,
+// buttons, sounds and video streams become UnsupportedCharacter entries (id and tag code); the
+// first SetBackgroundColor sets the background. Anything else is skipped by its length and counted
+// in Movie::skippedTags, as are the bodies of the unsupported characters and definition tags found
+// inside a sprite. The stream ends at an End tag or where the data ends on a tag boundary (files
+// cut short after a complete tag are accepted); commands after the last ShowFrame are dropped.
 //
 // A character id defined twice keeps its first definition, as the Flash runtime does.
 //

@@ -188,6 +188,10 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         } else if (const auto* text = std::get_if<StaticText>(&it->second)) {
             AppendStaticText(*text, *context_.movie, matrix, color, ClipRole::Draw,
                              kMaxRenderItems, out);
+        } else if (const auto* field = std::get_if<EditText>(&it->second)) {
+            auto [laid, fresh] = context_.editTexts.try_emplace(object.characterId);
+            if (fresh) laid->second = LayOutEditText(*field, *context_.movie);
+            AppendEditText(laid->second, matrix, color, kMaxRenderItems, out);
         } else if (object.sprite) {
             object.sprite->collect(matrix, color, out);
         }

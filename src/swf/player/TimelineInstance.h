@@ -13,11 +13,13 @@
 
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
 #include "swf/player/DisplayList.h"
+#include "swf/player/EditTextLayout.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -37,6 +39,7 @@ struct PlayerContext {
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
+    std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
