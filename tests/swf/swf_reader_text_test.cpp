@@ -132,6 +132,34 @@ TEST(SwfReaderTextTest, TextRecords) {
     }
 }
 
+// Every optional field of DefineEditText, and a field with none of them.
+TEST(SwfReaderTextTest, EditTextFields) {
+    Bits full;
+    full.u16(12).rect(-40, 2000, 0, 400).u8(0xFF).u8(0x3F).u16(3).u16(240);
+    full.rgba(1, 2, 3, 4).u16(50).u8(2).u16(20).u16(30).u16(40).u16(static_cast<std::uint16_t>(-2));
+    full.str("clock").str("12:00");
+    const Bytes bare = Bits().u16(13).rect(0, 100, 0, 100).u8(0).u8(0).str("").done();
+    const Movie m = Read(Concat({Tag(37, full.done()), Tag(37, bare)}));
+    const EditText& f = std::get<EditText>(m.dictionary.at(12));
+    EXPECT_EQ(f.bounds, (Rect{-40, 2000, 0, 400}));
+    EXPECT_TRUE(f.wordWrap && f.multiline && f.password && f.readOnly);
+    EXPECT_TRUE(f.border && f.wasStatic && f.html && f.useOutlines && f.noSelect);
+    EXPECT_FALSE(f.autoSize);
+    EXPECT_EQ(f.fontId, 3);
+    EXPECT_EQ(f.fontHeight, 240);
+    EXPECT_EQ(f.color, (Rgba{1, 2, 3, 4}));
+    EXPECT_EQ(f.maxLength, 50);
+    EXPECT_EQ(f.align, 2);
+    EXPECT_EQ(f.leftMargin, 20);
+    EXPECT_EQ(f.rightMargin, 30);
+    EXPECT_EQ(f.indent, 40);
+    EXPECT_EQ(f.leading, -2);
+    EXPECT_EQ(f.variableName, "clock");
+    EXPECT_EQ(f.initialText, "12:00");
+    const EditText& b = std::get<EditText>(m.dictionary.at(13));
+    EXPECT_FALSE(b.fontId || b.color || b.maxLength || b.initialText || b.hasLayout || b.border);
+}
+
 TEST(SwfReaderTextTest, DamagedTablesAreRefused) {
     Bytes offsetPastCodes = Font2Body(2);
     offsetPastCodes[10] = 0xF0;  // the first glyph starts past the code table
