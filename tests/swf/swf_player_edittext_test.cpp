@@ -78,6 +78,9 @@ TEST(SwfPlayerEditTextTest, GlyphPositions) {
           {40, b + 400},
           {240, b + 400}}},  // the space at the break is dropped
         {"no wrap", with(Field("aaaa aaaa aa"), [](EditText&) {}), {}},
+        {"negative indent, up to the margin",
+         with(Field("a\ra"), [](EditText& f) { f.indent = -500, f.leftMargin = 100; }),
+         {{40, b}, {40, b + 400}}},
         {"password",
          with(Field("aa"), [](EditText& f) { f.password = true; }),
          {{40, b}, {140, b}}},

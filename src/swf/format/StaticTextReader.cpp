@@ -79,7 +79,7 @@ EditText ReadEditText(SwfBitReader& body, DecodeBudget& budget) {
         field.align = body.u8();
         field.leftMargin = body.u16();
         field.rightMargin = body.u16();
-        field.indent = body.u16();
+        field.indent = static_cast<std::int16_t>(body.u16());
         field.leading = static_cast<std::int16_t>(body.u16());
     }
     field.variableName = body.string();

@@ -208,8 +208,8 @@ struct EditText {
     std::optional<std::uint16_t> maxLength;
     bool hasLayout = false;
     std::uint8_t align = 0;
-    std::uint16_t leftMargin = 0, rightMargin = 0, indent = 0;
-    std::int16_t leading = 0;
+    std::uint16_t leftMargin = 0, rightMargin = 0;
+    std::int16_t indent = 0, leading = 0;  // both may be negative
     std::string variableName;
     std::optional<std::string> initialText;  // bytes as stored
 };

@@ -92,7 +92,8 @@ class Layout {
     }
 
     void paragraph(const std::u32string& text) {
-        double indent = field_.indent;
+        // A negative indent moves the first line left into the margin, never past it.
+        double indent = std::max<double>(field_.indent, -double(field_.leftMargin));
         std::vector<LineGlyph> line;
         double x = 0;
         std::size_t i = 0;
