@@ -36,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         __builtin_trap();  // a style index the renderer would trust
                     n += path.edges.size();
                 }
+            } else if (const auto* font = std::get_if<Font>(&character)) {
+                for (const auto& glyph : font->glyphs)
+                    for (const auto& path : glyph.paths)
+                        if (path.fill0 > glyph.fills.size() || path.fill1 > glyph.fills.size() ||
+                            path.line != 0)
+                            __builtin_trap();  // glyphs have their one fill and no lines
             } else if (const auto* sprite = std::get_if<Sprite>(&character)) {
                 n += Walk(sprite->timeline);
             }
