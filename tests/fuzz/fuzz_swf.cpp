@@ -42,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
                 if (!StylesInRange(*shape)) __builtin_trap();
                 for (const auto& path : shape->paths) n += path.edges.size();
+            } else if (const auto* font = std::get_if<Font>(&character)) {
+                for (const auto& glyph : font->glyphs)
+                    for (const auto& path : glyph.paths)
+                        if (path.fill0 > glyph.fills.size() || path.fill1 > glyph.fills.size() ||
+                            path.line != 0)
+                            __builtin_trap();  // glyphs have their one fill and no lines
             } else if (const auto* sprite = std::get_if<Sprite>(&character)) {
                 n += Walk(sprite->timeline);
             } else if (const auto* morph = std::get_if<MorphShape>(&character)) {

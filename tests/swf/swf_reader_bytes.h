@@ -131,6 +131,7 @@ enum : std::uint16_t {
     kDefineShape3 = 32,
     kDefineText2 = 33,
     kDefineSprite = 39,
+    kDefineVideoStream = 60,
     kFrameLabel = 43,
     kPlaceObject3 = 70,
     kDefineShape4 = 83,

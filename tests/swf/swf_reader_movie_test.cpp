@@ -79,7 +79,7 @@ TEST(SwfReaderMovieTest, DictionaryBackgroundAndSkippedTags) {
         Tag(kDefineShape3,
             Bits().u16(1).rect(0, 5, 0, 5).u8(0).u8(0).u8(0).u8(0).done()),  // same id
         Tag(kDefineBits, Bits().u16(5).u8(0xFF).u8(0xD8).done()),
-        Tag(kDefineText2, Bits().u16(6).done()),
+        Tag(kDefineVideoStream, Bits().u16(6).done()),
         Tag(777, {1, 2, 3}),
         Tag(kSetBackgroundColor, Bits().rgb(99, 99, 99).done()),
         ShowFrame(),
@@ -97,9 +97,9 @@ TEST(SwfReaderMovieTest, DictionaryBackgroundAndSkippedTags) {
     EXPECT_EQ(bits.id, 5);
     EXPECT_EQ(bits.tagCode, kDefineBits);
     EXPECT_EQ(bits.data, (Bytes{0xFF, 0xD8}));
-    EXPECT_EQ(std::get<UnsupportedCharacter>(m.dictionary.at(6)).tagCode, kDefineText2);
-    EXPECT_EQ(m.skippedTags,
-              (std::map<std::uint16_t, std::uint32_t>{{kDefineText2, 1}, {777, 1}}));
+    EXPECT_EQ(std::get<UnsupportedCharacter>(m.dictionary.at(6)).tagCode, kDefineVideoStream);
+    EXPECT_EQ(m.skippedTags, (std::map<std::uint16_t, std::uint32_t>{
+                                 {kDefineVideoStream, 1}, {777, 1}}));
 }
 
 TEST(SwfReaderMovieTest, SpriteHasItsOwnTimeline) {

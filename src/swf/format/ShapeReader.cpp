@@ -59,6 +59,14 @@ void ShapeReader::readRecordsInto(Shape& shape) {
     shape = std::move(shape_);
 }
 
+Shape ShapeReader::readGlyph() {
+    glyph_ = true;
+    shape_.version = static_cast<std::uint8_t>(version_);
+    shape_.fills.emplace_back();  // solid; the text's colour replaces it when drawn
+    readRecords();
+    return std::move(shape_);
+}
+
 Rgba ShapeReader::readColor() {
     return version_ >= 3 ? ReadRgba(in_) : ReadRgb(in_);
 }
@@ -222,6 +230,12 @@ void ShapeReader::readStyleChange(unsigned flags) {
         in_.align();
         fillBits_ = in_.ub(4);
         lineBits_ = in_.ub(4);
+    }
+    if (glyph_) {  // glyph outlines may name any fill index; all mean the glyph's fill
+        if (flags & 0x02) path_.fill0 = raw0 != 0 ? 1 : 0;
+        if (flags & 0x04) path_.fill1 = raw1 != 0 ? 1 : 0;
+        startPath();
+        return;
     }
     const std::size_t fills = shape_.fills.size(), lines = shape_.lines.size();
     if (flags & 0x02) path_.fill0 = styleIndex(raw0, fillOffset_, fills);

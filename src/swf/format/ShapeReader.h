@@ -31,6 +31,9 @@ class ShapeReader {
     // the paths of `shape`, whose style tables are already filled; indexes are checked
     // against them. Failure as for read().
     void readRecordsInto(Shape& shape);
+    // Reads a bare SHAPE (a font glyph): no id, bounds or style tables; every fill index
+    // selects the one implied solid fill and line styles are ignored. `version` should be 1.
+    Shape readGlyph();
 
   private:
     void readFillStyles();
@@ -54,6 +57,7 @@ class ShapeReader {
     std::uint32_t fillOffset_ = 0, lineOffset_ = 0;  // table sizes before the current tables
     std::int32_t x_ = 0, y_ = 0;
     ShapePath path_;
+    bool glyph_ = false;
 };
 
 }  // namespace saver::swf

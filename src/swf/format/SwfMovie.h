@@ -162,15 +162,87 @@ struct Sprite {
     Timeline timeline;
 };
 
-// A character the reader knows but the player does not draw yet (bitmaps, text, sounds, ...):
-// placing it shows nothing.
+// A font of the movie (DefineFont, DefineFont2, DefineFont3), completed by DefineFontInfo/2 and
+// DefineFontName. Glyph outlines are shapes in the font's EM square (kept as read: 1024 units
+// per EM, 20480 for DefineFont3), with one implied solid fill; glyph i has code codes[i] and,
+// in fonts with layout, advances[i] and glyphBounds[i] (same units).
+struct KerningPair {
+    std::uint16_t left = 0, right = 0;  // character codes
+    std::int16_t adjustment = 0;        // EM units
+};
+
+struct Font {
+    std::uint16_t id = 0;
+    std::uint8_t version = 1;  // DefineFont 1..3
+    std::string name;          // DefineFont2/3 or DefineFontInfo; bytes as stored
+    bool bold = false, italic = false, smallText = false, shiftJis = false, ansi = false;
+    bool wideCodes = false;
+    std::uint8_t languageCode = 0;
+    std::vector<Shape> glyphs;
+    std::vector<std::uint16_t> codes;  // empty until a code table is read
+    bool hasLayout = false;
+    std::uint16_t ascent = 0, descent = 0;
+    std::int16_t leading = 0;
+    std::vector<std::int16_t> advances;
+    std::vector<Rect> glyphBounds;
+    std::vector<KerningPair> kerning;
+    std::string displayName, copyright;  // DefineFontName
+
+    double emSquare() const { return version >= 3 ? 20480.0 : 1024.0; }
+};
+
+// DefineText / DefineText2. A record's absent fields keep the value of the record before it;
+// x continues after the previous record's last advance when no XOffset is given.
+struct GlyphEntry {
+    std::uint32_t index = 0;   // into the font's glyphs
+    std::int32_t advance = 0;  // twips
+};
+
+struct TextRecord {
+    std::optional<std::uint16_t> fontId;
+    std::optional<Rgba> color;
+    std::optional<std::int16_t> xOffset, yOffset;
+    std::uint16_t height = 0;  // twips; given with fontId
+    std::vector<GlyphEntry> glyphs;
+};
+
+struct StaticText {
+    std::uint16_t id = 0;
+    std::uint8_t version = 1;  // DefineText 1 (RGB colours) or 2 (RGBA)
+    Rect bounds;
+    Matrix matrix;  // text space to the character's space
+    std::vector<TextRecord> records;
+};
+
+// DefineEditText: a text field as the movie defines it. Margins, indent and leading are in
+// twips; `align` is 0 left, 1 right, 2 centre, 3 justify.
+struct EditText {
+    std::uint16_t id = 0;
+    Rect bounds;
+    bool wordWrap = false, multiline = false, password = false, readOnly = false;
+    bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false;
+    bool useOutlines = false;  // draw with the embedded font's outlines
+    std::optional<std::uint16_t> fontId;
+    std::string fontClass;
+    std::uint16_t fontHeight = 0;  // twips
+    std::optional<Rgba> color;
+    std::optional<std::uint16_t> maxLength;
+    bool hasLayout = false;
+    std::uint8_t align = 0;
+    std::uint16_t leftMargin = 0, rightMargin = 0;
+    std::int16_t indent = 0, leading = 0;  // both may be negative
+    std::string variableName;
+    std::optional<std::string> initialText;  // bytes as stored
+};
+
+// A character the reader knows but the player does not draw yet (sounds, video, ...): placing it shows nothing.
 struct UnsupportedCharacter {
     std::uint16_t id = 0;
     std::uint16_t tagCode = 0;
 };
 
-using Character =
-    std::variant<Shape, Sprite, UnsupportedCharacter, MorphShape, Button, BitmapCharacter>;
+using Character = std::variant<Shape, Sprite, UnsupportedCharacter, MorphShape, Button,
+                               BitmapCharacter, Font, StaticText, EditText>;
 
 enum class Compression : std::uint8_t { None, Zlib, Lzma };
 

@@ -5,9 +5,11 @@
 #include "swf/format/BitmapTagReader.h"
 #include "swf/format/ButtonReader.h"
 #include "swf/format/DisplayTagReader.h"
+#include "swf/format/FontReader.h"
 #include "swf/format/MorphShapeReader.h"
 #include "swf/format/ShapeReader.h"
 #include "swf/format/SoundTagReader.h"
+#include "swf/format/StaticTextReader.h"
 #include "swf/format/SwfBasicRecords.h"
 #include "swf/format/SwfReader.h"
 
@@ -234,6 +236,7 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
         }
         return true;
     }
+    if (readTextDefinition(code, body)) return true;
     if (isUnsupportedCharacter(code)) {
         define(body.u16(), UnsupportedCharacter{0, code});
         skipped(code);  // its contents are not decoded
@@ -283,6 +286,59 @@ void TimelineReader::define(std::uint16_t id, Character character) {
     budget_.charge(sizeof(Character) + 4 * sizeof(void*));
     if (auto* unsupported = std::get_if<UnsupportedCharacter>(&character)) unsupported->id = id;
     movie_.dictionary.try_emplace(id, std::move(character));
+}
+
+// Fonts and static text; checked before the list of characters not drawn. The tags that
+// complete a font (DefineFontInfo/2, DefineFontName) apply to a font defined before them and
+// are dropped otherwise; DefineFontAlignZones is consumed and not used.
+bool TimelineReader::readTextDefinition(std::uint16_t code, SwfBitReader& body) {
+    FontReader fonts(budget_);
+    switch (code) {
+        case 10:  // DefineFont
+            defineFont(fonts.readDefineFont(body));
+            return true;
+        case 48:  // DefineFont2
+        case 75:  // DefineFont3
+            defineFont(fonts.readDefineFont2(body, code == 48 ? 2 : 3));
+            return true;
+        case 11:    // DefineText
+        case 33: {  // DefineText2
+            StaticText text = ReadStaticText(body, code == 11 ? 1 : 2, budget_);
+            const std::uint16_t id = text.id;
+            define(id, std::move(text));
+            return true;
+        }
+        case 37: {  // DefineEditText
+            EditText field = ReadEditText(body, budget_);
+            const std::uint16_t id = field.id;
+            define(id, std::move(field));
+            return true;
+        }
+        case 13:  // DefineFontInfo
+        case 62:  // DefineFontInfo2
+        case 88:  // DefineFontName
+            if (Font* font = existingFont(body.u16())) {
+                if (code == 88)
+                    fonts.readFontName(body, *font);
+                else
+                    fonts.readFontInfo(body, code == 13 ? 1 : 2, *font);
+            }
+            return true;
+        case 73:  // DefineFontAlignZones
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TimelineReader::defineFont(Font font) {
+    const std::uint16_t id = font.id;
+    define(id, std::move(font));
+}
+
+Font* TimelineReader::existingFont(std::uint16_t id) {
+    const auto it = movie_.dictionary.find(id);
+    return it == movie_.dictionary.end() ? nullptr : std::get_if<Font>(&it->second);
 }
 
 }  // namespace saver::swf

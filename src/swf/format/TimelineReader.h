@@ -4,13 +4,15 @@
 // Tag by tag: ShowFrame closes a frame; PlaceObject 1-3, RemoveObject 1-2, DoAction (kept as
 // bytes) and FrameLabel go into the current frame; DefineShape 1-4 and DefineSprite become
 // characters, and so do DefineMorphShape 1-2 and DefineButton 1-2 (DefineButtonCxform and
-// DefineButtonSound amend the button they name) and the bitmaps (undecoded, see
-// BitmapTagReader; the first JPEGTables goes to Movie::jpegTables); text, fonts, sounds and
-// video streams become UnsupportedCharacter entries (id and tag code); the first
-// SetBackgroundColor sets the background. Anything else is skipped by its length and counted in Movie::skippedTags, as
-// are the bodies of the unsupported characters and definition tags found inside a sprite.
-// The stream ends at an End tag or where the data ends on a tag boundary (files cut short
-// after a complete tag are accepted); commands after the last ShowFrame are dropped.
+// DefineButtonSound amend the button they name), the bitmaps (undecoded, see
+// BitmapTagReader; the first JPEGTables goes to Movie::jpegTables), fonts (DefineFont 1-3,
+// completed by DefineFontInfo/2 and DefineFontName), static text (DefineText 1-2) and text
+// fields (DefineEditText); sounds and video streams become UnsupportedCharacter entries (id
+// and tag code); the first SetBackgroundColor sets the background. Anything else is skipped by
+// its length and counted in Movie::skippedTags, as are the bodies of the unsupported
+// characters and definition tags found inside a sprite. The stream ends at an End tag or where
+// the data ends on a tag boundary (files cut short after a complete tag are accepted);
+// commands after the last ShowFrame are dropped.
 //
 // A character id defined twice keeps its first definition, as the Flash runtime does.
 //
@@ -42,6 +44,9 @@ class TimelineReader {
                  bool insideSprite);
     bool readSoundTag(std::uint16_t code, SwfBitReader& body, Frame& frame, Timeline& timeline);
     bool readDefinition(std::uint16_t code, SwfBitReader& body);
+    bool readTextDefinition(std::uint16_t code, SwfBitReader& body);
+    void defineFont(Font font);
+    Font* existingFont(std::uint16_t id);
     void define(std::uint16_t id, Character character);
     void skipped(std::uint16_t code) { ++movie_.skippedTags[code]; }
     void command(Frame& frame, FrameCommand command, std::size_t extraBytes);

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "swf/player/CharacterReplacement.h"
+#include "swf/player/StaticTextItems.h"
 
 namespace saver::swf {
 
@@ -226,6 +227,13 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
     } else if (const auto* morph = std::get_if<MorphShape>(&character)) {
         if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
             out.push_back({now, matrix, inner});
+    } else if (const auto* text = std::get_if<StaticText>(&character)) {
+        AppendStaticText(*text, *context_.movie, matrix, inner, ClipRole::Draw, kMaxRenderItems,
+                         out);
+    } else if (const auto* field = std::get_if<EditText>(&character)) {
+        auto [laid, fresh] = context_.editTexts.try_emplace(object.characterId);
+        if (fresh) laid->second = LayOutEditText(*field, *context_.movie);
+        AppendEditText(laid->second, matrix, inner, kMaxRenderItems, out);
     } else if (object.sprite) {
         object.sprite->collect(matrix, inner, out);
     }
@@ -243,6 +251,10 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
     if (const auto* morph = std::get_if<MorphShape>(&character)) {
         if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
             out.push_back({now, matrix, {}, ClipRole::Mask});
+        return;
+    }
+    if (const auto* text = std::get_if<StaticText>(&character)) {
+        AppendStaticText(*text, *context_.movie, matrix, {}, ClipRole::Mask, kMaxRenderItems, out);
         return;
     }
     if (!object.sprite) return;

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
 #include "swf/player/MorphCache.h"
+#include "swf/player/EditTextLayout.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -55,6 +57,7 @@ struct PlayerContext {
     ButtonStates buttons;  // buttons run their up state as a timeline of their own
     bool logFrames = false;  // fill `frameLog` (only when someone reads it)
     std::vector<FrameEntry> frameLog;
+    std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
