@@ -15,12 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "reftest/KnownFailures.h"
 #include "swfreftest/CaseRunner.h"
 #include "swfreftest/ReferenceCase.h"
 
 namespace {
 
 using namespace saver::swfreftest;
+using saver::reftest::PrintRates;
+using saver::reftest::ReadKnownFailures;
+using saver::reftest::Tally;
 
 struct Options {
     std::string data;
@@ -29,11 +33,6 @@ struct Options {
     std::string only;
     std::string saveDir;
     bool quiet = false;
-};
-
-struct Tally {
-    int passed = 0;
-    int total = 0;
 };
 
 constexpr const char* kUsage =
@@ -65,29 +64,6 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return !o.data.empty();
 }
 
-// One id per line; "#" starts a comment; blanks around the id are ignored.
-std::set<std::string> ReadKnownFailures(const std::string& path) {
-    std::set<std::string> ids;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        line = line.substr(0, line.find('#'));
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos) continue;
-        const auto last = line.find_last_not_of(" \t\r");
-        ids.insert(line.substr(first, last - first + 1));
-    }
-    return ids;
-}
-
-void PrintRates(const char* title, const std::map<std::string, Tally>& tallies) {
-    std::printf("%s\n", title);
-    for (const auto& [name, t] : tallies) {
-        std::printf("  %-36s %4d / %-4d %5.1f%%\n", name.c_str(), t.passed, t.total,
-                    t.total ? 100.0 * t.passed / t.total : 0.0);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +81,7 @@ int main(int argc, char** argv) {
         if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
         const CaseResult r = RunReferenceCase(c, o.saveDir);
         const bool listed = known.count(c.id()) != 0;
-        const char* verdict = r.passed ? (listed ? "FIXED" : "PASS") : (listed ? "KNOWN" : "FAIL");
+        const char* verdict = saver::reftest::Verdict(r.passed, listed);
         if (!r.passed && !listed) ++regressions;
         if (r.passed && listed) ++fixed;
         if (!r.passed) failures.push_back(c.id() + "  # " + r.detail);
@@ -113,22 +89,19 @@ int main(int argc, char** argv) {
             std::printf("%-5s %s%s%s\n", verdict, c.id().c_str(), r.detail.empty() ? "" : ": ",
                         r.detail.c_str());
         }
-        bySet[c.set].total++;
-        bySet[c.set].passed += r.passed;
-        for (const std::string& f : c.features) {
-            byFeature[f].total++;
-            byFeature[f].passed += r.passed;
-        }
+        bySet[c.set].add(r.passed);
+        for (const std::string& f : c.features) byFeature[f].add(r.passed);
     }
     PrintRates("pass rate per set:", bySet);
     PrintRates("pass rate per feature (ruffle-visual manifest):", byFeature);
     std::printf("%d regressions, %d known failures now passing\n", regressions, fixed);
     if (!o.writeKnownFailures.empty()) {
-        std::ofstream out(o.writeKnownFailures);
-        out << "# Reference tests the built-in player does not pass yet (set/name  # reason).\n"
-               "# Written by swfreftest --write-known-failures; a test that starts passing is\n"
-               "# reported as FIXED and should be taken off this list.\n";
-        for (const std::string& line : failures) out << line << "\n";
+        saver::reftest::WriteKnownFailures(
+            o.writeKnownFailures,
+            "Reference tests the built-in player does not pass yet (set/name  # reason).\n"
+            "Written by swfreftest --write-known-failures; a test that starts passing is\n"
+            "reported as FIXED and should be taken off this list.\n",
+            failures);
     }
     return regressions == 0 ? 0 : 1;
 }

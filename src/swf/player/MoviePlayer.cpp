@@ -45,6 +45,16 @@ struct MoviePlayer::State {
     std::shared_ptr<const Movie> movie;
     PlayerContext context;
     std::shared_ptr<TimelineInstance> root;
+    std::unique_ptr<ScriptHost> scripts;  // destroyed before the movie and the timelines
+
+    // The frame is built: its scripts, then the timers of its time, then their actions.
+    void finishFrame() {
+        runPending();
+        if (!scripts) return;
+        scripts->frameShown(*root);
+        runPending();
+        scripts->frameDone(*root);
+    }
 
     void runPending() {
         int blocks = 0;
@@ -57,22 +67,30 @@ struct MoviePlayer::State {
             context.pending.pop_front();
             const auto timeline = next.timeline.lock();
             if (!timeline) continue;  // removed from the stage before its turn
+            if (scripts) {
+                scripts->runActions(*root, *timeline, *next.actions);
+                continue;
+            }
             for (const FrameAction& action : DecodeFrameActions(next.actions->bytes))
                 RunAction(*timeline, action);
         }
     }
 };
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : state_(std::make_unique<State>()) {
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<ScriptHost> scripts)
+    : state_(std::make_unique<State>()) {
     state_->movie = std::move(movie);
+    state_->scripts = std::move(scripts);
     state_->context.movie = state_->movie.get();
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
-    state_->runPending();
+    state_->finishFrame();
 }
 
 MoviePlayer::~MoviePlayer() {
-    if (state_) state_->root.reset();  // before the context it counts in
+    if (!state_) return;
+    state_->scripts.reset();  // its objects refer to timelines
+    state_->root.reset();     // before the context it counts in
 }
 
 void MoviePlayer::rewind() {
@@ -95,7 +113,7 @@ bool MoviePlayer::isPlaying() const {
 void MoviePlayer::tick() {
     ++state_->context.tickCount;
     state_->root->tick();
-    state_->runPending();
+    state_->finishFrame();
 }
 
 int MoviePlayer::currentFrame() const {
