@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/render/Renderer.h"
@@ -87,7 +88,9 @@ void BuiltinPlayer::setMovie(const std::string& location) {
         const auto bytes = reader_ ? reader_(location) : std::nullopt;
         if (!bytes) return;
         auto movie = std::make_shared<swf::Movie>(swf::ReadMovie(*bytes));
-        player_ = std::make_unique<swf::MoviePlayer>(std::move(movie));
+        // Scripts run in the movie's own engine; trace output goes nowhere in a screensaver.
+        auto scripts = std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr);
+        player_ = std::make_unique<swf::MoviePlayer>(std::move(movie), std::move(scripts));
     } catch (const std::exception&) {
         player_.reset();  // not a movie we can read: nothing to show
     }

@@ -7,13 +7,14 @@
 // defined in. Names match case-insensitively when the movie is SWF 6 or older.
 //
 // Safety: calls nest at most kMaxCallDepth deep; a frame may run at most the action budget
-// (count and wall clock) and the heap may hold at most its object budget. Past a limit the
+// (count and processor time) and the heap may hold at most its object budget. Past a limit the
 // running scripts stop silently (the rest of the frame's scripts too for the budgets); the
 // movie goes on. A script's uncaught `throw` ends only its own action list.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <span>
@@ -197,7 +198,7 @@ class Interpreter {
     std::uint64_t actions_ = 0;
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};
-    std::chrono::steady_clock::time_point frameStart_;
+    std::clock_t frameStart_ = 0;
     std::vector<Object*> rootsHeld_;
 };
 

@@ -79,7 +79,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x0B:
         case 0x0C:
         case 0x0D: {
-            const double b = toNumber(pop()), a = toNumber(pop());
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
             if (r.code == 0x0A)
                 push(a + b);
             else if (r.code == 0x0B)
@@ -93,22 +94,26 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x0E: {
-            const double b = toNumber(pop()), a = toNumber(pop());
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
             push(a == b);
             break;
         }
         case 0x0F: {
-            const double b = toNumber(pop()), a = toNumber(pop());
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
             push(a < b);
             break;
         }
         case 0x10: {
-            const bool b = toBool(pop()), a = toBool(pop());
+            const Value bv = pop(), av = pop();
+            const bool a = toBool(av), b = toBool(bv);
             push(a && b);
             break;
         }
         case 0x11: {
-            const bool b = toBool(pop()), a = toBool(pop());
+            const Value bv = pop(), av = pop();
+            const bool a = toBool(av), b = toBool(bv);
             push(a || b);
             break;
         }
@@ -116,7 +121,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             push(!toBool(pop()));
             break;
         case 0x13: {
-            const auto b = toString(pop()), a = toString(pop());
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
             push(a == b);
             break;
         }
@@ -153,7 +159,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x21: {
-            const auto b = toString(pop()), a = toString(pop());
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
             push(a + b);
             break;
         }
@@ -201,7 +208,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x09:
             break;
         case 0x29: {
-            const auto b = toString(pop()), a = toString(pop());
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
             push(a < b);
             break;
         }
@@ -277,7 +285,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             out = {Flow::Return, f.code.size(), pop()};
             return false;
         case 0x3F: {
-            const double b = toNumber(pop()), a = toNumber(pop());
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
             push(std::fmod(a, b));
             break;
         }
@@ -390,7 +399,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x63:
         case 0x64:
         case 0x65: {
-            const std::int32_t b = ToInt32(toNumber(pop())), a = ToInt32(toNumber(pop()));
+            const Value bv = pop(), av = pop();
+            const std::int32_t a = ToInt32(toNumber(av)), b = ToInt32(toNumber(bv));
             const int s = b & 31;
             double v = 0;
             if (r.code == 0x60)
@@ -422,7 +432,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x68: {
-            const auto b = toString(pop()), a = toString(pop());
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
             push(a > b);
             break;
         }

@@ -3,6 +3,7 @@
 // are gone are dropped from the table after each frame and collected with the rest.
 #include "swf/avm1/ScriptRunner.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "swf/avm1/Builtins.h"
@@ -18,7 +19,8 @@ std::shared_ptr<TimelineInstance> ThisTimeline(CallInfo& c) {
 }
 
 int FrameArg(CallInfo& c) {
-    return ToInt32(c.vm.toNumber(c.arg(0))) - 1;
+    return static_cast<int>(std::clamp<long long>(
+        static_cast<long long>(ToInt32(c.vm.toNumber(c.arg(0)))) - 1, -1, 1 << 30));
 }
 
 Value ClipPlay(CallInfo& c) {
@@ -100,6 +102,12 @@ void ScriptRunner::runActions(TimelineInstance& root, TimelineInstance& timeline
     root_ = &root;
     if (quit_) return;
     vm_->runBlock(actions.bytes, clipObject(timeline));
+}
+
+void ScriptRunner::runInitActions(TimelineInstance& root, const DoInitAction& actions) {
+    root_ = &root;
+    if (quit_) return;
+    vm_->runBlock(actions.bytes, clipObject(root));
 }
 
 void ScriptRunner::frameShown(TimelineInstance& root) {

@@ -25,6 +25,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
 
     void runActions(TimelineInstance& root, TimelineInstance& timeline,
                     const DoAction& actions) override;
+    void runInitActions(TimelineInstance& root, const DoInitAction& actions) override;
     void frameShown(TimelineInstance& root) override;
     void frameDone(TimelineInstance& root) override;
 

@@ -5,6 +5,8 @@
 // hanging the player.
 #include "swf/player/MoviePlayer.h"
 
+#include <algorithm>
+
 #include "swf/format/FrameActions.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -49,11 +51,27 @@ struct MoviePlayer::State {
 
     // The frame is built: its scripts, then the timers of its time, then their actions.
     void finishFrame() {
+        runInitActions();
         runPending();
         if (!scripts) return;
         scripts->frameShown(*root);
         runPending();
         scripts->frameDone(*root);
+    }
+
+    // The DoInitAction tags of every root frame reached so far that have not run yet.
+    std::vector<bool> initDone;
+    void runInitActions() {
+        if (!scripts) return;
+        const auto& frames = movie->root.frames;
+        initDone.resize(frames.size());
+        const int last = std::min<int>(root->currentFrame(), static_cast<int>(frames.size()) - 1);
+        for (int f = 0; f <= last; ++f) {
+            if (initDone[f]) continue;
+            initDone[f] = true;
+            for (const DoInitAction& init : frames[f].initActions)
+                scripts->runInitActions(*root, init);
+        }
     }
 
     void runPending() {

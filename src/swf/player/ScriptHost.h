@@ -17,6 +17,8 @@ class ScriptHost {
     // Runs a frame's DoAction on `timeline`; `root` is the movie's root timeline.
     virtual void runActions(TimelineInstance& root, TimelineInstance& timeline,
                             const DoAction& actions) = 0;
+    // Runs a DoInitAction of the root timeline (once per movie, before its frame's scripts).
+    virtual void runInitActions(TimelineInstance& root, const DoInitAction& actions) = 0;
     // Called once per shown frame (the first one at load too) after its frame scripts ran: the
     // clock moves to that frame's time and due timers run. Frame actions they queue run after.
     virtual void frameShown(TimelineInstance& root) = 0;
