@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
         const bool passed =
             r.ran && NormaliseTrace(r.output) == NormaliseTrace(ReadText(c.expectedPath));
         const bool listed = known.count(c.id()) != 0;
-        const std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
+        std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
+        if (!passed && r.touchesDisplay) detail += " (display)";
         if (!passed && !listed) ++regressions;
         if (passed && listed) ++fixed;
         if (!passed) failures.push_back(c.id() + "  # " + detail);

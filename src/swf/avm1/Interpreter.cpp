@@ -418,17 +418,38 @@ Object* Interpreter::toObject(const Value& v) {
     return box;
 }
 
-Value Interpreter::toPrimitive(const Value& v) {
+Value Interpreter::callNamed(const Value& v, const char* name, bool& called) {
+    called = false;
     Object* o = v.asObject();
-    if (!o) return v;
-    if (o->kind() == Object::Kind::Clip) return v;
-    const char* method =
-        (o->kind() == Object::Kind::Date && version() >= 6) ? "toString" : "valueOf";
-    Property* p = lookup(o, method);
+    Property* p = o ? lookup(o, name) : nullptr;
     if (!p) return v;
     const Value fn = p->getter ? call(p->getter, v, {}) : p->value;
     if (!fn.asObject() || !fn.asObject()->isFunction()) return v;
+    called = true;
     return call(fn, v, {});
+}
+
+Value Interpreter::toPrimitive(const Value& v) {
+    Object* o = v.asObject();
+    if (!o || o->kind() == Object::Kind::Clip) return v;
+    const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
+    bool called = false;
+    Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
+    const bool clip = r.isObject() && r.asObject()->kind() == Object::Kind::Clip;
+    if ((r.isObject() && !clip) || !called) {
+        // What the first method gave is no primitive: the other one is asked.
+        const Value second = callNamed(v, dateFirst ? "valueOf" : "toString", called);
+        if (called && !second.isObject()) return second;
+        return o->isFunction() ? "[type Function]" : "[type Object]";
+    }
+    return r;
+}
+
+double Interpreter::valueOfNumber(const Value& v) {
+    bool called = false;
+    const Value r = callNamed(v, "valueOf", called);
+    if (!called || r.isObject() || r.isNullish()) return std::nan("");
+    return toNumber(r);
 }
 
 double Interpreter::toNumber(const Value& v) {
@@ -436,10 +457,8 @@ double Interpreter::toNumber(const Value& v) {
     if (v.isNullish()) return version() >= 7 ? std::nan("") : 0.0;
     if (v.isBool()) return v.asBool() ? 1 : 0;
     if (v.isString()) return StringToNumber(v.asString(), version());
-    const Value p = toPrimitive(v);
-    if (p.isObject()) return std::nan("");
-    if (p.isNullish()) return std::nan("");
-    return toNumber(p);
+    if (v.asObject()->kind() == Object::Kind::Clip) return std::nan("");
+    return valueOfNumber(v);
 }
 
 std::string Interpreter::toString(const Value& v) {
@@ -455,7 +474,6 @@ std::string Interpreter::toString(const Value& v) {
         if (fn.asObject() && fn.asObject()->isFunction()) {
             const Value s = call(fn, v, {});
             if (s.isString()) return s.asString();
-            if (!s.isObject()) return PrimitiveToString(s, version());
         }
     }
     return o->isFunction() ? "[type Function]" : "[type Object]";

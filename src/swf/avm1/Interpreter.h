@@ -84,7 +84,11 @@ class Interpreter {
     double toNumber(const Value& v);
     std::string toString(const Value& v);
     bool toBool(const Value& v) const;
-    Value toPrimitive(const Value& v);  // valueOf (toString for Dates from SWF 6)
+    // valueOf, then toString when that gives no primitive (the other way round for Dates
+    // from SWF 6); "[type Object]" (or Function) when neither does.
+    Value toPrimitive(const Value& v);
+    // Calls the method `name` of `v` without arguments; `called` says whether there was one.
+    Value callNamed(const Value& v, const char* name, bool& called);
     Object* toObject(const Value& v);   // primitives boxed; null for undefined/null
     std::string typeOf(const Value& v) const;
 
@@ -178,6 +182,7 @@ class Interpreter {
     Value less2(const Value& a, const Value& b);
     Value add2(const Value& a, const Value& b);
     bool instanceOf(const Value& v, Object* ctor);
+    double valueOfNumber(const Value& v);
     void checkBudget();
     void maybeCollect();
     void roots(const std::function<void(Object*)>& visit) const;

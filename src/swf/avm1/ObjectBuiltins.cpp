@@ -107,10 +107,17 @@ Value FunctionCtor(CallInfo& c) {
     return c.thisValue;
 }
 
+// `this` for call/apply: primitives boxed; undefined and null become a bare object.
+Value ThisArg(CallInfo& c) {
+    const Value v = c.arg(0);
+    if (v.isNullish()) return c.vm.heap().make(Object::Kind::Plain);
+    return c.vm.toObject(v);
+}
+
 Value FunctionCall(CallInfo& c) {
     std::vector<Value> rest;
     if (c.args.size() > 1) rest.assign(c.args.begin() + 1, c.args.end());
-    return c.vm.call(c.thisValue, c.arg(0), rest);
+    return c.vm.call(c.thisValue, ThisArg(c), rest);
 }
 
 Value FunctionApply(CallInfo& c) {
@@ -120,7 +127,7 @@ Value FunctionApply(CallInfo& c) {
         for (long i = 0; i < static_cast<long>(n) && i < (1 << 16); ++i)
             rest.push_back(c.vm.getMember(list, std::to_string(i)));
     }
-    return c.vm.call(c.thisValue, c.arg(0), rest);
+    return c.vm.call(c.thisValue, ThisArg(c), rest);
 }
 
 Value ASSetPropFlagsFn(CallInfo& c) {
