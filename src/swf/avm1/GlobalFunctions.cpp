@@ -8,41 +8,49 @@ namespace saver::swf::avm1 {
 
 namespace {
 
-Value ParseInt(CallInfo& c) {
-    const std::string s = c.vm.toString(c.arg(0));
-    int radix = c.arg(1).isUndefined() ? 0 : ToInt32(c.vm.toNumber(c.args[1]));
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (radix == 0) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-            radix = 16;
-            i += 2;
-        } else if (i + 1 < s.size() && s[i] == '0' &&
-                   std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
-            radix = 8;
-        } else {
-            radix = 10;
-        }
-    } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' &&
-               (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        i += 2;
-    }
-    if (radix < 2 || radix > 36) return std::nan("");
+int DigitValue(char ch) {
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'a' && ch <= 'z') return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 10;
+    return 99;
+}
+
+// Digits of `radix` from `i` on, NaN when there is none.
+double ParseDigits(const std::string& s, std::size_t i, int radix, bool negative) {
     double v = 0;
     std::size_t digits = 0;
-    for (; i < s.size(); ++i, ++digits) {
-        const char ch = s[i];
-        int d = ch >= '0' && ch <= '9'   ? ch - '0'
-                : ch >= 'a' && ch <= 'z' ? ch - 'a' + 10
-                : ch >= 'A' && ch <= 'Z' ? ch - 'A' + 10
-                                         : 99;
-        if (d >= radix) break;
-        v = v * radix + d;
-    }
+    for (; i < s.size() && DigitValue(s[i]) < radix; ++i, ++digits) v = v * radix + DigitValue(s[i]);
     if (digits == 0) return std::nan("");
     return negative ? -v : v;
+}
+
+bool HexPrefix(const std::string& s, std::size_t i) {
+    return i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
+}
+
+// The player reads a "0x" at the very start as hex whatever the radix (a sign may follow
+// the prefix); otherwise blanks and a sign, then digits of the radix.
+Value ParseInt(CallInfo& c) {
+    const std::string s = c.vm.toString(c.arg(0));
+    // Without a radix, a string of octal digits with a leading 0 is octal.
+    const bool octal = s.size() > 1 && s[0] == '0' &&
+                       s.find_first_not_of("01234567") == std::string::npos;
+    const int radix = c.arg(1).isUndefined() ? (octal ? 8 : 10) : ToInt32(c.vm.toNumber(c.args[1]));
+    if (HexPrefix(s, 0)) {
+        std::size_t i = 2;
+        bool negative = false;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+        return ParseDigits(s, i, 16, negative);
+    }
+    if (radix < 2 || radix > 36) return std::nan("");
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    const bool blanks = i > 0;
+    bool negative = false;
+    const bool sign = i < s.size() && (s[i] == '-' || s[i] == '+');
+    if (sign) negative = s[i++] == '-';
+    if (sign && !blanks && HexPrefix(s, i)) return std::nan("");
+    return ParseDigits(s, i, radix, negative);
 }
 
 Value ParseFloat(CallInfo& c) {

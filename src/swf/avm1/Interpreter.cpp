@@ -227,8 +227,14 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
                        ? Value(frames_[frames_.size() - 2]->callee)
                        : Value(Null{}),
                    kDontEnum);
-    Object* superObj = heap_.make(Object::Kind::Super);
-    superObj->bound = {thisValue, home};
+    // `super` exists for methods called by name and constructors (SWF 6 and later).
+    Value superObj;
+    if (home && c.version >= 6) {
+        Object* s = heap_.make(Object::Kind::Super);
+        s->bound = {thisValue, home};
+        if (Object* above = home->proto()) s->put("__proto__", above, kDontEnum | kDontDelete);
+        superObj = s;
+    }
 
     if (!c.v2) {
         act->put("arguments", arguments);

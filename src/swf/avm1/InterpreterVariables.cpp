@@ -164,10 +164,6 @@ Value Interpreter::callAt(Frame& f, Object* fn, const Value& thisValue,
                           const std::vector<Value>& args, Object* home) {
     (void)f;
     if (!fn || !fn->isFunction()) return Value{};
-    if (!home) {
-        Object* self = thisValue.asObject();
-        home = self ? self->proto() : nullptr;
-    }
     return callFunction(fn, thisValue, args, home, false);
 }
 
