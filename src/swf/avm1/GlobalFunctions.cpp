@@ -19,7 +19,8 @@ int DigitValue(char ch) {
 double ParseDigits(const std::string& s, std::size_t i, int radix, bool negative) {
     double v = 0;
     std::size_t digits = 0;
-    for (; i < s.size() && DigitValue(s[i]) < radix; ++i, ++digits) v = v * radix + DigitValue(s[i]);
+    for (; i < s.size() && DigitValue(s[i]) < radix; ++i, ++digits)
+        v = v * radix + DigitValue(s[i]);
     if (digits == 0) return std::nan("");
     return negative ? -v : v;
 }
@@ -33,8 +34,8 @@ bool HexPrefix(const std::string& s, std::size_t i) {
 Value ParseInt(CallInfo& c) {
     const std::string s = c.vm.toString(c.arg(0));
     // Without a radix, a string of octal digits with a leading 0 is octal.
-    const bool octal = s.size() > 1 && s[0] == '0' &&
-                       s.find_first_not_of("01234567") == std::string::npos;
+    const bool octal =
+        s.size() > 1 && s[0] == '0' && s.find_first_not_of("01234567") == std::string::npos;
     const int radix = c.arg(1).isUndefined() ? (octal ? 8 : 10) : ToInt32(c.vm.toNumber(c.args[1]));
     if (HexPrefix(s, 0)) {
         std::size_t i = 2;

@@ -89,7 +89,7 @@ class Interpreter {
     Value toPrimitive(const Value& v);
     // Calls the method `name` of `v` without arguments; `called` says whether there was one.
     Value callNamed(const Value& v, const char* name, bool& called);
-    Object* toObject(const Value& v);   // primitives boxed; null for undefined/null
+    Object* toObject(const Value& v);  // primitives boxed; null for undefined/null
     std::string typeOf(const Value& v) const;
 
     // Object making.

@@ -133,8 +133,8 @@ using FrameCommand = std::variant<PlaceObject, RemoveObject, DoAction>;
 
 struct Frame {
     std::vector<FrameCommand> commands;
-    std::vector<DoInitAction> initActions;  // root timeline only, in file order
     std::vector<std::string> labels;        // FrameLabel tags of this frame
+    std::vector<DoInitAction> initActions;  // root timeline only, in file order
 };
 
 // A timeline: the root movie's or a sprite's. `frames` holds one entry per ShowFrame; commands
