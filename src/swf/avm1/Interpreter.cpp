@@ -95,6 +95,7 @@ void Interpreter::endFrame(const std::vector<Object*>& extraRoots) {
     for (Value& r : globalRegisters_) r = Value{};
     rootsHeld_ = extraRoots;
     if (frames_.empty() && pinned_ == 0) heap_.collect([this](const auto& visit) { roots(visit); });
+    totalActions_ += actions_;
     actions_ = 0;
     halted_ = false;
     frameStart_ = std::clock();

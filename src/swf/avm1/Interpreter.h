@@ -68,6 +68,7 @@ class Interpreter {
     void endFrame(const std::vector<Object*>& extraRoots);
     void setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame);
     bool halted() const { return halted_; }  // the frame's budget ran out
+    std::uint64_t actionsRun() const { return totalActions_ + actions_; }  // since creation
 
     // Calls `fn` (undefined when not a function).
     Value call(const Value& fn, const Value& thisValue, const std::vector<Value>& args);
@@ -201,6 +202,7 @@ class Interpreter {
     int pinned_ = 0;  // native code holds values on the C++ stack: no collection now
     bool halted_ = false;
     std::uint64_t actions_ = 0;
+    std::uint64_t totalActions_ = 0;
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};
     std::clock_t frameStart_ = 0;

@@ -1,6 +1,8 @@
 // Math: constants and functions. random() draws from a fixed-seed generator, so a run of a
 // movie is repeatable.
 #include <cmath>
+#include <limits>
+#include <numbers>
 #include <random>
 
 #include "swf/avm1/Builtins.h"
@@ -72,9 +74,14 @@ void InstallMathBuiltins(Interpreter& vm) {
                                                     {"max", Max},
                                                     {"random", Random}};
     for (const auto& [name, fn] : fns) vm.method(math, name, fn);
-    const std::pair<const char*, double> constants[] = {
-        {"E", M_E},         {"LN10", M_LN10}, {"LN2", M_LN2},         {"LOG10E", M_LOG10E},
-        {"LOG2E", M_LOG2E}, {"PI", M_PI},     {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+    const std::pair<const char*, double> constants[] = {{"E", std::numbers::e},
+                                                        {"LN10", std::numbers::ln10},
+                                                        {"LN2", std::numbers::ln2},
+                                                        {"LOG10E", std::numbers::log10e},
+                                                        {"LOG2E", std::numbers::log2e},
+                                                        {"PI", std::numbers::pi},
+                                                        {"SQRT1_2", (1 / std::numbers::sqrt2)},
+                                                        {"SQRT2", std::numbers::sqrt2}};
     for (const auto& [name, v] : constants) math->put(name, v, kDontEnum | kDontDelete | kReadOnly);
 }
 
