@@ -36,9 +36,9 @@ void BM_ScriptMovie(benchmark::State& state, const char* movie) {
     }
     state.counters["actions_per_s"] =
         benchmark::Counter(static_cast<double>(actions), benchmark::Counter::kIsRate);
-    state.counters["ms_per_frame"] = benchmark::Counter(
-        static_cast<double>(frames) / 1000.0,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ms_per_frame"] =
+        benchmark::Counter(static_cast<double>(frames) / 1000.0,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK_CAPTURE(BM_ScriptMovie, array_sort_on, "swfdec-trace/array-sort-on-options-8.swf")
     ->Unit(benchmark::kMillisecond);

@@ -44,6 +44,7 @@ void Interpreter::installBuiltins() {
     InstallGlobalFunctions(*this);
     InstallDateBuiltins(*this);
     InstallErrorBuiltins(*this);
+    InstallBroadcasterBuiltins(*this);
     protos.clip = newObject();
 }
 

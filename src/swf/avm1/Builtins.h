@@ -10,13 +10,14 @@
 
 namespace saver::swf::avm1 {
 
-void InstallObjectBuiltins(Interpreter& vm);   // Object, Function, ASSetPropFlags
-void InstallArrayBuiltins(Interpreter& vm);    // Array
-void InstallStringBuiltins(Interpreter& vm);   // String, Boolean, Number
-void InstallMathBuiltins(Interpreter& vm);     // Math
-void InstallGlobalFunctions(Interpreter& vm);  // trace, parseInt, escape, timers, ...
-void InstallDateBuiltins(Interpreter& vm);     // Date
-void InstallErrorBuiltins(Interpreter& vm);    // Error and its kinds
+void InstallObjectBuiltins(Interpreter& vm);       // Object, Function, ASSetPropFlags
+void InstallArrayBuiltins(Interpreter& vm);        // Array
+void InstallStringBuiltins(Interpreter& vm);       // String, Boolean, Number
+void InstallMathBuiltins(Interpreter& vm);         // Math
+void InstallGlobalFunctions(Interpreter& vm);      // trace, parseInt, escape, timers, ...
+void InstallDateBuiltins(Interpreter& vm);         // Date
+void InstallErrorBuiltins(Interpreter& vm);        // Error and its kinds
+void InstallBroadcasterBuiltins(Interpreter& vm);  // AsBroadcaster
 
 // Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
 long long ArrayIndex(const std::string& name);
