@@ -158,6 +158,14 @@ TEST(Avm1Interpreter, LimitsStopScriptsAndTheMovieGoesOn) {
         vm.endFrame({clip});
     }
     EXPECT_EQ(host.out, "f\nf\nf\n");
+
+    // s = "xx"; for (;;) s = s + s;  — stopped by the memory budget, not by the machine
+    Asm grow;
+    grow.pushStr("f").trace().pushStr("s").pushStr("xx").op(0x1D);
+    const std::size_t top = grow.size();
+    grow.pushStr("s").pushStr("s").op(0x1C).pushStr("s").op(0x1C).op(0x47).op(0x1D);
+    grow.jump(static_cast<std::int16_t>(top) - static_cast<std::int16_t>(grow.size() + 5));
+    EXPECT_EQ(RunBlocks(grow.b, 8, 2), "f\nf\n");
 }
 
 TEST(Avm1Interpreter, GarbageCyclesAreFreed) {

@@ -31,7 +31,10 @@ Value ArrayCtor(CallInfo& c) {
     a->setKind(Object::Kind::Array);
     if (c.args.size() == 1 && c.args[0].isNumber()) {
         const std::int32_t n = ToInt32(c.args[0].asNumber());
-        if (n >= 0 && static_cast<std::size_t>(n) <= kMaxLength) a->elements.resize(n);
+        if (n >= 0 && static_cast<std::size_t>(n) <= kMaxLength) {
+            c.vm.chargeElements(static_cast<std::size_t>(n));
+            a->elements.resize(n);
+        }
     } else {
         a->elements = c.args;
     }
@@ -41,6 +44,7 @@ Value ArrayCtor(CallInfo& c) {
 Value Push(CallInfo& c) {
     auto* e = Elements(c);
     if (!e) return Value{};
+    c.vm.chargeElements(c.args.size());
     for (const Value& v : c.args)
         if (e->size() < kMaxLength) e->push_back(v);
     return static_cast<double>(e->size());
@@ -102,6 +106,7 @@ Value Concat(CallInfo& c) {
             out.push_back(v);
         if (out.size() > kMaxLength) break;
     }
+    c.vm.chargeElements(out.size());
     return c.vm.newArray(std::move(out));
 }
 

@@ -62,6 +62,29 @@ void Interpreter::checkBudget() {
     }
 }
 
+namespace {
+
+constexpr std::size_t kElementBudget = 8'000'000;      // array slots between collections
+constexpr std::size_t kStringLimit = 16 * 1024 * 1024;  // bytes in one string
+
+}  // namespace
+
+void Interpreter::chargeElements(std::size_t count) {
+    elementsCharged_ += count;
+    if (elementsCharged_ > kElementBudget) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+}
+
+std::string Interpreter::concat(const std::string& a, const std::string& b) {
+    if (a.size() + b.size() > kStringLimit) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+    return a + b;
+}
+
 void Interpreter::roots(const std::function<void(Object*)>& visit) const {
     auto value = [&](const Value& v) {
         if (Object* o = v.asObject()) visit(o);
@@ -86,8 +109,10 @@ void Interpreter::roots(const std::function<void(Object*)>& visit) const {
 }
 
 void Interpreter::maybeCollect() {
-    if (pinned_ == 0 && heap_.allocatedSinceCollect() > 200'000)
+    if (pinned_ == 0 && (heap_.allocatedSinceCollect() > 200'000 || elementsCharged_ > kElementBudget / 2)) {
         heap_.collect([this](const auto& visit) { roots(visit); });
+        elementsCharged_ = 0;
+    }
 }
 
 void Interpreter::endFrame(const std::vector<Object*>& extraRoots) {
@@ -355,13 +380,19 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         if (name == "length") {
             const double n = toNumber(value);
             const std::int32_t len = ToInt32(n);
-            if (len >= 0 && static_cast<std::size_t>(len) <= o->elements.size() + kMaxArrayGap)
+            if (len >= 0 && static_cast<std::size_t>(len) <= o->elements.size() + kMaxArrayGap) {
+                if (static_cast<std::size_t>(len) > o->elements.size())
+                    chargeElements(static_cast<std::size_t>(len) - o->elements.size());
                 o->elements.resize(static_cast<std::size_t>(len));
+            }
             return;
         }
         const long long i = ArrayIndex(name);
         if (i >= 0 && static_cast<std::size_t>(i) <= o->elements.size() + kMaxArrayGap) {
-            if (static_cast<std::size_t>(i) >= o->elements.size()) o->elements.resize(i + 1);
+            if (static_cast<std::size_t>(i) >= o->elements.size()) {
+                chargeElements(static_cast<std::size_t>(i) + 1 - o->elements.size());
+                o->elements.resize(i + 1);
+            }
             o->elements[i] = value;
             return;
         }

@@ -101,6 +101,11 @@ class Interpreter {
     // Installs a native method on `target`, DontEnum like the player's built-ins.
     Object* method(Object* target, const std::string& name, NativeFn fn, std::uint16_t flags = 0);
 
+    // Memory a script makes outside the object count: array slots and long strings. Past the
+    // budget the scripts of the frame stop (ScriptHalt).
+    void chargeElements(std::size_t count);
+    std::string concat(const std::string& a, const std::string& b);
+
     Heap& heap() { return heap_; }
     InterpreterHost& host() { return host_; }
     Object* global() const { return global_; }
@@ -203,6 +208,7 @@ class Interpreter {
     bool halted_ = false;
     std::uint64_t actions_ = 0;
     std::uint64_t totalActions_ = 0;
+    std::size_t elementsCharged_ = 0;  // array slots made since the last collection
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};
     std::clock_t frameStart_ = 0;

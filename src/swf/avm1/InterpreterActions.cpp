@@ -161,7 +161,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x21: {
             const Value bv = pop(), av = pop();
             const std::string a = toString(av), b = toString(bv);
-            push(a + b);
+            push(concat(a, b));
             break;
         }
         case 0x22: {
@@ -301,6 +301,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             std::vector<Value> items;
             for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i)
                 items.push_back(pop());
+            chargeElements(items.size());
             push(newArray(std::move(items)));
             break;
         }

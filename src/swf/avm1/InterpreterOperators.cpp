@@ -48,7 +48,7 @@ Value Interpreter::less2(const Value& a, const Value& b) {
 
 Value Interpreter::add2(const Value& a, const Value& b) {
     const Value pa = toPrimitive(a), pb = toPrimitive(b);
-    if (pa.isString() || pb.isString()) return toString(pa) + toString(pb);
+    if (pa.isString() || pb.isString()) return concat(toString(pa), toString(pb));
     return toNumber(pa) + toNumber(pb);
 }
 

@@ -151,7 +151,7 @@ Value ToLower(CallInfo& c) {
 
 Value Concat(CallInfo& c) {
     std::string s = ThisString(c);
-    for (const Value& v : c.args) s += c.vm.toString(v);
+    for (const Value& v : c.args) s = c.vm.concat(s, c.vm.toString(v));
     return s;
 }
 
