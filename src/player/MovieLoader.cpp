@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "swf/format/SwfReader.h"
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/player/MoviePlayer.h"
 
 namespace saver {
@@ -25,7 +26,9 @@ struct MovieLoader::Job {
                 auto movie = std::make_shared<swf::Movie>(swf::ReadMovie(bytes));
                 // A load abandoned meanwhile skips the first frame's work too.
                 if (!abandoned.load(std::memory_order_relaxed))
-                    player = std::make_unique<swf::MoviePlayer>(std::move(movie));
+                    // Scripts run in the movie's own engine; their trace output goes nowhere.
+                    player = std::make_unique<swf::MoviePlayer>(
+                        movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));
             }
         } catch (const std::exception&) {
             player.reset();  // not a movie we can read: nothing to show

@@ -66,7 +66,7 @@ std::vector<std::int16_t> ReadWavSamples(const std::string& path) {
 TEST(SwfAudioStreamTest, TenSecondsThroughTheWavSinkAreContinuous) {
     std::uint32_t loopFrames = 0;
     const auto movie = StreamMovie(loopFrames);
-    MoviePlayer player(movie, true);
+    MoviePlayer player(movie, nullptr, true);
     AudioMixer mixer;
     MovieSound sound(*movie, mixer);
     SoundPacer pacer(player, sound, mixer);
@@ -98,7 +98,7 @@ TEST(SwfAudioStreamTest, TenSecondsThroughTheWavSinkAreContinuous) {
 TEST(SwfAudioStreamTest, JumpRestartsAndStopPlaysOut) {
     std::uint32_t loopFrames = 0;
     const auto movie = StreamMovie(loopFrames);
-    MoviePlayer player(movie, true);
+    MoviePlayer player(movie, nullptr, true);
     AudioMixer mixer;
     MovieSound sound(*movie, mixer);
     SoundPacer pacer(player, sound, mixer);

@@ -87,7 +87,7 @@ SoundCaseResult RunSoundCase(const SoundCase& c) {
     std::string error;
     const auto movie = LoadMovieFile(c.moviePath, error);
     if (!movie) return {false, error};
-    MoviePlayer player(movie, true);
+    MoviePlayer player(movie, nullptr, true);
     AudioMixer mixer;
     std::map<std::uint64_t, Captured> voices;
     mixer.setCapture([&](std::uint64_t serial, std::span<const std::int32_t> samples) {

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "swfaudio: %s\n", error.c_str());
         return 1;
     }
-    MoviePlayer player(movie, true);
+    MoviePlayer player(movie, nullptr, true);
     AudioMixer mixer;
     MovieSound sound(*movie, mixer);
     SoundPacer pacer(player, sound, mixer);

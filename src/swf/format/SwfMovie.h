@@ -140,13 +140,21 @@ struct DoAction {
     std::vector<std::uint8_t> bytes;
 };
 
+// A DoInitAction tag of the root timeline: actions run once per movie, before the DoAction
+// tags of their frame, for the sprite `spriteId` (usually a class definition).
+struct DoInitAction {
+    std::uint16_t spriteId = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
 using FrameCommand = std::variant<PlaceObject, RemoveObject, DoAction>;
 
 struct Frame {
     std::vector<FrameCommand> commands;
-    std::vector<std::string> labels;  // FrameLabel tags of this frame
-    std::vector<StartSound> sounds;   // StartSound / StartSound2 tags of this frame
+    std::vector<std::string> labels;              // FrameLabel tags of this frame
+    std::vector<StartSound> sounds;               // StartSound / StartSound2 tags of this frame
     std::optional<SoundStreamBlock> streamBlock;  // the frame's first SoundStreamBlock
+    std::vector<DoInitAction> initActions;        // root timeline only, in file order
 };
 
 // A timeline: the root movie's or a sprite's. `frames` holds one entry per ShowFrame; commands

@@ -34,6 +34,7 @@ enum TagCode : std::uint16_t {
     kRemoveObject2 = 28,
     kDefineShape3 = 32,
     kDefineSprite = 39,
+    kDoInitAction = 59,
     kFrameLabel = 43,
     kSoundStreamHead2 = 45,
     kPlaceObject3 = 70,
@@ -148,6 +149,16 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kDoAction: {
             const auto bytes = body.bytes(body.remaining());
             command(frame, DoAction{{bytes.begin(), bytes.end()}}, bytes.size());
+            return;
+        }
+        case kDoInitAction: {
+            if (insideSprite) break;
+            DoInitAction init;
+            init.spriteId = body.u16();
+            const auto bytes = body.bytes(body.remaining());
+            budget_.charge(sizeof(DoInitAction) + bytes.size());
+            init.bytes.assign(bytes.begin(), bytes.end());
+            frame.initActions.push_back(std::move(init));
             return;
         }
         case kFrameLabel: {

@@ -5,6 +5,7 @@
 // hanging the player.
 #include "swf/player/MoviePlayer.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "swf/format/FrameActions.h"
@@ -50,6 +51,33 @@ struct MoviePlayer::State {
     std::shared_ptr<TimelineInstance> root;
     std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
 
+    std::unique_ptr<ScriptHost> scripts;  // destroyed before the movie and the timelines
+
+    // The frame is built: its scripts, then the timers of its time, then their actions.
+    void finishFrame() {
+        runInitActions();
+        runPending();
+        if (!scripts) return;
+        scripts->frameShown(*root);
+        runPending();
+        scripts->frameDone(*root);
+    }
+
+    // The DoInitAction tags of every root frame reached so far that have not run yet.
+    std::vector<bool> initDone;
+    void runInitActions() {
+        if (!scripts) return;
+        const auto& frames = movie->root.frames;
+        initDone.resize(frames.size());
+        const int last = std::min<int>(root->currentFrame(), static_cast<int>(frames.size()) - 1);
+        for (int f = 0; f <= last; ++f) {
+            if (initDone[f]) continue;
+            initDone[f] = true;
+            for (const DoInitAction& init : frames[f].initActions)
+                scripts->runInitActions(*root, init);
+        }
+    }
+
     void runPending() {
         int blocks = 0;
         while (!context.pending.empty()) {
@@ -61,25 +89,33 @@ struct MoviePlayer::State {
             context.pending.pop_front();
             const auto timeline = next.timeline.lock();
             if (!timeline) continue;  // removed from the stage before its turn
+            if (scripts) {
+                scripts->runActions(*root, *timeline, *next.actions);
+                continue;
+            }
             for (const FrameAction& action : DecodeFrameActions(next.actions->bytes))
                 RunAction(*timeline, action);
         }
     }
 };
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, bool logFrames)
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<ScriptHost> scripts,
+                         bool logFrames)
     : state_(std::make_unique<State>()) {
     state_->movie = std::move(movie);
+    state_->scripts = std::move(scripts);
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
-    state_->runPending();
+    state_->finishFrame();
 }
 
 MoviePlayer::~MoviePlayer() {
-    if (state_) state_->root.reset();  // before the context it counts in
+    if (!state_) return;
+    state_->scripts.reset();  // its objects refer to timelines
+    state_->root.reset();     // before the context it counts in
 }
 
 void MoviePlayer::rewind() {
@@ -102,7 +138,7 @@ bool MoviePlayer::isPlaying() const {
 void MoviePlayer::tick() {
     ++state_->context.tickCount;
     state_->root->tick();
-    state_->runPending();
+    state_->finishFrame();
 }
 
 int MoviePlayer::currentFrame() const {

@@ -2,7 +2,7 @@
 // dictionary of a decoded Movie, a display list per timeline (the root and every placed
 // sprite, each sprite playing and looping its own frames) and runs the frame actions stop,
 // play, gotoFrame, nextFrame, prevFrame and gotoLabel on the timeline they belong to; other
-// actions are ignored.
+// actions are ignored, unless a ScriptHost runs the scripts.
 //
 // Time is not its concern: each tick() advances by one frame; the caller paces the ticks by
 // frameRate(). Like the Flash control by default, the root timeline loops after its last frame
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/ScriptHost.h"
 #include "swf/player/TimelineInstance.h"
 #include "swf/render/RenderItem.h"
 
@@ -24,8 +25,11 @@ namespace saver::swf {
 class MoviePlayer {
   public:
     // Shows the first frame of `movie` (its frame 0 commands and actions have run) and plays.
-    // `logFrames`: keep the frame log that takeFrameLog() hands out.
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie, bool logFrames = false);
+    // With a `scripts` host, frame actions run through it (the player owns it); without one,
+    // only the timeline actions run. `logFrames`: keep the frame log that takeFrameLog() hands
+    // out.
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie,
+                         std::unique_ptr<ScriptHost> scripts = nullptr, bool logFrames = false);
     ~MoviePlayer();
     MoviePlayer(const MoviePlayer&) = delete;
     MoviePlayer& operator=(const MoviePlayer&) = delete;

@@ -1,0 +1,69 @@
+// AsBroadcaster: gives an object a `_listeners` array and the methods that add, remove and
+// call listeners.
+#include "swf/avm1/Builtins.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+Object* Listeners(CallInfo& c) {
+    Object* list = c.vm.getMember(c.thisValue, "_listeners").asObject();
+    return list && list->kind() == Object::Kind::Array ? list : nullptr;
+}
+
+Value RemoveListener(CallInfo& c) {
+    Object* list = Listeners(c);
+    if (!list) return false;
+    auto& e = list->elements;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        if (e[i].sameAs(c.arg(0))) {
+            e.erase(e.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+Value AddListener(CallInfo& c) {
+    Object* list = Listeners(c);
+    if (!list) return true;
+    RemoveListener(c);
+    list->elements.push_back(c.arg(0));
+    return true;
+}
+
+Value BroadcastMessage(CallInfo& c) {
+    Object* list = Listeners(c);
+    if (!list || c.args.empty()) return Value{};
+    const std::string name = c.vm.toString(c.args[0]);
+    const std::vector<Value> args(c.args.begin() + 1, c.args.end());
+    const std::vector<Value> listeners = list->elements;  // a listener may change the list
+    for (const Value& l : listeners) c.vm.callMethod(l, name, args);
+    return listeners.empty() ? Value{} : Value(true);
+}
+
+Value Initialize(CallInfo& c) {
+    Object* target = c.arg(0).asObject();
+    Object* self = c.thisValue.asObject();
+    if (!target || !self) return Value{};
+    for (const char* name : {"broadcastMessage", "addListener", "removeListener"})
+        target->put(name, c.vm.getMember(self, name), kDontEnum);
+    target->put("_listeners", c.vm.newArray(), kDontEnum);
+    return Value{};
+}
+
+Value BroadcasterCtor(CallInfo& c) {
+    return c.thisValue;
+}
+
+}  // namespace
+
+void InstallBroadcasterBuiltins(Interpreter& vm) {
+    Object* broadcaster = MakeClass(vm, "AsBroadcaster", BroadcasterCtor, nullptr);
+    vm.method(broadcaster, "initialize", Initialize);
+    vm.method(broadcaster, "addListener", AddListener);
+    vm.method(broadcaster, "removeListener", RemoveListener);
+    vm.method(broadcaster, "broadcastMessage", BroadcastMessage);
+}
+
+}  // namespace saver::swf::avm1

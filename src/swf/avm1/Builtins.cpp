@@ -1,0 +1,51 @@
+// Bootstraps the object model (Object.prototype and Function.prototype first, since every
+// later object links to them) and installs each group of built-ins.
+#include "swf/avm1/Builtins.h"
+
+#include <sstream>
+
+namespace saver::swf::avm1 {
+
+Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype) {
+    Object* proto = prototype ? prototype : vm.newObject();
+    Object* fn = vm.newFunction(ctor, proto);
+    proto->findOwn("constructor")->flags = kDontEnum;
+    vm.global()->put(name, fn, kDontEnum);
+    return fn;
+}
+
+void SetPropFlags(Object* object, const std::string& names, std::uint16_t set,
+                  std::uint16_t clear) {
+    auto apply = [&](Property& p) {
+        p.flags = static_cast<std::uint16_t>((p.flags & ~clear) | set);
+    };
+    if (names.empty()) {
+        std::vector<std::string> all;
+        object->forEachOwn([&](const Property& p) { all.push_back(p.name); });
+        for (const std::string& n : all)
+            if (Property* p = object->findOwn(n)) apply(*p);
+        return;
+    }
+    std::stringstream in(names);
+    std::string name;
+    while (std::getline(in, name, ','))
+        if (Property* p = object->findOwn(name)) apply(*p);
+}
+
+void Interpreter::installBuiltins() {
+    protos.object = heap_.make(Object::Kind::Plain);
+    protos.function = heap_.make(Object::Kind::Plain);
+    protos.function->put("__proto__", protos.object, kDontEnum | kDontDelete);
+    global_ = newObject();
+    InstallObjectBuiltins(*this);
+    InstallArrayBuiltins(*this);
+    InstallStringBuiltins(*this);
+    InstallMathBuiltins(*this);
+    InstallGlobalFunctions(*this);
+    InstallDateBuiltins(*this);
+    InstallErrorBuiltins(*this);
+    InstallBroadcasterBuiltins(*this);
+    protos.clip = newObject();
+}
+
+}  // namespace saver::swf::avm1

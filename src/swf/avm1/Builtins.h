@@ -1,0 +1,30 @@
+// The built-in objects and global functions, each group installed on the interpreter's
+// global object by its own function. Built-in members are DontEnum (and hidden from SWF
+// versions older than the player that added them), as the player makes them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "swf/avm1/Interpreter.h"
+
+namespace saver::swf::avm1 {
+
+void InstallObjectBuiltins(Interpreter& vm);       // Object, Function, ASSetPropFlags
+void InstallArrayBuiltins(Interpreter& vm);        // Array
+void InstallStringBuiltins(Interpreter& vm);       // String, Boolean, Number
+void InstallMathBuiltins(Interpreter& vm);         // Math
+void InstallGlobalFunctions(Interpreter& vm);      // trace, parseInt, escape, timers, ...
+void InstallDateBuiltins(Interpreter& vm);         // Date
+void InstallErrorBuiltins(Interpreter& vm);        // Error and its kinds
+void InstallBroadcasterBuiltins(Interpreter& vm);  // AsBroadcaster
+
+// Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
+long long ArrayIndex(const std::string& name);
+// Makes a class: constructor `ctor` with a fresh prototype (its `constructor` set), stored
+// on the global object as `name`.
+Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype);
+// Sets the ASSetPropFlags bits of `names` (comma separated, empty = all) on `object`.
+void SetPropFlags(Object* object, const std::string& names, std::uint16_t set, std::uint16_t clear);
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,613 @@
+// The interpreter's core: frames and calls, member and variable access, conversions. The
+// action loop is in InterpreterActions.cpp, the operators in InterpreterOperators.cpp.
+#include "swf/avm1/Interpreter.h"
+
+#include <cmath>
+#include <ctime>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/InterpreterFrame.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+constexpr int kMaxProtoLinks = 256;
+constexpr std::size_t kMaxArrayGap = 1 << 20;  // larger index jumps become plain properties
+
+// DefineFunction2 flags.
+constexpr std::uint16_t kPreloadThis = 0x01, kSuppressThis = 0x02, kPreloadArguments = 0x04,
+                        kSuppressArguments = 0x08, kPreloadSuper = 0x10, kSuppressSuper = 0x20,
+                        kPreloadRoot = 0x40, kPreloadParent = 0x80, kPreloadGlobal = 0x100;
+
+}  // namespace
+
+Interpreter::Interpreter(int movieVersion, InterpreterHost& host)
+    : movieVersion_(movieVersion), host_(host), heap_(movieVersion >= 7), globalRegisters_(4) {
+    frameStart_ = std::clock();
+    installBuiltins();
+}
+
+Interpreter::~Interpreter() = default;
+
+int Interpreter::version() const {
+    return frames_.empty() ? movieVersion_ : frames_.back()->version;
+}
+
+bool Interpreter::isHidden(const Property& p) const {
+    const std::uint16_t f = p.flags;
+    if (!(f & kVersionFlags)) return false;
+    const int v = version();
+    return ((f & 0x80) && v < 6) || ((f & 0x100) && v == 6) || ((f & 0x400) && v < 7) ||
+           ((f & 0x1000) && v < 8) || ((f & 0x2000) && v < 9) || ((f & 0x4000) && v < 10);
+}
+
+void Interpreter::setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame) {
+    actionBudget_ = actionsPerFrame;
+    timeBudget_ = timePerFrame;
+}
+
+void Interpreter::checkBudget() {
+    if (halted_) throw ScriptHalt{true};
+    if (++actions_ > actionBudget_ || heap_.overBudget()) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+    // Processor time, not wall time: a loaded machine must not cut a script short.
+    if ((actions_ & 0xFFF) == 0 &&
+        static_cast<double>(std::clock() - frameStart_) * 1000.0 / CLOCKS_PER_SEC >
+            static_cast<double>(timeBudget_.count())) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+}
+
+namespace {
+
+constexpr std::size_t kElementBudget = 8'000'000;      // array slots between collections
+constexpr std::size_t kStringLimit = 16 * 1024 * 1024;  // bytes in one string
+
+}  // namespace
+
+void Interpreter::chargeElements(std::size_t count) {
+    elementsCharged_ += count;
+    if (elementsCharged_ > kElementBudget) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+}
+
+std::string Interpreter::concat(const std::string& a, const std::string& b) {
+    if (a.size() + b.size() > kStringLimit) {
+        halted_ = true;
+        throw ScriptHalt{true};
+    }
+    return a + b;
+}
+
+void Interpreter::roots(const std::function<void(Object*)>& visit) const {
+    auto value = [&](const Value& v) {
+        if (Object* o = v.asObject()) visit(o);
+    };
+    visit(global_);
+    for (Object* o : {protos.object, protos.function, protos.array, protos.string, protos.number,
+                      protos.boolean, protos.date, protos.error, protos.clip})
+        visit(o);
+    for (const Value& v : stack_) value(v);
+    for (const Value& v : globalRegisters_) value(v);
+    for (const Frame* f : frames_) {
+        for (Object* o : f->scope) visit(o);
+        value(f->thisValue);
+        for (Object* o : {f->target, f->baseClip, f->activation, f->callee, f->home}) visit(o);
+        for (const Value& v : f->ownRegisters) value(v);
+    }
+    for (const Timer& t : timers) {
+        value(t.function);
+        for (const Value& v : t.args) value(v);
+    }
+    for (Object* o : rootsHeld_) visit(o);
+}
+
+void Interpreter::maybeCollect() {
+    if (pinned_ == 0 && (heap_.allocatedSinceCollect() > 200'000 || elementsCharged_ > kElementBudget / 2)) {
+        heap_.collect([this](const auto& visit) { roots(visit); });
+        elementsCharged_ = 0;
+    }
+}
+
+void Interpreter::endFrame(const std::vector<Object*>& extraRoots) {
+    stack_.clear();
+    for (Value& r : globalRegisters_) r = Value{};
+    rootsHeld_ = extraRoots;
+    if (frames_.empty() && pinned_ == 0) heap_.collect([this](const auto& visit) { roots(visit); });
+    totalActions_ += actions_;
+    actions_ = 0;
+    halted_ = false;
+    frameStart_ = std::clock();
+}
+
+void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
+    if (halted_) return;
+    Frame f;
+    f.code = code;
+    f.version = movieVersion_;
+    f.scope = {global_, clip};
+    f.timelineIndex = 1;
+    f.thisValue = clip;
+    f.target = f.baseClip = clip;
+    f.registers = &globalRegisters_;
+    f.constants = constantPool_;
+    f.stackBase = 0;
+    frames_.push_back(&f);
+    try {
+        run(f, 0, code.size());
+    } catch (const ScriptThrow&) {
+        // an uncaught throw ends this action list only
+    } catch (const ScriptHalt&) {
+    }
+    frames_.pop_back();
+    constantPool_ = f.constants;
+}
+
+// --- calls ---------------------------------------------------------------------------------
+
+Value Interpreter::call(const Value& fn, const Value& thisValue, const std::vector<Value>& args) {
+    Object* f = fn.asObject();
+    if (!f || !f->isFunction()) return Value{};
+    PinScope pin(pinned_);
+    Object* self = thisValue.asObject();
+    return callFunction(f, thisValue, args, self ? self->proto() : nullptr, false);
+}
+
+Value Interpreter::callMethod(const Value& object, const std::string& name,
+                              const std::vector<Value>& args) {
+    PinScope pin(pinned_);
+    Object* o = toObject(object);
+    if (!o) return Value{};
+    Object* holder = nullptr;
+    Property* p = lookup(o, name, &holder);
+    if (!p) return Value{};
+    const Value fn = p->getter ? call(p->getter, object, {}) : p->value;
+    Object* f = fn.asObject();
+    if (!f || !f->isFunction()) return Value{};
+    return callFunction(f, object, args, holder, false);
+}
+
+Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& args) {
+    Object* fn = fnValue.asObject();
+    if (!fn || !fn->isFunction()) return Value{};
+    PinScope pin(pinned_);
+    const Value protoValue = getMember(fn, "prototype");
+    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
+    if (!protoValue.asObject()) obj->remove("__proto__");
+    obj->put("__constructor__", fn, kDontEnum);
+    if (version() <= 6) obj->put("constructor", fn, kDontEnum);
+    const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
+    if (fn->native && result.isObject()) return result;
+    return obj;
+}
+
+Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::vector<Value>& args,
+                                Object* home, bool construct) {
+    if (depth_ >= kMaxCallDepth) throw ScriptHalt{false};
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    } depth(depth_);
+    if (fn->native) {
+        PinScope pin(pinned_);
+        CallInfo info{*this, thisValue, args, fn, construct};
+        return fn->native(info);
+    }
+    if (fn->script) return runScriptFunction(fn, thisValue, args, home);
+    return Value{};
+}
+
+Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
+                                     const std::vector<Value>& args, Object* home) {
+    const ScriptCode& c = *fn->script;
+    Frame f;
+    f.code = {c.code, c.size};
+    f.version = c.version;
+    f.constants = c.constants;
+    f.callee = fn;
+    f.home = home;
+    f.thisValue = thisValue;
+    f.activation = heap_.make(Object::Kind::Plain);
+    Object* act = f.activation;
+    Object* caller = frames_.empty() ? nullptr : frames_.back()->target;
+    if (c.version >= 6) {
+        f.scope = c.scope;
+        f.target = c.target ? c.target : caller;
+        f.timelineIndex = f.scope.size() > 1 ? 1 : 0;
+    } else {
+        Object* self = thisValue.asObject();
+        f.target = self && self->kind() == Object::Kind::Clip ? self : (caller ? caller : c.target);
+        f.scope = {global_, f.target};
+        f.timelineIndex = 1;
+    }
+    f.baseClip = f.target;
+    f.scope.push_back(act);
+    f.stackBase = stack_.size();
+    if (c.v2) {
+        f.ownRegisters.resize(static_cast<std::size_t>(std::max(c.registerCount, 1)));
+        f.registers = &f.ownRegisters;
+    } else {
+        f.registers = &globalRegisters_;
+    }
+    frames_.push_back(&f);
+    struct Pop {
+        Interpreter& vm;
+        std::size_t base;
+        ~Pop() {
+            vm.frames_.pop_back();
+            if (vm.stack_.size() > base) vm.stack_.resize(base);
+        }
+    } popper{*this, f.stackBase};
+
+    Object* arguments = newArray(args);
+    arguments->put("callee", fn, kDontEnum);
+    arguments->put("caller",
+                   frames_.size() >= 2 && frames_[frames_.size() - 2]->callee
+                       ? Value(frames_[frames_.size() - 2]->callee)
+                       : Value(Null{}),
+                   kDontEnum);
+    // `super` exists for methods called by name and constructors (SWF 6 and later).
+    Value superObj;
+    if (home && c.version >= 6) {
+        Object* s = heap_.make(Object::Kind::Super);
+        s->bound = {thisValue, home};
+        if (Object* above = home->proto()) s->put("__proto__", above, kDontEnum | kDontDelete);
+        superObj = s;
+    }
+
+    if (!c.v2) {
+        act->put("arguments", arguments);
+        act->put("super", superObj);
+    } else {
+        std::size_t reg = 1;
+        auto preload = [&](std::uint16_t pre, std::uint16_t sup, const char* name, Value v) {
+            if (c.flags & pre) {
+                if (reg < f.ownRegisters.size())
+                    f.ownRegisters[reg] = (c.flags & sup) ? Value{} : v;
+                ++reg;
+            } else if (!(c.flags & sup) && name) {
+                act->put(name, v);
+            }
+        };
+        preload(kPreloadThis, kSuppressThis, "this", thisValue);
+        preload(kPreloadArguments, kSuppressArguments, "arguments", arguments);
+        preload(kPreloadSuper, kSuppressSuper, "super", superObj);
+        bool found = false;
+        if (c.flags & kPreloadRoot)
+            preload(kPreloadRoot, 0, nullptr, specialName(f, "_root", found));
+        if (c.flags & kPreloadParent) {
+            const Value parent = specialName(f, "_parent", found);
+            if (!parent.isUndefined()) preload(kPreloadParent, 0, nullptr, parent);
+        }
+        if (c.flags & kPreloadGlobal) preload(kPreloadGlobal, 0, nullptr, global_);
+    }
+    for (std::size_t i = 0; i < c.params.size(); ++i) {
+        const Value v = i < args.size() ? args[i] : Value{};
+        const auto& p = c.params[i];
+        if (c.v2 && p.reg > 0) {
+            if (static_cast<std::size_t>(p.reg) < f.ownRegisters.size()) f.ownRegisters[p.reg] = v;
+        } else {
+            act->put(p.name, v);
+        }
+    }
+    const Completion done = run(f, 0, f.code.size());
+    return done.flow == Flow::Return ? done.value : Value{};
+}
+
+// --- members -------------------------------------------------------------------------------
+
+long long ArrayIndex(const std::string& name) {
+    if (name.empty() || name.size() > 10) return -1;
+    if (name.size() > 1 && name[0] == '0') return -1;
+    long long v = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v < 4294967295LL ? v : -1;
+}
+
+Property* Interpreter::lookup(Object* o, const std::string& name, Object** holder) {
+    for (int links = 0; o && links < kMaxProtoLinks; ++links) {
+        Property* p = o->findOwn(name);
+        if (p && !isHidden(*p)) {
+            if (holder) *holder = o;
+            return p;
+        }
+        o = o->proto();
+    }
+    return nullptr;
+}
+
+bool Interpreter::hasProperty(Object* o, const std::string& name) {
+    if (!o) return false;
+    if (o->kind() == Object::Kind::Array && (name == "length" || ArrayIndex(name) >= 0)) {
+        if (name == "length") return true;
+        return ArrayIndex(name) < static_cast<long long>(o->elements.size());
+    }
+    if (lookup(o, name)) return true;
+    if (o->kind() == Object::Kind::Clip) return !host_.clipProperty(o, name).isUndefined();
+    return false;
+}
+
+Value Interpreter::getMember(const Value& objectValue, const std::string& name) {
+    if (objectValue.isString() && name == "length") {
+        return static_cast<double>(objectValue.asString().size());
+    }
+    Object* o = toObject(objectValue);
+    if (!o) return Value{};
+    if (o->kind() == Object::Kind::Array) {
+        if (name == "length") return static_cast<double>(o->elements.size());
+        const long long i = ArrayIndex(name);
+        if (i >= 0 && i < static_cast<long long>(o->elements.size())) return o->elements[i];
+    }
+    Object* start = o;
+    Value self = objectValue.isObject() ? objectValue : Value(o);
+    if (o->kind() == Object::Kind::Super) {
+        Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
+        start = home ? home->proto() : nullptr;
+        self = o->bound.empty() ? Value{} : o->bound[0];
+    }
+    if (o->kind() == Object::Kind::Clip) {
+        if (Property* p = o->findOwn(name); p && !isHidden(*p))
+            return p->getter ? call(p->getter, self, {}) : p->value;
+        Value v = host_.clipProperty(o, name);
+        if (!v.isUndefined()) return v;
+    }
+    if (Property* p = lookup(start, name)) {
+        if (p->getter) return call(p->getter, self, {});
+        return p->value;
+    }
+    if (name != "__resolve") {
+        Property* r = lookup(start, "__resolve");
+        if (r && r->value.asObject() && r->value.asObject()->isFunction())
+            return call(r->value, self, {Value(name)});
+    }
+    return Value{};
+}
+
+void Interpreter::setMember(const Value& objectValue, const std::string& name, const Value& value) {
+    Object* o = objectValue.asObject();
+    if (!o) return;
+    if (o->kind() == Object::Kind::Array) {
+        if (name == "length") {
+            const double n = toNumber(value);
+            const std::int32_t len = ToInt32(n);
+            if (len >= 0 && static_cast<std::size_t>(len) <= o->elements.size() + kMaxArrayGap) {
+                if (static_cast<std::size_t>(len) > o->elements.size())
+                    chargeElements(static_cast<std::size_t>(len) - o->elements.size());
+                o->elements.resize(static_cast<std::size_t>(len));
+            }
+            return;
+        }
+        const long long i = ArrayIndex(name);
+        if (i >= 0 && static_cast<std::size_t>(i) <= o->elements.size() + kMaxArrayGap) {
+            if (static_cast<std::size_t>(i) >= o->elements.size()) {
+                chargeElements(static_cast<std::size_t>(i) + 1 - o->elements.size());
+                o->elements.resize(i + 1);
+            }
+            o->elements[i] = value;
+            return;
+        }
+    }
+    Value stored = value;
+    for (std::size_t w = 0; w + 3 <= o->watchers.size(); w += 3) {
+        if (o->watchers[w].isString() &&
+            (o->caseSensitive() ? o->watchers[w].asString() == name
+                                : FoldCase(o->watchers[w].asString()) == FoldCase(name))) {
+            const Value old = getMember(o, name);
+            const Value cb = o->watchers[w + 1];
+            const Value data = o->watchers[w + 2];
+            try {
+                stored = call(cb, o, {Value(name), old, value, data});
+            } catch (const ScriptThrow&) {
+                stored = Value{};
+            }
+            break;
+        }
+    }
+    if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
+        if (own->getter) {
+            if (own->setter) call(own->setter, o, {stored});
+            return;
+        }
+        if (own->flags & kReadOnly) return;
+        own->value = stored;
+        own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
+        return;
+    }
+    if (Property* p = lookup(o->proto(), name); p && p->getter) {
+        if (p->setter) call(p->setter, o, {stored});
+        return;
+    }
+    if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
+        hidden->value = stored;
+        hidden->flags &= static_cast<std::uint16_t>(~kVersionFlags);
+        hidden->getter = hidden->setter = nullptr;
+        return;
+    }
+    o->put(name, stored);
+}
+
+// --- conversions ---------------------------------------------------------------------------
+
+Object* Interpreter::toObject(const Value& v) {
+    if (Object* o = v.asObject()) return o;
+    if (v.isNullish()) return nullptr;
+    Object* box;
+    if (v.isString()) {
+        box = newObject(protos.string);
+        box->setKind(Object::Kind::String);
+    } else if (v.isNumber()) {
+        box = newObject(protos.number);
+        box->setKind(Object::Kind::Number);
+    } else {
+        box = newObject(protos.boolean);
+        box->setKind(Object::Kind::Boolean);
+    }
+    box->primitive = v;
+    return box;
+}
+
+Value Interpreter::callNamed(const Value& v, const char* name, bool& called) {
+    called = false;
+    Object* o = v.asObject();
+    Property* p = o ? lookup(o, name) : nullptr;
+    if (!p) return v;
+    const Value fn = p->getter ? call(p->getter, v, {}) : p->value;
+    if (!fn.asObject() || !fn.asObject()->isFunction()) return v;
+    called = true;
+    return call(fn, v, {});
+}
+
+Value Interpreter::toPrimitive(const Value& v) {
+    Object* o = v.asObject();
+    if (!o || o->kind() == Object::Kind::Clip) return v;
+    const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
+    bool called = false;
+    Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
+    const bool clip = r.isObject() && r.asObject()->kind() == Object::Kind::Clip;
+    if ((r.isObject() && !clip) || !called) {
+        // What the first method gave is no primitive: the other one is asked.
+        const Value second = callNamed(v, dateFirst ? "valueOf" : "toString", called);
+        if (called && !second.isObject()) return second;
+        return o->isFunction() ? "[type Function]" : "[type Object]";
+    }
+    return r;
+}
+
+double Interpreter::valueOfNumber(const Value& v) {
+    bool called = false;
+    const Value r = callNamed(v, "valueOf", called);
+    if (!called || r.isObject() || r.isNullish()) return std::nan("");
+    return toNumber(r);
+}
+
+double Interpreter::toNumber(const Value& v) {
+    if (v.isNumber()) return v.asNumber();
+    if (v.isNullish()) return version() >= 7 ? std::nan("") : 0.0;
+    if (v.isBool()) return v.asBool() ? 1 : 0;
+    if (v.isString()) return StringToNumber(v.asString(), version());
+    if (v.asObject()->kind() == Object::Kind::Clip) return std::nan("");
+    return valueOfNumber(v);
+}
+
+std::string Interpreter::toString(const Value& v) {
+    Object* o = v.asObject();
+    if (!o) return PrimitiveToString(v, version());
+    if (o->kind() == Object::Kind::Clip) {
+        const Value path = host_.clipProperty(o, "\x01path");
+        return path.isString() ? path.asString() : "";
+    }
+    Property* p = lookup(o, "toString");
+    if (p) {
+        const Value fn = p->getter ? call(p->getter, v, {}) : p->value;
+        if (fn.asObject() && fn.asObject()->isFunction()) {
+            const Value s = call(fn, v, {});
+            if (s.isString()) return s.asString();
+        }
+    }
+    return o->isFunction() ? "[type Function]" : "[type Object]";
+}
+
+bool Interpreter::toBool(const Value& v) const {
+    if (v.isBool()) return v.asBool();
+    if (v.isNumber()) return v.asNumber() != 0 && !std::isnan(v.asNumber());
+    if (v.isString()) {
+        const int ver = version();
+        if (ver >= 7) return !v.asString().empty();
+        const double n = StringToNumber(v.asString(), ver);
+        return n != 0 && !std::isnan(n);
+    }
+    return v.isObject();
+}
+
+std::string Interpreter::typeOf(const Value& v) const {
+    if (v.isUndefined()) return "undefined";
+    if (v.isNull()) return "null";
+    if (v.isBool()) return "boolean";
+    if (v.isNumber()) return "number";
+    if (v.isString()) return "string";
+    Object* o = v.asObject();
+    if (o->isFunction()) return "function";
+    if (o->kind() == Object::Kind::Clip) return "movieclip";
+    return "object";
+}
+
+// --- object making -------------------------------------------------------------------------
+
+Object* Interpreter::newObject(Object* proto) {
+    Object* o = heap_.make(Object::Kind::Plain);
+    Object* p = proto ? proto : protos.object;
+    if (p) o->put("__proto__", p, kDontEnum | kDontDelete);
+    return o;
+}
+
+Object* Interpreter::newArray(std::vector<Value> elements) {
+    Object* a = newObject(protos.array);
+    a->setKind(Object::Kind::Array);
+    a->elements = std::move(elements);
+    return a;
+}
+
+Object* Interpreter::newFunction(NativeFn fn, Object* prototype) {
+    Object* f = heap_.make(Object::Kind::Function);
+    f->native = fn;
+    if (protos.function) f->put("__proto__", protos.function, kDontEnum | kDontDelete);
+    if (prototype) {
+        f->put("prototype", prototype, kDontEnum | kDontDelete);
+        prototype->put("constructor", f, kDontEnum | kDontDelete);
+    }
+    return f;
+}
+
+Object* Interpreter::newScriptFunction(std::unique_ptr<ScriptCode> code) {
+    Object* f = heap_.make(Object::Kind::Function);
+    f->script = std::move(code);
+    f->put("__proto__", protos.function, kDontEnum | kDontDelete);
+    Object* prototype = newObject();
+    f->put("prototype", prototype, kDontEnum);
+    prototype->put("constructor", f, kDontEnum);
+    return f;
+}
+
+Object* Interpreter::method(Object* target, const std::string& name, NativeFn fn,
+                            std::uint16_t flags) {
+    Object* f = newFunction(fn);
+    target->put(name, f, static_cast<std::uint16_t>(kDontEnum | kDontDelete | flags));
+    return f;
+}
+
+void Interpreter::runTimers(double nowMs) {
+    for (int guard = 0; guard < 64; ++guard) {
+        auto due = timers.end();
+        for (auto it = timers.begin(); it != timers.end(); ++it)
+            if (it->due <= nowMs && (due == timers.end() || it->due < due->due)) due = it;
+        if (due == timers.end()) return;
+        Timer t = *due;
+        if (t.repeat) {
+            due->due += std::max(t.interval, 10.0);
+            if (due->due <= nowMs) due->due = nowMs + std::max(t.interval, 10.0);
+        } else {
+            timers.erase(due);
+        }
+        if (halted_) return;
+        try {
+            if (t.method.empty())
+                call(t.function, Value{}, t.args);
+            else
+                callMethod(t.function, t.method, t.args);
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptHalt&) {
+        }
+    }
+}
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,228 @@
+// Interpreter: the ActionScript 1/2 virtual machine. It runs action blocks (a frame's
+// DoAction, a function body) on a scope chain, keeps the operand stack, the four global
+// registers, the global object and the built-in prototypes, and owns the heap.
+//
+// Version rules (case of names, undefined to string and number, string to boolean, SWF 4
+// arithmetic) follow the SWF version of the code that runs: a function keeps the version it was
+// defined in. Names match case-insensitively when the movie is SWF 6 or older.
+//
+// Safety: calls nest at most kMaxCallDepth deep; a frame may run at most the action budget
+// (count and processor time) and the heap may hold at most its object budget. Past a limit the
+// running scripts stop silently (the rest of the frame's scripts too for the budgets); the
+// movie goes on. A script's uncaught `throw` ends only its own action list.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/avm1/Heap.h"
+#include "swf/avm1/Value.h"
+
+namespace saver::swf::avm1 {
+
+inline constexpr int kMaxCallDepth = 256;
+
+// What the interpreter asks of whoever embeds it.
+struct InterpreterHost {
+    virtual ~InterpreterHost() = default;
+    virtual void trace(const std::string& line) = 0;
+    // GetURL/GetURL2 with "FSCommand:" targets, and other URLs (ignored by default).
+    virtual void fscommand(const std::string& command, const std::string& args) = 0;
+    virtual double timerMs() = 0;  // getTimer()
+    // Timeline actions on a clip object (Kind::Clip).
+    virtual void timelineGoto(Object* clip, int frame, bool play) = 0;  // frame from 0
+    virtual void timelineGotoLabel(Object* clip, const std::string& label, bool play) = 0;
+    virtual void timelineControl(Object* clip, int what) = 0;  // 0 stop, 1 play, 2 next, 3 prev
+    // A clip's built-in property (`_root`, `_parent`, `_target`, `_currentframe`, ...) or
+    // child clip by instance name; undefined when it has none.
+    virtual Value clipProperty(Object* clip, const std::string& name) = 0;
+};
+
+// Thrown through native code by a script's `throw`.
+struct ScriptThrow {
+    Value value;
+};
+// Thrown when a limit stops the scripts.
+struct ScriptHalt {
+    bool wholeFrame = false;
+};
+
+class Interpreter {
+  public:
+    Interpreter(int movieVersion, InterpreterHost& host);
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    // Runs an action block as a frame script of `clip` (this, target and timeline scope).
+    void runBlock(std::span<const std::uint8_t> code, Object* clip);
+
+    // Frame end: the operand stack and global registers are cleared, garbage collected with
+    // `extraRoots` (objects the embedder keeps) as roots, and the frame's budget renewed.
+    void endFrame(const std::vector<Object*>& extraRoots);
+    void setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame);
+    bool halted() const { return halted_; }  // the frame's budget ran out
+    std::uint64_t actionsRun() const { return totalActions_ + actions_; }  // since creation
+
+    // Calls `fn` (undefined when not a function).
+    Value call(const Value& fn, const Value& thisValue, const std::vector<Value>& args);
+    Value callMethod(const Value& object, const std::string& name, const std::vector<Value>& args);
+    // `new fn(args)`.
+    Value construct(const Value& fn, const std::vector<Value>& args);
+
+    Value getMember(const Value& object, const std::string& name);
+    void setMember(const Value& object, const std::string& name, const Value& value);
+    bool hasProperty(Object* object, const std::string& name);  // on the prototype chain
+    // Finds a property on the prototype chain (hidden ones skipped); `holder` gets its owner.
+    Property* lookup(Object* object, const std::string& name, Object** holder = nullptr);
+
+    double toNumber(const Value& v);
+    std::string toString(const Value& v);
+    bool toBool(const Value& v) const;
+    // valueOf, then toString when that gives no primitive (the other way round for Dates
+    // from SWF 6); "[type Object]" (or Function) when neither does.
+    Value toPrimitive(const Value& v);
+    // Calls the method `name` of `v` without arguments; `called` says whether there was one.
+    Value callNamed(const Value& v, const char* name, bool& called);
+    Object* toObject(const Value& v);  // primitives boxed; null for undefined/null
+    std::string typeOf(const Value& v) const;
+
+    // Object making.
+    Object* newObject(Object* proto = nullptr);  // default Object.prototype
+    Object* newArray(std::vector<Value> elements = {});
+    Object* newFunction(NativeFn fn, Object* prototype = nullptr);
+    Object* newScriptFunction(std::unique_ptr<ScriptCode> code);
+    // Installs a native method on `target`, DontEnum like the player's built-ins.
+    Object* method(Object* target, const std::string& name, NativeFn fn, std::uint16_t flags = 0);
+
+    // Memory a script makes outside the object count: array slots and long strings. Past the
+    // budget the scripts of the frame stop (ScriptHalt).
+    void chargeElements(std::size_t count);
+    std::string concat(const std::string& a, const std::string& b);
+
+    Heap& heap() { return heap_; }
+    InterpreterHost& host() { return host_; }
+    Object* global() const { return global_; }
+    int version() const;  // of the code running now (the movie's between scripts)
+    int movieVersion() const { return movieVersion_; }
+    bool isHidden(const Property& p) const;
+
+    struct Prototypes {
+        Object* object = nullptr;
+        Object* function = nullptr;
+        Object* array = nullptr;
+        Object* string = nullptr;
+        Object* number = nullptr;
+        Object* boolean = nullptr;
+        Object* date = nullptr;
+        Object* error = nullptr;
+        Object* clip = nullptr;
+    };
+    Prototypes protos;
+
+    // Timers (setInterval/setTimeout), run by the embedder's clock.
+    struct Timer {
+        int id = 0;
+        Value function;  // or an object with `method`
+        std::string method;
+        std::vector<Value> args;
+        double interval = 0;
+        double due = 0;
+        bool repeat = true;
+    };
+    std::vector<Timer> timers;
+    int nextTimerId = 1;
+    void runTimers(double nowMs);
+
+  private:
+    struct Frame;
+    enum class Flow { Normal, Jump, Return };
+    struct Completion {
+        Flow flow = Flow::Normal;
+        std::size_t pc = 0;
+        Value value;
+    };
+
+    Value callFunction(Object* fn, const Value& thisValue, const std::vector<Value>& args,
+                       Object* home, bool construct);
+    Value runScriptFunction(Object* fn, const Value& thisValue, const std::vector<Value>& args,
+                            Object* home);
+    Completion run(Frame& f, std::size_t start, std::size_t end);
+    bool step(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
+    bool stepSwf4(Frame& f, const struct ActionRecord& r, std::size_t& pc);
+    bool stepSwf5(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
+    bool stepLong(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
+    void doPush(Frame& f, const struct ActionRecord& r);
+    void doDefineFunction(Frame& f, const struct ActionRecord& r, std::size_t& pc, bool v2);
+    Completion doTry(Frame& f, const struct ActionRecord& r);
+    Completion doWith(Frame& f, const struct ActionRecord& r);
+    void doCallFunction(Frame& f);
+    void doCallMethod(Frame& f);
+    void doNew(Frame& f, bool method);
+    void doEnumerate(Frame& f, const Value& target);
+    void doExtends();
+    void doGetUrl(Frame& f, const std::string& url, const std::string& target);
+    void doGotoFrame2(Frame& f, const struct ActionRecord& r);
+    Value callAt(Frame& f, Object* fn, const Value& thisValue, const std::vector<Value>& args,
+                 Object* home);
+
+    Value getVariable(Frame& f, const std::string& name, Object** foundOn = nullptr);
+    void setVariable(Frame& f, const std::string& name, const Value& value);
+    void defineLocal(Frame& f, const std::string& name, const Value& value, bool declareOnly);
+    bool deleteVariable(Frame& f, const std::string& name);
+    bool splitPath(Frame& f, const std::string& path, Object*& target, std::string& var);
+    Value resolvePath(Frame& f, const std::string& path);
+    Object* targetObject(Frame& f, const Value& path);
+    void setTarget(Frame& f, Object* clip);
+    Value specialName(Frame& f, const std::string& name, bool& found);
+
+    Value pop();
+    void push(Value v) { stack_.push_back(std::move(v)); }
+    bool equals2(const Value& a, const Value& b);
+    Value less2(const Value& a, const Value& b);
+    Value add2(const Value& a, const Value& b);
+    bool instanceOf(const Value& v, Object* ctor);
+    double valueOfNumber(const Value& v);
+    void checkBudget();
+    void maybeCollect();
+    void roots(const std::function<void(Object*)>& visit) const;
+
+    void installBuiltins();
+
+    int movieVersion_;
+    InterpreterHost& host_;
+    Heap heap_;
+    Object* global_ = nullptr;
+    std::vector<Value> stack_;
+    std::vector<Value> globalRegisters_;
+    std::vector<Frame*> frames_;
+    std::vector<std::string> constantPool_;  // the pool of the frame code running
+    int depth_ = 0;
+    int pinned_ = 0;  // native code holds values on the C++ stack: no collection now
+    bool halted_ = false;
+    std::uint64_t actions_ = 0;
+    std::uint64_t totalActions_ = 0;
+    std::size_t elementsCharged_ = 0;  // array slots made since the last collection
+    std::uint64_t actionBudget_ = 20'000'000;
+    std::chrono::milliseconds timeBudget_{2000};
+    std::clock_t frameStart_ = 0;
+    std::vector<Object*> rootsHeld_;
+};
+
+// RAII guard for native code that holds heap values on the C++ stack.
+class PinScope {
+  public:
+    explicit PinScope(int& counter) : counter_(counter) { ++counter_; }
+    ~PinScope() { --counter_; }
+
+  private:
+    int& counter_;
+};
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,720 @@
+// The action loop: decodes the records of a block one by one and runs them. Control flow
+// (Jump, If, With, Try, function bodies) works on byte offsets within the block; a jump that
+// leaves the range being run hands the new offset back to the enclosing range, and one that
+// leaves the block ends it.
+#include <cmath>
+#include <optional>
+#include <random>
+
+#include "swf/avm1/ActionReader.h"
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Interpreter.h"
+#include "swf/avm1/InterpreterFrame.h"
+#include "swf/avm1/StringUtil.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+const char* const kPropertyNames[] = {
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
+
+std::mt19937& Random() {
+    static thread_local std::mt19937 engine(0x5eed);
+    return engine;
+}
+
+}  // namespace
+
+Value Interpreter::pop() {
+    const std::size_t base = frames_.empty() ? 0 : frames_.back()->stackBase;
+    if (stack_.size() <= base) return Value{};
+    Value v = std::move(stack_.back());
+    stack_.pop_back();
+    return v;
+}
+
+Interpreter::Completion Interpreter::run(Frame& f, std::size_t start, std::size_t end) {
+    std::size_t pc = start;
+    while (pc >= start && pc < end) {
+        maybeCollect();
+        checkBudget();
+        const auto r = ReadAction(f.code, pc);
+        if (!r || r->code == 0) return {Flow::Jump, f.code.size(), {}};
+        std::size_t next = r->next;
+        Completion out;
+        if (!step(f, *r, next, out)) return out;
+        pc = next;
+    }
+    return {Flow::Jump, pc, {}};
+}
+
+bool Interpreter::step(Frame& f, const ActionRecord& r, std::size_t& pc, Completion& out) {
+    if (r.code >= 0x80) return stepLong(f, r, pc, out);
+    if (r.code < 0x30) return stepSwf4(f, r, pc);
+    return stepSwf5(f, r, pc, out);
+}
+
+bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
+    (void)pc;
+    const int ver = f.version;
+    switch (r.code) {
+        case 0x04:
+            host_.timelineControl(f.target, 2);
+            break;
+        case 0x05:
+            host_.timelineControl(f.target, 3);
+            break;
+        case 0x06:
+            host_.timelineControl(f.target, 1);
+            break;
+        case 0x07:
+            host_.timelineControl(f.target, 0);
+            break;
+        case 0x0A:
+        case 0x0B:
+        case 0x0C:
+        case 0x0D: {
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
+            if (r.code == 0x0A)
+                push(a + b);
+            else if (r.code == 0x0B)
+                push(a - b);
+            else if (r.code == 0x0C)
+                push(a * b);
+            else if (b == 0 && ver < 5)
+                push("#ERROR#");
+            else
+                push(a / b);
+            break;
+        }
+        case 0x0E: {
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
+            push(a == b);
+            break;
+        }
+        case 0x0F: {
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
+            push(a < b);
+            break;
+        }
+        case 0x10: {
+            const Value bv = pop(), av = pop();
+            const bool a = toBool(av), b = toBool(bv);
+            push(a && b);
+            break;
+        }
+        case 0x11: {
+            const Value bv = pop(), av = pop();
+            const bool a = toBool(av), b = toBool(bv);
+            push(a || b);
+            break;
+        }
+        case 0x12:
+            push(!toBool(pop()));
+            break;
+        case 0x13: {
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
+            push(a == b);
+            break;
+        }
+        case 0x14:
+            push(static_cast<double>(StringLength(toString(pop()), ver)));
+            break;
+        case 0x15:
+        case 0x35: {
+            const double count = toNumber(pop()), index = toNumber(pop());
+            const std::string s = toString(pop());
+            push(StringExtract(s, ToInt32(index) - 1, ToInt32(count), r.code == 0x35 ? 6 : ver));
+            break;
+        }
+        case 0x17:
+            pop();
+            break;
+        case 0x18:
+            push(static_cast<double>(ToInt32(toNumber(pop()))));
+            break;
+        case 0x1C: {
+            const std::string name = toString(pop());
+            push(getVariable(f, name));
+            break;
+        }
+        case 0x1D: {
+            const Value v = pop();
+            const std::string name = toString(pop());
+            setVariable(f, name, v);
+            break;
+        }
+        case 0x20: {
+            const Value t = pop();
+            setTarget(f, targetObject(f, t));
+            break;
+        }
+        case 0x21: {
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
+            push(concat(a, b));
+            break;
+        }
+        case 0x22: {
+            const double index = toNumber(pop());
+            Object* clip = targetObject(f, pop());
+            const int i = ToInt32(index);
+            push(clip && i >= 0 && i < 22 ? getMember(clip, kPropertyNames[i]) : Value{});
+            break;
+        }
+        case 0x23: {
+            const Value v = pop();
+            const int i = ToInt32(toNumber(pop()));
+            Object* clip = targetObject(f, pop());
+            if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
+            break;
+        }
+        case 0x24:
+            pop();
+            pop();
+            pop();
+            break;  // duplicateMovieClip: the display's business
+        case 0x25:
+            pop();
+            break;
+        case 0x26: {
+            const Value v = pop();
+            host_.trace(v.isUndefined() ? "undefined" : toString(v));
+            break;
+        }
+        case 0x27: {
+            pop();
+            const bool lock = toBool(pop());
+            (void)lock;
+            if (toBool(pop())) {
+                pop();
+                pop();
+                pop();
+                pop();
+            }
+            break;
+        }
+        case 0x28:
+        case 0x08:
+        case 0x09:
+            break;
+        case 0x29: {
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
+            push(a < b);
+            break;
+        }
+        case 0x2A:
+            throw ScriptThrow{pop()};
+        case 0x2B: {
+            const Value obj = pop(), ctor = pop();
+            push(ctor.asObject() && instanceOf(obj, ctor.asObject()) ? obj : Value(Null{}));
+            break;
+        }
+        case 0x2C: {
+            Object* ctor = pop().asObject();
+            const int n = std::max(0, ToInt32(toNumber(pop())));
+            std::vector<Value> interfaces;
+            for (int i = 0; i < n && i < 256; ++i) interfaces.push_back(pop());
+            if (ctor) {
+                if (Object* proto = getMember(ctor, "prototype").asObject())
+                    proto->bound = interfaces;
+            }
+            break;
+        }
+        default:
+            break;  // unknown: skipped
+    }
+    return true;
+}
+
+bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Completion& out) {
+    (void)pc;
+    const int ver = f.version;
+    switch (r.code) {
+        case 0x30: {
+            const int max = ToInt32(toNumber(pop()));
+            push(max > 0 ? static_cast<double>(Random()() % static_cast<unsigned>(max)) : 0.0);
+            break;
+        }
+        case 0x31:
+            push(static_cast<double>(StringLength(toString(pop()), 6)));
+            break;
+        case 0x32:
+            push(static_cast<double>(CharCode(toString(pop()), ver)));
+            break;
+        case 0x33:
+            push(CharFromCode(ToInt32(toNumber(pop())), ver));
+            break;
+        case 0x34:
+            push(std::floor(host_.timerMs()));
+            break;
+        case 0x36:
+            push(static_cast<double>(CharCode(toString(pop()), 6)));
+            break;
+        case 0x37:
+            push(CharFromCode(ToInt32(toNumber(pop())), 6));
+            break;
+        case 0x3A: {
+            const std::string name = toString(pop());
+            Object* o = pop().asObject();
+            push(o ? o->remove(name) : false);
+            break;
+        }
+        case 0x3B:
+            push(deleteVariable(f, toString(pop())));
+            break;
+        case 0x3C: {
+            const Value v = pop();
+            defineLocal(f, toString(pop()), v, false);
+            break;
+        }
+        case 0x3D:
+            doCallFunction(f);
+            break;
+        case 0x3E:
+            out = {Flow::Return, f.code.size(), pop()};
+            return false;
+        case 0x3F: {
+            const Value bv = pop(), av = pop();
+            const double a = toNumber(av), b = toNumber(bv);
+            push(std::fmod(a, b));
+            break;
+        }
+        case 0x40:
+            doNew(f, false);
+            break;
+        case 0x41:
+            defineLocal(f, toString(pop()), Value{}, true);
+            break;
+        case 0x42: {
+            const int n = std::max(0, ToInt32(toNumber(pop())));
+            std::vector<Value> items;
+            for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i)
+                items.push_back(pop());
+            chargeElements(items.size());
+            push(newArray(std::move(items)));
+            break;
+        }
+        case 0x43: {
+            const int n = std::max(0, ToInt32(toNumber(pop())));
+            Object* o = newObject();
+            for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i) {
+                const Value v = pop();
+                setMember(o, toString(pop()), v);
+            }
+            push(o);
+            break;
+        }
+        case 0x44:
+            push(typeOf(pop()));
+            break;
+        case 0x45: {
+            const Value v = pop();
+            Object* o = v.asObject();
+            push(o && o->kind() == Object::Kind::Clip ? host_.clipProperty(o, "\x01path")
+                                                      : Value{});
+            break;
+        }
+        case 0x46:
+            doEnumerate(f, getVariable(f, toString(pop())));
+            break;
+        case 0x47: {
+            const Value b = pop(), a = pop();
+            push(add2(a, b));
+            break;
+        }
+        case 0x48: {
+            const Value b = pop(), a = pop();
+            push(less2(a, b));
+            break;
+        }
+        case 0x49: {
+            const Value b = pop(), a = pop();
+            push(equals2(a, b));
+            break;
+        }
+        case 0x4A:
+            push(toNumber(pop()));
+            break;
+        case 0x4B:
+            push(toString(pop()));
+            break;
+        case 0x4C: {
+            const Value v = pop();
+            push(v);
+            push(v);
+            break;
+        }
+        case 0x4D: {
+            const Value b = pop(), a = pop();
+            push(b);
+            push(a);
+            break;
+        }
+        case 0x4E: {
+            const std::string name = toString(pop());
+            const Value o = pop();
+            push(getMember(o, name));
+            break;
+        }
+        case 0x4F: {
+            const Value v = pop();
+            const std::string name = toString(pop());
+            setMember(pop(), name, v);
+            break;
+        }
+        case 0x50:
+            push(toNumber(pop()) + 1);
+            break;
+        case 0x51:
+            push(toNumber(pop()) - 1);
+            break;
+        case 0x52:
+            doCallMethod(f);
+            break;
+        case 0x53:
+            doNew(f, true);
+            break;
+        case 0x54: {
+            Object* ctor = pop().asObject();
+            const Value v = pop();
+            push(ctor ? instanceOf(v, ctor) : false);
+            break;
+        }
+        case 0x55:
+            doEnumerate(f, pop());
+            break;
+        case 0x60:
+        case 0x61:
+        case 0x62:
+        case 0x63:
+        case 0x64:
+        case 0x65: {
+            const Value bv = pop(), av = pop();
+            const std::int32_t a = ToInt32(toNumber(av)), b = ToInt32(toNumber(bv));
+            const int s = b & 31;
+            double v = 0;
+            if (r.code == 0x60)
+                v = a & b;
+            else if (r.code == 0x61)
+                v = a | b;
+            else if (r.code == 0x62)
+                v = a ^ b;
+            else if (r.code == 0x63)
+                v = static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << s);
+            else if (r.code == 0x64)
+                v = a >> s;
+            else {
+                const std::uint32_t u = static_cast<std::uint32_t>(a) >> s;
+                v = ver >= 8 ? static_cast<double>(static_cast<std::int32_t>(u))
+                             : static_cast<double>(u);
+            }
+            push(v);
+            break;
+        }
+        case 0x66: {
+            const Value b = pop(), a = pop();
+            push(a.sameAs(b));
+            break;
+        }
+        case 0x67: {
+            const Value b = pop(), a = pop();
+            push(less2(b, a));
+            break;
+        }
+        case 0x68: {
+            const Value bv = pop(), av = pop();
+            const std::string a = toString(av), b = toString(bv);
+            push(a > b);
+            break;
+        }
+        case 0x69:
+            doExtends();
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Completion& out) {
+    PayloadReader in(r.payload);
+    switch (r.code) {
+        case 0x81:
+            host_.timelineGoto(f.target, in.u16(), false);
+            break;
+        case 0x83: {
+            const std::string url = in.string();
+            doGetUrl(f, url, in.string());
+            break;
+        }
+        case 0x87: {
+            const std::uint8_t reg = in.u8();
+            const Value top = stack_.size() > f.stackBase ? stack_.back() : Value{};
+            if (reg < f.registers->size()) (*f.registers)[reg] = top;
+            break;
+        }
+        case 0x88: {
+            const std::uint16_t n = in.u16();
+            f.constants.clear();
+            for (std::uint16_t i = 0; i < n && !in.atEnd(); ++i) f.constants.push_back(in.string());
+            break;
+        }
+        case 0x8A:
+        case 0x8D:
+            if (r.code == 0x8D) pop();
+            break;  // every frame is loaded
+        case 0x8B: {
+            const std::string path = in.string();
+            setTarget(f, path.empty() ? f.baseClip : targetObject(f, Value(path)));
+            break;
+        }
+        case 0x8C:
+            host_.timelineGotoLabel(f.target, in.string(), false);
+            break;
+        case 0x8E:
+            doDefineFunction(f, r, pc, true);
+            break;
+        case 0x9B:
+            doDefineFunction(f, r, pc, false);
+            break;
+        case 0x8F: {
+            const Completion c = doTry(f, r);
+            if (c.flow == Flow::Return) {
+                out = c;
+                return false;
+            }
+            pc = c.pc;
+            break;
+        }
+        case 0x94: {
+            const Completion c = doWith(f, r);
+            if (c.flow == Flow::Return) {
+                out = c;
+                return false;
+            }
+            pc = c.pc;
+            break;
+        }
+        case 0x96:
+            doPush(f, r);
+            break;
+        case 0x99: {
+            const long target = static_cast<long>(r.next) + in.s16();
+            pc = target < 0 ? f.code.size() : static_cast<std::size_t>(target);
+            break;
+        }
+        case 0x9A: {
+            in.u8();
+            const std::string target = toString(pop());
+            doGetUrl(f, toString(pop()), target);
+            break;
+        }
+        case 0x9D: {
+            const std::int16_t offset = in.s16();
+            if (toBool(pop())) {
+                const long target = static_cast<long>(r.next) + offset;
+                pc = target < 0 ? f.code.size() : static_cast<std::size_t>(target);
+            }
+            break;
+        }
+        case 0x9E:
+            pop();
+            break;  // Call: frame actions by label are the display's business
+        case 0x9F:
+            doGotoFrame2(f, r);
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+void Interpreter::doPush(Frame& f, const ActionRecord& r) {
+    PayloadReader in(r.payload);
+    while (!in.atEnd()) {
+        const std::uint8_t type = in.u8();
+        switch (type) {
+            case 0:
+                push(in.string());
+                break;
+            case 1:
+                push(static_cast<double>(in.f32()));
+                break;
+            case 2:
+                push(Null{});
+                break;
+            case 3:
+                push(Undefined{});
+                break;
+            case 4: {
+                const std::uint8_t reg = in.u8();
+                push(reg < f.registers->size() ? (*f.registers)[reg] : Value{});
+                break;
+            }
+            case 5:
+                push(in.u8() != 0);
+                break;
+            case 6:
+                push(in.f64());
+                break;
+            case 7:
+                push(static_cast<double>(static_cast<std::int32_t>(in.u32())));
+                break;
+            case 8:
+            case 9: {
+                const std::size_t i = type == 8 ? in.u8() : in.u16();
+                push(i < f.constants.size() ? Value(f.constants[i]) : Value{});
+                break;
+            }
+            default:
+                return;  // unknown type: the rest cannot be read
+        }
+        if (!in.ok()) return;
+    }
+}
+
+void Interpreter::doDefineFunction(Frame& f, const ActionRecord& r, std::size_t& pc, bool v2) {
+    PayloadReader in(r.payload);
+    auto code = std::make_unique<ScriptCode>();
+    code->name = in.string();
+    const std::uint16_t params = in.u16();
+    code->v2 = v2;
+    if (v2) {
+        code->registerCount = in.u8();
+        code->flags = in.u16();
+    }
+    for (std::uint16_t i = 0; i < params && !in.atEnd(); ++i) {
+        ScriptCode::Param p;
+        if (v2) p.reg = in.u8();
+        p.name = in.string();
+        code->params.push_back(std::move(p));
+    }
+    const std::size_t size = in.u16();
+    const std::size_t bodyStart = r.next;
+    const std::size_t bodySize = std::min(size, f.code.size() - std::min(bodyStart, f.code.size()));
+    code->code = f.code.data() + bodyStart;
+    code->size = bodySize;
+    code->version = f.version;
+    code->scope = f.scope;
+    code->constants = f.constants;
+    code->target = f.target;
+    pc = bodyStart + bodySize;
+    const std::string name = code->name;
+    Object* fn = newScriptFunction(std::move(code));
+    if (name.empty())
+        push(fn);
+    else
+        defineLocal(f, name, fn, false);
+}
+
+Interpreter::Completion Interpreter::doWith(Frame& f, const ActionRecord& r) {
+    PayloadReader in(r.payload);
+    const std::size_t size = in.u16();
+    const std::size_t start = r.next, end = std::min(start + size, f.code.size());
+    const Value target = pop();
+    Object* o = toObject(target);
+    if (!o) return {Flow::Jump, end, {}};
+    f.scope.push_back(o);
+    const std::size_t depth = f.scope.size();
+    Completion c;
+    try {
+        c = run(f, start, end);
+    } catch (...) {
+        f.scope.resize(depth - 1);
+        throw;
+    }
+    f.scope.resize(depth - 1);
+    return c;
+}
+
+Interpreter::Completion Interpreter::doTry(Frame& f, const ActionRecord& r) {
+    PayloadReader in(r.payload);
+    const std::uint8_t flags = in.u8();
+    const std::size_t trySize = in.u16(), catchSize = in.u16(), finallySize = in.u16();
+    std::string catchName;
+    std::uint8_t catchReg = 0;
+    if (flags & 4)
+        catchReg = in.u8();
+    else
+        catchName = in.string();
+    const std::size_t n = f.code.size();
+    const std::size_t tryStart = std::min(r.next, n), tryEnd = std::min(tryStart + trySize, n);
+    const std::size_t catchEnd = std::min(tryEnd + catchSize, n);
+    const std::size_t finallyEnd = std::min(catchEnd + finallySize, n);
+    const bool hasCatch = flags & 1, hasFinally = flags & 2;
+    const std::size_t stackDepth = stack_.size();
+
+    Completion c{Flow::Jump, finallyEnd, {}};
+    std::optional<ScriptThrow> pending;
+    try {
+        c = run(f, tryStart, tryEnd);
+    } catch (const ScriptThrow& t) {
+        if (stack_.size() > stackDepth) stack_.resize(stackDepth);
+        if (!hasCatch) {
+            pending = t;
+        } else {
+            if (flags & 4) {
+                if (catchReg < f.registers->size()) (*f.registers)[catchReg] = t.value;
+            } else {
+                defineLocal(f, catchName, t.value, false);
+            }
+            try {
+                c = run(f, tryEnd, catchEnd);
+            } catch (const ScriptThrow& again) {
+                pending = again;
+            }
+        }
+    }
+    if (c.flow == Flow::Jump && c.pc >= tryEnd && c.pc <= finallyEnd) c.pc = finallyEnd;
+    if (hasFinally) {
+        const Completion fin = run(f, catchEnd, finallyEnd);
+        if (fin.flow == Flow::Return || fin.pc != finallyEnd) return fin;
+    }
+    if (pending) throw *pending;
+    return c;
+}
+
+void Interpreter::doGotoFrame2(Frame& f, const ActionRecord& r) {
+    PayloadReader in(r.payload);
+    const std::uint8_t flags = in.u8();
+    const int bias = (flags & 2) ? in.u16() : 0;
+    const bool play = flags & 1;
+    const Value frame = pop();
+    Object* clip = f.target;
+    if (frame.isString()) {
+        std::string s = frame.asString();
+        const auto colon = s.find(':');
+        if (colon != std::string::npos) {
+            clip = targetObject(f, Value(s.substr(0, colon)));
+            s = s.substr(colon + 1);
+        }
+        if (!clip) return;
+        const double n = StringToNumber(s, 5);
+        if (!std::isnan(n))
+            host_.timelineGoto(clip, ToInt32(n) - 1 + bias, play);
+        else
+            host_.timelineGotoLabel(clip, s, play);
+        return;
+    }
+    const int n = ToInt32(toNumber(frame));
+    if (n >= 1 || bias) host_.timelineGoto(clip, n - 1 + bias, play);
+}
+
+void Interpreter::doGetUrl(Frame& f, const std::string& url, const std::string& target) {
+    (void)f;
+    if (url.size() >= 10 && FoldCase(url.substr(0, 10)) == "fscommand:")
+        host_.fscommand(url.substr(10), target);
+}
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,80 @@
+// The SWF 5+ operators: abstract equality, the relational operator with its undefined result
+// for NaN, addition that concatenates when a side is a string, instanceof.
+#include <cmath>
+
+#include "swf/avm1/Interpreter.h"
+#include "swf/avm1/InterpreterFrame.h"
+
+namespace saver::swf::avm1 {
+
+bool Interpreter::equals2(const Value& a, const Value& b) {
+    if (a.isNullish() && b.isNullish()) return true;
+    if (a.isObject() && b.isObject()) {
+        if (version() <= 5) {
+            const Value pa = toPrimitive(a), pb = toPrimitive(b);
+            if (!pa.isObject() || !pb.isObject()) return equals2(pa, pb);
+        }
+        return a.asObject() == b.asObject();
+    }
+    if (a.isNullish() || b.isNullish()) {
+        const Value& other = a.isNullish() ? b : a;
+        if (other.isObject()) {
+            const Value p = toPrimitive(other);
+            return !p.isObject() && p.isNullish();
+        }
+        return false;
+    }
+    if (a.isObject() || b.isObject()) {
+        const Value pa = a.isObject() ? toPrimitive(a) : a;
+        const Value pb = b.isObject() ? toPrimitive(b) : b;
+        if (pa.isObject() || pb.isObject()) return false;
+        return equals2(pa, pb);
+    }
+    if (a.isString() && b.isString()) return a.asString() == b.asString();
+    if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
+    return toNumber(a) == toNumber(b);
+}
+
+Value Interpreter::less2(const Value& a, const Value& b) {
+    const Value pa = toPrimitive(a), pb = toPrimitive(b);
+    if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
+    if ((pa.isObject() && pa.asObject()->kind() != Object::Kind::Clip) ||
+        (pb.isObject() && pb.asObject()->kind() != Object::Kind::Clip))
+        return false;
+    const double x = toNumber(pa), y = toNumber(pb);
+    if (std::isnan(x) || std::isnan(y)) return Value{};
+    return x < y;
+}
+
+Value Interpreter::add2(const Value& a, const Value& b) {
+    const Value pa = toPrimitive(a), pb = toPrimitive(b);
+    if (pa.isString() || pb.isString()) return concat(toString(pa), toString(pb));
+    return toNumber(pa) + toNumber(pb);
+}
+
+bool Interpreter::instanceOf(const Value& v, Object* ctor) {
+    Object* o = v.asObject();
+    if (!o) return false;
+    const Value protoValue = getMember(ctor, "prototype");
+    Object* target = protoValue.asObject();
+    if (!target) return false;
+    std::vector<Object*> work;
+    int links = 0;
+    for (Object* p = o->proto(); p && links < 256; p = p->proto(), ++links) {
+        if (p == target) return true;
+        for (const Value& i : p->bound)
+            if (Object* iface = i.asObject(); iface && iface->isFunction()) work.push_back(iface);
+    }
+    for (std::size_t i = 0; i < work.size() && i < 256; ++i) {
+        Object* iface = work[i];
+        if (iface == ctor) return true;
+        if (Object* ip = getMember(iface, "prototype").asObject()) {
+            if (ip == target) return true;
+            for (const Value& more : ip->bound)
+                if (Object* m = more.asObject(); m && m->isFunction()) work.push_back(m);
+        }
+    }
+    return false;
+}
+
+}  // namespace saver::swf::avm1

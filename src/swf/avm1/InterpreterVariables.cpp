@@ -1,0 +1,307 @@
+// Names and paths: variables on the scope chain, "a.b.c" and "/a/b:c" target paths,
+// SetTarget, and the calls and constructions that name their function.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Interpreter.h"
+#include "swf/avm1/InterpreterFrame.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+bool NameIs(const std::string& name, const char* keyword, int version) {
+    return version >= 7 ? name == keyword : FoldCase(name) == keyword;
+}
+
+bool IsPath(const std::string& name) {
+    return name.find_first_of(":/.") != std::string::npos;
+}
+
+}  // namespace
+
+Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
+    found = true;
+    const int v = f.version;
+    if (NameIs(name, "this", v)) return f.thisValue;
+    if (v >= 6 && NameIs(name, "_global", v)) return global_;
+    if (NameIs(name, "_root", v) || NameIs(name, "_level0", v))
+        return f.baseClip ? host_.clipProperty(f.baseClip, "_root") : Value{};
+    if (NameIs(name, "_parent", v))
+        return f.target ? host_.clipProperty(f.target, "_parent") : Value{};
+    found = false;
+    return Value{};
+}
+
+Value Interpreter::resolvePath(Frame& f, const std::string& path) {
+    Value current;
+    std::size_t pos = 0;
+    bool first = true;
+    if (!path.empty() && path[0] == '/') {
+        current = specialName(f, "_root", first);
+        first = false;
+        pos = 1;
+    }
+    while (pos <= path.size()) {
+        std::size_t end = path.find_first_of(":/.", pos);
+        if (end == std::string::npos) end = path.size();
+        std::string seg = path.substr(pos, end - pos);
+        if (end < path.size() && path[end] == '.' && end + 1 < path.size() &&
+            path[end + 1] == '.') {
+            // ".." segment
+        }
+        pos = end + 1;
+        if (seg.empty()) {
+            if (end < path.size() && path.compare(end, 2, "..") == 0) {
+                current = first ? specialName(f, "_parent", first) : getMember(current, "_parent");
+                first = false;
+                pos = end + 2;
+                if (pos < path.size() && (path[pos] == '/' || path[pos] == '.')) ++pos;
+            }
+            if (end >= path.size()) break;
+            continue;
+        }
+        if (first) {
+            bool special = false;
+            current = specialName(f, seg, special);
+            if (!special) current = getVariable(f, seg);
+            first = false;
+        } else {
+            current = getMember(current, seg);
+        }
+        if (current.isNullish()) return Value{};
+        if (end >= path.size()) break;
+    }
+    if (first) return f.target;
+    return current;
+}
+
+bool Interpreter::splitPath(Frame& f, const std::string& path, Object*& target, std::string& var) {
+    const auto split = path.find_last_of(":.");
+    if (split == std::string::npos) return false;
+    var = path.substr(split + 1);
+    const std::string prefix = path.substr(0, split);
+    target = prefix.empty() ? f.target : toObject(resolvePath(f, prefix));
+    return true;
+}
+
+Object* Interpreter::targetObject(Frame& f, const Value& path) {
+    if (Object* o = path.asObject()) return o;
+    const std::string s = toString(path);
+    if (s.empty()) return f.target;
+    return resolvePath(f, s).asObject();
+}
+
+void Interpreter::setTarget(Frame& f, Object* clip) {
+    Object* t = clip ? clip : f.baseClip;
+    f.target = t;
+    if (f.timelineIndex < f.scope.size()) f.scope[f.timelineIndex] = t;
+}
+
+Value Interpreter::getVariable(Frame& f, const std::string& name, Object** foundOn) {
+    if (foundOn) *foundOn = nullptr;
+    if (IsPath(name)) {
+        Object* target = nullptr;
+        std::string var;
+        if (!splitPath(f, name, target, var)) return resolvePath(f, name);
+        if (!target) return Value{};
+        if (foundOn) *foundOn = target;
+        return getMember(target, var);
+    }
+    bool special = false;
+    if (NameIs(name, "this", f.version)) return f.thisValue;
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        if (hasProperty(*it, name)) {
+            if (foundOn) *foundOn = *it;
+            return getMember(*it, name);
+        }
+    }
+    const Value v = specialName(f, name, special);
+    return special ? v : Value{};
+}
+
+void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
+    if (IsPath(name)) {
+        Object* target = nullptr;
+        std::string var;
+        if (splitPath(f, name, target, var)) {
+            if (target) setMember(target, var, value);
+            return;
+        }
+    }
+    for (std::size_t i = f.scope.size(); i-- > 0;) {
+        Object* s = f.scope[i];
+        if (i == f.timelineIndex || hasProperty(s, name)) {
+            setMember(s, name, value);
+            return;
+        }
+    }
+    if (f.target) setMember(f.target, name, value);
+}
+
+void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& value,
+                              bool declareOnly) {
+    Object* holder = f.activation ? f.activation : f.target;
+    if (!holder) return;
+    if (declareOnly) {
+        if (!holder->findOwn(name)) holder->put(name, Value{});
+        return;
+    }
+    setMember(holder, name, value);
+}
+
+bool Interpreter::deleteVariable(Frame& f, const std::string& name) {
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+        if ((*it)->findOwn(name)) return (*it)->remove(name);
+    return false;
+}
+
+// --- calls by name -------------------------------------------------------------------------
+
+Value Interpreter::callAt(Frame& f, Object* fn, const Value& thisValue,
+                          const std::vector<Value>& args, Object* home) {
+    (void)f;
+    if (!fn || !fn->isFunction()) return Value{};
+    return callFunction(fn, thisValue, args, home, false);
+}
+
+namespace {
+
+std::vector<Value> PopArgs(Interpreter& vm, const std::function<Value()>& pop, double count) {
+    std::vector<Value> args;
+    const long n = std::clamp<long>(static_cast<long>(std::isnan(count) ? 0 : count), 0, 1 << 16);
+    for (long i = 0; i < n; ++i) args.push_back(pop());
+    (void)vm;
+    return args;
+}
+
+}  // namespace
+
+void Interpreter::doCallFunction(Frame& f) {
+    const std::string name = toString(pop());
+    const auto args = PopArgs(
+        *this, [this] { return pop(); }, toNumber(pop()));
+    Object* foundOn = nullptr;
+    const Value fnValue = getVariable(f, name, &foundOn);
+    Object* fn = fnValue.asObject();
+    if (fn && fn->kind() == Object::Kind::Super) {
+        Object* home = fn->bound.size() > 1 ? fn->bound[1].asObject() : nullptr;
+        Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
+        push(callAt(f, ctor, fn->bound[0], args, home ? home->proto() : nullptr));
+        return;
+    }
+    Value self = f.target;
+    if (foundOn && foundOn != f.activation && foundOn != global_) self = foundOn;
+    push(callAt(f, fn, self, args, nullptr));
+}
+
+void Interpreter::doCallMethod(Frame& f) {
+    const Value nameValue = pop();
+    const Value object = pop();
+    const auto args = PopArgs(
+        *this, [this] { return pop(); }, toNumber(pop()));
+    const std::string name = nameValue.isUndefined() ? "" : toString(nameValue);
+    Object* o = object.asObject();
+    if (name.empty()) {
+        if (o && o->kind() == Object::Kind::Super) {
+            Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
+            Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
+            push(callAt(f, ctor, o->bound[0], args, home ? home->proto() : nullptr));
+        } else {
+            push(callAt(f, o, Value{}, args, nullptr));
+        }
+        return;
+    }
+    if (o && o->kind() == Object::Kind::Super) {
+        Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
+        Object* holder = nullptr;
+        Property* p = lookup(home ? home->proto() : nullptr, name, &holder);
+        Value fn = p ? (p->getter ? call(p->getter, o->bound[0], {}) : p->value) : Value{};
+        push(callAt(f, fn.asObject(), o->bound[0], args, holder));
+        return;
+    }
+    Object* self = toObject(object);
+    if (!self) {
+        push(Value{});
+        return;
+    }
+    Object* holder = nullptr;
+    Value fn;
+    Property* p = self->kind() == Object::Kind::Clip && !self->findOwn(name)
+                      ? nullptr
+                      : lookup(self, name, &holder);
+    if (p)
+        fn = p->getter ? call(p->getter, self, {}) : p->value;
+    else
+        fn = getMember(self, name);
+    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, holder));
+}
+
+void Interpreter::doNew(Frame& f, bool isMethod) {
+    Value fnValue;
+    if (isMethod) {
+        const Value nameValue = pop();
+        const Value object = pop();
+        const std::string name = nameValue.isUndefined() ? "" : toString(nameValue);
+        fnValue = name.empty() ? object : getMember(object, name);
+    } else {
+        fnValue = getVariable(f, toString(pop()));
+    }
+    const auto args = PopArgs(
+        *this, [this] { return pop(); }, toNumber(pop()));
+    Object* fn = fnValue.asObject();
+    if (!fn || !fn->isFunction()) {
+        push(Value{});
+        return;
+    }
+    const Value protoValue = getMember(fn, "prototype");
+    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
+    obj->put("__constructor__", fn, kDontEnum);
+    if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
+    const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
+    push(fn->native && result.isObject() ? result : Value(obj));
+}
+
+void Interpreter::doEnumerate(Frame& f, const Value& target) {
+    (void)f;
+    push(Value{});
+    Object* o = target.asObject();
+    if (!o) return;
+    std::vector<Object*> chain;
+    for (Object* p = o; p && chain.size() < 256; p = p->proto()) chain.push_back(p);
+    std::vector<std::string> names;
+    auto seen = [&](const std::string& n) {
+        return std::any_of(names.begin(), names.end(), [&](const std::string& x) {
+            return o->caseSensitive() ? x == n : FoldCase(x) == FoldCase(n);
+        });
+    };
+    std::vector<std::string> order;  // pushed in this order, so listed backwards
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        Object* p = *it;
+        if (p->kind() == Object::Kind::Array)
+            for (std::size_t i = 0; i < p->elements.size(); ++i) order.push_back(std::to_string(i));
+        p->forEachOwn([&](const Property& prop) {
+            if (!(prop.flags & kDontEnum) && !isHidden(prop)) order.push_back(prop.name);
+        });
+    }
+    // The same name seen on an object and its prototype is listed once, at the nearest.
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (!seen(*it)) names.push_back(*it);
+    for (auto it = names.rbegin(); it != names.rend(); ++it) push(*it);
+}
+
+void Interpreter::doExtends() {
+    Object* superclass = pop().asObject();
+    Object* subclass = pop().asObject();
+    if (!superclass || !subclass) return;
+    Object* superProto = getMember(superclass, "prototype").asObject();
+    Object* proto = newObject(superProto);
+    if (!superProto) proto->remove("__proto__");
+    proto->put("__constructor__", superclass, kDontEnum);
+    if (version() < 7) proto->put("constructor", superclass, kDontEnum);
+    setMember(subclass, "prototype", proto);
+}
+
+}  // namespace saver::swf::avm1

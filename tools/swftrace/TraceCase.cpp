@@ -1,0 +1,92 @@
+#include "swftrace/TraceCase.h"
+
+#include <cpptoml.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace saver::swftrace {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int SwfVersion(const fs::path& movie) {
+    std::ifstream in(movie, std::ios::binary);
+    char header[4] = {};
+    in.read(header, 4);
+    return in ? static_cast<unsigned char>(header[3]) : 0;
+}
+
+int RuffleFrames(const fs::path& toml) {
+    try {
+        const auto t = cpptoml::parse_file(toml.string());
+        if (auto n = t->get_as<std::int64_t>("num_frames")) return static_cast<int>(*n);
+        if (auto n = t->get_as<std::int64_t>("num_ticks")) return static_cast<int>(*n);
+    } catch (const std::exception&) {
+    }
+    return 1;
+}
+
+void LoadSwfdec(const fs::path& dir, std::vector<TraceCase>& out) {
+    if (!fs::is_directory(dir)) return;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const fs::path p = entry.path();
+        if (p.extension() != ".swf" || !fs::exists(p.string() + ".trace")) continue;
+        TraceCase c;
+        c.set = "swfdec-trace";
+        c.name = p.stem().string();
+        c.moviePath = p.string();
+        c.expectedPath = p.string() + ".trace";
+        c.frames = 11;
+        c.version = SwfVersion(p);
+        c.family = c.name.substr(0, c.name.find('-'));
+        out.push_back(std::move(c));
+    }
+}
+
+void LoadRuffle(const fs::path& dir, std::vector<TraceCase>& out) {
+    if (!fs::is_directory(dir)) return;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const fs::path p = entry.path();
+        if (!fs::exists(p / "test.swf") || !fs::exists(p / "output.txt")) continue;
+        TraceCase c;
+        c.set = "ruffle-avm1";
+        c.name = p.filename().string();
+        c.moviePath = (p / "test.swf").string();
+        c.expectedPath = (p / "output.txt").string();
+        c.frames = RuffleFrames(p / "test.toml");
+        c.version = SwfVersion(p / "test.swf");
+        c.family = c.name.substr(0, c.name.find('_'));
+        out.push_back(std::move(c));
+    }
+}
+
+}  // namespace
+
+std::vector<TraceCase> LoadTraceCases(const std::string& swfDir) {
+    std::vector<TraceCase> cases;
+    LoadSwfdec(fs::path(swfDir) / "swfdec-trace", cases);
+    LoadRuffle(fs::path(swfDir) / "ruffle-avm1", cases);
+    std::sort(cases.begin(), cases.end(),
+              [](const TraceCase& a, const TraceCase& b) { return a.id() < b.id(); });
+    return cases;
+}
+
+std::string NormaliseTrace(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    if (!out.empty() && out.back() != '\n') out += '\n';
+    return out;
+}
+
+}  // namespace saver::swftrace

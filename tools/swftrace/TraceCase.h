@@ -1,0 +1,32 @@
+// TraceCase: one trace test of the sets under testdata/swf: a movie, the frames to run and
+// the trace output Flash Player wrote.
+//
+//   swfdec-trace/NAME-V.swf with NAME-V.swf.trace: 11 frames (load, then ten advances).
+//   ruffle-avm1/NAME/test.swf with output.txt: num_frames (or num_ticks) of test.toml.
+//
+// Failure: a test without its expected output is skipped; an unreadable toml runs 1 frame.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace saver::swftrace {
+
+struct TraceCase {
+    std::string set;
+    std::string name;
+    std::string moviePath;
+    std::string expectedPath;
+    int frames = 1;
+    int version = 0;     // the movie's SWF version
+    std::string family;  // the name up to its first '-' (swfdec) or '_' (ruffle)
+
+    std::string id() const { return set + "/" + name; }
+};
+
+std::vector<TraceCase> LoadTraceCases(const std::string& swfDir);
+
+// Line endings made "\n", and a missing final newline added, so outputs compare exactly.
+std::string NormaliseTrace(const std::string& text);
+
+}  // namespace saver::swftrace

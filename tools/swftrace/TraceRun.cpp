@@ -1,0 +1,171 @@
+#include "swftrace/TraceRun.h"
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "swf/avm1/ScriptRunner.h"
+#include "swf/format/SwfReader.h"
+#include "swf/player/MoviePlayer.h"
+
+namespace saver::swftrace {
+
+namespace {
+
+const std::set<std::string> kDisplayNames = {"attachMovie",
+                                             "createEmptyMovieClip",
+                                             "duplicateMovieClip",
+                                             "removeMovieClip",
+                                             "swapDepths",
+                                             "getBounds",
+                                             "getRect",
+                                             "hitTest",
+                                             "localToGlobal",
+                                             "globalToLocal",
+                                             "getDepth",
+                                             "setMask",
+                                             "startDrag",
+                                             "stopDrag",
+                                             "lineTo",
+                                             "beginFill",
+                                             "moveTo",
+                                             "curveTo",
+                                             "lineStyle",
+                                             "clear",
+                                             "beginGradientFill",
+                                             "endFill",
+                                             "onEnterFrame",
+                                             "createTextField",
+                                             "TextField",
+                                             "TextFormat",
+                                             "Sound",
+                                             "loadMovie",
+                                             "loadMovieNum",
+                                             "getNextHighestDepth",
+                                             "getInstanceAtDepth",
+                                             "attachBitmap",
+                                             "BitmapData",
+                                             "_x",
+                                             "_y",
+                                             "_xscale",
+                                             "_yscale",
+                                             "_rotation",
+                                             "_alpha",
+                                             "_visible",
+                                             "_width",
+                                             "_height",
+                                             "_xmouse",
+                                             "_ymouse",
+                                             "onLoad",
+                                             "onUnload",
+                                             "Stage",
+                                             "Button",
+                                             "Key",
+                                             "Mouse",
+                                             "Selection",
+                                             "Color",
+                                             "Video",
+                                             "NetStream",
+                                             "NetConnection",
+                                             "LocalConnection",
+                                             "transform",
+                                             "filters",
+                                             "cacheAsBitmap",
+                                             "blendMode",
+                                             "scrollRect",
+                                             "_droptarget",
+                                             "_url",
+                                             "_quality",
+                                             "_highquality",
+                                             "MovieClipLoader",
+                                             "onPress",
+                                             "onRelease",
+                                             "onRollOver",
+                                             "onMouseMove",
+                                             "onMouseDown",
+                                             "onKeyDown",
+                                             "enabled",
+                                             "useHandCursor",
+                                             "tabIndex",
+                                             "focusEnabled",
+                                             "getURL",
+                                             "_lockroot",
+                                             "onData",
+                                             "onClipEvent",
+                                             "PrintJob",
+                                             "ContextMenu",
+                                             "Camera",
+                                             "Microphone",
+                                             "Accessibility",
+                                             "attachAudio",
+                                             "getTextExtent"};
+
+// Tags whose characters or events the engine does not run yet: buttons, text, sound, video,
+// clip events (PlaceObject2 with actions is detected by the names above only).
+const std::set<std::uint16_t> kDisplayTags = {7, 34, 37, 11, 33, 14, 15, 18, 19, 45, 60};
+
+void ScanNames(const std::vector<std::uint8_t>& bytes, std::set<std::string>& found) {
+    std::string word;
+    for (std::uint8_t b : bytes) {
+        if (std::isalnum(b) || b == '_' || b == '$') {
+            word += static_cast<char>(b);
+        } else {
+            if (!word.empty() && kDisplayNames.count(word)) found.insert(word);
+            word.clear();
+        }
+    }
+    if (!word.empty() && kDisplayNames.count(word)) found.insert(word);
+}
+
+void ScanTimeline(const swf::Timeline& timeline, std::set<std::string>& found) {
+    for (const swf::Frame& frame : timeline.frames)
+        for (const swf::FrameCommand& command : frame.commands)
+            if (const auto* action = std::get_if<swf::DoAction>(&command))
+                ScanNames(action->bytes, found);
+}
+
+}  // namespace
+
+bool TouchesDisplay(const swf::Movie& movie) {
+    for (const auto& [tag, count] : movie.skippedTags)
+        if (kDisplayTags.count(tag)) return true;
+    for (const auto& [id, character] : movie.dictionary)
+        if (const auto* other = std::get_if<swf::UnsupportedCharacter>(&character))
+            if (kDisplayTags.count(other->tagCode)) return true;
+    std::set<std::string> found;
+    ScanTimeline(movie.root, found);
+    for (const auto& [id, character] : movie.dictionary)
+        if (const auto* sprite = std::get_if<swf::Sprite>(&character))
+            ScanTimeline(sprite->timeline, found);
+    return !found.empty();
+}
+
+bool RunTrace(const std::string& moviePath, int frames, std::string& output, std::string& error,
+              bool* touchesDisplay) {
+    std::ifstream in(moviePath, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + moviePath;
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    std::shared_ptr<const swf::Movie> movie;
+    try {
+        movie = std::make_shared<const swf::Movie>(swf::ReadMovie(bytes));
+    } catch (const swf::SwfError& e) {
+        error = e.what();
+        return false;
+    }
+    if (touchesDisplay) *touchesDisplay = TouchesDisplay(*movie);
+    auto runner = std::make_unique<swf::avm1::ScriptRunner>(
+        movie, [&output](const std::string& line) { output += line + "\n"; });
+    const swf::avm1::ScriptRunner* scripts = runner.get();
+    swf::MoviePlayer player(movie, std::move(runner));
+    for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();
+    return true;
+}
+
+}  // namespace saver::swftrace
