@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "reftest/KnownFailures.h"
 #include "swfreftest/CaseRunner.h"
 #include "swfreftest/KnownFailures.h"
 #include "swfreftest/ReferenceCase.h"
@@ -23,9 +22,6 @@
 namespace {
 
 using namespace saver::swfreftest;
-using saver::reftest::PrintRates;
-using saver::reftest::ReadKnownFailures;
-using saver::reftest::Tally;
 
 struct Options {
     std::string data;
@@ -34,6 +30,11 @@ struct Options {
     std::string only;
     std::string saveDir;
     bool quiet = false;
+};
+
+struct Tally {
+    int passed = 0;
+    int total = 0;
 };
 
 constexpr const char* kUsage =
