@@ -1,7 +1,10 @@
 // swftracetest: runs the trace reference tests of testdata/swf against the built-in player.
 //
 //   swftracetest --data DIR [--known-failures FILE] [--write-known-failures FILE]
-//                [--only TEXT] [--quiet]
+//                [--skip-known-failures] [--only TEXT] [--quiet]
+//
+// --skip-known-failures runs only the cases the list does not name (the pinned check of the
+// test command; the pass rates it prints then cover those cases only).
 //
 // Each test runs in a child process (a crash or a hang fails that test only, after 60 s) and
 // passes when its trace output equals Flash Player's exactly, line endings aside. Prints one
@@ -33,6 +36,7 @@ using saver::reftest::Tally;
 struct Options {
     std::string data, knownFailures, writeKnownFailures, only;
     bool quiet = false;
+    bool skipKnownFailures = false;  // run only the cases the list does not name
 };
 
 struct Outcome {
@@ -112,6 +116,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.quiet = true;
             continue;
         }
+        if (arg == "--skip-known-failures") {
+            o.skipKnownFailures = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
         if (arg == "--data")
@@ -135,7 +143,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, o)) {
         std::fputs(
             "usage: swftracetest --data DIR [--known-failures FILE] "
-            "[--write-known-failures FILE] [--only TEXT] [--quiet]\n",
+            "[--write-known-failures FILE] [--skip-known-failures] [--only TEXT] [--quiet]\n",
             stderr);
         return 2;
     }
@@ -146,6 +154,9 @@ int main(int argc, char** argv) {
     int regressions = 0, fixed = 0;
     for (const TraceCase& c : LoadTraceCases(o.data)) {
         if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
+        // The pinned run of the test command checks only what passed: a listed case mostly
+        // fails slowly (scripts that loop until the budget stops them every frame).
+        if (o.skipKnownFailures && known.count(c.id()) != 0) continue;
         const Outcome r = RunIsolated(c);
         const bool passed =
             r.ran && NormaliseTrace(r.output) == NormaliseTrace(ReadText(c.expectedPath));
