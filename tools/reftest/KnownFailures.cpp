@@ -42,4 +42,27 @@ void PrintRates(const char* title, const std::map<std::string, Tally>& tallies) 
     }
 }
 
+const char* KnownFailures::record(const std::string& id, bool passed, const std::string& detail,
+                                  bool quiet) {
+    const bool listed = listed_.count(id) != 0;
+    const char* verdict = Verdict(passed, listed);
+    if (!passed && !listed) ++regressions_;
+    if (passed && listed) ++fixed_;
+    if (!passed) failures_.push_back(id + "  # " + detail);
+    if (!quiet || passed == listed) {
+        std::printf("%-5s %s%s%s\n", verdict, id.c_str(), detail.empty() ? "" : ": ",
+                    detail.c_str());
+    }
+    return verdict;
+}
+
+bool KnownFailures::write(const std::string& path, const std::string& title) const {
+    return WriteKnownFailures(
+        path,
+        title +
+            "\nWritten by --write-known-failures; a test that starts "
+            "passing is\nreported as FIXED and should be taken off this list.",
+        failures_);
+}
+
 }  // namespace saver::reftest

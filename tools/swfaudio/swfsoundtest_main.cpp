@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "reftest/KnownFailures.h"
 #include "swfaudio/SoundCase.h"
-#include "swfreftest/KnownFailures.h"
 
 int main(int argc, char** argv) {
     using namespace saver;
@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
             stderr);
         return 2;
     }
-    swfreftest::KnownFailures known(knownPath.empty() ? std::set<std::string>{}
-                                                      : swfreftest::ReadKnownFailures(knownPath));
+    reftest::KnownFailures known(knownPath.empty() ? std::set<std::string>{}
+                                                   : reftest::ReadKnownFailures(knownPath));
     int passed = 0, total = 0;
     for (const swfaudio::SoundCase& c : swfaudio::LoadSoundCases(data)) {
         const swfaudio::SoundCaseResult r = swfaudio::RunSoundCase(c);

@@ -15,13 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "reftest/KnownFailures.h"
 #include "swfreftest/CaseRunner.h"
-#include "swfreftest/KnownFailures.h"
 #include "swfreftest/ReferenceCase.h"
 
 namespace {
 
 using namespace saver::swfreftest;
+using saver::reftest::KnownFailures;
+using saver::reftest::ReadKnownFailures;
 
 struct Options {
     std::string data;
