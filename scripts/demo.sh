@@ -108,7 +108,7 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 120 139); do
         [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$DEMO/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >"$DEMO/xvfb.log" 2>&1 &
         xvfb=$!
         export DISPLAY=":$n"
         for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

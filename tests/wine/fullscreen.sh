@@ -32,16 +32,35 @@ fs_cursor() {
 }
 
 # fs_window TITLE: the X window of the show (empty when it did not appear within 30 s; a loaded
-# machine was seen to take more than 15 s to start a show).
-fs_window() { wt_wait_window "^$1\$" 300; }
+# machine was seen to take more than 15 s to start a show). When it did not appear, the state of
+# the last program started (WT_PID) goes to stderr and the details to "$WT_DIR/missing-N.txt".
+fs_window() {
+    wt_wait_window "^$1\$" 300 && return 0
+    echo "fs_window '$1': $(fs_missing "${WT_PID:-0}")" >&2
+    return 1
+}
 
 # fs_missing PID: why a show's window did not appear, for the failure message: whether the
-# program still runs and the names of the windows on the display.
+# program still runs and the names of the windows on the display. The Windows processes of this
+# prefix, their windows and the threads' stacks (winedbg) go to "$WT_DIR/missing-N.txt".
 fs_missing() {
-    local state=ended names
+    local state=ended names file wpid n=1
     kill -0 "$1" 2>/dev/null && state="still running"
     names=$(xdotool search --name . getwindowname %@ 2>/dev/null | sort -u | head -5 | tr '\n' '|')
-    echo "program $state; windows: ${names:-none}"
+    while [ -e "$WT_DIR/missing-$n.txt" ]; do n=$((n + 1)); done
+    file="$WT_DIR/missing-$n.txt"
+    {
+        echo "--- processes"
+        echo "info process" | timeout 30 winedbg 2>&1
+        echo "--- windows"
+        echo "info wnd" | timeout 30 winedbg 2>&1
+        for wpid in $(echo "info process" | timeout 30 winedbg 2>/dev/null |
+            awk 'tolower($0) ~ /\.(scr|exe)/ && tolower($0) !~ /(winedbg|services|explorer|plugplay|winedevice|svchost|rpcss|conhost|start)\.exe/ { print $1 }'); do
+            echo "--- stacks of 0x$wpid"
+            printf 'attach 0x%s\nbt all\ndetach\nquit\n' "$wpid" | timeout 60 winedbg 2>&1
+        done
+    } >"$file" 2>&1
+    echo "program $state; windows: ${names:-none}; details in $file"
 }
 
 # fs_alive PID: 1 while the program runs.

@@ -22,7 +22,12 @@ fi
 display=""
 for n in $(seq 140 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null \
+    # -noreset: by default the server resets when its last client disconnects, and a client
+    # connecting during the reset has its connection closed (XOpenDisplay fails). Between two
+    # shows every client can be gone (Wine's desktop process closes about a second after the
+    # last window), and the next show's own connections, racing the test's xdotool polls, then
+    # found no display now and then: "no driver could be loaded", the show ending with no window.
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null \
         >"$SAVER_WINE_WORK/xvfb.log" 2>&1 &
     pid=$!
     for _ in $(seq 1 50); do

@@ -15,7 +15,7 @@ fs_pack "Two Movies" "$WT_DIR/two.ini" "$WT_DIR/a.swf" "$WT_DIR/b.swf" || exit 1
 fs_start two "$WT_DIR/Two Movies.scr" /s
 pid=$WT_PID
 if ! w=$(fs_window 'Two Movies'); then
-    wt_fail "no full-screen window ($(fs_missing "$pid"))"
+    wt_fail "no full-screen window"
     exit 1
 fi
 

@@ -62,7 +62,7 @@ if win=$(fs_window Upgraded); then
     fs_escape "$win" "$pid"
     wt_check "upgraded: Esc ends it with exit code 0" "$FS_RC" 0
 else
-    wt_fail "upgraded: no window ($(fs_missing "$pid"))"
+    wt_fail "upgraded: no window"
 fi
 
 # A bare runtime has nothing to move: refused, nothing written.
