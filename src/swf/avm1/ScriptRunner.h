@@ -31,6 +31,10 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }
+    // For the display built-ins: the root timeline of the frame being run (null before the
+    // first), and the clip object of a timeline.
+    TimelineInstance* rootTimeline() const { return root_; }
+    Object* clipFor(TimelineInstance& timeline) { return clipObject(timeline); }
 
     // InterpreterHost
     void trace(const std::string& line) override;

@@ -38,6 +38,11 @@ int TimelineInstance::frameCount() const {
     return std::max<int>(1, static_cast<int>(timeline_.frames.size()));
 }
 
+Drawing& TimelineInstance::drawing() {
+    if (!drawing_) drawing_ = std::make_unique<Drawing>();
+    return *drawing_;
+}
+
 void TimelineInstance::restart() {
     list_.clear();
     frame_ = 0;
@@ -188,6 +193,7 @@ class TimelineInstance::MaskStack {
 
 void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                                std::vector<RenderItem>& out) const {
+    if (drawing_) drawing_->collect(parentMatrix, parentColor, ClipRole::Draw, out);
     MaskStack masks(out);
     for (const auto& [depth, object] : list_) {
         masks.closeBefore(depth);
