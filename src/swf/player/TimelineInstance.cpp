@@ -155,11 +155,12 @@ void TimelineInstance::startSprite(DisplayObject& object) {
     if (const auto* sprite = std::get_if<Sprite>(&it->second))
         timeline = &sprite->timeline;
     else if (const auto* button = std::get_if<Button>(&it->second))
-        timeline = &context_.buttons.upState(*button);
+        timeline = &context_.buttons.stateTimeline(*button);
     if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
     object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
     object.sprite->restart();
+    if (std::holds_alternative<Button>(it->second)) object.sprite->stop();  // the mouse moves it
 }
 
 // Masks open while one list is walked, innermost last, by the last depth each one clips. A
