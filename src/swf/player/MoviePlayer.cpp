@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "swf/format/FrameActions.h"
+#include "swf/render/BitmapLibrary.h"
 #include "swf/player/PointerInput.h"
 #include "swf/player/TimelineInstance.h"
-#include "swf/render/BitmapLibrary.h"
 
 namespace saver::swf {
 
