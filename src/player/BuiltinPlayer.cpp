@@ -172,6 +172,9 @@ void BuiltinPlayer::renderInto(swf::BgraImage& image, int width, int height) {
     const swf::Rgba fill = background_ >= 0 ? ColorOf(background_) : player_->background();
     const swf::Matrix stage =
         swf::StageTransform(player_->movie().header.frameSize, width, height, scaleMode_);
+    if (width != viewWidth_ || height != viewHeight_) player_->viewResized(width, height);
+    viewWidth_ = width;
+    viewHeight_ = height;
     const auto items = player_->renderList();
     renderer_->render(items, fill, stage, quality, image);
 }
