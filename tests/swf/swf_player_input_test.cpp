@@ -3,10 +3,15 @@
 
 #include <functional>
 
+#include "swf/format/SwfReader.h"
 #include "swf/player/Drawing.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/player/ShapeHitTest.h"
 #include "swf_player_fixture.h"
+#if __has_include("swfwriter/SampleMovies.h")
+#include "swfwriter/SampleMovies.h"
+#define HAVE_SWFWRITER 1
+#endif
 
 namespace saver::swf {
 namespace {
@@ -231,6 +236,27 @@ TEST(PointerInput, ButtonStatesAndActionsFollowTheMouse) {
         EXPECT_EQ(player.currentFrame(), c.rootFrame);
     }
 }
+
+#ifdef HAVE_SWFWRITER
+// The written button sample, read back: grey, red under the pointer, blue pressed.
+TEST(PointerInput, WrittenButtonSampleChangesColourUnderThePointer) {
+    const auto bytes = swfwriter::BuildSample("button");
+    ASSERT_TRUE(bytes);
+    MoviePlayer player(std::make_shared<Movie>(ReadMovie(*bytes)));
+    auto colour = [&] {
+        const auto items = player.renderList();
+        return items.empty() || !items.back().shape ? Rgba{} : items.back().shape->fills[0].color;
+    };
+    EXPECT_EQ(colour(), (Rgba{128, 128, 128, 255}));
+    player.mouseMove(50, 50);
+    EXPECT_EQ(colour(), (Rgba{255, 0, 0, 255}));
+    player.mouseDown();
+    EXPECT_EQ(colour(), (Rgba{0, 0, 255, 255}));
+    player.mouseMove(150, 50);  // off the stage, still pressed: the over state
+    player.mouseUp();
+    EXPECT_EQ(colour(), (Rgba{128, 128, 128, 255}));
+}
+#endif
 
 }  // namespace
 }  // namespace saver::swf
