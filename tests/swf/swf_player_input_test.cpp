@@ -186,7 +186,8 @@ TEST(ShapeHitTest, FillsByEvenOddAndLinesByWidth) {
 }
 
 // Button 20 shows shape 1 up, 2 over, 3 down; its hit area is shape 4 (the triangle below
-// the diagonal x = y of a 10-pixel square). Releasing on it sends the root to frame 3.
+// the diagonal x = y of a 10-pixel square). Releasing on it sends the root to frame 3, the
+// key "a" to frame 2.
 std::shared_ptr<Movie> ButtonMovie() {
     Button b;
     b.id = 20;
@@ -199,7 +200,11 @@ std::shared_ptr<Movie> ButtonMovie() {
     release.conditions = 0x0008;  // OverDownToOverUp
     release.bytes = GotoFrame(2);
     release.bytes.push_back(0);
-    b.actions = {release};
+    ButtonAction key;  // the key "a" sends the root to frame 2
+    key.conditions = 'a' << 9;
+    key.bytes = GotoFrame(1);
+    key.bytes.push_back(0);
+    b.actions = {release, key};
     auto movie = MakeMovie(
         MakeTimeline({MakeFrame({Place(1, 20), Actions({Stop()})}), MakeFrame({}), MakeFrame({})}));
     movie->dictionary[20] = std::move(b);
@@ -207,7 +212,7 @@ std::shared_ptr<Movie> ButtonMovie() {
 }
 
 TEST(PointerInput, ButtonStatesAndActionsFollowTheMouse) {
-    enum Op { MoveIn, MoveOut, Down, Up };
+    enum Op { MoveIn, MoveOut, Down, Up, KeyA, KeyB };
     const struct {
         const char* name;
         std::vector<Op> ops;
@@ -222,6 +227,8 @@ TEST(PointerInput, ButtonStatesAndActionsFollowTheMouse) {
         {"dragged back: down again", {MoveIn, Down, MoveOut, MoveIn}, 3, 0},
         {"released outside: up, no action", {MoveIn, Down, MoveOut, Up}, 1, 0},
         {"a press outside it never presses it", {MoveOut, Down, MoveIn}, 1, 0},
+        {"its key runs the key action, wherever the pointer is", {KeyA}, 1, 1},
+        {"another key does nothing", {KeyB}, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -231,6 +238,8 @@ TEST(PointerInput, ButtonStatesAndActionsFollowTheMouse) {
             if (op == MoveOut) player.mouseMove(2, 7);
             if (op == Down) player.mouseDown();
             if (op == Up) player.mouseUp();
+            if (op == KeyA) player.keyDown('A', 'a');
+            if (op == KeyB) player.keyDown('B', 'b');
         }
         EXPECT_EQ(DrawnIds(player), std::vector<int>{c.shownShape});
         EXPECT_EQ(player.currentFrame(), c.rootFrame);

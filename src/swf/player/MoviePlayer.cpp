@@ -206,6 +206,8 @@ void MoviePlayer::mouseWheel(int delta) {
 
 void MoviePlayer::keyDown(int keyCode, int ascii) {
     state_->input({InputKind::KeyDown, state_->mouseX, state_->mouseY, keyCode, ascii});
+    state_->pointer->keyPress(*state_->root, keyCode, ascii);
+    state_->runPending();
 }
 
 void MoviePlayer::keyUp(int keyCode, int ascii) {

@@ -36,7 +36,78 @@ void RunTimelineActions(TimelineInstance& timeline, const std::vector<std::uint8
     }
 }
 
+// The key code a button's key condition uses for a Windows virtual key: Flash's own codes for
+// the special keys, the character for the others; 0 for keys a button cannot name.
+int ButtonKeyCode(int keyCode, int ascii) {
+    switch (keyCode) {
+        case 37:
+            return 1;  // left
+        case 39:
+            return 2;  // right
+        case 36:
+            return 3;  // home
+        case 35:
+            return 4;  // end
+        case 45:
+            return 5;  // insert
+        case 46:
+            return 6;  // delete
+        case 8:
+            return 8;  // backspace
+        case 13:
+            return 13;  // enter
+        case 38:
+            return 14;  // up
+        case 40:
+            return 15;  // down
+        case 33:
+            return 16;  // page up
+        case 34:
+            return 17;  // page down
+        case 9:
+            return 18;  // tab
+        case 27:
+            return 19;  // escape
+        default:
+            return ascii >= 32 && ascii < 127 ? ascii : 0;
+    }
+}
+
 }  // namespace
+
+void PointerInput::keyPress(TimelineInstance& root, int keyCode, int ascii) {
+    const int code = ButtonKeyCode(keyCode, ascii);
+    if (code != 0) keyPressIn(root, root, code, 0);
+}
+
+void PointerInput::keyPressIn(TimelineInstance& root, TimelineInstance& timeline, int code,
+                              int nesting) {
+    if (nesting > kMaxSpriteNesting) return;
+    std::vector<std::pair<std::shared_ptr<TimelineInstance>, const Button*>> found;
+    for (const auto& [depth, object] : timeline.displayList()) {
+        if (!object.sprite) continue;
+        const auto it = context_.movie->dictionary.find(object.characterId);
+        const Button* button =
+            it == context_.movie->dictionary.end() ? nullptr : std::get_if<Button>(&it->second);
+        found.emplace_back(object.sprite, button);
+    }
+    for (const auto& [sprite, button] : found) {
+        if (!button) {
+            keyPressIn(root, *sprite, code, nesting + 1);
+            continue;
+        }
+        for (const ButtonAction& action : button->actions)
+            if ((action.conditions >> 9) == code) runActions(root, timeline, action.bytes);
+    }
+}
+
+void PointerInput::runActions(TimelineInstance& root, TimelineInstance& parent,
+                              const std::vector<std::uint8_t>& bytes) {
+    if (scripts_)
+        scripts_->runButtonActions(root, parent, bytes);
+    else
+        RunTimelineActions(parent, bytes);
+}
 
 void PointerInput::move(TimelineInstance& root, double x, double y) {
     x_ = x;
@@ -159,13 +230,8 @@ void PointerInput::transition(TimelineInstance& root, const Target& target, std:
                                    : look == Look::Over ? ButtonStates::kOverFrame
                                                         : ButtonStates::kDownFrame);
         if (const auto parent = target.parent.lock()) {
-            for (const ButtonAction& action : target.button->actions) {
-                if (!(action.conditions & condition)) continue;
-                if (scripts_)
-                    scripts_->runButtonActions(root, *parent, action.bytes);
-                else
-                    RunTimelineActions(*parent, action.bytes);
-            }
+            for (const ButtonAction& action : target.button->actions)
+                if (action.conditions & condition) runActions(root, *parent, action.bytes);
         }
     } else {
         instance->gotoLabelAndStop(look == Look::Up     ? "_up"

@@ -37,6 +37,9 @@ class PointerInput {
     void move(TimelineInstance& root, double x, double y);
     void press(TimelineInstance& root);
     void release(TimelineInstance& root);
+    // A key pressed: the actions of every button on stage whose key condition names it (the
+    // key code of BUTTONCONDACTION: the character, or Flash's codes for the special keys).
+    void keyPress(TimelineInstance& root, int keyCode, int ascii);
 
     // The button or clip under the pointer now (null when none).
     std::shared_ptr<TimelineInstance> hovered() const { return hover_.instance.lock(); }
@@ -56,6 +59,9 @@ class PointerInput {
     bool hitClip(const TimelineInstance& clip, const Matrix& matrix) const;
     void transition(TimelineInstance& root, const Target& target, std::uint16_t condition,
                     const char* event, Look look);
+    void runActions(TimelineInstance& root, TimelineInstance& parent,
+                    const std::vector<std::uint8_t>& bytes);
+    void keyPressIn(TimelineInstance& root, TimelineInstance& timeline, int code, int nesting);
 
     PlayerContext& context_;
     ScriptHost* scripts_;
