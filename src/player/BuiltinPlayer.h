@@ -9,6 +9,8 @@
 //   Quality          0 Low and 2 Auto Low draw without anti-aliasing; 1 High, 3 Auto High and
 //                    anything else draw anti-aliased.
 //   ScaleMode        0 show all, 1 no border, 2 exact fit, 3 no scale (others as 0).
+//                    A movie that sets Stage.scaleMode is shown in its own mode instead,
+//                    as in the control.
 //   AlignMode        kept; the stage is always centred.
 //
 // setMovie() reads the file at once and hands its decoding to a MovieLoader, whose worker

@@ -16,8 +16,9 @@ void BuiltinPlayer::input(const PlayerInput& in) {
         case Kind::MouseMove:
         case Kind::MouseDown:
         case Kind::MouseUp: {
-            const swf::Matrix stage = swf::StageTransform(player_->movie().header.frameSize,
-                                                          viewWidth_, viewHeight_, scaleMode_);
+            const swf::Matrix stage =
+                swf::StageTransform(player_->movie().header.frameSize, viewWidth_, viewHeight_,
+                                    player_->scaleMode(scaleMode_));
             swf::Matrix toStage;
             if (!swf::InvertMatrix(stage, toStage)) return;  // nothing drawn yet
             double x = 0, y = 0;

@@ -62,17 +62,21 @@ Value StageHeight(CallInfo& c) {
     ScriptInput* in = Input(c);
     return in ? in->stageHeight() : 0;
 }
+// In StageTransform's order.
+constexpr const char* kScaleModes[] = {"showAll", "noBorder", "exactFit", "noScale"};
+
 Value GetScaleMode(CallInfo& c) {
     ScriptInput* in = Input(c);
-    return in ? Value(in->scaleMode) : Value{};
+    const int mode = in ? in->scaleMode() : 0;
+    return in ? Value(kScaleModes[mode >= 0 && mode < 4 ? mode : 0]) : Value{};
 }
 // The player takes the four modes in any case and keeps the last good one.
 Value SetScaleMode(CallInfo& c) {
     ScriptInput* in = Input(c);
     if (!in) return Value{};
     const std::string mode = FoldCase(c.vm.toString(c.arg(0)));
-    for (const char* known : {"showAll", "noScale", "exactFit", "noBorder"})
-        if (mode == FoldCase(known)) in->scaleMode = known;
+    for (int i = 0; i < 4; ++i)
+        if (mode == FoldCase(kScaleModes[i])) in->scriptScaleMode = i;
     return Value{};
 }
 Value GetAlign(CallInfo& c) {
@@ -160,11 +164,11 @@ bool ScriptInput::isDown(int keyCode) const {
 }
 
 int ScriptInput::stageWidth() const {
-    return scaleMode == "noScale" && viewWidth_ > 0 ? viewWidth_ : movieWidth_;
+    return scaleMode() == 3 && viewWidth_ > 0 ? viewWidth_ : movieWidth_;
 }
 
 int ScriptInput::stageHeight() const {
-    return scaleMode == "noScale" && viewHeight_ > 0 ? viewHeight_ : movieHeight_;
+    return scaleMode() == 3 && viewHeight_ > 0 ? viewHeight_ : movieHeight_;
 }
 
 void ScriptInput::event(TimelineInstance& root, const InputEvent& e) {
@@ -207,7 +211,7 @@ void ScriptInput::resized(TimelineInstance& root, int width, int height) {
     const bool changed = width != viewWidth_ || height != viewHeight_;
     viewWidth_ = width;
     viewHeight_ = height;
-    if (changed && scaleMode == "noScale") broadcast("Stage", "onResize");
+    if (changed && scaleMode() == 3) broadcast("Stage", "onResize");
 }
 
 // Every clip on stage whose object has the method, the root first and then down the tree.

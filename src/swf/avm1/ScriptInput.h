@@ -12,6 +12,7 @@
 
 #include <bitset>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "swf/avm1/Interpreter.h"
@@ -37,7 +38,10 @@ class ScriptInput {
     double mouseY() const { return mouseY_; }
     int stageWidth() const;
     int stageHeight() const;
-    std::string scaleMode = "showAll";
+    // Stage.scaleMode: the view's (StageTransform's numbering) until a script sets one.
+    int viewScaleMode = 0;
+    std::optional<int> scriptScaleMode;
+    int scaleMode() const { return scriptScaleMode.value_or(viewScaleMode); }
     std::string align;
     bool showMenu = true;
 

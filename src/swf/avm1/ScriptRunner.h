@@ -37,6 +37,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
                           const std::vector<std::uint8_t>& actions) override;
     void stageResized(TimelineInstance& root, int width, int height) override;
     bool cursorHidden() const override { return input_->cursorHidden(); }
+    void viewScaleMode(int mode) override { input_->viewScaleMode = mode; }
+    std::optional<int> scriptScaleMode() const override { return input_->scriptScaleMode; }
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }

@@ -219,6 +219,14 @@ void MoviePlayer::viewResized(int width, int height) {
     state_->runPending();
 }
 
+void MoviePlayer::setScaleMode(int shown) {
+    if (state_->scripts) state_->scripts->viewScaleMode(shown);
+}
+
+int MoviePlayer::scaleMode(int shown) const {
+    return state_->scripts ? state_->scripts->scriptScaleMode().value_or(shown) : shown;
+}
+
 bool MoviePlayer::cursorHidden() const {
     return state_->scripts && state_->scripts->cursorHidden();
 }

@@ -72,6 +72,11 @@ class MoviePlayer {
     void viewResized(int width, int height);
     // The movie's scripts asked to hide the mouse pointer (Mouse.hide).
     bool cursorHidden() const;
+    // The scale mode the caller shows the stage with (StageTransform's numbering), for
+    // Stage.scaleMode; scaleMode() is the one to draw with: the movie's own choice once its
+    // scripts made one, else `shown`.
+    void setScaleMode(int shown);
+    int scaleMode(int shown) const;
 
   private:
     struct State;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
@@ -54,6 +55,10 @@ class ScriptHost {
     // Whether the movie asked for the mouse pointer to be hidden (Mouse.hide, not undone by
     // Mouse.show). The show may hide it anyway; it never shows it because of this.
     virtual bool cursorHidden() const { return false; }
+    // The scale mode the player is shown with (0 show all, 1 no border, 2 exact fit, 3 no
+    // scale), and the one the movie's scripts chose instead (Stage.scaleMode), if any.
+    virtual void viewScaleMode(int mode) {}
+    virtual std::optional<int> scriptScaleMode() const { return std::nullopt; }
 };
 
 }  // namespace saver::swf
