@@ -72,6 +72,7 @@ void BuiltinPlayer::setAlignMode(std::int32_t mode) {
 
 void BuiltinPlayer::setScaleMode(std::int32_t mode) {
     scaleMode_ = mode;
+    if (player_) player_->setScaleMode(mode);
     changed_ = true;
 }
 
@@ -102,6 +103,7 @@ void BuiltinPlayer::takeLoadedMovie() {
     auto loaded = loader_.take();
     if (!loaded) return;
     player_ = std::move(*loaded);
+    if (player_) player_->setScaleMode(scaleMode_);
     lastStepMs_.reset();  // the movie's clock starts with the next advance
     changed_ = true;
 }
@@ -171,7 +173,11 @@ void BuiltinPlayer::renderInto(swf::BgraImage& image, int width, int height) {
     }
     const swf::Rgba fill = background_ >= 0 ? ColorOf(background_) : player_->background();
     const swf::Matrix stage =
-        swf::StageTransform(player_->movie().header.frameSize, width, height, scaleMode_);
+        swf::StageTransform(player_->movie().header.frameSize, width, height,
+                            player_->scaleMode(scaleMode_));
+    if (width != viewWidth_ || height != viewHeight_) player_->viewResized(width, height);
+    viewWidth_ = width;
+    viewHeight_ = height;
     const auto items = player_->renderList();
     renderer_->render(items, fill, stage, quality, image);
 }

@@ -9,6 +9,8 @@
 //   Quality          0 Low and 2 Auto Low draw without anti-aliasing; 1 High, 3 Auto High and
 //                    anything else draw anti-aliased.
 //   ScaleMode        0 show all, 1 no border, 2 exact fit, 3 no scale (others as 0).
+//                    A movie that sets Stage.scaleMode is shown in its own mode instead,
+//                    as in the control.
 //   AlignMode        kept; the stage is always centred.
 //
 // setMovie() reads the file at once and hands its decoding to a MovieLoader, whose worker
@@ -91,6 +93,13 @@ class BuiltinPlayer final : public PlayerControl {
     // image is filled with the background colour (black when none is set).
     void renderInto(swf::BgraImage& image, int width, int height);
 
+    // Mouse and key input for the movie, positions in pixels of the view last drawn (its
+    // origin top left), mapped to the stage as the scale mode places it. Ignored while no
+    // movie is loaded. The picture changes at the next advanceTo().
+    void input(const PlayerInput& in) override;
+    // The movie asked to hide the mouse pointer (its scripts called Mouse.hide).
+    bool cursorHidden() const;
+
   private:
     void takeLoadedMovie();
 
@@ -103,6 +112,7 @@ class BuiltinPlayer final : public PlayerControl {
     std::int32_t quality_ = 1;
     std::int32_t scaleMode_ = 0;
     std::int32_t alignMode_ = 0;
+    int viewWidth_ = 0, viewHeight_ = 0;  // of the last renderInto()
     std::optional<double> lastStepMs_;  // when the current frame ran; unset until the first advance
     bool changed_ = true;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "player/MultiScreenForm_win.h"
+#include "player/PlayerInput.h"
 
 namespace saver {
 
@@ -139,9 +140,23 @@ LRESULT BuiltinPlayerWindow::handleMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_PAINT:
             paint();
             return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) != HTCLIENT || !player_.cursorHidden()) break;
+            SetCursor(nullptr);
+            return TRUE;
         default:
-            return DefWindowProcA(hwnd_, message, wParam, lParam);
+            break;
     }
+    return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void BuiltinPlayerWindow::input(const PlayerInput& in) {
+    POINT at{in.x, in.y};
+    ScreenToClient(hwnd_, &at);
+    PlayerInput local = in;
+    local.x = at.x;
+    local.y = at.y;
+    player_.input(local);
 }
 
 void BuiltinPlayerWindow::startTimer() {

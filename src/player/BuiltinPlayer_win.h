@@ -7,9 +7,10 @@
 // tick count;
 // each new frame is drawn into a 32-bit top-down DIB section, which WM_PAINT copies to the
 // window (the background is never erased, so nothing flickers). The child takes no focus and
-// handles no input: every mouse and key message is taken from the same message loop, so the
-// full-screen window's application hook sees it just as it sees the ActiveX control's, and
-// whatever the hook lets through ends in DefWindowProc.
+// handles no input messages itself: every mouse and key message is taken from the same message
+// loop, so the full-screen window's application hook sees it just as it sees the ActiveX
+// control's; what the exit rules pass on to the movie arrives through input(). Over the child
+// the pointer is hidden while the movie asks for that (Mouse.hide); it is never shown here.
 //
 // create() throws PlayerError when the window cannot be made. The PlayerControl operations
 // never fail (see BuiltinPlayer for unreadable movies). The destructor destroys the window.
@@ -47,6 +48,8 @@ class BuiltinPlayerWindow final : public PlayerControl {
     void play() override;
     std::int32_t frameNum() override;
     std::int32_t totalFrames() override;
+    // Screen pixels to the window's client area, then to the player.
+    void input(const PlayerInput& in) override;
 
   private:
     BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader);

@@ -82,7 +82,8 @@ void TFlashFullscreenForm::formShow() {
 
 bool TFlashFullscreenForm::applicationMessage(const MSG& msg) {
     if (!hwnd_) return false;
-    return playback_.onMessage(msg.message, msg.wParam, IsWindowVisible(hwnd_) != FALSE);
+    return playback_.onMessage(msg.message, msg.wParam, IsWindowVisible(hwnd_) != FALSE, msg.pt.x,
+                               msg.pt.y);
 }
 
 LRESULT CALLBACK TFlashFullscreenForm::windowProc(HWND hwnd, UINT message, WPARAM wParam,

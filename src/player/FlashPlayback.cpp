@@ -12,6 +12,7 @@
 #include "payload/Runtime.h"
 #include "platform/Text.h"
 #include "platform/WinPath.h"
+#include "player/PlayerInput.h"
 #include "player/InputRules.h"
 
 namespace saver {
@@ -231,7 +232,8 @@ void FlashPlayback::loadCurrentMovie() {
     }
 }
 
-bool FlashPlayback::onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible) {
+bool FlashPlayback::onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible,
+                              int screenX, int screenY) {
     if (closed_) return false;
     const InputDecision d =
         DecideInput(rt_.Setting, message, wParam, rt_.MouseMoveBudget, windowVisible);
@@ -239,7 +241,20 @@ bool FlashPlayback::onMessage(std::uint32_t message, std::uint64_t wParam, bool 
         --rt_.MouseMoveBudget;
     else if (d.action == InputAction::ExitAttempt)
         exitAttempt();
+    forwardInput(message, wParam, screenX, screenY, d, windowVisible);
     return d.handled;
+}
+
+void FlashPlayback::forwardInput(std::uint32_t message, std::uint64_t wParam, int screenX,
+                                 int screenY, const InputDecision& decision, bool windowVisible) {
+    const auto in =
+        ForwardedInput(rt_.Setting, message, wParam, screenX, screenY, decision, windowVisible);
+    if (!in || !player_ || closed_) return;
+    try {
+        player_->input(*in);
+    } catch (const std::exception&) {
+        // input the player cannot take is lost; the show goes on
+    }
 }
 
 void FlashPlayback::onCloseRequest(bool windowVisible) {

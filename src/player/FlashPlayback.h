@@ -38,6 +38,7 @@
 namespace saver {
 
 struct Runtime;
+struct InputDecision;
 struct SaverSetting;
 
 // Shown when no player can be created; Yes opens kPlayerDownloadPage. The control's own download
@@ -80,7 +81,10 @@ class FlashPlayback {
     // yet. Never throws; the playback timer is stopped while it runs and started afterwards.
     void nextMovie();
     // The input rules for one message; true when the message is handled (not dispatched).
-    bool onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible);
+    // What the rules leave alone goes on to the player as ForwardedInput decides (`screenX`,
+    // `screenY`: the message's cursor position, MSG::pt).
+    bool onMessage(std::uint32_t message, std::uint64_t wParam, bool windowVisible,
+                   int screenX = 0, int screenY = 0);
     // A user's or another program's request to close the show (WM_CLOSE, SC_CLOSE, on the show
     // or a cover): an exit attempt where a key other than Esc would make one, nothing
     // otherwise. The caller never closes the window for it; closing is left to the exit
@@ -101,6 +105,8 @@ class FlashPlayback {
     PlayerControl* player() { return player_.get(); }
 
   private:
+    void forwardInput(std::uint32_t message, std::uint64_t wParam, int screenX, int screenY,
+                      const InputDecision& decision, bool windowVisible);
     void startPlayer();
     void reportNoPlayer();
     void watchProgress();

@@ -12,6 +12,8 @@
 
 namespace saver {
 
+struct PlayerInput;
+
 class PlayerError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -38,6 +40,10 @@ class PlayerControl {
     // movie was not found).
     virtual std::int32_t frameNum() = 0;
     virtual std::int32_t totalFrames() = 0;
+
+    // Mouse and key input for the movie (positions in screen pixels); players that take their
+    // input otherwise ignore it.
+    virtual void input(const PlayerInput& in) {}
 };
 
 }  // namespace saver

@@ -14,6 +14,7 @@
 #include "platform/WinPath.h"
 #include "player/PlaybackHost.h"
 #include "player/PlayerControl.h"
+#include "player/PlayerInput.h"
 
 namespace saver::testing {
 
@@ -73,6 +74,11 @@ class FakePlayer : public PlayerControl {
             default:
                 return played;  // Overruns: runs on past its last frame
         }
+    }
+    void input(const PlayerInput& in) override {
+        log_.push_back("input " + std::to_string(static_cast<int>(in.kind)) + " " +
+                       std::to_string(in.x) + "," + std::to_string(in.y) + " key " +
+                       std::to_string(in.keyCode));
     }
     std::int32_t totalFrames() override {
         fail("TotalFrames");

@@ -472,7 +472,7 @@ TEST(SwfMoviesTest, SamplesAndDemoAreWellFormed) {
         int frames;
         int doActions;
     } cases[] = {{"solid", 1, 0},  {"frames", 10, 0}, {"stop", 10, 1},
-                 {"sprite", 1, 0}, {"shapes", 1, 0},  {"photo", 1, 0}};
+                 {"sprite", 1, 0}, {"shapes", 1, 0},  {"photo", 1, 0}, {"button", 1, 0}};
     for (const auto& c : cases) {
         const MovieFacts f = Facts(*BuildSample(c.name));
         EXPECT_TRUE(f.tags.ok) << c.name;

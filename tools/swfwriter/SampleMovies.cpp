@@ -103,10 +103,23 @@ std::vector<std::uint8_t> Shapes(bool compress) {
     return movie.Build();
 }
 
+// A button filling the stage: grey up, red under the pointer, blue while pressed.
+std::vector<std::uint8_t> ButtonSample(bool compress) {
+    SwfWriter movie = NewMovie(100, 100, compress);
+    const std::uint16_t up = Square(movie, {128, 128, 128}, 100);
+    const std::uint16_t over = Square(movie, {255, 0, 0}, 100);
+    const std::uint16_t down = Square(movie, {0, 0, 255}, 100);
+    const std::uint16_t id = movie.DefineButton2(
+        {{kUp, up, 1, {}}, {kOver, over, 1, {}}, {kDown, down, 1, {}}, {kHit, up, 2, {}}});
+    movie.Root().Place(PlaceObject::New(1, id, {}));
+    movie.Root().ShowFrame();
+    return movie.Build();
+}
+
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes", "photo"};
+    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button"};
 }
 
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress) {
@@ -116,6 +129,7 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "sprite") return Sprite(compress);
     if (name == "shapes") return Shapes(compress);
     if (name == "photo") return BuildPhotoMovie(compress);
+    if (name == "button") return ButtonSample(compress);
     return std::nullopt;
 }
 

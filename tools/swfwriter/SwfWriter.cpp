@@ -83,6 +83,34 @@ std::uint16_t SwfWriter::DefineSprite(const Timeline& sprite) {
     return id;
 }
 
+std::uint16_t SwfWriter::DefineButton2(const std::vector<ButtonRecord>& records,
+                                       const std::vector<std::uint8_t>& releaseActions) {
+    const std::uint16_t id = NextId();
+    BitWriter body;
+    for (const ButtonRecord& r : records) {
+        body.WriteU8(r.states & 0x0F);
+        body.WriteU16(r.characterId);
+        body.WriteU16(r.depth);
+        WriteMatrix(body, r.matrix);
+        WriteColorTransform(body, {}, true);
+        body.Align();
+    }
+    body.WriteU8(0);  // CharacterEndFlag
+    BitWriter w;
+    w.WriteU16(id);
+    w.WriteU8(0);  // not a menu button
+    // ActionOffset: from this field to the first BUTTONCONDACTION, 0 when there is none.
+    w.WriteU16(releaseActions.empty() ? 0 : static_cast<std::uint16_t>(2 + body.Size()));
+    w.WriteBytes(body.Bytes());
+    if (!releaseActions.empty()) {
+        w.WriteU16(0);       // CondActionSize: the last one
+        w.WriteU16(0x0008);  // OverDownToOverUp
+        w.WriteBytes(releaseActions);
+    }
+    root_.AppendTag(TagCode::DefineButton2, w.Bytes());
+    return id;
+}
+
 std::vector<std::uint8_t> SwfWriter::Build() const {
     BitWriter w;
     w.WriteBytes(std::vector<std::uint8_t>{

@@ -35,6 +35,15 @@ struct MovieOptions {
     bool compress = false;  // CWS instead of FWS
 };
 
+// The state bits of a button record.
+enum ButtonState : std::uint8_t { kUp = 1, kOver = 2, kDown = 4, kHit = 8 };
+struct ButtonRecord {
+    std::uint8_t states = 0;  // ButtonState bits
+    std::uint16_t characterId = 0;
+    std::uint16_t depth = 1;
+    Matrix matrix;
+};
+
 class SwfWriter {
   public:
     explicit SwfWriter(const MovieOptions& options = {});
@@ -46,6 +55,10 @@ class SwfWriter {
     // Writes a DefineSprite holding `sprite`'s tags (closed with End) and returns its id.
     std::uint16_t DefineSprite(const Timeline& sprite);
 
+    // A DefineButton2: `records` name the characters of its up, over, down and hit states
+    // (ButtonState bits); `releaseActions` (ActionList::Encode) run when it is clicked.
+    std::uint16_t DefineButton2(const std::vector<ButtonRecord>& records,
+                                const std::vector<std::uint8_t>& releaseActions = {});
     // Bitmaps, each a new character id; `image`'s alpha is stored by DefineBitsJpeg3 only.
     // DefineBits: the JPEG's tables go into the movie's one JPEGTables tag, written before the
     // first DefineBits; every later one must use the same `quality` (else

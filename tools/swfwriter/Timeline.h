@@ -27,6 +27,7 @@ enum class TagCode : std::uint16_t {
     PlaceObject2 = 26,
     RemoveObject2 = 28,
     DefineShape3 = 32,
+    DefineButton2 = 34,
     DefineBitsJpeg3 = 35,
     DefineSprite = 39,
     FrameLabel = 43,

@@ -1,6 +1,7 @@
 // Bootstraps the object model (Object.prototype and Function.prototype first, since every
 // later object links to them) and installs each group of built-ins.
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/DisplayBuiltins.h"
 
 #include <sstream>
 
@@ -46,6 +47,8 @@ void Interpreter::installBuiltins() {
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
     protos.clip = newObject();
+    InstallDrawingMethods(*this);
+    InstallColorBuiltins(*this);
 }
 
 }  // namespace saver::swf::avm1

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/ScriptInput.h"
 #include "swf/player/ScriptHost.h"
 
 namespace saver::swf::avm1 {
@@ -28,9 +29,25 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void runInitActions(TimelineInstance& root, const DoInitAction& actions) override;
     void frameShown(TimelineInstance& root) override;
     void frameDone(TimelineInstance& root) override;
+    // Input, buttons and the stage (see ScriptInput, PointerInput).
+    void inputEvent(TimelineInstance& root, const InputEvent& event) override;
+    bool isButtonClip(TimelineInstance& clip) override;
+    void buttonEvent(TimelineInstance& root, TimelineInstance& target, const char* name) override;
+    void runButtonActions(TimelineInstance& root, TimelineInstance& timeline,
+                          const std::vector<std::uint8_t>& actions) override;
+    void stageResized(TimelineInstance& root, int width, int height) override;
+    bool cursorHidden() const override { return input_->cursorHidden(); }
+    void viewScaleMode(int mode) override { input_->viewScaleMode = mode; }
+    std::optional<int> scriptScaleMode() const override { return input_->scriptScaleMode; }
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }
+    // For the display built-ins: the root timeline of the frame being run (null before the
+    // first), and the clip object of a timeline.
+    TimelineInstance* rootTimeline() const { return root_; }
+    Object* clipFor(TimelineInstance& timeline) { return clipObject(timeline); }
+    Object* clipIfAny(const TimelineInstance& timeline) const;  // null when none was made
+    ScriptInput& input() { return *input_; }
 
     // InterpreterHost
     void trace(const std::string& line) override;
@@ -58,6 +75,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     double nowMs_ = 0;
     int framesShown_ = 0;
     bool quit_ = false;
+    std::unique_ptr<ScriptInput> input_;
 };
 
 }  // namespace saver::swf::avm1

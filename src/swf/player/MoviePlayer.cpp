@@ -10,6 +10,7 @@
 
 #include "swf/format/FrameActions.h"
 #include "swf/render/BitmapLibrary.h"
+#include "swf/player/PointerInput.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -52,6 +53,13 @@ struct MoviePlayer::State {
     std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
 
     std::unique_ptr<ScriptHost> scripts;  // destroyed before the movie and the timelines
+    std::unique_ptr<PointerInput> pointer;
+    double mouseX = 0, mouseY = 0;
+
+    void input(const InputEvent& event) {
+        if (scripts) scripts->inputEvent(*root, event);
+        runPending();
+    }
 
     // The frame is built: its scripts, then the timers of its time, then their actions.
     void finishFrame() {
@@ -109,6 +117,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->restart();
+    state_->pointer = std::make_unique<PointerInput>(state_->context, state_->scripts.get());
     state_->finishFrame();
 }
 
@@ -170,6 +179,56 @@ const Movie& MoviePlayer::movie() const {
 
 std::vector<FrameEntry> MoviePlayer::takeFrameLog() {
     return std::exchange(state_->context.frameLog, {});
+}
+
+void MoviePlayer::mouseMove(double x, double y) {
+    state_->mouseX = x;
+    state_->mouseY = y;
+    state_->pointer->move(*state_->root, x * 20, y * 20);
+    state_->input({InputKind::MouseMove, x, y});
+}
+
+void MoviePlayer::mouseDown() {
+    state_->input({InputKind::MouseDown, state_->mouseX, state_->mouseY});
+    state_->pointer->press(*state_->root);
+    state_->runPending();
+}
+
+void MoviePlayer::mouseUp() {
+    state_->input({InputKind::MouseUp, state_->mouseX, state_->mouseY});
+    state_->pointer->release(*state_->root);
+    state_->runPending();
+}
+
+void MoviePlayer::mouseWheel(int delta) {
+    state_->input({InputKind::MouseWheel, state_->mouseX, state_->mouseY, 0, 0, delta});
+}
+
+void MoviePlayer::keyDown(int keyCode, int ascii) {
+    state_->input({InputKind::KeyDown, state_->mouseX, state_->mouseY, keyCode, ascii});
+    state_->pointer->keyPress(*state_->root, keyCode, ascii);
+    state_->runPending();
+}
+
+void MoviePlayer::keyUp(int keyCode, int ascii) {
+    state_->input({InputKind::KeyUp, state_->mouseX, state_->mouseY, keyCode, ascii});
+}
+
+void MoviePlayer::viewResized(int width, int height) {
+    if (state_->scripts) state_->scripts->stageResized(*state_->root, width, height);
+    state_->runPending();
+}
+
+void MoviePlayer::setScaleMode(int shown) {
+    if (state_->scripts) state_->scripts->viewScaleMode(shown);
+}
+
+int MoviePlayer::scaleMode(int shown) const {
+    return state_->scripts ? state_->scripts->scriptScaleMode().value_or(shown) : shown;
+}
+
+bool MoviePlayer::cursorHidden() const {
+    return state_->scripts && state_->scripts->cursorHidden();
 }
 
 }  // namespace saver::swf

@@ -58,6 +58,26 @@ class MoviePlayer {
     // sound layer starts a frame's sounds from them). Empty unless made with `logFrames`.
     std::vector<FrameEntry> takeFrameLog();
 
+    // Input between frames, in stage pixels of the movie (the caller maps the view through
+    // the stage transform). The mouse drives the buttons (see PointerInput) and, like the
+    // keys, reaches the scripts' clip events and Key/Mouse listeners; the frame actions they
+    // cause run before these return. Key codes are the Key object's (Windows virtual keys).
+    void mouseMove(double x, double y);
+    void mouseDown();
+    void mouseUp();
+    void mouseWheel(int delta);
+    void keyDown(int keyCode, int ascii);
+    void keyUp(int keyCode, int ascii);
+    // The view the stage is shown in changed size (Stage.onResize).
+    void viewResized(int width, int height);
+    // The movie's scripts asked to hide the mouse pointer (Mouse.hide).
+    bool cursorHidden() const;
+    // The scale mode the caller shows the stage with (StageTransform's numbering), for
+    // Stage.scaleMode; scaleMode() is the one to draw with: the movie's own choice once its
+    // scripts made one, else `shown`.
+    void setScaleMode(int shown);
+    int scaleMode(int shown) const;
+
   private:
     struct State;
     std::unique_ptr<State> state_;

@@ -5,11 +5,26 @@
 // Failure: a host never throws into the player; a script's faults end inside the host.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "swf/format/SwfMovie.h"
 
 namespace saver::swf {
 
 class TimelineInstance;
+
+// Mouse and key input as it reaches the scripts: positions in stage pixels, key codes as the
+// Key object reports them.
+enum class InputKind : std::uint8_t { MouseMove, MouseDown, MouseUp, MouseWheel, KeyDown, KeyUp };
+struct InputEvent {
+    InputKind kind = InputKind::MouseMove;
+    double x = 0, y = 0;  // mouse events
+    int keyCode = 0;      // key events
+    int ascii = 0;
+    int wheelDelta = 0;
+};
 
 class ScriptHost {
   public:
@@ -24,6 +39,26 @@ class ScriptHost {
     virtual void frameShown(TimelineInstance& root) = 0;
     // Called after the frame's actions and timers are all done (garbage may be collected).
     virtual void frameDone(TimelineInstance& root) = 0;
+
+    // Input, between frames. A mouse or key event for the clip events and the Key and Mouse
+    // listeners.
+    virtual void inputEvent(TimelineInstance& root, const InputEvent& event) {}
+    // Whether a clip takes mouse events as a button does (it has onPress, onRelease, ...).
+    virtual bool isButtonClip(TimelineInstance& clip) { return false; }
+    // A button event (onPress, onRelease, onRollOver, ...) on a button or a clip used as one.
+    virtual void buttonEvent(TimelineInstance& root, TimelineInstance& target, const char* name) {}
+    // A button's condition actions (owned by the movie), run on `timeline` (its parent).
+    virtual void runButtonActions(TimelineInstance& root, TimelineInstance& timeline,
+                                  const std::vector<std::uint8_t>& actions) {}
+    // The stage was resized to width x height pixels (Stage.onResize).
+    virtual void stageResized(TimelineInstance& root, int width, int height) {}
+    // Whether the movie asked for the mouse pointer to be hidden (Mouse.hide, not undone by
+    // Mouse.show). The show may hide it anyway; it never shows it because of this.
+    virtual bool cursorHidden() const { return false; }
+    // The scale mode the player is shown with (0 show all, 1 no border, 2 exact fit, 3 no
+    // scale), and the one the movie's scripts chose instead (Stage.scaleMode), if any.
+    virtual void viewScaleMode(int mode) {}
+    virtual std::optional<int> scriptScaleMode() const { return std::nullopt; }
 };
 
 }  // namespace saver::swf

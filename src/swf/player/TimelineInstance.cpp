@@ -38,6 +38,11 @@ int TimelineInstance::frameCount() const {
     return std::max<int>(1, static_cast<int>(timeline_.frames.size()));
 }
 
+Drawing& TimelineInstance::drawing() {
+    if (!drawing_) drawing_ = std::make_unique<Drawing>();
+    return *drawing_;
+}
+
 void TimelineInstance::restart() {
     list_.clear();
     frame_ = 0;
@@ -150,11 +155,12 @@ void TimelineInstance::startSprite(DisplayObject& object) {
     if (const auto* sprite = std::get_if<Sprite>(&it->second))
         timeline = &sprite->timeline;
     else if (const auto* button = std::get_if<Button>(&it->second))
-        timeline = &context_.buttons.upState(*button);
+        timeline = &context_.buttons.stateTimeline(*button);
     if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
     object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
     object.sprite->restart();
+    if (std::holds_alternative<Button>(it->second)) object.sprite->stop();  // the mouse moves it
 }
 
 // Masks open while one list is walked, innermost last, by the last depth each one clips. A
@@ -188,6 +194,7 @@ class TimelineInstance::MaskStack {
 
 void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                                std::vector<RenderItem>& out) const {
+    if (drawing_) drawing_->collect(parentMatrix, parentColor, ClipRole::Draw, out);
     MaskStack masks(out);
     for (const auto& [depth, object] : list_) {
         masks.closeBefore(depth);

@@ -20,6 +20,7 @@
 #include "swf/format/SwfMovie.h"
 #include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
+#include "swf/player/Drawing.h"
 #include "swf/player/MorphCache.h"
 #include "swf/player/EditTextLayout.h"
 #include "swf/render/RenderItem.h"
@@ -86,6 +87,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     int currentFrame() const { return frame_; }
     int frameCount() const;  // at least 1
     const DisplayList& displayList() const { return list_; }
+    DisplayList& displayList() { return list_; }
+    // What scripts drew into this timeline's clip; drawn below its children. Made on first use.
+    Drawing& drawing();
+    const Drawing* drawingIfAny() const { return drawing_.get(); }
 
     // Appends the shapes of this timeline (sprites flattened) in painting order. An object
     // placed with a clip depth is a mask for the objects above it up to that depth: BeginMask,
@@ -121,6 +126,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     int frame_ = 0;
     bool playing_ = true;
     DisplayList list_;
+    std::unique_ptr<Drawing> drawing_;
 };
 
 }  // namespace saver::swf

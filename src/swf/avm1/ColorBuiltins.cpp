@@ -1,0 +1,254 @@
+// Color and flash.geom.Transform: views onto the matrix and colour transform a clip is placed
+// with. Both keep their target clip (Color: the clip or path given, resolved at each call, as
+// the player does) in the object's `bound` slots; a target that is gone makes every method do
+// nothing and every getter return undefined.
+#include <cmath>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/DisplayBuiltins.h"
+#include "swf/avm1/ScriptRunner.h"
+#include "swf/player/PlacementPath.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+ScriptRunner* Runner(CallInfo& c) {
+    return dynamic_cast<ScriptRunner*>(&c.vm.host());
+}
+
+// A clip given as a clip object or as a path from the root ("_root.a.b", "a.b", "/a/b").
+std::shared_ptr<TimelineInstance> ResolveTarget(CallInfo& c, const Value& target) {
+    if (auto t = TimelineOfValue(target)) return t;
+    ScriptRunner* runner = Runner(c);
+    if (!target.isString() || !runner || !runner->rootTimeline()) return nullptr;
+    Value at = runner->clipFor(*runner->rootTimeline());
+    const std::string& path = target.asString();
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find_first_of("./", from);
+        if (to == std::string::npos) to = path.size();
+        const std::string part = path.substr(from, to - from);
+        if (!part.empty() && part != "_root" && part != "_level0") at = c.vm.getMember(at, part);
+        from = to + 1;
+    }
+    return TimelineOfValue(at);
+}
+
+DisplayObject* Placement(CallInfo& c, const Value& target) {
+    ScriptRunner* runner = Runner(c);
+    auto t = ResolveTarget(c, target);
+    if (!runner || !t || !runner->rootTimeline()) return nullptr;
+    return FindPlacement(*runner->rootTimeline(), *t);
+}
+
+Value BoundTarget(CallInfo& c) {
+    Object* self = c.thisValue.asObject();
+    return self && !self->bound.empty() ? self->bound[0] : Value{};
+}
+
+double NumOr(Interpreter& vm, Object* o, const char* name, double fallback) {
+    if (!vm.hasProperty(o, name)) return fallback;
+    const double n = vm.toNumber(vm.getMember(o, name));
+    return std::isnan(n) ? fallback : n;
+}
+
+// --- Color ---
+
+Value ColorCtor(CallInfo& c) {
+    if (Object* self = c.thisValue.asObject()) self->bound = {c.arg(0)};
+    return Value{};
+}
+
+Value SetRgb(CallInfo& c) {
+    DisplayObject* o = Placement(c, BoundTarget(c));
+    if (!o || c.args.empty()) return Value{};
+    const auto rgb = static_cast<std::uint32_t>(ToInt32(c.vm.toNumber(c.arg(0))));
+    ColorTransform& ct = o->colorTransform;
+    ct.mulR = ct.mulG = ct.mulB = 0;
+    ct.addR = (rgb >> 16) & 0xFF;
+    ct.addG = (rgb >> 8) & 0xFF;
+    ct.addB = rgb & 0xFF;
+    return Value{};
+}
+
+Value GetRgb(CallInfo& c) {
+    const DisplayObject* o = Placement(c, BoundTarget(c));
+    if (!o) return Value{};
+    const ColorTransform& ct = o->colorTransform;
+    auto byte = [](double v) { return static_cast<std::uint32_t>(ToInt32(v)) & 0xFF; };
+    return static_cast<double>(byte(ct.addR) << 16 | byte(ct.addG) << 8 | byte(ct.addB));
+}
+
+Value SetColorTransform(CallInfo& c) {
+    DisplayObject* o = Placement(c, BoundTarget(c));
+    Object* t = c.arg(0).asObject();
+    if (!o || !t) return Value{};
+    ColorTransform& ct = o->colorTransform;
+    ct.mulR = NumOr(c.vm, t, "ra", ct.mulR * 100) / 100;
+    ct.mulG = NumOr(c.vm, t, "ga", ct.mulG * 100) / 100;
+    ct.mulB = NumOr(c.vm, t, "ba", ct.mulB * 100) / 100;
+    ct.mulA = NumOr(c.vm, t, "aa", ct.mulA * 100) / 100;
+    ct.addR = NumOr(c.vm, t, "rb", ct.addR);
+    ct.addG = NumOr(c.vm, t, "gb", ct.addG);
+    ct.addB = NumOr(c.vm, t, "bb", ct.addB);
+    ct.addA = NumOr(c.vm, t, "ab", ct.addA);
+    return Value{};
+}
+
+Value GetColorTransform(CallInfo& c) {
+    const DisplayObject* o = Placement(c, BoundTarget(c));
+    if (!o) return Value{};
+    const ColorTransform& ct = o->colorTransform;
+    Object* out = c.vm.newObject();
+    out->put("ra", ct.mulR * 100);
+    out->put("rb", ct.addR);
+    out->put("ga", ct.mulG * 100);
+    out->put("gb", ct.addG);
+    out->put("ba", ct.mulB * 100);
+    out->put("bb", ct.addB);
+    out->put("aa", ct.mulA * 100);
+    out->put("ab", ct.addA);
+    return out;
+}
+
+// --- flash.geom.Transform ---
+
+// A flash.geom class when the movie's player has it, else a plain object with its fields.
+Object* NewGeom(CallInfo& c, const char* name, const std::vector<Value>& args,
+                const std::vector<const char*>& fields) {
+    const Value geom = c.vm.getMember(c.vm.getMember(c.vm.global(), "flash"), "geom");
+    const Value ctor = geom.isObject() ? c.vm.getMember(geom, name) : Value{};
+    if (ctor.asObject() && ctor.asObject()->isFunction())
+        if (Object* made = c.vm.construct(ctor, args).asObject()) return made;
+    Object* out = c.vm.newObject();
+    for (std::size_t i = 0; i < fields.size() && i < args.size(); ++i) out->put(fields[i], args[i]);
+    return out;
+}
+
+Value MatrixValue(CallInfo& c, const Matrix& m) {
+    return NewGeom(c, "Matrix", {m.a, m.b, m.c, m.d, m.tx / 20, m.ty / 20},
+                   {"a", "b", "c", "d", "tx", "ty"});
+}
+
+Value TransformCtor(CallInfo& c) {
+    if (Object* self = c.thisValue.asObject()) self->bound = {c.arg(0)};
+    return Value{};
+}
+
+Value GetMatrix(CallInfo& c) {
+    const DisplayObject* o = Placement(c, BoundTarget(c));
+    return o ? MatrixValue(c, o->matrix) : Value{};
+}
+
+Value SetMatrix(CallInfo& c) {
+    DisplayObject* o = Placement(c, BoundTarget(c));
+    Object* m = c.arg(0).asObject();
+    if (!o || !m) return Value{};
+    o->matrix = {NumOr(c.vm, m, "a", 1),       NumOr(c.vm, m, "b", 0),
+                 NumOr(c.vm, m, "c", 0),       NumOr(c.vm, m, "d", 1),
+                 NumOr(c.vm, m, "tx", 0) * 20, NumOr(c.vm, m, "ty", 0) * 20};
+    return Value{};
+}
+
+Value GetConcatenatedMatrix(CallInfo& c) {
+    ScriptRunner* runner = Runner(c);
+    auto t = ResolveTarget(c, BoundTarget(c));
+    if (!runner || !t || !runner->rootTimeline()) return Value{};
+    const auto m = ConcatenatedMatrix(*runner->rootTimeline(), *t);
+    return m ? MatrixValue(c, *m) : Value{};
+}
+
+Value GetGeomColorTransform(CallInfo& c) {
+    const DisplayObject* o = Placement(c, BoundTarget(c));
+    if (!o) return Value{};
+    const ColorTransform& ct = o->colorTransform;
+    return NewGeom(c, "ColorTransform",
+                   {ct.mulR, ct.mulG, ct.mulB, ct.mulA, ct.addR, ct.addG, ct.addB, ct.addA},
+                   {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
+                    "redOffset", "greenOffset", "blueOffset", "alphaOffset"});
+}
+
+Value SetGeomColorTransform(CallInfo& c) {
+    DisplayObject* o = Placement(c, BoundTarget(c));
+    Object* t = c.arg(0).asObject();
+    if (!o || !t) return Value{};
+    o->colorTransform = {NumOr(c.vm, t, "redMultiplier", 1),  NumOr(c.vm, t, "greenMultiplier", 1),
+                         NumOr(c.vm, t, "blueMultiplier", 1), NumOr(c.vm, t, "alphaMultiplier", 1),
+                         NumOr(c.vm, t, "redOffset", 0),      NumOr(c.vm, t, "greenOffset", 0),
+                         NumOr(c.vm, t, "blueOffset", 0),     NumOr(c.vm, t, "alphaOffset", 0)};
+    return Value{};
+}
+
+// The clip's drawn area on the stage, in whole pixels.
+Value GetPixelBounds(CallInfo& c) {
+    ScriptRunner* runner = Runner(c);
+    auto t = ResolveTarget(c, BoundTarget(c));
+    if (!runner || !t || !runner->rootTimeline()) return Value{};
+    const auto m = ConcatenatedMatrix(*runner->rootTimeline(), *t);
+    if (!m) return Value{};
+    std::vector<RenderItem> items;
+    t->collect(*m, {}, items);
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool any = false;
+    for (const RenderItem& item : items) {
+        if (!item.shape || item.role != ClipRole::Draw) continue;
+        const Rect& r = item.shape->bounds;
+        for (const auto& [px, py] : {std::pair{r.xMin, r.yMin}, std::pair{r.xMax, r.yMin},
+                                     std::pair{r.xMin, r.yMax}, std::pair{r.xMax, r.yMax}}) {
+            double x = 0, y = 0;
+            item.matrix.apply(px, py, x, y);
+            x0 = any ? std::min(x0, x) : x;
+            x1 = any ? std::max(x1, x) : x;
+            y0 = any ? std::min(y0, y) : y;
+            y1 = any ? std::max(y1, y) : y;
+            any = true;
+        }
+    }
+    const double left = std::floor(x0 / 20), top = std::floor(y0 / 20);
+    return NewGeom(c, "Rectangle", {left, top, std::ceil(x1 / 20) - left, std::ceil(y1 / 20) - top},
+                   {"x", "y", "width", "height"});
+}
+
+void Accessor(Interpreter& vm, Object* proto, const char* name, NativeFn get, NativeFn set) {
+    Property& p = proto->put(name, Value{}, kDontEnum);
+    p.getter = vm.newFunction(get);
+    p.setter = set ? vm.newFunction(set) : nullptr;
+}
+
+Value ReadOnly(CallInfo&) {
+    return Value{};
+}
+
+}  // namespace
+
+void InstallColorBuiltins(Interpreter& vm) {
+    Object* color = MakeClass(vm, "Color", ColorCtor, nullptr);
+    Object* proto = vm.getMember(color, "prototype").asObject();
+    vm.method(proto, "setRGB", SetRgb);
+    vm.method(proto, "getRGB", GetRgb);
+    vm.method(proto, "setTransform", SetColorTransform);
+    vm.method(proto, "getTransform", GetColorTransform);
+
+    // flash.geom.Transform (Flash 8), next to whatever flash.geom already holds.
+    Value flash = vm.getMember(vm.global(), "flash");
+    if (!flash.asObject()) {
+        flash = vm.newObject();
+        vm.global()->put("flash", flash, kDontEnum | 0x1000);
+    }
+    Value geom = vm.getMember(flash, "geom");
+    if (!geom.asObject()) {
+        geom = vm.newObject();
+        flash.asObject()->put("geom", geom, kDontEnum);
+    }
+    Object* tproto = vm.newObject();
+    Object* transform = vm.newFunction(TransformCtor, tproto);
+    tproto->findOwn("constructor")->flags = kDontEnum;
+    geom.asObject()->put("Transform", transform, kDontEnum);
+    Accessor(vm, tproto, "matrix", GetMatrix, SetMatrix);
+    Accessor(vm, tproto, "concatenatedMatrix", GetConcatenatedMatrix, ReadOnly);
+    Accessor(vm, tproto, "colorTransform", GetGeomColorTransform, SetGeomColorTransform);
+    Accessor(vm, tproto, "pixelBounds", GetPixelBounds, ReadOnly);
+}
+
+}  // namespace saver::swf::avm1
