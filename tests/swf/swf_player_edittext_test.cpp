@@ -114,7 +114,8 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     noFont.fontId = 9;
     EXPECT_TRUE(LayOutEditText(bordered, movie).frame);
     EXPECT_FALSE(LayOutEditText(Field("a"), movie).frame);
-    for (const EditText& f : {html, device, noFont})
+    EXPECT_EQ(LayOutEditText(html, movie).glyphs.size(), 1u);
+    for (const EditText& f : {device, noFont})  // no font source: device text is not drawn
         EXPECT_TRUE(LayOutEditText(f, movie).glyphs.empty());
 
     // The text sits between a mask of the bounds and its end, after the frame.

@@ -8,6 +8,7 @@
 
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
+#include "swf/text/SystemFontSource.h"
 #include "swf/render/StageTransform.h"
 #include "swfrender/PngFile.h"
 
@@ -69,6 +70,8 @@ CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir) 
         return result;
     }
     swf::MoviePlayer player(movie);
+    static const std::shared_ptr<const swf::FontSource> fonts = swf::MakeSystemFontSource();
+    player.setFontSource(fonts);
     swf::Renderer renderer;
     int shown = 1;
     int index = 0;

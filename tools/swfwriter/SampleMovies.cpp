@@ -1,5 +1,6 @@
 #include "SampleMovies.h"
 
+#include "ClockMovie.h"
 #include "PhotoMovie.h"
 #include "SwfWriter.h"
 
@@ -106,7 +107,7 @@ std::vector<std::uint8_t> Shapes(bool compress) {
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes", "photo"};
+    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "clock"};
 }
 
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress) {
@@ -116,6 +117,7 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "sprite") return Sprite(compress);
     if (name == "shapes") return Shapes(compress);
     if (name == "photo") return BuildPhotoMovie(compress);
+    if (name == "clock") return BuildClockMovie(compress);
     return std::nullopt;
 }
 

@@ -27,9 +27,12 @@ enum class TagCode : std::uint16_t {
     PlaceObject2 = 26,
     RemoveObject2 = 28,
     DefineShape3 = 32,
+    DefineText2 = 33,
     DefineBitsJpeg3 = 35,
+    DefineEditText = 37,
     DefineSprite = 39,
     FrameLabel = 43,
+    DefineFont2 = 48,
     FileAttributes = 69,
     DefineShape4 = 83,
 };

@@ -1,6 +1,7 @@
 // Bootstraps the object model (Object.prototype and Function.prototype first, since every
 // later object links to them) and installs each group of built-ins.
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/TextFieldObject.h"
 
 #include <sstream>
 
@@ -45,6 +46,7 @@ void Interpreter::installBuiltins() {
     InstallDateBuiltins(*this);
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
+    InstallTextFieldBuiltins(*this);
     protos.clip = newObject();
 }
 

@@ -28,6 +28,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void runInitActions(TimelineInstance& root, const DoInitAction& actions) override;
     void frameShown(TimelineInstance& root) override;
     void frameDone(TimelineInstance& root) override;
+    bool readVariable(TimelineInstance& timeline, const std::string& name,
+                      std::string& value) override;  // ScriptRunnerText.cpp
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }
@@ -49,6 +51,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool pathTo(const TimelineInstance& t,
                 std::vector<std::pair<TimelineInstance*, std::string>>& out) const;
     void installClipMethods();
+    bool lookUp(TimelineInstance& timeline, const std::string& name, std::string& value);
+    // The TextField object of the text field named `name` on `timeline`, or undefined.
+    Value textFieldNamed(TimelineInstance& timeline, const std::string& name, bool caseSensitive);
 
     std::shared_ptr<const Movie> movie_;
     TraceSink traceSink_;

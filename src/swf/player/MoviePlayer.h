@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/FontSource.h"
 #include "swf/player/ScriptHost.h"
 #include "swf/player/TimelineInstance.h"
 #include "swf/render/RenderItem.h"
@@ -57,6 +58,10 @@ class MoviePlayer {
     // The frames the timelines went to since construction or the last call, in order (the
     // sound layer starts a frame's sounds from them). Empty unless made with `logFrames`.
     std::vector<FrameEntry> takeFrameLog();
+
+    // The system's fonts, for text without embedded outlines (device text); without them such
+    // text is not drawn. Takes effect from the next renderList().
+    void setFontSource(std::shared_ptr<const FontSource> fonts);
 
   private:
     struct State;

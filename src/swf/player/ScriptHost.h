@@ -5,6 +5,8 @@
 // Failure: a host never throws into the player; a script's faults end inside the host.
 #pragma once
 
+#include <string>
+
 #include "swf/format/SwfMovie.h"
 
 namespace saver::swf {
@@ -24,6 +26,13 @@ class ScriptHost {
     virtual void frameShown(TimelineInstance& root) = 0;
     // Called after the frame's actions and timers are all done (garbage may be collected).
     virtual void frameDone(TimelineInstance& root) = 0;
+    // The value of the variable `name` (a name or a path) as seen from `timeline`, as text,
+    // for a text field tied to it; false when there is no such variable.
+    virtual bool readVariable(TimelineInstance& timeline, const std::string& name,
+                              std::string& value) {
+        (void)timeline, (void)name, (void)value;
+        return false;
+    }
 };
 
 }  // namespace saver::swf
