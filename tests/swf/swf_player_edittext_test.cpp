@@ -123,7 +123,7 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     const EditTextLayout layout = LayOutEditText(bordered, movie);
     AppendEditText(layout, {}, {}, 100, items);
     ASSERT_EQ(items.size(), 5u);
-    EXPECT_EQ(items[0].shape, &*layout.frame);
+    EXPECT_EQ(items[0].shape, &*layout.placedFrame);  // on whole pixels
     EXPECT_EQ(items[1].role, ClipRole::BeginMask);
     EXPECT_EQ(items[2].role, ClipRole::Mask);
     EXPECT_EQ(items[4].role, ClipRole::Unmask);

@@ -2,7 +2,7 @@
 # A finished screensaver holding a clock movie (written by swfgen): static text in a font
 # embedded in the movie, and a text field in a system font that the movie's script fills with
 # the time of day every frame. With no Flash control on the system the built-in player plays
-# it: the yellow title and the white clock digits are on the screen, and the digits change
+# it: the red title and the blue clock digits are on the screen, and the digits change
 # from one second to the next.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$WT_SOURCE/fullscreen.sh"
@@ -42,8 +42,8 @@ title_seen=0
 first=""
 for i in $(seq 1 40); do
     bp_shot "$WT_DIR/shot_a.png" || continue
-    title=$(count_colour "$WT_DIR/shot_a.png" 102 115 845 141 'rgb(255,220,0)')
-    digits=$(count_colour "$WT_DIR/shot_a.png" 102 358 820 205 'rgb(255,255,255)')
+    title=$(count_colour "$WT_DIR/shot_a.png" 102 115 845 141 'rgb(200,0,0)')
+    digits=$(count_colour "$WT_DIR/shot_a.png" 102 358 820 205 'rgb(0,0,200)')
     if [ "${title:-0}" -gt 5000 ] && [ "${digits:-0}" -gt 1000 ]; then
         title_seen=1
         first=$digits
@@ -51,7 +51,7 @@ for i in $(seq 1 40); do
     fi
     sleep 0.5
 done
-wt_check "the title and the clock are drawn (yellow ${title:-?}, white ${digits:-?} pixels)" \
+wt_check "the title and the clock are drawn (red ${title:-?}, blue ${digits:-?} pixels)" \
     "$title_seen" 1
 
 # Two seconds later the digits differ (the seconds at least).

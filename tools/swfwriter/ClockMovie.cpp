@@ -91,7 +91,7 @@ std::vector<std::uint8_t> StaticText(std::uint16_t id, std::uint16_t font, const
     w.WriteU8(16);    // advance bits
     w.WriteU8(0x8F);  // a record with font, colour, x and y
     w.WriteU16(font);
-    w.WriteU8(255), w.WriteU8(220), w.WriteU8(0), w.WriteU8(255);
+    w.WriteU8(200), w.WriteU8(0), w.WriteU8(0), w.WriteU8(255);
     w.WriteU16(0);  // x
     w.WriteU16(0);  // y
     w.WriteU16(static_cast<std::uint16_t>(height));
@@ -116,7 +116,7 @@ std::vector<std::uint8_t> ClockField(std::uint16_t id, std::uint16_t font) {
     w.WriteU8(0x20 | 0x10);                // HasLayout, NoSelect
     w.WriteU16(font);
     w.WriteU16(48 * kTwipsPerPixel);
-    w.WriteU8(255), w.WriteU8(255), w.WriteU8(255), w.WriteU8(255);
+    w.WriteU8(0), w.WriteU8(0), w.WriteU8(200), w.WriteU8(255);
     w.WriteU8(2);  // centred
     w.WriteU16(0), w.WriteU16(0), w.WriteU16(0), w.WriteU16(0);
     w.WriteString("clock");
@@ -143,9 +143,9 @@ ActionList ClockScript() {
 std::vector<std::uint8_t> BuildClockMovie(bool compress) {
     SwfWriter movie({.width = 400 * kTwipsPerPixel,
                      .height = 300 * kTwipsPerPixel,
-                     .frameRate = 10,
+                     .frameRate = 12,
                      .compress = compress});
-    movie.SetBackgroundColor({16, 24, 64});
+    movie.SetBackgroundColor({255, 255, 255});
     Timeline& root = movie.Root();
     root.AppendTag(TagCode::DefineFont2, BlockFont(1));
     root.AppendTag(TagCode::DefineText2, StaticText(2, 1, "CLOCK"));

@@ -116,11 +116,12 @@ class Layout {
                     while (i != wordEnd && i->c == U' ') ++i;  // the break eats the spaces
                     continue;
                 }
-                // A word wider than the line: as many characters as fit (at least one).
+                // A word wider than the line: as many characters as fit, when the first one
+                // does (a line pushed out by its indent keeps the word whole).
                 std::size_t fit = 1;
                 while (fit < word.size() && word[fit].x + word[fit].advance <= width_ - indent)
                     ++fit;
-                if (fit < word.size()) {
+                if (fit < word.size() && !word.empty() && word[0].advance <= width_ - indent) {
                     word.resize(fit);
                     place(word, word.back().x + word.back().advance, indent, pf, formatCell, first);
                     indent = 0;
@@ -270,6 +271,24 @@ Rect AutoSized(const TextFieldBox& box, const EditTextLayout& measured) {
     return r;
 }
 
+// The frame in the parent's space with its edges rounded to whole pixels (20 twips).
+const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m) {
+    const bool same = layout.placedFrame && layout.placedFor.a == m.a &&
+                      layout.placedFor.d == m.d && layout.placedFor.tx == m.tx &&
+                      layout.placedFor.ty == m.ty;
+    if (same) return *layout.placedFrame;
+    const Rect& r = layout.frameBox.bounds;
+    auto snap = [](double v) { return static_cast<std::int32_t>(std::floor(v / 20 + 0.5)) * 20; };
+    const double x0 = m.a * r.xMin + m.tx, x1 = m.a * r.xMax + m.tx;
+    const double y0 = m.d * r.yMin + m.ty, y1 = m.d * r.yMax + m.ty;
+    TextFieldBox box = layout.frameBox;
+    box.bounds = {snap(std::min(x0, x1)), snap(std::max(x0, x1)), snap(std::min(y0, y1)),
+                  snap(std::max(y0, y1))};
+    layout.placedFrame = FrameShape(box);
+    layout.placedFor = m;
+    return *layout.placedFrame;
+}
+
 }  // namespace
 
 TextFieldBox BoxOf(const EditText& field) {
@@ -328,6 +347,7 @@ EditTextLayout LayOutTextField(const TextFieldBox& box, const StyledText& text, 
     LayOutText(sized, text, movie, fonts, out);
     out.bounds = sized.bounds;
     out.frame = FrameShape(sized);
+    out.frameBox = sized;
     out.clip = RectShape(sized.bounds);
     out.color = text.empty() ? Rgba{0, 0, 0, 255} : text.front().format.color;
     return out;
@@ -342,7 +362,13 @@ EditTextLayout LayOutEditText(const EditText& field, const Movie& movie, const F
 // through the colour transform (multipliers 0, the colour as the additive terms).
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
                     std::size_t maxItems, std::vector<RenderItem>& out) {
-    if (layout.frame && out.size() < maxItems) out.push_back({&*layout.frame, matrix, color});
+    if (layout.frame && out.size() < maxItems) {
+        if (matrix.b == 0 && matrix.c == 0) {
+            out.push_back({&PixelFrame(layout, matrix), Matrix{}, color});
+        } else {
+            out.push_back({&*layout.frame, matrix, color});
+        }
+    }
     const std::size_t count = layout.glyphs.size() + layout.underlines.size();
     if (count == 0 || out.size() + count + 3 > maxItems) return;
     auto paint = [&](Rgba c) {

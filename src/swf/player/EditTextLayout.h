@@ -61,6 +61,11 @@ struct EditTextLayout {
     double textWidth = 0, textHeight = 0;  // twips
     std::vector<LineMetrics> lines;
     std::vector<std::shared_ptr<const FontFace>> faces;  // keep device glyphs alive
+    // The frame snapped to whole pixels where it is drawn unrotated (AppendEditText), kept
+    // for the placement it was made for.
+    TextFieldBox frameBox;
+    mutable std::optional<Shape> placedFrame;
+    mutable Matrix placedFor;
 };
 
 // The box, the format of the text and the text (HTML parsed when the field says so) a
@@ -75,9 +80,10 @@ EditTextLayout LayOutTextField(const TextFieldBox& box, const StyledText& text, 
 EditTextLayout LayOutEditText(const EditText& field, const Movie& movie,
                               const FontSource* fonts = nullptr);
 
-// Appends the field's picture placed by `matrix`: the frame, then the glyphs (each in its
-// colour, then `color`) and underlines between a BeginMask / Mask (the bounds) and an Unmask.
-// The text is left out when it does not fit under `maxItems` with its mask; the frame when
+// Appends the field's picture placed by `matrix`: the frame (its edges on whole pixels when
+// `matrix` neither rotates nor skews, as the player draws a field's frame), then the glyphs (each
+// in its colour, then `color`) and underlines between a BeginMask / Mask (the bounds) and an
+// Unmask. The text is left out when it does not fit under `maxItems` with its mask; the frame when
 // nothing fits.
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
                     std::size_t maxItems, std::vector<RenderItem>& out);
