@@ -80,6 +80,21 @@ ActionList& ActionList::Add2() {
     return *this;
 }
 
+ActionList& ActionList::Divide() {
+    bytes_.push_back(0x0D);
+    return *this;
+}
+
+ActionList& ActionList::Modulo() {
+    bytes_.push_back(0x3F);
+    return *this;
+}
+
+ActionList& ActionList::ToInteger() {
+    bytes_.push_back(0x18);
+    return *this;
+}
+
 std::vector<std::uint8_t> ActionList::Encode() const {
     std::vector<std::uint8_t> out = bytes_;
     out.push_back(0x00);

@@ -124,14 +124,16 @@ std::vector<std::uint8_t> ClockField(std::uint16_t id, std::uint16_t font) {
     return w.Bytes();
 }
 
-// clock = d.getHours() + ":" + d.getMinutes() + ":" + d.getSeconds(), d = new Date().
+// t = new Date().getTime(); clock = hours + ":" + minutes + ":" + seconds of t (UTC).
 ActionList ClockScript() {
     ActionList a;
-    a.Push("d").Push(0).Push("Date").NewObject().SetVariable();
+    a.Push("t").Push(0).Push(0).Push("Date").NewObject().Push("getTime").CallMethod();
+    a.SetVariable();
     a.Push("clock");
-    const char* parts[] = {"getHours", "getMinutes", "getSeconds"};
+    const std::int32_t units[][2] = {{3600000, 24}, {60000, 60}, {1000, 60}};
     for (int i = 0; i < 3; ++i) {
-        a.Push(0).Push("d").GetVariable().Push(parts[i]).CallMethod();
+        a.Push("t").GetVariable().Push(units[i][0]).Divide().ToInteger();
+        a.Push(units[i][1]).Modulo();
         if (i > 0) a.Add2();
         if (i < 2) a.Push(":").Add2();
     }

@@ -8,7 +8,8 @@
 //          depth 2: a text field (DefineEditText) at (40..360, 140..220) px in the device font
 //                   "_sans" (a DefineFont2 without glyphs), 48 px blue (0,0,200) text,
 //                   centred, tied to the variable `clock`;
-//          frame 1's script sets clock = hours + ":" + minutes + ":" + seconds of new Date().
+//          frame 1's script sets clock = hours + ":" + minutes + ":" + seconds of the time of
+//          day (UTC) from new Date().getTime().
 #pragma once
 
 #include <cstdint>
