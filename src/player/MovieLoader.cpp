@@ -11,6 +11,7 @@
 #include "swf/format/SwfReader.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/player/MoviePlayer.h"
+#include "swf/text/SystemFontSource.h"
 
 namespace saver {
 
@@ -29,6 +30,7 @@ struct MovieLoader::Job {
                     // Scripts run in the movie's own engine; their trace output goes nowhere.
                     player = std::make_unique<swf::MoviePlayer>(
                         movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));
+                if (player) player->setFontSource(swf::MakeSystemFontSource());
             }
         } catch (const std::exception&) {
             player.reset();  // not a movie we can read: nothing to show

@@ -114,7 +114,8 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     noFont.fontId = 9;
     EXPECT_TRUE(LayOutEditText(bordered, movie).frame);
     EXPECT_FALSE(LayOutEditText(Field("a"), movie).frame);
-    for (const EditText& f : {html, device, noFont})
+    EXPECT_EQ(LayOutEditText(html, movie).glyphs.size(), 1u);
+    for (const EditText& f : {device, noFont})  // no font source: device text is not drawn
         EXPECT_TRUE(LayOutEditText(f, movie).glyphs.empty());
 
     // The text sits between a mask of the bounds and its end, after the frame.
@@ -122,7 +123,7 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     const EditTextLayout layout = LayOutEditText(bordered, movie);
     AppendEditText(layout, {}, {}, 100, items);
     ASSERT_EQ(items.size(), 5u);
-    EXPECT_EQ(items[0].shape, &*layout.frame);
+    EXPECT_EQ(items[0].shape, &*layout.placedFrame);  // on whole pixels
     EXPECT_EQ(items[1].role, ClipRole::BeginMask);
     EXPECT_EQ(items[2].role, ClipRole::Mask);
     EXPECT_EQ(items[4].role, ClipRole::Unmask);

@@ -6,9 +6,11 @@
 #include <iterator>
 #include <memory>
 
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/render/StageTransform.h"
+#include "swf/text/SystemFontSource.h"
 #include "swfrender/PngFile.h"
 
 namespace saver::swfreftest {
@@ -68,7 +70,11 @@ CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir) 
         result.detail = std::string("reader: ") + e.what();
         return result;
     }
-    swf::MoviePlayer player(movie);
+    // Scripts run as in the runtime (their trace output goes nowhere): many pictures are made
+    // by them (text fields filled or styled, clips moved).
+    swf::MoviePlayer player(movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));
+    static const std::shared_ptr<const swf::FontSource> fonts = swf::MakeSystemFontSource();
+    player.setFontSource(fonts);
     swf::Renderer renderer;
     int shown = 1;
     int index = 0;

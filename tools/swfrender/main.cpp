@@ -24,6 +24,7 @@
 
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
+#include "swf/text/SystemFontSource.h"
 #include "swf/render/Renderer.h"
 #include "swf/render/StageTransform.h"
 #include "swfrender/PngFile.h"
@@ -121,6 +122,7 @@ int Run(const Options& o) {
         return 1;
     }
     swf::MoviePlayer player(movie);
+    player.setFontSource(swf::MakeSystemFontSource());
     for (int i = 1; i < o.frames; ++i) player.tick();
 
     const swf::Rect& frame = movie->header.frameSize;

@@ -38,6 +38,63 @@ ActionList& ActionList::GotoLabel(std::string_view label) {
     return *this;
 }
 
+ActionList& ActionList::Push(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos)
+        throw std::invalid_argument("pushed string holds a zero byte");
+    std::vector<std::uint8_t> payload{0};  // type 0: string
+    payload.insert(payload.end(), text.begin(), text.end());
+    payload.push_back(0);
+    Long(0x96, payload);
+    return *this;
+}
+
+ActionList& ActionList::Push(std::int32_t number) {
+    const auto u = static_cast<std::uint32_t>(number);
+    Long(0x96, {7, static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8),
+                static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 24)});
+    return *this;
+}
+
+ActionList& ActionList::GetVariable() {
+    bytes_.push_back(0x1C);
+    return *this;
+}
+
+ActionList& ActionList::SetVariable() {
+    bytes_.push_back(0x1D);
+    return *this;
+}
+
+ActionList& ActionList::NewObject() {
+    bytes_.push_back(0x40);
+    return *this;
+}
+
+ActionList& ActionList::CallMethod() {
+    bytes_.push_back(0x52);
+    return *this;
+}
+
+ActionList& ActionList::Add2() {
+    bytes_.push_back(0x47);
+    return *this;
+}
+
+ActionList& ActionList::Divide() {
+    bytes_.push_back(0x0D);
+    return *this;
+}
+
+ActionList& ActionList::Modulo() {
+    bytes_.push_back(0x3F);
+    return *this;
+}
+
+ActionList& ActionList::ToInteger() {
+    bytes_.push_back(0x18);
+    return *this;
+}
+
 std::vector<std::uint8_t> ActionList::Encode() const {
     std::vector<std::uint8_t> out = bytes_;
     out.push_back(0x00);

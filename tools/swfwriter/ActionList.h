@@ -18,6 +18,21 @@ class ActionList {
     // 0x8C with a STRING; a label holding a zero byte throws std::invalid_argument.
     ActionList& GotoLabel(std::string_view label);
 
+    // A little of the stack machine, enough for small scripts: 0x96 Push of a string (throws
+    // std::invalid_argument for a zero byte) or a 32-bit integer; 0x1C GetVariable, 0x1D
+    // SetVariable, 0x40 NewObject, 0x52 CallMethod, 0x47 Add2, 0x0D Divide, 0x3F Modulo,
+    // 0x18 ToInteger.
+    ActionList& Push(std::string_view text);
+    ActionList& Push(std::int32_t number);
+    ActionList& GetVariable();
+    ActionList& SetVariable();
+    ActionList& NewObject();
+    ActionList& CallMethod();
+    ActionList& Add2();
+    ActionList& Divide();
+    ActionList& Modulo();
+    ActionList& ToInteger();
+
     bool Empty() const { return bytes_.empty(); }
     // The action records and the closing 0x00.
     std::vector<std::uint8_t> Encode() const;

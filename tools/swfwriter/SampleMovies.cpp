@@ -1,5 +1,6 @@
 #include "SampleMovies.h"
 
+#include "ClockMovie.h"
 #include "PhotoMovie.h"
 #include "SwfWriter.h"
 
@@ -119,7 +120,7 @@ std::vector<std::uint8_t> ButtonSample(bool compress) {
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button"};
+    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button", "clock"};
 }
 
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress) {
@@ -130,6 +131,7 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "shapes") return Shapes(compress);
     if (name == "photo") return BuildPhotoMovie(compress);
     if (name == "button") return ButtonSample(compress);
+    if (name == "clock") return BuildClockMovie(compress);
     return std::nullopt;
 }
 

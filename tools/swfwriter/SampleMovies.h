@@ -18,6 +18,8 @@
 //           orange (255,128,0) circle at (150,150) radius 40 (DefineShape4, pad spread).
 //   photo   400x300 px, 1 frame of bitmap fills (JPEG with alpha, JPEG with shared tables,
 //           JPEG behind stray markers); see PhotoMovie.h.
+//   clock   400x300 px, 2 frames: static text in an embedded font and a device-font
+//           text field showing the time a script writes each frame; see ClockMovie.h.
 #pragma once
 
 #include <cstdint>

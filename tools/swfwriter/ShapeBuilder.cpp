@@ -187,6 +187,22 @@ std::vector<std::uint8_t> ShapeBuilder::Encode(ShapeVersion version) const {
     return w.Bytes();
 }
 
+std::vector<std::uint8_t> ShapeBuilder::EncodeGlyph() const {
+    BitWriter w;
+    int fillBits = 1, lineBits = 0;
+    w.WriteUB(1, 4);
+    w.WriteUB(0, 4);
+    for (const Record& r : records_) {
+        if (r.kind == Record::Kind::StyleChange)
+            WriteStyleChange(w, r, fillBits, lineBits, ShapeVersion::Shape1);
+        else
+            WriteEdge(w, r);
+    }
+    w.WriteUB(0, 6);
+    w.Align();
+    return w.Bytes();
+}
+
 void ShapeBuilder::FlushPending() {
     if (!pending_) return;
     records_.push_back(*pending_);

@@ -54,6 +54,9 @@ class ShapeBuilder {
 
     // The SHAPEWITHSTYLE record for a shape definition of `version`.
     std::vector<std::uint8_t> Encode(ShapeVersion version) const;
+    // The SHAPE record of a font glyph: no style arrays, one fill bit, no line bits; the
+    // outline uses fill index 1 only.
+    std::vector<std::uint8_t> EncodeGlyph() const;
 
   private:
     struct StyleSet {

@@ -28,9 +28,12 @@ enum class TagCode : std::uint16_t {
     RemoveObject2 = 28,
     DefineShape3 = 32,
     DefineButton2 = 34,
+    DefineText2 = 33,
     DefineBitsJpeg3 = 35,
+    DefineEditText = 37,
     DefineSprite = 39,
     FrameLabel = 43,
+    DefineFont2 = 48,
     FileAttributes = 69,
     DefineShape4 = 83,
 };

@@ -2,6 +2,7 @@
 // later object links to them) and installs each group of built-ins.
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayBuiltins.h"
+#include "swf/avm1/TextFieldObject.h"
 
 #include <sstream>
 
@@ -46,6 +47,7 @@ void Interpreter::installBuiltins() {
     InstallDateBuiltins(*this);
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
+    InstallTextFieldBuiltins(*this);
     protos.clip = newObject();
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);

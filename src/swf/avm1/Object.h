@@ -22,6 +22,7 @@
 
 namespace saver::swf {
 class TimelineInstance;
+class TextFieldState;
 }
 
 namespace saver::swf::avm1 {
@@ -121,6 +122,7 @@ class Object {
     std::unique_ptr<ScriptCode> script;    // script code
     std::vector<Value> bound;              // Function: values a native keeps (e.g. a setter's name)
     std::weak_ptr<TimelineInstance> clip;  // Clip
+    std::weak_ptr<TextFieldState> textField;  // TextField objects (TextFieldObject.h)
     std::vector<Value> watchers;           // watch(): name, callback, data triples
 
     bool marked = false;  // the collector's mark

@@ -222,7 +222,7 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
         if (cs ? object.name == name : FoldCase(object.name) == FoldCase(name))
             return clipObject(*object.sprite);
     }
-    return Value{};
+    return textFieldNamed(*t, name, cs);  // ScriptRunnerText.cpp
 }
 
 }  // namespace saver::swf::avm1

@@ -39,6 +39,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool cursorHidden() const override { return input_->cursorHidden(); }
     void viewScaleMode(int mode) override { input_->viewScaleMode = mode; }
     std::optional<int> scriptScaleMode() const override { return input_->scriptScaleMode; }
+    bool readVariable(TimelineInstance& timeline, const std::string& name,
+                      std::string& value) override;  // ScriptRunnerText.cpp
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }
@@ -66,6 +68,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool pathTo(const TimelineInstance& t,
                 std::vector<std::pair<TimelineInstance*, std::string>>& out) const;
     void installClipMethods();
+    bool lookUp(TimelineInstance& timeline, const std::string& name, std::string& value);
+    // The TextField object of the text field named `name` on `timeline`, or undefined.
+    Value textFieldNamed(TimelineInstance& timeline, const std::string& name, bool caseSensitive);
 
     std::shared_ptr<const Movie> movie_;
     TraceSink traceSink_;

@@ -43,6 +43,7 @@ PlaceResult ApplyPlace(DisplayList& list, const PlaceObject& place) {
     if (place.characterId && *place.characterId != object.characterId) {
         object.characterId = *place.characterId;
         object.sprite.reset();
+        object.text.reset();
         return PlaceResult::NewCharacter;
     }
     return PlaceResult::Modified;

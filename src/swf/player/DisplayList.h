@@ -29,6 +29,7 @@
 namespace saver::swf {
 
 class TimelineInstance;
+class TextFieldState;
 
 struct DisplayObject {
     std::uint16_t characterId = 0;
@@ -43,6 +44,8 @@ struct DisplayObject {
     std::uint8_t blendMode = 0;
     const std::vector<Filter>* filters = nullptr;
     bool cacheAsBitmap = false;
+    // A text field's live state (TextFieldBinding), made when first needed.
+    mutable std::shared_ptr<TextFieldState> text;
 };
 
 using DisplayList = std::map<std::uint16_t, DisplayObject>;

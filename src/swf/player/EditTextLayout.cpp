@@ -1,17 +1,22 @@
-// Text is measured in twips with the font's advances scaled to the field's font height; each
-// laid-out line is a list of glyph indexes with their pen positions, placed once the line is
-// complete so that right and centred alignment know its width.
+// Text is measured in twips, each character's advance scaled from its font's EM square to its
+// run's size. A paragraph is broken into lines word by word (a word being the spaces before it
+// and its other characters); each line is placed once complete, so that alignment knows its
+// width and the baseline knows its tallest font.
 #include "swf/player/EditTextLayout.h"
 
 #include <algorithm>
-#include <map>
+#include <cmath>
 #include <string>
+
+#include "swf/player/HtmlText.h"
+#include "swf/player/TextFontResolver.h"
 
 namespace saver::swf {
 
 namespace {
 
-constexpr double kGutter = 40;  // twips (2 pixels) between the bounds and the text
+constexpr double kGutter = 40;       // twips (2 pixels) between the bounds and the text
+constexpr double kDefaultTab = 720;  // twips between tab stops a paragraph does not set
 
 ShapePath RectPath(const Rect& r, std::uint32_t fill) {
     ShapePath path;
@@ -36,11 +41,18 @@ Shape RectShape(const Rect& r) {
 // sides lie just inside the bounds and whose right and bottom sides just outside, as hairlines
 // along the pixel centres after the bounds would cover. Where the right and bottom lines meet,
 // a bevel covers just under half of the corner pixel: grey when anti-aliased, empty when not.
-Shape FrameShape(const Rect& r) {
-    Shape s = RectShape(r);
-    s.fills[0].color = {255, 255, 255, 255};
-    s.fills.emplace_back();  // black
-    s.layerStarts.push_back(1);
+std::optional<Shape> FrameShape(const TextFieldBox& box) {
+    if (!box.border && !box.background) return std::nullopt;
+    const Rect& r = box.bounds;
+    Shape s;
+    s.bounds = s.edgeBounds = {r.xMin, r.xMax + 20, r.yMin, r.yMax + 20};
+    s.fills.emplace_back();
+    s.fills[0].color = box.backgroundColor;
+    if (box.background) s.paths.push_back(RectPath(r, 1));
+    if (!box.border) return s;
+    s.fills.emplace_back();
+    s.fills[1].color = box.borderColor;
+    s.layerStarts.push_back(static_cast<std::uint32_t>(s.paths.size()));
     ShapePath outer;
     outer.fill0 = 2;
     outer.start = {r.xMin, r.yMin};
@@ -54,146 +66,320 @@ Shape FrameShape(const Rect& r) {
     return s;
 }
 
-// UTF-8 when it is valid, else byte by byte.
-std::u32string Decode(const std::string& text, bool utf8) {
-    std::u32string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const int extra = !utf8 || c < 0xC0 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        bool valid = i + extra < text.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (!valid) code = c;
-        out.push_back(code);
-        i += valid ? extra + 1 : 1;
-    }
-    return out;
-}
+struct Cell {
+    char32_t c;
+    const TextFormat* format;
+    const ResolvedFont* font;  // null: takes no room
+};
 
-struct LineGlyph {
-    std::uint32_t index;
-    double x;  // pen position from the line's start
+struct LineCell {
+    const Cell* cell;
+    double x, advance;  // from the line's start
 };
 
 class Layout {
   public:
-    Layout(const EditText& field, const Font& font, EditTextLayout& out)
-        : field_(field), font_(font), out_(out), scale_(field.fontHeight / font.emSquare()) {
-        for (std::size_t i = 0; i < font.codes.size(); ++i) codes_.try_emplace(font.codes[i], i);
-        const double ascent = font.ascent * scale_;
-        lineHeight_ = ascent + font.descent * scale_ + field.leading;
-        baseline_ = field.bounds.yMin + kGutter + ascent;
-        left_ = field.bounds.xMin + kGutter + field.leftMargin;
-        width_ = field.bounds.width() - 2 * kGutter - field.leftMargin - field.rightMargin;
+    Layout(const TextFieldBox& box, EditTextLayout& out) : box_(box), out_(out) {
+        top_ = box.bounds.yMin + kGutter;
     }
 
-    void paragraph(const std::u32string& text) {
+    void paragraph(const Cell* begin, const Cell* end, const Cell& formatCell) {
+        const TextFormat& pf = *(begin != end ? begin : &formatCell)->format;
+        const double bullet = pf.bullet ? pf.size : 0;
+        left_ = box_.bounds.xMin + kGutter + pf.leftMargin + pf.blockIndent + bullet;
+        width_ = box_.bounds.width() - 2 * kGutter - pf.leftMargin - pf.rightMargin -
+                 pf.blockIndent - bullet;
         // A negative indent moves the first line left into the margin, never past it.
-        double indent = std::max<double>(field_.indent, -double(field_.leftMargin));
-        std::vector<LineGlyph> line;
+        double indent = std::max(pf.indent, -pf.leftMargin);
+        std::vector<LineCell> line;
         double x = 0;
-        std::size_t i = 0;
-        while (i < text.size()) {
-            // The next word with the spaces before it.
-            std::size_t end = i;
-            while (end < text.size() && text[end] == U' ') ++end;
-            while (end < text.size() && text[end] != U' ') ++end;
-            std::vector<LineGlyph> word;
+        bool first = true;
+        const Cell* i = begin;
+        while (i != end) {
+            const Cell* wordEnd = i;
+            while (wordEnd != end && wordEnd->c == U' ') ++wordEnd;
+            if (wordEnd != end && wordEnd->c == U'\t') {
+                ++wordEnd;  // a tab is a word of its own
+            } else {
+                while (wordEnd != end && wordEnd->c != U' ' && wordEnd->c != U'\t') ++wordEnd;
+            }
+            std::vector<LineCell> word;
             double wx = x;
-            for (std::size_t k = i; k < end; ++k) add(text[k], word, wx);
-            if (field_.wordWrap && !line.empty() && wx > width_ - indent) {
-                place(line, x, indent);
-                indent = 0;
-                line.clear();
-                x = 0;
-                while (i < end && text[i] == U' ') ++i;  // the break eats the spaces
-                continue;
+            for (const Cell* k = i; k != wordEnd; ++k) add(*k, pf, indent, word, wx);
+            if (box_.wordWrap && wx > width_ - indent) {
+                if (!line.empty()) {
+                    place(line, x, indent, pf, formatCell, first);
+                    indent = 0;
+                    first = false;
+                    line.clear();
+                    x = 0;
+                    while (i != wordEnd && i->c == U' ') ++i;  // the break eats the spaces
+                    continue;
+                }
+                // A word wider than the line: as many characters as fit, when the first one
+                // does (a line pushed out by its indent keeps the word whole).
+                std::size_t fit = 1;
+                while (fit < word.size() && word[fit].x + word[fit].advance <= width_ - indent)
+                    ++fit;
+                if (fit < word.size() && !word.empty() && word[0].advance <= width_ - indent) {
+                    word.resize(fit);
+                    place(word, word.back().x + word.back().advance, indent, pf, formatCell, first);
+                    indent = 0;
+                    first = false;
+                    i = word.back().cell + 1;
+                    x = 0;
+                    continue;
+                }
             }
             line.insert(line.end(), word.begin(), word.end());
             x = wx;
-            i = end;
+            i = wordEnd;
         }
-        place(line, x, indent);
+        place(line, x, indent, pf, formatCell, first);
     }
+
+    double top() const { return top_; }
 
   private:
-    void add(char32_t c, std::vector<LineGlyph>& glyphs, double& x) const {
-        const auto it = codes_.find(field_.password ? U'*' : c);
-        if (it == codes_.end()) return;
-        glyphs.push_back({it->second, x});
-        if (it->second < font_.advances.size()) x += font_.advances[it->second] * scale_;
+    void add(const Cell& cell, const TextFormat& pf, double indent, std::vector<LineCell>& cells,
+             double& x) const {
+        if (!cell.font) return;
+        const char32_t c = box_.password ? U'*' : cell.c;
+        if (!cell.font->has(c) && c != U'\t') return;
+        double advance = cell.font->advance(c) * cell.format->size / cell.font->em();
+        if (c == U'\t') {
+            const double at = indent + x;
+            double stop = std::floor(at / kDefaultTab + 1) * kDefaultTab;
+            for (double t : pf.tabStops)
+                if (t > at) {
+                    stop = t;
+                    break;
+                }
+            advance = stop - at;
+        }
+        cells.push_back({&cell, x, advance});
+        x += advance;
     }
 
-    void place(const std::vector<LineGlyph>& line, double width, double indent) {
+    void place(const std::vector<LineCell>& line, double width, double indent, const TextFormat& pf,
+               const Cell& formatCell, bool firstOfParagraph) {
+        LineMetrics m;
+        auto measure = [&](const Cell& cell) {
+            if (!cell.font) return;
+            const double scale = cell.format->size / cell.font->em();
+            m.ascent = std::max(m.ascent, cell.font->ascent() * scale);
+            m.descent = std::max(m.descent, cell.font->descent() * scale);
+        };
+        for (const LineCell& lc : line) measure(*lc.cell);
+        if (line.empty()) measure(formatCell);
+        m.leading = pf.leading;
+        // Trailing spaces take no room for alignment.
+        double visible = width;
+        for (auto it = line.rbegin(); it != line.rend() && it->cell->c == U' '; ++it)
+            visible = it->x;
         double x = left_ + indent;
-        const double room = width_ - indent - width;
-        if (field_.align == 1) x += room;
-        if (field_.align == 2) x += room / 2;
-        for (const LineGlyph& g : line)
-            if (g.index < font_.glyphs.size())
-                out_.glyphs.push_back(
-                    {&font_.glyphs[g.index], {scale_, 0, 0, scale_, x + g.x, baseline_}});
-        baseline_ += lineHeight_;
+        const double room = width_ - indent - visible;
+        if (pf.align == TextAlign::Right) x += room;
+        if (pf.align == TextAlign::Center) x += room / 2;
+        m.x = x;
+        m.width = visible;
+        const double baseline = top_ + m.ascent;
+        if (firstOfParagraph && pf.bullet && formatCell.font)
+            glyph(formatCell, U'\u2022', left_ - pf.size, baseline);
+        for (const LineCell& lc : line) {
+            glyph(*lc.cell, box_.password ? U'*' : lc.cell->c, x + lc.x, baseline);
+            if (lc.cell->format->underline) underline(*lc.cell, x + lc.x, lc.advance, baseline);
+        }
+        out_.textWidth = std::max(out_.textWidth, visible + (indent > 0 ? indent : 0));
+        out_.lines.push_back(m);
+        top_ += m.ascent + m.descent + m.leading;
     }
 
-    const EditText& field_;
-    const Font& font_;
+    void glyph(const Cell& cell, char32_t c, double x, double baseline) {
+        const Shape* shape = cell.font ? cell.font->glyph(c) : nullptr;
+        if (!shape) return;
+        const double scale = cell.format->size / cell.font->em();
+        out_.glyphs.push_back({shape, {scale, 0, 0, scale, x, baseline}, cell.format->color});
+    }
+
+    void underline(const Cell& cell, double x, double advance, double baseline) {
+        const double thickness = std::max(20.0, std::round(cell.format->size / 20));
+        const auto y = static_cast<std::int32_t>(std::lround(baseline + cell.format->size / 16));
+        const Rect r{static_cast<std::int32_t>(std::lround(x)),
+                     static_cast<std::int32_t>(std::lround(x + advance)), y,
+                     y + static_cast<std::int32_t>(thickness)};
+        if (!out_.underlines.empty() && out_.underlines.back().second == cell.format->color &&
+            out_.underlines.back().first.bounds.xMax == r.xMin &&
+            out_.underlines.back().first.bounds.yMin == r.yMin) {
+            Shape& s = out_.underlines.back().first;
+            s = RectShape({s.bounds.xMin, r.xMax, r.yMin, r.yMax});
+            return;
+        }
+        out_.underlines.push_back({RectShape(r), cell.format->color});
+    }
+
+    const TextFieldBox& box_;
     EditTextLayout& out_;
-    double scale_;
-    std::map<char32_t, std::uint32_t> codes_;
-    double lineHeight_ = 0, baseline_ = 0, left_ = 0, width_ = 0;
+    double top_ = 0, left_ = 0, width_ = 0;
 };
 
-const Font* FindFont(const Movie& movie, std::optional<std::uint16_t> id) {
-    if (!id) return nullptr;
-    const auto it = movie.dictionary.find(*id);
-    return it == movie.dictionary.end() ? nullptr : std::get_if<Font>(&it->second);
+void LayOutText(const TextFieldBox& box, const StyledText& text, const Movie& movie,
+                const FontSource* fonts, EditTextLayout& out) {
+    TextFontResolver resolver(movie, box.embedFonts, box.fontId, fonts);
+    std::vector<Cell> cells;
+    for (const TextRun& run : text) {
+        const ResolvedFont* font = resolver.resolve(run.format);
+        if (font && font->device() &&
+            std::find(out.faces.begin(), out.faces.end(), font->device()) == out.faces.end())
+            out.faces.push_back(font->device());
+        for (char32_t c : run.text) cells.push_back({c, &run.format, font});
+    }
+    TextFormat fallback;
+    const Cell none{U'\r', text.empty() ? &fallback : &text.front().format,
+                    text.empty() ? nullptr : resolver.resolve(text.front().format)};
+    Layout layout(box, out);
+    std::size_t start = 0;
+    while (start <= cells.size()) {
+        std::size_t end = start;
+        while (end < cells.size() && cells[end].c != U'\r' && cells[end].c != U'\n') ++end;
+        const Cell& formatCell = end < cells.size() ? cells[end]
+                                 : start > 0        ? cells[start - 1]
+                                                    : none;
+        layout.paragraph(cells.data() + start, cells.data() + end, formatCell);
+        if (end + 1 < cells.size() && cells[end].c == U'\r' && cells[end + 1].c == U'\n') ++end;
+        start = end + 1;
+    }
+    double height = 0;
+    for (std::size_t i = 0; i < out.lines.size(); ++i)
+        height += out.lines[i].ascent + out.lines[i].descent +
+                  (i + 1 < out.lines.size() ? out.lines[i].leading : 0);
+    out.textHeight = height;
+}
+
+Rect AutoSized(const TextFieldBox& box, const EditTextLayout& measured) {
+    Rect r = box.bounds;
+    r.yMax = r.yMin + static_cast<std::int32_t>(std::lround(measured.textHeight + 2 * kGutter));
+    if (box.wordWrap) return r;
+    const auto width = static_cast<std::int32_t>(std::lround(measured.textWidth + 2 * kGutter));
+    if (box.autoSize == AutoSize::Left) r.xMax = r.xMin + width;
+    if (box.autoSize == AutoSize::Right) r.xMin = r.xMax - width;
+    if (box.autoSize == AutoSize::Center) {
+        const std::int32_t centre = (r.xMin + r.xMax) / 2;
+        r.xMin = centre - width / 2;
+        r.xMax = r.xMin + width;
+    }
+    return r;
+}
+
+// The frame in the parent's space with its edges rounded to whole pixels (20 twips).
+const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m) {
+    const bool same = layout.placedFrame && layout.placedFor.a == m.a &&
+                      layout.placedFor.d == m.d && layout.placedFor.tx == m.tx &&
+                      layout.placedFor.ty == m.ty;
+    if (same) return *layout.placedFrame;
+    const Rect& r = layout.frameBox.bounds;
+    auto snap = [](double v) { return static_cast<std::int32_t>(std::floor(v / 20 + 0.5)) * 20; };
+    const double x0 = m.a * r.xMin + m.tx, x1 = m.a * r.xMax + m.tx;
+    const double y0 = m.d * r.yMin + m.ty, y1 = m.d * r.yMax + m.ty;
+    TextFieldBox box = layout.frameBox;
+    box.bounds = {snap(std::min(x0, x1)), snap(std::max(x0, x1)), snap(std::min(y0, y1)),
+                  snap(std::max(y0, y1))};
+    layout.placedFrame = FrameShape(box);
+    layout.placedFor = m;
+    return *layout.placedFrame;
 }
 
 }  // namespace
 
-EditTextLayout LayOutEditText(const EditText& field, const Movie& movie) {
-    EditTextLayout out;
-    if (field.border) out.frame = FrameShape(field.bounds);
-    out.clip = RectShape(field.bounds);
-    out.color = field.color.value_or(Rgba{0, 0, 0, 255});
-    const Font* font = FindFont(movie, field.fontId);
-    if (!field.initialText || field.html || !field.useOutlines || !font || font->glyphs.empty())
-        return out;
-    Layout layout(field, *font, out);
-    const std::u32string text = Decode(*field.initialText, movie.header.version >= 6);
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of(U"\r\n", start);
-        if (end == std::u32string::npos) end = text.size();
-        layout.paragraph(text.substr(start, end - start));
-        if (end + 1 < text.size() && text[end] == U'\r' && text[end + 1] == U'\n') ++end;
-        start = end + 1;
+TextFieldBox BoxOf(const EditText& field) {
+    TextFieldBox box;
+    box.bounds = field.bounds;
+    box.wordWrap = field.wordWrap;
+    box.multiline = field.multiline;
+    box.password = field.password;
+    box.embedFonts = field.useOutlines;
+    box.autoSize = field.autoSize ? AutoSize::Left : AutoSize::None;
+    box.border = box.background = field.border;
+    box.fontId = field.fontId;
+    return box;
+}
+
+TextFormat FormatOf(const EditText& field, const Movie& movie) {
+    TextFormat f;
+    if (field.fontId) {
+        const auto it = movie.dictionary.find(*field.fontId);
+        if (const Font* font =
+                it == movie.dictionary.end() ? nullptr : std::get_if<Font>(&it->second)) {
+            f.font = font->name.substr(0, font->name.find('\0'));
+            f.bold = font->bold;
+            f.italic = font->italic;
+        }
+    } else if (!field.fontClass.empty()) {
+        f.font = field.fontClass;
     }
+    f.size = field.fontHeight;
+    f.color = field.color.value_or(Rgba{0, 0, 0, 255});
+    f.align = static_cast<TextAlign>(std::min<int>(field.align, 3));
+    f.leftMargin = field.leftMargin;
+    f.rightMargin = field.rightMargin;
+    f.indent = field.indent;
+    f.leading = field.leading;
+    return f;
+}
+
+StyledText InitialText(const EditText& field, const Movie& movie) {
+    if (!field.initialText) return {};
+    const std::u32string text = DecodeText(*field.initialText, movie.header.version >= 6);
+    const TextFormat format = FormatOf(field, movie);
+    if (field.html) return ParseHtmlText(text, format);
+    return {{text, format}};
+}
+
+EditTextLayout LayOutTextField(const TextFieldBox& box, const StyledText& text, const Movie& movie,
+                               const FontSource* fonts) {
+    EditTextLayout out;
+    TextFieldBox sized = box;
+    if (box.autoSize != AutoSize::None) {
+        LayOutText(box, text, movie, fonts, out);
+        sized.bounds = AutoSized(box, out);
+        out = EditTextLayout{};
+    }
+    LayOutText(sized, text, movie, fonts, out);
+    out.bounds = sized.bounds;
+    out.frame = FrameShape(sized);
+    out.frameBox = sized;
+    out.clip = RectShape(sized.bounds);
+    out.color = text.empty() ? Rgba{0, 0, 0, 255} : text.front().format.color;
     return out;
 }
 
+EditTextLayout LayOutEditText(const EditText& field, const Movie& movie, const FontSource* fonts) {
+    return LayOutTextField(BoxOf(field), InitialText(field, movie), movie, fonts);
+}
+
 // The text is clipped to the bounds through a mask of its own, which the renderer nests inside
-// any mask already open.
+// any mask already open. Glyph outlines carry one solid fill; the glyph's colour replaces it
+// through the colour transform (multipliers 0, the colour as the additive terms).
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
                     std::size_t maxItems, std::vector<RenderItem>& out) {
-    if (layout.frame && out.size() < maxItems) out.push_back({&*layout.frame, matrix, color});
-    if (layout.glyphs.empty() || out.size() + layout.glyphs.size() + 3 > maxItems) return;
-    const ColorTransform paint = color * ColorTransform{0,
-                                                        0,
-                                                        0,
-                                                        0,
-                                                        double(layout.color.r),
-                                                        double(layout.color.g),
-                                                        double(layout.color.b),
-                                                        double(layout.color.a)};
+    if (layout.frame && out.size() < maxItems) {
+        if (matrix.b == 0 && matrix.c == 0) {
+            out.push_back({&PixelFrame(layout, matrix), Matrix{}, color});
+        } else {
+            out.push_back({&*layout.frame, matrix, color});
+        }
+    }
+    const std::size_t count = layout.glyphs.size() + layout.underlines.size();
+    if (count == 0 || out.size() + count + 3 > maxItems) return;
+    auto paint = [&](Rgba c) {
+        return color *
+               ColorTransform{0, 0, 0, 0, double(c.r), double(c.g), double(c.b), double(c.a)};
+    };
     out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
     out.push_back({&layout.clip, matrix, {}, ClipRole::Mask});
-    for (const PlacedGlyph& g : layout.glyphs) out.push_back({g.glyph, matrix * g.matrix, paint});
+    for (const PlacedGlyph& g : layout.glyphs)
+        out.push_back({g.glyph, matrix * g.matrix, paint(g.color)});
+    for (const auto& [shape, c] : layout.underlines) out.push_back({&shape, matrix, paint(c)});
     out.push_back({nullptr, {}, {}, ClipRole::Unmask});
 }
 

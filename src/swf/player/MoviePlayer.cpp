@@ -11,6 +11,7 @@
 #include "swf/format/FrameActions.h"
 #include "swf/render/BitmapLibrary.h"
 #include "swf/player/PointerInput.h"
+#include "swf/player/TextFieldBinding.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -51,6 +52,7 @@ struct MoviePlayer::State {
     PlayerContext context;
     std::shared_ptr<TimelineInstance> root;
     std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
+    std::shared_ptr<const FontSource> fonts;  // device text
 
     std::unique_ptr<ScriptHost> scripts;  // destroyed before the movie and the timelines
     std::unique_ptr<PointerInput> pointer;
@@ -69,6 +71,7 @@ struct MoviePlayer::State {
         scripts->frameShown(*root);
         runPending();
         scripts->frameDone(*root);
+        UpdateBoundTextFields(*root, *scripts, *movie);
     }
 
     // The DoInitAction tags of every root frame reached so far that have not run yet.
@@ -175,6 +178,11 @@ double MoviePlayer::frameRate() const {
 
 const Movie& MoviePlayer::movie() const {
     return *state_->movie;
+}
+
+void MoviePlayer::setFontSource(std::shared_ptr<const FontSource> fonts) {
+    state_->fonts = std::move(fonts);
+    state_->context.fonts = state_->fonts.get();
 }
 
 std::vector<FrameEntry> MoviePlayer::takeFrameLog() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/FontSource.h"
 #include "swf/player/ScriptHost.h"
 #include "swf/player/TimelineInstance.h"
 #include "swf/render/RenderItem.h"
@@ -77,6 +78,9 @@ class MoviePlayer {
     // scripts made one, else `shown`.
     void setScaleMode(int shown);
     int scaleMode(int shown) const;
+    // The system's fonts, for text without embedded outlines (device text); without them such
+    // text is not drawn. Takes effect from the next renderList().
+    void setFontSource(std::shared_ptr<const FontSource> fonts);
 
   private:
     struct State;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
+#include <string>
 
 #include "swf/format/SwfMovie.h"
 
@@ -59,6 +60,13 @@ class ScriptHost {
     // scale), and the one the movie's scripts chose instead (Stage.scaleMode), if any.
     virtual void viewScaleMode(int mode) {}
     virtual std::optional<int> scriptScaleMode() const { return std::nullopt; }
+    // The value of the variable `name` (a name or a path) as seen from `timeline`, as text,
+    // for a text field tied to it; false when there is no such variable.
+    virtual bool readVariable(TimelineInstance& timeline, const std::string& name,
+                              std::string& value) {
+        (void)timeline, (void)name, (void)value;
+        return false;
+    }
 };
 
 }  // namespace saver::swf

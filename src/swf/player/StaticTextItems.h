@@ -7,6 +7,10 @@
 // x continues after the previous glyph's advance; colour starts opaque black. Glyphs of an
 // unknown font or past the end of their font are skipped (their advance still moves the pen).
 //
+// A font whose glyphs have no outlines (device text: the movie keeps only the code table and
+// advances) draws its characters with the system's face of that name from `fonts`, scaled from
+// that face's EM square; without `fonts` it draws nothing.
+//
 // Failure: none; nothing is appended once `out` holds `maxItems` items.
 #pragma once
 
@@ -14,12 +18,13 @@
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/FontSource.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
 
 void AppendStaticText(const StaticText& text, const Movie& movie, const Matrix& matrix,
                       const ColorTransform& color, ClipRole role, std::size_t maxItems,
-                      std::vector<RenderItem>& out);
+                      std::vector<RenderItem>& out, const FontSource* fonts = nullptr);
 
 }  // namespace saver::swf

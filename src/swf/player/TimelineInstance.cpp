@@ -10,6 +10,7 @@
 
 #include "swf/player/CharacterReplacement.h"
 #include "swf/player/StaticTextItems.h"
+#include "swf/player/TextFieldBinding.h"
 
 namespace saver::swf {
 
@@ -236,11 +237,11 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
             out.push_back({now, matrix, inner});
     } else if (const auto* text = std::get_if<StaticText>(&character)) {
         AppendStaticText(*text, *context_.movie, matrix, inner, ClipRole::Draw, kMaxRenderItems,
-                         out);
+                         out, context_.fonts);
     } else if (const auto* field = std::get_if<EditText>(&character)) {
-        auto [laid, fresh] = context_.editTexts.try_emplace(object.characterId);
-        if (fresh) laid->second = LayOutEditText(*field, *context_.movie);
-        AppendEditText(laid->second, matrix, inner, kMaxRenderItems, out);
+        TextFieldState& state = TextFieldOf(object, *field, *context_.movie);
+        AppendEditText(state.layout(*context_.movie, context_.fonts), matrix, inner,
+                       kMaxRenderItems, out);
     } else if (object.sprite) {
         object.sprite->collect(matrix, inner, out);
     }
@@ -261,7 +262,8 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
         return;
     }
     if (const auto* text = std::get_if<StaticText>(&character)) {
-        AppendStaticText(*text, *context_.movie, matrix, {}, ClipRole::Mask, kMaxRenderItems, out);
+        AppendStaticText(*text, *context_.movie, matrix, {}, ClipRole::Mask, kMaxRenderItems, out,
+                         context_.fonts);
         return;
     }
     if (!object.sprite) return;

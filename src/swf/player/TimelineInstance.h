@@ -59,6 +59,7 @@ struct PlayerContext {
     bool logFrames = false;  // fill `frameLog` (only when someone reads it)
     std::vector<FrameEntry> frameLog;
     std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
+    const FontSource* fonts = nullptr;  // device text; none: it is not drawn
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {

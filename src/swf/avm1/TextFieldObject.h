@@ -1,0 +1,26 @@
+// TextField objects for scripts: a text field on the stage, reached by its instance name from
+// its timeline, as an object of the TextField class whose properties read and change the
+// field's live state (player/TextFieldState): text, htmlText, html, length, textColor, border,
+// background, borderColor, backgroundColor, wordWrap, multiline, password, embedFonts,
+// selectable, autoSize, variable, textWidth, textHeight, _width, _height, maxChars, scroll,
+// maxscroll; methods setTextFormat, getTextFormat, setNewTextFormat, getNewTextFormat.
+//
+// An object holds only a weak link to its field: once the field leaves the stage its
+// properties read undefined and writes do nothing. Each lookup of the name gives a new object
+// for the same field.
+//
+// Failure: none.
+#pragma once
+
+#include <memory>
+
+#include "swf/avm1/Interpreter.h"
+#include "swf/player/TextFieldState.h"
+
+namespace saver::swf::avm1 {
+
+void InstallTextFieldBuiltins(Interpreter& vm);
+
+Object* NewTextFieldObject(Interpreter& vm, const std::shared_ptr<TextFieldState>& field);
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,281 @@
+// A small forgiving reader rather than an XML parser: text fields take whatever HTML a movie
+// writes, unbalanced tags included. Each opening tag pushes the format it makes; a closing tag
+// pops back to the last opening tag of its name (and does nothing when there is none).
+#include "swf/player/HtmlText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+namespace saver::swf {
+
+std::u32string PlainText(const StyledText& text) {
+    std::u32string out;
+    for (const TextRun& run : text) out += run.text;
+    return out;
+}
+
+std::u32string DecodeText(const std::string& text, bool utf8) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const int extra = !utf8 || c < 0xC0 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
+        bool valid = i + extra < text.size();
+        for (int k = 1; valid && k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (!valid) code = c;
+        out.push_back(code);
+        i += valid ? extra + 1 : 1;
+    }
+    return out;
+}
+
+std::string EncodeUtf8(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+namespace {
+
+std::string Lower(const std::u32string& s) {
+    std::string out;
+    for (char32_t c : s) out += c < 0x80 ? static_cast<char>(std::tolower(int(c))) : '?';
+    return out;
+}
+
+struct Tag {
+    std::string name;  // lower case, without '/'
+    bool closing = false;
+    std::map<std::string, std::string> attributes;  // names lower case; values as UTF-8
+};
+
+// Parses the inside of <...>.
+Tag ReadTag(const std::u32string& body) {
+    Tag tag;
+    std::size_t i = 0;
+    auto skipSpace = [&] {
+        while (i < body.size() &&
+               (body[i] == U' ' || body[i] == U'\t' || body[i] == U'\n' || body[i] == U'\r'))
+            ++i;
+    };
+    auto word = [&] {
+        const std::size_t start = i;
+        while (i < body.size() && body[i] != U' ' && body[i] != U'=' && body[i] != U'/' &&
+               body[i] != U'\t' && body[i] != U'\n' && body[i] != U'\r')
+            ++i;
+        return body.substr(start, i - start);
+    };
+    skipSpace();
+    if (i < body.size() && body[i] == U'/') {
+        tag.closing = true;
+        ++i;
+    }
+    tag.name = Lower(word());
+    while (i < body.size()) {
+        skipSpace();
+        if (i < body.size() && body[i] == U'/') {
+            ++i;
+            continue;
+        }
+        const std::string name = Lower(word());
+        if (name.empty()) break;
+        skipSpace();
+        std::u32string value;
+        if (i < body.size() && body[i] == U'=') {
+            ++i;
+            skipSpace();
+            if (i < body.size() && (body[i] == U'"' || body[i] == U'\'')) {
+                const char32_t quote = body[i++];
+                const std::size_t end = std::min(body.find(quote, i), body.size());
+                value = body.substr(i, end - i);
+                i = end + 1;
+            } else {
+                value = word();
+            }
+        }
+        tag.attributes[name] = EncodeUtf8(value);
+    }
+    return tag;
+}
+
+bool Entity(const std::u32string& name, char32_t& out) {
+    static const std::map<std::string, char32_t> named = {
+        {"lt", U'<'}, {"gt", U'>'}, {"amp", U'&'}, {"quot", U'"'}, {"apos", U'\''}, {"nbsp", 0xA0}};
+    if (name.size() > 1 && name[0] == U'#') {
+        const bool hex = name[1] == U'x' || name[1] == U'X';
+        const std::string digits = Lower(name.substr(hex ? 2 : 1));
+        if (digits.empty() || digits.size() > 8) return false;
+        char* end = nullptr;
+        const unsigned long v = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+        if (*end != '\0' || v == 0 || v > 0x10FFFF) return false;
+        out = static_cast<char32_t>(v);
+        return true;
+    }
+    const auto it = named.find(Lower(name));
+    if (it == named.end()) return false;
+    out = it->second;
+    return true;
+}
+
+double Pixels(const std::string& v, double fallback) {
+    char* end = nullptr;
+    const double d = std::strtod(v.c_str(), &end);
+    return end == v.c_str() ? fallback : d;
+}
+
+class Reader {
+  public:
+    explicit Reader(const TextFormat& base) { stack_.push_back({"", base}); }
+
+    void text(char32_t c) {
+        const TextFormat& f = stack_.back().second;
+        if (out_.empty() || !(out_.back().format == f)) out_.push_back({{}, f});
+        out_.back().text.push_back(c);
+    }
+
+    void paragraphBreak() { text(U'\r'); }
+
+    void tag(const Tag& t) {
+        if (t.name == "br") return paragraphBreak();
+        if (t.closing) return close(t.name);
+        TextFormat f = stack_.back().second;
+        const auto attr = [&](const char* name) -> const std::string* {
+            const auto it = t.attributes.find(name);
+            return it == t.attributes.end() ? nullptr : &it->second;
+        };
+        if (t.name == "b")
+            f.bold = true;
+        else if (t.name == "i")
+            f.italic = true;
+        else if (t.name == "u")
+            f.underline = true;
+        else if (t.name == "p" || t.name == "li") {
+            if (!atParagraphStart()) paragraphBreak();
+            if (t.name == "li") f.bullet = true;
+            if (const auto* a = attr("align")) {
+                if (*a == "right")
+                    f.align = TextAlign::Right;
+                else if (*a == "center")
+                    f.align = TextAlign::Center;
+                else if (*a == "justify")
+                    f.align = TextAlign::Justify;
+                else if (*a == "left")
+                    f.align = TextAlign::Left;
+            }
+        } else if (t.name == "font") {
+            if (const auto* a = attr("face")) f.font = *a;
+            if (const auto* a = attr("size")) {
+                const bool relative = !a->empty() && ((*a)[0] == '+' || (*a)[0] == '-');
+                const double px = Pixels(*a, f.size / 20);
+                f.size = std::clamp(relative ? f.size + px * 20 : px * 20, 20.0, 2540.0);
+            }
+            if (const auto* a = attr("color"); a && a->size() == 7 && (*a)[0] == '#') {
+                const unsigned long rgb = std::strtoul(a->c_str() + 1, nullptr, 16);
+                f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+            }
+        } else if (t.name == "a") {
+            if (const auto* a = attr("href")) f.url = *a;
+            if (const auto* a = attr("target")) f.target = *a;
+        } else if (t.name == "textformat") {
+            if (const auto* a = attr("leading")) f.leading = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("leftmargin")) f.leftMargin = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("rightmargin")) f.rightMargin = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("indent")) f.indent = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("blockindent")) f.blockIndent = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("tabstops")) {
+                f.tabStops.clear();
+                std::size_t start = 0;
+                while (start < a->size()) {
+                    std::size_t end = a->find(',', start);
+                    if (end == std::string::npos) end = a->size();
+                    f.tabStops.push_back(Pixels(a->substr(start, end - start), 0) * 20);
+                    start = end + 1;
+                }
+            }
+        } else {
+            return;  // not a formatting tag: nothing to close later either
+        }
+        stack_.push_back({t.name, f});
+    }
+
+    StyledText finish() {
+        if (!out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\r')
+            out_.back().text.pop_back();
+        if (!out_.empty() && out_.back().text.empty()) out_.pop_back();
+        return std::move(out_);
+    }
+
+  private:
+    bool atParagraphStart() const {
+        return out_.empty() || out_.back().text.empty() || out_.back().text.back() == U'\r';
+    }
+
+    void close(const std::string& name) {
+        for (std::size_t i = stack_.size(); i-- > 1;) {
+            if (stack_[i].first != name) continue;
+            if (name == "p" || name == "li") paragraphBreak();  // in the paragraph's format
+            stack_.resize(i);
+            return;
+        }
+    }
+
+    std::vector<std::pair<std::string, TextFormat>> stack_;
+    StyledText out_;
+};
+
+}  // namespace
+
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base) {
+    Reader reader(base);
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const char32_t c = html[i];
+        if (c == U'<') {
+            const std::size_t end = html.find(U'>', i + 1);
+            if (end != std::u32string::npos) {
+                reader.tag(ReadTag(html.substr(i + 1, end - i - 1)));
+                i = end;
+                continue;
+            }
+        } else if (c == U'&') {
+            const std::size_t end = html.find(U';', i + 1);
+            char32_t decoded = 0;
+            if (end != std::u32string::npos && end - i <= 10 &&
+                Entity(html.substr(i + 1, end - i - 1), decoded)) {
+                reader.text(decoded);
+                i = end;
+                continue;
+            }
+        } else if (c == U'\r' || c == U'\n') {
+            if (c == U'\r' && i + 1 < html.size() && html[i + 1] == U'\n') ++i;
+            reader.paragraphBreak();
+            continue;
+        }
+        reader.text(c);
+    }
+    return reader.finish();
+}
+
+}  // namespace saver::swf

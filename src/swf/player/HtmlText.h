@@ -1,0 +1,26 @@
+// ParseHtmlText: the HTML subset of text fields, read into styled text. Understood:
+// <p align="left|right|center|justify">, <br>, <b>, <i>, <u>, <font face size color> (size in
+// pixels, or +n / -n relative to the size around it; colour #RRGGBB), <a href target> (drawn
+// as text), <li> (a bulleted paragraph), <textformat leading leftmargin rightmargin indent
+// blockindent tabstops> (pixels), and the entities &lt; &gt; &amp; &quot; &apos; &nbsp; and
+// numeric ones. Other tags are dropped with their brackets; their content stays.
+//
+// Paragraphs: </p>, </li> and <br> end one ('\r'), as do CR and LF in the source; the text
+// never ends with the break of its last paragraph.
+//
+// Failure: none; an unclosed tag or entity is taken as text, unknown attributes are ignored.
+#pragma once
+
+#include <string>
+
+#include "swf/player/TextFormat.h"
+
+namespace saver::swf {
+
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base);
+
+// The text decoded from a movie's bytes: UTF-8 when `utf8` and valid, else byte by byte.
+std::u32string DecodeText(const std::string& bytes, bool utf8);
+std::string EncodeUtf8(const std::u32string& text);
+
+}  // namespace saver::swf

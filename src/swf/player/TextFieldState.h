@@ -1,0 +1,62 @@
+// TextFieldState: a placed text field as it lives on: its box (bounds, wrap, frame, ...), its
+// styled text, the format new text takes, the timeline variable it shows, and its layout,
+// redone only when something changed. Made from the DefineEditText when the field is first
+// drawn or bound; scripts change it afterwards.
+//
+// Failure: none.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "swf/format/SwfMovie.h"
+#include "swf/player/EditTextLayout.h"
+#include "swf/player/FontSource.h"
+#include "swf/player/TextFormat.h"
+
+namespace saver::swf {
+
+class TextFieldState {
+  public:
+    TextFieldState(const EditText& field, const Movie& movie);
+
+    const TextFieldBox& box() const { return box_; }
+    TextFieldBox& editBox();  // the layout is redone after a change through it
+    bool html() const { return html_; }
+    void setHtml(bool html) { html_ = html; }
+    const std::string& variable() const { return variable_; }
+    void setVariable(std::string name) { variable_ = std::move(name); }
+
+    // The text without formats, as UTF-8.
+    std::string text() const;
+    // Replaces the text; it takes the new-text format.
+    void setText(const std::string& utf8);
+    // Replaces the text with parsed HTML (the new-text format as its base).
+    void setHtmlText(const std::string& utf8);
+    const std::string& htmlSource() const { return htmlSource_; }
+    const StyledText& styled() const { return text_; }
+    StyledText& editStyled();  // the layout is redone after a change through it
+
+    const TextFormat& newFormat() const { return newFormat_; }
+    void setNewFormat(const TextFormat& f) { newFormat_ = f; }
+
+    // The layout for the current state, redone when the state or the font source changed.
+    const EditTextLayout& layout(const Movie& movie, const FontSource* fonts);
+    // The layout with the fonts it was last drawn with (none before the first drawing), for
+    // measuring from scripts.
+    const EditTextLayout& currentLayout() { return layout(*movie_, laidWith_); }
+
+  private:
+    const Movie* movie_;
+    TextFieldBox box_;
+    bool html_ = false;
+    std::string variable_;
+    StyledText text_;
+    std::string htmlSource_;
+    TextFormat newFormat_;
+    bool dirty_ = true;
+    const FontSource* laidWith_ = nullptr;
+    EditTextLayout layout_;
+};
+
+}  // namespace saver::swf

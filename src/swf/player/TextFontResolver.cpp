@@ -1,0 +1,87 @@
+#include "swf/player/TextFontResolver.h"
+
+#include <cctype>
+
+namespace saver::swf {
+
+std::string FontKey(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        if (c == '\0') break;
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+ResolvedFont::ResolvedFont(const Font& embedded) : embedded_(&embedded), em_(embedded.emSquare()) {
+    for (std::size_t i = 0; i < embedded.codes.size(); ++i)
+        codes_.try_emplace(embedded.codes[i], static_cast<std::uint32_t>(i));
+    ascent_ = embedded.ascent;
+    descent_ = embedded.descent;
+}
+
+ResolvedFont::ResolvedFont(std::shared_ptr<const FontFace> device) : device_(std::move(device)) {
+    ascent_ = device_->ascent();
+    descent_ = device_->descent();
+}
+
+bool ResolvedFont::has(char32_t code) const {
+    return device_ ? true : codes_.count(code) != 0;
+}
+
+const Shape* ResolvedFont::glyph(char32_t code) const {
+    if (device_) return device_->glyph(code);
+    const auto it = codes_.find(code);
+    if (it == codes_.end() || it->second >= embedded_->glyphs.size()) return nullptr;
+    return &embedded_->glyphs[it->second];
+}
+
+double ResolvedFont::advance(char32_t code) const {
+    if (device_) return device_->advance(code);
+    const auto it = codes_.find(code);
+    if (it == codes_.end() || it->second >= embedded_->advances.size()) return 0;
+    return embedded_->advances[it->second];
+}
+
+TextFontResolver::TextFontResolver(const Movie& movie, bool embedFonts,
+                                   std::optional<std::uint16_t> fieldFont, const FontSource* fonts)
+    : movie_(movie), embed_(embedFonts), fonts_(fonts) {
+    if (fieldFont) {
+        const auto it = movie.dictionary.find(*fieldFont);
+        if (it != movie.dictionary.end()) fieldFont_ = std::get_if<Font>(&it->second);
+    }
+}
+
+const Font* TextFontResolver::findEmbedded(const std::string& name, bool bold, bool italic) const {
+    const std::string key = FontKey(name);
+    auto usable = [](const Font* f) { return f && !f->glyphs.empty(); };
+    if (usable(fieldFont_) && FontKey(fieldFont_->name) == key && fieldFont_->bold == bold &&
+        fieldFont_->italic == italic)
+        return fieldFont_;
+    const Font* sameName = nullptr;
+    for (const auto& [id, character] : movie_.dictionary) {
+        const Font* f = std::get_if<Font>(&character);
+        if (!usable(f) || FontKey(f->name) != key) continue;
+        if (f->bold == bold && f->italic == italic) return f;
+        if (!sameName) sameName = f;
+    }
+    if (sameName) return sameName;
+    return usable(fieldFont_) ? fieldFont_ : nullptr;
+}
+
+const ResolvedFont* TextFontResolver::resolve(const TextFormat& format) {
+    auto& slot = cache_[{format.font, format.bold, format.italic}];
+    if (!slot) {
+        if (embed_) {
+            if (const Font* f = findEmbedded(format.font, format.bold, format.italic))
+                slot = std::make_unique<ResolvedFont>(*f);
+        } else if (fonts_) {
+            const std::string name = format.font.substr(0, format.font.find('\0'));
+            if (auto face = fonts_->face(name, format.bold, format.italic))
+                slot = std::make_unique<ResolvedFont>(std::move(face));
+        }
+    }
+    return slot.get();
+}
+
+}  // namespace saver::swf

@@ -1,0 +1,180 @@
+// Device text: which host font file stands for which name, what the FreeType source gives for
+// it (the metrics must be Arial's, which Liberation Sans shares), how text fields lay out
+// device text (auto-size, mixed sizes, long words), and a field tied to a variable showing
+// what the script host reads for it.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "swf/format/SwfReader.h"
+#include "swf/player/EditTextLayout.h"
+#include "swf/player/HtmlText.h"
+#include "swf/player/MoviePlayer.h"
+#include "swf/text/DeviceFontNames.h"
+#include "swf/text/SystemFontSource.h"
+#include "swfwriter/ClockMovie.h"
+
+namespace saver::swf {
+namespace {
+
+TEST(SwfTextDeviceTest, HostFontFiles) {
+    struct Case {
+        const char* name;
+        bool bold, italic;
+        const char* file;
+        bool known;
+    };
+    const Case cases[] = {
+        {"_sans", false, false, "liberation/LiberationSans-Regular.ttf", true},
+        {"Arial", true, false, "liberation/LiberationSans-Bold.ttf", true},
+        {" _serif", false, true, "liberation/LiberationSerif-Italic.ttf", true},
+        {"_TYPEWRITER", true, true, "liberation/LiberationMono-BoldItalic.ttf", true},
+        {"Verdana", false, true, "dejavu/DejaVuSans.ttf", true},
+        {"No Such Face", false, false, "liberation/LiberationSans-Regular.ttf", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool known = false;
+        EXPECT_EQ(HostFontFile(DeviceFaceName(c.name), c.bold, c.italic, "R", &known),
+                  std::string("R/") + c.file);
+        EXPECT_EQ(known, c.known);
+    }
+}
+
+TEST(SwfTextDeviceTest, FreeTypeFaceHasArialMetrics) {
+    const auto fonts = MakeSystemFontSource();
+    const auto sans = fonts->face("_sans", false, false);
+    EXPECT_EQ(sans, fonts->face("Arial", false, false));
+    EXPECT_EQ(sans, fonts->face("Nothing Like It", false, false));  // the default face
+    // Arial: 2048 units per EM, Windows ascent 1854, descent 434, 'A' 1366 wide, ' ' 569.
+    EXPECT_NEAR(sans->ascent(), 1854 / 2.0, 0.01);
+    EXPECT_NEAR(sans->descent(), 434 / 2.0, 0.01);
+    EXPECT_NEAR(sans->advance(U'A'), 1366 / 2.0, 0.01);
+    EXPECT_NEAR(sans->advance(U' '), 569 / 2.0, 0.01);
+    EXPECT_EQ(sans->glyph(U' '), nullptr);
+    const Shape* a = sans->glyph(U'A');
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->nonZeroWinding);
+    EXPECT_EQ(a->paths.size(), 2u);   // the outline and the counter
+    EXPECT_LT(a->bounds.yMin, -600);  // above the baseline, y down
+    EXPECT_LE(a->bounds.yMax, 0);
+    EXPECT_EQ(a, sans->glyph(U'A'));  // cached
+}
+
+// Every character 512 units wide; ascent 800, descent 224, in 1024 units per EM.
+class FixedFace : public FontFace {
+  public:
+    double ascent() const override { return 800; }
+    double descent() const override { return 224; }
+    double leading() const override { return 0; }
+    const Shape* glyph(char32_t c) const override { return c == U' ' ? nullptr : &shape_; }
+    double advance(char32_t) const override { return 512; }
+
+  private:
+    Shape shape_;
+};
+
+class FixedSource : public FontSource {
+  public:
+    std::shared_ptr<const FontFace> face(const std::string&, bool, bool) const override {
+        return face_;
+    }
+
+  private:
+    std::shared_ptr<const FontFace> face_ = std::make_shared<FixedFace>();
+};
+
+TEST(SwfTextDeviceTest, DeviceLayout) {
+    const Movie movie;
+    const FixedSource fonts;
+    TextFormat base;
+    base.size = 400;  // 'a' 200 twips wide, ascent 312.5
+    struct Case {
+        const char* name;
+        const char* html;
+        AutoSize autoSize;
+        bool wordWrap;
+        Rect bounds;  // after auto-size
+        std::vector<std::pair<double, double>> origins;
+    };
+    const Case cases[] = {
+        {"auto-size left",
+         "aaa",
+         AutoSize::Left,
+         false,
+         {0, 680, 0, 480},
+         {{40, 352.5}, {240, 352.5}, {440, 352.5}}},
+        {"auto-size centre", "a", AutoSize::Center, false, {660, 940, 0, 480}, {{700, 352.5}}},
+        {"mixed sizes share the tallest baseline",
+         "a<font size=\"40\">a</font>",
+         AutoSize::None,
+         false,
+         {0, 1600, 0, 1000},
+         {{40, 665}, {240, 665}}},
+        {"a word wider than the line is cut",
+         "aaaaaaaaa",
+         AutoSize::None,
+         true,
+         {0, 1600, 0, 1000},
+         {{40, 352.5},
+          {240, 352.5},
+          {440, 352.5},
+          {640, 352.5},
+          {840, 352.5},
+          {1040, 352.5},
+          {1240, 352.5},
+          {40, 752.5},
+          {240, 752.5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextFieldBox box;
+        box.bounds = {0, 1600, 0, 1000};
+        box.autoSize = c.autoSize;
+        box.wordWrap = c.wordWrap;
+        const EditTextLayout layout =
+            LayOutTextField(box, ParseHtmlText(DecodeText(c.html, true), base), movie, &fonts);
+        EXPECT_EQ(layout.bounds, c.bounds);
+        ASSERT_EQ(layout.glyphs.size(), c.origins.size());
+        for (std::size_t i = 0; i < c.origins.size(); ++i) {
+            EXPECT_DOUBLE_EQ(layout.glyphs[i].matrix.tx, c.origins[i].first) << i;
+            EXPECT_DOUBLE_EQ(layout.glyphs[i].matrix.ty, c.origins[i].second) << i;
+        }
+    }
+}
+
+// Answers "ab" for the variable `clock`.
+class FakeHost : public ScriptHost {
+  public:
+    void runActions(TimelineInstance&, TimelineInstance&, const DoAction&) override {}
+    void runInitActions(TimelineInstance&, const DoInitAction&) override {}
+    void frameShown(TimelineInstance&) override {}
+    void frameDone(TimelineInstance&) override {}
+    bool readVariable(TimelineInstance&, const std::string& name, std::string& value) override {
+        if (name != "clock") return false;
+        value = "ab";
+        return true;
+    }
+};
+
+TEST(SwfTextDeviceTest, BoundFieldShowsItsVariable) {
+    auto movie = std::make_shared<const Movie>(ReadMovie(swfwriter::BuildClockMovie(false)));
+    auto drawn = [](MoviePlayer& player) {
+        std::size_t shapes = 0;
+        for (const RenderItem& item : player.renderList())
+            shapes += item.shape != nullptr && item.role == ClipRole::Draw;
+        return shapes;
+    };
+    MoviePlayer unbound(movie);
+    unbound.setFontSource(std::make_shared<FixedSource>());
+    EXPECT_EQ(drawn(unbound), 5u + 8u);  // "CLOCK" and "--:--:--"
+    MoviePlayer bound(movie, std::make_unique<FakeHost>());
+    bound.setFontSource(std::make_shared<FixedSource>());
+    EXPECT_EQ(drawn(bound), 5u + 2u);  // "CLOCK" and "ab"
+    MoviePlayer noFonts(movie, std::make_unique<FakeHost>());
+    EXPECT_EQ(drawn(noFonts), 5u);  // device text needs the system's fonts
+}
+
+}  // namespace
+}  // namespace saver::swf

@@ -1,0 +1,64 @@
+// The HTML subset of text fields: which runs and formats each piece of markup gives, how
+// paragraphs break, and how entities and broken markup read.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "swf/player/HtmlText.h"
+
+namespace saver::swf {
+namespace {
+
+std::string Runs(const StyledText& text) {
+    // One line per run: text|size|bold italic underline|colour|align|url|leading.
+    std::string out;
+    for (const TextRun& r : text) {
+        std::string t = EncodeUtf8(r.text);
+        for (char& c : t)
+            if (c == '\r') c = '/';
+        const TextFormat& f = r.format;
+        char line[256];
+        std::snprintf(line, sizeof line, "%s|%g|%d%d%d|%02x%02x%02x|%d|%s|%g\n", t.c_str(),
+                      f.size / 20, f.bold, f.italic, f.underline, f.color.r, f.color.g, f.color.b,
+                      int(f.align), f.url.c_str(), f.leading / 20);
+        out += line;
+    }
+    return out;
+}
+
+TEST(SwfTextHtmlTest, MarkupToRuns) {
+    struct Case {
+        const char* html;
+        const char* runs;
+    };
+    const Case cases[] = {
+        {"plain", "plain|12|000|000000|0||0\n"},
+        {"a<b>b<i>c</i></b>d",
+         "a|12|000|000000|0||0\nb|12|100|000000|0||0\nc|12|110|000000|0||0\n"
+         "d|12|000|000000|0||0\n"},
+        {"<p align=\"center\">x</p><p align='right'>y</p>",
+         "x/|12|000|000000|2||0\ny|12|000|000000|1||0\n"},
+        {"<font size=\"20\" color=\"#FF8000\">big</font><font size=\"+2\">up</font>",
+         "big|20|000|ff8000|0||0\nup|14|000|000000|0||0\n"},
+        {"<u><a href=\"http://x\">link</a></u>", "link|12|001|000000|0|http://x|0\n"},
+        {"<textformat leading=\"4\"><li>one</li></textformat>", "one|12|000|000000|0||4\n"},
+        {"a<br>b\nc", "a/b/c|12|000|000000|0||0\n"},
+        {"&lt;&amp;&gt;&#65;&#x42;&bogus; &nbsp", "<&>AB&bogus; &nbsp|12|000|000000|0||0\n"},
+        {"<unknown attr=1>x</unknown></b>y<b", "xy<b|12|000|000000|0||0\n"},
+        {"<p>last</p>", "last|12|000|000000|0||0\n"},
+    };
+    TextFormat base;
+    base.size = 240;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.html);
+        EXPECT_EQ(Runs(ParseHtmlText(DecodeText(c.html, true), base)), c.runs);
+    }
+    EXPECT_TRUE(ParseHtmlText(DecodeText("<li>x</li>", true), base).front().format.bullet);
+    const auto tabs =
+        ParseHtmlText(DecodeText("<textformat tabstops=\"10,40\">t</textformat>", true), base);
+    EXPECT_EQ(tabs.front().format.tabStops, (std::vector<double>{200, 800}));
+}
+
+}  // namespace
+}  // namespace saver::swf
