@@ -178,13 +178,15 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
             break;
         }
-        case 0x24:
-            pop();
-            pop();
-            pop();
-            break;  // duplicateMovieClip: the display's business
+        case 0x24: {
+            const Value depth = pop(), name = pop(), source = pop();
+            if (Object* clip = targetObject(f, source))
+                host_.clipCommand(clip, "duplicateMovieClip",
+                                  {name, Value(toNumber(depth) - 16384)});
+            break;
+        }
         case 0x25:
-            pop();
+            if (Object* clip = targetObject(f, pop())) host_.clipCommand(clip, "removeMovieClip", {});
             break;
         case 0x26: {
             const Value v = pop();
@@ -192,18 +194,18 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x27: {
-            pop();
-            const bool lock = toBool(pop());
-            (void)lock;
+            Object* clip = targetObject(f, pop());
+            std::vector<Value> args{pop()};
             if (toBool(pop())) {
-                pop();
-                pop();
-                pop();
-                pop();
+                const Value y2 = pop(), x2 = pop(), y1 = pop(), x1 = pop();
+                args.insert(args.end(), {x1, y1, x2, y2});
             }
+            if (clip) host_.clipCommand(clip, "startDrag", args);
             break;
         }
         case 0x28:
+            host_.clipCommand(f.target, "stopDrag", {});
+            break;
         case 0x08:
         case 0x09:
             break;

@@ -63,6 +63,23 @@ struct MoviePlayer::State {
         scripts->frameDone(*root);
     }
 
+    // The timelines alive now, newest first; the list drops the ones that are gone.
+    std::vector<std::shared_ptr<TimelineInstance>> liveTimelines() {
+        auto& all = context.execList;
+        std::vector<std::shared_ptr<TimelineInstance>> live;
+        live.reserve(all.size());
+        std::size_t kept = 0;
+        for (auto& weak : all) {
+            auto t = weak.lock();
+            if (!t) continue;
+            all[kept++] = weak;
+            live.push_back(std::move(t));
+        }
+        all.resize(kept);
+        std::reverse(live.begin(), live.end());
+        return live;
+    }
+
     // The DoInitAction tags of every root frame reached so far that have not run yet.
     std::vector<bool> initDone;
     void runInitActions() {
@@ -80,15 +97,26 @@ struct MoviePlayer::State {
 
     void runPending() {
         int blocks = 0;
-        while (!context.pending.empty()) {
+        while (!context.pending.empty() || !context.pendingFirst.empty()) {
             if (++blocks > kMaxActionBlocksPerStep) {
                 context.pending.clear();
+                context.pendingFirst.clear();
                 break;
             }
-            const PendingActions next = context.pending.front();
-            context.pending.pop_front();
+            auto& queue = context.pendingFirst.empty() ? context.pending : context.pendingFirst;
+            const PendingActions next = std::move(queue.front());
+            queue.pop_front();
             const auto timeline = next.timeline.lock();
             if (!timeline) continue;  // removed from the stage before its turn
+            if (next.event == kClipUnload) {
+                if (scripts) scripts->clipEvent(*root, *timeline, next.event);
+                continue;
+            }
+            if (!timeline->onStage()) continue;  // removed before its turn
+            if (next.event) {
+                if (scripts) scripts->clipEvent(*root, *timeline, next.event);
+                continue;
+            }
             if (scripts) {
                 scripts->runActions(*root, *timeline, *next.actions);
                 continue;
@@ -108,6 +136,8 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
+    state_->root->setExecRegistered();
+    state_->context.pending.push_back({state_->root, nullptr, kClipLoad, nullptr});
     state_->root->restart();
     state_->finishFrame();
 }
@@ -135,10 +165,29 @@ bool MoviePlayer::isPlaying() const {
     return state_->root->playing();
 }
 
+// Every timeline takes its step, newest first and the root last (a clip made during the walk
+// waits for the next tick); then the queued scripts run.
 void MoviePlayer::tick() {
     ++state_->context.tickCount;
-    state_->root->tick();
+    for (const auto& timeline : state_->liveTimelines())
+        if (!timeline->bornThisTick() && timeline->onStage()) timeline->advance();
     state_->finishFrame();
+}
+
+void MoviePlayer::setMousePosition(double x, double y) {
+    state_->context.mouseX = x * 20;
+    state_->context.mouseY = y * 20;
+}
+
+void MoviePlayer::broadcastEvent(std::uint32_t event) {
+    for (const auto& timeline : state_->liveTimelines())
+        if (timeline->onStage())
+            state_->context.pending.push_back({timeline, nullptr, event, nullptr});
+    state_->runPending();
+}
+
+TimelineInstance& MoviePlayer::root() {
+    return *state_->root;
 }
 
 int MoviePlayer::currentFrame() const {
@@ -150,7 +199,8 @@ int MoviePlayer::totalFrames() const {
 
 std::vector<RenderItem> MoviePlayer::renderList() const {
     std::vector<RenderItem> items;
-    state_->root->collect(Matrix{}, ColorTransform{}, items);
+    const DisplayObject* stage = state_->root->placement();
+    state_->root->collect(stage->matrix, stage->colorTransform, items);
     for (RenderItem& item : items) item.bitmaps = state_->bitmaps.get();
     return items;
 }

@@ -24,6 +24,15 @@ class ScriptHost {
     virtual void frameShown(TimelineInstance& root) = 0;
     // Called after the frame's actions and timers are all done (garbage may be collected).
     virtual void frameDone(TimelineInstance& root) = 0;
+    // A clip event of `timeline` (a ClipEvent bit of format/SwfMovie.h): its onClipEvent
+    // handlers for the event, then the matching script method (onLoad, onEnterFrame, ...).
+    // kClipConstruct comes once for every sprite the timeline places, before any frame script
+    // of the tick: a registered class is made there. Unload comes for a sprite already off the
+    // stage. Mouse and key events come from MoviePlayer::broadcastEvent.
+    virtual void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
+                           std::uint32_t event) {
+        (void)root, (void)timeline, (void)event;
+    }
 };
 
 }  // namespace saver::swf

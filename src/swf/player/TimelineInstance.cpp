@@ -42,8 +42,7 @@ void TimelineInstance::restart() {
     list_.clear();
     frame_ = 0;
     if (timeline_.frames.empty()) return;
-    runFrameCommands(0);
-    queueActions(0);
+    runFrameCommands(0, true);
     logFrame(0, false);
 }
 
@@ -57,6 +56,56 @@ void TimelineInstance::tick() {
         if (object.sprite && object.sprite->bornTick_ != context_.tickCount)
             children.push_back(object.sprite);
     for (const auto& child : children) child->tick();
+}
+
+void TimelineInstance::advance() {
+    queueEvent(kClipEnterFrame);
+    if (playing_ && timeline_.frames.size() > 1)
+        gotoFrame(frame_ + 1 < frameCount() ? frame_ + 1 : 0);
+}
+
+void TimelineInstance::queueEvent(std::uint32_t event, std::shared_ptr<TimelineInstance> hold) {
+    PendingActions item{weak_from_this(), nullptr, event, std::move(hold)};
+    if (event == kClipConstruct)
+        context_.pendingFirst.push_back(std::move(item));
+    else
+        context_.pending.push_back(std::move(item));
+}
+
+void TimelineInstance::setExecRegistered() {
+    context_.execList.push_back(weak_from_this());
+}
+
+DisplayObject* TimelineInstance::placement() {
+    auto parent = parent_.lock();
+    if (!parent) return nesting_ == 0 ? &self_ : nullptr;
+    const auto it = parent->list_.find(depth_);
+    return it != parent->list_.end() && it->second.sprite.get() == this ? &it->second : nullptr;
+}
+
+const DisplayObject* TimelineInstance::placement() const {
+    return const_cast<TimelineInstance*>(this)->placement();
+}
+
+std::string TimelineInstance::name() const {
+    const DisplayObject* p = placement();
+    return p ? p->name : lastName_;
+}
+
+const std::vector<ClipAction>* TimelineInstance::clipActions() const {
+    const DisplayObject* p = placement();
+    return p ? p->clipActions : lastClipActions_;
+}
+
+bool TimelineInstance::onStage() const {
+    const TimelineInstance* t = this;
+    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
+        if (!t->placement()) return false;
+        auto parent = t->parent_.lock();
+        if (!parent) return t->nesting_ == 0;
+        t = parent.get();
+    }
+    return false;
 }
 
 void TimelineInstance::gotoFrameAndStop(int frame) {
@@ -89,25 +138,49 @@ void TimelineInstance::gotoFrame(int frame) {
     if (target == frame_) return;
     logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
-        for (int f = frame_ + 1; f <= target; ++f) runFrameCommands(f);
+        for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
+        frame_ = target;
+        runFrameCommands(target, true);
     } else {
         rebuildTo(target);
+        frame_ = target;
+        queueActions(target);
     }
-    frame_ = target;
-    queueActions(target);
 }
 
-void TimelineInstance::runFrameCommands(int frame) {
+// Display commands take effect at once, in file order; with `queueScripts` the frame's
+// DoAction tags are queued where they stand among them, so a script written before a
+// placement runs before the new clip's own first frame.
+void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
     for (const FrameCommand& command : timeline_.frames[frame].commands) {
         if (const auto* place = std::get_if<PlaceObject>(&command)) {
             PlaceObject scratch;
-            if (ApplyPlace(list_, AsApplied(list_, *place, *context_.movie, scratch)) ==
-                PlaceResult::NewCharacter)
-                startSprite(list_.at(place->depth));
+            const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
+            const auto old = list_.find(place->depth);
+            if (old != list_.end() && old->second.sprite &&
+                (!place->move || (applied.characterId &&
+                                  *applied.characterId != old->second.characterId)))
+                unloadObject(old->second);
+            if (ApplyPlace(list_, applied) == PlaceResult::NewCharacter)
+                startSprite(list_.at(place->depth), place->depth);
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
+            const auto it = list_.find(remove->depth);
+            if (it != list_.end()) unloadObject(it->second);
             ApplyRemove(list_, *remove);
+        } else if (const auto* action = std::get_if<DoAction>(&command)) {
+            if (queueScripts) context_.pending.push_back({weak_from_this(), action});
         }
     }
+}
+
+// A sprite leaving the stage gets its unload event, and so do the sprites inside it; the
+// event holds the sprite so its handler still sees it.
+void TimelineInstance::unloadObject(DisplayObject& object) {
+    if (!object.sprite) return;
+    object.sprite->lastName_ = object.name;
+    object.sprite->lastClipActions_ = object.clipActions;
+    object.sprite->queueEvent(kClipUnload, object.sprite);
+    for (auto& [depth, child] : object.sprite->list_) object.sprite->unloadObject(child);
 }
 
 void TimelineInstance::rebuildTo(int frame) {
@@ -123,13 +196,29 @@ void TimelineInstance::rebuildTo(int frame) {
     }
     for (auto& [depth, object] : plan) {
         const auto old = list_.find(depth);
-        if (old != list_.end() && old->second.characterId == object.characterId)
+        if (old == list_.end() || old->second.characterId != object.characterId) continue;
+        if (old->second.scripted) {
+            const std::string name = object.name;
+            object = std::move(old->second);
+            object.name = name;
+        } else {
             object.sprite = std::move(old->second.sprite);
+        }
+        list_.erase(old);
+    }
+    // Objects a script placed above or below the timeline's layers stay where they are.
+    for (auto it = list_.begin(); it != list_.end();) {
+        if (it->first < 0 || it->first >= kScriptDepthOffset) {
+            plan.insert(list_.extract(it++));
+        } else {
+            unloadObject(it->second);
+            ++it;
+        }
     }
     list_.swap(plan);
     plan.clear();  // the objects that left the stage go before new sprites are counted
     for (auto& [depth, object] : list_)
-        if (!object.sprite) startSprite(object);
+        if (!object.sprite && depth >= 0 && depth < kScriptDepthOffset) startSprite(object, depth);
 }
 
 void TimelineInstance::queueActions(int frame) {
@@ -143,7 +232,7 @@ void TimelineInstance::logFrame(int frame, bool continued) {
     context_.frameLog.push_back({weak_from_this(), &timeline_, frame, continued});
 }
 
-void TimelineInstance::startSprite(DisplayObject& object) {
+void TimelineInstance::startSprite(DisplayObject& object, int depth) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
     const Timeline* timeline = nullptr;
@@ -154,6 +243,12 @@ void TimelineInstance::startSprite(DisplayObject& object) {
     if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
     object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
+    object.sprite->parent_ = weak_from_this();
+    object.sprite->depth_ = depth;
+    object.sprite->characterId_ = object.characterId;
+    object.sprite->setExecRegistered();
+    object.sprite->queueEvent(kClipConstruct);
+    object.sprite->queueEvent(kClipLoad);
     object.sprite->restart();
 }
 
@@ -192,14 +287,19 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
     for (const auto& [depth, object] : list_) {
         masks.closeBefore(depth);
         if (out.size() >= kMaxRenderItems) return;
+        if (!object.visible && !(object.clipDepth && *object.clipDepth > 0)) continue;
+        static const Character kEmptyClip = Sprite{};  // a clip a script made empty
         const auto it = context_.movie->dictionary.find(object.characterId);
-        if (it == context_.movie->dictionary.end()) continue;
+        const Character* character = it != context_.movie->dictionary.end() ? &it->second
+                                     : object.sprite                         ? &kEmptyClip
+                                                                             : nullptr;
+        if (!character) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
         if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
-            if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
+            if (masks.open(depth, *object.clipDepth)) collectMask(object, *character, matrix, out);
         } else {
-            collectObject(object, it->second, matrix, color, out);
+            collectObject(object, *character, matrix, color, out);
         }
     }
 }
