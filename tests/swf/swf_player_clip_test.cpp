@@ -40,11 +40,11 @@ std::vector<std::uint8_t> SetOwnProperty(int index, const std::string& value) {
     return r;
 }
 
-struct Run {
+struct ScriptedRun {
     std::string out;
     avm1::ScriptRunner* runner = nullptr;  // owned by the player
     std::unique_ptr<MoviePlayer> player;
-    explicit Run(std::shared_ptr<Movie> movie) {
+    explicit ScriptedRun(std::shared_ptr<Movie> movie) {
         auto owned = std::make_unique<avm1::ScriptRunner>(
             movie, [this](const std::string& line) { out += line + "\n"; });
         runner = owned.get();
@@ -67,7 +67,7 @@ TEST(SwfFrameOrder, NewestClipRunsFirst) {
                                MakeFrame({Actions({Trace("root 3"), Stop()})}),
                            }),
                            {TracingSprite(20, "child", 2)});
-    Run run(movie);
+    ScriptedRun run(movie);
     run.player->tick();
     run.player->tick();
     EXPECT_EQ(run.out, "root 1\nchild 1\nchild 2\nroot 2\nchild 1\nroot 3\n");
@@ -80,19 +80,19 @@ TEST(SwfClipProperties, ValuesReadBackAsFlashKeepsThem) {
         double read;
     };
     const Case cases[] = {
-        {"_x", "10.123", 10.1},           // whole twips
-        {"_y", "-3.33", -3.3},            //
-        {"_alpha", "33", 32.8125},        // 1/256 steps
-        {"_alpha", "1.5", 1.171875},      //
-        {"_rotation", "270", -90},        // into -180..180
-        {"_xscale", "-50", -50},          // a flip reads back as written
-        {"_x", "abc", 0},                 // NaN leaves the value
-        {"_visible", "false", 1},         // through ToNumber: NaN, unchanged (true)
+        {"_x", "10.123", 10.1},       // whole twips
+        {"_y", "-3.33", -3.3},        //
+        {"_alpha", "33", 32.8125},    // 1/256 steps
+        {"_alpha", "1.5", 1.171875},  //
+        {"_rotation", "270", -90},    // into -180..180
+        {"_xscale", "-50", -50},      // a flip reads back as written
+        {"_x", "abc", 0},             // NaN leaves the value
+        {"_visible", "false", 1},     // through ToNumber: NaN, unchanged (true)
     };
     for (const Case& c : cases) {
         auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20)})}),
                                {Sprite{20, MakeTimeline({MakeFrame({})})}});
-        Run run(movie);
+        ScriptedRun run(movie);
         auto& root = run.player->root();
         auto child = root.displayList().at(1).sprite;
         ASSERT_TRUE(child);
@@ -112,7 +112,7 @@ TEST(SwfClipProperties, ScriptedClipKeepsItsTransform) {
     auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20)}), MakeFrame({Move(1, 400)}),
                                          MakeFrame({Actions({Stop()})})}),
                            {sprite});
-    Run run(movie);
+    ScriptedRun run(movie);
     run.player->tick();
     EXPECT_EQ(run.player->root().displayList().at(1).matrix.tx, 1000);  // 50 px, not moved
 }
@@ -120,8 +120,8 @@ TEST(SwfClipProperties, ScriptedClipKeepsItsTransform) {
 TEST(SwfClipEvents, PlaceObjectClipActionsAreKept) {
     // PlaceObject2: flags (move no, character, clip actions), depth 1, character 20, then
     // CLIPACTIONS: reserved, all flags, one enterFrame record of 2 bytes, end.
-    const std::vector<std::uint8_t> body = {0x82, 1, 0, 20, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0,
-                                            0,    2, 0, 0, 0, 0x07, 0, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> body = {0x82, 1, 0, 20, 0, 0, 0,    2, 0, 0, 0, 2, 0,
+                                            0,    0, 2, 0,  0, 0, 0x07, 0, 0, 0, 0, 0};
     SwfBitReader in(body, "PlaceObject2");
     const PlaceObject p = DisplayTagReader::readPlace(in, 2, 6);
     ASSERT_EQ(p.clipActions.size(), 1u);

@@ -42,7 +42,8 @@ void CopyInitObject(CallInfo& c, Object* clip, const Value& init) {
     from->forEachOwn([&](const Property& p) {
         if (!(p.flags & kDontEnum) && !c.vm.isHidden(p)) props.emplace_back(p.name, p.value);
     });
-    for (auto it = props.rbegin(); it != props.rend(); ++it) c.vm.setMember(clip, it->first, it->second);
+    for (auto it = props.rbegin(); it != props.rend(); ++it)
+        c.vm.setMember(clip, it->first, it->second);
 }
 
 Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const Value& init) {
@@ -56,12 +57,15 @@ Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const
 
 Value AttachMovie(CallInfo& c) {
     auto t = This(c);
+    if (!t || c.args.size() < 3) return Value{};
+    const std::string linkage = FoldCase(c.vm.toString(c.arg(0)));
+    const std::string name = c.vm.toString(c.arg(1));
     int depth = 0;
-    if (!t || c.args.size() < 3 || !DepthArg(c, 2, depth)) return Value{};
+    if (!DepthArg(c, 2, depth)) return Value{};
     const auto& exports = Runner(c).movie().exports;
-    const auto it = exports.find(FoldCase(c.vm.toString(c.arg(0))));
+    const auto it = exports.find(linkage);
     if (it == exports.end()) return Value{};
-    return NewClip(c, t->addSprite(depth, it->second, c.vm.toString(c.arg(1))), c.arg(3));
+    return NewClip(c, t->addSprite(depth, it->second, name), c.arg(3));
 }
 
 Value CreateEmptyMovieClip(CallInfo& c) {
@@ -69,22 +73,23 @@ Value CreateEmptyMovieClip(CallInfo& c) {
     if (!t || c.args.size() < 2) return Value{};
     // Any depth goes here, wrapped to 32 bits as Flash does.
     const std::int64_t d = ToInt32(c.vm.toNumber(c.arg(1)));
-    const int depth = static_cast<int>(std::clamp<std::int64_t>(d + kScriptDepthOffset,
-                                                                INT32_MIN, INT32_MAX));
+    const int depth =
+        static_cast<int>(std::clamp<std::int64_t>(d + kScriptDepthOffset, INT32_MIN, INT32_MAX));
     return NewClip(c, t->addSprite(depth, 0, c.vm.toString(c.arg(0))), Value{});
 }
 
 Value DuplicateMovieClip(CallInfo& c) {
     auto t = This(c);
+    if (!t || c.args.size() < 2) return Value{};
+    const std::string name = c.vm.toString(c.arg(0));
     int depth = 0;
-    if (!t || c.args.size() < 2 || !DepthArg(c, 1, depth)) return Value{};
+    if (!DepthArg(c, 1, depth)) return Value{};
     auto parent = t->parent();
     const DisplayObject* self = t->placement();
     if (!parent || !self) return Value{};
     const DisplayObject copy = *self;
     const Value clip =
-        NewClip(c, parent->addSprite(depth, t->characterId(), c.vm.toString(c.arg(0)), &copy),
-                c.arg(2));
+        NewClip(c, parent->addSprite(depth, t->characterId(), name, &copy), c.arg(2));
     return c.vm.version() >= 6 ? clip : Value{};
 }
 
@@ -100,14 +105,14 @@ Value RemoveMovieClip(CallInfo& c) {
 Value SwapDepths(CallInfo& c) {
     auto t = This(c);
     auto parent = t ? t->parent() : nullptr;
-    if (!parent || !t->placement() || c.args.empty()) return Value{};
+    if (!parent || !t->placement() || c.arg(0).isUndefined()) return Value{};
     int to = 0;
     if (auto other = Runner(c).timelineOf(c.arg(0).asObject())) {
         if (other->parent() != parent || !other->placement()) return Value{};
         to = other->depth();
     } else {
         const double d = static_cast<double>(ToInt32(c.vm.toNumber(c.arg(0))));
-        if (d < kMinScriptDepth || d > kMaxScriptDepth + 1) return Value{};
+        if (d < kMinScriptDepth || d > kMaxScriptDepth) return Value{};
         to = static_cast<int>(d) + kScriptDepthOffset;
     }
     parent->swapDepths(t->depth(), to);
@@ -303,7 +308,9 @@ constexpr Method kMethods[] = {
 
 void InstallClipMethods(Interpreter& vm) {
     for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn);
-    if (Object* object = vm.global()->findOwn("Object") ? vm.global()->findOwn("Object")->value.asObject() : nullptr)
+    if (Object* object = vm.global()->findOwn("Object")
+                             ? vm.global()->findOwn("Object")->value.asObject()
+                             : nullptr)
         vm.method(object, "registerClass", RegisterClass);
 }
 

@@ -167,13 +167,14 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x22: {
             const double index = toNumber(pop());
             Object* clip = targetObject(f, pop());
-            const int i = ToInt32(index);
+            const int i = std::isnan(index) ? -1 : ToInt32(index);
             push(clip && i >= 0 && i < 22 ? getMember(clip, kPropertyNames[i]) : Value{});
             break;
         }
         case 0x23: {
             const Value v = pop();
-            const int i = ToInt32(toNumber(pop()));
+            const double index = toNumber(pop());
+            const int i = std::isnan(index) ? -1 : ToInt32(index);
             Object* clip = targetObject(f, pop());
             if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
             break;

@@ -268,6 +268,10 @@ void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                              std::uint32_t event) {
     root_ = &root;
     if (quit_ || vm_->halted()) return;
+    if (event == kClipInitialize) {
+        runClipActions(timeline, clipObject(timeline), event);
+        return;
+    }
     if (event == kClipConstruct) {
         constructClip(timeline, true);
         return;
@@ -275,6 +279,19 @@ void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
     Object* clip = clipObject(timeline);
     runClipActions(timeline, clip, event);
     if (const char* handler = HandlerName(event)) callHandler(clip, handler);
+}
+
+bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
+    if (const auto* actions = timeline.clipActions())
+        for (const ClipAction& action : *actions)
+            if (action.events & kClipUnload) return true;
+    if (movie_->header.version >= 6) {
+        const Value fn = vm_->getMember(clipObject(timeline), "onUnload");
+        if (fn.asObject() && fn.asObject()->isFunction()) return true;
+    }
+    for (const auto& [depth, object] : timeline.displayList())
+        if (object.sprite && hasUnloadHandler(*object.sprite)) return true;
+    return false;
 }
 
 void ScriptRunner::runClipActions(TimelineInstance& timeline, Object* clip, std::uint32_t event) {
@@ -312,10 +329,7 @@ void ScriptRunner::constructClip(TimelineInstance& timeline, bool placed) {
         if (Object* proto = vm_->getMember(ctor, "prototype").asObject())
             clip->put("__proto__", proto, kDontEnum | kDontDelete);
     }
-    if (placed && movie_->header.version >= 6) {
-        runClipActions(timeline, clip, kClipInitialize);
-        runClipActions(timeline, clip, kClipConstruct);
-    }
+    if (placed && movie_->header.version >= 6) runClipActions(timeline, clip, kClipConstruct);
     if (!ctor) return;
     clip->put("__constructor__", ctor, kDontEnum);
     if (vm_->version() <= 6) clip->put("constructor", ctor, kDontEnum);

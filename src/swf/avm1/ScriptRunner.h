@@ -31,6 +31,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void frameDone(TimelineInstance& root) override;
     void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                    std::uint32_t event) override;
+    bool hasUnloadHandler(TimelineInstance& timeline) override;
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }

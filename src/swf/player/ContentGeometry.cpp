@@ -74,8 +74,10 @@ bool ShapeContains(const Shape& shape, double x, double y) {
                 double qx = px, qy = py;
                 for (int i = 1; i <= kSteps; ++i) {
                     const double t = static_cast<double>(i) / kSteps, u = 1 - t;
-                    const double nx = u * u * px + 2 * u * t * edge.control.x + t * t * edge.anchor.x;
-                    const double ny = u * u * py + 2 * u * t * edge.control.y + t * t * edge.anchor.y;
+                    const double nx =
+                        u * u * px + 2 * u * t * edge.control.x + t * t * edge.anchor.x;
+                    const double ny =
+                        u * u * py + 2 * u * t * edge.control.y + t * t * edge.anchor.y;
                     count += Crosses(qx, qy, nx, ny, x, y);
                     qx = nx;
                     qy = ny;

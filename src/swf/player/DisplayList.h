@@ -50,6 +50,9 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     bool visible = true;
     bool scripted = false;  // a script set its transform: timeline moves keep off it
+    // Removed, but kept (at a depth below the stage's) until the next frame for its unload
+    // handler; no longer drawn or run.
+    bool pendingRemoval = false;
     // The clip's onClipEvent handlers (the Movie's; null when none).
     const std::vector<ClipAction>* clipActions = nullptr;
     // Scale and rotation as a script last set them (the matrix alone cannot tell a flip from

@@ -97,15 +97,23 @@ struct MoviePlayer::State {
 
     void runPending() {
         int blocks = 0;
-        while (!context.pending.empty() || !context.pendingFirst.empty()) {
+        while (!context.pending.empty() || !context.pendingFirst.empty() ||
+               !context.pendingInit.empty()) {
             if (++blocks > kMaxActionBlocksPerStep) {
                 context.pending.clear();
                 context.pendingFirst.clear();
+                context.pendingInit.clear();
                 break;
             }
-            auto& queue = context.pendingFirst.empty() ? context.pending : context.pendingFirst;
+            auto& queue = !context.pendingInit.empty()    ? context.pendingInit
+                          : !context.pendingFirst.empty() ? context.pendingFirst
+                                                          : context.pending;
             const PendingActions next = std::move(queue.front());
             queue.pop_front();
+            if (next.event && !scripts) {
+                --blocks;  // nothing runs it
+                continue;
+            }
             const auto timeline = next.timeline.lock();
             if (!timeline) continue;  // removed from the stage before its turn
             if (next.event == kClipUnload) {
@@ -135,10 +143,16 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
+    if (ScriptHost* host = state_->scripts.get())
+        state_->context.hasUnloadHandler = [host](TimelineInstance& t) {
+            return host->hasUnloadHandler(t);
+        };
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->setExecRegistered();
-    state_->context.pending.push_back({state_->root, nullptr, kClipLoad, nullptr});
     state_->root->restart();
+    // The root's load event comes after its first frame's scripts, so an onLoad they define
+    // is called.
+    state_->context.pending.push_back({state_->root, nullptr, kClipLoad, nullptr});
     state_->finishFrame();
 }
 
@@ -169,6 +183,7 @@ bool MoviePlayer::isPlaying() const {
 // waits for the next tick); then the queued scripts run.
 void MoviePlayer::tick() {
     ++state_->context.tickCount;
+    TimelineInstance::dropParked(state_->context);
     for (const auto& timeline : state_->liveTimelines())
         if (!timeline->bornThisTick() && timeline->onStage()) timeline->advance();
     state_->finishFrame();

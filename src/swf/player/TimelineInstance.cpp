@@ -15,6 +15,12 @@ namespace saver::swf {
 
 namespace {
 
+// From SWF 6 a placement of a new object onto a depth in use is ignored; SWF 5 replaces the
+// object there.
+bool KeepsOccupiedDepth(const Movie& movie) {
+    return movie.header.version >= 6;
+}
+
 bool SameLabel(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
@@ -66,7 +72,9 @@ void TimelineInstance::advance() {
 
 void TimelineInstance::queueEvent(std::uint32_t event, std::shared_ptr<TimelineInstance> hold) {
     PendingActions item{weak_from_this(), nullptr, event, std::move(hold)};
-    if (event == kClipConstruct)
+    if (event == kClipInitialize)
+        context_.pendingInit.push_back(std::move(item));
+    else if (event == kClipConstruct)
         context_.pendingFirst.push_back(std::move(item));
     else
         context_.pending.push_back(std::move(item));
@@ -100,7 +108,8 @@ const std::vector<ClipAction>* TimelineInstance::clipActions() const {
 bool TimelineInstance::onStage() const {
     const TimelineInstance* t = this;
     for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
-        if (!t->placement()) return false;
+        const DisplayObject* p = t->placement();
+        if (!p || p->pendingRemoval) return false;
         auto parent = t->parent_.lock();
         if (!parent) return t->nesting_ == 0;
         t = parent.get();
@@ -157,6 +166,8 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             PlaceObject scratch;
             const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
             const auto old = list_.find(place->depth);
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie))
+                continue;
             if (old != list_.end() && old->second.sprite &&
                 (!place->move || (applied.characterId &&
                                   *applied.characterId != old->second.characterId)))
@@ -164,9 +175,7 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             if (ApplyPlace(list_, applied) == PlaceResult::NewCharacter)
                 startSprite(list_.at(place->depth), place->depth);
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
-            const auto it = list_.find(remove->depth);
-            if (it != list_.end()) unloadObject(it->second);
-            ApplyRemove(list_, *remove);
+            removeAt(remove->depth);
         } else if (const auto* action = std::get_if<DoAction>(&command)) {
             if (queueScripts) context_.pending.push_back({weak_from_this(), action});
         }
@@ -179,8 +188,8 @@ void TimelineInstance::unloadObject(DisplayObject& object) {
     if (!object.sprite) return;
     object.sprite->lastName_ = object.name;
     object.sprite->lastClipActions_ = object.clipActions;
-    object.sprite->queueEvent(kClipUnload, object.sprite);
     for (auto& [depth, child] : object.sprite->list_) object.sprite->unloadObject(child);
+    object.sprite->queueEvent(kClipUnload, object.sprite);
 }
 
 void TimelineInstance::rebuildTo(int frame) {
@@ -188,15 +197,20 @@ void TimelineInstance::rebuildTo(int frame) {
     for (int f = 0; f <= frame; ++f) {
         for (const FrameCommand& command : timeline_.frames[f].commands) {
             PlaceObject scratch;
-            if (const auto* place = std::get_if<PlaceObject>(&command))
+            if (const auto* place = std::get_if<PlaceObject>(&command)) {
+                if (!place->move && plan.count(place->depth) && KeepsOccupiedDepth(*context_.movie))
+                    continue;
                 ApplyPlace(plan, AsApplied(plan, *place, *context_.movie, scratch));
-            else if (const auto* remove = std::get_if<RemoveObject>(&command))
+            }
+            else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
                 ApplyRemove(plan, *remove);
+            }
         }
     }
     for (auto& [depth, object] : plan) {
         const auto old = list_.find(depth);
         if (old == list_.end() || old->second.characterId != object.characterId) continue;
+        if (object.name.empty()) object.name = old->second.name;  // "instanceN" stays
         if (old->second.scripted) {
             const std::string name = object.name;
             object = std::move(old->second);
@@ -208,7 +222,7 @@ void TimelineInstance::rebuildTo(int frame) {
     }
     // Objects a script placed above or below the timeline's layers stay where they are.
     for (auto it = list_.begin(); it != list_.end();) {
-        if (it->first < 0 || it->first >= kScriptDepthOffset) {
+        if (it->first < 0 || it->first >= kScriptDepthOffset || it->second.pendingRemoval) {
             plan.insert(list_.extract(it++));
         } else {
             unloadObject(it->second);
@@ -242,11 +256,13 @@ void TimelineInstance::startSprite(DisplayObject& object, int depth) {
         timeline = &context_.buttons.upState(*button);
     if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
+    if (object.name.empty()) object.name = "instance" + std::to_string(++context_.instanceCount);
     object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
     object.sprite->parent_ = weak_from_this();
     object.sprite->depth_ = depth;
     object.sprite->characterId_ = object.characterId;
     object.sprite->setExecRegistered();
+    object.sprite->queueEvent(kClipInitialize);
     object.sprite->queueEvent(kClipConstruct);
     object.sprite->queueEvent(kClipLoad);
     object.sprite->restart();
@@ -287,7 +303,9 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
     for (const auto& [depth, object] : list_) {
         masks.closeBefore(depth);
         if (out.size() >= kMaxRenderItems) return;
-        if (!object.visible && !(object.clipDepth && *object.clipDepth > 0)) continue;
+        if (object.pendingRemoval ||
+            (!object.visible && !(object.clipDepth && *object.clipDepth > 0)))
+            continue;
         static const Character kEmptyClip = Sprite{};  // a clip a script made empty
         const auto it = context_.movie->dictionary.find(object.characterId);
         const Character* character = it != context_.movie->dictionary.end() ? &it->second

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -57,12 +58,18 @@ struct PlayerContext {
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
-    // Construction of new clips (registered classes, initialize/construct events): served
-    // before every item of `pending`.
+    // Construction of new clips: initialize events first, then construct events (registered
+    // classes); both served before every item of `pending`.
+    std::deque<PendingActions> pendingInit;
     std::deque<PendingActions> pendingFirst;
     // Every timeline made so far, oldest first (expired ones are dropped as the list is
     // walked): a frame advances them newest first, the root last, as Flash Player does.
     std::vector<std::weak_ptr<TimelineInstance>> execList;
+    int instanceCount = 0;  // unnamed clips are called "instance1", "instance2", ...
+    // Whether a clip leaving the stage has an unload handler (in it or a clip inside): such a
+    // clip stays in its parent's list until the next frame starts (`parked`).
+    std::function<bool(TimelineInstance&)> hasUnloadHandler;
+    std::vector<std::weak_ptr<TimelineInstance>> parked;
     // The pointer in stage coordinates (twips), set by whoever delivers input.
     double mouseX = 0, mouseY = 0;
     MorphCache morphs;     // morph shapes at the ratios they are shown at
@@ -127,7 +134,11 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     std::shared_ptr<TimelineInstance> addSprite(int depth, std::uint16_t characterId,
                                                 const std::string& name,
                                                 const DisplayObject* copyOf = nullptr);
-    void removeAt(int depth);  // queues the unload events of the clips that leave
+    // Takes the object at `depth` off the stage with the unload events of the clips that
+    // leave; a clip with an unload handler moves to depth -(d + 1) in script terms and stays
+    // there until dropParked() at the next frame.
+    void removeAt(int depth);
+    static void dropParked(PlayerContext& context);
     void swapDepths(int from, int to);
 
     // The bounds (twips) of this timeline's content in the space `toSpace` maps it into;

@@ -1,6 +1,9 @@
 // The changes scripts make to a timeline's display list (attachMovie, duplicateMovieClip,
 // createEmptyMovieClip, removeMovieClip, swapDepths) and the geometry they ask about.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <utility>
 
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
@@ -22,9 +25,8 @@ std::shared_ptr<TimelineInstance> TimelineInstance::addSprite(int depth, std::ui
     const Timeline* timeline = &EmptyTimeline();
     if (characterId != 0) {
         const auto it = context_.movie->dictionary.find(characterId);
-        const auto* sprite = it == context_.movie->dictionary.end()
-                                 ? nullptr
-                                 : std::get_if<Sprite>(&it->second);
+        const auto* sprite =
+            it == context_.movie->dictionary.end() ? nullptr : std::get_if<Sprite>(&it->second);
         if (!sprite) return nullptr;
         timeline = &sprite->timeline;
     }
@@ -52,9 +54,33 @@ std::shared_ptr<TimelineInstance> TimelineInstance::addSprite(int depth, std::ui
 
 void TimelineInstance::removeAt(int depth) {
     const auto it = list_.find(depth);
-    if (it == list_.end()) return;
-    unloadObject(it->second);
+    if (it == list_.end() || it->second.pendingRemoval) return;
+    DisplayObject& object = it->second;
+    unloadObject(object);
+    const long long parkedDepth =
+        static_cast<long long>(kScriptDepthOffset) - (depth - kScriptDepthOffset + 1LL);
+    if (object.sprite && context_.hasUnloadHandler && context_.hasUnloadHandler(*object.sprite) &&
+        parkedDepth >= INT32_MIN && !list_.count(static_cast<int>(parkedDepth))) {
+        DisplayObject parked = std::move(object);
+        list_.erase(it);
+        parked.pendingRemoval = true;
+        parked.sprite->depth_ = static_cast<int>(parkedDepth);
+        context_.parked.push_back(parked.sprite);
+        list_[static_cast<int>(parkedDepth)] = std::move(parked);
+        return;
+    }
     list_.erase(it);
+}
+
+void TimelineInstance::dropParked(PlayerContext& context) {
+    const auto parked = std::exchange(context.parked, {});
+    for (const auto& weak : parked) {
+        auto clip = weak.lock();
+        auto parent = clip ? clip->parent() : nullptr;
+        if (!parent) continue;
+        const auto it = parent->list_.find(clip->depth_);
+        if (it != parent->list_.end() && it->second.sprite == clip) parent->list_.erase(it);
+    }
 }
 
 void TimelineInstance::swapDepths(int from, int to) {
@@ -90,7 +116,8 @@ bool TimelineInstance::bounds(const Matrix& toSpace, Rect& out) const {
         if (const auto* shape = std::get_if<Shape>(&it->second)) {
             AddMappedRect(shape->bounds, m, out, has);
         } else if (const auto* morph = std::get_if<MorphShape>(&it->second)) {
-            if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
+            if (const Shape* now =
+                    context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
                 AddMappedRect(now->bounds, m, out, has);
         } else if (const auto* text = std::get_if<StaticText>(&it->second)) {
             AddMappedRect(text->bounds, m, out, has);
