@@ -62,10 +62,11 @@ Value AttachMovie(CallInfo& c) {
     const std::string name = c.vm.toString(c.arg(1));
     int depth = 0;
     if (!DepthArg(c, 2, depth)) return Value{};
-    const auto& exports = Runner(c).movie().exports;
-    const auto it = exports.find(linkage);
-    if (it == exports.end()) return Value{};
-    return NewClip(c, t->addSprite(depth, it->second, name), c.arg(3));
+    // Linkage names match without case.
+    for (const auto& [exported, id] : Runner(c).movie().exports)
+        if (FoldCase(exported) == linkage)
+            return NewClip(c, t->addSprite(depth, id, name), c.arg(3));
+    return Value{};
 }
 
 Value CreateEmptyMovieClip(CallInfo& c) {
@@ -136,8 +137,8 @@ Value GetInstanceAtDepth(CallInfo& c) {
     auto t = This(c);
     if (!t || c.args.empty()) return Value{};
     const double d = c.vm.toNumber(c.arg(0));
-    if (std::isnan(d)) return Value{};
-    const auto it = t->displayList().find(static_cast<int>(d) + kScriptDepthOffset);
+    if (!std::isfinite(d)) return Value{};
+    const auto it = t->displayList().find(static_cast<int>(ToInt32(d + kScriptDepthOffset)));
     if (it == t->displayList().end()) return Value{};
     if (it->second.sprite) return Runner(c).clipObject(*it->second.sprite);
     return c.thisValue;
@@ -267,13 +268,17 @@ Value SwfVersion(CallInfo& c) {
 
 Value RegisterClass(CallInfo& c) {
     if (c.args.size() < 2) return false;
-    const std::string name = FoldCase(c.vm.toString(c.arg(0)));
-    Object* registry = Runner(c).classRegistry();
+    const std::string name = c.vm.toString(c.arg(0));
+    auto& entries = Runner(c).classRegistry()->elements;
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (entries[i].isString() && entries[i].asString() == name) {
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i),
+                          entries.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            break;
+        }
+    }
     Object* ctor = c.arg(1).asObject();
-    if (ctor && ctor->isFunction())
-        registry->put(name, ctor);
-    else
-        registry->remove(name);
+    if (ctor && ctor->isFunction()) entries.insert(entries.end(), {Value(name), Value(ctor)});
     return true;
 }
 
@@ -312,6 +317,14 @@ void InstallClipMethods(Interpreter& vm) {
                              ? vm.global()->findOwn("Object")->value.asObject()
                              : nullptr)
         vm.method(object, "registerClass", RegisterClass);
+}
+
+Object* RegisteredClass(const Object& registry, const std::string& linkage) {
+    const auto& entries = registry.elements;
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2)
+        if (entries[i].isString() && entries[i].asString() == linkage)
+            return entries[i + 1].asObject();
+    return nullptr;
 }
 
 Value CallClipMethod(Interpreter& vm, Object* clip, const std::string& name,

@@ -19,6 +19,8 @@ inline constexpr double kMinScriptDepth = -16384;
 inline constexpr double kMaxScriptDepth = 2130690044;
 
 void InstallClipMethods(Interpreter& vm);
+// The class registered for `linkage` in the registry ScriptRunner keeps; null when none.
+Object* RegisteredClass(const Object& registry, const std::string& linkage);
 // Runs the named method of the list above on `clip` (for the SWF 4 actions that reach them).
 Value CallClipMethod(Interpreter& vm, Object* clip, const std::string& name,
                      const std::vector<Value>& args);

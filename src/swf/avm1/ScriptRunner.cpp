@@ -267,7 +267,8 @@ const char* HandlerName(std::uint32_t event) {
 void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                              std::uint32_t event) {
     root_ = &root;
-    if (quit_ || vm_->halted()) return;
+    // Unload handlers a removal queued still run in the frame that asked to quit.
+    if ((quit_ && event != kClipUnload) || vm_->halted()) return;
     if (event == kClipInitialize) {
         runClipActions(timeline, clipObject(timeline), event);
         return;
@@ -298,7 +299,8 @@ void ScriptRunner::runClipActions(TimelineInstance& timeline, Object* clip, std:
     const auto* actions = timeline.clipActions();
     if (!actions) return;
     for (const ClipAction& action : *actions)
-        if ((action.events & event) && !quit_) vm_->runBlock(action.bytes, clip);
+        if ((action.events & event) && (!quit_ || event == kClipUnload))
+            vm_->runBlock(action.bytes, clip);
 }
 
 void ScriptRunner::callHandler(Object* clip, const char* name) {
@@ -318,11 +320,8 @@ void ScriptRunner::constructClip(TimelineInstance& timeline, bool placed) {
     if (timeline.characterId() != 0 && vm_->version() >= 6) {
         for (const auto& [linkage, id] : movie_->exports) {
             if (id != timeline.characterId()) continue;
-            Property* p = registry_->findOwn(linkage);
-            if (p && p->value.asObject() && p->value.asObject()->isFunction()) {
-                ctor = p->value.asObject();
-                break;
-            }
+            ctor = RegisteredClass(*registry_, linkage);
+            if (ctor) break;
         }
     }
     if (ctor) {

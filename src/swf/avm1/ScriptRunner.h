@@ -53,7 +53,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     std::shared_ptr<TimelineInstance> timelineOf(Object* clip) const;
     const Movie& movie() const { return *movie_; }
     TimelineInstance* root() const { return root_; }
-    // Object.registerClass: the classes by lower-cased linkage name.
+    // Object.registerClass: the classes as linkage name / constructor pairs in `elements`
+    // (names match exactly, whatever the movie's version).
     Object* classRegistry() const { return registry_; }
     // Gives a new clip its registered class: the prototype, the initialize/construct clip
     // events when the timeline placed it (`placed`), then the constructor.

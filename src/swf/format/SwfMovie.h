@@ -304,7 +304,7 @@ struct Movie {
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;
     Timeline root;
-    // ExportAssets: linkage names (lower-cased, as they match without case) to character ids.
+    // ExportAssets: linkage names, as written, to character ids.
     std::map<std::string, std::uint16_t> exports;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.

@@ -178,7 +178,6 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
                     return;  // a name without its end: the names before it stand
                 }
                 budget_.charge(sizeof(std::string) * 2 + name.size());
-                for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
                 movie_.exports.emplace(std::move(name), id);
             }
             return;

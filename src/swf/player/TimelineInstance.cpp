@@ -177,7 +177,7 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
             removeAt(remove->depth);
         } else if (const auto* action = std::get_if<DoAction>(&command)) {
-            if (queueScripts) context_.pending.push_back({weak_from_this(), action});
+            if (queueScripts) context_.pending.push_back({weak_from_this(), action, 0, nullptr});
         }
     }
 }
@@ -238,7 +238,7 @@ void TimelineInstance::rebuildTo(int frame) {
 void TimelineInstance::queueActions(int frame) {
     for (const FrameCommand& command : timeline_.frames[frame].commands)
         if (const auto* action = std::get_if<DoAction>(&command))
-            context_.pending.push_back({weak_from_this(), action});
+            context_.pending.push_back({weak_from_this(), action, 0, nullptr});
 }
 
 void TimelineInstance::logFrame(int frame, bool continued) {

@@ -135,8 +135,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
                                                 const std::string& name,
                                                 const DisplayObject* copyOf = nullptr);
     // Takes the object at `depth` off the stage with the unload events of the clips that
-    // leave; a clip with an unload handler moves to depth -(d + 1) in script terms and stays
-    // there until dropParked() at the next frame.
+    // leave; a clip with an unload handler moves to depth -(depth + 1), below every depth in
+    // use, and stays there until dropParked() at the next frame.
     void removeAt(int depth);
     static void dropParked(PlayerContext& context);
     void swapDepths(int from, int to);

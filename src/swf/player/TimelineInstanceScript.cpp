@@ -57,13 +57,16 @@ void TimelineInstance::removeAt(int depth) {
     if (it == list_.end() || it->second.pendingRemoval) return;
     DisplayObject& object = it->second;
     unloadObject(object);
-    const long long parkedDepth =
-        static_cast<long long>(kScriptDepthOffset) - (depth - kScriptDepthOffset + 1LL);
+    const long long parkedDepth = -(static_cast<long long>(depth) + 1);
     if (object.sprite && context_.hasUnloadHandler && context_.hasUnloadHandler(*object.sprite) &&
         parkedDepth >= INT32_MIN && !list_.count(static_cast<int>(parkedDepth))) {
         DisplayObject parked = std::move(object);
         list_.erase(it);
         parked.pendingRemoval = true;
+        // Its children leave at once, but those with unload handlers of their own.
+        std::erase_if(parked.sprite->list_, [&](const auto& entry) {
+            return !entry.second.sprite || !context_.hasUnloadHandler(*entry.second.sprite);
+        });
         parked.sprite->depth_ = static_cast<int>(parkedDepth);
         context_.parked.push_back(parked.sprite);
         list_[static_cast<int>(parkedDepth)] = std::move(parked);
