@@ -148,3 +148,54 @@ TEST(SwfClipGeometry, ShapeHitTestFollowsTheOutline) {
 
 }  // namespace
 }  // namespace saver::swf::test
+
+namespace saver::swf::test {
+namespace {
+
+TEST(SwfClipTree, ScriptChangesToTheDisplayList) {
+    // The root holds sprite 20 (one shape 1 at 0,0: 10x10 px) at timeline depth 1.
+    Sprite box{20, MakeTimeline({MakeFrame({Place(1, 1)})})};
+    auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20)})}), {box});
+    ScriptedRun run(movie);
+    TimelineInstance& root = run.player->root();
+    const int dynamic = kScriptDepthOffset;
+
+    // attach: a sprite at a script depth, its first frame built at once
+    auto a = root.addSprite(dynamic, 20, "a");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->parent().get(), &root);
+    EXPECT_EQ(a->displayList().size(), 1u);
+    // an unknown or non-sprite character makes nothing
+    EXPECT_FALSE(root.addSprite(dynamic + 1, 1, "shape"));
+    EXPECT_FALSE(root.addSprite(dynamic + 1, 99, "missing"));
+
+    // swap: both move, and both leave the timeline's control
+    root.swapDepths(dynamic, 1);
+    EXPECT_EQ(a->depth(), 1);
+    EXPECT_TRUE(root.displayList().at(1).scripted);
+    EXPECT_EQ(root.displayList().at(dynamic).sprite->depth(), dynamic);
+
+    // bounds in the parent's space follow the placement's matrix
+    DisplayObject* placed = a->placement();
+    ASSERT_NE(placed, nullptr);
+    placed->matrix.tx = 100;
+    Rect box20;
+    ASSERT_TRUE(a->bounds(placed->matrix, box20));
+    EXPECT_EQ(box20, (Rect{100, 300, 0, 200}));
+
+    // removal without an unload handler is at once; with one the clip waits below the stage
+    root.removeAt(1);
+    EXPECT_EQ(root.displayList().count(1), 0u);
+    EXPECT_FALSE(a->onStage());
+    auto b = root.addSprite(dynamic + 5, 20, "b");
+    root.context().hasUnloadHandler = [](TimelineInstance&) { return true; };
+    root.removeAt(dynamic + 5);
+    EXPECT_EQ(b->depth(), -(dynamic + 5) - 1);
+    EXPECT_TRUE(root.displayList().at(b->depth()).pendingRemoval);
+    EXPECT_FALSE(b->onStage());
+    run.player->tick();  // gone when the next frame starts
+    EXPECT_EQ(root.displayList().count(-(dynamic + 5) - 1), 0u);
+}
+
+}  // namespace
+}  // namespace saver::swf::test

@@ -209,10 +209,11 @@ Value MapPoint(CallInfo& c, bool toGlobal) {
     if (!xv.isNumber() || !yv.isNumber()) return Value{};
     Matrix m = StageMatrix(*t);
     if (!toGlobal) Invert(Matrix(m), m);
+    // In and out in whole twips, as Flash keeps points.
     double x = 0, y = 0;
-    m.apply(xv.asNumber() * 20, yv.asNumber() * 20, x, y);
-    c.vm.setMember(point, "x", x / 20);
-    c.vm.setMember(point, "y", y / 20);
+    m.apply(std::trunc(xv.asNumber() * 20), std::trunc(yv.asNumber() * 20), x, y);
+    c.vm.setMember(point, "x", std::round(x) / 20);
+    c.vm.setMember(point, "y", std::round(y) / 20);
     return Value{};
 }
 Value LocalToGlobal(CallInfo& c) {

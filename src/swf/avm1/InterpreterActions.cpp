@@ -155,6 +155,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         }
         case 0x20: {
             const Value t = pop();
+            setTarget(f, nullptr);  // a target path starts from the script's own clip
             setTarget(f, targetObject(f, t));
             break;
         }
@@ -479,6 +480,7 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;  // every frame is loaded
         case 0x8B: {
             const std::string path = in.string();
+            setTarget(f, nullptr);  // a target path starts from the script's own clip
             setTarget(f, path.empty() ? f.baseClip : targetObject(f, Value(path)));
             break;
         }
