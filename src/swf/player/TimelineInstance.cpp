@@ -21,6 +21,15 @@ bool KeepsOccupiedDepth(const Movie& movie) {
     return movie.header.version >= 6;
 }
 
+// AsApplied may hand back a changed copy of the placement; what the list points to must be the
+// movie's own placement, which outlives it.
+void PointIntoMovie(DisplayList& list, const PlaceObject& place) {
+    const auto it = list.find(place.depth);
+    if (it == list.end()) return;
+    if (place.filters) it->second.filters = place.filters->empty() ? nullptr : &*place.filters;
+    if (!place.clipActions.empty()) it->second.clipActions = &place.clipActions;
+}
+
 bool SameLabel(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
@@ -172,7 +181,9 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
                 (!place->move || (applied.characterId &&
                                   *applied.characterId != old->second.characterId)))
                 unloadObject(old->second);
-            if (ApplyPlace(list_, applied) == PlaceResult::NewCharacter)
+            const PlaceResult result = ApplyPlace(list_, applied);
+            if (&applied != place) PointIntoMovie(list_, *place);
+            if (result == PlaceResult::NewCharacter)
                 startSprite(list_.at(place->depth), place->depth);
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
             removeAt(remove->depth);
@@ -200,7 +211,12 @@ void TimelineInstance::rebuildTo(int frame) {
             if (const auto* place = std::get_if<PlaceObject>(&command)) {
                 if (!place->move && plan.count(place->depth) && KeepsOccupiedDepth(*context_.movie))
                     continue;
-                ApplyPlace(plan, AsApplied(plan, *place, *context_.movie, scratch));
+                if (&AsApplied(plan, *place, *context_.movie, scratch) != place) {
+                    ApplyPlace(plan, scratch);
+                    PointIntoMovie(plan, *place);
+                } else {
+                    ApplyPlace(plan, *place);
+                }
             }
             else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
                 ApplyRemove(plan, *remove);
