@@ -286,19 +286,22 @@ Value RegisterClass(CallInfo& c) {
 struct Method {
     const char* name;
     NativeFn fn;
+    std::uint16_t hidden = 0;  // the versions below the player that added it do not see it
 };
+
+constexpr std::uint16_t kSince6 = 0x80, kSince7 = 0x400, kSince8 = 0x1000;
 
 constexpr Method kMethods[] = {
     {"attachMovie", AttachMovie},
-    {"createEmptyMovieClip", CreateEmptyMovieClip},
+    {"createEmptyMovieClip", CreateEmptyMovieClip, kSince6},
     {"duplicateMovieClip", DuplicateMovieClip},
     {"removeMovieClip", RemoveMovieClip},
     {"swapDepths", SwapDepths},
-    {"getDepth", GetDepth},
-    {"getNextHighestDepth", GetNextHighestDepth},
-    {"getInstanceAtDepth", GetInstanceAtDepth},
+    {"getDepth", GetDepth, kSince6},
+    {"getNextHighestDepth", GetNextHighestDepth, kSince7},
+    {"getInstanceAtDepth", GetInstanceAtDepth, kSince7},
     {"getBounds", GetBounds},
-    {"getRect", GetBounds},
+    {"getRect", GetBounds, kSince8},
     {"hitTest", HitTest},
     {"localToGlobal", LocalToGlobal},
     {"globalToLocal", GlobalToLocal},
@@ -306,18 +309,18 @@ constexpr Method kMethods[] = {
     {"stopDrag", StopDrag},
     {"getBytesLoaded", BytesTotal},
     {"getBytesTotal", BytesTotal},
-    {"setMask", SetMask},
-    {"getSWFVersion", SwfVersion},
+    {"setMask", SetMask, kSince6},
+    {"getSWFVersion", SwfVersion, kSince7},
 };
 
 }  // namespace
 
 void InstallClipMethods(Interpreter& vm) {
-    for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn);
+    for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn, m.hidden);
     if (Object* object = vm.global()->findOwn("Object")
                              ? vm.global()->findOwn("Object")->value.asObject()
                              : nullptr)
-        vm.method(object, "registerClass", RegisterClass);
+        vm.method(object, "registerClass", RegisterClass, kSince6);
 }
 
 Object* RegisteredClass(const Object& registry, const std::string& linkage) {
