@@ -28,6 +28,7 @@ TEST(SwfPlayerSprites, EachSpritePlaysItsOwnFrames) {
         Sprite sprite;
         std::vector<std::vector<int>> drawn;  // after loading, then after each tick
         std::vector<int> rootFrames;
+        int version = 6;
     };
     const Case cases[] = {
         {"loops while the root is stopped",
@@ -55,14 +56,22 @@ TEST(SwfPlayerSprites, EachSpritePlaysItsOwnFrames) {
          Counter(),
          {{}, {1}, {2}, {}, {1}},
          {0, 1, 2, 0, 1}},
-        {"replaced at its depth starts over",
+        {"SWF 5: replaced at its depth starts over",
          MakeTimeline({MakeFrame({Place(1, 20)}), MakeFrame({Place(1, 20)})}),
          Counter(),
          {{1}, {1}, {2}, {1}},
+         {0, 1, 0, 1},
+         5},
+        {"SWF 6: placed again at its depth, it plays on",
+         MakeTimeline({MakeFrame({Place(1, 20)}), MakeFrame({Place(1, 20)})}),
+         Counter(),
+         {{1}, {2}, {3}, {1}},
          {0, 1, 0, 1}},
     };
     for (const auto& c : cases) {
-        MoviePlayer player(MakeMovie(c.root, {c.sprite}));
+        auto movie = MakeMovie(c.root, {c.sprite});
+        movie->header.version = static_cast<std::uint8_t>(c.version);
+        MoviePlayer player(movie);
         for (std::size_t i = 0; i < c.drawn.size(); ++i) {
             if (i > 0) player.tick();
             EXPECT_EQ(DrawnIds(player), c.drawn[i]) << c.name << " step " << i;

@@ -376,6 +376,7 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
 void Interpreter::setMember(const Value& objectValue, const std::string& name, const Value& value) {
     Object* o = objectValue.asObject();
     if (!o) return;
+    if (o->kind() == Object::Kind::Clip && host_.setClipProperty(o, name, value)) return;
     if (o->kind() == Object::Kind::Array) {
         if (name == "length") {
             const double n = toNumber(value);

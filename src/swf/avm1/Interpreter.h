@@ -42,6 +42,18 @@ struct InterpreterHost {
     // A clip's built-in property (`_root`, `_parent`, `_target`, `_currentframe`, ...) or
     // child clip by instance name; undefined when it has none.
     virtual Value clipProperty(Object* clip, const std::string& name) = 0;
+    // Writes a clip's built-in property; false when `name` is none (the write then makes an
+    // ordinary property).
+    virtual bool setClipProperty(Object* clip, const std::string& name, const Value& value) {
+        (void)clip, (void)name, (void)value;
+        return false;
+    }
+    // A movie clip method the actions of SWF 4 reach without a call (duplicateMovieClip,
+    // removeMovieClip, startDrag, stopDrag), run on `clip`.
+    virtual void clipCommand(Object* clip, const std::string& method,
+                             const std::vector<Value>& args) {
+        (void)clip, (void)method, (void)args;
+    }
 };
 
 // Thrown through native code by a script's `throw`.

@@ -155,6 +155,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         }
         case 0x20: {
             const Value t = pop();
+            setTarget(f, nullptr);  // a target path starts from the script's own clip
             setTarget(f, targetObject(f, t));
             break;
         }
@@ -167,24 +168,27 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x22: {
             const double index = toNumber(pop());
             Object* clip = targetObject(f, pop());
-            const int i = ToInt32(index);
+            const int i = std::isnan(index) ? -1 : ToInt32(index);
             push(clip && i >= 0 && i < 22 ? getMember(clip, kPropertyNames[i]) : Value{});
             break;
         }
         case 0x23: {
             const Value v = pop();
-            const int i = ToInt32(toNumber(pop()));
+            const double index = toNumber(pop());
+            const int i = std::isnan(index) ? -1 : ToInt32(index);
             Object* clip = targetObject(f, pop());
             if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
             break;
         }
-        case 0x24:
-            pop();
-            pop();
-            pop();
-            break;  // duplicateMovieClip: the display's business
+        case 0x24: {
+            const Value depth = pop(), name = pop(), source = pop();
+            if (Object* clip = targetObject(f, source))
+                host_.clipCommand(clip, "duplicateMovieClip",
+                                  {name, Value(toNumber(depth) - 16384)});
+            break;
+        }
         case 0x25:
-            pop();
+            if (Object* clip = targetObject(f, pop())) host_.clipCommand(clip, "removeMovieClip", {});
             break;
         case 0x26: {
             const Value v = pop();
@@ -192,18 +196,18 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x27: {
-            pop();
-            const bool lock = toBool(pop());
-            (void)lock;
+            Object* clip = targetObject(f, pop());
+            std::vector<Value> args{pop()};
             if (toBool(pop())) {
-                pop();
-                pop();
-                pop();
-                pop();
+                const Value y2 = pop(), x2 = pop(), y1 = pop(), x1 = pop();
+                args.insert(args.end(), {x1, y1, x2, y2});
             }
+            if (clip) host_.clipCommand(clip, "startDrag", args);
             break;
         }
         case 0x28:
+            host_.clipCommand(f.target, "stopDrag", {});
+            break;
         case 0x08:
         case 0x09:
             break;
@@ -476,6 +480,7 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;  // every frame is loaded
         case 0x8B: {
             const std::string path = in.string();
+            setTarget(f, nullptr);  // a target path starts from the script's own clip
             setTarget(f, path.empty() ? f.baseClip : targetObject(f, Value(path)));
             break;
         }

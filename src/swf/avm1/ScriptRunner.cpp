@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ClipMethods.h"
+#include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf::avm1 {
@@ -63,9 +65,11 @@ Value ClipGotoStop(CallInfo& c) {
 ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace)
     : movie_(std::move(movie)), traceSink_(std::move(trace)) {
     vm_ = std::make_unique<Interpreter>(movie_->header.version, *this);
+    registry_ = vm_->newObject();
     installClipMethods();
     input_ = std::make_unique<ScriptInput>(*vm_, *this, movie_->header.frameSize.width() / 20,
                                            movie_->header.frameSize.height() / 20);
+    InstallClipMethods(*vm_);
 }
 
 ScriptRunner::~ScriptRunner() = default;
@@ -117,6 +121,7 @@ void ScriptRunner::frameShown(TimelineInstance& root) {
     const double rate = movie_->header.frameRate > 0 ? movie_->header.frameRate : 12;
     nowMs_ = framesShown_ * 1000.0 / rate;
     ++framesShown_;
+    followPointer();
     if (!quit_) vm_->runTimers(nowMs_);
 }
 
@@ -131,6 +136,7 @@ void ScriptRunner::frameDone(TimelineInstance& root) {
             ++it;
         }
     }
+    keep.push_back(registry_);
     vm_->endFrame(keep);
 }
 
@@ -178,20 +184,18 @@ void ScriptRunner::timelineControl(Object* clip, int what) {
 
 bool ScriptRunner::pathTo(const TimelineInstance& t,
                           std::vector<std::pair<TimelineInstance*, std::string>>& out) const {
-    if (!root_) return false;
-    std::function<bool(TimelineInstance&, int)> walk = [&](TimelineInstance& at, int depth) {
-        if (&at == &t) return true;
-        if (depth > kMaxSpriteNesting) return false;
-        for (const auto& [d, object] : at.displayList()) {
-            if (!object.sprite) continue;
-            out.emplace_back(object.sprite.get(), object.name);
-            if (walk(*object.sprite, depth + 1)) return true;
-            out.pop_back();
-        }
-        return false;
-    };
     out.clear();
-    return walk(*root_, 0);
+    std::shared_ptr<TimelineInstance> at = const_cast<TimelineInstance&>(t).shared_from_this();
+    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
+        auto parent = at->parent();
+        if (!parent) {
+            std::reverse(out.begin(), out.end());
+            return at.get() == root_;
+        }
+        out.emplace_back(at.get(), at->name());
+        at = parent;
+    }
+    return false;
 }
 
 Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
@@ -199,22 +203,17 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     if (!t || !root_) return Value{};
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };
-    auto isAny = [&](const char* n) { return FoldCase(name) == n; };
     if (is("_root") || is("_level0")) return clipObject(*root_);
-    if (isAny("_currentframe")) return t->currentFrame() + 1;
-    if (isAny("_totalframes") || isAny("_framesloaded")) return t->frameCount();
-    std::vector<std::pair<TimelineInstance*, std::string>> path;
-    const bool onStage = pathTo(*t, path);
     if (is("_parent")) {
-        if (!onStage || path.empty()) return Value{};
-        return clipObject(path.size() >= 2 ? *path[path.size() - 2].first : *root_);
+        auto parent = t->parent();
+        return parent ? Value(clipObject(*parent)) : Value{};
     }
-    if (isAny("_name")) return onStage && !path.empty() ? Value(path.back().second) : Value("");
-    if (isAny("_target") || name == "\x01path") {
-        const bool dots = name != "_target" && FoldCase(name) != "_target";
-        std::string out = dots ? "_level0" : "";
-        for (const auto& [timeline, n] : path) out += (dots ? "." : "/") + n;
-        return out.empty() ? "/" : out;
+    if (name == "\x01path") {
+        std::vector<std::pair<TimelineInstance*, std::string>> path;
+        pathTo(*t, path);
+        std::string out = "_level0";
+        for (const auto& [timeline, n] : path) out += "." + n;
+        return out;
     }
     if (is("_global") && vm_->version() >= 6) return vm_->global();
     for (const auto& [depth, object] : t->displayList()) {
@@ -222,7 +221,150 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
         if (cs ? object.name == name : FoldCase(object.name) == FoldCase(name))
             return clipObject(*object.sprite);
     }
+    if (name.size() >= 2 && name[0] == '_') {
+        bool found = false;
+        Value v = GetDisplayProperty(*vm_, settings_, *t, FoldCase(name), found);
+        if (found) return v;
+    }
     return textFieldNamed(*t, name, cs);  // ScriptRunnerText.cpp
+}
+
+bool ScriptRunner::setClipProperty(Object* clip, const std::string& name, const Value& value) {
+    if (name.size() < 2 || name[0] != '_') return false;
+    auto t = timelineOf(clip);
+    if (!t) return false;
+    return SetDisplayProperty(*vm_, settings_, *t, FoldCase(name), value);
+}
+
+void ScriptRunner::clipCommand(Object* clip, const std::string& method,
+                               const std::vector<Value>& args) {
+    CallClipMethod(*vm_, clip, method, args);
+}
+
+// --- clip events ---------------------------------------------------------------------------
+
+namespace {
+
+const char* HandlerName(std::uint32_t event) {
+    switch (event) {
+        case kClipLoad:
+            return "onLoad";
+        case kClipEnterFrame:
+            return "onEnterFrame";
+        case kClipUnload:
+            return "onUnload";
+        case kClipMouseMove:
+            return "onMouseMove";
+        case kClipMouseDown:
+            return "onMouseDown";
+        case kClipMouseUp:
+            return "onMouseUp";
+        case kClipData:
+            return "onData";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
+                             std::uint32_t event) {
+    root_ = &root;
+    // Unload handlers a removal queued still run in the frame that asked to quit.
+    if ((quit_ && event != kClipUnload) || vm_->halted()) return;
+    if (event == kClipInitialize) {
+        runClipActions(timeline, clipObject(timeline), event);
+        return;
+    }
+    if (event == kClipConstruct) {
+        constructClip(timeline, true);
+        return;
+    }
+    Object* clip = clipObject(timeline);
+    runClipActions(timeline, clip, event);
+    if (const char* handler = HandlerName(event)) callHandler(clip, handler);
+}
+
+bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
+    if (const auto* actions = timeline.clipActions())
+        for (const ClipAction& action : *actions)
+            if (action.events & kClipUnload) return true;
+    if (movie_->header.version >= 6) {
+        const Value fn = vm_->getMember(clipObject(timeline), "onUnload");
+        if (fn.asObject() && fn.asObject()->isFunction()) return true;
+    }
+    for (const auto& [depth, object] : timeline.displayList())
+        if (object.sprite && hasUnloadHandler(*object.sprite)) return true;
+    return false;
+}
+
+void ScriptRunner::runClipActions(TimelineInstance& timeline, Object* clip, std::uint32_t event) {
+    const auto* actions = timeline.clipActions();
+    if (!actions) return;
+    for (const ClipAction& action : *actions)
+        if ((action.events & event) && (!quit_ || event == kClipUnload))
+            vm_->runBlock(action.bytes, clip);
+}
+
+void ScriptRunner::callHandler(Object* clip, const char* name) {
+    if (movie_->header.version < 6) return;  // SWF 5 movies know no event methods
+    const Value fn = vm_->getMember(clip, name);
+    if (!fn.asObject() || !fn.asObject()->isFunction()) return;
+    try {
+        vm_->call(fn, clip, {});
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptHalt&) {
+    }
+}
+
+void ScriptRunner::constructClip(TimelineInstance& timeline, bool placed) {
+    Object* clip = clipObject(timeline);
+    Object* ctor = nullptr;
+    if (timeline.characterId() != 0 && vm_->version() >= 6) {
+        for (const auto& [linkage, id] : movie_->exports) {
+            if (id != timeline.characterId()) continue;
+            ctor = RegisteredClass(*registry_, linkage);
+            if (ctor) break;
+        }
+    }
+    if (ctor) {
+        if (Object* proto = vm_->getMember(ctor, "prototype").asObject())
+            clip->put("__proto__", proto, kDontEnum | kDontDelete);
+    }
+    if (placed && movie_->header.version >= 6) runClipActions(timeline, clip, kClipConstruct);
+    if (!ctor) return;
+    clip->put("__constructor__", ctor, kDontEnum);
+    if (vm_->version() <= 6) clip->put("constructor", ctor, kDontEnum);
+    try {
+        vm_->call(ctor, clip, {});
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptHalt&) {
+    }
+}
+
+// A dragged clip follows the pointer once a frame, inside its rectangle when it has one.
+void ScriptRunner::followPointer() {
+    auto t = drag.clip.lock();
+    if (!t) return;
+    DisplayObject* o = t->placement();
+    auto parent = t->parent();
+    if (!o || !parent) return;
+    Matrix inverse;
+    Invert(StageMatrix(*parent), inverse);
+    double x = 0, y = 0;
+    inverse.apply(t->context().mouseX, t->context().mouseY, x, y);
+    if (!drag.lockCenter) {
+        x += drag.offsetX;
+        y += drag.offsetY;
+    }
+    if (drag.constrained) {
+        x = std::clamp(x, std::min(drag.left, drag.right), std::max(drag.left, drag.right));
+        y = std::clamp(y, std::min(drag.top, drag.bottom), std::max(drag.top, drag.bottom));
+    }
+    o->matrix.tx = std::trunc(x);
+    o->matrix.ty = std::trunc(y);
+    o->scripted = true;
 }
 
 }  // namespace saver::swf::avm1

@@ -12,6 +12,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "swf/avm1/ClipProperties.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/ScriptInput.h"
 #include "swf/player/ScriptHost.h"
@@ -41,6 +42,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     std::optional<int> scriptScaleMode() const override { return input_->scriptScaleMode; }
     bool readVariable(TimelineInstance& timeline, const std::string& name,
                       std::string& value) override;  // ScriptRunnerText.cpp
+    void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
+                   std::uint32_t event) override;
+    bool hasUnloadHandler(TimelineInstance& timeline) override;
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }
@@ -59,10 +63,32 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void timelineGotoLabel(Object* clip, const std::string& label, bool play) override;
     void timelineControl(Object* clip, int what) override;
     Value clipProperty(Object* clip, const std::string& name) override;
+    bool setClipProperty(Object* clip, const std::string& name, const Value& value) override;
+    void clipCommand(Object* clip, const std::string& method,
+                     const std::vector<Value>& args) override;
 
-  private:
+    // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);
     std::shared_ptr<TimelineInstance> timelineOf(Object* clip) const;
+    const Movie& movie() const { return *movie_; }
+    TimelineInstance* root() const { return root_; }
+    // Object.registerClass: the classes as linkage name / constructor pairs in `elements`
+    // (names match exactly, whatever the movie's version).
+    Object* classRegistry() const { return registry_; }
+    // Gives a new clip its registered class: the prototype, the initialize/construct clip
+    // events when the timeline placed it (`placed`), then the constructor.
+    void constructClip(TimelineInstance& timeline, bool placed);
+    // startDrag/stopDrag: the clip following the pointer (null: none).
+    struct Drag {
+        std::weak_ptr<TimelineInstance> clip;
+        bool lockCenter = false;
+        bool constrained = false;
+        double left = 0, top = 0, right = 0, bottom = 0;  // parent space, twips
+        double offsetX = 0, offsetY = 0;                  // clip origin minus pointer
+    };
+    Drag drag;
+
+  private:
     // The chain of timelines from the root down to `t` with their instance names; empty when
     // `t` is not on stage.
     bool pathTo(const TimelineInstance& t,
@@ -71,12 +97,17 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool lookUp(TimelineInstance& timeline, const std::string& name, std::string& value);
     // The TextField object of the text field named `name` on `timeline`, or undefined.
     Value textFieldNamed(TimelineInstance& timeline, const std::string& name, bool caseSensitive);
+    void runClipActions(TimelineInstance& timeline, Object* clip, std::uint32_t event);
+    void callHandler(Object* clip, const char* name);
+    void followPointer();
 
     std::shared_ptr<const Movie> movie_;
     TraceSink traceSink_;
     std::unique_ptr<Interpreter> vm_;
     TimelineInstance* root_ = nullptr;
     std::unordered_map<const TimelineInstance*, Object*> clips_;
+    Object* registry_ = nullptr;
+    PlayerSettings settings_;
     double nowMs_ = 0;
     int framesShown_ = 0;
     bool quit_ = false;

@@ -9,7 +9,36 @@
 
 namespace saver::swf {
 
-PlaceObject DisplayTagReader::readPlace(SwfBitReader& in, int version) {
+namespace {
+
+// CLIPACTIONS: reserved u16, all event flags, then records up to one with no events.
+void ReadClipActions(SwfBitReader& in, int swfVersion, std::vector<ClipAction>& out) {
+    const auto flags = [&]() -> std::uint32_t {
+        if (swfVersion <= 5) return in.remaining() >= 2 ? in.u16() : 0;
+        return in.remaining() >= 4 ? in.u32() : 0;
+    };
+    if (in.remaining() < 2) return;
+    in.u16();
+    flags();
+    while (!in.atEnd()) {
+        ClipAction action;
+        action.events = flags();
+        if (action.events == 0 || in.remaining() < 4) return;
+        std::uint32_t size = in.u32();
+        if (size > in.remaining()) return;
+        if ((action.events & kClipKeyPress) && size > 0) {
+            action.keyCode = in.u8();
+            --size;
+        }
+        const auto bytes = in.bytes(size);
+        action.bytes.assign(bytes.begin(), bytes.end());
+        out.push_back(std::move(action));
+    }
+}
+
+}  // namespace
+
+PlaceObject DisplayTagReader::readPlace(SwfBitReader& in, int version, int swfVersion) {
     PlaceObject p;
     p.version = static_cast<std::uint8_t>(version);
     if (version == 1) {
@@ -39,7 +68,13 @@ PlaceObject DisplayTagReader::readPlace(SwfBitReader& in, int version) {
     // after them is used, a tag that ends early here is accepted.
     if ((flags2 & 0x02) && !in.atEnd()) p.blendMode = in.u8();
     if ((flags2 & 0x04) && !in.atEnd()) p.cacheAsBitmap = in.u8() != 0;
-    return p;  // visible, background and clip actions are not used
+    if ((flags2 & 0x20) && !in.atEnd()) p.visible = in.u8() != 0;
+    if (flags2 & 0x40) {
+        if (in.remaining() < 4) return p;
+        in.u32();  // opaque background colour
+    }
+    if (flags & 0x80) ReadClipActions(in, swfVersion, p.clipActions);
+    return p;
 }
 
 RemoveObject DisplayTagReader::readRemove(SwfBitReader& in, int version) {

@@ -114,6 +114,37 @@ struct MorphShape {
 };
 
 // Display-list commands of one frame, in file order.
+// One onClipEvent handler of a placed sprite: the events it answers (the CLIPEVENTFLAGS bits,
+// ClipEvent below) and its actions. `keyCode` is set for a keyPress handler.
+struct ClipAction {
+    std::uint32_t events = 0;
+    std::uint8_t keyCode = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The bits of CLIPEVENTFLAGS as a 32-bit little-endian number (SWF 5 stores the low 16).
+enum ClipEvent : std::uint32_t {
+    kClipLoad = 1u << 0,
+    kClipEnterFrame = 1u << 1,
+    kClipUnload = 1u << 2,
+    kClipMouseMove = 1u << 3,
+    kClipMouseDown = 1u << 4,
+    kClipMouseUp = 1u << 5,
+    kClipKeyDown = 1u << 6,
+    kClipKeyUp = 1u << 7,
+    kClipData = 1u << 8,
+    kClipInitialize = 1u << 9,
+    kClipPress = 1u << 10,
+    kClipRelease = 1u << 11,
+    kClipReleaseOutside = 1u << 12,
+    kClipRollOver = 1u << 13,
+    kClipRollOut = 1u << 14,
+    kClipDragOver = 1u << 15,
+    kClipDragOut = 1u << 16,
+    kClipKeyPress = 1u << 17,
+    kClipConstruct = 1u << 18,
+};
+
 struct PlaceObject {
     std::uint8_t version = 1;  // PlaceObject 1, 2 or 3
     std::uint16_t depth = 0;
@@ -128,6 +159,8 @@ struct PlaceObject {
     // SWF 8: the filter list (empty: filters removed) and bitmap caching.
     std::optional<std::vector<Filter>> filters;
     std::optional<bool> cacheAsBitmap;
+    std::optional<bool> visible;  // PlaceObject3
+    std::vector<ClipAction> clipActions;
 };
 
 struct RemoveObject {
@@ -271,6 +304,8 @@ struct Movie {
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;
     Timeline root;
+    // ExportAssets: linkage names, as written, to character ids.
+    std::map<std::string, std::uint16_t> exports;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.
     std::map<std::uint16_t, std::uint32_t> skippedTags;

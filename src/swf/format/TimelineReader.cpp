@@ -2,6 +2,8 @@
 // a decoder can never read into the next tag; bytes a decoder leaves unread are ignored.
 #include "swf/format/TimelineReader.h"
 
+#include <cctype>
+
 #include "swf/format/BitmapTagReader.h"
 #include "swf/format/ButtonReader.h"
 #include "swf/format/DisplayTagReader.h"
@@ -35,6 +37,7 @@ enum TagCode : std::uint16_t {
     kDefineShape3 = 32,
     kDefineSprite = 39,
     kDoInitAction = 59,
+    kExportAssets = 56,
     kFrameLabel = 43,
     kSoundStreamHead2 = 45,
     kPlaceObject3 = 70,
@@ -133,8 +136,10 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kPlaceObject2:
         case kPlaceObject3: {
             const int version = code == kPlaceObject ? 1 : code == kPlaceObject2 ? 2 : 3;
-            PlaceObject place = DisplayTagReader::readPlace(body, version);
+            PlaceObject place = DisplayTagReader::readPlace(body, version, movie_.header.version);
             std::size_t extraBytes = place.name ? place.name->size() : 0;
+            for (const ClipAction& a : place.clipActions)
+                extraBytes += sizeof(ClipAction) + a.bytes.size();
             if (place.filters)
                 for (const Filter& f : *place.filters)
                     extraBytes += sizeof(Filter) + f.kernel.size() * sizeof(float) +
@@ -159,6 +164,22 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
             budget_.charge(sizeof(DoInitAction) + bytes.size());
             init.bytes.assign(bytes.begin(), bytes.end());
             frame.initActions.push_back(std::move(init));
+            return;
+        }
+        case kExportAssets: {
+            if (insideSprite) break;
+            for (int n = body.remaining() >= 2 ? body.u16() : 0; n > 0 && body.remaining() >= 3;
+                 --n) {
+                const std::uint16_t id = body.u16();
+                std::string name;
+                try {
+                    name = body.string();
+                } catch (const SwfError&) {
+                    return;  // a name without its end: the names before it stand
+                }
+                budget_.charge(sizeof(std::string) * 2 + name.size());
+                movie_.exports.emplace(std::move(name), id);
+            }
             return;
         }
         case kFrameLabel: {

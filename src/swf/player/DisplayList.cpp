@@ -8,8 +8,13 @@ namespace saver::swf {
 namespace {
 
 void TakeGivenProperties(DisplayObject& object, const PlaceObject& place) {
-    if (place.matrix) object.matrix = *place.matrix;
-    if (place.colorTransform) object.colorTransform = *place.colorTransform;
+    if (place.matrix && !object.scripted) {
+        object.matrix = *place.matrix;
+        object.hasCachedScale = false;
+    }
+    if (place.colorTransform && !object.scripted) object.colorTransform = *place.colorTransform;
+    if (!place.clipActions.empty()) object.clipActions = &place.clipActions;
+    if (place.visible) object.visible = *place.visible;
     if (place.ratio) object.ratio = *place.ratio;
     if (place.name) object.name = *place.name;
     if (place.clipDepth) object.clipDepth = *place.clipDepth;

@@ -14,6 +14,11 @@
 //
 // The sprite instance of an object is owned by the object; ApplyPlace drops it whenever the
 // object's character changes, and the caller makes the new one.
+//
+// Depths are the file's (0..65535) for objects the timeline places; scripts place objects at
+// their own depth plus kScriptDepthOffset, so a script depth of 0 lies above every timeline
+// layer the authoring tool writes. Once a script changed an object's transform
+// (`scripted`), timeline moves leave its matrix and colour alone, as Flash does.
 #pragma once
 
 #include <cstdint>
@@ -46,9 +51,23 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     // A text field's live state (TextFieldBinding), made when first needed.
     mutable std::shared_ptr<TextFieldState> text;
+    bool visible = true;
+    bool scripted = false;  // a script set its transform: timeline moves keep off it
+    // Removed, but kept (at a depth below the stage's) until the next frame for its unload
+    // handler; no longer drawn or run.
+    bool pendingRemoval = false;
+    // The clip's onClipEvent handlers (the Movie's; null when none).
+    const std::vector<ClipAction>* clipActions = nullptr;
+    // Scale and rotation as a script last set them (the matrix alone cannot tell a flip from
+    // a half turn): read back exactly, and the matrix rebuilt from them keeps its skew.
+    bool hasCachedScale = false;
+    double xScale = 1, yScale = 1, rotation = 0, skew = 0;  // rotation and skew in degrees
 };
 
-using DisplayList = std::map<std::uint16_t, DisplayObject>;
+// The depth of a script's depth 0 in a display list.
+inline constexpr int kScriptDepthOffset = 16384;
+
+using DisplayList = std::map<int, DisplayObject>;
 
 enum class PlaceResult {
     None,          // nothing changed

@@ -74,6 +74,23 @@ struct MoviePlayer::State {
         UpdateBoundTextFields(*root, *scripts, *movie);
     }
 
+    // The timelines alive now, newest first; the list drops the ones that are gone.
+    std::vector<std::shared_ptr<TimelineInstance>> liveTimelines() {
+        auto& all = context.execList;
+        std::vector<std::shared_ptr<TimelineInstance>> live;
+        live.reserve(all.size());
+        std::size_t kept = 0;
+        for (auto& weak : all) {
+            auto t = weak.lock();
+            if (!t) continue;
+            all[kept++] = weak;
+            live.push_back(std::move(t));
+        }
+        all.resize(kept);
+        std::reverse(live.begin(), live.end());
+        return live;
+    }
+
     // The DoInitAction tags of every root frame reached so far that have not run yet.
     std::vector<bool> initDone;
     void runInitActions() {
@@ -91,15 +108,34 @@ struct MoviePlayer::State {
 
     void runPending() {
         int blocks = 0;
-        while (!context.pending.empty()) {
+        while (!context.pending.empty() || !context.pendingFirst.empty() ||
+               !context.pendingInit.empty()) {
             if (++blocks > kMaxActionBlocksPerStep) {
                 context.pending.clear();
+                context.pendingFirst.clear();
+                context.pendingInit.clear();
                 break;
             }
-            const PendingActions next = context.pending.front();
-            context.pending.pop_front();
+            auto& queue = !context.pendingInit.empty()    ? context.pendingInit
+                          : !context.pendingFirst.empty() ? context.pendingFirst
+                                                          : context.pending;
+            const PendingActions next = std::move(queue.front());
+            queue.pop_front();
+            if (next.event && !scripts) {
+                --blocks;  // nothing runs it
+                continue;
+            }
             const auto timeline = next.timeline.lock();
             if (!timeline) continue;  // removed from the stage before its turn
+            if (next.event == kClipUnload) {
+                if (scripts) scripts->clipEvent(*root, *timeline, next.event);
+                continue;
+            }
+            if (!timeline->onStage()) continue;  // removed before its turn
+            if (next.event) {
+                if (scripts) scripts->clipEvent(*root, *timeline, next.event);
+                continue;
+            }
             if (scripts) {
                 scripts->runActions(*root, *timeline, *next.actions);
                 continue;
@@ -118,9 +154,17 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
+    if (ScriptHost* host = state_->scripts.get())
+        state_->context.hasUnloadHandler = [host](TimelineInstance& t) {
+            return host->hasUnloadHandler(t);
+        };
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
+    state_->root->setExecRegistered();
     state_->root->restart();
     state_->pointer = std::make_unique<PointerInput>(state_->context, state_->scripts.get());
+    // The root's load event comes after its first frame's scripts, so an onLoad they define
+    // is called.
+    state_->context.pending.push_back({state_->root, nullptr, kClipLoad, nullptr});
     state_->finishFrame();
 }
 
@@ -147,10 +191,30 @@ bool MoviePlayer::isPlaying() const {
     return state_->root->playing();
 }
 
+// Every timeline takes its step, newest first and the root last (a clip made during the walk
+// waits for the next tick); then the queued scripts run.
 void MoviePlayer::tick() {
     ++state_->context.tickCount;
-    state_->root->tick();
+    TimelineInstance::dropParked(state_->context);
+    for (const auto& timeline : state_->liveTimelines())
+        if (!timeline->bornThisTick() && timeline->onStage()) timeline->advance();
     state_->finishFrame();
+}
+
+void MoviePlayer::setMousePosition(double x, double y) {
+    state_->context.mouseX = x * 20;
+    state_->context.mouseY = y * 20;
+}
+
+void MoviePlayer::broadcastEvent(std::uint32_t event) {
+    for (const auto& timeline : state_->liveTimelines())
+        if (timeline->onStage())
+            state_->context.pending.push_back({timeline, nullptr, event, nullptr});
+    state_->runPending();
+}
+
+TimelineInstance& MoviePlayer::root() {
+    return *state_->root;
 }
 
 int MoviePlayer::currentFrame() const {
@@ -162,7 +226,8 @@ int MoviePlayer::totalFrames() const {
 
 std::vector<RenderItem> MoviePlayer::renderList() const {
     std::vector<RenderItem> items;
-    state_->root->collect(Matrix{}, ColorTransform{}, items);
+    const DisplayObject* stage = state_->root->placement();
+    state_->root->collect(stage->matrix, stage->colorTransform, items);
     for (RenderItem& item : items) item.bitmaps = state_->bitmaps.get();
     return items;
 }

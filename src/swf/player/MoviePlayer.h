@@ -45,6 +45,13 @@ class MoviePlayer {
     // Advances one frame: the root (when playing) and every sprite on the display list.
     void tick();
 
+    // Input: the pointer position in stage pixels (scripts read it as _xmouse/_ymouse), and
+    // a clip event (kClipMouseMove, kClipMouseDown, kClipMouseUp, kClipKeyDown, kClipKeyUp)
+    // sent to every clip on the stage, newest first, with the scripts it queues run at once.
+    void setMousePosition(double x, double y);
+    void broadcastEvent(std::uint32_t event);
+    TimelineInstance& root();
+
     int currentFrame() const;  // the root's frame, counted from 0
     int totalFrames() const;   // the root's frame count, at least 1
 

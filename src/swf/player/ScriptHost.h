@@ -67,6 +67,21 @@ class ScriptHost {
         (void)timeline, (void)name, (void)value;
         return false;
     }
+    // A clip event of `timeline` (a ClipEvent bit of format/SwfMovie.h): its onClipEvent
+    // handlers for the event, then the matching script method (onLoad, onEnterFrame, ...).
+    // kClipInitialize, then kClipConstruct, come once for every sprite the timeline places,
+    // before any frame script of the tick: a registered class is made there. Unload comes for a sprite already off the
+    // stage. Mouse and key events come from MoviePlayer::broadcastEvent.
+    virtual void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
+                           std::uint32_t event) {
+        (void)root, (void)timeline, (void)event;
+    }
+    // Whether `timeline` or a clip inside it has an unload handler (it then stays on its
+    // parent's list, off the stage, until the next frame).
+    virtual bool hasUnloadHandler(TimelineInstance& timeline) {
+        (void)timeline;
+        return false;
+    }
 };
 
 }  // namespace saver::swf

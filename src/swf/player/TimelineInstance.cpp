@@ -16,6 +16,21 @@ namespace saver::swf {
 
 namespace {
 
+// From SWF 6 a placement of a new object onto a depth in use is ignored; SWF 5 replaces the
+// object there.
+bool KeepsOccupiedDepth(const Movie& movie) {
+    return movie.header.version >= 6;
+}
+
+// AsApplied may hand back a changed copy of the placement; what the list points to must be the
+// movie's own placement, which outlives it.
+void PointIntoMovie(DisplayList& list, const PlaceObject& place) {
+    const auto it = list.find(place.depth);
+    if (it == list.end()) return;
+    if (place.filters) it->second.filters = place.filters->empty() ? nullptr : &*place.filters;
+    if (!place.clipActions.empty()) it->second.clipActions = &place.clipActions;
+}
+
 bool SameLabel(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
@@ -48,8 +63,7 @@ void TimelineInstance::restart() {
     list_.clear();
     frame_ = 0;
     if (timeline_.frames.empty()) return;
-    runFrameCommands(0);
-    queueActions(0);
+    runFrameCommands(0, true);
     logFrame(0, false);
 }
 
@@ -63,6 +77,59 @@ void TimelineInstance::tick() {
         if (object.sprite && object.sprite->bornTick_ != context_.tickCount)
             children.push_back(object.sprite);
     for (const auto& child : children) child->tick();
+}
+
+void TimelineInstance::advance() {
+    queueEvent(kClipEnterFrame);
+    if (playing_ && timeline_.frames.size() > 1)
+        gotoFrame(frame_ + 1 < frameCount() ? frame_ + 1 : 0);
+}
+
+void TimelineInstance::queueEvent(std::uint32_t event, std::shared_ptr<TimelineInstance> hold) {
+    PendingActions item{weak_from_this(), nullptr, event, std::move(hold)};
+    if (event == kClipInitialize)
+        context_.pendingInit.push_back(std::move(item));
+    else if (event == kClipConstruct)
+        context_.pendingFirst.push_back(std::move(item));
+    else
+        context_.pending.push_back(std::move(item));
+}
+
+void TimelineInstance::setExecRegistered() {
+    context_.execList.push_back(weak_from_this());
+}
+
+DisplayObject* TimelineInstance::placement() {
+    auto parent = parent_.lock();
+    if (!parent) return nesting_ == 0 ? &self_ : nullptr;
+    const auto it = parent->list_.find(depth_);
+    return it != parent->list_.end() && it->second.sprite.get() == this ? &it->second : nullptr;
+}
+
+const DisplayObject* TimelineInstance::placement() const {
+    return const_cast<TimelineInstance*>(this)->placement();
+}
+
+std::string TimelineInstance::name() const {
+    const DisplayObject* p = placement();
+    return p ? p->name : lastName_;
+}
+
+const std::vector<ClipAction>* TimelineInstance::clipActions() const {
+    const DisplayObject* p = placement();
+    return p ? p->clipActions : lastClipActions_;
+}
+
+bool TimelineInstance::onStage() const {
+    const TimelineInstance* t = this;
+    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
+        const DisplayObject* p = t->placement();
+        if (!p || p->pendingRemoval) return false;
+        auto parent = t->parent_.lock();
+        if (!parent) return t->nesting_ == 0;
+        t = parent.get();
+    }
+    return false;
 }
 
 void TimelineInstance::gotoFrameAndStop(int frame) {
@@ -95,25 +162,51 @@ void TimelineInstance::gotoFrame(int frame) {
     if (target == frame_) return;
     logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
-        for (int f = frame_ + 1; f <= target; ++f) runFrameCommands(f);
+        for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
+        frame_ = target;
+        runFrameCommands(target, true);
     } else {
         rebuildTo(target);
+        frame_ = target;
+        queueActions(target);
     }
-    frame_ = target;
-    queueActions(target);
 }
 
-void TimelineInstance::runFrameCommands(int frame) {
+// Display commands take effect at once, in file order; with `queueScripts` the frame's
+// DoAction tags are queued where they stand among them, so a script written before a
+// placement runs before the new clip's own first frame.
+void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
     for (const FrameCommand& command : timeline_.frames[frame].commands) {
         if (const auto* place = std::get_if<PlaceObject>(&command)) {
             PlaceObject scratch;
-            if (ApplyPlace(list_, AsApplied(list_, *place, *context_.movie, scratch)) ==
-                PlaceResult::NewCharacter)
-                startSprite(list_.at(place->depth));
+            const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
+            const auto old = list_.find(place->depth);
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie))
+                continue;
+            if (old != list_.end() && old->second.sprite &&
+                (!place->move || (applied.characterId &&
+                                  *applied.characterId != old->second.characterId)))
+                unloadObject(old->second);
+            const PlaceResult result = ApplyPlace(list_, applied);
+            if (&applied != place) PointIntoMovie(list_, *place);
+            if (result == PlaceResult::NewCharacter)
+                startSprite(list_.at(place->depth), place->depth);
         } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
-            ApplyRemove(list_, *remove);
+            removeAt(remove->depth);
+        } else if (const auto* action = std::get_if<DoAction>(&command)) {
+            if (queueScripts) context_.pending.push_back({weak_from_this(), action, 0, nullptr});
         }
     }
+}
+
+// A sprite leaving the stage gets its unload event, and so do the sprites inside it; the
+// event holds the sprite so its handler still sees it.
+void TimelineInstance::unloadObject(DisplayObject& object) {
+    if (!object.sprite) return;
+    object.sprite->lastName_ = object.name;
+    object.sprite->lastClipActions_ = object.clipActions;
+    for (auto& [depth, child] : object.sprite->list_) object.sprite->unloadObject(child);
+    object.sprite->queueEvent(kClipUnload, object.sprite);
 }
 
 void TimelineInstance::rebuildTo(int frame) {
@@ -121,27 +214,53 @@ void TimelineInstance::rebuildTo(int frame) {
     for (int f = 0; f <= frame; ++f) {
         for (const FrameCommand& command : timeline_.frames[f].commands) {
             PlaceObject scratch;
-            if (const auto* place = std::get_if<PlaceObject>(&command))
-                ApplyPlace(plan, AsApplied(plan, *place, *context_.movie, scratch));
-            else if (const auto* remove = std::get_if<RemoveObject>(&command))
+            if (const auto* place = std::get_if<PlaceObject>(&command)) {
+                if (!place->move && plan.count(place->depth) && KeepsOccupiedDepth(*context_.movie))
+                    continue;
+                if (&AsApplied(plan, *place, *context_.movie, scratch) != place) {
+                    ApplyPlace(plan, scratch);
+                    PointIntoMovie(plan, *place);
+                } else {
+                    ApplyPlace(plan, *place);
+                }
+            }
+            else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
                 ApplyRemove(plan, *remove);
+            }
         }
     }
     for (auto& [depth, object] : plan) {
         const auto old = list_.find(depth);
-        if (old != list_.end() && old->second.characterId == object.characterId)
+        if (old == list_.end() || old->second.characterId != object.characterId) continue;
+        if (object.name.empty()) object.name = old->second.name;  // "instanceN" stays
+        if (old->second.scripted) {
+            const std::string name = object.name;
+            object = std::move(old->second);
+            object.name = name;
+        } else {
             object.sprite = std::move(old->second.sprite);
+        }
+        list_.erase(old);
+    }
+    // Objects a script placed above or below the timeline's layers stay where they are.
+    for (auto it = list_.begin(); it != list_.end();) {
+        if (it->first < 0 || it->first >= kScriptDepthOffset || it->second.pendingRemoval) {
+            plan.insert(list_.extract(it++));
+        } else {
+            unloadObject(it->second);
+            ++it;
+        }
     }
     list_.swap(plan);
     plan.clear();  // the objects that left the stage go before new sprites are counted
     for (auto& [depth, object] : list_)
-        if (!object.sprite) startSprite(object);
+        if (!object.sprite && depth >= 0 && depth < kScriptDepthOffset) startSprite(object, depth);
 }
 
 void TimelineInstance::queueActions(int frame) {
     for (const FrameCommand& command : timeline_.frames[frame].commands)
         if (const auto* action = std::get_if<DoAction>(&command))
-            context_.pending.push_back({weak_from_this(), action});
+            context_.pending.push_back({weak_from_this(), action, 0, nullptr});
 }
 
 void TimelineInstance::logFrame(int frame, bool continued) {
@@ -149,7 +268,7 @@ void TimelineInstance::logFrame(int frame, bool continued) {
     context_.frameLog.push_back({weak_from_this(), &timeline_, frame, continued});
 }
 
-void TimelineInstance::startSprite(DisplayObject& object) {
+void TimelineInstance::startSprite(DisplayObject& object, int depth) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
     const Timeline* timeline = nullptr;
@@ -159,7 +278,15 @@ void TimelineInstance::startSprite(DisplayObject& object) {
         timeline = &context_.buttons.stateTimeline(*button);
     if (!timeline || nesting_ + 1 > kMaxSpriteNesting || context_.liveSprites >= kMaxLiveSprites)
         return;
+    if (object.name.empty()) object.name = "instance" + std::to_string(++context_.instanceCount);
     object.sprite = std::make_shared<TimelineInstance>(context_, *timeline, nesting_ + 1);
+    object.sprite->parent_ = weak_from_this();
+    object.sprite->depth_ = depth;
+    object.sprite->characterId_ = object.characterId;
+    object.sprite->setExecRegistered();
+    object.sprite->queueEvent(kClipInitialize);
+    object.sprite->queueEvent(kClipConstruct);
+    object.sprite->queueEvent(kClipLoad);
     object.sprite->restart();
     if (std::holds_alternative<Button>(it->second)) object.sprite->stop();  // the mouse moves it
 }
@@ -200,14 +327,21 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
     for (const auto& [depth, object] : list_) {
         masks.closeBefore(depth);
         if (out.size() >= kMaxRenderItems) return;
+        if (object.pendingRemoval ||
+            (!object.visible && !(object.clipDepth && *object.clipDepth > 0)))
+            continue;
+        static const Character kEmptyClip = Sprite{};  // a clip a script made empty
         const auto it = context_.movie->dictionary.find(object.characterId);
-        if (it == context_.movie->dictionary.end()) continue;
+        const Character* character = it != context_.movie->dictionary.end() ? &it->second
+                                     : object.sprite                         ? &kEmptyClip
+                                                                             : nullptr;
+        if (!character) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
         if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
-            if (masks.open(depth, *object.clipDepth)) collectMask(object, it->second, matrix, out);
+            if (masks.open(depth, *object.clipDepth)) collectMask(object, *character, matrix, out);
         } else {
-            collectObject(object, it->second, matrix, color, out);
+            collectObject(object, *character, matrix, color, out);
         }
     }
 }

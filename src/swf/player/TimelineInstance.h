@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -31,9 +32,13 @@ inline constexpr int kMaxSpriteNesting = 16;
 inline constexpr int kMaxLiveSprites = 4096;
 inline constexpr std::size_t kMaxRenderItems = 65536;
 
+// A queued script: a frame's DoAction, or (when `event` is set) a clip event of the timeline.
+// `hold` keeps a clip removed from the stage alive until its unload event ran.
 struct PendingActions {
     std::weak_ptr<TimelineInstance> timeline;
     const DoAction* actions = nullptr;
+    std::uint32_t event = 0;  // a ClipEvent bit
+    std::shared_ptr<TimelineInstance> hold;
 };
 
 // A frame a timeline went to, as the sound layer follows the timelines: `continued` when it
@@ -54,6 +59,20 @@ struct PlayerContext {
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
+    // Construction of new clips: initialize events first, then construct events (registered
+    // classes); both served before every item of `pending`.
+    std::deque<PendingActions> pendingInit;
+    std::deque<PendingActions> pendingFirst;
+    // Every timeline made so far, oldest first (expired ones are dropped as the list is
+    // walked): a frame advances them newest first, the root last, as Flash Player does.
+    std::vector<std::weak_ptr<TimelineInstance>> execList;
+    int instanceCount = 0;  // unnamed clips are called "instance1", "instance2", ...
+    // Whether a clip leaving the stage has an unload handler (in it or a clip inside): such a
+    // clip stays in its parent's list until the next frame starts (`parked`).
+    std::function<bool(TimelineInstance&)> hasUnloadHandler;
+    std::vector<std::weak_ptr<TimelineInstance>> parked;
+    // The pointer in stage coordinates (twips), set by whoever delivers input.
+    double mouseX = 0, mouseY = 0;
     MorphCache morphs;     // morph shapes at the ratios they are shown at
     ButtonStates buttons;  // buttons run their up state as a timeline of their own
     bool logFrames = false;  // fill `frameLog` (only when someone reads it)
@@ -75,6 +94,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // One tick: the next frame when playing (frame 0 again after the last), then every sprite
     // of the display list that existed before this tick.
     void tick();
+    // This timeline's own step of a tick: its enterFrame event is queued, then it goes to its
+    // next frame when playing (frame 0 again after the last). Children are not touched.
+    void advance();
+    bool bornThisTick() const { return bornTick_ == context_.tickCount; }
     // Goes to `frame` (clamped to the timeline) and stops; the target frame's actions are
     // queued. Going to the current frame does nothing.
     void gotoFrameAndStop(int frame);
@@ -92,6 +115,43 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // What scripts drew into this timeline's clip; drawn below its children. Made on first use.
     Drawing& drawing();
     const Drawing* drawingIfAny() const { return drawing_.get(); }
+    const Timeline& timeline() const { return timeline_; }
+    PlayerContext& context() const { return context_; }
+
+    // The tree. A sprite knows its parent and its depth there; the root has neither. A sprite
+    // taken off the stage keeps both, but placement() is then null.
+    std::shared_ptr<TimelineInstance> parent() const { return parent_.lock(); }
+    int depth() const { return depth_; }
+    // The object showing this timeline in its parent's list; for the root, an object of its
+    // own (its transform applies to the whole movie). Null once removed.
+    DisplayObject* placement();
+    const DisplayObject* placement() const;
+    bool onStage() const;  // every ancestor's placement holds it
+    std::uint16_t characterId() const { return characterId_; }
+    // The instance name and the onClipEvent handlers, also after the clip left the stage.
+    std::string name() const;
+    const std::vector<ClipAction>* clipActions() const;
+    void setExecRegistered();  // adds this timeline to the context's exec list
+
+    // Script-side changes to the list (depths are display-list depths). Each returns the new
+    // sprite, or null when the character is no sprite or a limit is reached; the occupant of
+    // the depth is removed first (with its unload event). `characterId` 0 makes an empty clip.
+    std::shared_ptr<TimelineInstance> addSprite(int depth, std::uint16_t characterId,
+                                                const std::string& name,
+                                                const DisplayObject* copyOf = nullptr);
+    // Takes the object at `depth` off the stage with the unload events of the clips that
+    // leave; a clip with an unload handler moves to depth -(depth + 1), below every depth in
+    // use, and stays there until dropParked() at the next frame.
+    void removeAt(int depth);
+    static void dropParked(PlayerContext& context);
+    void swapDepths(int from, int to);
+
+    // The bounds (twips) of this timeline's content in the space `toSpace` maps it into;
+    // false when it shows nothing.
+    bool bounds(const Matrix& toSpace, Rect& out) const;
+    // Whether a stage point (twips) lies on the content, by shape outlines (`shapes`) or by
+    // the bounds of each drawn object; `toStage` maps this timeline to the stage.
+    bool hitTest(const Matrix& toStage, double x, double y, bool shapes) const;
 
     // Appends the shapes of this timeline (sprites flattened) in painting order. An object
     // placed with a clip depth is a mask for the objects above it up to that depth: BeginMask,
@@ -107,11 +167,13 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
 
   private:
     void gotoFrame(int frame);
-    void runFrameCommands(int frame);
+    void runFrameCommands(int frame, bool queueScripts = false);
+    void unloadObject(DisplayObject& object);
+    void queueEvent(std::uint32_t event, std::shared_ptr<TimelineInstance> hold = nullptr);
     void rebuildTo(int frame);
     void queueActions(int frame);
     void logFrame(int frame, bool continued);
-    void startSprite(DisplayObject& object);
+    void startSprite(DisplayObject& object, int depth);
     void collectObject(const DisplayObject& object, const Character& character,
                        const Matrix& matrix, const ColorTransform& color,
                        std::vector<RenderItem>& out) const;
@@ -128,6 +190,12 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     bool playing_ = true;
     DisplayList list_;
     std::unique_ptr<Drawing> drawing_;
+    std::weak_ptr<TimelineInstance> parent_;
+    int depth_ = 0;
+    std::uint16_t characterId_ = 0;
+    DisplayObject self_;  // the root's own transform
+    std::string lastName_;  // kept when the clip leaves the stage
+    const std::vector<ClipAction>* lastClipActions_ = nullptr;
 };
 
 }  // namespace saver::swf

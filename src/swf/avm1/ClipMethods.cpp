@@ -1,0 +1,344 @@
+// Depths here are a script's (display-list depth minus kScriptDepthOffset). New clips run
+// their first frame's display commands at once; their scripts and load event are queued
+// behind the running script, while a registered class's constructor runs before the call
+// returns, as in Flash Player.
+#include "swf/avm1/ClipMethods.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+#include "swf/avm1/ClipProperties.h"
+#include "swf/avm1/ScriptRunner.h"
+#include "swf/player/ContentGeometry.h"
+#include "swf/player/TimelineInstance.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+ScriptRunner& Runner(CallInfo& c) {
+    return static_cast<ScriptRunner&>(c.vm.host());
+}
+
+std::shared_ptr<TimelineInstance> This(CallInfo& c) {
+    Object* o = c.thisValue.asObject();
+    return Runner(c).timelineOf(o);
+}
+
+// A depth argument; false when Flash ignores the call for it.
+bool DepthArg(CallInfo& c, std::size_t i, int& depth) {
+    const double d = static_cast<double>(ToInt32(c.vm.toNumber(c.arg(i))));
+    if (d < kMinScriptDepth || d > kMaxScriptDepth) return false;
+    depth = static_cast<int>(d) + kScriptDepthOffset;
+    return true;
+}
+
+void CopyInitObject(CallInfo& c, Object* clip, const Value& init) {
+    Object* from = init.asObject();
+    if (!from) return;
+    std::vector<std::pair<std::string, Value>> props;
+    from->forEachOwn([&](const Property& p) {
+        if (!(p.flags & kDontEnum) && !c.vm.isHidden(p)) props.emplace_back(p.name, p.value);
+    });
+    for (auto it = props.rbegin(); it != props.rend(); ++it)
+        c.vm.setMember(clip, it->first, it->second);
+}
+
+Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const Value& init) {
+    if (!child) return Value{};
+    ScriptRunner& runner = Runner(c);
+    Object* clip = runner.clipObject(*child);
+    CopyInitObject(c, clip, init);
+    runner.constructClip(*child, false);
+    return clip;
+}
+
+Value AttachMovie(CallInfo& c) {
+    auto t = This(c);
+    if (!t || c.args.size() < 3) return Value{};
+    const std::string linkage = FoldCase(c.vm.toString(c.arg(0)));
+    const std::string name = c.vm.toString(c.arg(1));
+    int depth = 0;
+    if (!DepthArg(c, 2, depth)) return Value{};
+    // Linkage names match without case.
+    for (const auto& [exported, id] : Runner(c).movie().exports)
+        if (FoldCase(exported) == linkage)
+            return NewClip(c, t->addSprite(depth, id, name), c.arg(3));
+    return Value{};
+}
+
+Value CreateEmptyMovieClip(CallInfo& c) {
+    auto t = This(c);
+    if (!t || c.args.size() < 2) return Value{};
+    // Any depth goes here, wrapped to 32 bits as Flash does.
+    const std::int64_t d = ToInt32(c.vm.toNumber(c.arg(1)));
+    const int depth =
+        static_cast<int>(std::clamp<std::int64_t>(d + kScriptDepthOffset, INT32_MIN, INT32_MAX));
+    return NewClip(c, t->addSprite(depth, 0, c.vm.toString(c.arg(0))), Value{});
+}
+
+Value DuplicateMovieClip(CallInfo& c) {
+    auto t = This(c);
+    if (!t || c.args.size() < 2) return Value{};
+    const std::string name = c.vm.toString(c.arg(0));
+    int depth = 0;
+    if (!DepthArg(c, 1, depth)) return Value{};
+    auto parent = t->parent();
+    const DisplayObject* self = t->placement();
+    if (!parent || !self) return Value{};
+    const DisplayObject copy = *self;
+    const Value clip =
+        NewClip(c, parent->addSprite(depth, t->characterId(), name, &copy), c.arg(2));
+    return c.vm.version() >= 6 ? clip : Value{};
+}
+
+Value RemoveMovieClip(CallInfo& c) {
+    auto t = This(c);
+    if (!t) return Value{};
+    auto parent = t->parent();
+    const int depth = t->depth() - kScriptDepthOffset;
+    if (parent && t->placement() && depth >= 0 && depth < 2130690032) parent->removeAt(t->depth());
+    return Value{};
+}
+
+Value SwapDepths(CallInfo& c) {
+    auto t = This(c);
+    auto parent = t ? t->parent() : nullptr;
+    if (!parent || !t->placement() || c.arg(0).isUndefined()) return Value{};
+    int to = 0;
+    if (auto other = Runner(c).timelineOf(c.arg(0).asObject())) {
+        if (other->parent() != parent || !other->placement()) return Value{};
+        to = other->depth();
+    } else {
+        const double d = static_cast<double>(ToInt32(c.vm.toNumber(c.arg(0))));
+        if (d < kMinScriptDepth || d > kMaxScriptDepth) return Value{};
+        to = static_cast<int>(d) + kScriptDepthOffset;
+    }
+    parent->swapDepths(t->depth(), to);
+    return Value{};
+}
+
+Value GetDepth(CallInfo& c) {
+    auto t = This(c);
+    return t ? Value(static_cast<double>(t->depth() - kScriptDepthOffset)) : Value{};
+}
+
+Value GetNextHighestDepth(CallInfo& c) {
+    auto t = This(c);
+    if (!t) return Value{};
+    const auto& list = t->displayList();
+    const double highest = list.empty() ? -1 : list.rbegin()->first - kScriptDepthOffset;
+    return std::max(0.0, highest + 1);
+}
+
+Value GetInstanceAtDepth(CallInfo& c) {
+    auto t = This(c);
+    if (!t || c.args.empty()) return Value{};
+    const double d = c.vm.toNumber(c.arg(0));
+    if (!std::isfinite(d)) return Value{};
+    const auto it = t->displayList().find(static_cast<int>(ToInt32(d + kScriptDepthOffset)));
+    if (it == t->displayList().end()) return Value{};
+    if (it->second.sprite) return Runner(c).clipObject(*it->second.sprite);
+    return c.thisValue;
+}
+
+// The transform from `t` to the space of the clip `target` (the stage when none is given).
+Matrix SpaceOf(CallInfo& c, const TimelineInstance& t, const Value& target, bool& ok) {
+    ok = true;
+    if (target.isUndefined()) return Matrix{};
+    auto other = Runner(c).timelineOf(target.asObject());
+    if (!other) {
+        ok = false;
+        return Matrix{};
+    }
+    Matrix inverse;
+    Invert(StageMatrix(*other), inverse);
+    return inverse * StageMatrix(t);
+}
+
+Value GetBounds(CallInfo& c) {
+    auto t = This(c);
+    if (!t) return Value{};
+    bool ok = false;
+    const Matrix m = SpaceOf(c, *t, c.arg(0), ok);
+    if (!ok) return Value{};
+    Rect box;
+    Object* out = c.vm.newObject();
+    if (!t->bounds(m, box)) {
+        for (const char* n : {"xMin", "xMax", "yMin", "yMax"}) out->put(n, 6710886.35);
+        return out;
+    }
+    out->put("xMin", box.xMin / 20.0);
+    out->put("xMax", box.xMax / 20.0);
+    out->put("yMin", box.yMin / 20.0);
+    out->put("yMax", box.yMax / 20.0);
+    return out;
+}
+
+bool StageBounds(const TimelineInstance& t, Rect& box) {
+    return t.bounds(StageMatrix(t), box);
+}
+
+Value HitTest(CallInfo& c) {
+    auto t = This(c);
+    if (!t || c.args.empty() || !t->onStage()) return false;
+    Rect mine;
+    const bool hasMine = StageBounds(*t, mine);
+    if (c.args.size() >= 2) {
+        const double x = c.vm.toNumber(c.arg(0)), y = c.vm.toNumber(c.arg(1));
+        if (std::isnan(x) || std::isnan(y)) return false;
+        double sx = 0, sy = 0;
+        StageMatrix(*Runner(c).root()).apply(x * 20, y * 20, sx, sy);
+        if (c.vm.toBool(c.arg(2))) return t->hitTest(StageMatrix(*t) * Matrix{}, sx, sy, true);
+        return hasMine && sx >= mine.xMin && sx <= mine.xMax && sy >= mine.yMin && sy <= mine.yMax;
+    }
+    auto other = Runner(c).timelineOf(c.arg(0).asObject());
+    Rect theirs;
+    if (!other || !other->onStage() || !hasMine || !StageBounds(*other, theirs)) return false;
+    return mine.xMin <= theirs.xMax && theirs.xMin <= mine.xMax && mine.yMin <= theirs.yMax &&
+           theirs.yMin <= mine.yMax;
+}
+
+Value MapPoint(CallInfo& c, bool toGlobal) {
+    auto t = This(c);
+    Object* point = c.arg(0).asObject();
+    if (!t || !point) return Value{};
+    const Value xv = c.vm.getMember(point, "x"), yv = c.vm.getMember(point, "y");
+    if (!xv.isNumber() || !yv.isNumber()) return Value{};
+    Matrix m = StageMatrix(*t);
+    if (!toGlobal) Invert(Matrix(m), m);
+    // In and out in whole twips, as Flash keeps points.
+    double x = 0, y = 0;
+    m.apply(std::trunc(xv.asNumber() * 20), std::trunc(yv.asNumber() * 20), x, y);
+    c.vm.setMember(point, "x", std::round(x) / 20);
+    c.vm.setMember(point, "y", std::round(y) / 20);
+    return Value{};
+}
+Value LocalToGlobal(CallInfo& c) {
+    return MapPoint(c, true);
+}
+Value GlobalToLocal(CallInfo& c) {
+    return MapPoint(c, false);
+}
+
+Value StartDrag(CallInfo& c) {
+    auto t = This(c);
+    if (!t || !t->placement()) return Value{};
+    ScriptRunner::Drag drag;
+    drag.clip = t;
+    drag.lockCenter = c.vm.toBool(c.arg(0));
+    if (c.args.size() >= 5) {
+        drag.constrained = true;
+        drag.left = c.vm.toNumber(c.arg(1)) * 20;
+        drag.top = c.vm.toNumber(c.arg(2)) * 20;
+        drag.right = c.vm.toNumber(c.arg(3)) * 20;
+        drag.bottom = c.vm.toNumber(c.arg(4)) * 20;
+    }
+    if (auto parent = t->parent()) {
+        Matrix inverse;
+        Invert(StageMatrix(*parent), inverse);
+        double x = 0, y = 0;
+        inverse.apply(t->context().mouseX, t->context().mouseY, x, y);
+        drag.offsetX = t->placement()->matrix.tx - x;
+        drag.offsetY = t->placement()->matrix.ty - y;
+    }
+    Runner(c).drag = drag;
+    return Value{};
+}
+
+Value StopDrag(CallInfo& c) {
+    Runner(c).drag = {};
+    return Value{};
+}
+
+Value BytesTotal(CallInfo& c) {
+    if (!This(c)) return Value{};
+    return static_cast<double>(Runner(c).movie().header.fileLength);
+}
+
+Value SetMask(CallInfo& c) {
+    return This(c) ? Value(true) : Value{};
+}
+
+Value SwfVersion(CallInfo& c) {
+    if (!This(c)) return Value{};
+    return static_cast<double>(Runner(c).movie().header.version);
+}
+
+Value RegisterClass(CallInfo& c) {
+    if (c.args.size() < 2) return false;
+    const std::string name = c.vm.toString(c.arg(0));
+    auto& entries = Runner(c).classRegistry()->elements;
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (entries[i].isString() && entries[i].asString() == name) {
+            entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i),
+                          entries.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            break;
+        }
+    }
+    Object* ctor = c.arg(1).asObject();
+    if (ctor && ctor->isFunction()) entries.insert(entries.end(), {Value(name), Value(ctor)});
+    return true;
+}
+
+struct Method {
+    const char* name;
+    NativeFn fn;
+    std::uint16_t hidden = 0;  // the versions below the player that added it do not see it
+};
+
+constexpr std::uint16_t kSince6 = 0x80, kSince7 = 0x400, kSince8 = 0x1000;
+
+constexpr Method kMethods[] = {
+    {"attachMovie", AttachMovie},
+    {"createEmptyMovieClip", CreateEmptyMovieClip, kSince6},
+    {"duplicateMovieClip", DuplicateMovieClip},
+    {"removeMovieClip", RemoveMovieClip},
+    {"swapDepths", SwapDepths},
+    {"getDepth", GetDepth, kSince6},
+    {"getNextHighestDepth", GetNextHighestDepth, kSince7},
+    {"getInstanceAtDepth", GetInstanceAtDepth, kSince7},
+    {"getBounds", GetBounds},
+    {"getRect", GetBounds, kSince8},
+    {"hitTest", HitTest},
+    {"localToGlobal", LocalToGlobal},
+    {"globalToLocal", GlobalToLocal},
+    {"startDrag", StartDrag},
+    {"stopDrag", StopDrag},
+    {"getBytesLoaded", BytesTotal},
+    {"getBytesTotal", BytesTotal},
+    {"setMask", SetMask, kSince6},
+    {"getSWFVersion", SwfVersion, kSince7},
+};
+
+}  // namespace
+
+void InstallClipMethods(Interpreter& vm) {
+    for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn, m.hidden);
+    if (Object* object = vm.global()->findOwn("Object")
+                             ? vm.global()->findOwn("Object")->value.asObject()
+                             : nullptr)
+        vm.method(object, "registerClass", RegisterClass, kSince6);
+}
+
+Object* RegisteredClass(const Object& registry, const std::string& linkage) {
+    const auto& entries = registry.elements;
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2)
+        if (entries[i].isString() && entries[i].asString() == linkage)
+            return entries[i + 1].asObject();
+    return nullptr;
+}
+
+Value CallClipMethod(Interpreter& vm, Object* clip, const std::string& name,
+                     const std::vector<Value>& args) {
+    for (const Method& m : kMethods) {
+        if (name != m.name) continue;
+        CallInfo info{vm, clip ? Value(clip) : Value{}, args};
+        return m.fn(info);
+    }
+    return Value{};
+}
+
+}  // namespace saver::swf::avm1
