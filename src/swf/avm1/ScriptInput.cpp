@@ -176,15 +176,12 @@ void ScriptInput::event(TimelineInstance& root, const InputEvent& e) {
         case InputKind::MouseMove:
             mouseX_ = e.x;
             mouseY_ = e.y;
-            callClips(root, "onMouseMove");
             broadcast("Mouse", "onMouseMove");
             break;
         case InputKind::MouseDown:
-            callClips(root, "onMouseDown");
             broadcast("Mouse", "onMouseDown");
             break;
         case InputKind::MouseUp:
-            callClips(root, "onMouseUp");
             broadcast("Mouse", "onMouseUp");
             break;
         case InputKind::MouseWheel:
@@ -212,22 +209,6 @@ void ScriptInput::resized(TimelineInstance& root, int width, int height) {
     viewWidth_ = width;
     viewHeight_ = height;
     if (changed && scaleMode() == 3) broadcast("Stage", "onResize");
-}
-
-// Every clip on stage whose object has the method, the root first and then down the tree.
-void ScriptInput::callClips(TimelineInstance& root, const char* name) {
-    std::vector<std::shared_ptr<TimelineInstance>> clips{root.shared_from_this()};
-    for (std::size_t i = 0; i < clips.size() && i < static_cast<std::size_t>(kMaxLiveSprites); ++i)
-        for (const auto& [depth, object] : clips[i]->displayList())
-            if (object.sprite) clips.push_back(object.sprite);
-    for (const auto& clip : clips) {
-        Object* o = runner_.clipIfAny(*clip);
-        if (!o) continue;  // a clip no script has seen has no methods either
-        Guarded([&] {
-            const Value method = vm_.getMember(o, name);
-            if (method.asObject() && method.asObject()->isFunction()) vm_.call(method, o, {});
-        });
-    }
 }
 
 void ScriptInput::broadcast(const char* object, const char* message, std::vector<Value> args) {

@@ -48,7 +48,6 @@ class ScriptInput {
   private:
     void install();
     void Guarded(const std::function<void()>& run);
-    void callClips(TimelineInstance& root, const char* name);
     void broadcast(const char* object, const char* message, std::vector<Value> args = {});
 
     Interpreter& vm_;

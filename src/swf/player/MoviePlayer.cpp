@@ -257,18 +257,22 @@ std::vector<FrameEntry> MoviePlayer::takeFrameLog() {
 void MoviePlayer::mouseMove(double x, double y) {
     state_->mouseX = x;
     state_->mouseY = y;
+    setMousePosition(x, y);
     state_->pointer->move(*state_->root, x * 20, y * 20);
     state_->input({InputKind::MouseMove, x, y});
+    broadcastEvent(kClipMouseMove);  // onClipEvent(mouseMove) and onMouseMove
 }
 
 void MoviePlayer::mouseDown() {
     state_->input({InputKind::MouseDown, state_->mouseX, state_->mouseY});
+    broadcastEvent(kClipMouseDown);
     state_->pointer->press(*state_->root);
     state_->runPending();
 }
 
 void MoviePlayer::mouseUp() {
     state_->input({InputKind::MouseUp, state_->mouseX, state_->mouseY});
+    broadcastEvent(kClipMouseUp);
     state_->pointer->release(*state_->root);
     state_->runPending();
 }
@@ -279,12 +283,14 @@ void MoviePlayer::mouseWheel(int delta) {
 
 void MoviePlayer::keyDown(int keyCode, int ascii) {
     state_->input({InputKind::KeyDown, state_->mouseX, state_->mouseY, keyCode, ascii});
+    broadcastEvent(kClipKeyDown);
     state_->pointer->keyPress(*state_->root, keyCode, ascii);
     state_->runPending();
 }
 
 void MoviePlayer::keyUp(int keyCode, int ascii) {
     state_->input({InputKind::KeyUp, state_->mouseX, state_->mouseY, keyCode, ascii});
+    broadcastEvent(kClipKeyUp);
 }
 
 void MoviePlayer::viewResized(int width, int height) {
