@@ -45,6 +45,8 @@ void Interpreter::installBuiltins() {
     InstallDateBuiltins(*this);
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
+    InstallGeomBuiltins(*this);
+    InstallXmlBuiltins(*this);
     protos.clip = newObject();
 }
 

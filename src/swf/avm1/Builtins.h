@@ -18,6 +18,8 @@ void InstallGlobalFunctions(Interpreter& vm);      // trace, parseInt, escape, t
 void InstallDateBuiltins(Interpreter& vm);         // Date
 void InstallErrorBuiltins(Interpreter& vm);        // Error and its kinds
 void InstallBroadcasterBuiltins(Interpreter& vm);  // AsBroadcaster
+void InstallGeomBuiltins(Interpreter& vm);         // flash.geom.Point, Rectangle
+void InstallXmlBuiltins(Interpreter& vm);          // XMLNode, XML
 
 // Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
 long long ArrayIndex(const std::string& name);
@@ -25,6 +27,11 @@ long long ArrayIndex(const std::string& name);
 // on the global object as `name`.
 Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype);
 // Sets the ASSetPropFlags bits of `names` (comma separated, empty = all) on `object`.
+// The package object at a dotted path ("flash.geom"), made on first use.
+Object* PackageObject(Interpreter& vm, const std::string& path);
+// Puts a getter (and setter, when given) property on `target`; both keep `bound`.
+void Accessor(Interpreter& vm, Object* target, const std::string& name, NativeFn get,
+              NativeFn set, const std::vector<Value>& bound = {});
 void SetPropFlags(Object* object, const std::string& names, std::uint16_t set, std::uint16_t clear);
 
 }  // namespace saver::swf::avm1

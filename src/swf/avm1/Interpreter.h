@@ -92,6 +92,9 @@ class Interpreter {
     Value callNamed(const Value& v, const char* name, bool& called);
     Object* toObject(const Value& v);  // primitives boxed; null for undefined/null
     std::string typeOf(const Value& v) const;
+    // The `==` and `+` operators of SWF 5+ code, for built-ins written in their terms.
+    bool looseEquals(const Value& a, const Value& b) { return equals2(a, b); }
+    Value addValues(const Value& a, const Value& b) { return add2(a, b); }
 
     // Object making.
     Object* newObject(Object* proto = nullptr);  // default Object.prototype
