@@ -308,13 +308,15 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
                 if (!e.selfClosing) open.push_back(node);
                 break;
             }
-            case XmlParser::Event::Close:
-                if (open.size() > 1 && vm.toString(parent->xml->name) == e.name)
+            case XmlParser::Event::Close: {
+                // A close tag of an outer element: -9; of no open element: -10.
+                auto named = [&](Object* o) { return vm.toString(o->xml->name) == e.name; };
+                if (open.size() > 1 && named(parent))
                     open.pop_back();
-                else {
-                    parser.fail(open.size() > 1 ? -9 : -10);
-                }
+                else
+                    parser.fail(std::any_of(open.begin() + 1, open.end(), named) ? -9 : -10);
                 break;
+            }
             case XmlParser::Event::Text:
                 Insert(parent, NewNode(vm, proto, 3, e.name), parent->xml->children.size());
                 break;

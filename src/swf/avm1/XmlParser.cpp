@@ -132,7 +132,10 @@ bool XmlParser::tag(Event& e) {
     const bool closing = i < s_.size() && s_[i] == '/';
     if (closing) ++i;
     const std::size_t nameStart = i;
-    while (i < s_.size() && !IsBlank(s_[i]) && s_[i] != '/' && s_[i] != '>') ++i;
+    // An open tag's name may hold '/' ("<a/ >" names "a/"), a close tag's may not.
+    while (i < s_.size() && !IsBlank(s_[i]) && s_[i] != '>' &&
+           !(s_[i] == '/' && (closing || StartsWith(s_, i, "/>"))))
+        ++i;
     e.name = std::string(s_.substr(nameStart, i - nameStart));
     if (e.name.empty()) {
         fail(-6);
