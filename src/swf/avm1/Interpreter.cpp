@@ -476,8 +476,10 @@ Value Interpreter::toPrimitive(const Value& v) {
     const bool clip = r.isObject() && r.asObject()->kind() == Object::Kind::Clip;
     if ((r.isObject() && !clip) || !called) {
         // What the first method gave is no primitive: the other one is asked.
+        const bool firstCalled = called;
         const Value second = callNamed(v, dateFirst ? "valueOf" : "toString", called);
         if (called && !second.isObject()) return second;
+        if (!called && !firstCalled) return Value{};  // an object with neither method
         return o->isFunction() ? "[type Function]" : "[type Object]";
     }
     return r;

@@ -42,6 +42,11 @@ struct InterpreterHost {
     // A clip's built-in property (`_root`, `_parent`, `_target`, `_currentframe`, ...) or
     // child clip by instance name; undefined when it has none.
     virtual Value clipProperty(Object* clip, const std::string& name) = 0;
+    // Local time minus UTC at the instant `utcMs` (Date's local fields); UTC by default.
+    virtual double localTimeOffsetMs(double utcMs) {
+        (void)utcMs;
+        return 0;
+    }
 };
 
 // Thrown through native code by a script's `throw`.
