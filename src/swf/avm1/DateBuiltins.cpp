@@ -119,7 +119,9 @@ Value DateCtor(CallInfo& c) {
     if (c.args.empty() || c.args[0].isUndefined()) {
         t = Now();
     } else if (c.args.size() == 1) {
-        t = TimeClip(c.vm.toNumber(c.args[0]));
+        // A time given whole keeps its fraction of a millisecond.
+        t = c.vm.toNumber(c.args[0]);
+        if (std::isnan(TimeClip(t))) t = std::nan("");
     } else {
         const double local = FromFields(c, 0);
         t = TimeClip(local - Offset(c.vm, local));
@@ -141,7 +143,7 @@ Value GetTime(CallInfo& c) {
 Value SetTime(CallInfo& c) {
     Object* o = DateOf(c);
     if (!o) return Value{};
-    o->primitive = TimeClip(c.vm.toNumber(c.arg(0)));
+    o->primitive = c.arg(0).isUndefined() ? std::nan("") : TimeClip(c.vm.toNumber(c.arg(0)));
     return o->primitive;
 }
 

@@ -488,7 +488,7 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called || r.isObject() || r.isNullish()) return std::nan("");
+    if (!called || r.isObject()) return std::nan("");
     return toNumber(r);
 }
 
