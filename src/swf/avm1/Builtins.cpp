@@ -47,6 +47,9 @@ void Interpreter::installBuiltins() {
     InstallBroadcasterBuiltins(*this);
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
+    InstallSystemBuiltins(*this);
+    InstallLoadVarsBuiltins(*this);
+    InstallSharedObjectBuiltins(*this);
     protos.clip = newObject();
 }
 

@@ -228,6 +228,14 @@ Value RectContainsRectangle(CallInfo& c) {
                     {r.y + r.h, o.y + o.h, false}});
 }
 
+// Math.min and Math.max: NaN wins.
+double Min(double a, double b) {
+    return std::isnan(a) || std::isnan(b) ? std::nan("") : std::min(a, b);
+}
+double Max(double a, double b) {
+    return std::isnan(a) || std::isnan(b) ? std::nan("") : std::max(a, b);
+}
+
 bool Empty(Interpreter& vm, const Value& r) {
     return vm.toBool(vm.callMethod(r, "isEmpty", {}));
 }
@@ -238,9 +246,9 @@ Value RectIntersection(CallInfo& c) {
     if (Empty(vm, c.thisValue) || Empty(vm, c.arg(0))) return result;
     const Box r = ReadBox(vm, c.thisValue);
     const Box o = ReadBox(vm, c.arg(0));
-    const double left = std::max(r.x, o.x), top = std::max(r.y, o.y);
-    const double w = std::min(r.x + r.w, o.x + o.w) - left;
-    const double h = std::min(r.y + r.h, o.y + o.h) - top;
+    const double left = Max(r.x, o.x), top = Max(r.y, o.y);
+    const double w = Min(r.x + r.w, o.x + o.w) - left;
+    const double h = Min(r.y + r.h, o.y + o.h) - top;
     if (!(w > 0) || !(h > 0)) return result;
     WriteBox(vm, result, {left, top, w, h});
     return result;
@@ -257,9 +265,9 @@ Value RectUnion(CallInfo& c) {
     if (Empty(vm, c.arg(0))) return vm.callMethod(c.thisValue, "clone", {});
     const Box r = ReadBox(vm, c.thisValue);
     const Box o = ReadBox(vm, c.arg(0));
-    const double left = std::min(r.x, o.x), top = std::min(r.y, o.y);
-    return NewRect(c, {left, top, std::max(r.x + r.w, o.x + o.w) - left,
-                       std::max(r.y + r.h, o.y + o.h) - top});
+    const double left = Min(r.x, o.x), top = Min(r.y, o.y);
+    return NewRect(c, {left, top, Max(r.x + r.w, o.x + o.w) - left,
+                       Max(r.y + r.h, o.y + o.h) - top});
 }
 
 void Grow(CallInfo& c, double dx, double dy) {
