@@ -135,6 +135,7 @@ Value LoadVarsCtor(CallInfo&) {
 void InstallLoadVarsBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "LoadVars", LoadVarsCtor, proto);
+    vm.global()->findOwn("LoadVars")->flags |= 0x80;  // came with the player of SWF 6
     vm.method(proto, "load", Load);
     vm.method(proto, "send", Send);
     vm.method(proto, "sendAndLoad", SendAndLoad);

@@ -21,7 +21,7 @@ Value False(CallInfo&) {
 
 void InstallSystemBuiltins(Interpreter& vm) {
     Object* system = vm.newObject();
-    vm.global()->put("System", system, kDontEnum);
+    vm.global()->put("System", system, kDontEnum | 0x80);  // from the player of SWF 6
     system->put("useCodepage", false);
     system->put("exactSettings", false);
     vm.method(system, "setClipboard", False);
