@@ -159,5 +159,34 @@ TEST(Avm1Builtins, XmlEntitiesRoundTrip) {
     EXPECT_EQ(XmlUnescape("&lt;&gt;&amp;&quot;&apos;&nbsp;&"), "<>&\"'&nbsp;&");
 }
 
+TEST(Avm1Builtins, LoadsFailAsAMissingFileAndSharedObjectsLastTheRun) {
+    Vm t;
+    // load() answers on the next timer pass: onData(undefined), then onLoad(false).
+    const Value lv = t.vm.construct(t.global("LoadVars"), {});
+    EXPECT_EQ(t.str(t.vm.callMethod(lv, "load", {Value("vars.txt")})), "true");
+    t.vm.setMember(lv, "onLoad", t.global("String"));  // records its argument as text
+    const Value xml = t.vm.construct(t.global("XML"), {});
+    t.vm.callMethod(xml, "load", {Value("a.xml")});
+    t.vm.runTimers(1);
+    EXPECT_EQ(t.str(t.vm.getMember(lv, "loaded")), "false");
+    EXPECT_TRUE(t.vm.timers.empty());
+
+    t.vm.callMethod(lv, "decode", {Value("a=1&b%20c=x%26y&=skip")});
+    EXPECT_EQ(t.str(t.vm.getMember(lv, "b c")), "x&y");
+    EXPECT_TRUE(t.vm.getMember(lv, "").isUndefined());
+
+    const Value so = t.global("SharedObject");
+    const Value a = t.vm.callMethod(so, "getLocal", {Value("prefs")});
+    t.vm.setMember(t.vm.getMember(a, "data"), "n", 3);
+    const Value again = t.vm.callMethod(so, "getLocal", {Value("prefs")});
+    EXPECT_TRUE(again.sameAs(a));
+    EXPECT_EQ(t.str(t.vm.getMember(t.vm.getMember(again, "data"), "n")), "3");
+    EXPECT_TRUE(t.vm.callMethod(so, "getLocal", {Value("")}).isNull());
+
+    const std::string version = t.str(t.vm.callMethod(t.vm.global(), "getVersion", {}));
+    EXPECT_EQ(t.str(t.global("System.capabilities.version")), version);
+    EXPECT_EQ(t.str(t.global("$version")), version);
+}
+
 }  // namespace
 }  // namespace saver::swf::avm1

@@ -266,8 +266,8 @@ Value RectUnion(CallInfo& c) {
     const Box r = ReadBox(vm, c.thisValue);
     const Box o = ReadBox(vm, c.arg(0));
     const double left = Min(r.x, o.x), top = Min(r.y, o.y);
-    return NewRect(c, {left, top, Max(r.x + r.w, o.x + o.w) - left,
-                       Max(r.y + r.h, o.y + o.h) - top});
+    return NewRect(c,
+                   {left, top, Max(r.x + r.w, o.x + o.w) - left, Max(r.y + r.h, o.y + o.h) - top});
 }
 
 void Grow(CallInfo& c, double dx, double dy) {
