@@ -167,7 +167,6 @@ void InstallObjectBuiltins(Interpreter& vm) {
 
     Object* fproto = vm.protos.function;
     MakeClass(vm, "Function", FunctionCtor, fproto);
-    vm.global()->findOwn("Function")->flags |= 0x80;  // a global from the player of SWF 6
     vm.method(fproto, "call", FunctionCall);
     vm.method(fproto, "apply", FunctionApply);
     vm.method(vm.global(), "ASSetPropFlags", ASSetPropFlagsFn);
