@@ -48,6 +48,11 @@ void Interpreter::installBuiltins() {
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
     InstallTextFieldBuiltins(*this);
+    InstallGeomBuiltins(*this);
+    InstallXmlBuiltins(*this);
+    InstallSystemBuiltins(*this);
+    InstallLoadVarsBuiltins(*this);
+    InstallSharedObjectBuiltins(*this);
     protos.clip = newObject();
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);

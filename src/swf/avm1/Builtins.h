@@ -10,14 +10,22 @@
 
 namespace saver::swf::avm1 {
 
-void InstallObjectBuiltins(Interpreter& vm);       // Object, Function, ASSetPropFlags
-void InstallArrayBuiltins(Interpreter& vm);        // Array
-void InstallStringBuiltins(Interpreter& vm);       // String, Boolean, Number
-void InstallMathBuiltins(Interpreter& vm);         // Math
-void InstallGlobalFunctions(Interpreter& vm);      // trace, parseInt, escape, timers, ...
-void InstallDateBuiltins(Interpreter& vm);         // Date
-void InstallErrorBuiltins(Interpreter& vm);        // Error and its kinds
-void InstallBroadcasterBuiltins(Interpreter& vm);  // AsBroadcaster
+void InstallObjectBuiltins(Interpreter& vm);        // Object, Function, ASSetPropFlags
+void InstallArrayBuiltins(Interpreter& vm);         // Array
+void InstallStringBuiltins(Interpreter& vm);        // String, Boolean, Number
+void InstallMathBuiltins(Interpreter& vm);          // Math
+void InstallGlobalFunctions(Interpreter& vm);       // trace, parseInt, escape, timers, ...
+void InstallDateBuiltins(Interpreter& vm);          // Date
+void InstallErrorBuiltins(Interpreter& vm);         // Error and its kinds
+void InstallBroadcasterBuiltins(Interpreter& vm);   // AsBroadcaster
+void InstallGeomBuiltins(Interpreter& vm);          // flash.geom.Point, Rectangle
+void InstallXmlBuiltins(Interpreter& vm);           // XMLNode, XML
+void InstallSystemBuiltins(Interpreter& vm);        // System, System.capabilities, $version
+void InstallLoadVarsBuiltins(Interpreter& vm);      // LoadVars, XML.load (after XML)
+void InstallSharedObjectBuiltins(Interpreter& vm);  // SharedObject
+
+// The version the player reports: getVersion(), $version, System.capabilities.version.
+extern const char* const kPlayerVersion;
 
 // Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
 long long ArrayIndex(const std::string& name);
@@ -25,6 +33,11 @@ long long ArrayIndex(const std::string& name);
 // on the global object as `name`.
 Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype);
 // Sets the ASSetPropFlags bits of `names` (comma separated, empty = all) on `object`.
+// The package object at a dotted path ("flash.geom"), made on first use.
+Object* PackageObject(Interpreter& vm, const std::string& path);
+// Puts a getter (and setter, when given) property on `target`; both keep `bound`.
+void Accessor(Interpreter& vm, Object* target, const std::string& name, NativeFn get, NativeFn set,
+              const std::vector<Value>& bound = {});
 void SetPropFlags(Object* object, const std::string& names, std::uint16_t set, std::uint16_t clear);
 
 }  // namespace saver::swf::avm1

@@ -162,7 +162,7 @@ Value ClearTimer(CallInfo& c) {
 }
 
 Value GetVersion(CallInfo&) {
-    return "WIN 9,0,115,0";
+    return kPlayerVersion;
 }
 
 }  // namespace

@@ -477,8 +477,10 @@ Value Interpreter::toPrimitive(const Value& v) {
     const bool clip = r.isObject() && r.asObject()->kind() == Object::Kind::Clip;
     if ((r.isObject() && !clip) || !called) {
         // What the first method gave is no primitive: the other one is asked.
+        const bool firstCalled = called;
         const Value second = callNamed(v, dateFirst ? "valueOf" : "toString", called);
         if (called && !second.isObject()) return second;
+        if (!called && !firstCalled) return Value{};  // an object with neither method
         return o->isFunction() ? "[type Function]" : "[type Object]";
     }
     return r;
@@ -487,7 +489,7 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called || r.isObject() || r.isNullish()) return std::nan("");
+    if (!called || r.isObject()) return std::nan("");
     return toNumber(r);
 }
 

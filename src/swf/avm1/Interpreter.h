@@ -54,6 +54,11 @@ struct InterpreterHost {
                              const std::vector<Value>& args) {
         (void)clip, (void)method, (void)args;
     }
+    // Local time minus UTC at the instant `utcMs` (Date's local fields); UTC by default.
+    virtual double localTimeOffsetMs(double utcMs) {
+        (void)utcMs;
+        return 0;
+    }
 };
 
 // Thrown through native code by a script's `throw`.
@@ -104,6 +109,9 @@ class Interpreter {
     Value callNamed(const Value& v, const char* name, bool& called);
     Object* toObject(const Value& v);  // primitives boxed; null for undefined/null
     std::string typeOf(const Value& v) const;
+    // The `==` and `+` operators of SWF 5+ code, for built-ins written in their terms.
+    bool looseEquals(const Value& a, const Value& b) { return equals2(a, b); }
+    Value addValues(const Value& a, const Value& b) { return add2(a, b); }
 
     // Object making.
     Object* newObject(Object* proto = nullptr);  // default Object.prototype

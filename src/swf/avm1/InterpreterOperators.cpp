@@ -36,7 +36,17 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
 }
 
 Value Interpreter::less2(const Value& a, const Value& b) {
-    const Value pa = toPrimitive(a), pb = toPrimitive(b);
+    // Comparison wants numbers: a Date gives its valueOf here, not its text.
+    auto primitive = [this](const Value& v) {
+        Object* o = v.asObject();
+        if (o && o->kind() == Object::Kind::Date) {
+            bool called = false;
+            const Value r = callNamed(v, "valueOf", called);
+            if (called && !r.isObject()) return r;
+        }
+        return toPrimitive(v);
+    };
+    const Value pa = primitive(a), pb = primitive(b);
     if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
     if ((pa.isObject() && pa.asObject()->kind() != Object::Kind::Clip) ||
         (pb.isObject() && pb.asObject()->kind() != Object::Kind::Clip))

@@ -15,9 +15,12 @@ double Arg(CallInfo& c, std::size_t i) {
     return i < c.args.size() ? c.vm.toNumber(c.args[i]) : std::nan("");
 }
 
+// The player converts a second argument too (its valueOf runs), though only the first counts.
 template <double (*F)(double)>
 Value Unary(CallInfo& c) {
-    return F(Arg(c, 0));
+    const double x = Arg(c, 0);
+    if (c.args.size() > 1) Arg(c, 1);
+    return F(x);
 }
 
 double Round(double x) {

@@ -105,6 +105,12 @@ void Object::trace(const std::function<void(Object*)>& visit) const {
     for (const Value& v : elements) value(v);
     for (const Value& v : bound) value(v);
     for (const Value& v : watchers) value(v);
+    if (xml) {
+        if (xml->parent) visit(xml->parent);
+        for (Object* o : xml->children) visit(o);
+        if (xml->attributes) visit(xml->attributes);
+        if (xml->childNodes) visit(xml->childNodes);
+    }
     if (script) {
         for (Object* o : script->scope) visit(o);
         if (script->target) visit(script->target);

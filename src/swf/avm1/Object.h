@@ -76,6 +76,17 @@ struct ScriptCode {
     Object* target = nullptr;            // the timeline the function was defined on
 };
 
+// An XMLNode's place in its tree.
+struct XmlNodeData {
+    int type = 1;  // 1 element, 3 text
+    Value name;    // element name, or null
+    Value value;   // text, or null
+    Object* parent = nullptr;
+    std::vector<Object*> children;
+    Object* attributes = nullptr;  // a plain object, names in document order
+    Object* childNodes = nullptr;  // the array scripts see, kept equal to `children`
+};
+
 class Object {
   public:
     enum class Kind : std::uint8_t {
@@ -88,7 +99,8 @@ class Object {
         Date,
         Error,
         Clip,
-        Super
+        Super,
+        XmlNode
     };
 
     Object(Kind kind, bool caseSensitive) : kind_(kind), caseSensitive_(caseSensitive) {}
@@ -124,6 +136,7 @@ class Object {
     std::weak_ptr<TimelineInstance> clip;  // Clip
     std::weak_ptr<TextFieldState> textField;  // TextField objects (TextFieldObject.h)
     std::vector<Value> watchers;           // watch(): name, callback, data triples
+    std::unique_ptr<XmlNodeData> xml;      // XmlNode
 
     bool marked = false;  // the collector's mark
 

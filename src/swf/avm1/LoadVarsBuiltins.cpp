@@ -1,0 +1,162 @@
+// LoadVars, and the loading half of XML. Nothing is fetched from a network: a load is
+// answered on the next timer pass as a failed load, `onData(undefined)`, whose default
+// handler calls `onLoad(false)` as the player does when a file is missing.
+#include <cctype>
+#include <cstdio>
+
+#include "swf/avm1/Builtins.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+int Hex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string UrlDecode(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && Hex(s[i + 1]) >= 0 && Hex(s[i + 2]) >= 0) {
+            out += static_cast<char>(Hex(s[i + 1]) * 16 + Hex(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i] == '+' ? ' ' : s[i];
+        }
+    }
+    return out;
+}
+
+std::string UrlEncode(std::string_view s) {
+    std::string out;
+    for (unsigned char c : s) {
+        if (std::isalnum(c)) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+// Fires the failed answer to a load: `target.onData(undefined)`.
+Value AnswerLoad(CallInfo& c) {
+    if (!c.callee || c.callee->bound.empty()) return Value{};
+    c.vm.callMethod(c.callee->bound[0], "onData", {Value{}});
+    return Value{};
+}
+
+Value Load(CallInfo& c) {
+    if (!c.thisValue.isObject() || c.args.empty()) return false;
+    c.vm.setMember(c.thisValue, "loaded", false);
+    Object* answer = c.vm.newFunction(AnswerLoad);
+    answer->bound = {c.thisValue};
+    Interpreter::Timer t;
+    t.id = c.vm.nextTimerId++;
+    t.function = answer;
+    t.repeat = false;
+    t.due = 0;
+    c.vm.timers.push_back(t);
+    return true;
+}
+
+Value SendAndLoad(CallInfo& c) {
+    Object* target = c.arg(1).asObject();
+    if (!target || c.args.empty()) return false;
+    std::vector<Value> args{c.args[0]};
+    CallInfo inner{c.vm, target, args, c.callee, false};
+    return Load(inner);
+}
+
+Value Send(CallInfo& c) {
+    return !c.args.empty();
+}
+
+Value Decode(CallInfo& c) {
+    if (!c.thisValue.isObject() || c.args.empty()) return Value{};
+    const std::string text = c.vm.toString(c.args[0]);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('&', start), text.size());
+        const std::string_view pair = std::string_view(text).substr(start, end - start);
+        const std::size_t eq = pair.find('=');
+        if (eq != std::string_view::npos && eq > 0)
+            c.vm.setMember(c.thisValue, UrlDecode(pair.substr(0, eq)),
+                           UrlDecode(pair.substr(eq + 1)));
+        start = end + 1;
+    }
+    return Value{};
+}
+
+Value VarsToString(CallInfo& c) {
+    Object* o = c.thisValue.asObject();
+    if (!o) return Value{};
+    std::vector<std::string> names;
+    o->forEachOwn([&](const Property& p) {
+        if (!(p.flags & kDontEnum)) names.push_back(p.name);
+    });
+    std::string out;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        if (!out.empty()) out += '&';
+        out += UrlEncode(*it) + "=" + UrlEncode(c.vm.toString(c.vm.getMember(o, *it)));
+    }
+    return out;
+}
+
+// Default onData: a failed load reports onLoad(false); text is decoded (LoadVars) or parsed
+// (XML) and reported with onLoad(true).
+template <bool Xml>
+Value OnData(CallInfo& c) {
+    if (c.arg(0).isUndefined()) {
+        c.vm.callMethod(c.thisValue, "onLoad", {false});
+        return Value{};
+    }
+    c.vm.callMethod(c.thisValue, Xml ? "parseXML" : "decode", {c.arg(0)});
+    c.vm.setMember(c.thisValue, "loaded", true);
+    c.vm.callMethod(c.thisValue, "onLoad", {true});
+    return Value{};
+}
+
+Value Zero(CallInfo&) {
+    return Value{};
+}
+
+Value LoadVarsCtor(CallInfo&) {
+    return Value{};
+}
+
+}  // namespace
+
+void InstallLoadVarsBuiltins(Interpreter& vm) {
+    Object* proto = vm.newObject();
+    MakeClass(vm, "LoadVars", LoadVarsCtor, proto);
+    vm.global()->findOwn("LoadVars")->flags |= 0x80;  // came with the player of SWF 6
+    vm.method(proto, "load", Load);
+    vm.method(proto, "send", Send);
+    vm.method(proto, "sendAndLoad", SendAndLoad);
+    vm.method(proto, "decode", Decode);
+    vm.method(proto, "toString", VarsToString);
+    vm.method(proto, "onData", OnData<false>);
+    vm.method(proto, "onLoad", Zero);
+    vm.method(proto, "getBytesLoaded", Zero);
+    vm.method(proto, "getBytesTotal", Zero);
+    vm.method(proto, "addRequestHeader", Zero);
+    proto->put("contentType", "application/x-www-form-urlencoded", kDontEnum);
+
+    // XML's loading methods work the same way.
+    const Value xml = vm.getMember(vm.global(), "XML");
+    if (Object* xmlProto = vm.getMember(xml, "prototype").asObject()) {
+        vm.method(xmlProto, "load", Load);
+        vm.method(xmlProto, "send", Send);
+        vm.method(xmlProto, "sendAndLoad", SendAndLoad);
+        vm.method(xmlProto, "onData", OnData<true>);
+        vm.method(xmlProto, "onLoad", Zero);
+    }
+}
+
+}  // namespace saver::swf::avm1

@@ -1,0 +1,75 @@
+// System: what the movie learns about the player. The answers are those of a stand-alone
+// Windows player of version 9 on a 1024 x 768 screen, the player the movies of a screensaver
+// were made for; `getVersion()` and `$version` give the same version.
+#include "swf/avm1/Builtins.h"
+
+namespace saver::swf::avm1 {
+
+const char* const kPlayerVersion = "WIN 9,0,999,0";
+
+namespace {
+
+Value Nothing(CallInfo&) {
+    return Value{};
+}
+
+Value False(CallInfo&) {
+    return false;
+}
+
+}  // namespace
+
+void InstallSystemBuiltins(Interpreter& vm) {
+    Object* system = vm.newObject();
+    vm.global()->put("System", system, kDontEnum | 0x80);  // from the player of SWF 6
+    system->put("useCodepage", false);
+    system->put("exactSettings", false);
+    vm.method(system, "setClipboard", False);
+    vm.method(system, "showSettings", Nothing);
+
+    Object* security = vm.newObject();
+    system->put("security", security, kDontEnum);
+    vm.method(security, "allowDomain", Nothing);
+    vm.method(security, "allowInsecureDomain", Nothing);
+    vm.method(security, "loadPolicyFile", Nothing);
+
+    Object* caps = vm.newObject();
+    system->put("capabilities", caps, kDontEnum);
+    const std::pair<const char*, Value> values[] = {
+        {"avHardwareDisable", false},
+        {"hasAccessibility", false},
+        {"hasAudio", true},
+        {"hasAudioEncoder", false},
+        {"hasEmbeddedVideo", true},
+        {"hasIME", false},
+        {"hasMP3", true},
+        {"hasPrinting", false},
+        {"hasScreenBroadcast", false},
+        {"hasScreenPlayback", false},
+        {"hasStreamingAudio", true},
+        {"hasStreamingVideo", true},
+        {"hasTLS", false},
+        {"hasVideoEncoder", false},
+        {"isDebugger", false},
+        {"language", "en"},
+        {"localFileReadDisable", false},
+        {"manufacturer", "Macromedia Windows"},
+        {"os", "Windows XP"},
+        {"pixelAspectRatio", 1},
+        {"playerType", "StandAlone"},
+        {"screenColor", "color"},
+        {"screenDPI", 96},
+        {"screenResolutionX", 1024},
+        {"screenResolutionY", 768},
+        {"serverString",
+         "A=t&SA=t&SV=t&EV=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&SP=f&SB=f&DEB=f&V=WIN%209%2C0%2C999%2C0&"
+         "M=Adobe%20Windows&R=1024x768&DP=96&COL=color&AR=1.0&OS=Windows%20XP&L=en&IME=f&"
+         "PT=StandAlone&AVD=f&LFD=f&WD=f&TLS=f"},
+        {"version", kPlayerVersion},
+        {"windowlessDisable", false}};
+    for (const auto& [name, v] : values) caps->put(name, v);
+
+    vm.global()->put("$version", kPlayerVersion, kDontEnum);
+}
+
+}  // namespace saver::swf::avm1
