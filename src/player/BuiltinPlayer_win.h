@@ -47,6 +47,7 @@ class BuiltinPlayerWindow final : public PlayerControl {
     void play() override;
     std::int32_t frameNum() override;
     std::int32_t totalFrames() override;
+    bool setSoundMuted(bool muted) override;
 
   private:
     BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader);

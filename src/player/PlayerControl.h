@@ -38,6 +38,11 @@ class PlayerControl {
     // movie was not found).
     virtual std::int32_t frameNum() = 0;
     virtual std::int32_t totalFrames() = 0;
+
+    // Silences (or lets be heard again) the player's own sound output, leaving the system's
+    // volume alone. False when the player cannot: its sound is only reached through the
+    // system's volume (the Flash control).
+    virtual bool setSoundMuted(bool muted) { return false; }
 };
 
 }  // namespace saver

@@ -45,6 +45,7 @@ void Interpreter::installBuiltins() {
     InstallDateBuiltins(*this);
     InstallErrorBuiltins(*this);
     InstallBroadcasterBuiltins(*this);
+    InstallSoundBuiltins(*this);
     protos.clip = newObject();
 }
 

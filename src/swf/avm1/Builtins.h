@@ -18,6 +18,7 @@ void InstallGlobalFunctions(Interpreter& vm);      // trace, parseInt, escape, t
 void InstallDateBuiltins(Interpreter& vm);         // Date
 void InstallErrorBuiltins(Interpreter& vm);        // Error and its kinds
 void InstallBroadcasterBuiltins(Interpreter& vm);  // AsBroadcaster
+void InstallSoundBuiltins(Interpreter& vm);        // Sound
 
 // Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
 long long ArrayIndex(const std::string& name);

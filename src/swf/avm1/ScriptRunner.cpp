@@ -63,6 +63,7 @@ Value ClipGotoStop(CallInfo& c) {
 ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace)
     : movie_(std::move(movie)), traceSink_(std::move(trace)) {
     vm_ = std::make_unique<Interpreter>(movie_->header.version, *this);
+    vm_->movie = movie_.get();
     installClipMethods();
 }
 

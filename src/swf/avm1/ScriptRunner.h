@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "swf/avm1/Interpreter.h"
 #include "swf/player/ScriptHost.h"
@@ -28,6 +29,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void runInitActions(TimelineInstance& root, const DoInitAction& actions) override;
     void frameShown(TimelineInstance& root) override;
     void frameDone(TimelineInstance& root) override;
+    std::vector<SoundCommand> takeSoundCommands() override {
+        return std::exchange(vm_->soundCommands, {});
+    }
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }

@@ -172,4 +172,8 @@ std::vector<FrameEntry> MoviePlayer::takeFrameLog() {
     return std::exchange(state_->context.frameLog, {});
 }
 
+std::vector<SoundCommand> MoviePlayer::takeSoundCommands() {
+    return state_->scripts ? state_->scripts->takeSoundCommands() : std::vector<SoundCommand>{};
+}
+
 }  // namespace saver::swf

@@ -5,7 +5,10 @@
 // Failure: a host never throws into the player; a script's faults end inside the host.
 #pragma once
 
+#include <vector>
+
 #include "swf/format/SwfMovie.h"
+#include "swf/player/SoundCommand.h"
 
 namespace saver::swf {
 
@@ -24,6 +27,8 @@ class ScriptHost {
     virtual void frameShown(TimelineInstance& root) = 0;
     // Called after the frame's actions and timers are all done (garbage may be collected).
     virtual void frameDone(TimelineInstance& root) = 0;
+    // The sound commands scripts queued since the last call, in order.
+    virtual std::vector<SoundCommand> takeSoundCommands() { return {}; }
 };
 
 }  // namespace saver::swf
