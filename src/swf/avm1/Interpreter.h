@@ -155,7 +155,6 @@ class Interpreter {
     std::vector<ScriptSound> sounds;
     struct ClipSound {
         SoundTransform transform;
-        double pan = 0;
     };
     std::map<const Object*, ClipSound> clipSounds;  // by target clip; nullptr: the global one
     std::vector<SoundCommand> soundCommands;

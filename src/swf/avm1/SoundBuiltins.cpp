@@ -19,6 +19,19 @@ namespace {
 
 enum Slot { kTarget = 0, kSoundId = 1, kChannel = 2 };
 
+// Numbers become integers as the processor truncates them: NaN and anything out of the 32-bit
+// range give the smallest integer.
+double ToSoundInt(double n) {
+    if (!(n >= -2147483648.0 && n < 2147483648.0)) return -2147483648.0;
+    return std::trunc(n);
+}
+
+// 32-bit arithmetic as the player does it, wrapping.
+double Wrap32(double n) {
+    return static_cast<double>(static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(n) & 0xFFFFFFFF)));
+}
+
 Object* SoundOf(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     if (!o || o->bound.size() < 3) return nullptr;
@@ -170,27 +183,29 @@ Value GetVolume(CallInfo& c) {
 Value SetVolume(CallInfo& c) {
     Object* s = SoundOf(c);
     if (!s || !HasTarget(s)) return Value{};
-    ClipSoundOf(c.vm, s).transform.volume = ToInt32(c.vm.toNumber(c.arg(0)));
+    ClipSoundOf(c.vm, s).transform.volume =
+        c.args.empty() ? 0 : ToSoundInt(c.vm.toNumber(c.args[0]));
     Retransform(c.vm);
     return Value{};
 }
 
+// The pan is read back from the channel mix: what the left channel lost, else minus what the
+// right one lost (magnitudes, as the player reads them).
 Value GetPan(CallInfo& c) {
     Object* s = SoundOf(c);
     if (!s || !HasTarget(s)) return Value{};
-    return ClipSoundOf(c.vm, s).pan;
+    const SoundTransform& t = ClipSoundOf(c.vm, s).transform;
+    return t.ll != 100 ? Wrap32(100 - std::fabs(t.ll)) : Wrap32(std::fabs(t.rr) - 100);
 }
 
 // A pan to the right turns the left channel down, one to the left the right channel.
 Value SetPan(CallInfo& c) {
     Object* s = SoundOf(c);
     if (!s || !HasTarget(s)) return Value{};
-    Interpreter::ClipSound& clip = ClipSoundOf(c.vm, s);
-    const double pan = ToInt32(c.vm.toNumber(c.arg(0)));
-    clip.pan = pan;
-    SoundTransform& t = clip.transform;
-    t.ll = pan > 0 ? 100 - pan : 100;
-    t.rr = pan < 0 ? 100 + pan : 100;
+    SoundTransform& t = ClipSoundOf(c.vm, s).transform;
+    const double pan = c.args.empty() ? 0 : ToSoundInt(c.vm.toNumber(c.args[0]));
+    t.ll = pan > 0 ? Wrap32(100 - pan) : 100;
+    t.rr = pan < 0 ? Wrap32(100 + pan) : 100;
     t.lr = t.rl = 0;
     Retransform(c.vm);
     return Value{};
@@ -215,8 +230,9 @@ Value SetTransform(CallInfo& c) {
     SoundTransform& t = ClipSoundOf(c.vm, s).transform;
     const std::pair<const char*, double*> fields[] = {
         {"ll", &t.ll}, {"lr", &t.lr}, {"rl", &t.rl}, {"rr", &t.rr}};
+    // Only the object's own fields count, not inherited ones.
     for (const auto& [name, slot] : fields)
-        if (c.vm.hasProperty(in, name)) *slot = ToInt32(c.vm.toNumber(c.vm.getMember(in, name)));
+        if (in->findOwn(name)) *slot = ToInt32(c.vm.toNumber(c.vm.getMember(in, name)));
     Retransform(c.vm);
     return Value{};
 }
@@ -280,7 +296,7 @@ void InstallSoundBuiltins(Interpreter& vm) {
     for (const auto& [name, fn] : methods) vm.method(proto, name, fn);
     // duration and position read as properties too (the player of SWF 6 added them).
     const std::pair<const char*, NativeFn> getters[] = {{"duration", GetDuration},
-                                                         {"position", GetPosition}};
+                                                        {"position", GetPosition}};
     for (const auto& [name, fn] : getters) {
         Property& p = proto->put(name, Value{}, kDontEnum);
         p.getter = vm.newFunction(fn);
