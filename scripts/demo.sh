@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Demo: builds the runtime, saverpack and swfgen, writes a demo movie with swfgen (a looping
-# animation of gradient and stroked shapes made by our own SWF writer), packs a finished
+# Demo: builds the runtime, saverpack, swfgen and swfaudio, writes two movies with swfgen (a
+# looping animation of gradient and stroked shapes with music playing along as a stream sound,
+# and a photo with alpha made from bitmaps the writer encodes itself), renders the music the
+# show plays to build/demo/music.wav (to listen to without a sound card), packs a finished
 # screensaver from it, shows what start-up makes of it (saverpack inspect), then runs the real
 # flashsaver-based .scr under Wine with /s on a virtual display: the full-screen show plays the
 # movie in the runtime's built-in player (the Flash control is not registered in the demo's
@@ -35,7 +37,7 @@ say "dependencies"
 
 say "building saverpack and swfgen (host) and flashsaver.scr (win64)"
 cmake --preset host -B "$BUILD_ROOT/host" >"$DEMO/host-configure.log" 2>&1
-cmake --build "$BUILD_ROOT/host" --target saverpack swfgen >"$DEMO/host-build.log" 2>&1 ||
+cmake --build "$BUILD_ROOT/host" --target saverpack swfgen swfaudio >"$DEMO/host-build.log" 2>&1 ||
     { tail -30 "$DEMO/host-build.log"; exit 1; }
 scripts/build-win64-deps.sh >"$DEMO/win64-deps.log" 2>&1 ||
     { tail -30 "$DEMO/win64-deps.log"; exit 1; }
@@ -50,10 +52,15 @@ SWFGEN="$BUILD_ROOT/host/tools/swfwriter/swfgen"
 RUNTIME="$BUILD_ROOT/win64/flashsaver.scr"
 ls -l "$RUNTIME"
 
-say "writing the demo movie (swfgen demo)"
+say "writing the demo movies (swfgen demo --music, swfgen sample photo)"
 MOVIE="$DEMO/demo.swf"
-"$SWFGEN" demo -o "$MOVIE" --frames 120 --fps 30 --width 800 --height 600
-echo "$MOVIE: $(stat -c %s "$MOVIE") bytes, 800x600 px, 120 frames at 30 fps, loops"
+"$SWFGEN" demo -o "$MOVIE" --frames 120 --fps 30 --width 800 --height 600 --music
+echo "$MOVIE: $(stat -c %s "$MOVIE") bytes, 800x600 px, 120 frames at 30 fps, loops, with music"
+PHOTO="$DEMO/photo.swf"
+"$SWFGEN" sample photo -o "$PHOTO"
+echo "$PHOTO: $(stat -c %s "$PHOTO") bytes, a photo with alpha over bitmap fills"
+"$BUILD_ROOT/host/tools/swfaudio/swfaudio" "$MOVIE" --seconds 8 -o "$DEMO/music.wav" >/dev/null
+echo "the music the show plays, as heard: $DEMO/music.wav (8 s, 44.1 kHz stereo)"
 
 say "packing 'Demo Saver.scr'"
 # FlashColor is a Windows colour (0x00BBGGRR): the movie's own background, RGB 8,10,30.
@@ -69,17 +76,19 @@ FlashSequence=0
 FlashSize=0
 FlashQuality=1
 FlashColor=1968648
-FlashStopTime=10
-FlashMute=1
+FlashStopTime=3
+FlashMute=0
 
 [Caption]
 Position=0
 
 [Flash]
 demo.swf=1
+photo.swf=1
 INI
 SCR="$DEMO/Demo Saver.scr"
-"$SAVERPACK" build --runtime "$RUNTIME" --settings "$DEMO/demo.ini" -o "$SCR" --item "$MOVIE"
+"$SAVERPACK" build --runtime "$RUNTIME" --settings "$DEMO/demo.ini" -o "$SCR" --item "$MOVIE" \
+    --item "$PHOTO"
 echo "runtime $(stat -c %s "$RUNTIME") bytes -> screensaver $(stat -c %s "$SCR") bytes"
 
 say "what start-up makes of it (saverpack inspect --resolve)"

@@ -45,10 +45,12 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(FileSystem& fs, const std
 
 }  // namespace
 
-BuiltinPlayer::BuiltinPlayer(FileReader reader, MovieLoader::StartThread startThread)
+BuiltinPlayer::BuiltinPlayer(FileReader reader, MovieLoader::StartThread startThread,
+                             std::unique_ptr<AudioOutput> audio)
     : reader_(std::move(reader)),
       loader_(std::move(startThread)),
-      renderer_(std::make_unique<swf::Renderer>()) {}
+      renderer_(std::make_unique<swf::Renderer>()),
+      sound_(std::move(audio)) {}
 
 BuiltinPlayer::~BuiltinPlayer() = default;
 
@@ -83,6 +85,7 @@ std::string BuiltinPlayer::movie() {
 void BuiltinPlayer::setMovie(const std::string& location) {
     location_ = location;
     loader_.cancel();
+    sound_.detach();
     player_.reset();
     lastStepMs_.reset();
     changed_ = true;
@@ -104,6 +107,7 @@ void BuiltinPlayer::takeLoadedMovie() {
     if (!loaded) return;
     player_ = std::move(*loaded);
     if (player_) player_->setScaleMode(scaleMode_);
+    if (player_) sound_.attach(*player_);
     lastStepMs_.reset();  // the movie's clock starts with the next advance
     changed_ = true;
 }
@@ -132,27 +136,49 @@ std::int32_t BuiltinPlayer::totalFrames() {
     return declared > 0 ? declared : player_->totalFrames();
 }
 
+bool BuiltinPlayer::setSoundMuted(bool muted) {
+    sound_.setMuted(muted);
+    return true;
+}
+
 bool BuiltinPlayer::advanceTo(std::uint64_t nowMs) {
     takeLoadedMovie();
+    sound_.pump(nowMs);
     const bool changed = std::exchange(changed_, false);
     if (!player_) return changed;
     const double now = static_cast<double>(nowMs);
+    bool first = false;
     if (!lastStepMs_ || now < *lastStepMs_) {
         lastStepMs_ = now;
-        return true;
+        if (!sound_.pacesTimeline()) return true;
+        // The sound's clock starts here too, and the frames of its lead are due at once, so
+        // the stream starts with the movie.
+        sound_.startClock();
+        first = true;
+    }
+    const int steps = stepsDue(now);
+    if (steps < 1) return changed || first;
+    for (int i = 0; i < steps; ++i) player_->tick();
+    sound_.ticked(*player_);
+    return true;
+}
+
+// On the sound's clock when the movie has a stream sound, else on the caller's.
+int BuiltinPlayer::stepsDue(double now) {
+    if (sound_.pacesTimeline()) {
+        lastStepMs_ = now;
+        return sound_.dueTicks();
     }
     const double interval = 1000.0 / player_->frameRate();
     const double due = std::floor((now - *lastStepMs_) / interval);
-    if (due < 1) return changed;
-    int steps = kMaxCatchUpFrames;
+    if (due < 1) return 0;
     if (due > kMaxCatchUpFrames) {
         lastStepMs_ = now;  // a stall: drop the frames missed instead of racing through them
-    } else {
-        steps = static_cast<int>(due);
-        *lastStepMs_ += steps * interval;
+        return kMaxCatchUpFrames;
     }
-    for (int i = 0; i < steps; ++i) player_->tick();
-    return true;
+    const int steps = static_cast<int>(due);
+    *lastStepMs_ += steps * interval;
+    return steps;
 }
 
 int BuiltinPlayer::frameIntervalMs() const {

@@ -27,7 +27,14 @@
 //
 // Time comes from the caller: advanceTo(nowMs) runs the frames due since the movie started at
 // the header's frame rate; after a stall it runs at most kMaxCatchUpFrames and then carries on
-// from now.
+// from now. A movie whose root timeline has a stream sound runs on its sound's clock instead
+// (see PlayerSound): the frames due are run and drawn once, skipped rather than slowing the
+// sound.
+//
+// Sound: the movie's sounds play through the output given at construction (none: mixed at the
+// caller's pace and heard by nobody). A new movie, a movie that cannot be loaded and the
+// player's destruction stop every sound at once. setSoundMuted() silences the player's own
+// output only.
 //
 // Failure: no operation throws (a read error counts as an unreadable file).
 #pragma once
@@ -39,8 +46,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/AudioOutput.h"
 #include "player/MovieLoader.h"
 #include "player/PlayerControl.h"
+#include "player/PlayerSound.h"
 #include "swf/render/BgraImage.h"
 
 namespace saver {
@@ -61,7 +70,8 @@ class BuiltinPlayer final : public PlayerControl {
     static constexpr int kMaxCatchUpFrames = 4;
 
     explicit BuiltinPlayer(FileReader reader,
-                           MovieLoader::StartThread startThread = MovieLoader::Inline());
+                           MovieLoader::StartThread startThread = MovieLoader::Inline(),
+                           std::unique_ptr<AudioOutput> audio = nullptr);
     ~BuiltinPlayer() override;
     BuiltinPlayer(const BuiltinPlayer&) = delete;
     BuiltinPlayer& operator=(const BuiltinPlayer&) = delete;
@@ -80,6 +90,7 @@ class BuiltinPlayer final : public PlayerControl {
     void play() override;
     std::int32_t frameNum() override;
     std::int32_t totalFrames() override;
+    bool setSoundMuted(bool muted) override;
 
     // Runs the frames due at `nowMs` (any monotonic millisecond clock). The first call after a
     // movie is set starts its clock. True when the picture changed (a frame ran, or a movie was
@@ -102,12 +113,14 @@ class BuiltinPlayer final : public PlayerControl {
 
   private:
     void takeLoadedMovie();
+    int stepsDue(double now);
 
     FileReader reader_;
     MovieLoader loader_;
     std::string location_;
     std::unique_ptr<swf::MoviePlayer> player_;
     std::unique_ptr<swf::Renderer> renderer_;
+    PlayerSound sound_;  // after player_: it stops before the movie it plays goes
     std::int32_t background_ = -1;
     std::int32_t quality_ = 1;
     std::int32_t scaleMode_ = 0;

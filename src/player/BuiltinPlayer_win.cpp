@@ -61,7 +61,7 @@ std::unique_ptr<BuiltinPlayerWindow> BuiltinPlayerWindow::create(HWND parent,
 }
 
 BuiltinPlayerWindow::BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader)
-    : parent_(parent), player_(std::move(reader), &startWorker) {}
+    : parent_(parent), player_(std::move(reader), &startWorker, MakeAudioOutput()) {}
 
 BuiltinPlayerWindow::~BuiltinPlayerWindow() {
     if (hwnd_) {
@@ -114,6 +114,9 @@ std::int32_t BuiltinPlayerWindow::frameNum() {
 }
 std::int32_t BuiltinPlayerWindow::totalFrames() {
     return player_.totalFrames();
+}
+bool BuiltinPlayerWindow::setSoundMuted(bool muted) {
+    return player_.setSoundMuted(muted);
 }
 
 LRESULT CALLBACK BuiltinPlayerWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam,

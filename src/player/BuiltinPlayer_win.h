@@ -50,6 +50,7 @@ class BuiltinPlayerWindow final : public PlayerControl {
     std::int32_t totalFrames() override;
     // Screen pixels to the window's client area, then to the player.
     void input(const PlayerInput& in) override;
+    bool setSoundMuted(bool muted) override;
 
   private:
     BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader);

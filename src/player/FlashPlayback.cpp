@@ -56,7 +56,7 @@ void SetUpPlayer(PlayerControl& player, const SaverSetting& setting) {
 FlashPlayback::FlashPlayback(Runtime& rt, PlaybackHost& host) : rt_(rt), host_(host) {}
 
 void FlashPlayback::formShow() {
-    if (rt_.Setting.FlashMute) host_.muteWaveOut(true);
+    // FlashMute takes effect once the player exists (muteSound): before that nothing plays.
     state_.WasUnloaded = false;
     state_.PlaybackFailed = false;
     rt_.MouseMoveBudget = kMouseMoveAllowance;
@@ -94,12 +94,29 @@ void FlashPlayback::startPlayer() {
             }
         }
         timerTag_ = 1;
+        muteSound();
         SetUpPlayer(*player_, rt_.Setting);
         state_.CurrentMovie.clear();
         nextMovie();
     } catch (const std::exception&) {
         // A player that refuses a set-up property still plays; the next ticks carry on.
     }
+}
+
+// FlashMute: a player with a sound output of its own is silenced and the system's volume is
+// left alone; the control's sound is only reached through wave-out volume, which is zeroed and
+// given back at close.
+void FlashPlayback::muteSound() {
+    if (!rt_.Setting.FlashMute || waveMuted_) return;
+    bool ownOutput = false;
+    try {
+        ownOutput = player_->setSoundMuted(true);
+    } catch (const std::exception&) {
+        ownOutput = false;
+    }
+    if (ownOutput) return;
+    host_.muteWaveOut(true);
+    waveMuted_ = true;
 }
 
 void FlashPlayback::reportNoPlayer() {
@@ -289,7 +306,8 @@ void FlashPlayback::formClose() {
     host_.setPlaybackTimer(false);
     timerTag_ = 0;
     player_.reset();  // PlayerControl destructors do not throw
-    if (rt_.Setting.FlashMute) host_.muteWaveOut(false);
+    if (waveMuted_) host_.muteWaveOut(false);
+    waveMuted_ = false;
     host_.terminate();
 }
 

@@ -66,8 +66,9 @@ class FlashPlayback {
   public:
     FlashPlayback(Runtime& rt, PlaybackHost& host);
 
-    // Mutes wave output when FlashMute is on, resets the state (MouseMoveBudget 20) and
-    // starts the playback timer.
+    // Resets the state (MouseMoveBudget 20) and starts the playback timer. FlashMute is
+    // applied when the player has been created: the built-in player silences its own output;
+    // for a player that cannot (the control) wave-out volume is set to 0 until the close.
     void formShow();
     // One tick of Timer1. Tag 0: creates the player when FlashList is not empty (reporting
     // "no player" and closing the window when that fails), sets it up and starts the first
@@ -109,6 +110,7 @@ class FlashPlayback {
                       const InputDecision& decision, bool windowVisible);
     void startPlayer();
     void reportNoPlayer();
+    void muteSound();
     void watchProgress();
     std::int32_t totalFrames();
     std::size_t chooseIndex();
@@ -120,6 +122,7 @@ class FlashPlayback {
     PlaybackState state_;
     int timerTag_ = 0;  // 0 before the player exists, 1 while playing
     bool closed_ = false;
+    bool waveMuted_ = false;  // wave-out volume zeroed for FlashMute, to give back at close
     std::unique_ptr<PlayerControl> player_;
 };
 

@@ -28,8 +28,9 @@ struct MovieLoader::Job {
                 // A load abandoned meanwhile skips the first frame's work too.
                 if (!abandoned.load(std::memory_order_relaxed))
                     // Scripts run in the movie's own engine; their trace output goes nowhere.
+                    // The frame log tells the sound which frames' sounds to play.
                     player = std::make_unique<swf::MoviePlayer>(
-                        movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));
+                        movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr), true);
                 if (player) player->setFontSource(swf::MakeSystemFontSource());
             }
         } catch (const std::exception&) {

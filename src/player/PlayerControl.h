@@ -44,6 +44,10 @@ class PlayerControl {
     // Mouse and key input for the movie (positions in screen pixels); players that take their
     // input otherwise ignore it.
     virtual void input(const PlayerInput& in) {}
+    // Silences (or lets be heard again) the player's own sound output, leaving the system's
+    // volume alone. False when the player cannot: its sound is only reached through the
+    // system's volume (the Flash control).
+    virtual bool setSoundMuted(bool muted) { return false; }
 };
 
 }  // namespace saver

@@ -85,8 +85,15 @@ class FakePlayer : public PlayerControl {
         return script().total;
     }
 
-    int loads = 0;        // setMovie, or Rewind+Play
-    std::string failing;  // a call name that throws PlayerError
+    bool setSoundMuted(bool muted) override {
+        if (!ownSound) return false;
+        log_.push_back(muted ? "player muted" : "player unmuted");
+        return true;
+    }
+
+    bool ownSound = false;  // a player with its own sound output (the built-in one)
+    int loads = 0;          // setMovie, or Rewind+Play
+    std::string failing;    // a call name that throws PlayerError
     std::map<std::string, std::int32_t> properties;
 
   private:
@@ -115,6 +122,7 @@ class FakeWindow : public PlaybackHost {
         if (!playerAvailable) return nullptr;
         auto p = std::make_unique<FakePlayer>(log, scripts);
         p->failing = failingCall;
+        p->ownSound = playerOwnSound;
         player = p.get();
         return p;
     }
@@ -147,7 +155,8 @@ class FakeWindow : public PlaybackHost {
     CallLog log;
     std::map<std::string, MovieScript> scripts;  // by name after the last "\", "/" or ":"
     bool playerAvailable = true;
-    std::string failingCall;  // given to every player made
+    bool playerOwnSound = false;  // given to every player made
+    std::string failingCall;      // given to every player made
     bool passwordAnswer = true;
     FakePlayer* player = nullptr;  // the last one made; freed by formClose
     bool timerOn = false;

@@ -46,13 +46,13 @@ void LoadSwfdec(const fs::path& dir, std::vector<TraceCase>& out) {
     }
 }
 
-void LoadRuffle(const fs::path& dir, std::vector<TraceCase>& out) {
+void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& out) {
     if (!fs::is_directory(dir)) return;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const fs::path p = entry.path();
         if (!fs::exists(p / "test.swf") || !fs::exists(p / "output.txt")) continue;
         TraceCase c;
-        c.set = "ruffle-avm1";
+        c.set = set;
         c.name = p.filename().string();
         c.moviePath = (p / "test.swf").string();
         c.expectedPath = (p / "output.txt").string();
@@ -68,7 +68,8 @@ void LoadRuffle(const fs::path& dir, std::vector<TraceCase>& out) {
 std::vector<TraceCase> LoadTraceCases(const std::string& swfDir) {
     std::vector<TraceCase> cases;
     LoadSwfdec(fs::path(swfDir) / "swfdec-trace", cases);
-    LoadRuffle(fs::path(swfDir) / "ruffle-avm1", cases);
+    LoadRuffle(fs::path(swfDir) / "ruffle-avm1", "ruffle-avm1", cases);
+    LoadRuffle(fs::path(swfDir) / "ruffle-audio", "ruffle-audio", cases);
     std::sort(cases.begin(), cases.end(),
               [](const TraceCase& a, const TraceCase& b) { return a.id() < b.id(); });
     return cases;

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "SoundTags.h"
 #include "SwfWriter.h"
 
 namespace saver::swfwriter {
@@ -61,6 +62,33 @@ std::uint16_t DefineSquare(SwfWriter& movie, std::int32_t half) {
     return movie.DefineShape(s, ShapeVersion::Shape3);
 }
 
+// Sample i of the demo's tune: eight notes of a pentatonic phrase over the loop, each
+// fading in and out so the loop point cannot be heard.
+std::int16_t TuneSample(std::size_t i, std::size_t total) {
+    static constexpr double kNotes[] = {261.63, 329.63, 392.00, 440.00,
+                                        523.25, 440.00, 392.00, 329.63};
+    const double t = static_cast<double>(i) / static_cast<double>(total) * 8;
+    const auto note = static_cast<std::size_t>(t) % 8;
+    const double within = t - std::floor(t);
+    const double envelope = std::min(1.0, within * 20) * std::min(1.0, (1 - within) * 6);
+    const double seconds = static_cast<double>(i) / 22050;
+    const double v =
+        std::sin(kTau * kNotes[note] * seconds) + 0.3 * std::sin(2 * kTau * kNotes[note] * seconds);
+    return static_cast<std::int16_t>(std::lround(6000 * envelope * v));
+}
+
+void AppendMusic(Timeline& root, int frame, const DemoOptions& o) {
+    const double perFrame = 22050 / o.frameRate;
+    const auto total = static_cast<std::size_t>(std::llround(perFrame * o.frames));
+    const auto from = static_cast<std::size_t>(std::llround(perFrame * frame));
+    const auto to = static_cast<std::size_t>(std::llround(perFrame * (frame + 1)));
+    const StreamFormat format{2, false, static_cast<std::uint16_t>(std::ceil(perFrame))};
+    if (frame == 0) AppendStreamHead(root, format);
+    std::vector<std::int16_t> block;
+    for (std::size_t i = from; i < to; ++i) block.push_back(TuneSample(i, total));
+    AppendStreamBlock(root, format, block);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> BuildDemoMovie(const DemoOptions& o) {
@@ -104,6 +132,7 @@ std::vector<std::uint8_t> BuildDemoMovie(const DemoOptions& o) {
             root.Place(PlaceObject::Move(kStarDepth, starAt));
         }
         root.Place(squarePlace);
+        if (o.music) AppendMusic(root, f, o);
         root.ShowFrame();
     }
     return movie.Build();

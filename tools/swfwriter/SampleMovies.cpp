@@ -2,6 +2,7 @@
 
 #include "ClockMovie.h"
 #include "PhotoMovie.h"
+#include "SoundTags.h"
 #include "SwfWriter.h"
 
 namespace saver::swfwriter {
@@ -120,7 +121,60 @@ std::vector<std::uint8_t> ButtonSample(bool compress) {
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button", "clock"};
+    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button", "clock", "stream", "toneclock"};
+}
+
+namespace {
+
+// A square crossing the stage while a stream sound whose every sample is known plays.
+std::vector<std::uint8_t> Stream(bool compress) {
+    SwfWriter movie = NewMovie(100, 100, compress);
+    const std::uint16_t id = Square(movie, {0, 128, 0}, 20);
+    Timeline& root = movie.Root();
+    const StreamFormat format{3, true, kStreamFramesPerBlock};
+    AppendStreamHead(root, format);
+    std::uint32_t at = 0;
+    for (int f = 0; f < kStreamFrames; ++f) {
+        std::vector<std::int16_t> block;
+        for (int i = 0; i < kStreamFramesPerBlock; ++i, ++at) {
+            const auto [l, r] = StreamMark(at);
+            block.push_back(l);
+            block.push_back(r);
+        }
+        AppendStreamBlock(root, format, block);
+        const Matrix m = Matrix::Translate(3 * f * kPx, 40 * kPx);
+        root.Place(f == 0 ? PlaceObject::New(1, id, m) : PlaceObject::Move(1, m));
+        root.ShowFrame();
+    }
+    return movie.Build();
+}
+
+// Frame f shows its number as the stage colour (red 5 * f) while a 440 Hz stream tone plays.
+std::vector<std::uint8_t> Clock(bool compress) {
+    SwfWriter movie = NewMovie(100, 100, compress);
+    std::vector<std::uint16_t> ids;
+    for (int f = 0; f < kClockFrames; ++f)
+        ids.push_back(Square(movie, {static_cast<std::uint8_t>(5 * f), 0, 128}, 100));
+    Timeline& root = movie.Root();
+    const StreamFormat format{2, false, 1838};  // 22.05 kHz mono: 1837.5 samples a frame
+    AppendStreamHead(root, format);
+    std::size_t at = 0;
+    for (int f = 0; f < kClockFrames; ++f) {
+        const auto end = static_cast<std::size_t>((f + 1) * 1837.5);
+        AppendStreamBlock(root, format, Sine(440, at, end - at, 22050, 8000));
+        at = end;
+        PlaceObject p = PlaceObject::New(1, ids[static_cast<std::size_t>(f)], {});
+        p.move = f > 0;
+        root.Place(p);
+        root.ShowFrame();
+    }
+    return movie.Build();
+}
+
+}  // namespace
+
+std::pair<std::int16_t, std::int16_t> StreamMark(std::uint32_t i) {
+    return {static_cast<std::int16_t>((i + 1) & 0x7FFF), static_cast<std::int16_t>(i >> 15)};
 }
 
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress) {
@@ -132,6 +186,8 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "photo") return BuildPhotoMovie(compress);
     if (name == "button") return ButtonSample(compress);
     if (name == "clock") return BuildClockMovie(compress);
+    if (name == "stream") return Stream(compress);
+    if (name == "toneclock") return Clock(compress);
     return std::nullopt;
 }
 

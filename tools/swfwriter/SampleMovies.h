@@ -20,12 +20,19 @@
 //           JPEG behind stray markers); see PhotoMovie.h.
 //   clock   400x300 px, 2 frames: static text in an embedded font and a device-font
 //           text field showing the time a script writes each frame; see ClockMovie.h.
+//   stream  100x100 px, 24 frames: a green 20x20 px square moving right 3 px a frame and a
+//           stream sound, 44.1 kHz 16-bit stereo, kStreamFramesPerBlock sample frames per
+//           block (one frame's time at 12 fps); sample frame i of the movie is StreamMark(i),
+//           never silent and different for every i of the movie.
+//   toneclock 100x100 px, kClockFrames frames: frame f is a stage-filling square of colour
+//           (5 * f, 0, 128), under a 440 Hz stream tone (22.05 kHz 16-bit mono).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace saver::swfwriter {
@@ -33,6 +40,12 @@ namespace saver::swfwriter {
 std::vector<std::string> SampleNames();
 
 // The sample's bytes; nothing for an unknown name.
+inline constexpr int kStreamFrames = 24;
+inline constexpr int kStreamFramesPerBlock = 3675;
+inline constexpr int kClockFrames = 48;
+// The left and right sample of sample frame i of the stream sample.
+std::pair<std::int16_t, std::int16_t> StreamMark(std::uint32_t i);
+
 std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool compress = false);
 
 }  // namespace saver::swfwriter

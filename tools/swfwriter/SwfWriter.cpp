@@ -111,6 +111,19 @@ std::uint16_t SwfWriter::DefineButton2(const std::vector<ButtonRecord>& records,
     return id;
 }
 
+std::uint16_t SwfWriter::DefineSound(const std::vector<std::int16_t>& samples,
+                                     std::uint8_t rateCode, bool stereo) {
+    const std::uint16_t id = NextId();
+    BitWriter w;
+    w.WriteU16(id);
+    // Format 3 (uncompressed, little-endian), rate, 16-bit, mono/stereo.
+    w.WriteU8(static_cast<std::uint8_t>(3 << 4 | (rateCode & 3) << 2 | 1 << 1 | (stereo ? 1 : 0)));
+    w.WriteU32(static_cast<std::uint32_t>(samples.size() / (stereo ? 2 : 1)));
+    for (std::int16_t s : samples) w.WriteU16(static_cast<std::uint16_t>(s));
+    root_.AppendTag(TagCode::DefineSound, w.Bytes());
+    return id;
+}
+
 std::vector<std::uint8_t> SwfWriter::Build() const {
     BitWriter w;
     w.WriteBytes(std::vector<std::uint8_t>{

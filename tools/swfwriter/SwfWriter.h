@@ -71,6 +71,11 @@ class SwfWriter {
     // DefineBitsJPEG3: a JPEG of the premultiplied colours and the zlib-compressed alpha.
     std::uint16_t DefineBitsJpeg3(const RgbaImage& image, int quality = 85);
 
+    // DefineSound of uncompressed little-endian 16-bit samples (interleaved when stereo) at
+    // 5512 << rateCode Hz (rateCode 0..3); returns the new character id.
+    std::uint16_t DefineSound(const std::vector<std::int16_t>& samples, std::uint8_t rateCode,
+                              bool stereo);
+
     // The movie's own timeline; definitions above are written into it too.
     Timeline& Root() { return root_; }
 

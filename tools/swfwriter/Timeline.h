@@ -22,6 +22,9 @@ enum class TagCode : std::uint16_t {
     JpegTables = 8,
     SetBackgroundColor = 9,
     DoAction = 12,
+    DefineSound = 14,
+    StartSound = 15,
+    SoundStreamBlock = 19,
     DefineBitsJpeg2 = 21,
     DefineShape2 = 22,
     PlaceObject2 = 26,
@@ -34,6 +37,8 @@ enum class TagCode : std::uint16_t {
     DefineSprite = 39,
     FrameLabel = 43,
     DefineFont2 = 48,
+    SoundStreamHead2 = 45,
+    ExportAssets = 56,
     FileAttributes = 69,
     DefineShape4 = 83,
 };

@@ -1,5 +1,5 @@
 // swfgen: writes the demo movie or one of the sample movies to a file.
-//   swfgen demo -o OUT.swf [--frames N] [--width W --height H] [--fps F] [--compress]
+//   swfgen demo -o OUT.swf [--frames N] [--width W --height H] [--fps F] [--compress] [--music]
 //   swfgen sample NAME -o OUT.swf [--compress] [--pad-megabytes N]
 // --pad-megabytes puts N MB of empty tags of an unused code before the End tag: a movie that
 // stays small when compressed but takes the reader long to inflate and walk (loading tests).
@@ -25,7 +25,7 @@ using saver::swfwriter::DemoOptions;
 int Usage(const std::string& problem) {
     std::cerr << "swfgen: " << problem << "\n"
               << "usage: swfgen demo -o OUT.swf [--frames N] [--width W --height H] [--fps F]"
-                 " [--compress]\n"
+                 " [--compress] [--music]\n"
               << "       swfgen sample NAME -o OUT.swf [--compress] [--pad-megabytes N]\n"
               << "samples:";
     for (const std::string& name : saver::swfwriter::SampleNames()) std::cerr << " " << name;
@@ -98,6 +98,10 @@ int main(int argc, char** argv) {
         const std::string& opt = args[i];
         if (opt == "--compress") {
             demo.compress = true;
+            continue;
+        }
+        if (opt == "--music" && command == "demo") {
+            demo.music = true;
             continue;
         }
         if (i + 1 >= args.size()) return Usage(opt + " needs a value");

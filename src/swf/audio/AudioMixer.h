@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,6 +34,13 @@ class AudioMixer {
     // The serial the next add() will give.
     std::uint64_t nextSerial() const { return nextSerial_; }
 
+    // A voice's channel mix: left out = ll * left + rl * right, right out = lr * left + rr *
+    // right (1 each way leaves it as it is).
+    struct Gains {
+        float ll = 1, lr = 0, rl = 0, rr = 1;
+    };
+    void setGains(std::uint64_t serial, Gains gains);
+
     void setMuted(bool muted) { muted_ = muted; }
     void setCapture(Capture capture) { capture_ = std::move(capture); }
 
@@ -43,6 +51,7 @@ class AudioMixer {
     struct Entry {
         std::uint64_t serial;
         std::unique_ptr<SoundVoice> voice;
+        std::optional<Gains> gains;
     };
     std::vector<Entry> voices_;
     std::vector<std::int32_t> acc_, own_;

@@ -30,10 +30,72 @@ void MovieSound::onFrames(const std::vector<FrameEntry>& entries) {
     std::erase_if(voices_, [&](std::uint64_t serial) { return !mixer_.find(serial); });
 }
 
+void MovieSound::prepare(const std::vector<FrameEntry>& entries) {
+    for (const FrameEntry& entry : entries) {
+        if (!entry.timeline || entry.frame < 0 ||
+            static_cast<std::size_t>(entry.frame) >= entry.timeline->frames.size())
+            continue;
+        for (const StartSound& start :
+             entry.timeline->frames[static_cast<std::size_t>(entry.frame)].sounds)
+            if (start.soundId != 0 && !start.info.syncStop && movie_.sounds.count(start.soundId))
+                decoded(start.soundId);
+    }
+}
+
+void MovieSound::prepareCommands(const std::vector<SoundCommand>& commands) {
+    for (const SoundCommand& c : commands)
+        if (c.kind == SoundCommand::Kind::Start && movie_.sounds.count(c.soundId))
+            decoded(c.soundId);
+}
+
+namespace {
+AudioMixer::Gains GainsOf(const SoundTransform& t) {
+    const auto f = [&](double v) { return static_cast<float>(v / 100 * t.volume / 100); };
+    return {f(t.ll), f(t.lr), f(t.rl), f(t.rr)};
+}
+}  // namespace
+
+void MovieSound::onCommands(const std::vector<SoundCommand>& commands) {
+    for (const SoundCommand& c : commands) {
+        switch (c.kind) {
+            case SoundCommand::Kind::Start: {
+                if (!movie_.sounds.count(c.soundId)) break;
+                SoundInfo info;
+                info.loopCount = static_cast<std::uint16_t>(std::clamp(c.loops, 1, 65535));
+                if (c.offsetSeconds > 0)
+                    info.inPoint =
+                        static_cast<std::uint32_t>(std::min(c.offsetSeconds * kMixRate, 4.0e9));
+                const std::uint64_t serial = mixer_.add(
+                    std::make_unique<EventVoice>(c.soundId, decoded(c.soundId), info, mode_));
+                if (!(c.transform == SoundTransform{}))
+                    mixer_.setGains(serial, GainsOf(c.transform));
+                voices_.push_back(serial);
+                channels_[c.channel] = serial;
+                break;
+            }
+            case SoundCommand::Kind::Stop:
+                if (const auto it = channels_.find(c.channel); it != channels_.end()) {
+                    mixer_.remove(it->second);
+                    channels_.erase(it);
+                }
+                break;
+            case SoundCommand::Kind::StopAll:
+                stopAll();
+                break;
+            case SoundCommand::Kind::Transform:
+                if (const auto it = channels_.find(c.channel); it != channels_.end())
+                    mixer_.setGains(it->second, GainsOf(c.transform));
+                break;
+        }
+    }
+    std::erase_if(channels_, [&](const auto& kv) { return !mixer_.find(kv.second); });
+}
+
 void MovieSound::stopAll() {
     for (std::uint64_t serial : voices_) mixer_.remove(serial);
     voices_.clear();
     streams_.clear();
+    channels_.clear();
 }
 
 std::size_t MovieSound::rootStreamQueued() const {
@@ -43,6 +105,20 @@ std::size_t MovieSound::rootStreamQueued() const {
             return voice->queuedFrames();
     }
     return 0;
+}
+
+bool MovieSound::trimRootStream(std::size_t limit, std::size_t keep) {
+    for (const auto& [key, stream] : streams_) {
+        if (!stream.root) continue;
+        auto* voice = dynamic_cast<StreamVoice*>(mixer_.find(stream.serial));
+        if (!voice || voice->sourceRate() <= 0) return false;
+        const double perOutput = voice->sourceRate() / kMixRate;
+        const auto queued = static_cast<double>(voice->queuedFrames());
+        if (queued <= static_cast<double>(limit) * perOutput) return false;
+        voice->dropQueued(static_cast<std::size_t>(queued - static_cast<double>(keep) * perOutput));
+        return true;
+    }
+    return false;
 }
 
 void MovieSound::startSound(const StartSound& start) {

@@ -12,6 +12,9 @@
 //   first block). A timeline that stops lets what is queued play out; one removed from
 //   the stage is silenced at once.
 //
+// - Script commands: a started sound plays its DefineSound from the offset, looping, through
+//   its transform (volume times the channel mix); stop and transform address it by channel.
+//
 // Failure: none; sounds that cannot be decoded are silent.
 #pragma once
 
@@ -23,6 +26,7 @@
 #include "swf/audio/AudioMixer.h"
 #include "swf/audio/PcmBuffer.h"
 #include "swf/format/SwfMovie.h"
+#include "swf/player/SoundCommand.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -36,12 +40,23 @@ class MovieSound {
     MovieSound& operator=(const MovieSound&) = delete;
 
     void onFrames(const std::vector<FrameEntry>& entries);
+    // Decodes the DefineSounds these frames will start, without touching the mixer: a caller
+    // that guards the mixer against another thread does this first, outside its lock.
+    void prepare(const std::vector<FrameEntry>& entries);
+    // Carries out what scripts asked (MoviePlayer::takeSoundCommands).
+    void onCommands(const std::vector<SoundCommand>& commands);
+    // Decodes the sounds these commands start, without touching the mixer (see prepare()).
+    void prepareCommands(const std::vector<SoundCommand>& commands);
     // Every sound of this movie stops at once.
     void stopAll();
 
     // Source frames queued on the root timeline's stream (0 without one); what a frame clock
     // that follows the sound looks at.
     std::size_t rootStreamQueued() const;
+    // When the root timeline's stream holds more than `limit` output frames of sound (it fell
+    // behind: the timeline ran on while it could not play), skips its oldest sound down to
+    // `keep` output frames. True when it skipped.
+    bool trimRootStream(std::size_t limit, std::size_t keep);
 
   private:
     struct Stream {
@@ -62,6 +77,7 @@ class MovieSound {
     std::map<std::uint16_t, std::shared_ptr<const PcmBuffer>> cache_;
     std::map<const TimelineInstance*, Stream> streams_;
     std::vector<std::uint64_t> voices_;  // serials of every voice started here
+    std::map<std::uint64_t, std::uint64_t> channels_;  // script channel to voice serial
 };
 
 }  // namespace saver::swf

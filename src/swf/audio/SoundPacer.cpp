@@ -11,6 +11,7 @@ SoundPacer::SoundPacer(MoviePlayer& player, MovieSound& sound, AudioMixer& mixer
     : player_(player), sound_(sound), mixer_(mixer) {
     framesPerTick_ = kMixRate / player_.frameRate();
     sound_.onFrames(player_.takeFrameLog());
+    sound_.onCommands(player_.takeSoundCommands());
 }
 
 std::uint64_t SoundPacer::nextTickAt() const {
@@ -30,6 +31,7 @@ void SoundPacer::render(std::int16_t* out, std::size_t frames) {
             player_.tick();
             ++ticks_;
             sound_.onFrames(player_.takeFrameLog());
+            sound_.onCommands(player_.takeSoundCommands());
         }
     }
 }

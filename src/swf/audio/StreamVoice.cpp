@@ -31,6 +31,11 @@ std::size_t StreamVoice::queuedFrames() const {
     return queue_.frames() > at ? queue_.frames() - at : 0;
 }
 
+void StreamVoice::dropQueued(std::size_t frames) {
+    pos_ += static_cast<SourcePosition>(std::min(frames, queuedFrames())) << 32;
+    compact();
+}
+
 bool StreamVoice::mix(std::int32_t* acc, std::size_t frames) {
     if (!playing_) playing_ = closed_ || queuedFrames() >= std::max<std::size_t>(lead_, 1);
     if (!playing_) return true;

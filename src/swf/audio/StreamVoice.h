@@ -29,6 +29,10 @@ class StreamVoice : public SoundVoice {
     bool closed() const { return closed_; }
     // Source frames waiting to be played.
     std::size_t queuedFrames() const;
+    // Skips `frames` of the queued sound (at most what is queued): a sound that fell behind
+    // its timeline catches up by leaving out a stretch rather than playing on late.
+    void dropQueued(std::size_t frames);
+    double sourceRate() const { return queue_.rate; }
 
     bool mix(std::int32_t* acc, std::size_t frames) override;
     VoiceKind kind() const override { return VoiceKind::Stream; }

@@ -53,6 +53,7 @@ void Interpreter::installBuiltins() {
     InstallSystemBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
     InstallSharedObjectBuiltins(*this);
+    InstallSoundBuiltins(*this);
     protos.clip = newObject();
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);

@@ -23,6 +23,7 @@ void InstallXmlBuiltins(Interpreter& vm);           // XMLNode, XML
 void InstallSystemBuiltins(Interpreter& vm);        // System, System.capabilities, $version
 void InstallLoadVarsBuiltins(Interpreter& vm);      // LoadVars, XML.load (after XML)
 void InstallSharedObjectBuiltins(Interpreter& vm);  // SharedObject
+void InstallSoundBuiltins(Interpreter& vm);         // Sound
 
 // The version the player reports: getVersion(), $version, System.capabilities.version.
 extern const char* const kPlayerVersion;

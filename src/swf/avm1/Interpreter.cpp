@@ -101,6 +101,7 @@ void Interpreter::roots(const std::function<void(Object*)>& visit) const {
         for (Object* o : {f->target, f->baseClip, f->activation, f->callee, f->home}) visit(o);
         for (const Value& v : f->ownRegisters) value(v);
     }
+    for (const ScriptSound& s : sounds) visit(s.sound);
     for (const Timer& t : timers) {
         value(t.function);
         for (const Value& v : t.args) value(v);
@@ -589,6 +590,7 @@ Object* Interpreter::method(Object* target, const std::string& name, NativeFn fn
 }
 
 void Interpreter::runTimers(double nowMs) {
+    pollSounds(nowMs);
     for (int guard = 0; guard < 64; ++guard) {
         auto due = timers.end();
         for (auto it = timers.begin(); it != timers.end(); ++it)

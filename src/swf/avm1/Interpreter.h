@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -23,6 +24,8 @@
 
 #include "swf/avm1/Heap.h"
 #include "swf/avm1/Value.h"
+#include "swf/format/SwfMovie.h"
+#include "swf/player/SoundCommand.h"
 
 namespace saver::swf::avm1 {
 
@@ -159,6 +162,26 @@ class Interpreter {
     std::vector<Timer> timers;
     int nextTimerId = 1;
     void runTimers(double nowMs);
+
+    // Sounds the Sound object started, reckoned on the embedder's clock (SoundBuiltins.cpp);
+    // the commands for the sound layer wait in soundCommands until the embedder takes them.
+    struct ScriptSound {
+        std::uint64_t channel = 0;
+        Object* sound = nullptr;  // the Sound object that started it
+        std::uint16_t soundId = 0;
+        double startedMs = 0, offsetMs = 0, durationMs = 0;
+        int loops = 1;
+    };
+    std::vector<ScriptSound> sounds;
+    struct ClipSound {
+        SoundTransform transform;
+    };
+    std::map<const Object*, ClipSound> clipSounds;  // by target clip; nullptr: the global one
+    std::vector<SoundCommand> soundCommands;
+    std::uint64_t nextSoundChannel = 1;
+    const Movie* movie = nullptr;  // for linkage names and sound lengths; set by the embedder
+    // Ends the sounds whose time is up, calling their Sound objects' onSoundComplete.
+    void pollSounds(double nowMs);
 
   private:
     struct Frame;

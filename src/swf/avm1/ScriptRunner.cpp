@@ -66,6 +66,7 @@ ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace)
     : movie_(std::move(movie)), traceSink_(std::move(trace)) {
     vm_ = std::make_unique<Interpreter>(movie_->header.version, *this);
     registry_ = vm_->newObject();
+    vm_->movie = movie_.get();
     installClipMethods();
     input_ = std::make_unique<ScriptInput>(*vm_, *this, movie_->header.frameSize.width() / 20,
                                            movie_->header.frameSize.height() / 20);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "swf/avm1/ClipProperties.h"
 #include "swf/avm1/Interpreter.h"
@@ -45,6 +46,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                    std::uint32_t event) override;
     bool hasUnloadHandler(TimelineInstance& timeline) override;
+    std::vector<SoundCommand> takeSoundCommands() override {
+        return std::exchange(vm_->soundCommands, {});
+    }
 
     bool quitRequested() const { return quit_; }
     Interpreter& interpreter() { return *vm_; }

@@ -303,6 +303,8 @@ struct Movie {
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;
+    // ExportAssets: linkage name to character id (the first export of a name holds).
+    std::map<std::string, std::uint16_t> exports;
     Timeline root;
     // ExportAssets: linkage names, as written, to character ids.
     std::map<std::string, std::uint16_t> exports;

@@ -310,4 +310,8 @@ bool MoviePlayer::cursorHidden() const {
     return state_->scripts && state_->scripts->cursorHidden();
 }
 
+std::vector<SoundCommand> MoviePlayer::takeSoundCommands() {
+    return state_->scripts ? state_->scripts->takeSoundCommands() : std::vector<SoundCommand>{};
+}
+
 }  // namespace saver::swf

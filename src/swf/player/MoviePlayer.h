@@ -65,6 +65,8 @@ class MoviePlayer {
     // The frames the timelines went to since construction or the last call, in order (the
     // sound layer starts a frame's sounds from them). Empty unless made with `logFrames`.
     std::vector<FrameEntry> takeFrameLog();
+    // What scripts asked of the sound since construction or the last call, in order.
+    std::vector<SoundCommand> takeSoundCommands();
 
     // Input between frames, in stage pixels of the movie (the caller maps the view through
     // the stage transform). The mouse drives the buttons (see PointerInput) and, like the

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/SoundCommand.h"
 
 namespace saver::swf {
 
@@ -82,6 +83,8 @@ class ScriptHost {
         (void)timeline;
         return false;
     }
+    // The sound commands scripts queued since the last call, in order.
+    virtual std::vector<SoundCommand> takeSoundCommands() { return {}; }
 };
 
 }  // namespace saver::swf

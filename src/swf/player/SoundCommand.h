@@ -1,0 +1,35 @@
+// SoundCommand: what a movie's scripts ask of its sound (the Sound object's start, stop and
+// transforms). The script engine queues them while frames run; MoviePlayer::takeSoundCommands
+// hands them, in order, to the sound layer, which carries them out on its mixer. Scripts never
+// wait for the sound: positions and completion are reckoned on the movie's frame clock, so
+// they read the same with or without a sound device.
+#pragma once
+
+#include <cstdint>
+
+namespace saver::swf {
+
+// Percentages, as scripts set them: left and right output from the left and right input
+// (ll, lr, rl, rr), times volume.
+struct SoundTransform {
+    double ll = 100, lr = 0, rl = 0, rr = 100;
+    double volume = 100;
+    bool operator==(const SoundTransform&) const = default;
+};
+
+struct SoundCommand {
+    enum class Kind : std::uint8_t {
+        Start,      // soundId from offsetSeconds, `loops` times, as `channel`, with `transform`
+        Stop,       // the sound playing as `channel`
+        StopAll,    // every sound of the movie, frame sounds and streams included
+        Transform,  // `transform` for the sound playing as `channel`
+    };
+    Kind kind = Kind::Start;
+    std::uint64_t channel = 0;  // the script engine's number for one started sound, from 1
+    std::uint16_t soundId = 0;
+    double offsetSeconds = 0;
+    int loops = 1;
+    SoundTransform transform;
+};
+
+}  // namespace saver::swf
