@@ -1,8 +1,9 @@
 // Gradients are evaluated per pixel from the inverse matrix rather than with a span
 // interpolator: the pixel centre is mapped into a unit gradient square (the file's
 // -16384..16384 twips scaled to -1..1), turned into a position t (0 at ratio 0, 1 at ratio
-// 255), wrapped by the spread mode and looked up in a 256-entry table. Stepping along a row only
-// adds the matrix's first column, so a span costs a few additions per pixel.
+// 255), wrapped by the spread mode and read from a 256-entry table, blended between the two
+// nearest entries so that a steep gradient has no steps of a whole entry. Stepping along a row
+// only adds the matrix's first column, so a span costs a few additions per pixel.
 #include "swf/render/FillPaint.h"
 
 #include <algorithm>
@@ -143,7 +144,7 @@ std::int64_t Fixed(double t) {
 }
 
 template <SpreadMode Spread>
-std::size_t TableIndex(std::int64_t t) {
+std::int64_t Wrapped(std::int64_t t) {
     if constexpr (Spread == SpreadMode::Repeat) {
         t &= kOne - 1;
     } else if constexpr (Spread == SpreadMode::Reflect) {
@@ -152,7 +153,7 @@ std::size_t TableIndex(std::int64_t t) {
     } else {
         t = std::clamp<std::int64_t>(t, 0, kOne);
     }
-    return static_cast<std::size_t>((t * 255 + kOne / 2) >> kFracBits);
+    return t;
 }
 
 }  // namespace
@@ -170,17 +171,12 @@ void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
         case Kind::Linear: {
             const std::int64_t t = Fixed((gx + 1) / 2);
             const std::int64_t dt = Fixed(dx / 2);
-            if constexpr (Spread == SpreadMode::Pad) {
-                walkPadRuns(t, dt, len, sink);
-            } else {
-                for (unsigned i = 0; i < len; ++i)
-                    sink(i, 1u, (*table_)[TableIndex<Spread>(t + dt * i)]);
-            }
+            for (unsigned i = 0; i < len; ++i) sink(i, 1u, lerped(Wrapped<Spread>(t + dt * i)));
             break;
         }
         case Kind::Radial:
             for (unsigned i = 0; i < len; ++i, gx += dx, gy += dy)
-                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))]);
+                sink(i, 1u, lerped(Wrapped<Spread>(Fixed(std::sqrt(gx * gx + gy * gy)))));
             break;
         default: {
             // Where the ray from the focal point through the pixel meets the unit circle, the
@@ -191,7 +187,7 @@ void FillPaint::walk(int x, int y, unsigned len, Sink&& sink) const {
                 const double dd = ex * ex + gy * gy;
                 const double fd = f * ex;
                 const double t = dd > 0 ? dd / (std::sqrt(fd * fd + dd * outside) - fd) : 0;
-                sink(i, 1u, (*table_)[TableIndex<Spread>(Fixed(t))]);
+                sink(i, 1u, lerped(Wrapped<Spread>(Fixed(t))));
             }
             break;
         }
@@ -213,26 +209,26 @@ void FillPaint::walkAny(int x, int y, unsigned len, Sink&& sink) const {
     }
 }
 
-// A padded linear gradient changes its table entry only every 1/255 of the square, and not
-// at all along a row it runs across: the row is cut into runs of one entry, found by solving
-// for the next entry boundary instead of indexing every pixel. `u` is the position scaled to
-// table entries (entry = u >> kFracBits).
-template <class Sink>
-void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const {
-    std::int64_t u = t * 255 + kOne / 2;
-    const std::int64_t du = dt * 255;
-    for (unsigned i = 0; i < len;) {
-        const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, 255);
-        std::int64_t steps = len - i;  // to the end of the span unless the entry changes
-        if (du > 0 && entry < 255)
-            steps = ((entry + 1) * kOne - u + du - 1) / du;
-        else if (du < 0 && entry > 0)
-            steps = (u - entry * kOne) / -du + 1;
-        const unsigned n = static_cast<unsigned>(std::clamp<std::int64_t>(steps, 1, len - i));
-        sink(i, n, (*table_)[static_cast<std::size_t>(entry)]);
-        i += n;
-        if (i < len) u += du * n;
-    }
+// The colour at position t (1.0 = kOne, already wrapped) reads the table as a 256-texel ramp
+// whose texels are centred on 0.5 / 256 .. 255.5 / 256, blending the two nearest entries.
+FillPaint::Entry FillPaint::lerped(std::int64_t t) const {
+    std::int64_t p = ((t * 256) >> (kFracBits - 8)) - 128;
+    p = std::clamp<std::int64_t>(p, 0, 255 * 256);
+    const std::size_t i = static_cast<std::size_t>(p >> 8);
+    const unsigned f = static_cast<unsigned>(p & 255);
+    const Entry& a = (*table_)[i];
+    const Entry& b = (*table_)[std::min<std::size_t>(i + 1, 255)];
+    auto mix = [f](std::uint8_t x, std::uint8_t y) {
+        return static_cast<std::uint8_t>((x * (256 - f) + y * f + 128) >> 8);
+    };
+    Entry e;
+    e.rgba = agg::rgba8(mix(a.rgba.r, b.rgba.r), mix(a.rgba.g, b.rgba.g), mix(a.rgba.b, b.rgba.b),
+                        mix(a.rgba.a, b.rgba.a));
+    e.bgra[0] = e.rgba.b;
+    e.bgra[1] = e.rgba.g;
+    e.bgra[2] = e.rgba.r;
+    e.bgra[3] = 255;
+    return e;
 }
 
 void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
