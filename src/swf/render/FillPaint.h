@@ -1,7 +1,7 @@
 // FillPaint: one fill style made ready to paint device pixels: a solid colour, or a gradient
-// with its 256-entry colour table (read blended between neighbouring entries) and the map from
-// pixel centres back into the gradient square (-16384..16384 twips). Colours come out
-// premultiplied, colour transform applied.
+// with its colour table (the 256-entry ramp, blended between neighbouring entries in
+// sixteenth steps) and the map from pixel centres back into the gradient
+// square (-16384..16384 twips). Colours come out premultiplied, colour transform applied.
 //
 // Bitmap fills are painted by a BitmapPaint from the bitmaps of `BitmapSource`; smoothing is
 // used only where the fill asks for it and the source allows it. A gradient or bitmap whose
@@ -66,11 +66,12 @@ class FillPaint {
                      const std::uint8_t* covers) const;
 
     void buildTable(const Gradient& gradient, const ColorTransform& cx);
-    Entry lerped(std::int64_t t) const;
     template <SpreadMode Spread, class Sink>
     void walk(int x, int y, unsigned len, Sink&& sink) const;
     template <class Sink>
     void walkAny(int x, int y, unsigned len, Sink&& sink) const;
+    template <class Sink>
+    void walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const;
 
     Kind kind_ = Kind::Solid;
     Entry color_{};
@@ -78,7 +79,9 @@ class FillPaint {
     double focal_ = 0;
     Matrix inverse_;  // device pixels to gradient square
     // Gradients only; kept once made, so a paint reused frame after frame allocates once.
-    std::unique_ptr<std::array<Entry, 256>> table_;
+    static constexpr std::size_t kSteps = 16;  // table entries per ramp entry
+    static constexpr std::size_t kTableSize = 255 * kSteps + 1;
+    std::unique_ptr<std::array<Entry, kTableSize>> table_;
     std::unique_ptr<BitmapPaint> bitmap_;  // bitmap fills only; kept once made, as table_
 };
 
