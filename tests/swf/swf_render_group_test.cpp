@@ -101,8 +101,9 @@ TEST(SwfRenderGroup, LayerTakesTransparencyAsAWhole) {
     EXPECT_EQ(PixelAt(layered, 16, 10), kWhite);  // erased
 }
 
-// Filters work in the group's grown rectangle: a drop shadow lands at its distance and angle,
-// knockout leaves only the shadow, and a glow reaches beyond the shape.
+// Filters work in the group's grown rectangle: a drop shadow lands at its distance and angle
+// (from beyond the frame too), knockout leaves only the shadow, and a glow reaches beyond the
+// shape.
 TEST(SwfRenderGroup, FiltersDrawOutsideTheShape) {
     Filter shadow;
     shadow.kind = FilterKind::DropShadow;
@@ -122,6 +123,12 @@ TEST(SwfRenderGroup, FiltersDrawOutsideTheShape) {
     EXPECT_EQ(PixelAt(shadowed, 7, 10), kRed);
     EXPECT_EQ(PixelAt(shadowed, 14, 10), kBlack);
     EXPECT_EQ(PixelAt(shadowed, 18, 10), kWhite);
+
+    // A shape just left of the frame casts its shadow into it.
+    const Shape outside = Square(-8, 6, -2, 14, kRed);
+    const BgraImage fromOutside = Render({Begin(1, {}, &shadowList), Draw(outside), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(fromOutside, 1, 10), kBlack);
+    EXPECT_EQ(PixelAt(fromOutside, 6, 10), kWhite);
 
     const BgraImage knocked = Render({Begin(1, {}, &knockoutList), Draw(square), kEnd}, kWhite);
     EXPECT_EQ(PixelAt(knocked, 7, 10), kWhite);

@@ -1,8 +1,11 @@
 // Gradients are evaluated per pixel from the inverse matrix rather than with a span
 // interpolator: the pixel centre is mapped into a unit gradient square (the file's
 // -16384..16384 twips scaled to -1..1), turned into a position t (0 at ratio 0, 1 at ratio
-// 255), wrapped by the spread mode and looked up in a 256-entry table. Stepping along a row only
-// adds the matrix's first column, so a span costs a few additions per pixel.
+// 255), wrapped by the spread mode and looked up in a table. The 256 colours of the ramp are
+// taken as texels centred on 0.5 / 256 .. 255.5 / 256 and read blended between the two nearest,
+// so a steep gradient has no steps of a whole entry; the table holds that blend in sixteenth
+// steps (4081 entries), so a pixel still costs one lookup. Stepping along a row only adds the
+// matrix's first column, so a span costs a few additions per pixel.
 #include "swf/render/FillPaint.h"
 
 #include <algorithm>
@@ -114,7 +117,8 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
 void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
     const auto& stops = gradient.stops;
     const bool linear = gradient.interpolation == InterpolationMode::Linear;
-    if (!table_) table_ = std::make_unique<std::array<Entry, 256>>();
+    if (!table_) table_ = std::make_unique<std::array<Entry, kTableSize>>();
+    std::array<Entry, 256> ramp;
     for (int i = 0; i < 256; ++i) {
         Rgba c = i <= stops.front().ratio ? stops.front().color : stops.back().color;
         for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
@@ -125,7 +129,22 @@ void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
                 break;
             }
         }
-        (*table_)[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
+        ramp[static_cast<std::size_t>(i)] = Premultiplied(cx.apply(c));
+    }
+    for (std::size_t q = 0; q < kTableSize; ++q) {
+        const Entry& a = ramp[std::min<std::size_t>(q / kSteps, 255)];
+        const Entry& b = ramp[std::min<std::size_t>(q / kSteps + 1, 255)];
+        const unsigned f = static_cast<unsigned>(q % kSteps) * (256 / kSteps);
+        auto mix = [f](std::uint8_t x, std::uint8_t y) {
+            return static_cast<std::uint8_t>((x * (256 - f) + y * f + 128) >> 8);
+        };
+        Entry& e = (*table_)[q];
+        e.rgba = agg::rgba8(mix(a.rgba.r, b.rgba.r), mix(a.rgba.g, b.rgba.g),
+                            mix(a.rgba.b, b.rgba.b), mix(a.rgba.a, b.rgba.a));
+        e.bgra[0] = e.rgba.b;
+        e.bgra[1] = e.rgba.g;
+        e.bgra[2] = e.rgba.r;
+        e.bgra[3] = 255;
     }
 }
 
@@ -137,6 +156,11 @@ constexpr int kFracBits = 24;
 constexpr std::int64_t kOne = std::int64_t{1} << kFracBits;
 // |t| and a row's step stay below 2^44 in fixed point, a row's sum below 2^60.
 constexpr double kMaxPosition = 1 << 20;
+// Position t maps to entry floor((t * 256 - 0.5) * steps + 0.5): the ramp position, in steps.
+constexpr std::int64_t kRampSteps = 16;  // FillPaint's table entries per ramp entry
+constexpr std::int64_t kScale = 256 * kRampSteps;
+constexpr std::int64_t kBias = (kRampSteps - 1) * kOne / 2;
+constexpr std::int64_t kLastEntry = 255 * kRampSteps;
 
 std::int64_t Fixed(double t) {
     return static_cast<std::int64_t>(std::clamp(t, -kMaxPosition, kMaxPosition) * double(kOne));
@@ -152,7 +176,8 @@ std::size_t TableIndex(std::int64_t t) {
     } else {
         t = std::clamp<std::int64_t>(t, 0, kOne);
     }
-    return static_cast<std::size_t>((t * 255 + kOne / 2) >> kFracBits);
+    return static_cast<std::size_t>(
+        std::clamp<std::int64_t>((t * kScale - kBias) >> kFracBits, 0, kLastEntry));
 }
 
 }  // namespace
@@ -213,18 +238,18 @@ void FillPaint::walkAny(int x, int y, unsigned len, Sink&& sink) const {
     }
 }
 
-// A padded linear gradient changes its table entry only every 1/255 of the square, and not
+// A padded linear gradient changes its table entry only every 1/4080 of the square, and not
 // at all along a row it runs across: the row is cut into runs of one entry, found by solving
 // for the next entry boundary instead of indexing every pixel. `u` is the position scaled to
 // table entries (entry = u >> kFracBits).
 template <class Sink>
 void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const {
-    std::int64_t u = t * 255 + kOne / 2;
-    const std::int64_t du = dt * 255;
+    std::int64_t u = t * kScale - kBias;
+    const std::int64_t du = dt * kScale;
     for (unsigned i = 0; i < len;) {
-        const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, 255);
+        const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, kLastEntry);
         std::int64_t steps = len - i;  // to the end of the span unless the entry changes
-        if (du > 0 && entry < 255)
+        if (du > 0 && entry < kLastEntry)
             steps = ((entry + 1) * kOne - u + du - 1) / du;
         else if (du < 0 && entry > 0)
             steps = (u - entry * kOne) / -du + 1;

@@ -1,5 +1,6 @@
 // FillPaint: one fill style made ready to paint device pixels: a solid colour, or a gradient
-// with its 256-entry colour table and the map from pixel centres back into the gradient
+// with its colour table (the 256-entry ramp, blended between neighbouring entries in
+// sixteenth steps) and the map from pixel centres back into the gradient
 // square (-16384..16384 twips). Colours come out premultiplied, colour transform applied.
 //
 // Bitmap fills are painted by a BitmapPaint from the bitmaps of `BitmapSource`; smoothing is
@@ -78,7 +79,9 @@ class FillPaint {
     double focal_ = 0;
     Matrix inverse_;  // device pixels to gradient square
     // Gradients only; kept once made, so a paint reused frame after frame allocates once.
-    std::unique_ptr<std::array<Entry, 256>> table_;
+    static constexpr std::size_t kSteps = 16;  // table entries per ramp entry
+    static constexpr std::size_t kTableSize = 255 * kSteps + 1;
+    std::unique_ptr<std::array<Entry, kTableSize>> table_;
     std::unique_ptr<BitmapPaint> bitmap_;  // bitmap fills only; kept once made, as table_
 };
 

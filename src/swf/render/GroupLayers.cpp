@@ -14,7 +14,8 @@ namespace saver::swf {
 
 namespace {
 
-constexpr int kEdgeMargin = 2;  // pixels around the shapes' bounds
+constexpr int kEdgeMargin = 2;   // pixels around the shapes' bounds
+constexpr int kMaxReach = 1024;  // pixels a layer may reach beyond each side of the frame
 
 struct Box {
     double x0 = std::numeric_limits<double>::max(), y0 = x0;
@@ -49,6 +50,17 @@ Box GroupBounds(std::span<const RenderItem> items, std::size_t begin, const Matr
     return box;
 }
 
+// Whether the group opened at `begin` holds neither masks nor groups: its layer may then be
+// larger than the frame, as nothing inside addresses it as the frame.
+bool SelfContained(std::span<const RenderItem> items, std::size_t begin) {
+    for (std::size_t i = begin + 1; i < items.size(); ++i) {
+        const ClipRole role = items[i].role;
+        if (role == ClipRole::EndGroup) return true;
+        if (role != ClipRole::Draw) return false;
+    }
+    return true;
+}
+
 int Clamp(double v, int lo, int hi) {
     if (!(v > lo)) return lo;
     if (!(v < hi)) return hi;
@@ -76,22 +88,42 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
         g.shiftY = std::round(box.y0) - box.y0;
         box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};
     }
+    int reachLeft = 0, reachTop = 0, reachRight = 0, reachBottom = 0;
     if (!box.empty()) {
         FilterMargins grow;
         if (g.item->filters) grow = FilterChain::growth(*g.item->filters, g.scaleX, g.scaleY);
-        g.x0 = Clamp(std::floor(box.x0) - kEdgeMargin - grow.left, 0, target_->width);
-        g.y0 = Clamp(std::floor(box.y0) - kEdgeMargin - grow.top, 0, target_->height);
-        g.x1 = Clamp(std::ceil(box.x1) + kEdgeMargin + grow.right, g.x0, target_->width);
-        g.y1 = Clamp(std::ceil(box.y1) + kEdgeMargin + grow.bottom, g.y0, target_->height);
+        // A filter moves and spreads the picture by its growth: what lies outside the frame
+        // on the side opposite a growth can reach into the frame, so it is drawn too.
+        if (g.item->filters && SelfContained(items, begin)) {
+            auto reach = [](int growth) {
+                return growth > 0 ? std::min(growth + kEdgeMargin, kMaxReach) : 0;
+            };
+            reachLeft = reach(grow.right);
+            reachTop = reach(grow.bottom);
+            reachRight = reach(grow.left);
+            reachBottom = reach(grow.top);
+        }
+        const int w = target_->width, h = target_->height;
+        g.x0 = Clamp(std::floor(box.x0) - kEdgeMargin - grow.left, -reachLeft, w + reachRight);
+        g.y0 = Clamp(std::floor(box.y0) - kEdgeMargin - grow.top, -reachTop, h + reachBottom);
+        g.x1 = Clamp(std::ceil(box.x1) + kEdgeMargin + grow.right, g.x0, w + reachRight);
+        g.y1 = Clamp(std::ceil(box.y1) + kEdgeMargin + grow.bottom, g.y0, h + reachBottom);
+        // The layer's origin moves by what lies left of and above the frame.
+        g.originX = std::max(-g.x0, 0);
+        g.originY = std::max(-g.y0, 0);
+        g.shiftX += g.originX;
+        g.shiftY += g.originY;
     }
+    const int layerW = target_->width + g.originX + std::max(g.x1 - target_->width, 0);
+    const int layerH = target_->height + g.originY + std::max(g.y1 - target_->height, 0);
     const std::size_t level = open_.size();
     if (layers_.size() <= level) layers_.push_back(std::make_unique<BgraImage>());
     BgraImage& layer = *layers_[level];
-    if (layer.width != target_->width || layer.height != target_->height)
-        layer.resize(target_->width, target_->height);
-    for (int y = g.y0; y < g.y1; ++y)
-        std::memset(layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + g.x0) * 4, 0,
-                    static_cast<std::size_t>(g.x1 - g.x0) * 4);
+    if (layer.width != layerW || layer.height != layerH) layer.resize(layerW, layerH);
+    for (int y = g.y0 + g.originY; y < g.y1 + g.originY; ++y)
+        std::memset(layer.pixels.data() +
+                        (static_cast<std::size_t>(y) * layer.width + g.x0 + g.originX) * 4,
+                    0, static_cast<std::size_t>(g.x1 - g.x0) * 4);
     open_.push_back(g);
     shiftX_ += g.shiftX;
     shiftY_ += g.shiftY;
@@ -110,7 +142,8 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     if (w <= 0 || h <= 0) return dest;
     const std::uint8_t mode = g.item->blendMode;
     if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) return dest;
-    ImageRect source{&layer, g.x0, g.y0, w, h};
+    const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;  // the rectangle in the layer
+    ImageRect source{&layer, lx, ly, w, h};
     if (g.item->filters) {  // filters work on a copy of just the rectangle
         work_.width = w;
         work_.height = h;
@@ -118,7 +151,7 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
         for (int y = 0; y < h; ++y)
             std::memcpy(
                 work_.pixels.data() + static_cast<std::size_t>(y) * w * 4,
-                layer.pixels.data() + (static_cast<std::size_t>(g.y0 + y) * layer.width + g.x0) * 4,
+                layer.pixels.data() + (static_cast<std::size_t>(ly + y) * layer.width + lx) * 4,
                 static_cast<std::size_t>(w) * 4);
         filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
         source = {&work_, 0, 0, w, h};

@@ -4,9 +4,11 @@
 //
 // A layer has the size of the frame, so masks and the rasteriser address it as they do the
 // frame, but only the group's rectangle is cleared, filtered and blended: the pixel bounds of
-// the shapes it holds, grown by its filters, cut to the frame. Layers are kept from frame to
-// frame and reused by nesting level, so a frame allocates only when it nests deeper, or its
-// filters need more room, than any before.
+// the shapes it holds, grown by its filters, cut to the frame. A filtered group that holds no
+// masks or groups also keeps what lies outside the frame as far as its filters can bring it
+// in (a shadow of a shape above the frame's top edge): its layer grows beyond the frame. Layers are
+// kept from frame to frame and reused by nesting level, so a frame allocates only when it nests
+// deeper, or its filters need more room, than any before.
 //
 // A filtered group is drawn as Flash draws a cached bitmap: its picture moved by less than
 // half a pixel so that its bounds start on whole pixels; shifted() gives the matrices of the
@@ -57,6 +59,7 @@ class GroupLayers {
   private:
     struct Group {
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the layer's rectangle in target pixels
+        int originX = 0, originY = 0;        // where the target's origin lies in the layer
         const RenderItem* item = nullptr;
         double scaleX = 1, scaleY = 1;  // target pixels per SWF pixel, for the filters
         double shiftX = 0, shiftY = 0;  // the move of its items onto whole pixels

@@ -8,7 +8,8 @@
 // repeating, smoothed or not) from the item's BitmapLibrary; groups drawn offscreen, filtered
 // and blended (GroupLayers).
 //
-// Quality::Low draws without anti-aliasing and bitmaps unsmoothed, Quality::High anti-aliased.
+// Quality::Low draws without anti-aliasing (a pixel is painted when its centre lies inside) and
+// bitmaps unsmoothed, Quality::High anti-aliased.
 //
 // Groups nest at most 8 deep; deeper ones are drawn without their effects.
 //

@@ -24,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "swf/render/AliasedRasterizer.h"
+#include "swf/render/CurveFlattener.h"
 #include "swf/render/FillPaint.h"
 #include "swf/render/SpanBlend.h"
 
@@ -37,31 +39,17 @@ using LineRasterizer = agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl>;
 constexpr double kCurveTolerance = 0.05;  // pixels between a curve and its chords
 constexpr int kMaxCurveSegments = 256;
 constexpr double kMinLineWidth = 1.0;  // pixels
+// Without anti-aliasing, curves are flattened in the shape's own units, within a tenth of a
+// pixel at the shape's scale (two twips), as the reference pictures of low quality show them;
+// at a zoom that would make chords visible, within a quarter of a target pixel.
+constexpr double kShapeTolerance = 2.0;        // twips
+constexpr double kMaxAliasedDeviation = 0.25;  // pixels
 // Round caps and joins get more points the wider the line; far beyond any screen the width no
 // longer changes what is seen, so it is capped there.
 constexpr double kMaxLineWidth = 100000.0;
 // Strokes are clipped to the target widened by this margin, so caps and joins just outside
 // are not cut into a visible straight edge.
 constexpr double kClipMargin = 4.0;
-constexpr double kAliasedNudge = -1.0 / 256;  // a step of the subpixel grid up and left
-
-// A scanline whose covers can be forced to all or nothing (no anti-aliasing): a pixel that is
-// at least half covered is painted fully. The rasterisers fill it through add_cell and
-// add_span only.
-class ThresholdScanline : public agg::scanline32_u8 {
-  public:
-    bool aliased = false;
-    void add_cell(int x, unsigned cover) { scanline32_u8::add_cell(x, level(cover)); }
-    void add_span(int x, unsigned len, unsigned cover) {
-        scanline32_u8::add_span(x, len, level(cover));
-    }
-
-  private:
-    unsigned level(unsigned cover) const {
-        if (!aliased) return cover;
-        return cover >= agg::cover_full / 2 + 1 ? agg::cover_full : 0;
-    }
-};
 
 struct PixelPoint {
     double x, y;
@@ -89,11 +77,30 @@ void FlattenCurve(PixelPoint p0, PixelPoint c, PixelPoint p1, double tolerance, 
     lineTo(p1.x, p1.y);
 }
 
-// Feeds a path's edges (its start point excluded) to lineTo, mapped by m; curves keep within
-// `tolerance` of their chords in the units m maps to.
+// Feeds a path's edges (its start point excluded) to lineTo, mapped by m. Curves keep within
+// `tolerance` of their chords: in the units m maps to, or with `inShape` in the path's own
+// units (the chords are made there, then mapped).
 template <class LineTo>
 void TraceEdges(const ShapePath& path, const Matrix& m, LineTo&& lineTo,
-                double tolerance = kCurveTolerance) {
+                double tolerance = kCurveTolerance, bool inShape = false) {
+    if (inShape) {
+        CurvePoint from{double(path.start.x), double(path.start.y)};
+        auto mapped = [&m, &lineTo](double x, double y) {
+            double px = 0, py = 0;
+            m.apply(x, y, px, py);
+            lineTo(px, py);
+        };
+        for (const ShapeEdge& e : path.edges) {
+            const CurvePoint to{double(e.anchor.x), double(e.anchor.y)};
+            if (e.curved)
+                FlattenQuadratic(from, {double(e.control.x), double(e.control.y)}, to, tolerance,
+                                 kMaxCurveSegments, mapped);
+            else
+                mapped(to.x, to.y);
+            from = to;
+        }
+        return;
+    }
     PixelPoint pen = ToPixels(m, path.start);
     for (const ShapeEdge& e : path.edges) {
         const PixelPoint to = ToPixels(m, e.anchor);
@@ -138,16 +145,26 @@ double MaxStretch(const Matrix& m) {
     return std::sqrt((sum + std::sqrt(std::max(sum * sum - 4 * det * det, 0.0))) / 2);
 }
 
+// The flattening tolerance of aliased drawing, in shape twips, for a shape drawn with m.
+double AliasedTolerance(const Matrix& m) {
+    const double stretch = MaxStretch(m);
+    return stretch > 0 ? std::min(kShapeTolerance, kMaxAliasedDeviation / stretch)
+                       : kShapeTolerance;
+}
+
 }  // namespace
 
 struct ShapeRasterizer::Impl {
     agg::rendering_buffer buffer;
     FillRasterizer fillRaster;
     LineRasterizer lineRaster;
-    ThresholdScanline scanline;
-    std::vector<agg::rgba8> colorBuffer;     // a row of generated colours, then a row to mix in
-    const std::uint8_t* clipMask = nullptr;  // setMask
-    std::uint8_t* maskTarget = nullptr;      // drawMask: coverage goes here, not colours
+    agg::scanline32_u8 scanline;
+    bool aliased = false;  // pixels are sampled at their centres (AliasedRasterizer)
+    AliasedRasterizer centreRaster;
+    std::vector<agg::cover_type> fullCovers;  // a row of full covers for aliased runs
+    std::vector<agg::rgba8> colorBuffer;      // a row of generated colours, then a row to mix in
+    const std::uint8_t* clipMask = nullptr;   // setMask
+    std::uint8_t* maskTarget = nullptr;       // drawMask: coverage goes here, not colours
     std::vector<agg::cover_type> maskedCovers;
     std::vector<FillPaint> paints;
     FillPaint linePaint;
@@ -163,7 +180,7 @@ struct ShapeRasterizer::Impl {
     void drawLines(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                    const ColorTransform& cx, double stageScale);
     void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
-                   double tolerance);
+                   double tolerance, bool inShape);
     void strokeLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                     const ColorTransform& cx, double stageScale);
 
@@ -173,6 +190,8 @@ struct ShapeRasterizer::Impl {
     void mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors, agg::rgba8* mix,
                   agg::cover_type* budget);
     void paintLine(const FillPaint& paint);
+    void strokeAliased();
+    void paintRun(const FillPaint& paint, int y, int x, unsigned len);
     const agg::cover_type* clipCovers(const agg::cover_type* covers, int x, int y, unsigned len);
     void addToMask(const agg::cover_type* covers, int x, int y, unsigned len);
 };
@@ -184,7 +203,9 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
     Impl& s = *impl_;
     s.buffer.attach(image.pixels.data(), static_cast<unsigned>(image.width),
                     static_cast<unsigned>(image.height), image.width * 4);
-    s.scanline.aliased = aliased;
+    s.aliased = aliased;
+    s.centreRaster.reset(image.width, image.height);
+    s.fullCovers.assign(static_cast<std::size_t>(image.width), agg::cover_full);
     s.fillRaster.clip_box(0, 0, image.width, image.height);
     s.lineRaster.clip_box(-kClipMargin, -kClipMargin, image.width + kClipMargin,
                           image.height + kClipMargin);
@@ -193,16 +214,8 @@ void ShapeRasterizer::begin(BgraImage& image, bool aliased) {
 void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const ColorTransform& cx,
                            double stageScale, const BitmapLibrary* bitmaps) {
     Impl& s = *impl_;
-    s.bitmapSource = {bitmaps, !s.scanline.aliased};
-    Matrix toPixels = matrix;
-    if (s.scanline.aliased) {
-        // Without anti-aliasing a pixel is painted when at least half covered; an edge exactly
-        // on a pixel's middle, or a one-pixel line on the border of two rows, would tie. The
-        // nudge breaks such ties one way: one row, not two or none, and a pixel whose centre
-        // lies on an edge goes to the region right of or below it.
-        toPixels.tx += kAliasedNudge;
-        toPixels.ty += kAliasedNudge;
-    }
+    s.bitmapSource = {bitmaps, !s.aliased};
+    const Matrix& toPixels = matrix;
     if (s.buffer.width() == 0 || s.buffer.height() == 0) return;
     s.paints.resize(shape.fills.size());
     for (std::size_t i = 0; i < shape.fills.size(); ++i)
@@ -226,11 +239,7 @@ void ShapeRasterizer::setMask(const std::uint8_t* mask) {
 void ShapeRasterizer::drawMask(const Shape& shape, const Matrix& toPixels, std::uint8_t* mask) {
     Impl& s = *impl_;
     if (s.buffer.width() == 0 || s.buffer.height() == 0 || shape.fills.empty()) return;
-    Matrix m = toPixels;
-    if (s.scanline.aliased) {
-        m.tx += kAliasedNudge;
-        m.ty += kAliasedNudge;
-    }
+    const Matrix& m = toPixels;
     // The compound pass still mixes colours where styles meet; solid paints keep that cheap.
     s.paints.resize(shape.fills.size());
     for (std::size_t i = 0; i < shape.fills.size(); ++i) s.paints[i].prepare(FillStyle{}, m, {});
@@ -246,21 +255,41 @@ void ShapeRasterizer::Impl::drawFills(const Shape& shape, std::size_t first, std
     auto styleOf = [count](std::uint32_t fill) {
         return fill >= 1 && fill <= count ? static_cast<int>(fill) - 1 : -1;
     };
-    fillRaster.reset();
-    fillRaster.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
+    if (aliased) {
+        centreRaster.reset(static_cast<int>(buffer.width()), static_cast<int>(buffer.height()));
+        centreRaster.setNonZero(shape.nonZeroWinding);
+    } else {
+        fillRaster.reset();
+        fillRaster.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
+    }
     bool any = false;
+    const double tolerance = AliasedTolerance(m);
     for (std::size_t i = first; i < last; ++i) {
         const ShapePath& path = shape.paths[i];
         const int left = styleOf(path.fill0), right = styleOf(path.fill1);
         if (left == right || path.edges.empty())
             continue;  // no fill, or the same fill on both sides: the edge changes nothing
-        fillRaster.styles(left, right);
         const PixelPoint start = ToPixels(m, path.start);
-        fillRaster.move_to_d(start.x, start.y);
-        TraceEdges(path, m, [this](double x, double y) { fillRaster.line_to_d(x, y); });
+        if (aliased) {
+            centreRaster.styles(left, right);
+            centreRaster.moveTo(start.x, start.y);
+            TraceEdges(
+                path, m, [this](double x, double y) { centreRaster.lineTo(x, y); }, tolerance,
+                true);
+        } else {
+            fillRaster.styles(left, right);
+            fillRaster.move_to_d(start.x, start.y);
+            TraceEdges(path, m, [this](double x, double y) { fillRaster.line_to_d(x, y); });
+        }
         any = true;
     }
-    if (any) paintFills();
+    if (!any) return;
+    if (aliased)
+        centreRaster.sweep([this](int y, int x0, int x1, int style) {
+            paintRun(paints[static_cast<std::size_t>(style)], y, x0, unsigned(x1 - x0));
+        });
+    else
+        paintFills();
 }
 
 // Lines of the paths [first, last), one line style after the other.
@@ -285,7 +314,7 @@ void ShapeRasterizer::Impl::drawLines(const Shape& shape, std::size_t first, std
 // Builds the outline of one line style from its paths lineOrder[first, last): a path that
 // starts where the previous one ended continues it; an outline back at its start is closed.
 void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std::size_t last,
-                                      const Matrix& m, double tolerance) {
+                                      const Matrix& m, double tolerance, bool inShape) {
     const bool mayClose = !shape.lines[lineOrder[first].first - 1].noClose;
     linePath.remove_all();
     Point contourStart, pen;
@@ -303,7 +332,7 @@ void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std
             open = true;
         }
         TraceEdges(
-            path, m, [this](double x, double y) { linePath.line_to(x, y); }, tolerance);
+            path, m, [this](double x, double y) { linePath.line_to(x, y); }, tolerance, inShape);
         pen = path.edges.back().anchor;
     }
     finishContour();
@@ -329,13 +358,15 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
     const double pixelWidth = style.width * scale;
     const double stretch = MaxStretch(m);
     const bool inShape = !fixedWidth && pixelWidth >= kMinLineWidth && stretch > 0;
+    // Aliased lines follow their curves as aliased fills do.
+    const double tolerance = aliased ? AliasedTolerance(m) : kCurveTolerance;
     if (inShape) {
-        traceLine(shape, first, last, Matrix{}, kCurveTolerance / stretch);
+        traceLine(shape, first, last, Matrix{}, aliased ? tolerance : tolerance / stretch, aliased);
         stroke.width(std::min(double(style.width), kMaxLineWidth / stretch));
         stroke.approximation_scale(stretch);
         lineTransform = agg::trans_affine(m.a, m.b, m.c, m.d, m.tx, m.ty);
     } else {
-        traceLine(shape, first, last, m, kCurveTolerance);
+        traceLine(shape, first, last, m, tolerance, aliased);
         stroke.width(std::clamp(pixelWidth, kMinLineWidth, kMaxLineWidth));
         stroke.approximation_scale(1);
         lineTransform.reset();
@@ -344,10 +375,6 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
     stroke.line_join(JoinOf(style.join));
     stroke.miter_limit(std::max(style.miterLimit, 1.0));
 
-    lineRaster.reset();
-    lineRaster.filling_rule(agg::fill_non_zero);
-    lineRaster.add_path(strokeInPixels);
-
     if (style.fill) {
         linePaint.prepare(*style.fill, m, cx, bitmapSource);
     } else {
@@ -355,7 +382,36 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
         solid.color = style.color;
         linePaint.prepare(solid, m, cx);
     }
+    if (aliased) {
+        strokeAliased();
+        return;
+    }
+    lineRaster.reset();
+    lineRaster.filling_rule(agg::fill_non_zero);
+    lineRaster.add_path(strokeInPixels);
     paintLine(linePaint);
+}
+
+// The stroke's outline, sampled at pixel centres: one style, non-zero, painted with linePaint.
+void ShapeRasterizer::Impl::strokeAliased() {
+    centreRaster.reset(static_cast<int>(buffer.width()), static_cast<int>(buffer.height()));
+    centreRaster.setNonZero(true);
+    centreRaster.styles(-1, 0);
+    strokeInPixels.rewind(0);
+    double x = 0, y = 0;
+    for (unsigned cmd; !agg::is_stop(cmd = strokeInPixels.vertex(&x, &y));) {
+        if (agg::is_move_to(cmd)) {
+            centreRaster.closePolygon();
+            centreRaster.moveTo(x, y);
+        } else if (agg::is_vertex(cmd)) {
+            centreRaster.lineTo(x, y);
+        } else if (agg::is_end_poly(cmd)) {
+            centreRaster.closePolygon();
+        }
+    }
+    centreRaster.closePolygon();
+    centreRaster.sweep(
+        [this](int row, int x0, int x1, int) { paintRun(linePaint, row, x0, unsigned(x1 - x0)); });
 }
 
 // Room for two rows of colours covering the columns minX..maxX.
@@ -463,6 +519,14 @@ void ShapeRasterizer::Impl::mixStyle(const FillPaint& paint, int minX, agg::rgba
             }
         }
     }
+}
+
+// One run of fully covered pixels, clipped by the mask (or added to the mask being built).
+void ShapeRasterizer::Impl::paintRun(const FillPaint& paint, int y, int x, unsigned len) {
+    if (maskTarget != nullptr)
+        addToMask(fullCovers.data(), x, y, len);
+    else
+        paint.blend(buffer.row_ptr(y), x, y, len, clipCovers(fullCovers.data(), x, y, len));
 }
 
 void ShapeRasterizer::Impl::paintLine(const FillPaint& paint) {

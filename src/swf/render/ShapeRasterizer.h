@@ -34,7 +34,8 @@ class ShapeRasterizer {
     ShapeRasterizer& operator=(const ShapeRasterizer&) = delete;
 
     // Targets `image` (which must outlive the draw calls); `aliased` turns anti-aliasing off:
-    // a pixel is then painted fully when at least half of it is covered, else not at all.
+    // a pixel is then painted fully when its centre lies inside the fill or the stroke's
+    // outline, else not at all (see AliasedRasterizer).
     void begin(BgraImage& image, bool aliased);
 
     // `toPixels` maps shape twips to target pixels; `stageScale` is the stage's pixels per
