@@ -38,13 +38,16 @@ bp_shot() {
 }
 
 # bp_which SHOT: "A" or "B" when the screenshot is (within 0.5% of its pixels) the host
-# rendering of that movie, "?" otherwise.
+# rendering of that movie, "K" when it is black (the show's window between two movies, while
+# the next one loads), "?" otherwise.
 bp_which() {
     local limit=$((1024 * 768 / 200))
     if [ "$(bp_differs "$1" "$WT_DIR/ref_a.png")" -le "$limit" ]; then
         echo A
     elif [ -f "$WT_DIR/ref_b.png" ] && [ "$(bp_differs "$1" "$WT_DIR/ref_b.png")" -le "$limit" ]; then
         echo B
+    elif [ "$(convert "$1" -format '%[fx:int(255*maxima)]' info: 2>/dev/null)" == 0 ]; then
+        echo K
     else
         echo "?"
     fi

