@@ -9,10 +9,11 @@
 #include <utility>
 
 #include "swf/format/FrameActions.h"
-#include "swf/render/BitmapLibrary.h"
+#include "swf/player/FrameActionRunner.h"
 #include "swf/player/PointerInput.h"
 #include "swf/player/TextFieldBinding.h"
 #include "swf/player/TimelineInstance.h"
+#include "swf/render/BitmapLibrary.h"
 
 namespace saver::swf {
 
@@ -21,37 +22,13 @@ namespace {
 constexpr int kMaxActionBlocksPerStep = 1000;
 constexpr double kDefaultFrameRate = 12;  // for a header that declares 0 frames per second
 
-void RunAction(TimelineInstance& timeline, const FrameAction& action) {
-    using Kind = FrameAction::Kind;
-    switch (action.kind) {
-        case Kind::Stop:
-            timeline.stop();
-            break;
-        case Kind::Play:
-            timeline.play();
-            break;
-        case Kind::NextFrame:
-            timeline.nextFrame();
-            break;
-        case Kind::PrevFrame:
-            timeline.prevFrame();
-            break;
-        case Kind::GotoFrame:
-            timeline.gotoFrameAndStop(action.frame);
-            break;
-        case Kind::GotoLabel:
-            timeline.gotoLabelAndStop(action.label);
-            break;
-    }
-}
-
 }  // namespace
 
 struct MoviePlayer::State {
     std::shared_ptr<const Movie> movie;
     PlayerContext context;
     std::shared_ptr<TimelineInstance> root;
-    std::unique_ptr<BitmapLibrary> bitmaps;  // decoded as the fills need them
+    std::unique_ptr<BitmapLibrary> bitmaps;   // decoded as the fills need them
     std::shared_ptr<const FontSource> fonts;  // device text
 
     std::unique_ptr<ScriptHost> scripts;  // destroyed before the movie and the timelines
@@ -141,7 +118,7 @@ struct MoviePlayer::State {
                 continue;
             }
             for (const FrameAction& action : DecodeFrameActions(next.actions->bytes))
-                RunAction(*timeline, action);
+                RunFrameAction(*timeline, action);
         }
     }
 };

@@ -4,6 +4,7 @@
 #include "swf/player/PointerInput.h"
 
 #include "swf/format/FrameActions.h"
+#include "swf/player/FrameActionRunner.h"
 #include "swf/player/ShapeHitTest.h"
 
 namespace saver::swf {
@@ -11,29 +12,7 @@ namespace saver::swf {
 namespace {
 
 void RunTimelineActions(TimelineInstance& timeline, const std::vector<std::uint8_t>& bytes) {
-    for (const FrameAction& action : DecodeFrameActions(bytes)) {
-        using Kind = FrameAction::Kind;
-        switch (action.kind) {
-            case Kind::Stop:
-                timeline.stop();
-                break;
-            case Kind::Play:
-                timeline.play();
-                break;
-            case Kind::NextFrame:
-                timeline.nextFrame();
-                break;
-            case Kind::PrevFrame:
-                timeline.prevFrame();
-                break;
-            case Kind::GotoFrame:
-                timeline.gotoFrameAndStop(action.frame);
-                break;
-            case Kind::GotoLabel:
-                timeline.gotoLabelAndStop(action.label);
-                break;
-        }
-    }
+    for (const FrameAction& action : DecodeFrameActions(bytes)) RunFrameAction(timeline, action);
 }
 
 // The key code a button's key condition uses for a Windows virtual key: Flash's own codes for
