@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "swf/render/BoxBlur.h"
+#include "swf/render/LayerBlend.h"
 #include "swf_render_support.h"
 
 namespace saver::swf {
@@ -198,6 +199,60 @@ TEST(SwfRenderGroup, BoxBlurWeights) {
         row[4] = 255;
         blur.blur(row.data(), 9, 1, 1, c.size, 1, c.passes);
         EXPECT_EQ(std::vector<int>(row.begin() + 1, row.begin() + 8), c.expected);
+    }
+}
+
+// A premultiplied picture of pseudo-random pixels (some clear, some opaque, most between).
+BgraImage Noise(int w, int h, unsigned seed) {
+    BgraImage image;
+    image.resize(w, h);
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+        seed = seed * 1103515245u + 12345u;
+        const unsigned kind = (seed >> 16) % 4;
+        const int a = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<int>((seed >> 8) & 255);
+        for (int c = 0; c < 3; ++c) {
+            seed = seed * 1103515245u + 12345u;
+            image.pixels[i + c] = static_cast<std::uint8_t>(a ? (seed >> 16) % (a + 1) : 0);
+        }
+        image.pixels[i + 3] = static_cast<std::uint8_t>(a);
+    }
+    return image;
+}
+
+// The blur and the normal blend each have a fast path for the common case (four channels at
+// once, no mask); it must give the very numbers of the general one.
+TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
+    const int w = 23, h = 17;  // not a multiple of four
+    const BgraImage layer = Noise(w, h, 7);
+    const BgraImage below = Noise(w, h, 99);
+    const std::vector<std::uint8_t> fullCover(static_cast<std::size_t>(w) * h, 255);
+    BgraImage fast = below, general = below;
+    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, nullptr, fast);
+    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, fullCover.data(), general);
+    EXPECT_EQ(fast.pixels, general.pixels);
+
+    // Four channels blurred together equal each channel blurred alone; columns equal rows of
+    // the turned picture.
+    BoxBlur blur;
+    for (const double size : {2.0, 3.5, 9.25}) {
+        SCOPED_TRACE(size);
+        BgraImage all = layer;
+        blur.blur(all.pixels.data(), w, h, 4, size, size, 2);
+        for (int c = 0; c < 4; ++c) {
+            std::vector<std::uint8_t> plane(static_cast<std::size_t>(w) * h);
+            for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = layer.pixels[i * 4 + c];
+            blur.blur(plane.data(), w, h, 1, size, size, 2);
+            for (std::size_t i = 0; i < plane.size(); ++i)
+                ASSERT_EQ(plane[i], all.pixels[i * 4 + c]) << "channel " << c << " pixel " << i;
+        }
+        std::vector<std::uint8_t> plane(static_cast<std::size_t>(w) * h), turned(plane.size());
+        for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = layer.pixels[i * 4 + 3];
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) turned[x * h + y] = plane[y * w + x];
+        blur.blur(plane.data(), w, h, 1, 1, size, 1);
+        blur.blur(turned.data(), h, w, 1, size, 1, 1);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) ASSERT_EQ(plane[y * w + x], turned[x * h + y]);
     }
 }
 

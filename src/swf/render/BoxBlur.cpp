@@ -25,7 +25,7 @@ constexpr std::array<double, kMaxPasses> kPassReach = {1.0, 2.1, 2.7, 3.1, 3.5, 
 struct Box {
     int m = 0;
     std::uint32_t frac = 0;     // 1..256
-    std::uint64_t inverse = 0;  // 2^32 / total weight, rounded up
+    std::uint32_t inverse = 0;  // 2^32 / total weight, rounded up (the weight is above 256)
     bool identity = true;
 
     explicit Box(double size) {
@@ -35,12 +35,15 @@ struct Box {
         m = static_cast<int>(std::ceil(radius)) - 1;
         frac = static_cast<std::uint32_t>(std::clamp(std::floor((radius - m) * 256), 1.0, 256.0));
         const std::uint64_t weight = (2 * static_cast<std::uint64_t>(m) + 1) * 256 + 2 * frac;
-        inverse = ((std::uint64_t{1} << 32) + weight - 1) / weight;
+        inverse = static_cast<std::uint32_t>(((std::uint64_t{1} << 32) + weight - 1) / weight);
         identity = false;
     }
+    // The sums stay below 2^16 (at most 257 pixels of 255), the weighted total below 2^25:
+    // one 32 x 32 bit product per value, which vector units have.
     std::uint8_t value(std::uint32_t s0, std::uint32_t s1) const {
-        const std::uint64_t total = std::uint64_t{s0} * (256 - frac) + std::uint64_t{s1} * frac;
-        return static_cast<std::uint8_t>(std::min<std::uint64_t>(255, (total * inverse) >> 32));
+        const std::uint32_t total = s0 * (256 - frac) + s1 * frac;
+        const auto q = static_cast<std::uint32_t>((std::uint64_t{total} * inverse) >> 32);
+        return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, q));
     }
 };
 
@@ -62,25 +65,26 @@ void BoxBlur::blur(std::uint8_t* pixels, int width, int height, int channels, do
 }
 
 // Each row is copied into a zero-padded line first, so the box may run off both ends; the
-// channels of a pixel are summed side by side.
-void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, double size) {
-    const Box box(size);
-    if (box.identity) return;
+// channels of a pixel are summed side by side. The channel count is a template argument so
+// the loop over the channels unrolls.
+template <int C>
+void BlurRows(std::vector<std::uint32_t>& line, std::uint8_t* pixels, int width, int height,
+              const Box& box) {
     const int pad = box.m + 2;
-    const std::size_t stride = static_cast<std::size_t>(channels);
-    line_.assign(static_cast<std::size_t>(width + 2 * pad) * stride, 0);
-    std::uint32_t* src = line_.data() + pad * stride;
-    const std::ptrdiff_t inner = static_cast<std::ptrdiff_t>(box.m) * channels;
-    const std::ptrdiff_t outer = inner + channels;
+    line.assign(static_cast<std::size_t>(width + 2 * pad) * C, 0);
+    std::uint32_t* src = line.data() + static_cast<std::ptrdiff_t>(pad) * C;
+    const std::ptrdiff_t inner = static_cast<std::ptrdiff_t>(box.m) * C;
+    const std::ptrdiff_t outer = inner + C;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * C;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * stride;
-        for (std::size_t i = 0; i < width * stride; ++i) src[i] = row[i];
-        std::uint32_t s0[4] = {0, 0, 0, 0};
-        for (int k = -box.m; k <= box.m; ++k)
-            for (int c = 0; c < channels; ++c) s0[c] += src[k * channels + c];
+        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+        for (std::size_t i = 0; i < rowBytes; ++i) src[i] = row[i];
+        std::uint32_t s0[C] = {};
+        for (std::ptrdiff_t k = -inner; k <= inner; k += C)
+            for (int c = 0; c < C; ++c) s0[c] += src[k + c];
         const std::uint32_t* p = src;
-        for (int x = 0; x < width; ++x, p += channels, row += channels) {
-            for (int c = 0; c < channels; ++c) {
+        for (int x = 0; x < width; ++x, p += C, row += C) {
+            for (int c = 0; c < C; ++c) {
                 const std::uint32_t s1 = s0[c] + p[c - outer] + p[c + outer];
                 row[c] = box.value(s0[c], s1);
                 s0[c] += p[c + outer] - p[c - inner];
@@ -89,29 +93,45 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
     }
 }
 
+void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, double size) {
+    const Box box(size);
+    if (box.identity) return;
+    if (channels == 4)
+        BlurRows<4>(line_, pixels, width, height, box);
+    else
+        BlurRows<1>(line_, pixels, width, height, box);
+}
+
 // Columns run over whole rows at a time: one sum per column and channel, moved down a row per
 // output row, so memory is read in order.
 void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels, double size) {
     const Box box(size);
     if (box.identity) return;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
-    copy_.assign(pixels, pixels + rowBytes * height);
+    // The copy ends in a row of zeros that stands for every row beyond the image, so the
+    // inner loop has no tests and vectorises.
+    copy_.resize(rowBytes * (static_cast<std::size_t>(height) + 1));
+    std::memcpy(copy_.data(), pixels, rowBytes * height);
+    std::memset(copy_.data() + rowBytes * height, 0, rowBytes);
     line_.assign(rowBytes, 0);
+    const std::uint8_t* zeros = copy_.data() + rowBytes * height;
     auto row = [&](int y) -> const std::uint8_t* {
-        return y >= 0 && y < height ? copy_.data() + rowBytes * y : nullptr;
+        return y >= 0 && y < height ? copy_.data() + rowBytes * y : zeros;
     };
-    for (int k = -box.m; k <= box.m; ++k)
-        if (const std::uint8_t* r = row(k))
-            for (std::size_t i = 0; i < rowBytes; ++i) line_[i] += r[i];
+    std::uint32_t* __restrict sums = line_.data();
+    for (int k = -box.m; k <= box.m; ++k) {
+        const std::uint8_t* r = row(k);
+        for (std::size_t i = 0; i < rowBytes; ++i) sums[i] += r[i];
+    }
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* before = row(y - box.m - 1);
         const std::uint8_t* after = row(y + box.m + 1);
         const std::uint8_t* leaving = row(y - box.m);
-        std::uint8_t* out = pixels + rowBytes * y;
+        std::uint8_t* __restrict out = pixels + rowBytes * y;
         for (std::size_t i = 0; i < rowBytes; ++i) {
-            const std::uint32_t b = before ? before[i] : 0, a = after ? after[i] : 0;
-            out[i] = box.value(line_[i], line_[i] + a + b);
-            line_[i] += a - (leaving ? leaving[i] : 0);
+            const std::uint32_t a = after[i];
+            out[i] = box.value(sums[i], sums[i] + a + before[i]);
+            sums[i] += a - leaving[i];
         }
     }
 }
