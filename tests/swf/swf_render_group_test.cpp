@@ -7,6 +7,7 @@
 
 #include "swf/render/BoxBlur.h"
 #include "swf/render/LayerBlend.h"
+#include "swf/render/SpanBlend.h"
 #include "swf_render_support.h"
 
 namespace saver::swf {
@@ -230,6 +231,20 @@ TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
     BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, nullptr, fast);
     BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, fullCover.data(), general);
     EXPECT_EQ(fast.pixels, general.pixels);
+
+    // Span colours blended whole pixels at a time, as BlendPixel does one channel at a time.
+    std::vector<agg::rgba8> colors;
+    std::vector<std::uint8_t> covers;
+    for (std::size_t i = 0; i < layer.pixels.size(); i += 4) {
+        const std::uint8_t* q = &layer.pixels[i];
+        colors.emplace_back(q[2], q[1], q[0], q[3]);
+        covers.push_back(below.pixels[i + 1]);  // any coverage, 0 and 255 included
+    }
+    BgraImage spans = below, pixels = below;
+    BlendColors(spans.pixels.data(), colors.data(), covers.data(), w * h);
+    for (int i = 0; i < w * h; ++i)
+        if (covers[i] != 0) BlendPixel(pixels.pixels.data() + i * 4, colors[i], covers[i]);
+    EXPECT_EQ(spans.pixels, pixels.pixels);
 
     // Four channels blurred together equal each channel blurred alone; columns equal rows of
     // the turned picture.

@@ -57,19 +57,39 @@ inline void FillPixels(std::uint8_t* p, const std::uint8_t bgra[4], unsigned len
     for (unsigned i = 0; i < len; ++i) std::memcpy(p + i * 4, &pattern, 4);
 }
 
+// The four channels of `v` each times `k` / 255, rounded as MulDiv255 does: two channels per
+// 32-bit multiply, each lane staying below 2^16 so that none carries into the next.
+inline std::uint32_t MulDiv255Packed(std::uint32_t v, std::uint32_t k) {
+    std::uint32_t rb = (v & 0x00FF00FFu) * k + 0x00800080u;
+    std::uint32_t ga = ((v >> 8) & 0x00FF00FFu) * k + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    ga = ((ga + ((ga >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    return rb | (ga << 8);
+}
+
 // `len` pixels from `p` on: one colour each from `colors`, weighted by `covers` (null: full).
+// The same numbers as BlendPixel, on whole pixels (agg's R, G, B, A turned into B, G, R, A).
 inline void BlendColors(std::uint8_t* p, const agg::rgba8* colors, const std::uint8_t* covers,
                         unsigned len) {
     for (unsigned i = 0; i < len; ++i, p += 4) {
-        const agg::rgba8& c = colors[i];
         const unsigned cover = covers != nullptr ? covers[i] : 255u;
-        if (cover == 255 && c.a == 255) {
-            p[0] = c.b;
-            p[1] = c.g;
-            p[2] = c.r;
-            p[3] = 255;
-        } else if (cover != 0) {
-            BlendPixel(p, c, cover);
+        if (cover == 0) continue;
+        std::uint32_t c;
+        std::memcpy(&c, &colors[i], 4);
+        c = (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
+        if (cover != 255) c = MulDiv255Packed(c, cover);
+        const std::uint32_t a = c >> 24;
+        if (a == 255) {
+            std::memcpy(p, &c, 4);
+        } else if (c != 0) {
+            std::uint32_t d;
+            std::memcpy(&d, p, 4);
+            d = MulDiv255Packed(d, 255 - a);
+            // Channel by channel, wrapping as a byte does.
+            const std::uint32_t rb = ((c & 0x00FF00FFu) + (d & 0x00FF00FFu)) & 0x00FF00FFu;
+            const std::uint32_t ga = ((c & 0xFF00FF00u) + (d & 0xFF00FF00u)) & 0xFF00FF00u;
+            d = rb | ga;
+            std::memcpy(p, &d, 4);
         }
     }
 }
