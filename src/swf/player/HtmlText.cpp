@@ -196,6 +196,8 @@ class Reader {
                 const unsigned long rgb = std::strtoul(a->c_str() + 1, nullptr, 16);
                 f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
             }
+            if (const auto* a = attr("letterspacing")) f.letterSpacing = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("kerning")) f.kerning = Pixels(*a, 0) != 0;
         } else if (t.name == "a") {
             if (const auto* a = attr("href")) f.url = *a;
             if (const auto* a = attr("target")) f.target = *a;

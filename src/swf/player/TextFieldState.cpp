@@ -1,6 +1,10 @@
 #include "swf/player/TextFieldState.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "swf/player/HtmlText.h"
+#include "swf/player/TextScroll.h"
 
 namespace saver::swf {
 
@@ -49,8 +53,34 @@ const EditTextLayout& TextFieldState::layout(const Movie& movie, const FontSourc
         layout_ = LayOutTextField(box_, text_, movie, fonts);
         dirty_ = false;
         laidWith_ = fonts;
+        // New text keeps the scroll where it still can be.
+        scroll_ = std::clamp(scroll_, 1, MaxScroll(layout_));
+        hscroll_ = std::clamp(hscroll_, 0.0, MaxHScroll(layout_));
     }
+    layout_.scrollY = ScrollOffset(layout_, scroll_);
+    layout_.scrollX = hscroll_;
     return layout_;
+}
+
+int TextFieldState::scroll() {
+    currentLayout();
+    return scroll_;
+}
+
+void TextFieldState::setScroll(double line) {
+    if (!std::isfinite(line)) return;
+    const int max = MaxScroll(currentLayout());
+    scroll_ = static_cast<int>(std::clamp(std::trunc(line), 1.0, double(max)));
+}
+
+double TextFieldState::hscroll() {
+    currentLayout();
+    return hscroll_;
+}
+
+void TextFieldState::setHScroll(double twips) {
+    if (!std::isfinite(twips)) return;
+    hscroll_ = std::clamp(std::trunc(twips), 0.0, MaxHScroll(currentLayout()));
 }
 
 }  // namespace saver::swf

@@ -6,6 +6,7 @@
 // Failure: none.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@
 #include "swf/player/TextFormat.h"
 
 namespace saver::swf {
+
+class TimelineInstance;
 
 class TextFieldState {
   public:
@@ -46,6 +49,18 @@ class TextFieldState {
     // measuring from scripts.
     const EditTextLayout& currentLayout() { return layout(*movie_, laidWith_); }
 
+    // Scrolling: the top line shown (from 1) and the twips the text moves left, each kept
+    // within what the current text allows (TextScroll).
+    int scroll();
+    void setScroll(double line);
+    double hscroll();
+    void setHScroll(double twips);
+
+    // The timeline whose display list shows the field, once scripts reached it (null before,
+    // and after that timeline is gone).
+    std::shared_ptr<TimelineInstance> owner() const { return owner_.lock(); }
+    void setOwner(std::weak_ptr<TimelineInstance> owner) { owner_ = std::move(owner); }
+
   private:
     const Movie* movie_;
     TextFieldBox box_;
@@ -57,6 +72,9 @@ class TextFieldState {
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
+    std::weak_ptr<TimelineInstance> owner_;
+    int scroll_ = 1;
+    double hscroll_ = 0;
 };
 
 }  // namespace saver::swf
