@@ -223,6 +223,8 @@ class Reader {
         stack_.push_back({t.name, f});
     }
 
+    const TextFormat& open() const { return stack_.back().second; }
+
     StyledText finish() {
         if (!out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\r')
             out_.back().text.pop_back();
@@ -250,7 +252,7 @@ class Reader {
 
 }  // namespace
 
-StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base) {
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base, TextFormat* open) {
     Reader reader(base);
     for (std::size_t i = 0; i < html.size(); ++i) {
         const char32_t c = html[i];
@@ -277,6 +279,7 @@ StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base) {
         }
         reader.text(c);
     }
+    if (open) *open = reader.open();
     return reader.finish();
 }
 

@@ -28,6 +28,7 @@ void UpdateBoundTextFields(TimelineInstance& timeline, ScriptHost& host, const M
         std::string value;
         if (state.variable().empty() || !host.readVariable(timeline, state.variable(), value))
             continue;
+        if (state.html() && value == state.htmlSource()) continue;  // the variable kept its value
         if (state.html())
             state.setHtmlText(value);
         else

@@ -42,9 +42,15 @@ void TextFieldState::setText(const std::string& utf8) {
 }
 
 void TextFieldState::setHtmlText(const std::string& utf8) {
-    if (utf8 == htmlSource_ && !text_.empty()) return;
+    // Players before SWF 8 leave the same HTML alone; later ones parse it again on the format
+    // its open tags left.
+    if (utf8 == htmlSource_ && !text_.empty() &&
+        (newFormat_ == parsedBase_ || movie_->header.version < 8))
+        return;
     htmlSource_ = utf8;
-    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_);
+    // Tags the HTML leaves open go on into the text set after it.
+    parsedBase_ = newFormat_;
+    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_);
     dirty_ = true;
 }
 

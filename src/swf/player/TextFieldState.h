@@ -34,7 +34,9 @@ class TextFieldState {
     std::string text() const;
     // Replaces the text; it takes the new-text format.
     void setText(const std::string& utf8);
-    // Replaces the text with parsed HTML (the new-text format as its base).
+    // Replaces the text with parsed HTML (the new-text format as its base); tags left open
+    // become the new-text format. The same HTML again is not parsed again (SWF 8: unless the
+    // base changed since).
     void setHtmlText(const std::string& utf8);
     const std::string& htmlSource() const { return htmlSource_; }
     const StyledText& styled() const { return text_; }
@@ -69,6 +71,7 @@ class TextFieldState {
     StyledText text_;
     std::string htmlSource_;
     TextFormat newFormat_;
+    TextFormat parsedBase_;  // the new-text format the last HTML was parsed on
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
