@@ -2,6 +2,7 @@
 // later object links to them) and installs each group of built-ins.
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayBuiltins.h"
+#include "swf/avm1/TextFieldDisplay.h"
 #include "swf/avm1/TextFieldObject.h"
 
 #include <sstream>
@@ -55,6 +56,7 @@ void Interpreter::installBuiltins() {
     InstallSharedObjectBuiltins(*this);
     InstallSoundBuiltins(*this);
     protos.clip = newObject();
+    InstallTextFieldClipMethods(*this);
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);
 }

@@ -6,6 +6,7 @@
 
 #include "swf/avm1/StringUtil.h"
 #include "swf/avm1/TextFieldObject.h"
+#include "swf/player/ScriptTextField.h"
 #include "swf/player/TextFieldBinding.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -57,10 +58,11 @@ Value ScriptRunner::textFieldNamed(TimelineInstance& timeline, const std::string
         if (object.name.empty()) continue;
         if (caseSensitive ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
         const auto it = movie_->dictionary.find(object.characterId);
-        if (it == movie_->dictionary.end()) continue;
-        const auto* field = std::get_if<EditText>(&it->second);
-        if (!field) continue;
-        TextFieldOf(object, *field, *movie_);
+        const auto* field =
+            it == movie_->dictionary.end() ? nullptr : std::get_if<EditText>(&it->second);
+        if (!field && !IsScriptTextField(object)) continue;
+        if (field) TextFieldOf(object, *field, *movie_);
+        object.text->setOwner(timeline.weak_from_this());
         return NewTextFieldObject(*vm_, object.text);
     }
     return Value{};

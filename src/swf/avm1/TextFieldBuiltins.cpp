@@ -5,9 +5,12 @@
 #include <cmath>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/TextFieldDisplay.h"
 #include "swf/avm1/TextFieldObject.h"
 #include "swf/avm1/TextFormatObject.h"
 #include "swf/player/HtmlText.h"
+#include "swf/player/HtmlTextWriter.h"
+#include "swf/player/TextScroll.h"
 
 namespace saver::swf::avm1 {
 
@@ -18,7 +21,8 @@ constexpr const char* kProperties[] = {
     "border",    "background", "borderColor", "backgroundColor", "wordWrap",
     "multiline", "password",   "embedFonts",  "selectable",      "autoSize",
     "variable",  "textWidth",  "textHeight",  "_width",          "_height",
-    "maxChars",  "scroll",     "maxscroll"};
+    "maxChars",  "scroll",     "maxscroll",   "bottomScroll",    "hscroll",
+    "maxhscroll"};
 
 std::shared_ptr<TextFieldState> Field(CallInfo& c) {
     Object* o = c.thisValue.asObject();
@@ -50,7 +54,8 @@ const char* AutoSizeName(AutoSize a) {
 Value Get(TextFieldState& f, const std::string& name) {
     const TextFieldBox& b = f.box();
     if (name == "text") return f.text();
-    if (name == "htmlText") return f.html() && !f.htmlSource().empty() ? f.htmlSource() : f.text();
+    if (name == "htmlText")
+        return f.html() ? EncodeUtf8(WriteHtmlText(f.styled(), f.newFormat())) : f.text();
     if (name == "html") return f.html();
     if (name == "length") return double(PlainText(f.styled()).size());
     if (name == "textColor") return ColorNumber(f.newFormat().color);
@@ -70,7 +75,11 @@ Value Get(TextFieldState& f, const std::string& name) {
     if (name == "_width") return f.currentLayout().bounds.width() / 20.0;
     if (name == "_height") return f.currentLayout().bounds.height() / 20.0;
     if (name == "maxChars") return Null{};
-    if (name == "scroll" || name == "maxscroll") return 1;
+    if (name == "scroll") return f.scroll();
+    if (name == "maxscroll") return MaxScroll(f.currentLayout());
+    if (name == "bottomScroll") return BottomScroll(f.currentLayout(), f.scroll());
+    if (name == "hscroll") return f.hscroll() / 20;
+    if (name == "maxhscroll") return MaxHScroll(f.currentLayout()) / 20;
     return Value{};
 }
 
@@ -88,6 +97,8 @@ void Set(Interpreter& vm, TextFieldState& f, const std::string& name, const Valu
         nf.color = c;
         return f.setNewFormat(nf);
     }
+    if (name == "scroll") return f.setScroll(vm.toNumber(v));
+    if (name == "hscroll") return f.setHScroll(vm.toNumber(v) * 20);
     if (name == "variable") return f.setVariable(v.isNullish() ? "" : vm.toString(v));
     if (name == "autoSize") {
         AutoSize a = AutoSize::None;
@@ -203,9 +214,29 @@ Value GetNewTextFormat(CallInfo& c) {
     return NewTextFormatObject(c.vm, {&f->newFormat()});
 }
 
+// The metrics of one laid-out line in pixels; undefined for a line the field does not have.
+Value GetLineMetrics(CallInfo& c) {
+    auto f = Field(c);
+    if (!f || c.args.empty()) return Value{};
+    const double n = c.vm.toNumber(c.arg(0));
+    const EditTextLayout& layout = f->currentLayout();
+    if (!std::isfinite(n) || n < 0 || n >= double(layout.lines.size())) return Value{};
+    const LineMetrics& m = layout.lines[static_cast<std::size_t>(n)];
+    Object* o = c.vm.newObject();
+    o->put("ascent", m.ascent / 20);
+    o->put("descent", m.descent / 20);
+    o->put("leading", m.leading / 20);
+    o->put("height", (m.ascent + m.descent + m.leading) / 20);
+    o->put("width", m.width / 20);
+    o->put("x", (m.x - layout.bounds.xMin) / 20);
+    return o;
+}
+
 Value TextFieldCtor(CallInfo& c) {
     return c.thisValue;
 }
+
+constexpr std::uint16_t kSince8 = 0x1000;
 
 Object* Prototype(Interpreter& vm) {
     Object* ctor = vm.getMember(vm.global(), "TextField").asObject();
@@ -227,10 +258,12 @@ void InstallTextFieldBuiltins(Interpreter& vm) {
         p.getter = get;
         p.setter = set;
     }
+    InstallTextFieldDisplay(vm, proto);
     vm.method(proto, "setTextFormat", SetTextFormat);
     vm.method(proto, "getTextFormat", GetTextFormat);
     vm.method(proto, "setNewTextFormat", SetNewTextFormat);
     vm.method(proto, "getNewTextFormat", GetNewTextFormat);
+    vm.method(proto, "getLineMetrics", GetLineMetrics, kSince8);
 }
 
 Object* NewTextFieldObject(Interpreter& vm, const std::shared_ptr<TextFieldState>& field) {

@@ -3,7 +3,9 @@
 // field's live state (player/TextFieldState): text, htmlText, html, length, textColor, border,
 // background, borderColor, backgroundColor, wordWrap, multiline, password, embedFonts,
 // selectable, autoSize, variable, textWidth, textHeight, _width, _height, maxChars, scroll,
-// maxscroll; methods setTextFormat, getTextFormat, setNewTextFormat, getNewTextFormat.
+// maxscroll, bottomScroll, hscroll, maxhscroll (htmlText of an HTML field written afresh from
+// its formats); methods setTextFormat, getTextFormat, setNewTextFormat, getNewTextFormat and
+// (SWF 8) getLineMetrics. The display properties and createTextField are in TextFieldDisplay.
 //
 // An object holds only a weak link to its field: once the field leaves the stage its
 // properties read undefined and writes do nothing. Each lookup of the name gives a new object

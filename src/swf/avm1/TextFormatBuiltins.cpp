@@ -12,8 +12,9 @@ namespace saver::swf::avm1 {
 namespace {
 
 constexpr const char* kNames[] = {
-    "font",  "size",       "color",       "bold",   "italic",  "underline",   "url",    "target",
-    "align", "leftMargin", "rightMargin", "indent", "leading", "blockIndent", "bullet", "tabStops"};
+    "font",    "size",        "color",  "bold",       "italic",      "underline",
+    "url",     "target",      "align",  "leftMargin", "rightMargin", "indent",
+    "leading", "blockIndent", "bullet", "tabStops",   "kerning",     "letterSpacing"};
 
 const char* AlignName(TextAlign a) {
     switch (a) {
@@ -77,6 +78,8 @@ Object* NewTextFormatObject(Interpreter& vm, const std::vector<const TextFormat*
     common("leading", [](const TextFormat& f) { return Value(f.leading / 20); });
     common("blockIndent", [](const TextFormat& f) { return Value(f.blockIndent / 20); });
     common("bullet", [](const TextFormat& f) { return Value(f.bullet); });
+    common("kerning", [](const TextFormat& f) { return Value(f.kerning); });
+    common("letterSpacing", [](const TextFormat& f) { return Value(f.letterSpacing / 20); });
     std::vector<Value> stops;
     if (!formats.empty())
         for (double t : formats.front()->tabStops) stops.push_back(t / 20);
@@ -118,6 +121,8 @@ void ApplyTextFormatObject(Interpreter& vm, Object* object, TextFormat& f) {
     get("leading", [&](const Value& v) { f.leading = pixels(v); });
     get("blockIndent", [&](const Value& v) { f.blockIndent = std::max(0.0, pixels(v)); });
     get("bullet", [&](const Value& v) { f.bullet = vm.toBool(v); });
+    get("kerning", [&](const Value& v) { f.kerning = vm.toBool(v); });
+    get("letterSpacing", [&](const Value& v) { f.letterSpacing = pixels(v); });
     get("tabStops", [&](const Value& v) {
         Object* a = v.asObject();
         if (!a || a->kind() != Object::Kind::Array) return;

@@ -4,8 +4,9 @@
 // null (or undefined) leaves that part of a format alone; a format read from a stretch of text
 // that mixes values gives null for them.
 //
-// Units as scripts see them: sizes, margins, indents, leading and tab stops in pixels, colours
-// as 0xRRGGBB numbers, align as "left", "right", "center" or "justify".
+// Besides the constructor's arguments an object carries kerning and letterSpacing. Units as
+// scripts see them: sizes, margins, indents, leading, letter spacing and tab stops in pixels,
+// colours as 0xRRGGBB numbers, align as "left", "right", "center" or "justify".
 //
 // Failure: none; values of the wrong type are converted as the player converts them.
 #pragma once

@@ -56,9 +56,9 @@ std::optional<Shape> FrameShape(const TextFieldBox& box) {
     ShapePath outer;
     outer.fill0 = 2;
     outer.start = {r.xMin, r.yMin};
-    outer.edges = {{false, {}, {r.xMax + 20, r.yMin}}, {false, {}, {r.xMax + 20, r.yMax}},
-                   {false, {}, {r.xMax + 19, r.yMax}}, {false, {}, {r.xMax, r.yMax + 19}},
-                   {false, {}, {r.xMax, r.yMax + 20}}, {false, {}, {r.xMin, r.yMax + 20}},
+    outer.edges = {{false, {}, {r.xMax + 20, r.yMin}},
+                   {false, {}, {r.xMax + 20, r.yMax + 20}},
+                   {false, {}, {r.xMin, r.yMax + 20}},
                    {false, {}, {r.xMin, r.yMin}}};
     s.paths.push_back(outer);
     if (r.width() > 20 && r.height() > 20)
@@ -156,6 +156,14 @@ class Layout {
                     break;
                 }
             advance = stop - at;
+        }
+        advance += cell.format->letterSpacing;
+        // Kerning moves a character towards the one before it in the same font and word.
+        if (cell.format->kerning && !cells.empty() && cells.back().cell->font == cell.font) {
+            const double kern = cell.font->kerning(box_.password ? U'*' : cells.back().cell->c, c) *
+                                cell.format->size / cell.font->em();
+            cells.back().advance += kern;
+            x += kern;
         }
         cells.push_back({&cell, x, advance});
         x += advance;
@@ -377,9 +385,10 @@ void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const Co
     };
     out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
     out.push_back({&layout.clip, matrix, {}, ClipRole::Mask});
+    const Matrix text = matrix * Matrix{1, 0, 0, 1, -layout.scrollX, -layout.scrollY};
     for (const PlacedGlyph& g : layout.glyphs)
-        out.push_back({g.glyph, matrix * g.matrix, paint(g.color)});
-    for (const auto& [shape, c] : layout.underlines) out.push_back({&shape, matrix, paint(c)});
+        out.push_back({g.glyph, text * g.matrix, paint(g.color)});
+    for (const auto& [shape, c] : layout.underlines) out.push_back({&shape, text, paint(c)});
     out.push_back({nullptr, {}, {}, ClipRole::Unmask});
 }
 

@@ -60,6 +60,8 @@ struct EditTextLayout {
     Rect bounds;                           // after auto-size
     double textWidth = 0, textHeight = 0;  // twips
     std::vector<LineMetrics> lines;
+    // How far the text is scrolled (twips, right and down); the frame and clip stay put.
+    double scrollX = 0, scrollY = 0;
     std::vector<std::shared_ptr<const FontFace>> faces;  // keep device glyphs alive
     // The frame snapped to whole pixels where it is drawn unrotated (AppendEditText), kept
     // for the placement it was made for.

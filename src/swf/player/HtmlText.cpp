@@ -196,6 +196,8 @@ class Reader {
                 const unsigned long rgb = std::strtoul(a->c_str() + 1, nullptr, 16);
                 f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
             }
+            if (const auto* a = attr("letterspacing")) f.letterSpacing = Pixels(*a, 0) * 20;
+            if (const auto* a = attr("kerning")) f.kerning = Pixels(*a, 0) != 0;
         } else if (t.name == "a") {
             if (const auto* a = attr("href")) f.url = *a;
             if (const auto* a = attr("target")) f.target = *a;
@@ -220,6 +222,8 @@ class Reader {
         }
         stack_.push_back({t.name, f});
     }
+
+    const TextFormat& open() const { return stack_.back().second; }
 
     StyledText finish() {
         if (!out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\r')
@@ -248,7 +252,7 @@ class Reader {
 
 }  // namespace
 
-StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base) {
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base, TextFormat* open) {
     Reader reader(base);
     for (std::size_t i = 0; i < html.size(); ++i) {
         const char32_t c = html[i];
@@ -275,6 +279,7 @@ StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base) {
         }
         reader.text(c);
     }
+    if (open) *open = reader.open();
     return reader.finish();
 }
 

@@ -17,7 +17,10 @@
 
 namespace saver::swf {
 
-StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base);
+// `open`, when given, receives the format of the tags still open at the end (the base when all
+// were closed).
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base,
+                         TextFormat* open = nullptr);
 
 // The text decoded from a movie's bytes: UTF-8 when `utf8` and valid, else byte by byte.
 std::u32string DecodeText(const std::string& bytes, bool utf8);

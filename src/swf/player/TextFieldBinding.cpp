@@ -2,6 +2,7 @@
 // replaced by another character loses it with the sprite slot (ApplyPlace).
 #include "swf/player/TextFieldBinding.h"
 
+#include "swf/player/ScriptTextField.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -19,13 +20,15 @@ void UpdateBoundTextFields(TimelineInstance& timeline, ScriptHost& host, const M
             continue;
         }
         const auto it = movie.dictionary.find(object.characterId);
-        if (it == movie.dictionary.end()) continue;
-        const auto* field = std::get_if<EditText>(&it->second);
-        if (!field || field->variableName.empty()) continue;
-        TextFieldState& state = TextFieldOf(object, *field, movie);
+        const auto* field =
+            it == movie.dictionary.end() ? nullptr : std::get_if<EditText>(&it->second);
+        if (!field && !IsScriptTextField(object)) continue;
+        if (field && field->variableName.empty() && !object.text) continue;
+        TextFieldState& state = field ? TextFieldOf(object, *field, movie) : *object.text;
         std::string value;
         if (state.variable().empty() || !host.readVariable(timeline, state.variable(), value))
             continue;
+        if (state.html() && value == state.htmlSource()) continue;  // the variable kept its value
         if (state.html())
             state.setHtmlText(value);
         else

@@ -1,6 +1,10 @@
 #include "swf/player/TextFieldState.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "swf/player/HtmlText.h"
+#include "swf/player/TextScroll.h"
 
 namespace saver::swf {
 
@@ -38,9 +42,15 @@ void TextFieldState::setText(const std::string& utf8) {
 }
 
 void TextFieldState::setHtmlText(const std::string& utf8) {
-    if (utf8 == htmlSource_ && !text_.empty()) return;
+    // Players before SWF 8 leave the same HTML alone; later ones parse it again on the format
+    // its open tags left.
+    if (utf8 == htmlSource_ && !text_.empty() &&
+        (newFormat_ == parsedBase_ || movie_->header.version < 8))
+        return;
     htmlSource_ = utf8;
-    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_);
+    // Tags the HTML leaves open go on into the text set after it.
+    parsedBase_ = newFormat_;
+    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_);
     dirty_ = true;
 }
 
@@ -49,8 +59,34 @@ const EditTextLayout& TextFieldState::layout(const Movie& movie, const FontSourc
         layout_ = LayOutTextField(box_, text_, movie, fonts);
         dirty_ = false;
         laidWith_ = fonts;
+        // New text keeps the scroll where it still can be.
+        scroll_ = std::clamp(scroll_, 1, MaxScroll(layout_));
+        hscroll_ = std::clamp(hscroll_, 0.0, MaxHScroll(layout_));
     }
+    layout_.scrollY = ScrollOffset(layout_, scroll_);
+    layout_.scrollX = hscroll_;
     return layout_;
+}
+
+int TextFieldState::scroll() {
+    currentLayout();
+    return scroll_;
+}
+
+void TextFieldState::setScroll(double line) {
+    if (!std::isfinite(line)) return;
+    const int max = MaxScroll(currentLayout());
+    scroll_ = static_cast<int>(std::clamp(std::trunc(line), 1.0, double(max)));
+}
+
+double TextFieldState::hscroll() {
+    currentLayout();
+    return hscroll_;
+}
+
+void TextFieldState::setHScroll(double twips) {
+    if (!std::isfinite(twips)) return;
+    hscroll_ = std::clamp(std::trunc(twips), 0.0, MaxHScroll(currentLayout()));
 }
 
 }  // namespace saver::swf

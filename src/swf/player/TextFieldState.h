@@ -6,6 +6,7 @@
 // Failure: none.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@
 #include "swf/player/TextFormat.h"
 
 namespace saver::swf {
+
+class TimelineInstance;
 
 class TextFieldState {
   public:
@@ -31,7 +34,9 @@ class TextFieldState {
     std::string text() const;
     // Replaces the text; it takes the new-text format.
     void setText(const std::string& utf8);
-    // Replaces the text with parsed HTML (the new-text format as its base).
+    // Replaces the text with parsed HTML (the new-text format as its base); tags left open
+    // become the new-text format. The same HTML again is not parsed again (SWF 8: unless the
+    // base changed since).
     void setHtmlText(const std::string& utf8);
     const std::string& htmlSource() const { return htmlSource_; }
     const StyledText& styled() const { return text_; }
@@ -46,6 +51,18 @@ class TextFieldState {
     // measuring from scripts.
     const EditTextLayout& currentLayout() { return layout(*movie_, laidWith_); }
 
+    // Scrolling: the top line shown (from 1) and the twips the text moves left, each kept
+    // within what the current text allows (TextScroll).
+    int scroll();
+    void setScroll(double line);
+    double hscroll();
+    void setHScroll(double twips);
+
+    // The timeline whose display list shows the field, once scripts reached it (null before,
+    // and after that timeline is gone).
+    std::shared_ptr<TimelineInstance> owner() const { return owner_.lock(); }
+    void setOwner(std::weak_ptr<TimelineInstance> owner) { owner_ = std::move(owner); }
+
   private:
     const Movie* movie_;
     TextFieldBox box_;
@@ -54,9 +71,13 @@ class TextFieldState {
     StyledText text_;
     std::string htmlSource_;
     TextFormat newFormat_;
+    TextFormat parsedBase_;  // the new-text format the last HTML was parsed on
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
+    std::weak_ptr<TimelineInstance> owner_;
+    int scroll_ = 1;
+    double hscroll_ = 0;
 };
 
 }  // namespace saver::swf

@@ -18,6 +18,8 @@ ResolvedFont::ResolvedFont(const Font& embedded) : embedded_(&embedded), em_(emb
         codes_.try_emplace(embedded.codes[i], static_cast<std::uint32_t>(i));
     ascent_ = embedded.ascent;
     descent_ = embedded.descent;
+    for (const KerningPair& k : embedded.kerning)
+        kerning_.try_emplace({k.left, k.right}, double(k.adjustment));
 }
 
 ResolvedFont::ResolvedFont(std::shared_ptr<const FontFace> device) : device_(std::move(device)) {
@@ -41,6 +43,11 @@ double ResolvedFont::advance(char32_t code) const {
     const auto it = codes_.find(code);
     if (it == codes_.end() || it->second >= embedded_->advances.size()) return 0;
     return embedded_->advances[it->second];
+}
+
+double ResolvedFont::kerning(char32_t left, char32_t right) const {
+    const auto it = kerning_.find({left, right});
+    return it == kerning_.end() ? 0 : it->second;
 }
 
 TextFontResolver::TextFontResolver(const Movie& movie, bool embedFonts,

@@ -31,7 +31,10 @@ class ResolvedFont {
 
     const Shape* glyph(char32_t code) const;  // null: nothing to draw
     double advance(char32_t code) const;      // EM units
-    bool has(char32_t code) const;            // the font knows the character
+    // The kerning adjustment between `left` and `right` (EM units): the embedded font's
+    // kerning table; 0 for device faces and pairs the table does not list.
+    double kerning(char32_t left, char32_t right) const;
+    bool has(char32_t code) const;  // the font knows the character
     double em() const { return em_; }
     double ascent() const { return ascent_; }
     double descent() const { return descent_; }
@@ -40,6 +43,7 @@ class ResolvedFont {
   private:
     const Font* embedded_ = nullptr;
     std::map<char32_t, std::uint32_t> codes_;
+    std::map<std::pair<char32_t, char32_t>, double> kerning_;
     std::shared_ptr<const FontFace> device_;
     double em_ = kDeviceEmSquare, ascent_ = 0, descent_ = 0;
 };

@@ -18,6 +18,8 @@ struct TextFormat {
     double size = 240;                     // twips
     Rgba color{0, 0, 0, 255};
     bool bold = false, italic = false, underline = false;
+    bool kerning = false;      // the font's kerning pairs apply (embedded fonts)
+    double letterSpacing = 0;  // twips added after each character
     std::string url, target;
     // Paragraph format, twips.
     TextAlign align = TextAlign::Left;

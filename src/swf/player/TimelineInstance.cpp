@@ -331,9 +331,11 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
             (!object.visible && !(object.clipDepth && *object.clipDepth > 0)))
             continue;
         static const Character kEmptyClip = Sprite{};  // a clip a script made empty
+        static const Character kScriptField = EditText{};  // its state is all it has
         const auto it = context_.movie->dictionary.find(object.characterId);
         const Character* character = it != context_.movie->dictionary.end() ? &it->second
                                      : object.sprite                         ? &kEmptyClip
+                                     : object.text                           ? &kScriptField
                                                                              : nullptr;
         if (!character) continue;
         const Matrix matrix = parentMatrix * object.matrix;

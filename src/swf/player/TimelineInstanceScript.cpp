@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "swf/player/ContentGeometry.h"
+#include "swf/player/ScriptTextField.h"
+#include "swf/player/TextFieldState.h"
 #include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
@@ -114,6 +116,7 @@ bool TimelineInstance::bounds(const Matrix& toSpace, Rect& out) const {
             if (object.sprite->bounds(m, inner)) AddMappedRect(inner, Matrix{}, out, has);
             continue;
         }
+        if (IsScriptTextField(object)) AddMappedRect(object.text->box().bounds, m, out, has);
         const auto it = context_.movie->dictionary.find(object.characterId);
         if (it == context_.movie->dictionary.end()) continue;
         if (const auto* shape = std::get_if<Shape>(&it->second)) {
@@ -141,8 +144,13 @@ bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool s
         }
         Rect box;
         bool has = false;
+        if (IsScriptTextField(object)) AddMappedRect(object.text->box().bounds, m, box, has);
         const auto it = context_.movie->dictionary.find(object.characterId);
-        if (it == context_.movie->dictionary.end()) continue;
+        if (it == context_.movie->dictionary.end()) {
+            if (has && x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax)
+                return true;
+            continue;
+        }
         const Shape* shape = std::get_if<Shape>(&it->second);
         if (const auto* morph = std::get_if<MorphShape>(&it->second))
             shape = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount);

@@ -1,0 +1,172 @@
+// A field's display properties live on the object in its parent's list, which the field's
+// state finds through the timeline that owns it. Positions are whole twips and scale and
+// rotation are remembered as written, as for clips (ClipProperties).
+#include "swf/avm1/TextFieldDisplay.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "swf/avm1/ClipMethods.h"
+#include "swf/avm1/ClipProperties.h"
+#include "swf/avm1/ScriptRunner.h"
+#include "swf/avm1/TextFieldObject.h"
+#include "swf/player/ScriptTextField.h"
+#include "swf/player/TimelineInstance.h"
+
+namespace saver::swf::avm1 {
+
+namespace {
+
+constexpr const char* kDisplayProperties[] = {"_x",        "_y",     "_xscale",  "_yscale",
+                                              "_rotation", "_alpha", "_visible", "_name",
+                                              "_parent",   "_target"};
+
+constexpr std::uint16_t kSince6 = 0x80;
+
+ScriptRunner& Runner(CallInfo& c) {
+    return static_cast<ScriptRunner&>(c.vm.host());
+}
+
+struct Placed {
+    std::shared_ptr<TextFieldState> field;
+    std::shared_ptr<TimelineInstance> owner;
+    DisplayObject* object = nullptr;
+    int depth = 0;
+};
+
+Placed Find(CallInfo& c) {
+    Placed p;
+    Object* o = c.thisValue.asObject();
+    p.field = o ? o->textField.lock() : nullptr;
+    p.owner = p.field ? p.field->owner() : nullptr;
+    if (p.owner) p.object = FindTextFieldObject(*p.owner, *p.field, &p.depth);
+    return p;
+}
+
+double Twips(double pixels) {
+    if (!std::isfinite(pixels)) return -2147483648.0;
+    return std::clamp(std::trunc(pixels * 20), -2147483648.0, 2147483647.0);
+}
+
+Value Get(CallInfo& c, const Placed& p, const std::string& n) {
+    DisplayObject& o = *p.object;
+    if (n == "_x") return o.matrix.tx / 20.0;
+    if (n == "_y") return o.matrix.ty / 20.0;
+    if (n == "_alpha") return o.colorTransform.mulA * 100.0;
+    if (n == "_visible") return o.visible;
+    if (n == "_name") return o.name;
+    if (n == "_parent") return Runner(c).clipFor(*p.owner);
+    if (n == "_target") {
+        const Value parent = c.vm.getMember(Runner(c).clipFor(*p.owner), "_target");
+        const std::string path = parent.isString() ? parent.asString() : "";
+        return (path == "/" ? "" : path) + "/" + o.name;
+    }
+    DisplayObject scratch = o;
+    CacheScaleRotation(scratch);
+    if (n == "_rotation") return scratch.rotation;
+    return (n == "_xscale" ? scratch.xScale : scratch.yScale) * 100.0;
+}
+
+void Set(CallInfo& c, DisplayObject& o, const std::string& n, const Value& v) {
+    if (n == "_parent" || n == "_target") return;
+    if (n == "_name") {
+        o.name = c.vm.toString(v);
+        return;
+    }
+    if (v.isNullish()) return;
+    double num = c.vm.toNumber(v);
+    if (std::isnan(num)) return;
+    if (n == "_visible") {
+        o.visible = num != 0;
+        return;
+    }
+    o.scripted = true;
+    if (n == "_x") return void(o.matrix.tx = Twips(num));
+    if (n == "_y") return void(o.matrix.ty = Twips(num));
+    if (n == "_alpha") {
+        o.colorTransform.mulA =
+            std::isfinite(num) ? std::clamp(std::trunc(num * 2.56), -32768.0, 32767.0) / 256 : 0;
+        return;
+    }
+    CacheScaleRotation(o);
+    if (n == "_rotation") {
+        num = std::fmod(num, 360.0);
+        if (num > 180) num -= 360;
+        if (num < -180) num += 360;
+        o.rotation = num;
+    } else {
+        (n == "_xscale" ? o.xScale : o.yScale) = num / 100;
+    }
+    RebuildMatrix(o);
+}
+
+Value DisplayGet(CallInfo& c) {
+    const Placed p = Find(c);
+    if (!p.object || !c.callee || c.callee->bound.empty()) return Value{};
+    return Get(c, p, c.callee->bound[0].asString());
+}
+
+Value DisplaySet(CallInfo& c) {
+    const Placed p = Find(c);
+    if (p.object && c.callee && !c.callee->bound.empty())
+        Set(c, *p.object, c.callee->bound[0].asString(), c.arg(0));
+    return Value{};
+}
+
+// A field prints as its path in dot notation, as a clip does ("_level0.form.name").
+Value FieldToString(CallInfo& c) {
+    const Placed p = Find(c);
+    if (!p.object) return Value{};
+    const Value parent = Runner(c).clipProperty(Runner(c).clipFor(*p.owner), "\x01path");
+    return (parent.isString() ? parent.asString() : std::string("_level0")) + "." + p.object->name;
+}
+
+Value RemoveTextField(CallInfo& c) {
+    const Placed p = Find(c);
+    const int depth = p.depth - kScriptDepthOffset;
+    if (p.object && depth >= 0 && depth < 2130690032) p.owner->removeAt(p.depth);
+    return Value{};
+}
+
+double Number(CallInfo& c, std::size_t i) {
+    const double n = c.vm.toNumber(c.arg(i));
+    return std::isfinite(n) ? n : 0;
+}
+
+Value CreateTextField(CallInfo& c) {
+    Object* self = c.thisValue.asObject();
+    auto t = self ? Runner(c).timelineOf(self) : nullptr;
+    if (!t || c.args.size() < 6) return Value{};
+    const std::int64_t d = ToInt32(c.vm.toNumber(c.arg(1)));
+    const int depth =
+        static_cast<int>(std::clamp<std::int64_t>(d + kScriptDepthOffset, INT32_MIN, INT32_MAX));
+    // Position and size are whole pixels.
+    auto pixels = [&](std::size_t i) { return std::trunc(Number(c, i)) * 20; };
+    auto field = AddScriptTextField(*t, depth, c.vm.toString(c.arg(0)), pixels(2), pixels(3),
+                                    pixels(4), pixels(5));
+    if (c.vm.version() < 8) return Value{};
+    return NewTextFieldObject(c.vm, field);
+}
+
+}  // namespace
+
+void InstallTextFieldClipMethods(Interpreter& vm) {
+    vm.method(vm.protos.clip, "createTextField", CreateTextField, kSince6);
+}
+
+void InstallTextFieldDisplay(Interpreter& vm, Object* proto) {
+    for (const char* name : kDisplayProperties) {
+        Object* get = vm.newFunction(DisplayGet);
+        get->bound = {Value(name)};
+        Object* set = vm.newFunction(DisplaySet);
+        set->bound = {Value(name)};
+        Property& p = proto->put(name, Value{}, kDontEnum);
+        p.getter = get;
+        p.setter = set;
+    }
+    vm.method(proto, "removeTextField", RemoveTextField);
+    vm.method(proto, "toString", FieldToString);
+}
+
+}  // namespace saver::swf::avm1
