@@ -134,7 +134,7 @@ ActionList& ActionList::SetProperty() {
     return Short(0x23);
 }
 ActionList& ActionList::DuplicateMovieClip() {
-    return Short(0x25);
+    return Short(0x24);
 }
 ActionList& ActionList::RandomNumber() {
     return Short(0x30);

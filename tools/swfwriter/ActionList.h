@@ -35,8 +35,9 @@ class ActionList {
 
     // More of it, for the scripted samples: 0x96 Push of a double (type 6, the two 32-bit
     // halves high word first); 0x17 Pop, 0x0B Subtract, 0x0C Multiply, 0x4E GetMember,
-    // 0x4F SetMember, 0x3D CallFunction, 0x22 GetProperty, 0x23 SetProperty, 0x25
-    // DuplicateMovieClip, 0x30 RandomNumber, 0x26 Trace.
+    // 0x4F SetMember, 0x3D CallFunction, 0x22 GetProperty, 0x23 SetProperty, 0x24
+    // CloneSprite (duplicateMovieClip: source, new name, depth + 16384), 0x30 RandomNumber, 0x26
+    // Trace.
     ActionList& PushDouble(double number);
     ActionList& Pop();
     ActionList& Subtract();

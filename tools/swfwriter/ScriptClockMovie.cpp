@@ -101,7 +101,7 @@ void Spark(ActionList& a) {
     Set(a, "n", Add(Str("s"), Var("k")));
     a.Push("spark");
     Var("n")(a);
-    Add(Num(100), Var("k"))(a);
+    Add(Num(16384 + 100), Var("k"))(a);  // the action takes the depth 16384 up
     a.DuplicateMovieClip();
     const Expr tipX = Add(Num(kCentre), Mul(Num(100), Call(Var("Math"), "sin", {Var("a")})));
     const Expr tipY = Sub(Num(kCentre), Mul(Num(100), Call(Var("Math"), "cos", {Var("a")})));
