@@ -72,7 +72,7 @@ SWFRENDER="$BUILD_ROOT/host/tools/swfrender/swfrender"
 describe() {
     local name
     name=$(basename "$1" .swf)
-    "$SWFRENDER" "$1" --frames "$2" -o "$DEMO/preview-$name.png" >/dev/null
+    "$SWFRENDER" "$1" --frames "$2" --scripts -o "$DEMO/preview-$name.png" >/dev/null
     echo "$name.swf ($(stat -c %s "$1") bytes): $3"
     echo "    drawn on the host by swfrender at frame $2: $DEMO/preview-$name.png"
 }
@@ -176,7 +176,7 @@ send_key() {
 start=$(date +%s%N)
 set +e
 WINEDEBUG=-all,+msgbox TESTCONTROL_LOG="$(winpath "$DEMO/player.log")" \
-    timeout -k 5 90 wine "$SCR" /s >"$DEMO/wine.out" 2>"$DEMO/wine.err" &
+    timeout -k 5 120 wine "$SCR" /s >"$DEMO/wine.out" 2>"$DEMO/wine.err" &
 pid=$!
 window=""
 for _ in $(seq 1 150); do
