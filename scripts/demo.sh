@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Demo: builds the runtime, saverpack, swfgen and swfaudio, writes two movies with swfgen (a
-# looping animation of gradient and stroked shapes with music playing along as a stream sound,
-# and a photo with alpha made from bitmaps the writer encodes itself), renders the music the
-# show plays to build/demo/music.wav (to listen to without a sound card), packs a finished
-# screensaver from it, shows what start-up makes of it (saverpack inspect), then runs the real
-# flashsaver-based .scr under Wine with /s on a virtual display: the full-screen show plays the
-# movie in the runtime's built-in player (the Flash control is not registered in the demo's
-# Wine prefix), screenshots go to build/demo/show.png and show2.png, Esc ends the show and the
-# workspace is empty. Nothing outside the repository is needed.
+# Demo: builds the runtime, saverpack, swfgen, swfrender and swfaudio, writes four movies with
+# swfgen that together show what the built-in player does (a looping animation of gradient and
+# stroked shapes with music playing along as a stream sound; a photo with alpha made from
+# bitmaps the writer encodes itself; a morph shape with a drop shadow, a glowing ball and a
+# blurred square; a clock whose script draws its hands from Date with the drawing API, makes
+# sparks with duplicateMovieClip and shows the time in an embedded font and the date in a
+# system font), draws each on the host with swfrender (build/demo/preview-*.png), renders the
+# music the show plays to build/demo/music.wav (to listen to without a sound card), packs a
+# finished screensaver from them, shows what start-up makes of it (saverpack inspect), then
+# runs the real flashsaver-based .scr under Wine with /s on a virtual display: the full-screen
+# show plays the movies one after another in the runtime's built-in player (the Flash control
+# is not registered in the demo's Wine prefix), screenshots go to build/demo/show.png and
+# show2.png and, one every 2 s while the four movies take their turns, to
+# build/demo/shows.png (a contact sheet); Esc ends the show and the workspace is empty.
+# Nothing outside the repository is needed.
 #
 #   [SAVER_BUILD_ROOT=DIR] scripts/demo.sh [--test-control]
 #     --test-control  register the test player control under the Flash class id instead, so
@@ -35,9 +41,9 @@ say() { echo; echo "== $*"; }
 say "dependencies"
 "$ROOT/scripts/install-deps.sh"
 
-say "building saverpack and swfgen (host) and flashsaver.scr (win64)"
+say "building saverpack, swfgen and swfrender (host) and flashsaver.scr (win64)"
 cmake --preset host -B "$BUILD_ROOT/host" >"$DEMO/host-configure.log" 2>&1
-cmake --build "$BUILD_ROOT/host" --target saverpack swfgen swfaudio >"$DEMO/host-build.log" 2>&1 ||
+cmake --build "$BUILD_ROOT/host" --target saverpack swfgen swfaudio swfrender >"$DEMO/host-build.log" 2>&1 ||
     { tail -30 "$DEMO/host-build.log"; exit 1; }
 scripts/build-win64-deps.sh >"$DEMO/win64-deps.log" 2>&1 ||
     { tail -30 "$DEMO/win64-deps.log"; exit 1; }
@@ -52,13 +58,28 @@ SWFGEN="$BUILD_ROOT/host/tools/swfwriter/swfgen"
 RUNTIME="$BUILD_ROOT/win64/flashsaver.scr"
 ls -l "$RUNTIME"
 
-say "writing the demo movies (swfgen demo --music, swfgen sample photo)"
+say "writing the demo movies (swfgen demo --music, swfgen sample photo / effects / scriptclock)"
 MOVIE="$DEMO/demo.swf"
 "$SWFGEN" demo -o "$MOVIE" --frames 120 --fps 30 --width 800 --height 600 --music
-echo "$MOVIE: $(stat -c %s "$MOVIE") bytes, 800x600 px, 120 frames at 30 fps, loops, with music"
 PHOTO="$DEMO/photo.swf"
 "$SWFGEN" sample photo -o "$PHOTO"
-echo "$PHOTO: $(stat -c %s "$PHOTO") bytes, a photo with alpha over bitmap fills"
+EFFECTS="$DEMO/effects.swf"
+"$SWFGEN" sample effects -o "$EFFECTS"
+CLOCK="$DEMO/scriptclock.swf"
+"$SWFGEN" sample scriptclock -o "$CLOCK"
+SWFRENDER="$BUILD_ROOT/host/tools/swfrender/swfrender"
+# describe FILE FRAME TEXT: the movie's size, its host rendering at FRAME, what it shows.
+describe() {
+    local name
+    name=$(basename "$1" .swf)
+    "$SWFRENDER" "$1" --frames "$2" --scripts -o "$DEMO/preview-$name.png" >/dev/null
+    echo "$name.swf ($(stat -c %s "$1") bytes): $3"
+    echo "    drawn on the host by swfrender at frame $2: $DEMO/preview-$name.png"
+}
+describe "$MOVIE" 30 "gradient and stroked shapes turning and fading, 800x600, 120 frames at 30 fps, with music (a stream sound)"
+describe "$PHOTO" 1 "a photo with alpha over bitmap fills (JPEG with alpha, shared tables, stray markers), encoded by swfgen"
+describe "$EFFECTS" 30 "a morph shape (disc to star) with a drop shadow, a ball with a glow, a square under a growing blur"
+describe "$CLOCK" 12 "a clock drawn by its script from Date (drawing API), sparks from duplicateMovieClip, the time in an embedded font, the date in a system font"
 "$BUILD_ROOT/host/tools/swfaudio/swfaudio" "$MOVIE" --seconds 8 -o "$DEMO/music.wav" >/dev/null
 echo "the music the show plays, as heard: $DEMO/music.wav (8 s, 44.1 kHz stereo)"
 
@@ -85,10 +106,12 @@ Position=0
 [Flash]
 demo.swf=1
 photo.swf=1
+effects.swf=1
+scriptclock.swf=1
 INI
 SCR="$DEMO/Demo Saver.scr"
 "$SAVERPACK" build --runtime "$RUNTIME" --settings "$DEMO/demo.ini" -o "$SCR" --item "$MOVIE" \
-    --item "$PHOTO"
+    --item "$PHOTO" --item "$EFFECTS" --item "$CLOCK"
 echo "runtime $(stat -c %s "$RUNTIME") bytes -> screensaver $(stat -c %s "$SCR") bytes"
 
 say "what start-up makes of it (saverpack inspect --resolve)"
@@ -142,7 +165,7 @@ else
     timeout -k 5 30 wine reg delete "$clsid" /f >/dev/null 2>&1 || true
 fi
 temp=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | grep -v /Public/ | head -1)
-rm -f "$DEMO/show.png" "$DEMO/show2.png" "$DEMO/player.log"
+rm -f "$DEMO/show.png" "$DEMO/show2.png" "$DEMO/player.log" "$DEMO"/turn-*.png "$DEMO/shows.png"
 # send_key WINDOW KEY: the key through the X test extension to WINDOW, focused first. A key
 # sent to the window itself would send its release to a window that the press has already
 # closed, and X would report the missing window.
@@ -153,7 +176,7 @@ send_key() {
 start=$(date +%s%N)
 set +e
 WINEDEBUG=-all,+msgbox TESTCONTROL_LOG="$(winpath "$DEMO/player.log")" \
-    timeout -k 5 60 wine "$SCR" /s >"$DEMO/wine.out" 2>"$DEMO/wine.err" &
+    timeout -k 5 120 wine "$SCR" /s >"$DEMO/wine.out" 2>"$DEMO/wine.err" &
 pid=$!
 window=""
 for _ in $(seq 1 150); do
@@ -182,6 +205,15 @@ if [ -n "$window" ]; then
         echo "  pixels that changed between them: $changed (the movie is moving if not 0)"
         if [ "$test_control" = 1 ]; then
             echo "movies given to the player: $(sed -n 's/^put Movie .*[\\/]//p' "$DEMO/player.log" | tr '\n' ' ')"
+        fi
+        # The movies take their turns: each plays through once, then FlashStopTime (3 s)
+        # without a new frame moves the show on (about 20 s for all four).
+        for n in $(seq -w 1 12); do
+            sleep 2
+            import -display "$DISPLAY" -window root "$DEMO/turn-$n.png" 2>/dev/null || true
+        done
+        if montage -geometry 256x192+4+4 -tile 4x "$DEMO"/turn-*.png "$DEMO/shows.png" 2>/dev/null; then
+            echo "the four movies taking their turns, one screenshot every 2 s: $DEMO/shows.png"
         fi
         played=1
         send_key "$window" Escape

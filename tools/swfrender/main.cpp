@@ -1,12 +1,14 @@
 // swfrender: plays a movie with the built-in player and writes one frame as a PNG.
 //
 //   swfrender MOVIE.swf [--frames N] [--size WxH] [--quality low|high] [--scale-mode 0..3]
-//             -o OUT.png
+//             [--scripts] -o OUT.png
 //
 // --frames N (default 1) picks the Nth frame the player shows: the player is created, which
 // shows the first frame, then ticked N - 1 times. This is the count of frames a reference
 // player has run when its picture was taken (ruffle's num_frames / num_ticks, where the first
 // frame is tick 1; swfdec's "advanced 10 times").
+// --scripts runs the movie's ActionScript as the runtime does (trace output dropped); without
+// it only the timeline plays.
 // --size defaults to the stage size in pixels; --quality to high; --scale-mode to 0 (show
 // all). Quality values 2 and 3 (auto low/high) are taken as low/high. The PNG is RGBA and
 // opaque.
@@ -22,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/text/SystemFontSource.h"
@@ -40,11 +43,12 @@ struct Options {
     std::optional<std::pair<int, int>> size;
     swf::Quality quality = swf::Quality::High;
     int scaleMode = 0;
+    bool scripts = false;
 };
 
 constexpr const char* kUsage =
     "usage: swfrender MOVIE.swf [--frames N] [--size WxH] [--quality low|high] "
-    "[--scale-mode 0|1|2|3] -o OUT.png\n";
+    "[--scale-mode 0|1|2|3] [--scripts] -o OUT.png\n";
 
 bool ParseInt(const std::string& text, int lo, int hi, int& out) {
     char* end = nullptr;
@@ -86,6 +90,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             if (!ParseQuality(argv[++i], o.quality)) return false;
         } else if (arg == "--scale-mode" && hasValue) {
             if (!ParseInt(argv[++i], 0, 3, o.scaleMode)) return false;
+        } else if (arg == "--scripts") {
+            o.scripts = true;
         } else if (!arg.empty() && arg[0] != '-' && o.movie.empty()) {
             o.movie = arg;
         } else {
@@ -121,7 +127,8 @@ int Run(const Options& o) {
         std::fprintf(stderr, "swfrender: %s: %s\n", o.movie.c_str(), e.what());
         return 1;
     }
-    swf::MoviePlayer player(movie);
+    swf::MoviePlayer player(
+        movie, o.scripts ? std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr) : nullptr);
     player.setFontSource(swf::MakeSystemFontSource());
     for (int i = 1; i < o.frames; ++i) player.tick();
 

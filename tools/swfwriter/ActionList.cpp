@@ -1,5 +1,6 @@
 #include "ActionList.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace saver::swfwriter {
@@ -92,6 +93,63 @@ ActionList& ActionList::Modulo() {
 
 ActionList& ActionList::ToInteger() {
     bytes_.push_back(0x18);
+    return *this;
+}
+
+ActionList& ActionList::PushDouble(double number) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &number, sizeof bits);
+    // The file keeps the high 32 bits first, each half little-endian.
+    const auto high = static_cast<std::uint32_t>(bits >> 32),
+               low = static_cast<std::uint32_t>(bits);
+    std::vector<std::uint8_t> payload{6};
+    for (const std::uint32_t half : {high, low})
+        for (int b = 0; b < 4; ++b) payload.push_back(static_cast<std::uint8_t>(half >> (8 * b)));
+    Long(0x96, payload);
+    return *this;
+}
+
+ActionList& ActionList::Pop() {
+    return Short(0x17);
+}
+ActionList& ActionList::Subtract() {
+    return Short(0x0B);
+}
+ActionList& ActionList::Multiply() {
+    return Short(0x0C);
+}
+ActionList& ActionList::GetMember() {
+    return Short(0x4E);
+}
+ActionList& ActionList::SetMember() {
+    return Short(0x4F);
+}
+ActionList& ActionList::CallFunction() {
+    return Short(0x3D);
+}
+ActionList& ActionList::GetProperty() {
+    return Short(0x22);
+}
+ActionList& ActionList::SetProperty() {
+    return Short(0x23);
+}
+ActionList& ActionList::DuplicateMovieClip() {
+    return Short(0x24);
+}
+ActionList& ActionList::RandomNumber() {
+    return Short(0x30);
+}
+ActionList& ActionList::Trace() {
+    return Short(0x26);
+}
+
+ActionList& ActionList::Append(const ActionList& other) {
+    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+    return *this;
+}
+
+ActionList& ActionList::Short(std::uint8_t code) {
+    bytes_.push_back(code);
     return *this;
 }
 

@@ -33,12 +33,33 @@ class ActionList {
     ActionList& Modulo();
     ActionList& ToInteger();
 
+    // More of it, for the scripted samples: 0x96 Push of a double (type 6, the two 32-bit
+    // halves high word first); 0x17 Pop, 0x0B Subtract, 0x0C Multiply, 0x4E GetMember,
+    // 0x4F SetMember, 0x3D CallFunction, 0x22 GetProperty, 0x23 SetProperty, 0x24
+    // CloneSprite (duplicateMovieClip: source, new name, depth + 16384), 0x30 RandomNumber, 0x26
+    // Trace.
+    ActionList& PushDouble(double number);
+    ActionList& Pop();
+    ActionList& Subtract();
+    ActionList& Multiply();
+    ActionList& GetMember();
+    ActionList& SetMember();
+    ActionList& CallFunction();
+    ActionList& GetProperty();
+    ActionList& SetProperty();
+    ActionList& DuplicateMovieClip();
+    ActionList& RandomNumber();
+    ActionList& Trace();
+    // Appends the actions of `other` (without its closing 0x00).
+    ActionList& Append(const ActionList& other);
+
     bool Empty() const { return bytes_.empty(); }
     // The action records and the closing 0x00.
     std::vector<std::uint8_t> Encode() const;
 
   private:
     void Long(std::uint8_t code, const std::vector<std::uint8_t>& payload);
+    ActionList& Short(std::uint8_t code);
 
     std::vector<std::uint8_t> bytes_;
 };

@@ -1,7 +1,9 @@
 #include "SampleMovies.h"
 
 #include "ClockMovie.h"
+#include "EffectsMovie.h"
 #include "PhotoMovie.h"
+#include "ScriptClockMovie.h"
 #include "SoundTags.h"
 #include "SwfWriter.h"
 
@@ -121,7 +123,8 @@ std::vector<std::uint8_t> ButtonSample(bool compress) {
 }  // namespace
 
 std::vector<std::string> SampleNames() {
-    return {"solid", "frames", "stop", "sprite", "shapes", "photo", "button", "clock", "stream", "toneclock"};
+    return {"solid",  "frames", "stop",   "sprite",    "shapes",  "photo",
+            "button", "clock",  "stream", "toneclock", "effects", "scriptclock"};
 }
 
 namespace {
@@ -188,6 +191,8 @@ std::optional<std::vector<std::uint8_t>> BuildSample(std::string_view name, bool
     if (name == "clock") return BuildClockMovie(compress);
     if (name == "stream") return Stream(compress);
     if (name == "toneclock") return Clock(compress);
+    if (name == "effects") return BuildEffectsMovie(compress);
+    if (name == "scriptclock") return BuildScriptClockMovie(compress);
     return std::nullopt;
 }
 

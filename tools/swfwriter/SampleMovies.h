@@ -1,5 +1,6 @@
 // Small test movies with exactly known content, for tests of the movie reader and player.
-// All are SWF 8, uncompressed unless asked, at 12 fps, with a white background (255,255,255).
+// All are SWF 8, uncompressed unless asked, at 12 fps, with a white background (255,255,255),
+// unless their entry says otherwise.
 //
 //   solid   100x100 px, 1 frame: a red (255,0,0) square covering pixels 25..74 on both axes
 //           (DefineShape, depth 1).
@@ -26,6 +27,11 @@
 //           never silent and different for every i of the movie.
 //   toneclock 100x100 px, kClockFrames frames: frame f is a stage-filling square of colour
 //           (5 * f, 0, 128), under a 440 Hz stream tone (22.05 kHz 16-bit mono).
+//   effects 560x320 px, 96 frames at 24 fps: a morph shape with a drop shadow, a glowing
+//           ball, a blurred square; see EffectsMovie.h.
+//   scriptclock 560x320 px, 2 frames at 24 fps: a dial whose hands the script draws from
+//           Date, sparks made with duplicateMovieClip, the time in an embedded font and the
+//           date in a device font; see ScriptClockMovie.h.
 #pragma once
 
 #include <cstdint>

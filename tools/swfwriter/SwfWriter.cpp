@@ -72,6 +72,12 @@ std::uint16_t SwfWriter::DefineShape(const ShapeBuilder& shape, ShapeVersion ver
     return id;
 }
 
+std::uint16_t SwfWriter::DefineMorphShape(const MorphShape& morph) {
+    const std::uint16_t id = NextId();
+    root_.AppendTag(TagCode::DefineMorphShape, morph.Encode(id));
+    return id;
+}
+
 std::uint16_t SwfWriter::DefineSprite(const Timeline& sprite) {
     const std::uint16_t id = NextId();
     BitWriter w;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "JpegEncoder.h"
+#include "MorphShape.h"
 #include "ShapeBuilder.h"
 #include "SwfTypes.h"
 #include "Timeline.h"
@@ -52,6 +53,10 @@ class SwfWriter {
 
     // Writes a DefineShape tag of `version` and returns the new character id.
     std::uint16_t DefineShape(const ShapeBuilder& shape, ShapeVersion version);
+    // Writes a DefineMorphShape and returns the new character id.
+    std::uint16_t DefineMorphShape(const MorphShape& morph);
+    // A fresh character id for a definition the caller writes itself (Root().AppendTag).
+    std::uint16_t ReserveId() { return NextId(); }
     // Writes a DefineSprite holding `sprite`'s tags (closed with End) and returns its id.
     std::uint16_t DefineSprite(const Timeline& sprite);
 

@@ -21,6 +21,14 @@ void Timeline::Place(const PlaceObject& p) {
     w.WriteFlag(p.matrix.has_value());
     w.WriteFlag(p.characterId.has_value());
     w.WriteFlag(p.move);
+    const bool third = !p.filters.empty() || p.blendMode;
+    if (third) {
+        // Reserved, OpaqueBackground, Visible, Image, ClassName, CacheAsBitmap, BlendMode,
+        // FilterList.
+        w.WriteUB(0, 6);
+        w.WriteFlag(p.blendMode.has_value());
+        w.WriteFlag(!p.filters.empty());
+    }
     w.WriteU16(p.depth);
     if (p.characterId) w.WriteU16(*p.characterId);
     if (p.matrix) WriteMatrix(w, *p.matrix);
@@ -28,7 +36,9 @@ void Timeline::Place(const PlaceObject& p) {
     if (p.ratio) w.WriteU16(*p.ratio);
     if (p.name) w.WriteString(*p.name);
     if (p.clipDepth) w.WriteU16(*p.clipDepth);
-    AppendTag(TagCode::PlaceObject2, w.Bytes());
+    if (!p.filters.empty()) WriteFilterList(w, p.filters);
+    if (p.blendMode) w.WriteU8(*p.blendMode);
+    AppendTag(third ? TagCode::PlaceObject3 : TagCode::PlaceObject2, w.Bytes());
 }
 
 void Timeline::Remove(std::uint16_t depth) {

@@ -36,17 +36,21 @@ enum class TagCode : std::uint16_t {
     DefineEditText = 37,
     DefineSprite = 39,
     FrameLabel = 43,
+    DefineMorphShape = 46,
     DefineFont2 = 48,
     SoundStreamHead2 = 45,
     ExportAssets = 56,
     FileAttributes = 69,
+    PlaceObject3 = 70,
+    DefineFont3 = 75,
     DefineShape4 = 83,
 };
 
 class Timeline {
   public:
-    // PlaceObject2. Invalid combinations throw std::invalid_argument: a new object (move
-    // false) without a character, or a name holding a zero byte.
+    // PlaceObject2 (PlaceObject3 with filters or a blend mode). Invalid combinations throw
+    // std::invalid_argument: a new object (move false) without a character, or a name holding a
+    // zero byte.
     void Place(const PlaceObject& place);
     void Remove(std::uint16_t depth);  // RemoveObject2
     void FrameLabel(std::string_view name);
