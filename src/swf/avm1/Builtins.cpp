@@ -57,6 +57,9 @@ void Interpreter::installBuiltins() {
     protos.clip = newObject();
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);
+    InstallColorTransformBuiltins(*this);
+    InstallFilterBuiltins(*this);
+    InstallNativeTable(*this);
 }
 
 }  // namespace saver::swf::avm1

@@ -24,6 +24,7 @@ struct Interpreter::Frame {
     Object* callee = nullptr;
     Object* home = nullptr;
     std::size_t stackBase = 0;
+    bool constructing = false;  // a function called by `new`
 };
 
 }  // namespace saver::swf::avm1
