@@ -55,6 +55,7 @@ Value ParseInt(CallInfo& c) {
 }
 
 Value ParseFloat(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const std::string s = c.vm.toString(c.arg(0));
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
@@ -109,12 +110,15 @@ Value Unescape(CallInfo& c) {
                : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
                                         : -1;
     };
+    // '+' is a space; a '%' without two hex digits is dropped with the character after it.
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size() && val(s[i + 1]) >= 0 && val(s[i + 2]) >= 0) {
             out += static_cast<char>(val(s[i + 1]) * 16 + val(s[i + 2]));
             i += 2;
+        } else if (s[i] == '%') {
+            ++i;
         } else {
-            out += s[i];
+            out += s[i] == '+' ? ' ' : s[i];
         }
     }
     return out;

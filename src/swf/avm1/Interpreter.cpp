@@ -201,8 +201,15 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
         CallInfo info{*this, thisValue, args, fn, construct};
         return fn->native(info);
     }
-    if (fn->script) return runScriptFunction(fn, thisValue, args, home);
+    if (fn->script) {
+        nextCallConstructs_ = construct;
+        return runScriptFunction(fn, thisValue, args, home);
+    }
     return Value{};
+}
+
+bool Interpreter::callerConstructs() const {
+    return !frames_.empty() && frames_.back()->constructing;
 }
 
 Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
@@ -214,6 +221,8 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     f.constants = c.constants;
     f.callee = fn;
     f.home = home;
+    f.constructing = nextCallConstructs_;
+    nextCallConstructs_ = false;
     f.thisValue = thisValue;
     f.activation = heap_.make(Object::Kind::Plain);
     Object* act = f.activation;
@@ -416,11 +425,11 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         }
     }
     if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
+        if (own->flags & kReadOnly) return;  // read-only: not even a setter is called
         if (own->getter) {
             if (own->setter) call(own->setter, o, {stored});
             return;
         }
-        if (own->flags & kReadOnly) return;
         own->value = stored;
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;

@@ -25,8 +25,15 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
         return false;
     }
     if (a.isObject() || b.isObject()) {
-        const Value pa = a.isObject() ? toPrimitive(a) : a;
-        const Value pb = b.isObject() ? toPrimitive(b) : b;
+        // An object met by a primitive gives its valueOf, and only that.
+        auto valueOf = [this](const Value& v) {
+            Object* o = v.asObject();
+            if (!o || o->kind() == Object::Kind::Clip) return v;
+            bool called = false;
+            const Value r = callNamed(v, "valueOf", called);
+            return called ? r : v;
+        };
+        const Value pa = valueOf(a), pb = valueOf(b);
         if (pa.isObject() || pb.isObject()) return false;
         return equals2(pa, pb);
     }
@@ -57,7 +64,17 @@ Value Interpreter::less2(const Value& a, const Value& b) {
 }
 
 Value Interpreter::add2(const Value& a, const Value& b) {
-    const Value pa = toPrimitive(a), pb = toPrimitive(b);
+    // Each side is asked once (valueOf; toString for a Date from SWF 6). An object that gives
+    // no primitive stays an object, and the string or number conversion below asks it again.
+    auto primitive = [this](const Value& v) {
+        Object* o = v.asObject();
+        if (!o || o->kind() == Object::Kind::Clip) return v;
+        const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
+        bool called = false;
+        const Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
+        return called && !r.isObject() ? r : v;
+    };
+    const Value pa = primitive(a), pb = primitive(b);
     if (pa.isString() || pb.isString()) return concat(toString(pa), toString(pb));
     return toNumber(pa) + toNumber(pb);
 }

@@ -47,7 +47,7 @@ Value IsPropertyEnumerable(CallInfo& c) {
 
 Value IsPrototypeOf(CallInfo& c) {
     Object* self = c.thisValue.asObject();
-    Object* o = c.arg(0).asObject();
+    Object* o = c.vm.toObject(c.arg(0));  // a primitive is asked as its boxed object
     if (!self || !o) return false;
     int links = 0;
     for (Object* p = o->proto(); p && links < 256; p = p->proto(), ++links)
