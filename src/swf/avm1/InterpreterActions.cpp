@@ -2,6 +2,7 @@
 // (Jump, If, With, Try, function bodies) works on byte offsets within the block; a jump that
 // leaves the range being run hands the new offset back to the enclosing range, and one that
 // leaves the block ends it.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <random>
@@ -201,8 +202,16 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             const std::string text = v.isUndefined() ? "undefined"
                                      : isString      ? boxed->primitive.asString()
                                                      : toString(v);
-            // SWF 5 strings are bytes of the Latin-1 code page; the trace log is UTF-8.
-            host_.trace(f.version <= 5 ? Encode(Decode(text, 5), 6) : text);
+            // SWF 5 strings are bytes of the Latin-1 code page; the trace log is UTF-8. Later
+            // text ends at a byte that starts no UTF-8 character (F8..FF).
+            if (f.version <= 5) {
+                host_.trace(Encode(Decode(text, 5), 6));
+            } else {
+                const auto bad = std::find_if(text.begin(), text.end(), [](char ch) {
+                    return static_cast<unsigned char>(ch) >= 0xF8;
+                });
+                host_.trace(std::string(text.begin(), bad));
+            }
             break;
         }
         case 0x27: {
@@ -710,7 +719,9 @@ Interpreter::Completion Interpreter::doTry(Frame& f, const ActionRecord& r) {
         }
     }
     if (c.flow == Flow::Jump && c.pc >= tryEnd && c.pc <= finallyEnd) c.pc = finallyEnd;
-    if (hasFinally) {
+    // A jump out of the try or catch code (break, continue) leaves without the finally code.
+    const bool jumpedOut = c.flow == Flow::Jump && (c.pc < tryStart || c.pc > finallyEnd);
+    if (hasFinally && !(jumpedOut && !pending)) {
         const Completion fin = run(f, catchEnd, finallyEnd);
         if (fin.flow == Flow::Return || fin.pc != finallyEnd) return fin;
     }

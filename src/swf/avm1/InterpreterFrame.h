@@ -27,4 +27,8 @@ struct Interpreter::Frame {
     bool constructing = false;  // a function called by `new`
 };
 
+// The `__resolve` handler of `o`: the first object-valued `__resolve` on its prototype chain
+// (values that are no object are passed over), or null.
+Object* ResolveHandler(Interpreter& vm, Object* o);
+
 }  // namespace saver::swf::avm1

@@ -119,7 +119,16 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
         }
     }
     const Value v = specialName(f, name, special);
-    return special ? v : Value{};
+    if (special) return v;
+    // A name found nowhere goes to the first scope object with a __resolve function.
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        Object* fn = ResolveHandler(*this, *it);
+        if (!fn) continue;
+        if (!fn->isFunction()) break;
+        if (foundOn) *foundOn = *it;
+        return call(fn, *it, {Value(name)});
+    }
+    return Value{};
 }
 
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
@@ -273,7 +282,7 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     }
     const Value protoValue = getMember(fn, "prototype");
     Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
-    obj->put("__constructor__", fn, kDontEnum);
+    if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
     push(fn->native && result.isObject() ? result : Value(obj));
@@ -315,8 +324,8 @@ void Interpreter::doExtends() {
     Object* superProto = getMember(superclass, "prototype").asObject();
     Object* proto = newObject(superProto);
     if (!superProto) proto->remove("__proto__");
+    // No own `constructor`: the subclass prototype answers its superclass's through the chain.
     proto->put("__constructor__", superclass, kDontEnum);
-    if (version() < 7) proto->put("constructor", superclass, kDontEnum);
     setMember(subclass, "prototype", proto);
 }
 
