@@ -71,11 +71,25 @@ Value Interpreter::add2(const Value& a, const Value& b) {
         if (!o || o->kind() == Object::Kind::Clip) return v;
         const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
         bool called = false;
-        const Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
-        return called && !r.isObject() ? r : v;
+        Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
+        if (!called) {  // missing: the other one is asked; an object with neither is undefined
+            r = callNamed(v, dateFirst ? "valueOf" : "toString", called);
+            if (!called) return Value{};
+        }
+        const bool primitive = !r.isObject() || r.asObject()->kind() == Object::Kind::Clip;
+        return called && primitive ? r : v;  // a clip reference counts as a primitive here
     };
     const Value pa = primitive(a), pb = primitive(b);
-    if (pa.isString() || pb.isString()) return concat(toString(pa), toString(pb));
+    // An object left over is asked for toString; whatever primitive that gives is used.
+    auto text = [this](const Value& v) {
+        Object* o = v.asObject();
+        if (!o || o->kind() == Object::Kind::Clip) return toString(v);
+        bool called = false;
+        const Value s = callNamed(v, "toString", called);
+        if (called && !s.isObject()) return PrimitiveToString(s, version());
+        return std::string(o->isFunction() ? "[type Function]" : "[type Object]");
+    };
+    if (pa.isString() || pb.isString()) return concat(text(pa), text(pb));
     return toNumber(pa) + toNumber(pb);
 }
 

@@ -168,7 +168,6 @@ void InstallObjectBuiltins(Interpreter& vm) {
 
     Object* fproto = vm.protos.function;
     MakeClass(vm, "Function", FunctionCtor, fproto);
-    vm.global()->findOwn("Function")->flags |= 0x80;  // the name came with the player of SWF 6
     vm.method(fproto, "call", FunctionCall, 0x80);  // both came with the player of SWF 6
     vm.method(fproto, "apply", FunctionApply, 0x80);
     vm.method(vm.global(), "ASSetPropFlags", ASSetPropFlagsFn);
