@@ -197,8 +197,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             const Value v = pop();
             // A String object traces as the text it holds, whatever its toString says.
             const Object* boxed = v.asObject();
-            const bool isString = boxed && boxed->kind() == Object::Kind::String &&
-                                  boxed->primitive.isString();
+            const bool isString =
+                boxed && boxed->kind() == Object::Kind::String && boxed->primitive.isString();
             const std::string text = v.isUndefined() ? "undefined"
                                      : isString      ? boxed->primitive.asString()
                                                      : toString(v);

@@ -183,9 +183,9 @@ namespace {
 std::vector<Value> PopArgs(Interpreter& vm, const std::function<Value()>& pop, double count,
                            std::size_t available) {
     std::vector<Value> args;
-    const long n = std::min(
-        std::clamp<long>(static_cast<long>(std::isnan(count) ? 0 : count), 0, 1 << 16),
-        static_cast<long>(available));
+    const long n =
+        std::min(std::clamp<long>(static_cast<long>(std::isnan(count) ? 0 : count), 0, 1 << 16),
+                 static_cast<long>(available));
     for (long i = 0; i < n; ++i) args.push_back(pop());
     (void)vm;
     return args;

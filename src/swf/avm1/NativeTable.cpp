@@ -63,9 +63,8 @@ Value AsNative(CallInfo& c) {
         if (e.table != table || e.index != index) continue;
         // The built-in as installed (scripts may have replaced the method since), else the
         // one there now (objects the embedder adds later, such as Mouse).
-        Object* original = c.callee && i < c.callee->bound.size()
-                               ? c.callee->bound[i].asObject()
-                               : nullptr;
+        Object* original =
+            c.callee && i < c.callee->bound.size() ? c.callee->bound[i].asObject() : nullptr;
         if (!original) original = NativeAt(c.vm, e.path);
         if (!original) return Value{};
         Object* copy = c.vm.newFunction(original->native);
