@@ -38,16 +38,24 @@ Value BroadcastMessage(CallInfo& c) {
     const std::string name = c.vm.toString(c.args[0]);
     const std::vector<Value> args(c.args.begin() + 1, c.args.end());
     const std::vector<Value> listeners = list->elements;  // a listener may change the list
-    for (const Value& l : listeners) c.vm.callMethod(l, name, args);
-    return listeners.empty() ? Value{} : Value(true);
+    bool any = false;  // true once a listener was there (holes and null do not count)
+    for (const Value& l : listeners) {
+        if (l.isNullish()) continue;
+        any = true;
+        c.vm.callMethod(l, name, args);
+    }
+    return any ? Value(true) : Value{};
 }
 
 Value Initialize(CallInfo& c) {
     Object* target = c.arg(0).asObject();
     Object* self = c.thisValue.asObject();
     if (!target || !self) return Value{};
-    for (const char* name : {"broadcastMessage", "addListener", "removeListener"})
+    for (const char* name : {"addListener", "removeListener"})
         target->put(name, c.vm.getMember(self, name), kDontEnum);
+    // broadcastMessage is always the built-in, fetched through whatever `ASnative` is now.
+    const Value asnative = c.vm.getMember(c.vm.global(), "ASnative");
+    target->put("broadcastMessage", c.vm.call(asnative, Value{}, {101.0, 12.0}), kDontEnum);
     target->put("_listeners", c.vm.newArray(), kDontEnum);
     return Value{};
 }

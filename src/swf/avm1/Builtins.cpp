@@ -59,6 +59,9 @@ void Interpreter::installBuiltins() {
     InstallTextFieldClipMethods(*this);
     InstallDrawingMethods(*this);
     InstallColorBuiltins(*this);
+    InstallColorTransformBuiltins(*this);
+    InstallFilterBuiltins(*this);
+    InstallNativeTable(*this);
 }
 
 }  // namespace saver::swf::avm1

@@ -24,6 +24,9 @@ void InstallSystemBuiltins(Interpreter& vm);        // System, System.capabiliti
 void InstallLoadVarsBuiltins(Interpreter& vm);      // LoadVars, XML.load (after XML)
 void InstallSharedObjectBuiltins(Interpreter& vm);  // SharedObject
 void InstallSoundBuiltins(Interpreter& vm);         // Sound
+void InstallColorTransformBuiltins(Interpreter& vm);  // flash.geom.ColorTransform
+void InstallFilterBuiltins(Interpreter& vm);          // flash.filters
+void InstallNativeTable(Interpreter& vm);           // ASnative (after the others)
 
 // The version the player reports: getVersion(), $version, System.capabilities.version.
 extern const char* const kPlayerVersion;

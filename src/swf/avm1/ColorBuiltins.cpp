@@ -230,17 +230,10 @@ void InstallColorBuiltins(Interpreter& vm) {
     vm.method(proto, "setTransform", SetColorTransform);
     vm.method(proto, "getTransform", GetColorTransform);
 
-    // flash.geom.Transform (Flash 8), next to whatever flash.geom already holds.
-    Value flash = vm.getMember(vm.global(), "flash");
-    if (!flash.asObject()) {
-        flash = vm.newObject();
-        vm.global()->put("flash", flash, kDontEnum | 0x1000);
-    }
-    Value geom = vm.getMember(flash, "geom");
-    if (!geom.asObject()) {
-        geom = vm.newObject();
-        flash.asObject()->put("geom", geom, kDontEnum);
-    }
+    // flash.geom.Transform (Flash 8), next to whatever flash.geom already holds. The package is
+    // found by its own properties: a member lookup would miss it in movies older than SWF 8,
+    // where it is hidden, and replace it with an empty one.
+    Value geom = PackageObject(vm, "flash.geom");
     Object* tproto = vm.newObject();
     Object* transform = vm.newFunction(TransformCtor, tproto);
     tproto->findOwn("constructor")->flags = kDontEnum;

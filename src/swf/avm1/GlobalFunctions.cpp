@@ -55,6 +55,7 @@ Value ParseInt(CallInfo& c) {
 }
 
 Value ParseFloat(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const std::string s = c.vm.toString(c.arg(0));
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
@@ -100,24 +101,67 @@ Value Escape(CallInfo& c) {
     return out;
 }
 
+int HexValue(char ch) {
+    return ch >= '0' && ch <= '9'   ? ch - '0'
+           : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
+           : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
+                                    : -1;
+}
+
+// The bytes an unescape made, read as UTF-8 text the player's way: a NUL, a byte that can
+// start nothing (F8..FF) or a sequence cut off by the end stops the text; a bad sequence
+// becomes U+FFFD and swallows the bytes its lead claimed; a stray continuation byte is
+// taken as the Latin-1 character of that value.
+std::string PlayerUtf8(const std::string& bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == 0 || b >= 0xF8) break;
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if (b < 0xC0) {
+            AppendChar(out, b, 6);
+            ++i;
+            continue;
+        }
+        const std::size_t len = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        if (i + len > bytes.size()) break;
+        bool ok = true;
+        for (std::size_t k = 1; k < len; ++k)
+            ok = ok && (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+        if (ok)
+            out.append(bytes, i, len);
+        else
+            AppendChar(out, 0xFFFD, 6);
+        i += len;
+    }
+    return out;
+}
+
 Value Unescape(CallInfo& c) {
     const std::string s = c.vm.toString(c.arg(0));
     std::string out;
-    auto val = [](char ch) {
-        return ch >= '0' && ch <= '9'   ? ch - '0'
-               : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
-               : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                                        : -1;
-    };
+    // '+' is a space; a '%' not followed by two hex digits is dropped with what it took.
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && val(s[i + 1]) >= 0 && val(s[i + 2]) >= 0) {
-            out += static_cast<char>(val(s[i + 1]) * 16 + val(s[i + 2]));
+        if (s[i] == '+') {
+            out += ' ';
+        } else if (s[i] != '%') {
+            out += s[i];
+        } else if (i + 1 >= s.size() || HexValue(s[i + 1]) < 0) {
+            ++i;
+        } else if (i + 2 >= s.size() || HexValue(s[i + 2]) < 0) {
             i += 2;
         } else {
-            out += s[i];
+            out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+            i += 2;
         }
     }
-    return out;
+    if (c.vm.version() >= 6) return PlayerUtf8(out);
+    const auto nul = out.find('\0');
+    return nul == std::string::npos ? out : out.substr(0, nul);
 }
 
 Value GetTimer(CallInfo& c) {

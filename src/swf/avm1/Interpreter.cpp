@@ -201,8 +201,15 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
         CallInfo info{*this, thisValue, args, fn, construct};
         return fn->native(info);
     }
-    if (fn->script) return runScriptFunction(fn, thisValue, args, home);
+    if (fn->script) {
+        nextCallConstructs_ = construct;
+        return runScriptFunction(fn, thisValue, args, home);
+    }
     return Value{};
+}
+
+bool Interpreter::callerConstructs() const {
+    return !frames_.empty() && frames_.back()->constructing;
 }
 
 Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
@@ -214,6 +221,8 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     f.constants = c.constants;
     f.callee = fn;
     f.home = home;
+    f.constructing = nextCallConstructs_;
+    nextCallConstructs_ = false;
     f.thisValue = thisValue;
     f.activation = heap_.make(Object::Kind::Plain);
     Object* act = f.activation;
@@ -367,11 +376,21 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
         return p->value;
     }
     if (name != "__resolve") {
-        Property* r = lookup(start, "__resolve");
-        if (r && r->value.asObject() && r->value.asObject()->isFunction())
-            return call(r->value, self, {Value(name)});
+        Object* r = ResolveHandler(*this, start);
+        if (r && r->isFunction()) return call(r, self, {Value(name)});
     }
     return Value{};
+}
+
+Object* ResolveHandler(Interpreter& vm, Object* o) {
+    // Values that are no object on the way (undefined, a number) are passed over; the first
+    // object found is the handler, even when it cannot be called.
+    int links = 0;
+    for (Object* p = o; p && links < 256; p = p->proto(), ++links) {
+        const Property* r = p->findOwn("__resolve");
+        if (r && !vm.isHidden(*r) && r->value.asObject()) return r->value.asObject();
+    }
+    return nullptr;
 }
 
 void Interpreter::setMember(const Value& objectValue, const std::string& name, const Value& value) {
@@ -404,9 +423,18 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         if (o->watchers[w].isString() &&
             (o->caseSensitive() ? o->watchers[w].asString() == name
                                 : FoldCase(o->watchers[w].asString()) == FoldCase(name))) {
+            // A watcher that sets what it watches re-enters itself; 65 levels down the write
+            // goes through without it, as in the player.
+            static thread_local int watchDepth = 0;
+            if (watchDepth >= 65) break;
             const Value old = getMember(o, name);
             const Value cb = o->watchers[w + 1];
             const Value data = o->watchers[w + 2];
+            struct Level {
+                int& d;
+                explicit Level(int& x) : d(x) { ++d; }
+                ~Level() { --d; }
+            } level(watchDepth);
             try {
                 stored = call(cb, o, {Value(name), old, value, data});
             } catch (const ScriptThrow&) {
@@ -416,11 +444,11 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         }
     }
     if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
+        if (own->flags & kReadOnly) return;  // read-only: not even a setter is called
         if (own->getter) {
             if (own->setter) call(own->setter, o, {stored});
             return;
         }
-        if (own->flags & kReadOnly) return;
         own->value = stored;
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;

@@ -135,6 +135,8 @@ class Interpreter {
     int version() const;  // of the code running now (the movie's between scripts)
     int movieVersion() const { return movieVersion_; }
     bool isHidden(const Property& p) const;
+    // Whether the script function running now was called by `new` (ASnew).
+    bool callerConstructs() const;
 
     struct Prototypes {
         Object* object = nullptr;
@@ -256,6 +258,7 @@ class Interpreter {
     std::chrono::milliseconds timeBudget_{2000};
     std::clock_t frameStart_ = 0;
     std::vector<Object*> rootsHeld_;
+    bool nextCallConstructs_ = false;  // handed from callFunction to the new frame
 };
 
 // RAII guard for native code that holds heap values on the C++ stack.

@@ -2,6 +2,7 @@
 // (Jump, If, With, Try, function bodies) works on byte offsets within the block; a jump that
 // leaves the range being run hands the new offset back to the enclosing range, and one that
 // leaves the block ends it.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <random>
@@ -89,6 +90,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
                 push(a * b);
             else if (b == 0 && ver < 5)
                 push("#ERROR#");
+            else if (b == 0)  // the sign of a zero divisor is ignored
+                push(a == 0 || std::isnan(a) ? std::nan("") : a > 0 ? INFINITY : -INFINITY);
             else
                 push(a / b);
             break;
@@ -192,7 +195,23 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         case 0x26: {
             const Value v = pop();
-            host_.trace(v.isUndefined() ? "undefined" : toString(v));
+            // A String object traces as the text it holds, whatever its toString says.
+            const Object* boxed = v.asObject();
+            const bool isString =
+                boxed && boxed->kind() == Object::Kind::String && boxed->primitive.isString();
+            const std::string text = v.isUndefined() ? "undefined"
+                                     : isString      ? boxed->primitive.asString()
+                                                     : toString(v);
+            // SWF 5 strings are bytes of the Latin-1 code page; the trace log is UTF-8. Later
+            // text ends at a byte that starts no UTF-8 character (F8..FF).
+            if (f.version <= 5) {
+                host_.trace(Encode(Decode(text, 5), 6));
+            } else {
+                const auto bad = std::find_if(text.begin(), text.end(), [](char ch) {
+                    return static_cast<unsigned char>(ch) >= 0xF8;
+                });
+                host_.trace(std::string(text.begin(), bad));
+            }
             break;
         }
         case 0x27: {
@@ -306,12 +325,24 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i)
                 items.push_back(pop());
             chargeElements(items.size());
-            push(newArray(std::move(items)));
+            Object* array = newArray(std::move(items));
+            // A literal is made by whatever `_global.Array` is now, and gets its own
+            // `constructor` as `new` gives one; with Array deleted it has no prototype at all.
+            const Property* c = global_->findOwn("Array");
+            Object* ctor = c ? c->value.asObject() : nullptr;
+            if (ctor) array->put("constructor", ctor, kDontEnum);
+            if (Property* link = array->findOwn("__proto__")) {
+                Object* proto = ctor ? getMember(ctor, "prototype").asObject() : nullptr;
+                if (proto || !ctor) link->value = proto ? Value(proto) : Value{};
+            }
+            push(array);
             break;
         }
         case 0x43: {
             const int n = std::max(0, ToInt32(toNumber(pop())));
             Object* o = newObject();
+            if (const Property* c = protos.object->findOwn("constructor"))
+                o->put("constructor", c->value, kDontEnum);
             for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i) {
                 const Value v = pop();
                 setMember(o, toString(pop()), v);
@@ -405,7 +436,11 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x64:
         case 0x65: {
             const Value bv = pop(), av = pop();
-            const std::int32_t a = ToInt32(toNumber(av)), b = ToInt32(toNumber(bv));
+            // Shifts convert their count first (its valueOf runs before the value's).
+            const bool shift = r.code >= 0x63;
+            const std::int32_t b0 = shift ? ToInt32(toNumber(bv)) : 0;
+            const std::int32_t a = ToInt32(toNumber(av));
+            const std::int32_t b = shift ? b0 : ToInt32(toNumber(bv));
             const int s = b & 31;
             double v = 0;
             if (r.code == 0x60)
@@ -419,9 +454,11 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             else if (r.code == 0x64)
                 v = a >> s;
             else {
+                // Up to SWF 9 the result is read back as a signed number: only a shift by 0
+                // (mod 32) shows it, giving the value unchanged.
                 const std::uint32_t u = static_cast<std::uint32_t>(a) >> s;
-                v = ver >= 8 ? static_cast<double>(static_cast<std::int32_t>(u))
-                             : static_cast<double>(u);
+                v = ver >= 10 ? static_cast<double>(u)
+                              : static_cast<double>(static_cast<std::int32_t>(u));
             }
             push(v);
             break;
@@ -682,7 +719,9 @@ Interpreter::Completion Interpreter::doTry(Frame& f, const ActionRecord& r) {
         }
     }
     if (c.flow == Flow::Jump && c.pc >= tryEnd && c.pc <= finallyEnd) c.pc = finallyEnd;
-    if (hasFinally) {
+    // A jump out of the try or catch code (break, continue) leaves without the finally code.
+    const bool jumpedOut = c.flow == Flow::Jump && (c.pc < tryStart || c.pc > finallyEnd);
+    if (hasFinally && !(jumpedOut && !pending)) {
         const Completion fin = run(f, catchEnd, finallyEnd);
         if (fin.flow == Flow::Return || fin.pc != finallyEnd) return fin;
     }

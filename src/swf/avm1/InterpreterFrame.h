@@ -24,6 +24,11 @@ struct Interpreter::Frame {
     Object* callee = nullptr;
     Object* home = nullptr;
     std::size_t stackBase = 0;
+    bool constructing = false;  // a function called by `new`
 };
+
+// The `__resolve` handler of `o`: the first object-valued `__resolve` on its prototype chain
+// (values that are no object are passed over), or null.
+Object* ResolveHandler(Interpreter& vm, Object* o);
 
 }  // namespace saver::swf::avm1

@@ -25,8 +25,15 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
         return false;
     }
     if (a.isObject() || b.isObject()) {
-        const Value pa = a.isObject() ? toPrimitive(a) : a;
-        const Value pb = b.isObject() ? toPrimitive(b) : b;
+        // An object met by a primitive gives its valueOf, and only that.
+        auto valueOf = [this](const Value& v) {
+            Object* o = v.asObject();
+            if (!o || o->kind() == Object::Kind::Clip) return v;
+            bool called = false;
+            const Value r = callNamed(v, "valueOf", called);
+            return called ? r : v;
+        };
+        const Value pa = valueOf(a), pb = valueOf(b);
         if (pa.isObject() || pb.isObject()) return false;
         return equals2(pa, pb);
     }
@@ -57,8 +64,32 @@ Value Interpreter::less2(const Value& a, const Value& b) {
 }
 
 Value Interpreter::add2(const Value& a, const Value& b) {
-    const Value pa = toPrimitive(a), pb = toPrimitive(b);
-    if (pa.isString() || pb.isString()) return concat(toString(pa), toString(pb));
+    // Each side is asked once (valueOf; toString for a Date from SWF 6). An object that gives
+    // no primitive stays an object, and the string or number conversion below asks it again.
+    auto primitive = [this](const Value& v) {
+        Object* o = v.asObject();
+        if (!o || o->kind() == Object::Kind::Clip) return v;
+        const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
+        bool called = false;
+        Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
+        if (!called) {  // missing: the other one is asked; an object with neither is undefined
+            r = callNamed(v, dateFirst ? "valueOf" : "toString", called);
+            if (!called) return Value{};
+        }
+        const bool primitive = !r.isObject() || r.asObject()->kind() == Object::Kind::Clip;
+        return called && primitive ? r : v;  // a clip reference counts as a primitive here
+    };
+    const Value pa = primitive(a), pb = primitive(b);
+    // An object left over is asked for toString; whatever primitive that gives is used.
+    auto text = [this](const Value& v) {
+        Object* o = v.asObject();
+        if (!o || o->kind() == Object::Kind::Clip) return toString(v);
+        bool called = false;
+        const Value s = callNamed(v, "toString", called);
+        if (called && !s.isObject()) return PrimitiveToString(s, version());
+        return std::string(o->isFunction() ? "[type Function]" : "[type Object]");
+    };
+    if (pa.isString() || pb.isString()) return concat(text(pa), text(pb));
     return toNumber(pa) + toNumber(pb);
 }
 

@@ -119,7 +119,16 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
         }
     }
     const Value v = specialName(f, name, special);
-    return special ? v : Value{};
+    if (special) return v;
+    // A name found nowhere goes to the first scope object with a __resolve function.
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        Object* fn = ResolveHandler(*this, *it);
+        if (!fn) continue;
+        if (!fn->isFunction()) break;
+        if (foundOn) *foundOn = *it;
+        return call(fn, *it, {Value(name)});
+    }
+    return Value{};
 }
 
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
@@ -169,9 +178,14 @@ Value Interpreter::callAt(Frame& f, Object* fn, const Value& thisValue,
 
 namespace {
 
-std::vector<Value> PopArgs(Interpreter& vm, const std::function<Value()>& pop, double count) {
+// Pops `count` arguments, but never more than the block has on the stack: a call that claims
+// more arguments than were pushed gets only those.
+std::vector<Value> PopArgs(Interpreter& vm, const std::function<Value()>& pop, double count,
+                           std::size_t available) {
     std::vector<Value> args;
-    const long n = std::clamp<long>(static_cast<long>(std::isnan(count) ? 0 : count), 0, 1 << 16);
+    const long n =
+        std::min(std::clamp<long>(static_cast<long>(std::isnan(count) ? 0 : count), 0, 1 << 16),
+                 static_cast<long>(available));
     for (long i = 0; i < n; ++i) args.push_back(pop());
     (void)vm;
     return args;
@@ -181,8 +195,10 @@ std::vector<Value> PopArgs(Interpreter& vm, const std::function<Value()>& pop, d
 
 void Interpreter::doCallFunction(Frame& f) {
     const std::string name = toString(pop());
+    const double argCount = toNumber(pop());
     const auto args = PopArgs(
-        *this, [this] { return pop(); }, toNumber(pop()));
+        *this, [this] { return pop(); }, argCount,
+        stack_.size() > f.stackBase ? stack_.size() - f.stackBase : 0);
     Object* foundOn = nullptr;
     const Value fnValue = getVariable(f, name, &foundOn);
     Object* fn = fnValue.asObject();
@@ -193,15 +209,18 @@ void Interpreter::doCallFunction(Frame& f) {
         return;
     }
     Value self = f.target;
-    if (foundOn && foundOn != f.activation && foundOn != global_) self = foundOn;
+    // A function found in a local scope (a nested function) runs with that activation as `this`.
+    if (foundOn && foundOn != global_) self = foundOn;
     push(callAt(f, fn, self, args, nullptr));
 }
 
 void Interpreter::doCallMethod(Frame& f) {
     const Value nameValue = pop();
     const Value object = pop();
+    const double argCount = toNumber(pop());
     const auto args = PopArgs(
-        *this, [this] { return pop(); }, toNumber(pop()));
+        *this, [this] { return pop(); }, argCount,
+        stack_.size() > f.stackBase ? stack_.size() - f.stackBase : 0);
     const std::string name = nameValue.isUndefined() ? "" : toString(nameValue);
     Object* o = object.asObject();
     if (name.empty()) {
@@ -236,7 +255,10 @@ void Interpreter::doCallMethod(Frame& f) {
         fn = p->getter ? call(p->getter, self, {}) : p->value;
     else
         fn = getMember(self, name);
-    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, holder));
+    // `super` in the method starts one link above the object's own prototype, wherever on the
+    // chain the method was found (nested super calls go on from where the last one found it).
+    (void)holder;
+    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, self->proto()));
 }
 
 void Interpreter::doNew(Frame& f, bool isMethod) {
@@ -249,8 +271,10 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     } else {
         fnValue = getVariable(f, toString(pop()));
     }
+    const double argCount = toNumber(pop());
     const auto args = PopArgs(
-        *this, [this] { return pop(); }, toNumber(pop()));
+        *this, [this] { return pop(); }, argCount,
+        stack_.size() > f.stackBase ? stack_.size() - f.stackBase : 0);
     Object* fn = fnValue.asObject();
     if (!fn || !fn->isFunction()) {
         push(Value{});
@@ -258,7 +282,7 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     }
     const Value protoValue = getMember(fn, "prototype");
     Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
-    obj->put("__constructor__", fn, kDontEnum);
+    if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
     push(fn->native && result.isObject() ? result : Value(obj));
@@ -283,7 +307,8 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
         if (p->kind() == Object::Kind::Array)
             for (std::size_t i = 0; i < p->elements.size(); ++i) order.push_back(std::to_string(i));
         p->forEachOwn([&](const Property& prop) {
-            if (!(prop.flags & kDontEnum) && !isHidden(prop)) order.push_back(prop.name);
+            // Only DontEnum keeps a name out: for..in lists names hidden from this version.
+            if (!(prop.flags & kDontEnum)) order.push_back(prop.name);
         });
     }
     // The same name seen on an object and its prototype is listed once, at the nearest.
@@ -299,8 +324,8 @@ void Interpreter::doExtends() {
     Object* superProto = getMember(superclass, "prototype").asObject();
     Object* proto = newObject(superProto);
     if (!superProto) proto->remove("__proto__");
+    // No own `constructor`: the subclass prototype answers its superclass's through the chain.
     proto->put("__constructor__", superclass, kDontEnum);
-    if (version() < 7) proto->put("constructor", superclass, kDontEnum);
     setMember(subclass, "prototype", proto);
 }
 

@@ -85,7 +85,9 @@ Value Decode(CallInfo& c) {
         const std::size_t end = std::min(text.find('&', start), text.size());
         const std::string_view pair = std::string_view(text).substr(start, end - start);
         const std::size_t eq = pair.find('=');
-        if (eq != std::string_view::npos && eq > 0)
+        if (eq == std::string_view::npos && !pair.empty())  // a bare name: an empty value
+            c.vm.setMember(c.thisValue, UrlDecode(pair), std::string());
+        else if (eq != std::string_view::npos && eq > 0)
             c.vm.setMember(c.thisValue, UrlDecode(pair.substr(0, eq)),
                            UrlDecode(pair.substr(eq + 1)));
         start = end + 1;

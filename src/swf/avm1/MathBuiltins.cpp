@@ -48,7 +48,9 @@ Value Max(CallInfo& c) {
     return std::max(a, b);
 }
 
-Value Random(CallInfo&) {
+Value Random(CallInfo& c) {
+    // Arguments mean nothing, but the player converts the first two (their valueOf runs).
+    for (std::size_t i = 0; i < c.args.size() && i < 2; ++i) c.vm.toNumber(c.args[i]);
     static thread_local std::mt19937_64 engine(0xC0FFEE);
     return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
 }

@@ -47,7 +47,7 @@ Value IsPropertyEnumerable(CallInfo& c) {
 
 Value IsPrototypeOf(CallInfo& c) {
     Object* self = c.thisValue.asObject();
-    Object* o = c.arg(0).asObject();
+    Object* o = c.vm.toObject(c.arg(0));  // a primitive is asked as its boxed object
     if (!self || !o) return false;
     int links = 0;
     for (Object* p = o->proto(); p && links < 256; p = p->proto(), ++links)
@@ -157,9 +157,10 @@ void InstallObjectBuiltins(Interpreter& vm) {
     Object* object = MakeClass(vm, "Object", ObjectCtor, proto);
     vm.method(proto, "toString", ObjectToString);
     vm.method(proto, "valueOf", ObjectValueOf);
-    vm.method(proto, "hasOwnProperty", HasOwnProperty);
-    vm.method(proto, "isPropertyEnumerable", IsPropertyEnumerable);
-    vm.method(proto, "isPrototypeOf", IsPrototypeOf);
+    // These three came with the player of SWF 6.
+    vm.method(proto, "hasOwnProperty", HasOwnProperty, 0x80);
+    vm.method(proto, "isPropertyEnumerable", IsPropertyEnumerable, 0x80);
+    vm.method(proto, "isPrototypeOf", IsPrototypeOf, 0x80);
     vm.method(proto, "addProperty", AddProperty);
     vm.method(proto, "watch", Watch);
     vm.method(proto, "unwatch", Unwatch);
@@ -167,8 +168,8 @@ void InstallObjectBuiltins(Interpreter& vm) {
 
     Object* fproto = vm.protos.function;
     MakeClass(vm, "Function", FunctionCtor, fproto);
-    vm.method(fproto, "call", FunctionCall);
-    vm.method(fproto, "apply", FunctionApply);
+    vm.method(fproto, "call", FunctionCall, 0x80);  // both came with the player of SWF 6
+    vm.method(fproto, "apply", FunctionApply, 0x80);
     vm.method(vm.global(), "ASSetPropFlags", ASSetPropFlagsFn);
 }
 

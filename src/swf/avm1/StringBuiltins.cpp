@@ -74,8 +74,13 @@ Value Substr(CallInfo& c) {
     const long n = static_cast<long>(StringLength(s, c.vm.version()));
     long start = c.args.empty() ? 0 : ToInt32(c.vm.toNumber(c.args[0]));
     if (start < 0) start = std::max(0L, n + start);
-    const long count = c.arg(1).isUndefined() ? n : ToInt32(c.vm.toNumber(c.args[1]));
-    if (count < 0) return "";
+    long count = c.arg(1).isUndefined() ? n : ToInt32(c.vm.toNumber(c.args[1]));
+    if (count < 0) {
+        // A negative length counts back from the end, and the player gives nothing when the
+        // part so measured would reach the end of the string.
+        count += n;
+        if (count < 0 || start + count >= n) return "";
+    }
     return StringExtract(s, start, count, c.vm.version());
 }
 
@@ -91,6 +96,7 @@ Value Substring(CallInfo& c) {
 }
 
 Value Slice(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const std::string s = ThisString(c);
     const long n = static_cast<long>(StringLength(s, c.vm.version()));
     long a = c.args.empty() ? 0 : ToInt32(c.vm.toNumber(c.args[0]));
@@ -159,7 +165,8 @@ Value FromCharCode(CallInfo& c) {
     std::string s;
     for (const Value& v : c.args) {
         const int code = ToInt32(c.vm.toNumber(v)) & 0xFFFF;
-        if (code) AppendChar(s, static_cast<std::uint32_t>(code), c.vm.version());
+        if (!code) break;  // the player's strings end at a NUL: later codes are lost
+        AppendChar(s, static_cast<std::uint32_t>(code), c.vm.version());
     }
     return s;
 }

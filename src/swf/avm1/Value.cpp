@@ -96,15 +96,31 @@ std::string NumberToString(double n) {
         std::snprintf(buf, sizeof buf, "%.0f", n);
         return buf;
     }
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", n);  // d.dddddddddddddde±XX
+    // The player rounds the exact decimal value to 15 digits, halves away from zero; printf
+    // would round a tie (4096.000244140625) to even, so round by hand from more digits.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.30e", n);
     std::string text = buf;
     const auto e = text.find('e');
-    const int exponent = std::atoi(text.c_str() + e + 1);
+    int exponent = std::atoi(text.c_str() + e + 1);
     const bool negative = text[0] == '-';
     std::string digits;
     for (std::size_t i = negative ? 1 : 0; i < e; ++i)
         if (text[i] != '.') digits += text[i];
+    const bool up = digits[15] >= '5';
+    digits.resize(15);
+    for (std::size_t i = 15; up && i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            break;
+        }
+        digits[i] = '0';
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+            digits.pop_back();
+            ++exponent;
+        }
+    }
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
     std::string out = negative ? "-" : "";
     if (exponent < -5 || exponent >= 15) {
