@@ -319,6 +319,15 @@ constexpr Method kMethods[] = {
 
 }  // namespace
 
+int GotoFrameIndex(std::int32_t frame, int bias) {
+    std::int64_t f = static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) - 1u);
+    f = static_cast<std::int32_t>(static_cast<std::uint32_t>(f) + static_cast<std::uint32_t>(bias));
+    f = std::min<std::int64_t>(f + 1, INT32_MAX);
+    if (f <= 0) return -1;
+    const int number = static_cast<std::uint16_t>(f);
+    return number - 1;
+}
+
 void InstallClipMethods(Interpreter& vm) {
     for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn, m.hidden);
     if (Object* object = vm.global()->findOwn("Object")

@@ -8,6 +8,7 @@
 
 #include "swf/avm1/ActionReader.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ClipMethods.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/InterpreterFrame.h"
 #include "swf/avm1/StringUtil.h"
@@ -697,6 +698,7 @@ void Interpreter::doGotoFrame2(Frame& f, const ActionRecord& r) {
     const bool play = flags & 1;
     const Value frame = pop();
     Object* clip = f.target;
+    if (clip && host_.timelineGotoValue(clip, frame, bias, play)) return;
     if (frame.isString()) {
         std::string s = frame.asString();
         const auto colon = s.find(':');
@@ -707,13 +709,12 @@ void Interpreter::doGotoFrame2(Frame& f, const ActionRecord& r) {
         if (!clip) return;
         const double n = StringToNumber(s, 5);
         if (!std::isnan(n))
-            host_.timelineGoto(clip, ToInt32(n) - 1 + bias, play);
+            host_.timelineGoto(clip, GotoFrameIndex(ToInt32(n), bias), play);
         else
             host_.timelineGotoLabel(clip, s, play);
         return;
     }
-    const int n = ToInt32(toNumber(frame));
-    if (n >= 1 || bias) host_.timelineGoto(clip, n - 1 + bias, play);
+    host_.timelineGoto(clip, GotoFrameIndex(ToInt32(toNumber(frame)), bias), play);
 }
 
 void Interpreter::doGetUrl(Frame& f, const std::string& url, const std::string& target) {

@@ -138,14 +138,18 @@ void TimelineInstance::gotoFrameAndStop(int frame) {
 }
 
 void TimelineInstance::gotoLabelAndStop(const std::string& label) {
+    const int frame = labelFrame(label);
+    if (frame >= 0) gotoFrameAndStop(frame);
+}
+
+int TimelineInstance::labelFrame(const std::string& label) const {
     for (std::size_t i = 0; i < timeline_.frames.size(); ++i) {
         const auto& labels = timeline_.frames[i].labels;
         if (std::any_of(labels.begin(), labels.end(),
-                        [&](const std::string& l) { return SameLabel(l, label); })) {
-            gotoFrameAndStop(static_cast<int>(i));
-            return;
-        }
+                        [&](const std::string& l) { return SameLabel(l, label); }))
+            return static_cast<int>(i);
     }
+    return -1;
 }
 
 void TimelineInstance::nextFrame() {
@@ -160,15 +164,17 @@ void TimelineInstance::gotoFrame(int frame) {
     if (timeline_.frames.empty()) return;
     const int target = std::clamp(frame, 0, frameCount() - 1);
     if (target == frame_) return;
+    // A goto past the end shows the last frame but runs none of its scripts.
+    const bool hit = target == frame;
     logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
         for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
         frame_ = target;
-        runFrameCommands(target, true);
+        runFrameCommands(target, hit);
     } else {
         rebuildTo(target);
         frame_ = target;
-        queueActions(target);
+        if (hit) queueActions(target);
     }
 }
 
@@ -181,11 +187,10 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             PlaceObject scratch;
             const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
             const auto old = list_.find(place->depth);
-            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie))
-                continue;
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
             if (old != list_.end() && old->second.sprite &&
-                (!place->move || (applied.characterId &&
-                                  *applied.characterId != old->second.characterId)))
+                (!place->move ||
+                 (applied.characterId && *applied.characterId != old->second.characterId)))
                 unloadObject(old->second);
             const PlaceResult result = ApplyPlace(list_, applied);
             if (&applied != place) PointIntoMovie(list_, *place);
@@ -223,8 +228,7 @@ void TimelineInstance::rebuildTo(int frame) {
                 } else {
                     ApplyPlace(plan, *place);
                 }
-            }
-            else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
+            } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
                 ApplyRemove(plan, *remove);
             }
         }
@@ -333,8 +337,8 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         static const Character kEmptyClip = Sprite{};  // a clip a script made empty
         const auto it = context_.movie->dictionary.find(object.characterId);
         const Character* character = it != context_.movie->dictionary.end() ? &it->second
-                                     : object.sprite                         ? &kEmptyClip
-                                                                             : nullptr;
+                                     : object.sprite                        ? &kEmptyClip
+                                                                            : nullptr;
         if (!character) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
