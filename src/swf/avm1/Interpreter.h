@@ -230,6 +230,7 @@ class Interpreter {
     Value resolvePath(Frame& f, const std::string& path);
     Object* targetObject(Frame& f, const Value& path);
     void setTarget(Frame& f, Object* clip);
+    void setTargetPath(Frame& f, const Value& path);
     Value specialName(Frame& f, const std::string& name, bool& found);
 
     Value pop();

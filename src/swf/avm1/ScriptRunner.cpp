@@ -8,6 +8,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ClipMethods.h"
+#include "swf/avm1/DisplaySlot.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -245,6 +246,15 @@ bool ScriptRunner::pathTo(const TimelineInstance& t,
 
 Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     auto t = timelineOf(clip);
+    if (!t && clip && name == "\x01path") {
+        // A text field's path: its timeline's and its own name.
+        DisplaySlot slot;
+        if (!FindDisplaySlot(*this, clip, slot)) return Value{};
+        const Value parent = clipProperty(clipObject(*slot.parent), name);
+        const auto it = slot.parent->displayList().find(slot.depth);
+        if (!parent.isString() || it == slot.parent->displayList().end()) return Value{};
+        return parent.asString() + "." + it->second.name;
+    }
     if (!t || !root_) return Value{};
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };

@@ -235,7 +235,11 @@ void TimelineInstance::rebuildTo(int frame) {
     }
     for (auto& [depth, object] : plan) {
         const auto old = list_.find(depth);
-        if (old == list_.end() || old->second.characterId != object.characterId) continue;
+        // A placement's ratio tells one placing of a character from another: an object placed
+        // again later with another ratio is not the one the target frame had.
+        if (old == list_.end() || old->second.characterId != object.characterId ||
+            old->second.ratio != object.ratio)
+            continue;
         if (object.name.empty()) object.name = old->second.name;  // "instanceN" stays
         if (old->second.scripted) {
             const std::string name = object.name;
