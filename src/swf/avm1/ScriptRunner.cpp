@@ -272,9 +272,14 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     }
     if (is("_global") && vm_->version() >= 6) return vm_->global();
     for (const auto& [depth, object] : t->displayList()) {
-        if (!object.sprite || object.name.empty()) continue;
-        if (cs ? object.name == name : FoldCase(object.name) == FoldCase(name))
-            return clipObject(*object.sprite);
+        if (object.name.empty()) continue;
+        if (cs ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
+        if (object.sprite) return clipObject(*object.sprite);
+        // A named shape has no object of its own: its name reaches the clip holding it.
+        const auto it = movie_->dictionary.find(object.characterId);
+        if (it != movie_->dictionary.end() && (std::holds_alternative<Shape>(it->second) ||
+                                               std::holds_alternative<MorphShape>(it->second)))
+            return clipObject(*t);
     }
     if (name.size() >= 2 && name[0] == '_') {
         bool found = false;
