@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "swf/avm1/ClipProperties.h"
+#include "swf/avm1/DisplaySlot.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
@@ -95,28 +96,31 @@ Value DuplicateMovieClip(CallInfo& c) {
 }
 
 Value RemoveMovieClip(CallInfo& c) {
-    auto t = This(c);
-    if (!t) return Value{};
-    auto parent = t->parent();
-    const int depth = t->depth() - kScriptDepthOffset;
-    if (parent && t->placement() && depth >= 0 && depth < 2130690032) parent->removeAt(t->depth());
+    // Text fields go too (MovieClip.prototype.removeMovieClip.apply(field)).
+    DisplaySlot slot;
+    if (!FindDisplaySlot(Runner(c), c.thisValue.asObject(), slot)) return Value{};
+    const int depth = slot.depth - kScriptDepthOffset;
+    if (depth >= 0 && depth < 2130690032) slot.parent->removeAt(slot.depth);
     return Value{};
 }
 
 Value SwapDepths(CallInfo& c) {
-    auto t = This(c);
-    auto parent = t ? t->parent() : nullptr;
-    if (!parent || !t->placement() || c.arg(0).isUndefined()) return Value{};
+    DisplaySlot self;
+    if (!FindDisplaySlot(Runner(c), c.thisValue.asObject(), self) || c.arg(0).isUndefined())
+        return Value{};
     int to = 0;
-    if (auto other = Runner(c).timelineOf(c.arg(0).asObject())) {
-        if (other->parent() != parent || !other->placement()) return Value{};
-        to = other->depth();
+    DisplaySlot other;
+    if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), other)) {
+        if (other.parent != self.parent) return Value{};
+        to = other.depth;
+    } else if (Runner(c).timelineOf(c.arg(0).asObject())) {
+        return Value{};
     } else {
         const double d = static_cast<double>(ToInt32(c.vm.toNumber(c.arg(0))));
         if (d < kMinScriptDepth || d > kMaxScriptDepth) return Value{};
         to = static_cast<int>(d) + kScriptDepthOffset;
     }
-    parent->swapDepths(t->depth(), to);
+    self.parent->swapDepths(self.depth, to);
     return Value{};
 }
 
@@ -314,6 +318,15 @@ constexpr Method kMethods[] = {
 };
 
 }  // namespace
+
+int GotoFrameIndex(std::int32_t frame, int bias) {
+    std::int64_t f = static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) - 1u);
+    f = static_cast<std::int32_t>(static_cast<std::uint32_t>(f) + static_cast<std::uint32_t>(bias));
+    f = std::min<std::int64_t>(f + 1, INT32_MAX);
+    if (f <= 0) return -1;
+    const int number = static_cast<std::uint16_t>(f);
+    return number - 1;
+}
 
 void InstallClipMethods(Interpreter& vm) {
     for (const Method& m : kMethods) vm.method(vm.protos.clip, m.name, m.fn, m.hidden);

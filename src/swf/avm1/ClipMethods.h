@@ -7,6 +7,7 @@
 // (a depth out of range, an unknown linkage name), does nothing and returns undefined.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ inline constexpr double kMinScriptDepth = -16384;
 inline constexpr double kMaxScriptDepth = 2130690044;
 
 void InstallClipMethods(Interpreter& vm);
+// The zero-based frame a goto to frame number `frame` (1 the first, already wrapped to 32 bits)
+// plus a scene's first frame `bias` reaches, or -1 when the goto does nothing. Flash keeps frame
+// numbers in 16 bits: past 65535 they wrap, and past the last frame the clip shows its last.
+int GotoFrameIndex(std::int32_t frame, int bias);
 // The class registered for `linkage` in the registry ScriptRunner keeps; null when none.
 Object* RegisteredClass(const Object& registry, const std::string& linkage);
 // Runs the named method of the list above on `clip` (for the SWF 4 actions that reach them).

@@ -42,6 +42,13 @@ struct InterpreterHost {
     virtual void timelineGoto(Object* clip, int frame, bool play) = 0;  // frame from 0
     virtual void timelineGotoLabel(Object* clip, const std::string& label, bool play) = 0;
     virtual void timelineControl(Object* clip, int what) = 0;  // 0 stop, 1 play, 2 next, 3 prev
+    // gotoAndPlay/gotoAndStop with any value (a number, or text naming a frame, a label or
+    // "path:frame") plus a scene's first frame `bias`; false when the host leaves it to
+    // timelineGoto and timelineGotoLabel.
+    virtual bool timelineGotoValue(Object* clip, const Value& frame, int bias, bool play) {
+        (void)clip, (void)frame, (void)bias, (void)play;
+        return false;
+    }
     // A clip's built-in property (`_root`, `_parent`, `_target`, `_currentframe`, ...) or
     // child clip by instance name; undefined when it has none.
     virtual Value clipProperty(Object* clip, const std::string& name) = 0;
@@ -225,6 +232,7 @@ class Interpreter {
     Value resolvePath(Frame& f, const std::string& path);
     Object* targetObject(Frame& f, const Value& path);
     void setTarget(Frame& f, Object* clip);
+    void setTargetPath(Frame& f, const Value& path);
     Value specialName(Frame& f, const std::string& name, bool& found);
 
     Value pop();

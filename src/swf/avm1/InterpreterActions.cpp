@@ -9,6 +9,7 @@
 
 #include "swf/avm1/ActionReader.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ClipMethods.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/InterpreterFrame.h"
 #include "swf/avm1/StringUtil.h"
@@ -156,12 +157,9 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             setVariable(f, name, v);
             break;
         }
-        case 0x20: {
-            const Value t = pop();
-            setTarget(f, nullptr);  // a target path starts from the script's own clip
-            setTarget(f, targetObject(f, t));
+        case 0x20:
+            setTargetPath(f, pop());
             break;
-        }
         case 0x21: {
             const Value bv = pop(), av = pop();
             const std::string a = toString(av), b = toString(bv);
@@ -356,8 +354,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x45: {
             const Value v = pop();
             Object* o = v.asObject();
-            push(o && o->kind() == Object::Kind::Clip ? host_.clipProperty(o, "\x01path")
-                                                      : Value{});
+            const bool display = o && (o->kind() == Object::Kind::Clip || !o->textField.expired());
+            push(display ? host_.clipProperty(o, "\x01path") : Value{});
             break;
         }
         case 0x46:
@@ -516,9 +514,7 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             if (r.code == 0x8D) pop();
             break;  // every frame is loaded
         case 0x8B: {
-            const std::string path = in.string();
-            setTarget(f, nullptr);  // a target path starts from the script's own clip
-            setTarget(f, path.empty() ? f.baseClip : targetObject(f, Value(path)));
+            setTargetPath(f, Value(in.string()));
             break;
         }
         case 0x8C:
@@ -736,6 +732,11 @@ void Interpreter::doGotoFrame2(Frame& f, const ActionRecord& r) {
     const bool play = flags & 1;
     const Value frame = pop();
     Object* clip = f.target;
+    if (!clip) {  // after a tellTarget that found nothing: the root
+        bool special = false;
+        clip = specialName(f, "_root", special).asObject();
+    }
+    if (clip && host_.timelineGotoValue(clip, frame, bias, play)) return;
     if (frame.isString()) {
         std::string s = frame.asString();
         const auto colon = s.find(':');
@@ -746,13 +747,12 @@ void Interpreter::doGotoFrame2(Frame& f, const ActionRecord& r) {
         if (!clip) return;
         const double n = StringToNumber(s, 5);
         if (!std::isnan(n))
-            host_.timelineGoto(clip, ToInt32(n) - 1 + bias, play);
+            host_.timelineGoto(clip, GotoFrameIndex(ToInt32(n), bias), play);
         else
             host_.timelineGotoLabel(clip, s, play);
         return;
     }
-    const int n = ToInt32(toNumber(frame));
-    if (n >= 1 || bias) host_.timelineGoto(clip, n - 1 + bias, play);
+    host_.timelineGoto(clip, GotoFrameIndex(ToInt32(toNumber(frame)), bias), play);
 }
 
 void Interpreter::doGetUrl(Frame& f, const std::string& url, const std::string& target) {

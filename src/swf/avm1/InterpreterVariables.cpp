@@ -54,6 +54,9 @@ Value Interpreter::resolvePath(Frame& f, const std::string& path) {
         }
         pos = end + 1;
         if (seg.empty()) {
+            // "a//b" names nothing.
+            if (end > 0 && end < path.size() && path[end] == '/' && path[end - 1] == '/')
+                return Value{};
             if (end < path.size() && path.compare(end, 2, "..") == 0) {
                 current = first ? specialName(f, "_parent", first) : getMember(current, "_parent");
                 first = false;
@@ -92,6 +95,26 @@ Object* Interpreter::targetObject(Frame& f, const Value& path) {
     const std::string s = toString(path);
     if (s.empty()) return f.target;
     return resolvePath(f, s).asObject();
+}
+
+// tellTarget: a path from the script's own clip ('' is that clip). A target that names no clip
+// leaves names to the root and timeline actions to nothing, as Flash Player does; SWF 6 and
+// older read undefined as ''.
+void Interpreter::setTargetPath(Frame& f, const Value& path) {
+    setTarget(f, nullptr);
+    if (path.isUndefined() && f.version <= 6) return;
+    // A clip goes by its path too: of two clips with one name, the first is found.
+    const std::string s = path.isUndefined() ? "undefined" : toString(path);
+    if (s.empty()) return;
+    Object* clip = resolvePath(f, s).asObject();
+    if (clip && clip->kind() != Object::Kind::Clip) clip = nullptr;
+    if (clip) return setTarget(f, clip);
+    // No clip: names read the root's, timeline actions and properties reach nothing.
+    bool special = false;
+    Object* root = specialName(f, "_root", special).asObject();
+    if (!root) return;
+    f.target = nullptr;
+    if (f.timelineIndex < f.scope.size()) f.scope[f.timelineIndex] = root;
 }
 
 void Interpreter::setTarget(Frame& f, Object* clip) {
@@ -153,6 +176,7 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
 void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& value,
                               bool declareOnly) {
     Object* holder = f.activation ? f.activation : f.target;
+    if (!holder && f.timelineIndex < f.scope.size()) holder = f.scope[f.timelineIndex];
     if (!holder) return;
     if (declareOnly) {
         if (!holder->findOwn(name)) holder->put(name, Value{});

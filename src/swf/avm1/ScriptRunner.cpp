@@ -8,6 +8,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ClipMethods.h"
+#include "swf/avm1/DisplaySlot.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -15,14 +16,13 @@ namespace saver::swf::avm1 {
 
 namespace {
 
+ScriptRunner& Runner(CallInfo& c) {
+    return static_cast<ScriptRunner&>(c.vm.host());
+}
+
 std::shared_ptr<TimelineInstance> ThisTimeline(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     return o && o->kind() == Object::Kind::Clip ? o->clip.lock() : nullptr;
-}
-
-int FrameArg(CallInfo& c) {
-    return static_cast<int>(std::clamp<long long>(
-        static_cast<long long>(ToInt32(c.vm.toNumber(c.arg(0)))) - 1, -1, 1 << 30));
 }
 
 Value ClipPlay(CallInfo& c) {
@@ -41,16 +41,33 @@ Value ClipPrev(CallInfo& c) {
     if (auto t = ThisTimeline(c)) t->prevFrame();
     return Value{};
 }
-Value ClipGoto(CallInfo& c, bool play) {
-    auto t = ThisTimeline(c);
-    if (!t || c.args.empty()) return Value{};
-    if (c.args[0].isString() && std::isnan(StringToNumber(c.args[0].asString(), 5))) {
-        t->gotoLabelAndStop(c.args[0].asString());
-    } else {
-        const int frame = FrameArg(c);
-        if (frame >= 0) t->gotoFrameAndStop(frame);
+// The clip a "path:frame" argument names, from `from` ("/" the root, ".." the parent).
+std::shared_ptr<TimelineInstance> FramePathClip(ScriptRunner& runner,
+                                                std::shared_ptr<TimelineInstance> at,
+                                                const std::string& path) {
+    std::size_t pos = 0;
+    if (!path.empty() && path[0] == '/') {
+        while (at && at->parent()) at = at->parent();
+        pos = 1;
     }
-    if (play) t->play();
+    while (at && pos < path.size()) {
+        std::size_t end = path.find_first_of("/.:", pos);
+        if (path.compare(pos, 2, "..") == 0) end = pos + 2;
+        if (end == std::string::npos) end = path.size();
+        const std::string seg = path.substr(pos, end - pos);
+        pos = end + 1;
+        if (seg == "..") {
+            at = at->parent();
+        } else if (!seg.empty()) {
+            Object* clip = runner.clipObject(*at);
+            at = runner.timelineOf(runner.interpreter().getMember(clip, seg).asObject());
+        }
+    }
+    return at;
+}
+
+Value ClipGoto(CallInfo& c, bool play) {
+    if (!c.args.empty()) Runner(c).timelineGotoValue(c.thisValue.asObject(), c.args[0], 0, play);
     return Value{};
 }
 Value ClipGotoPlay(CallInfo& c) {
@@ -157,6 +174,34 @@ void ScriptRunner::timelineGoto(Object* clip, int frame, bool play) {
     if (play) t->play();
 }
 
+// An integral number is a frame number; anything else is read as text: a frame number or a
+// label, which may name another clip first ("/:5", "child:label"). A goto that finds no
+// frame does nothing, not even play or stop.
+bool ScriptRunner::timelineGotoValue(Object* clip, const Value& frame, int bias, bool play) {
+    auto t = timelineOf(clip);
+    if (!t) return true;
+    int number = 0;
+    if (frame.isNumber() && std::trunc(frame.asNumber()) == frame.asNumber()) {
+        number = ToInt32(frame.asNumber());
+    } else {
+        std::string text = vm_->toString(frame);
+        const auto colon = text.find_last_of(":.");
+        if (colon != std::string::npos) {
+            t = FramePathClip(*this, t, text.substr(0, colon));
+            text = text.substr(colon + 1);
+            if (!t) return true;
+        }
+        const double n = StringToNumber(text, 5);
+        number = std::isnan(n) ? t->labelFrame(text) + 1 : ToInt32(n);
+        if (number == 0 && std::isnan(n)) return true;
+    }
+    const int index = GotoFrameIndex(number, bias);
+    if (index < 0) return true;
+    t->gotoFrameAndStop(index);
+    if (play) t->play();
+    return true;
+}
+
 void ScriptRunner::timelineGotoLabel(Object* clip, const std::string& label, bool play) {
     auto t = timelineOf(clip);
     if (!t) return;
@@ -201,6 +246,15 @@ bool ScriptRunner::pathTo(const TimelineInstance& t,
 
 Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     auto t = timelineOf(clip);
+    if (!t && clip && name == "\x01path") {
+        // A text field's path: its timeline's and its own name.
+        DisplaySlot slot;
+        if (!FindDisplaySlot(*this, clip, slot)) return Value{};
+        const Value parent = clipProperty(clipObject(*slot.parent), name);
+        const auto it = slot.parent->displayList().find(slot.depth);
+        if (!parent.isString() || it == slot.parent->displayList().end()) return Value{};
+        return parent.asString() + "." + it->second.name;
+    }
     if (!t || !root_) return Value{};
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };
@@ -218,9 +272,14 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     }
     if (is("_global") && vm_->version() >= 6) return vm_->global();
     for (const auto& [depth, object] : t->displayList()) {
-        if (!object.sprite || object.name.empty()) continue;
-        if (cs ? object.name == name : FoldCase(object.name) == FoldCase(name))
-            return clipObject(*object.sprite);
+        if (object.name.empty()) continue;
+        if (cs ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
+        if (object.sprite) return clipObject(*object.sprite);
+        // A named shape has no object of its own: its name reaches the clip holding it.
+        const auto it = movie_->dictionary.find(object.characterId);
+        if (it != movie_->dictionary.end() && (std::holds_alternative<Shape>(it->second) ||
+                                               std::holds_alternative<MorphShape>(it->second)))
+            return clipObject(*t);
     }
     if (name.size() >= 2 && name[0] == '_') {
         bool found = false;

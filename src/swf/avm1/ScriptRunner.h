@@ -66,6 +66,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void timelineGoto(Object* clip, int frame, bool play) override;
     void timelineGotoLabel(Object* clip, const std::string& label, bool play) override;
     void timelineControl(Object* clip, int what) override;
+    bool timelineGotoValue(Object* clip, const Value& frame, int bias, bool play) override;
     Value clipProperty(Object* clip, const std::string& name) override;
     bool setClipProperty(Object* clip, const std::string& name, const Value& value) override;
     void clipCommand(Object* clip, const std::string& method,

@@ -138,14 +138,18 @@ void TimelineInstance::gotoFrameAndStop(int frame) {
 }
 
 void TimelineInstance::gotoLabelAndStop(const std::string& label) {
+    const int frame = labelFrame(label);
+    if (frame >= 0) gotoFrameAndStop(frame);
+}
+
+int TimelineInstance::labelFrame(const std::string& label) const {
     for (std::size_t i = 0; i < timeline_.frames.size(); ++i) {
         const auto& labels = timeline_.frames[i].labels;
         if (std::any_of(labels.begin(), labels.end(),
-                        [&](const std::string& l) { return SameLabel(l, label); })) {
-            gotoFrameAndStop(static_cast<int>(i));
-            return;
-        }
+                        [&](const std::string& l) { return SameLabel(l, label); }))
+            return static_cast<int>(i);
     }
+    return -1;
 }
 
 void TimelineInstance::nextFrame() {
@@ -160,15 +164,17 @@ void TimelineInstance::gotoFrame(int frame) {
     if (timeline_.frames.empty()) return;
     const int target = std::clamp(frame, 0, frameCount() - 1);
     if (target == frame_) return;
+    // A goto past the end shows the last frame but runs none of its scripts.
+    const bool hit = target == frame;
     logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
         for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
         frame_ = target;
-        runFrameCommands(target, true);
+        runFrameCommands(target, hit);
     } else {
         rebuildTo(target);
         frame_ = target;
-        queueActions(target);
+        if (hit) queueActions(target);
     }
 }
 
@@ -181,11 +187,10 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             PlaceObject scratch;
             const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
             const auto old = list_.find(place->depth);
-            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie))
-                continue;
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
             if (old != list_.end() && old->second.sprite &&
-                (!place->move || (applied.characterId &&
-                                  *applied.characterId != old->second.characterId)))
+                (!place->move ||
+                 (applied.characterId && *applied.characterId != old->second.characterId)))
                 unloadObject(old->second);
             const PlaceResult result = ApplyPlace(list_, applied);
             if (&applied != place) PointIntoMovie(list_, *place);
@@ -223,15 +228,18 @@ void TimelineInstance::rebuildTo(int frame) {
                 } else {
                     ApplyPlace(plan, *place);
                 }
-            }
-            else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
+            } else if (const auto* remove = std::get_if<RemoveObject>(&command)) {
                 ApplyRemove(plan, *remove);
             }
         }
     }
     for (auto& [depth, object] : plan) {
         const auto old = list_.find(depth);
-        if (old == list_.end() || old->second.characterId != object.characterId) continue;
+        // A placement's ratio tells one placing of a character from another: an object placed
+        // again later with another ratio is not the one the target frame had.
+        if (old == list_.end() || old->second.characterId != object.characterId ||
+            old->second.ratio != object.ratio)
+            continue;
         if (object.name.empty()) object.name = old->second.name;  // "instanceN" stays
         if (old->second.scripted) {
             const std::string name = object.name;

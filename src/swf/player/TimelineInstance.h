@@ -102,6 +102,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // queued. Going to the current frame does nothing.
     void gotoFrameAndStop(int frame);
     void gotoLabelAndStop(const std::string& label);
+    int labelFrame(const std::string& label) const;  // zero-based; -1 when no frame has it
     void nextFrame();  // and stop; nothing at the last frame
     void prevFrame();  // and stop; nothing at the first frame
     void play() { playing_ = true; }
