@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/NullInterpreterHost.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
@@ -46,16 +47,6 @@ BENCHMARK_CAPTURE(BM_ScriptMovie, string_to_number, "swfdec-trace/string-to-numb
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ScriptMovie, add2, "ruffle-avm1/add2/test.swf")->Unit(benchmark::kMillisecond);
 
-struct NullHost : avm1::InterpreterHost {
-    void trace(const std::string&) override {}
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(avm1::Object*, int, bool) override {}
-    void timelineGotoLabel(avm1::Object*, const std::string&, bool) override {}
-    void timelineControl(avm1::Object*, int) override {}
-    avm1::Value clipProperty(avm1::Object*, const std::string&) override { return {}; }
-};
-
 // i = 0; while (i < 100000) { s = s + i * 2; i++; }
 std::vector<std::uint8_t> LoopBlock() {
     std::vector<std::uint8_t> b;
@@ -89,7 +80,7 @@ std::vector<std::uint8_t> LoopBlock() {
 }
 
 void BM_ActionLoop(benchmark::State& state) {
-    NullHost host;
+    avm1::NullInterpreterHost host;
     avm1::Interpreter vm(8, host);
     avm1::Object* clip = vm.newObject();
     const auto code = LoopBlock();

@@ -9,20 +9,15 @@
 #include <string>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/NullInterpreterHost.h"
 
 namespace {
 
 using namespace saver::swf::avm1;
 
-struct QuietHost : InterpreterHost {
+struct QuietHost : NullInterpreterHost {
     std::size_t traced = 0;
     void trace(const std::string& line) override { traced += line.size(); }
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(Object*, int, bool) override {}
-    void timelineGotoLabel(Object*, const std::string&, bool) override {}
-    void timelineControl(Object*, int) override {}
-    Value clipProperty(Object*, const std::string&) override { return Value{}; }
 };
 
 }  // namespace

@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/NullInterpreterHost.h"
 
 namespace saver::swf::avm1 {
 namespace {
 
-struct QuietHost : InterpreterHost {
-    void trace(const std::string&) override {}
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(Object*, int, bool) override {}
-    void timelineGotoLabel(Object*, const std::string&, bool) override {}
-    void timelineControl(Object*, int) override {}
-    Value clipProperty(Object*, const std::string&) override { return Value{}; }
-};
-
 struct Vm {
-    QuietHost host;
+    NullInterpreterHost host;
     Interpreter vm{8, host};
     Value at(const std::string& path) {
         Value v = vm.global();

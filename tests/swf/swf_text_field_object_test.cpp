@@ -7,23 +7,14 @@
 #include <string>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/NullInterpreterHost.h"
 #include "swf/avm1/TextFieldObject.h"
 
 namespace saver::swf::avm1 {
 namespace {
 
-struct NullHost : InterpreterHost {
-    void trace(const std::string&) override {}
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(Object*, int, bool) override {}
-    void timelineGotoLabel(Object*, const std::string&, bool) override {}
-    void timelineControl(Object*, int) override {}
-    Value clipProperty(Object*, const std::string&) override { return Value{}; }
-};
-
 struct Fixture {
-    NullHost host;
+    NullInterpreterHost host;
     Interpreter vm{8, host};
     Movie movie;
     std::shared_ptr<TextFieldState> state;

@@ -72,3 +72,32 @@ bp_prepare() {
     wt_check "the two movies look different" \
         "$(($(bp_differs "$WT_DIR/ref_a.png" "$WT_DIR/ref_b.png") > 1024 * 768 / 20))" 1
 }
+
+# bp_sample NAME OUT: swfgen's sample movie NAME written to OUT (swfgen is built next to the
+# host saverpack). Fails the test and returns 1 when swfgen is missing or writes nothing.
+bp_sample() {
+    local swfgen="${SAVERPACK%/saverpack/saverpack}/swfwriter/swfgen"
+    if [ ! -x "$swfgen" ]; then
+        wt_fail "host swfgen is needed next to $SAVERPACK"
+        return 1
+    fi
+    if ! "$swfgen" sample "$1" -o "$2" || [ ! -s "$2" ]; then
+        wt_fail "swfgen wrote no $1 movie"
+        return 1
+    fi
+}
+
+# bp_count_colour SHOT X Y W H COLOUR [FUZZ]: pixels of the region within FUZZ (12%) of COLOUR.
+bp_count_colour() {
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fuzz "${7:-12}%" -fill black +opaque "$6" \
+        -fill white -opaque "$6" -colorspace Gray -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+
+# bp_region_differs A B X Y W H: pixels of that region differing by more than 10% between the
+# screenshots A and B.
+bp_region_differs() {
+    convert "$1" -crop "${5}x${6}+${3}+${4}" +repage "$WT_DIR/crop_a.png" &&
+        convert "$2" -crop "${5}x${6}+${3}+${4}" +repage "$WT_DIR/crop_b.png" &&
+        compare -metric AE -fuzz 10% "$WT_DIR/crop_a.png" "$WT_DIR/crop_b.png" null: 2>&1 |
+        awk '$1 ~ /^[0-9]/ { print int($1) }'
+}

@@ -9,15 +9,7 @@ source "$WT_SOURCE/fullscreen.sh"
 source "$WT_SOURCE/builtin_player.sh"
 wt_begin
 
-host_tools="${SAVERPACK%/saverpack/saverpack}"
-if [ ! -x "$host_tools/swfwriter/swfgen" ]; then
-    wt_fail "host swfgen is needed next to $SAVERPACK"
-    exit 1
-fi
-if ! "$host_tools/swfwriter/swfgen" sample button -o "$WT_DIR/button.swf"; then
-    wt_fail "swfgen wrote no button movie"
-    exit 1
-fi
+bp_sample button "$WT_DIR/button.swf" || exit 1
 
 # bt_wait_colour WANT: screenshots of the screen's centre until it is WANT ("R,G,B", each
 # channel within 16), for up to 15 s; prints the last colour seen, status 1 when WANT never came.

@@ -10,28 +10,8 @@ source "$WT_SOURCE/fullscreen.sh"
 source "$WT_SOURCE/builtin_player.sh"
 wt_begin
 
-host_tools="${SAVERPACK%/saverpack/saverpack}"
-if [ ! -x "$host_tools/swfwriter/swfgen" ]; then
-    wt_fail "host swfgen is needed next to $SAVERPACK"
-    exit 1
-fi
-if ! "$host_tools/swfwriter/swfgen" sample scriptclock -o "$WT_DIR/scriptclock.swf"; then
-    wt_fail "swfgen wrote no scriptclock movie"
-    exit 1
-fi
+bp_sample scriptclock "$WT_DIR/scriptclock.swf" || exit 1
 
-# count_colour SHOT X Y W H COLOUR [FUZZ]: pixels of the region within FUZZ (12%) of COLOUR.
-count_colour() {
-    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fuzz "${7:-12}%" -fill black +opaque "$6" \
-        -fill white -opaque "$6" -colorspace Gray -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
-}
-# region_differs A B X Y W H: pixels of that region differing by more than 10% between shots.
-region_differs() {
-    convert "$1" -crop "${5}x${6}+${3}+${4}" +repage "$WT_DIR/crop_a.png" &&
-        convert "$2" -crop "${5}x${6}+${3}+${4}" +repage "$WT_DIR/crop_b.png" &&
-        compare -metric AE -fuzz 10% "$WT_DIR/crop_a.png" "$WT_DIR/crop_b.png" null: 2>&1 |
-        awk '$1 ~ /^[0-9]/ { print int($1) }'
-}
 
 workspace="$(wt_tempdir)/Kestro"
 # FlashColor 2626576 is the movie's own background (16,20,40) as a Windows colour.
@@ -57,10 +37,10 @@ DATE="567 431 440 57"
 drawn=0
 for i in $(seq 1 40); do
     if bp_shot "$WT_DIR/shot_a.png"; then
-        face=$(count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(236,238,244)')
-        hands=$(count_colour "$WT_DIR/shot_a.png" $INNER 'rgb(30,36,64)' 6)
-        second=$(count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(210,30,30)')
-        digits=$(count_colour "$WT_DIR/shot_a.png" $TIME 'rgb(255,196,60)')
+        face=$(bp_count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(236,238,244)')
+        hands=$(bp_count_colour "$WT_DIR/shot_a.png" $INNER 'rgb(30,36,64)' 6)
+        second=$(bp_count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(210,30,30)')
+        digits=$(bp_count_colour "$WT_DIR/shot_a.png" $TIME 'rgb(255,196,60)')
         if [ "${face:-0}" -gt 50000 ] && [ "${hands:-0}" -gt 1500 ] && [ "${second:-0}" -gt 150 ] &&
             [ "${digits:-0}" -gt 1500 ]; then
             drawn=1
@@ -71,21 +51,21 @@ for i in $(seq 1 40); do
 done
 wt_check "dial, hands and the time in the embedded font drawn (dial ${face:-?}, hands ${hands:-?}, second hand ${second:-?}, digits ${digits:-?} pixels)" \
     "$drawn" 1
-date_px=$(count_colour "$WT_DIR/shot_a.png" $DATE 'rgb(200,210,235)' 20)
+date_px=$(bp_count_colour "$WT_DIR/shot_a.png" $DATE 'rgb(200,210,235)' 20)
 wt_check "the date in the system font drawn (${date_px:-?} pixels)" "$(( ${date_px:-0} > 150 ))" 1
 # Each spark is a few hundred pixels of light blue; a frame shows a dozen or more.
-sparks=$(count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(140,230,255)' 10)
+sparks=$(bp_count_colour "$WT_DIR/shot_a.png" $DIAL 'rgb(140,230,255)' 10)
 wt_check "sparks drawn (${sparks:-?} pixels)" "$(( ${sparks:-0} > 200 ))" 1
 
 # A second and a half later the second hand has turned 9 degrees, other sparks fly and the
 # seconds of the time have changed; the bars outside the stage stay as they were.
 sleep 1.5
 bp_shot "$WT_DIR/shot_b.png" || wt_fail "no second screenshot"
-moved=$(region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" $DIAL)
+moved=$(bp_region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" $DIAL)
 wt_check "the dial changed with the time (${moved:-?} pixels differ)" "$(( ${moved:-0} > 300 ))" 1
-ticked=$(region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" $TIME)
+ticked=$(bp_region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" $TIME)
 wt_check "the time changed (${ticked:-?} pixels differ)" "$(( ${ticked:-0} > 200 ))" 1
-bars=$(region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" 0 0 1024 88)
+bars=$(bp_region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" 0 0 1024 88)
 wt_check "the bar above the stage stayed (${bars:-?} pixels differ)" "$(( ${bars:-999999} < 50 ))" 1
 [ -n "${SAVER_DOCS_SHOT:-}" ] && convert "$WT_DIR/shot_b.png" -resize 512x384 "$SAVER_DOCS_SHOT"
 

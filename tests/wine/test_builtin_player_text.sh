@@ -9,21 +9,7 @@ source "$WT_SOURCE/fullscreen.sh"
 source "$WT_SOURCE/builtin_player.sh"
 wt_begin
 
-host_tools="${SAVERPACK%/saverpack/saverpack}"
-if [ ! -x "$host_tools/swfwriter/swfgen" ]; then
-    wt_fail "host swfgen is needed next to $SAVERPACK"
-    exit 1
-fi
-if ! "$host_tools/swfwriter/swfgen" sample clock -o "$WT_DIR/clock.swf"; then
-    wt_fail "swfgen wrote no clock movie"
-    exit 1
-fi
-
-# count_colour SHOT X Y W H COLOUR: pixels of the region within 12% of COLOUR.
-count_colour() {
-    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fuzz 12% -fill black +opaque "$6" \
-        -fill white -opaque "$6" -colorspace Gray -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
-}
+bp_sample clock "$WT_DIR/clock.swf" || exit 1
 
 workspace="$(wt_tempdir)/Kestro"
 printf '[Set]\nScrName=Text Clock\nMouseMove=0\nMousePress=0\nKeyboardPress=1\nFlashSequence=0\nFlashSize=0\nFlashQuality=1\nFlashStopTime=60\nFlashColor=%d\n\n[Flash]\nclock.swf=1\n' \
@@ -42,31 +28,25 @@ title_seen=0
 first=""
 for i in $(seq 1 40); do
     bp_shot "$WT_DIR/shot_a.png" || continue
-    title=$(count_colour "$WT_DIR/shot_a.png" 102 115 845 141 'rgb(200,0,0)')
-    digits=$(count_colour "$WT_DIR/shot_a.png" 102 358 820 205 'rgb(0,0,200)')
+    title=$(bp_count_colour "$WT_DIR/shot_a.png" 102 115 845 141 'rgb(200,0,0)')
+    digits=$(bp_count_colour "$WT_DIR/shot_a.png" 102 358 820 205 'rgb(0,0,200)')
     if [ "${title:-0}" -gt 5000 ] && [ "${digits:-0}" -gt 500 ]; then
         title_seen=1
         first=$digits
         break
     fi
+    [ "$(fs_alive "$pid")" == 1 ] || break
     sleep 0.5
 done
-wt_check "the title and the clock are drawn (red ${title:-?}, blue ${digits:-?} pixels)" \
+wt_check "the title and the clock are drawn (red ${title:-?}, blue ${digits:-?} pixels; show running: $(fs_alive "$pid"))" \
     "$title_seen" 1
 
 # Two seconds later the digits differ (the seconds at least).
 sleep 2.2
 bp_shot "$WT_DIR/shot_b.png" || wt_fail "no second screenshot"
-# region_differs X Y W H: pixels of that region differing by more than 10% between the shots.
-region_differs() {
-    convert "$WT_DIR/shot_a.png" -crop "${3}x${4}+${1}+${2}" +repage "$WT_DIR/crop_a.png" &&
-        convert "$WT_DIR/shot_b.png" -crop "${3}x${4}+${1}+${2}" +repage "$WT_DIR/crop_b.png" &&
-        compare -metric AE -fuzz 10% "$WT_DIR/crop_a.png" "$WT_DIR/crop_b.png" null: 2>&1 |
-        awk '$1 ~ /^[0-9]/ { print int($1) }'
-}
-changed=$(region_differs 102 358 820 205)
+changed=$(bp_region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" 102 358 820 205)
 wt_check "the clock changed (${changed:-?} pixels differ)" "$(( ${changed:-0} > 200 ))" 1
-same_title=$(region_differs 102 115 845 141)
+same_title=$(bp_region_differs "$WT_DIR/shot_a.png" "$WT_DIR/shot_b.png" 102 115 845 141)
 wt_check "the title stayed (${same_title:-?} pixels differ)" "$(( ${same_title:-999999} < 50 ))" 1
 [ -n "${SAVER_DOCS_SHOT:-}" ] && convert "$WT_DIR/shot_b.png" -resize 512x384 "$SAVER_DOCS_SHOT"
 
