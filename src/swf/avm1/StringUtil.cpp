@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "swf/format/Utf8.h"
+
 namespace saver::swf::avm1 {
 
 std::vector<std::uint32_t> Decode(const std::string& s, int version) {
@@ -36,21 +38,10 @@ std::vector<std::uint32_t> Decode(const std::string& s, int version) {
 }
 
 void AppendChar(std::string& out, std::uint32_t c, int version) {
-    if (version < 6 || c < 0x80) {
+    if (version < 6)
         out += static_cast<char>(c & 0xFF);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    else
+        AppendUtf8(out, c);
 }
 
 std::string Encode(const std::vector<std::uint32_t>& chars, int version) {
