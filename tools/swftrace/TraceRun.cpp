@@ -1,6 +1,8 @@
 #include "swftrace/TraceRun.h"
 
 #include <cctype>
+#include <chrono>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -14,6 +16,12 @@
 namespace saver::swftrace {
 
 namespace {
+
+// The player's own action count per frame, and five times its processor time: a long finite
+// script of the corpus takes about 2 s a frame in the sanitiser build, and a runaway one is
+// still stopped well inside the harness's 60 s.
+constexpr std::uint64_t kTraceActionsPerFrame = 20'000'000;
+constexpr std::chrono::milliseconds kTraceTimePerFrame{10'000};
 
 const std::set<std::string> kDisplayNames = {"attachMovie",
                                              "createEmptyMovieClip",
@@ -162,6 +170,10 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
     if (touchesDisplay) *touchesDisplay = TouchesDisplay(*movie);
     auto runner = std::make_unique<swf::avm1::ScriptRunner>(
         movie, [&output](const std::string& line) { output += line + "\n"; });
+    // A trace must not depend on how fast the machine is: the per-frame processor-time limit
+    // that keeps a screensaver responsive was reached by long but finite scripts in the
+    // sanitiser build on a busy machine, so the runs give scripts more time.
+    runner->interpreter().setBudget(kTraceActionsPerFrame, kTraceTimePerFrame);
     const swf::avm1::ScriptRunner* scripts = runner.get();
     swf::MoviePlayer player(movie, std::move(runner));
     for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();
