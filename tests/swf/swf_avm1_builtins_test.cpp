@@ -8,20 +8,14 @@
 #include <vector>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/NullInterpreterHost.h"
 #include "swf/avm1/XmlParser.h"
 
 namespace saver::swf::avm1 {
 namespace {
 
-struct ZoneHost : InterpreterHost {
+struct ZoneHost : NullInterpreterHost {
     double offsetMs = 0;
-    void trace(const std::string&) override {}
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(Object*, int, bool) override {}
-    void timelineGotoLabel(Object*, const std::string&, bool) override {}
-    void timelineControl(Object*, int) override {}
-    Value clipProperty(Object*, const std::string&) override { return Value{}; }
     double localTimeOffsetMs(double) override { return offsetMs; }
 };
 

@@ -8,19 +8,14 @@
 #include <vector>
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/NullInterpreterHost.h"
 
 namespace saver::swf::avm1 {
 namespace {
 
-struct RecordingHost : InterpreterHost {
+struct RecordingHost : NullInterpreterHost {
     std::string out;
     void trace(const std::string& line) override { out += line + "\n"; }
-    void fscommand(const std::string&, const std::string&) override {}
-    double timerMs() override { return 0; }
-    void timelineGoto(Object*, int, bool) override {}
-    void timelineGotoLabel(Object*, const std::string&, bool) override {}
-    void timelineControl(Object*, int) override {}
-    Value clipProperty(Object*, const std::string&) override { return Value{}; }
 };
 
 // A tiny assembler for the records the tests need.
