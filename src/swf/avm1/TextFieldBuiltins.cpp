@@ -249,15 +249,7 @@ void InstallTextFieldBuiltins(Interpreter& vm) {
     InstallTextFormatBuiltins(vm);
     Object* ctor = MakeClass(vm, "TextField", TextFieldCtor, nullptr);
     Object* proto = vm.getMember(ctor, "prototype").asObject();
-    for (const char* name : kProperties) {
-        Object* get = vm.newFunction(FieldGet);
-        get->bound = {Value(name)};
-        Object* set = vm.newFunction(FieldSet);
-        set->bound = {Value(name)};
-        Property& p = proto->put(name, Value{}, kDontEnum);
-        p.getter = get;
-        p.setter = set;
-    }
+    NamedAccessors(vm, proto, kProperties, FieldGet, FieldSet);
     InstallTextFieldDisplay(vm, proto);
     vm.method(proto, "setTextFormat", SetTextFormat);
     vm.method(proto, "getTextFormat", GetTextFormat);

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 
+#include "swf/avm1/Builtins.h"
 #include "swf/avm1/ClipMethods.h"
 #include "swf/avm1/ClipProperties.h"
 #include "swf/avm1/ScriptRunner.h"
@@ -156,15 +157,7 @@ void InstallTextFieldClipMethods(Interpreter& vm) {
 }
 
 void InstallTextFieldDisplay(Interpreter& vm, Object* proto) {
-    for (const char* name : kDisplayProperties) {
-        Object* get = vm.newFunction(DisplayGet);
-        get->bound = {Value(name)};
-        Object* set = vm.newFunction(DisplaySet);
-        set->bound = {Value(name)};
-        Property& p = proto->put(name, Value{}, kDontEnum);
-        p.getter = get;
-        p.setter = set;
-    }
+    NamedAccessors(vm, proto, kDisplayProperties, DisplayGet, DisplaySet);
     vm.method(proto, "removeTextField", RemoveTextField);
     vm.method(proto, "toString", FieldToString);
 }
