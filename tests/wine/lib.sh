@@ -139,6 +139,34 @@ wt_run() {
     timeout -k 5 "$WT_TIMEOUT" wine "$@" >"$out" 2>"$out.err"
 }
 
+# wt_run_json OUT EXPECTED_EXIT PROGRAM [ARGS...]: runs a program that reports in JSON on stdout
+# (the probes, saverpack inspect) and checks that it ended with EXPECTED_EXIT and left a report.
+# A run that Wine never got going on a loaded machine (stopped by the timeout, or ended without
+# writing anything) is tried again, three tries in all; each try keeps its own stderr
+# (OUT.err, OUT.err.2, ...). Status 0 when the report is there and the exit code is right;
+# otherwise a failed check that names the exit code and the last line of stderr, and status 1.
+wt_run_json() {
+    local out="$1" expected="$2" try rc err
+    shift 2
+    for try in 1 2 3; do
+        err="$out.err"
+        [ "$try" -gt 1 ] && err="$out.err.$try"
+        timeout -k 5 "$WT_TIMEOUT" wine "$@" >"$out" 2>"$err"
+        rc=$?
+        [ "$rc" -ne 124 ] && [ "$rc" -ne 137 ] && jq -e . "$out" >/dev/null 2>&1 && break
+        echo "note $(basename "$out"): try $try ended with exit code $rc and no report" >&2
+    done
+    if ! jq -e . "$out" >/dev/null 2>&1; then
+        wt_fail "$(basename "$out") $*: no report (exit $rc: $(tr -d '\r' <"$err" | tail -1))"
+        return 1
+    fi
+    if [ "$rc" -ne "$expected" ]; then
+        wt_fail "$(basename "$out") $*: exit code $rc, expected $expected"
+        return 1
+    fi
+    return 0
+}
+
 # wt_start OUT PROGRAM [ARGS...]: starts it in the background; its pid is in WT_PID.
 wt_start() {
     local out="$1"

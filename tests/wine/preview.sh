@@ -44,6 +44,14 @@ pv_load() {
     [ -n "${PV[found]:-}" ] || PV[found]="<no json>"
 }
 
+# pv_run OUT SCREENSAVER MODE: preview_host on the screensaver, its report in OUT; a host that
+# does not end with exit code 0 is a failed check (its report, if any, says why).
+pv_run() {
+    wt_run "$1" "$SAVER_PREVIEW_HOST" "$2" "$3"
+    local rc=$?
+    [ "$rc" -eq 0 ] || wt_fail "preview_host $2 $3: exit code $rc ($(tr -d '\r' <"$1.err" | tail -1))"
+}
+
 # pv_get KEY: PV[KEY], or "<none>" when the report had no such value.
 pv_get() { echo "${PV[$1]-<none>}"; }
 

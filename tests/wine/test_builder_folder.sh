@@ -12,6 +12,7 @@ fallback_pro="$WINEPREFIX/drive_c/Program Files/kestro/Screensaver Pro"
 
 # own key value ; KestroPro value ; "Screensaver Pro" folder exists? ; expected BuilderFolder
 # ("-" = no such key, "@key" = the key without a default value)
+row=0
 while IFS=';' read -r ownval proval profolder expected; do
     wt_reg delete "$own" /f
     wt_reg delete "$pro" /f
@@ -22,8 +23,9 @@ while IFS=';' read -r ownval proval profolder expected; do
     esac
     [ "$proval" == "-" ] || wt_reg add "$pro" /ve /d "$proval" /f
     if [ "$profolder" == yes ]; then mkdir -p "$fallback_pro"; else rm -rf "$fallback_pro"; fi
-    out="$WT_DIR/out.json"
-    wt_run "$out" "$program" /c
+    row=$((row + 1))
+    out="$WT_DIR/row$row.json"
+    wt_run_json "$out" 0 "$program" /c || continue
     wt_check "own [$ownval] pro [$proval] folder [$profolder]" \
         "$(wt_json "$out" .builder_folder)" "$expected"
 done <<'TABLE'

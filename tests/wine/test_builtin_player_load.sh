@@ -14,6 +14,7 @@ else
     wt_run "$WT_DIR/swfgen.out" "$(dirname "$SAVER_RUNTIME")/tools/swfwriter/swfgen.exe" \
         sample solid -o "$(wt_winpath "$movie")" --compress --pad-megabytes 200
 fi
+wt_check "swfgen exit code" "$?" 0
 wt_check "heavy movie written, small compressed" \
     "$([ -s "$movie" ] && [ "$(stat -c %s "$movie")" -lt 2000000 ] && echo 1 || echo 0)" 1
 

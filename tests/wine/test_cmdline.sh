@@ -10,10 +10,12 @@ cp "$SAVER_PROBE" "$probe"
 # arguments (one per "|"-separated field) ; run mode ; parent window ; return window set?
 # The return window is taken from the foreground window in run modes 2 and 3 only, so there it
 # is not checked (whether anything is in the foreground depends on the display).
+row=0
 while IFS=';' read -r args mode parent ret; do
     IFS='|' read -r -a argv <<<"$args"
-    out="$WT_DIR/out.json"
-    wt_run "$out" "$(wt_winpath "$probe")" "${argv[@]}"
+    row=$((row + 1))
+    out="$WT_DIR/row$row.json"
+    wt_run_json "$out" 0 "$(wt_winpath "$probe")" "${argv[@]}" || continue
     what="args [${args}]"
     wt_check "$what: run mode" "$(wt_json "$out" .run_mode)" "$mode"
     wt_check "$what: parent window" "$(wt_json "$out" .parent_window)" "$parent"

@@ -18,7 +18,7 @@ for program in "$SAVER_PROBE:Broken Probe.scr" "$SAVER_RUNTIME:Broken Saver.scr"
 done
 
 out="$WT_DIR/probe.json"
-wt_run "$out" "$(wt_winpath "$WT_DIR/Broken Probe.scr")" /s
+wt_run_json "$out" 1 "$(wt_winpath "$WT_DIR/Broken Probe.scr")" /s
 wt_check "probe: outcome" "$(wt_json "$out" .outcome)" Failed
 wt_check "probe: error text" "$(wt_json "$out" .error)" "Incomplete Zip File"
 wt_check "probe: workspace emptied" "$(wt_files "$workspace")" ""

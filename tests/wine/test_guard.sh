@@ -25,7 +25,7 @@ workspace="$(wt_unixpath "$(wt_json "$WT_DIR/first.json" .workspace_folder)")"
 wt_check "workspace filled by the first" "$(wt_files "$workspace")" "Guard Probe.002 Guard Probe.002~ "
 
 # A second probe: ends at once, no run mode decoded.
-wt_run "$WT_DIR/second.json" "$probe" /c
+wt_run_json "$WT_DIR/second.json" 0 "$probe" /c
 wt_check "second probe: outcome" "$(wt_json "$WT_DIR/second.json" .outcome)" SecondInstance
 wt_check "second probe: run mode untouched" "$(wt_json "$WT_DIR/second.json" .run_mode)" 1
 
@@ -46,5 +46,5 @@ wait "$first"
 wt_check "first instance exit code" "$?" 0
 
 # The guard went with the first process.
-wt_run "$WT_DIR/third.json" "$probe" /c
+wt_run_json "$WT_DIR/third.json" 0 "$probe" /c
 wt_check "after the first ended: outcome" "$(wt_json "$WT_DIR/third.json" .outcome)" Ready

@@ -16,7 +16,7 @@ wt_reg add 'HKCR\https\shell\open\command' /ve \
     /d 'C:\windows\system32\cmd.exe /c echo %1>C:\opened.txt' /f
 pv_pack "Deep Sea Preview" "HideKestroText=0" || exit 1
 out="$WT_DIR/name.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Deep Sea Preview.scr")" click
+pv_run "$out" "$(wt_winpath "$WT_DIR/Deep Sea Preview.scr")" click
 pv_check_child "name" "$out" TOtherPreviewForm
 wt_check "name: title" "$(pv_get c101.text)" "Deep Sea Preview"
 wt_check "name: title visible, box kept" "$(pv_get c101.visible) $(pv_get c101.size)" "true 143x79"
@@ -36,7 +36,7 @@ wt_check "name: a click on the credit opens the maker's site" "$(tr -d '\r ' <"$
 # --- HideKestroText --------------------------------------------------------------------------
 pv_pack "Quiet Preview" "HideKestroText=1" || exit 1
 out="$WT_DIR/hidden.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Quiet Preview.scr")" destroy
+pv_run "$out" "$(wt_winpath "$WT_DIR/Quiet Preview.scr")" destroy
 pv_check_child "HideKestroText" "$out" TOtherPreviewForm
 wt_check "HideKestroText: title" "$(pv_get c101.text)" "Quiet Preview"
 wt_check "HideKestroText: credit hidden" "$(pv_get c102.visible)" false
@@ -49,7 +49,7 @@ cp "$WT_DIR/Deep Sea Preview.scr" "$savers/Coral Reef Deluxe.scr"
 short="$(pv_short_name "$savers" "Coral Reef Deluxe.scr")"
 case "$short" in *~*) wt_pass "short name $short" ;; *) wt_fail "no short name: '$short'" ;; esac
 out="$WT_DIR/short.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "C:\\savers\\$short" destroy
+pv_run "$out" "C:\\savers\\$short" destroy
 pv_check_child "short name" "$out" TOtherPreviewForm
 wt_check "short name: the long name as title" "$(pv_get c101.text)" "Coral Reef Deluxe"
 pv_check_destroyed "short name"

@@ -16,7 +16,8 @@ pattern='Kill Check\.scr /p '
 kill_host() {
     case "$1" in
         kill-9) kill -9 "$(pgrep -P "$2" | head -1)" ;;
-        taskkill) wt_run "$WT_DIR/taskkill.out" taskkill /f /pid "$3" ;;
+        taskkill) wt_run "$WT_DIR/taskkill.out" taskkill /f /pid "$3" ||
+            wt_fail "taskkill /f /pid $3: exit code $?" ;;
     esac
 }
 
@@ -48,5 +49,5 @@ done
 
 # The guard went with the killed previews: a new preview starts and ends normally.
 out="$WT_DIR/after.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$saver" destroy
+pv_run "$out" "$saver" destroy
 pv_check_child "after the kills" "$out" TOtherPreviewForm && pv_check_destroyed "after the kills"

@@ -27,7 +27,7 @@ check_picture() {
 PV_ITEMS=(--item "$WT_DIR/wide.bmp")
 pv_pack "Packed Picture" "Build_UseStaticPreview=1" "Build_StaticImage=C:\\art\\wide.bmp" || exit 1
 out="$WT_DIR/packed.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Packed Picture.scr")" destroy
+pv_run "$out" "$(wt_winpath "$WT_DIR/Packed Picture.scr")" destroy
 check_picture "packed BMP" "$out"
 
 # --- a JPEG on disk beside a bare runtime -------------------------------------------------------
@@ -35,14 +35,14 @@ cp "$SAVER_RUNTIME" "$WT_DIR/Bare Picture.scr"
 printf '[Set]\r\nBuild_UseStaticPreview=1\r\nBuild_StaticImage=%s\r\n' \
     "$(wt_winpath "$WT_DIR/tall.jpg")" >"$WT_DIR/Bare Picture.002"
 out="$WT_DIR/bare.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Bare Picture.scr")" destroy
+pv_run "$out" "$(wt_winpath "$WT_DIR/Bare Picture.scr")" destroy
 check_picture "JPEG on disk" "$out"
 
 # --- a picture that cannot be decoded: the title in its place --------------------------------
 PV_ITEMS=(--item "$WT_DIR/broken.jpg")
 pv_pack "Broken Picture" "Build_UseStaticPreview=1" "Build_StaticImage=broken.jpg" || exit 1
 out="$WT_DIR/broken.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Broken Picture.scr")" destroy
+pv_run "$out" "$(wt_winpath "$WT_DIR/Broken Picture.scr")" destroy
 pv_check_child "undecodable" "$out" TCommercePreviewForm
 wt_check "undecodable: title shown" "$(pv_get c101.visible) $(pv_get c101.text)" \
     "true Broken Picture"
@@ -53,7 +53,7 @@ pv_check_destroyed "undecodable"
 PV_ITEMS=()
 pv_pack "Missing Picture" "Build_UseStaticPreview=1" "Build_StaticImage=nowhere.jpg" || exit 1
 out="$WT_DIR/missing.json"
-wt_run "$out" "$SAVER_PREVIEW_HOST" "$(wt_winpath "$WT_DIR/Missing Picture.scr")" destroy
+pv_run "$out" "$(wt_winpath "$WT_DIR/Missing Picture.scr")" destroy
 pv_check_child "missing picture" "$out" TOtherPreviewForm
 wt_check "missing picture: title" "$(pv_get c101.text)" "Missing Picture"
 pv_check_destroyed "missing picture"

@@ -20,9 +20,11 @@ second="$(wt_winpath "$WT_DIR/Second Saver.scr")"
 # settings_of PROGRAM: "Field=value ..." of the eleven overridable fields.
 FIELDS=(MouseMove MousePress KeyboardPress ShowCursor OnlyEscKeyExit FlashSequence FlashSize
         FlashQuality FlashColor FlashDownloadTime FlashMute)
+# Runs in a command substitution: each run gets its own report file by the subshell's pid, and a
+# failed run shows up in the returned line.
 settings_of() {
-    local out="$WT_DIR/out.json" f line=""
-    wt_run "$out" "$1" /s
+    local out="$WT_DIR/settings.$BASHPID.json" f line=""
+    wt_run_json "$out" 0 "$1" /s
     for f in "${FIELDS[@]}"; do line+="$f=$(wt_json "$out" ".settings.$f") "; done
     echo "${line% }"
 }
@@ -72,7 +74,7 @@ cp "$SAVER_PROBE" "$WT_DIR/Bare Saver.exe"
 dword "Bare Saver.exe" FlashQuality 3
 dword "Bare Saver.exe" MouseMoveExit 1
 out="$WT_DIR/bare.json"
-wt_run "$out" "$(wt_winpath "$WT_DIR/Bare Saver.exe")" /s
+wt_run_json "$out" 0 "$(wt_winpath "$WT_DIR/Bare Saver.exe")" /s
 wt_check "no payload: registry ignored" \
     "$(wt_json "$out" '.payload_present, .settings.FlashQuality, .settings.MouseMove' | tr '\n' ' ')" \
     "false 1 false "

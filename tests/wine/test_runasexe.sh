@@ -13,10 +13,11 @@ wt_pack "$WT_DIR/packed.bin" "$SAVER_PROBE" "$WT_DIR/saver.ini" --name "Exe Test
 while IFS=';' read -r name payload present asexe; do
     file="$WT_DIR/savers/$name"
     if [ "$payload" == yes ]; then cp "$WT_DIR/packed.bin" "$file"; else cp "$SAVER_PROBE" "$file"; fi
-    out="$WT_DIR/out.json"
-    wt_run "$out" "$(wt_winpath "$file")" /c
-    wt_check "$name: payload present" "$(wt_json "$out" .payload_present)" "$present"
-    wt_check "$name: run as exe" "$(wt_json "$out" .run_as_exe)" "$asexe"
+    out="$WT_DIR/$name.json"
+    if wt_run_json "$out" 0 "$(wt_winpath "$file")" /c; then
+        wt_check "$name: payload present" "$(wt_json "$out" .payload_present)" "$present"
+        wt_check "$name: run as exe" "$(wt_json "$out" .run_as_exe)" "$asexe"
+    fi
     rm -f "$file"
 done <<'TABLE'
 Exe Test.scr;yes;true;false

@@ -53,6 +53,6 @@ wt_check "same report as the host tool" \
     "$(wt_json "$WT_DIR/exe.json" '[.settings, .lists] | tostring')"
 
 # And the screensaver it made starts up for real.
-wt_run "$WT_DIR/probe.json" "$(w "$WT_DIR/Exe Packed.scr")" /s
+wt_run_json "$WT_DIR/probe.json" 0 "$(w "$WT_DIR/Exe Packed.scr")" /s
 wt_check "probe packed by saverpack.exe starts" \
     "$(wt_json "$WT_DIR/probe.json" '.outcome + " " + .settings.ScrName')" "Ready Packed On Windows"

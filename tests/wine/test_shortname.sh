@@ -32,7 +32,7 @@ case "$short" in *~*) wt_pass "short name $short" ;; *) wt_fail "no short name: 
 
 wt_reg add 'HKCU\Software\Orvanta\Aquarium Deluxe' /ve /d 'C:\From Base Name' /f
 out="$WT_DIR/short.json"
-wt_run "$out" "C:\\savers\\$short" /s
+wt_run_json "$out" 0 "C:\\savers\\$short" /s
 wt_check "module path is the short one" "$(wt_json "$out" .program_file_path)" "C:\\savers\\$short"
 wt_check "base name from the displayed name" "$(wt_json "$out" .program_base_name)" "Aquarium Deluxe"
 wt_check "builder folder by the long base name" "$(wt_json "$out" .builder_folder)" "C:\\From Base Name\\"
@@ -43,7 +43,7 @@ cp "$SAVER_PROBE" "$savers/Long Bare Saver.scr"
 printf '[Set]\r\nScrName=Beside The Program\r\nFlashQuality=3\r\n' >"$savers/Long Bare Saver.002"
 short="$(short_name "Long Bare Saver.scr")"
 out="$WT_DIR/bare.json"
-wt_run "$out" "C:\\savers\\$short" /c
+wt_run_json "$out" 0 "C:\\savers\\$short" /c
 wt_check "bare: base name" "$(wt_json "$out" .program_base_name)" "Long Bare Saver"
 wt_check "bare: settings file beside it" "$(wt_json "$out" .settings_file_path)" \
     'C:\savers\Long Bare Saver.002'
@@ -52,5 +52,5 @@ wt_check "bare: settings read" "$(wt_json "$out" '.settings.ScrName + "/" + (.se
 
 # The long name itself needs no shell lookup and gives the same base name.
 out="$WT_DIR/long.json"
-wt_run "$out" 'C:\savers\Long Bare Saver.scr' /c
+wt_run_json "$out" 0 'C:\savers\Long Bare Saver.scr' /c
 wt_check "long name: base name" "$(wt_json "$out" .program_base_name)" "Long Bare Saver"

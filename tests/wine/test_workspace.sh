@@ -55,7 +55,7 @@ wt_check "sub-folder contents stay" "$(wt_files "$workspace/keep")" "inside.txt 
 
 # A bare runtime writes nothing into the workspace.
 cp "$SAVER_PROBE" "$WT_DIR/Bare.scr"
-wt_run "$WT_DIR/bare.json" "$(wt_winpath "$WT_DIR/Bare.scr")" /s
+wt_run_json "$WT_DIR/bare.json" 0 "$(wt_winpath "$WT_DIR/Bare.scr")" /s
 wt_check "bare program: no payload" "$(wt_json "$WT_DIR/bare.json" .payload_present)" false
 wt_check "bare program: nothing unpacked" "$(wt_json "$WT_DIR/bare.json" '.workspace | length')" 0
 
