@@ -85,7 +85,7 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     g.scaleX = std::hypot(stage.a, stage.b) * 20;
     g.scaleY = std::hypot(stage.c, stage.d) * 20;
     Box box = GroupBounds(items, begin, stage);
-    if (!box.empty() && g.item->filters) {
+    if (!box.empty() && (g.item->filters || g.item->background)) {
         g.shiftX = std::round(box.x0) - box.x0;
         g.shiftY = std::round(box.y0) - box.y0;
         box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};
@@ -125,6 +125,9 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     // A layer is clear between uses (close() clears what was drawn), a new size clears it all.
     if (layer.width != layerW || layer.height != layerH) layer.resize(layerW, layerH);
     drawn_[level].reset(layerW, layerH);
+    if (g.item->background && !box.empty())
+        fillBackground(*g.item->background, box.x0 + g.originX, box.y0 + g.originY,
+                       box.x1 + g.originX, box.y1 + g.originY, level);
     open_.push_back(g);
     shiftX_ += g.shiftX;
     shiftY_ += g.shiftY;
@@ -192,6 +195,23 @@ void GroupLayers::copyDrawn(const Group& g, const BgraImage& layer) {
                     layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,
                     static_cast<std::size_t>(x1 - x0) * 4);
     }
+}
+
+// The pixels whose centres lie within the bounds, as a cached bitmap of them has.
+void GroupLayers::fillBackground(Rgba color, double x0, double y0, double x1, double y1,
+                                 std::size_t level) {
+    BgraImage& layer = *layers_[level];
+    const int px0 = Clamp(std::ceil(x0 - 0.5), 0, layer.width);
+    const int px1 = Clamp(std::ceil(x1 - 0.5), px0, layer.width);
+    const int py0 = Clamp(std::ceil(y0 - 0.5), 0, layer.height);
+    const int py1 = Clamp(std::ceil(y1 - 0.5), py0, layer.height);
+    const std::uint8_t bgra[4] = {color.b, color.g, color.r, 255};
+    for (int y = py0; y < py1; ++y) {
+        std::uint8_t* p =
+            layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + px0) * 4;
+        for (int x = px0; x < px1; ++x, p += 4) std::memcpy(p, bgra, 4);
+    }
+    drawn_[level].addRect(px0, py0, px1, py1);
 }
 
 void GroupLayers::clearDrawn(std::size_t level) {

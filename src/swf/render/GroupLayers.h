@@ -77,6 +77,7 @@ class GroupLayers {
                     BgraImage& dest);
     void copyDrawn(const Group& g, const BgraImage& layer);
     void clearDrawn(std::size_t level);
+    void fillBackground(Rgba color, double x0, double y0, double x1, double y1, std::size_t level);
 
     BgraImage* target_ = nullptr;
     std::vector<std::unique_ptr<BgraImage>> layers_;  // by nesting level
