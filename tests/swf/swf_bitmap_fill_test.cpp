@@ -1,9 +1,15 @@
 // Bitmap fills: clipped and repeating, smoothed and not, the bitmap matrix (twips per pixel),
 // colour transforms, quality, and fills whose bitmap is missing.
 #include <gtest/gtest.h>
+
 #include <zlib.h>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
 
 #include "swf/render/BitmapLibrary.h"
+#include "swf/render/BitmapPaint.h"
 #include "swf_render_support.h"
 
 namespace saver::swf {
@@ -135,6 +141,56 @@ TEST(SwfBitmapFill, SamplingClippingAndRepeating) {
             EXPECT_NEAR(got.r, p.expected.r, 1) << p.x << "," << p.y;
             EXPECT_NEAR(got.g, p.expected.g, 1) << p.x << "," << p.y;
             EXPECT_NEAR(got.b, p.expected.b, 1) << p.x << "," << p.y;
+        }
+    }
+}
+
+// Smoothed sampling is bilinear between the texel centres with 8-bit fractions, rounded after
+// each of its three mixes (along both rows, then between them), in every channel alike: inside
+// the bitmap (where both texels of a row lie side by side) and at its clamped or wrapped edges.
+TEST(SwfBitmapFill, SmoothSamplingMixesTheFourNearestTexels) {
+    auto bitmap = std::make_shared<DecodedBitmap>();
+    bitmap->width = 5;
+    bitmap->height = 4;
+    unsigned seed = 7;
+    for (int k = 0; k < 20; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        const std::uint8_t a = static_cast<std::uint8_t>(seed >> 24);
+        for (int c = 0; c < 3; ++c)
+            bitmap->pixels.push_back(static_cast<std::uint8_t>((seed >> (8 * c)) % (a + 1u)));
+        bitmap->pixels.push_back(a);
+    }
+    auto fold = [](int i, int size, bool repeat) {
+        return repeat ? ((i % size) + size) % size : std::clamp(i, 0, size - 1);
+    };
+    auto mix = [](int a, int b, int f) { return (a * (256 - f) + b * f + 128) >> 8; };
+    for (const bool repeat : {false, true}) {
+        SCOPED_TRACE(repeat ? "repeating" : "clipped");
+        BitmapPaint paint;  // four device pixels a texel, the bitmap's corner at (-3, -2)
+        ASSERT_TRUE(paint.prepare(bitmap, Matrix{4, 0, 0, 4, -3, -2}, repeat, true, {}));
+        std::vector<agg::rgba8> span(30);
+        for (int y = 0; y < 20; ++y) {
+            paint.generate(span.data(), -4, y, 30);
+            const double v = (y + 0.5 + 2) / 4 - 0.5;
+            const int iv = static_cast<int>(std::floor(v));
+            const int fy = static_cast<int>((v - iv) * 256);
+            for (int i = 0; i < 30; ++i) {
+                const double u = (i - 4 + 0.5 + 3) / 4 - 0.5;
+                const int iu = static_cast<int>(std::floor(u));
+                const int fx = static_cast<int>((u - iu) * 256);
+                auto texel = [&](int du, int dv, int c) {
+                    const int tx = fold(iu + du, 5, repeat), ty = fold(iv + dv, 4, repeat);
+                    return int(bitmap->pixels[(ty * 5 + tx) * 4 + c]);
+                };
+                int want[4];
+                for (int c = 0; c < 4; ++c)
+                    want[c] = mix(mix(texel(0, 0, c), texel(1, 0, c), fx),
+                                  mix(texel(0, 1, c), texel(1, 1, c), fx), fy);
+                const agg::rgba8 got = span[i];
+                EXPECT_EQ((std::array<int, 4>{got.b, got.g, got.r, got.a}),
+                          (std::array<int, 4>{want[0], want[1], want[2], want[3]}))
+                    << "pixel " << i << ", row " << y;
+            }
         }
     }
 }

@@ -154,6 +154,61 @@ TEST(SwfRenderGroup, DeepAndUnclosedGroupsStillDraw) {
     EXPECT_EQ(PixelAt(Render(items, kWhite), 10, 10), kRed);
 }
 
+// Layers are reused from frame to frame and only what was drawn into them is blended and
+// cleared: a second frame drawn by the same renderer equals one drawn afresh, and what a nested
+// group blends into the layer around it is part of what that layer shows.
+TEST(SwfRenderGroup, ReusedLayersHoldOnlyThisFramesDrawing) {
+    const Shape left = Square(2, 2, 8, 18, kRed), right = Square(12, 2, 18, 18, kBlue);
+    std::vector<Filter> blur(1);
+    blur[0].kind = FilterKind::Blur;
+    blur[0].blurX = blur[0].blurY = 2;
+    blur[0].passes = 1;
+    using Items = std::vector<RenderItem>;
+    struct Case {
+        const char* name;
+        Items first, second;
+    };
+    const Case cases[] = {
+        {"layer", {Begin(2), Draw(left), kEnd}, {Begin(2), Draw(right), kEnd}},
+        {"nested",
+         {Begin(2), Begin(3), Draw(left), kEnd, Draw(right), kEnd},
+         {Begin(2), Begin(3), Draw(right), kEnd, kEnd}},
+        {"filtered inside a layer",
+         {Begin(2), Begin(1, {}, &blur), Draw(left), kEnd, kEnd},
+         {Begin(2), Draw(right), kEnd}},
+        {"left open", {Begin(2), Begin(14), Draw(left)}, {Begin(2), Begin(14), Draw(right)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BgraImage reused;
+        reused.resize(20, 20);
+        Renderer r;
+        r.render(c.first, kWhite, kPixelStage, Quality::High, reused);
+        EXPECT_NE(PixelAt(reused, 5, 10), kWhite);  // the first frame's drawing shows
+        r.render(c.second, kWhite, kPixelStage, Quality::High, reused);
+        EXPECT_EQ(reused.pixels, Render(c.second, kWhite).pixels);
+        EXPECT_EQ(PixelAt(reused, 5, 10), kWhite);
+        EXPECT_EQ(PixelAt(reused, 15, 10), kBlue);
+    }
+}
+
+// An opaque background fills the group's bounds beneath its content, however transparent the
+// content is; like a cached bitmap, the bounds start on a whole pixel (the content moves along).
+TEST(SwfRenderGroup, OpaqueBackgroundFillsTheBounds) {
+    Shape ring = Square(6, 6, 14, 14, kRed);
+    ring.bounds = {static_cast<std::int32_t>(4.4 * kTwips), 16 * kTwips,
+                   static_cast<std::int32_t>(4.6 * kTwips), 16 * kTwips};
+    RenderItem begin = Begin(1);
+    const Rgba green{0, 255, 0, 255};
+    begin.background = Rgba{0, 255, 0, 7};
+    const BgraImage img = Render({begin, Draw(ring, {1, 1, 1, 0.5, 0, 0, 0, 0}), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(img, 4, 10), green);   // the left edge 4.4 moves to 4
+    EXPECT_EQ(PixelAt(img, 10, 4), kWhite);  // the top edge 4.6 moves to 5
+    EXPECT_EQ(PixelAt(img, 15, 15), green);
+    EXPECT_EQ(PixelAt(img, 16, 10), kWhite);
+    ExpectNear(PixelAt(img, 10, 10), {128, 128, 0, 255});  // half red over the green
+}
+
 // Colour matrix and convolution work on unpremultiplied colour; a convolution reads outside
 // the picture as its colour unless it clamps.
 TEST(SwfRenderGroup, MatrixFilters) {

@@ -71,7 +71,12 @@ PlaceObject DisplayTagReader::readPlace(SwfBitReader& in, int version, int swfVe
     if ((flags2 & 0x20) && !in.atEnd()) p.visible = in.u8() != 0;
     if (flags2 & 0x40) {
         if (in.remaining() < 4) return p;
-        in.u32();  // opaque background colour
+        Rgba c;
+        c.r = in.u8();
+        c.g = in.u8();
+        c.b = in.u8();
+        in.u8();
+        p.opaqueBackground = c;
     }
     if (flags & 0x80) ReadClipActions(in, swfVersion, p.clipActions);
     return p;

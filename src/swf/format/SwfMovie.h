@@ -160,6 +160,9 @@ struct PlaceObject {
     std::optional<std::vector<Filter>> filters;
     std::optional<bool> cacheAsBitmap;
     std::optional<bool> visible;  // PlaceObject3
+    // PlaceObject3: the colour a cached object's bounds are filled with beneath it (its
+    // alpha byte is ignored: the background is opaque).
+    std::optional<Rgba> opaqueBackground;
     std::vector<ClipAction> clipActions;
 };
 

@@ -21,6 +21,7 @@ void TakeGivenProperties(DisplayObject& object, const PlaceObject& place) {
     if (place.blendMode) object.blendMode = *place.blendMode;
     if (place.filters) object.filters = place.filters->empty() ? nullptr : &*place.filters;
     if (place.cacheAsBitmap) object.cacheAsBitmap = *place.cacheAsBitmap;
+    if (place.opaqueBackground) object.opaqueBackground = *place.opaqueBackground;
 }
 
 PlaceResult PlaceNew(DisplayList& list, const PlaceObject& place) {

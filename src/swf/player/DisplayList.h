@@ -49,6 +49,7 @@ struct DisplayObject {
     std::uint8_t blendMode = 0;
     const std::vector<Filter>* filters = nullptr;
     bool cacheAsBitmap = false;
+    std::optional<Rgba> opaqueBackground;  // fills the object's bounds beneath it
     // A text field's live state (TextFieldBinding), made when first needed.
     mutable std::shared_ptr<TextFieldState> text;
     bool visible = true;

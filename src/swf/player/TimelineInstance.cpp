@@ -366,12 +366,13 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
     const bool translucent = color.mulA != 1 || color.addA != 0;
     const bool group = object.filters != nullptr ||
                        (object.blendMode >= 2 && object.blendMode <= 14) ||
-                       (object.cacheAsBitmap && translucent);
+                       (object.cacheAsBitmap && translucent) || object.opaqueBackground;
     const ColorTransform inner = group ? ColorTransform{} : color;
     if (group) {
         RenderItem begin{nullptr, matrix, color, ClipRole::BeginGroup};
         begin.blendMode = object.blendMode;
         begin.filters = object.filters;
+        begin.background = object.opaqueBackground;
         out.push_back(begin);
     }
     if (const auto* shape = std::get_if<Shape>(&character)) {

@@ -70,6 +70,8 @@ int Clamp(double v, int lo, int hi) {
 }  // namespace
 
 void GroupLayers::reset(BgraImage& target) {
+    // Layers left open by the frame before (one that ended inside a group) are cleared.
+    for (std::size_t level = 0; level < open_.size(); ++level) clearDrawn(level);
     target_ = &target;
     open_.clear();
     shiftX_ = shiftY_ = 0;
@@ -83,7 +85,7 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     g.scaleX = std::hypot(stage.a, stage.b) * 20;
     g.scaleY = std::hypot(stage.c, stage.d) * 20;
     Box box = GroupBounds(items, begin, stage);
-    if (!box.empty() && g.item->filters) {
+    if (!box.empty() && (g.item->filters || g.item->background)) {
         g.shiftX = std::round(box.x0) - box.x0;
         g.shiftY = std::round(box.y0) - box.y0;
         box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};
@@ -118,12 +120,14 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     const int layerH = target_->height + g.originY + std::max(g.y1 - target_->height, 0);
     const std::size_t level = open_.size();
     if (layers_.size() <= level) layers_.push_back(std::make_unique<BgraImage>());
+    if (drawn_.size() <= level) drawn_.resize(level + 1);
     BgraImage& layer = *layers_[level];
+    // A layer is clear between uses (close() clears what was drawn), a new size clears it all.
     if (layer.width != layerW || layer.height != layerH) layer.resize(layerW, layerH);
-    for (int y = g.y0 + g.originY; y < g.y1 + g.originY; ++y)
-        std::memset(layer.pixels.data() +
-                        (static_cast<std::size_t>(y) * layer.width + g.x0 + g.originX) * 4,
-                    0, static_cast<std::size_t>(g.x1 - g.x0) * 4);
+    drawn_[level].reset(layerW, layerH);
+    if (g.item->background && !box.empty())
+        fillBackground(*g.item->background, box.x0 + g.originX, box.y0 + g.originY,
+                       box.x1 + g.originX, box.y1 + g.originY, level);
     open_.push_back(g);
     shiftX_ += g.shiftX;
     shiftY_ += g.shiftY;
@@ -133,31 +137,93 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
 BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     if (open_.empty()) return *target_;
     const Group g = open_.back();
-    const BgraImage& layer = *layers_[open_.size() - 1];
+    const std::size_t level = open_.size() - 1;
     open_.pop_back();
     shiftX_ -= g.shiftX;
     shiftY_ -= g.shiftY;
     BgraImage& dest = below();
-    const int w = g.x1 - g.x0, h = g.y1 - g.y0;
-    if (w <= 0 || h <= 0) return dest;
     const std::uint8_t mode = g.item->blendMode;
-    if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) return dest;
-    const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;  // the rectangle in the layer
-    ImageRect source{&layer, lx, ly, w, h};
-    if (g.item->filters) {  // filters work on a copy of just the rectangle
-        work_.width = w;
-        work_.height = h;
-        work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(
-                work_.pixels.data() + static_cast<std::size_t>(y) * w * 4,
-                layer.pixels.data() + (static_cast<std::size_t>(ly + y) * layer.width + lx) * 4,
-                static_cast<std::size_t>(w) * 4);
-        filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
-        source = {&work_, 0, 0, w, h};
+    const bool shown = !((mode == kBlendAlpha || mode == kBlendErase) && open_.empty());
+    if (g.x1 > g.x0 && g.y1 > g.y0 && shown) {
+        const BgraImage& layer = *layers_[level];
+        RowExtents* destDrawn = drawnRows();
+        if (g.item->filters) {  // filters work on a copy of just the rectangle
+            copyDrawn(g, layer);
+            filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
+            BlendLayer({&work_, 0, 0, work_.width, work_.height}, g.x0, g.y0, mode,
+                       g.item->colorTransform, mask, dest);
+            if (destDrawn != nullptr) destDrawn->addRect(g.x0, g.y0, g.x1, g.y1);
+        } else {
+            blendDrawn(g, layer, mask, dest);
+        }
     }
-    BlendLayer(source, g.x0, g.y0, mode, g.item->colorTransform, mask, dest);
+    clearDrawn(level);
     return dest;
+}
+
+// Only the drawn spans are blended; what they put into the picture below is recorded there
+// when that picture is a layer itself.
+void GroupLayers::blendDrawn(const Group& g, const BgraImage& layer, const std::uint8_t* mask,
+                             BgraImage& dest) {
+    const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;  // the rectangle in the layer
+    const RowExtents& drawn = drawn_[open_.size()];
+    BlendLayer({&layer, lx, ly, g.x1 - g.x0, g.y1 - g.y0}, g.x0, g.y0, g.item->blendMode,
+               g.item->colorTransform, mask, dest, &drawn);
+    RowExtents* destDrawn = drawnRows();
+    if (destDrawn == nullptr) return;
+    for (int y = std::max(drawn.top(), ly); y < std::min(drawn.bottom(), g.y1 + g.originY); ++y) {
+        const RowExtents::Span s = drawn.row(y);
+        if (s.empty()) continue;
+        destDrawn->add(y - g.originY, std::max(s.x0, lx) - g.originX,
+                       std::min(s.x1, lx + g.x1 - g.x0) - g.originX);
+    }
+}
+
+// The group's rectangle into work_: clear, with the drawn spans copied in.
+void GroupLayers::copyDrawn(const Group& g, const BgraImage& layer) {
+    const int w = g.x1 - g.x0, h = g.y1 - g.y0;
+    const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;
+    work_.width = w;
+    work_.height = h;
+    work_.pixels.assign(static_cast<std::size_t>(w) * h * 4, 0);
+    const RowExtents& drawn = drawn_[open_.size()];
+    for (int y = std::max(drawn.top(), ly); y < std::min(drawn.bottom(), ly + h); ++y) {
+        const RowExtents::Span s = drawn.row(y);
+        const int x0 = std::max(s.x0, lx), x1 = std::min(s.x1, lx + w);
+        if (x0 >= x1) continue;
+        std::memcpy(work_.pixels.data() + (static_cast<std::size_t>(y - ly) * w + x0 - lx) * 4,
+                    layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,
+                    static_cast<std::size_t>(x1 - x0) * 4);
+    }
+}
+
+// The pixels whose centres lie within the bounds, as a cached bitmap of them has.
+void GroupLayers::fillBackground(Rgba color, double x0, double y0, double x1, double y1,
+                                 std::size_t level) {
+    BgraImage& layer = *layers_[level];
+    const int px0 = Clamp(std::ceil(x0 - 0.5), 0, layer.width);
+    const int px1 = Clamp(std::ceil(x1 - 0.5), px0, layer.width);
+    const int py0 = Clamp(std::ceil(y0 - 0.5), 0, layer.height);
+    const int py1 = Clamp(std::ceil(y1 - 0.5), py0, layer.height);
+    const std::uint8_t bgra[4] = {color.b, color.g, color.r, 255};
+    for (int y = py0; y < py1; ++y) {
+        std::uint8_t* p =
+            layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + px0) * 4;
+        for (int x = px0; x < px1; ++x, p += 4) std::memcpy(p, bgra, 4);
+    }
+    drawn_[level].addRect(px0, py0, px1, py1);
+}
+
+void GroupLayers::clearDrawn(std::size_t level) {
+    BgraImage& layer = *layers_[level];
+    RowExtents& drawn = drawn_[level];
+    for (int y = drawn.top(); y < drawn.bottom(); ++y) {
+        const RowExtents::Span s = drawn.row(y);
+        if (s.empty()) continue;
+        std::memset(layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + s.x0) * 4, 0,
+                    static_cast<std::size_t>(s.x1 - s.x0) * 4);
+    }
+    drawn.reset(layer.width, layer.height);
 }
 
 }  // namespace saver::swf

@@ -3,8 +3,10 @@
 // onto the picture below it.
 //
 // A layer has the size of the frame, so masks and the rasteriser address it as they do the
-// frame, but only the group's rectangle is cleared, filtered and blended: the pixel bounds of
-// the shapes it holds, grown by its filters, cut to the frame. A filtered group that holds no
+// frame, but only the group's rectangle is filtered and blended: the pixel bounds of the shapes
+// it holds, grown by its filters, cut to the frame. Within it, only the spans of each row that
+// drawing touched (drawnRows(), which the rasteriser fills in) are read, blended and cleared
+// again: a layer is all clear whenever no group uses it. A filtered group that holds no
 // masks or groups also keeps what lies outside the frame as far as its filters can bring it
 // in (a shadow of a shape above the frame's top edge): its layer grows beyond the frame. Layers are
 // kept from frame to frame and reused by nesting level, so a frame allocates only when it nests
@@ -30,6 +32,7 @@
 #include "swf/render/BgraImage.h"
 #include "swf/render/FilterChain.h"
 #include "swf/render/RenderItem.h"
+#include "swf/render/RowExtents.h"
 
 namespace saver::swf {
 
@@ -49,6 +52,10 @@ class GroupLayers {
 
     std::size_t depth() const { return open_.size(); }
 
+    // Where the drawing into the innermost open group's layer is to be recorded; null with no
+    // group open (the frame itself needs no record).
+    RowExtents* drawnRows() { return open_.empty() ? nullptr : &drawn_[open_.size() - 1]; }
+
     // `toPixels` (a matrix to target pixels) with the moves of the open groups added.
     Matrix shifted(Matrix toPixels) const {
         toPixels.tx += shiftX_;
@@ -66,9 +73,15 @@ class GroupLayers {
     };
 
     BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
+    void blendDrawn(const Group& g, const BgraImage& layer, const std::uint8_t* mask,
+                    BgraImage& dest);
+    void copyDrawn(const Group& g, const BgraImage& layer);
+    void clearDrawn(std::size_t level);
+    void fillBackground(Rgba color, double x0, double y0, double x1, double y1, std::size_t level);
 
     BgraImage* target_ = nullptr;
     std::vector<std::unique_ptr<BgraImage>> layers_;  // by nesting level
+    std::vector<RowExtents> drawn_;                   // what was drawn into each, by level
     std::vector<Group> open_;
     double shiftX_ = 0, shiftY_ = 0;  // the moves of every open group, summed
     FilterChain filters_;

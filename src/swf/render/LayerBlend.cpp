@@ -135,6 +135,20 @@ inline std::uint32_t AddSaturated(std::uint32_t a, std::uint32_t b) {
     return (rb & 0x00FF00FFu) | ((ga & 0x00FF00FFu) << 8);
 }
 
+// The columns [x0, x1) of row `py` of `below` that the layer may cover: the whole rectangle
+// without a record of what was drawn, else just the row's drawn span. False when none.
+inline bool RowColumns(const ImageRect& layer, int x, int y, int py, const RowExtents* drawn,
+                       int& x0, int& x1) {
+    if (drawn == nullptr) return x0 < x1;
+    const int ly = layer.y + py - y;
+    if (ly < drawn->top() || ly >= drawn->bottom()) return false;
+    const RowExtents::Span s = drawn->row(ly);
+    if (s.empty()) return false;
+    x0 = std::max(x0, s.x0 - layer.x + x);
+    x1 = std::min(x1, s.x1 - layer.x + x);
+    return x0 < x1;
+}
+
 #if defined(__SSE2__)
 // OverRows four pixels at a time, as long as four are left; returns how many pixels it did.
 // The same numbers as the scalar loop: each channel of dst times (255 - srcAlpha) / 255
@@ -171,10 +185,12 @@ std::size_t OverFour(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) 
 
 // Normal blending without a mask or colour transform, the common case of a filtered or
 // cached group: src + dst * (1 - srcAlpha) on whole pixels, the same numbers as Mix gives.
-void OverRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int y1,
-              BgraImage& below) {
-    const std::size_t n = static_cast<std::size_t>(x1 - x0);
+void OverRows(const ImageRect& layer, int x, int y, int rectX0, int y0, int rectX1, int y1,
+              BgraImage& below, const RowExtents* drawn) {
     for (int py = y0; py < y1; ++py) {
+        int x0 = rectX0, x1 = rectX1;
+        if (!RowColumns(layer, x, y, py, drawn, x0, x1)) continue;
+        const std::size_t n = static_cast<std::size_t>(x1 - x0);
         const std::uint8_t* src =
             layer.image->pixels.data() +
             (static_cast<std::size_t>(layer.y + py - y) * layer.image->width + layer.x + x0 - x) *
@@ -203,9 +219,12 @@ void OverRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int 
 }
 
 template <std::uint8_t Mode>
-void BlendRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int y1,
-               const TransformTables* transform, const std::uint8_t* mask, BgraImage& below) {
+void BlendRows(const ImageRect& layer, int x, int y, int rectX0, int y0, int rectX1, int y1,
+               const TransformTables* transform, const std::uint8_t* mask, BgraImage& below,
+               const RowExtents* drawn) {
     for (int py = y0; py < y1; ++py) {
+        int x0 = rectX0, x1 = rectX1;
+        if (!RowColumns(layer, x, y, py, drawn, x0, x1)) continue;
         const std::uint8_t* src =
             layer.image->pixels.data() +
             (static_cast<std::size_t>(layer.y + py - y) * layer.image->width + layer.x + x0 - x) *
@@ -245,7 +264,7 @@ void BlendRows(const ImageRect& layer, int x, int y, int x0, int y0, int x1, int
 }  // namespace
 
 void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
-                const std::uint8_t* mask, BgraImage& below) {
+                const std::uint8_t* mask, BgraImage& below, const RowExtents* drawn) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + layer.width, below.width);
     const int y1 = std::min(y + layer.height, below.height);
@@ -254,9 +273,9 @@ void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const C
     if (!(cx == ColorTransform{})) tables.emplace(cx);
     const TransformTables* t = tables ? &*tables : nullptr;
     const bool normal = mode < kBlendMultiply || mode > kBlendHardLight;
-    if (normal && !t && !mask) return OverRows(layer, x, y, x0, y0, x1, y1, below);
+    if (normal && !t && !mask) return OverRows(layer, x, y, x0, y0, x1, y1, below, drawn);
     auto run = [&]<std::uint8_t Mode>() {
-        BlendRows<Mode>(layer, x, y, x0, y0, x1, y1, t, mask, below);
+        BlendRows<Mode>(layer, x, y, x0, y0, x1, y1, t, mask, below, drawn);
     };
     switch (mode) {
         case kBlendMultiply:

@@ -15,6 +15,7 @@
 
 #include "swf/format/SwfTypes.h"
 #include "swf/render/BgraImage.h"
+#include "swf/render/RowExtents.h"
 
 namespace saver::swf {
 
@@ -43,8 +44,10 @@ struct ImageRect {
 
 // Draws the `layer` rectangle with its top left corner at (`x`, `y`) of `below`: each layer
 // pixel first through `cx` (on its unpremultiplied colour), then blended by `mode`, the result
-// weighted by `mask` (one coverage byte per pixel of `below`, null for none).
+// weighted by `mask` (one coverage byte per pixel of `below`, null for none). With `drawn`
+// (spans in the layer image's own coordinates), only those spans of the rectangle are read:
+// the rest of it must be clear, which no mode draws anything for.
 void BlendLayer(const ImageRect& layer, int x, int y, std::uint8_t mode, const ColorTransform& cx,
-                const std::uint8_t* mask, BgraImage& below);
+                const std::uint8_t* mask, BgraImage& below, const RowExtents* drawn = nullptr);
 
 }  // namespace saver::swf

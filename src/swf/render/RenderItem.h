@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
@@ -26,9 +27,10 @@ struct RenderItem {
     Matrix matrix;                  // shape twips to stage twips, parents' matrices applied
     ColorTransform colorTransform;  // parents' transforms applied
     ClipRole role = ClipRole::Draw;
-    const BitmapLibrary* bitmaps = nullptr;  // the movie's bitmaps, for bitmap fills
+    const BitmapLibrary* bitmaps = nullptr;        // the movie's bitmaps, for bitmap fills
     std::uint8_t blendMode = 0;                    // BeginGroup: BlendMode value
     const std::vector<Filter>* filters = nullptr;  // BeginGroup: owned by the Movie, or none
+    std::optional<Rgba> background;  // BeginGroup: fills the group's bounds first, opaque
 };
 
 }  // namespace saver::swf

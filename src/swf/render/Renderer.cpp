@@ -125,6 +125,7 @@ void Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i, con
         maskBases.push_back(masks.enterGroup());
         rasterizer.begin(groups.open(items, i, stage), aliased);
         rasterizer.setMask(masks.current());
+        rasterizer.setDrawnRows(groups.drawnRows());
     } else if (flattened > 0) {
         --flattened;
     } else {
@@ -138,6 +139,7 @@ void Renderer::Impl::closeGroup() {
     maskBases.pop_back();
     rasterizer.begin(groups.close(masks.current()), aliased);
     rasterizer.setMask(masks.current());
+    rasterizer.setDrawnRows(groups.drawnRows());
 }
 
 // Mask items add to the mask their BeginMask opened; any other item finishes it, and from then
@@ -172,6 +174,7 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
     Clear(target, background);
     impl_->rasterizer.begin(target, quality == Quality::Low);
     impl_->rasterizer.setMask(nullptr);
+    impl_->rasterizer.setDrawnRows(nullptr);
     impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
     impl_->groups.reset(target);
     impl_->maskBases.clear();

@@ -27,6 +27,7 @@
 #include "swf/render/AliasedRasterizer.h"
 #include "swf/render/CurveFlattener.h"
 #include "swf/render/FillPaint.h"
+#include "swf/render/RowExtents.h"
 #include "swf/render/SpanBlend.h"
 
 namespace saver::swf {
@@ -165,6 +166,7 @@ struct ShapeRasterizer::Impl {
     std::vector<agg::rgba8> colorBuffer;      // a row of generated colours, then a row to mix in
     const std::uint8_t* clipMask = nullptr;   // setMask
     std::uint8_t* maskTarget = nullptr;       // drawMask: coverage goes here, not colours
+    RowExtents* drawn = nullptr;              // setDrawnRows
     std::vector<agg::cover_type> maskedCovers;
     std::vector<FillPaint> paints;
     FillPaint linePaint;
@@ -234,6 +236,10 @@ void ShapeRasterizer::draw(const Shape& shape, const Matrix& matrix, const Color
 
 void ShapeRasterizer::setMask(const std::uint8_t* mask) {
     impl_->clipMask = mask;
+}
+
+void ShapeRasterizer::setDrawnRows(RowExtents* drawn) {
+    impl_->drawn = drawn;
 }
 
 void ShapeRasterizer::drawMask(const Shape& shape, const Matrix& toPixels, std::uint8_t* mask) {
@@ -434,10 +440,12 @@ void ShapeRasterizer::Impl::paintScanline(const FillPaint& paint) {
         if (x0 >= x1) continue;
         const unsigned len = static_cast<unsigned>(x1 - x0);
         const agg::cover_type* covers = span->covers + (x0 - span->x);
-        if (maskTarget != nullptr)
+        if (maskTarget != nullptr) {
             addToMask(covers, x0, y, len);
-        else
-            paint.blend(row, x0, y, len, clipCovers(covers, x0, y, len));
+            continue;
+        }
+        paint.blend(row, x0, y, len, clipCovers(covers, x0, y, len));
+        if (drawn != nullptr) drawn->add(y, x0, x1);
     }
 }
 
@@ -499,6 +507,7 @@ void ShapeRasterizer::Impl::paintFills() {
         else
             BlendColors(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX),
                         clipCovers(nullptr, x0, y, run), run);
+        if (maskTarget == nullptr && drawn != nullptr) drawn->add(y, x0, x1);
     }
 }
 
@@ -523,10 +532,12 @@ void ShapeRasterizer::Impl::mixStyle(const FillPaint& paint, int minX, agg::rgba
 
 // One run of fully covered pixels, clipped by the mask (or added to the mask being built).
 void ShapeRasterizer::Impl::paintRun(const FillPaint& paint, int y, int x, unsigned len) {
-    if (maskTarget != nullptr)
+    if (maskTarget != nullptr) {
         addToMask(fullCovers.data(), x, y, len);
-    else
-        paint.blend(buffer.row_ptr(y), x, y, len, clipCovers(fullCovers.data(), x, y, len));
+        return;
+    }
+    paint.blend(buffer.row_ptr(y), x, y, len, clipCovers(fullCovers.data(), x, y, len));
+    if (drawn != nullptr) drawn->add(y, x, x + static_cast<int>(len));
 }
 
 void ShapeRasterizer::Impl::paintLine(const FillPaint& paint) {

@@ -25,6 +25,7 @@
 namespace saver::swf {
 
 class BitmapLibrary;
+class RowExtents;
 
 class ShapeRasterizer {
   public:
@@ -47,6 +48,10 @@ class ShapeRasterizer {
     // Clips what draw() paints by `mask`: one coverage byte per target pixel, rows top-down
     // (255 paints fully, 0 not at all); null paints unclipped. The mask must outlive its use.
     void setMask(const std::uint8_t* mask);
+
+    // Records the span of every row that draw() paints into `drawn` (null: nothing recorded).
+    // It must outlive its use.
+    void setDrawnRows(RowExtents* drawn);
 
     // Adds the area the shape's fills cover (its lines are not part of a mask) to `mask`, laid
     // out as for setMask, coverage summed and capped at 255. Not clipped by any mask.
