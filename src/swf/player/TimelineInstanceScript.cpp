@@ -198,6 +198,11 @@ void TimelineInstance::setScriptMask(const std::shared_ptr<TimelineInstance>& ma
     fieldMask_.reset();
     if (!mask || mask.get() == this) return;
     if (auto previous = mask->maskOwner_.lock()) previous->scriptMask_.reset();
+    // Two clips never mask each other: this one stops masking the new mask.
+    if (mask->scriptMask_.lock().get() == this) {
+        mask->scriptMask_.reset();
+        maskOwner_.reset();
+    }
     mask->maskOwner_ = weak_from_this();
     scriptMask_ = mask;
 }
