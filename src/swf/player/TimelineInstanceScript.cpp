@@ -230,9 +230,13 @@ bool TimelineInstance::fieldMasksOtherClip(const DisplayObject& object) const {
     return false;
 }
 
+// A clip placed as a timeline mask cannot be masked by a script, so its script mask stays a
+// clip like any other.
 bool TimelineInstance::masksOtherClip() const {
     const auto owner = maskOwner_.lock();
-    return owner && owner->scriptMask_.lock().get() == this && owner->onStage();
+    if (!owner || owner->scriptMask_.lock().get() != this || !owner->onStage()) return false;
+    const DisplayObject* placed = owner->placement();
+    return !(placed && placed->clipDepth && *placed->clipDepth > 0);
 }
 
 namespace {
