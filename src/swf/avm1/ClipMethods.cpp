@@ -158,6 +158,15 @@ Value GetInstanceAtDepth(CallInfo& c) {
     const auto it = t->displayList().find(static_cast<int>(depth + kScriptDepthOffset));
     if (it == t->displayList().end()) return Value{};
     if (it->second.sprite) return Runner(c).clipObject(*it->second.sprite);
+    // A text field answers its own object (found by its name); a shape, the clip holding it.
+    const auto& dictionary = Runner(c).movie().dictionary;
+    const auto character = dictionary.find(it->second.characterId);
+    const bool field = it->second.text || (character != dictionary.end() &&
+                                           std::holds_alternative<EditText>(character->second));
+    if (field && !it->second.name.empty()) {
+        const Value v = Runner(c).clipProperty(c.thisValue.asObject(), it->second.name);
+        if (v.isObject()) return v;
+    }
     return c.thisValue;
 }
 
