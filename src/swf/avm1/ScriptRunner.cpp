@@ -125,8 +125,7 @@ void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names)
     auto t = timelineOf(clip);
     if (!t) return;
     for (const auto& [depth, object] : t->displayList())
-        if (!object.name.empty() && !object.pendingRemoval)
-            names.push_back(object.name);
+        if (!object.name.empty() && !object.pendingRemoval) names.push_back(object.name);
 }
 
 std::shared_ptr<TimelineInstance> ScriptRunner::timelineOf(Object* clip) const {
