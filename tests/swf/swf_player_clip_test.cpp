@@ -12,6 +12,7 @@
 #include "swf/format/DisplayTagReader.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf_player_fixture.h"
+#include "swf_render_support.h"
 
 namespace saver::swf::test {
 namespace {
@@ -195,6 +196,39 @@ TEST(SwfClipTree, ScriptChangesToTheDisplayList) {
     EXPECT_FALSE(b->onStage());
     run.player->tick();  // gone when the next frame starts
     EXPECT_EQ(root.displayList().count(-(dynamic + 5) - 1), 0u);
+}
+
+// What a script drew into a clip (a 400x400 twip square at 200,200) is part of its content:
+// bounds, hit tests by box and by outline, and a duplicate's first picture.
+TEST(SwfClipTree, DrawnContentIsPartOfTheClip) {
+    auto movie = MakeMovie(MakeTimeline({MakeFrame({})}));
+    MoviePlayer player(movie);
+    TimelineInstance& root = player.root();
+    auto a = root.addSprite(kScriptDepthOffset, 0, "a");
+    ASSERT_TRUE(a);
+    Drawing& d = a->drawing();
+    d.beginFill(Solid(kRed));
+    d.moveTo({200, 200});
+    for (Point p : {Point{600, 200}, Point{600, 600}, Point{200, 600}, Point{200, 200}})
+        d.lineTo(p);
+    d.endFill();
+    Rect box;
+    ASSERT_TRUE(a->bounds(Matrix{}, box));
+    EXPECT_EQ(box, (Rect{200, 600, 200, 600}));
+    struct Case {
+        double x, y;
+        bool byShape, inside;
+    };
+    const Case cases[] = {{300, 300, true, true},
+                          {100, 300, true, false},
+                          {300, 300, false, true},
+                          {700, 700, false, false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(a->hitTest(Matrix{}, c.x, c.y, c.byShape), c.inside) << c.x << "," << c.y;
+    auto copy = root.addSprite(kScriptDepthOffset + 1, 0, "b", a->placement());
+    ASSERT_TRUE(copy && copy->drawingIfAny());
+    ASSERT_TRUE(copy->bounds(Matrix{}, box));
+    EXPECT_EQ(box, (Rect{200, 600, 200, 600}));
 }
 
 }  // namespace

@@ -193,5 +193,33 @@ TEST(SwfPlayerMasks, RenderedMovieIsClipped) {
     EXPECT_EQ(PixelAt(img, 2, 17), kBlue);
 }
 
+// Masks set by scripts: sprite 20 (shape 7) at depth 1, sprite 21 (shape 8) at depth 2, shape 9
+// at depth 3; each step sets a mask (maskee depth, mask depth; 0 takes it off).
+TEST(SwfPlayerMasks, ScriptMaskRoles) {
+    struct Step {
+        int maskee, mask;
+        const char* expected;
+    };
+    const Step steps[] = {
+        {2, 1, "B M7 D8 U D9"},  // the mask is not drawn where it stands
+        {1, 2, "B M8 D7 U D9"},  // taking a clip's mask for another frees both ends
+        {1, 1, "D7 D8 D9"},      // a clip cannot mask itself: the mask comes off
+        {1, 2, "B M8 D7 U D9"}, {1, 0, "D7 D8 D9"},
+    };
+    MoviePlayer player(
+        MakeMovie(MakeTimeline({MakeFrame({Place(1, 20), Place(2, 21), Place(3, 9)})}),
+                  {MakeSprite(20, {Place(1, 7)}), MakeSprite(21, {Place(1, 8)})}));
+    auto& list = player.root().displayList();
+    for (const Step& s : steps) {
+        auto mask = s.mask ? list.at(s.mask).sprite : nullptr;
+        list.at(s.maskee).sprite->setScriptMask(mask);
+        EXPECT_EQ(Roles(player.renderList()), s.expected) << s.maskee << " by " << s.mask;
+    }
+    // Once the mask leaves the stage the clip shows in full.
+    player.root().displayList().at(2).sprite->setScriptMask(list.at(1).sprite);
+    player.root().removeAt(1);
+    EXPECT_EQ(Roles(player.renderList()), "D8 D9");
+}
+
 }  // namespace
 }  // namespace saver::swf

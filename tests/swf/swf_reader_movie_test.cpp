@@ -120,6 +120,7 @@ TEST(SwfReaderMovieTest, SpriteHasItsOwnTimeline) {
     const Sprite& s = std::get<Sprite>(m.dictionary.at(10));
     EXPECT_EQ(s.id, 10);
     EXPECT_EQ(s.timeline.declaredFrameCount, 2);
+    EXPECT_EQ(s.tagBytes, sprite.size() - 4);  // its tags: id and frame count left out
     ASSERT_EQ(s.timeline.frames.size(), 2u);
     EXPECT_EQ(s.timeline.frames[0].commands.size(), 1u);
     EXPECT_EQ(m.dictionary.count(1), 0u);

@@ -47,12 +47,14 @@ void CopyInitObject(CallInfo& c, Object* clip, const Value& init) {
         c.vm.setMember(clip, it->first, it->second);
 }
 
-Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const Value& init) {
+// `copied`: a duplicate, whose construct handlers (copied from the original) run at once.
+Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const Value& init,
+              bool copied = false) {
     if (!child) return Value{};
     ScriptRunner& runner = Runner(c);
     Object* clip = runner.clipObject(*child);
     CopyInitObject(c, clip, init);
-    runner.constructClip(*child, false);
+    runner.constructClip(*child, copied);
     return clip;
 }
 
@@ -91,7 +93,7 @@ Value DuplicateMovieClip(CallInfo& c) {
     if (!parent || !self) return Value{};
     const DisplayObject copy = *self;
     const Value clip =
-        NewClip(c, parent->addSprite(depth, t->characterId(), name, &copy), c.arg(2));
+        NewClip(c, parent->addSprite(depth, t->characterId(), name, &copy), c.arg(2), true);
     return c.vm.version() >= 6 ? clip : Value{};
 }
 
@@ -106,8 +108,15 @@ Value RemoveMovieClip(CallInfo& c) {
 
 Value SwapDepths(CallInfo& c) {
     DisplaySlot self;
-    if (!FindDisplaySlot(Runner(c), c.thisValue.asObject(), self) || c.arg(0).isUndefined())
+    if (c.arg(0).isUndefined()) return Value{};
+    if (!FindDisplaySlot(Runner(c), c.thisValue.asObject(), self)) {
+        int depth = 0;
+        auto t = This(c);
+        if (t && !t->parent() && !Runner(c).timelineOf(c.arg(0).asObject()) &&
+            DepthArg(c, 0, depth))
+            t->setRootDepth(depth);
         return Value{};
+    }
     int to = 0;
     DisplaySlot other;
     if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), other)) {
@@ -126,7 +135,9 @@ Value SwapDepths(CallInfo& c) {
 
 Value GetDepth(CallInfo& c) {
     auto t = This(c);
-    return t ? Value(static_cast<double>(t->depth() - kScriptDepthOffset)) : Value{};
+    // A clip taken off the stage has no depth any more.
+    return t && t->placement() ? Value(static_cast<double>(t->depth() - kScriptDepthOffset))
+                               : Value{};
 }
 
 Value GetNextHighestDepth(CallInfo& c) {
@@ -139,12 +150,23 @@ Value GetNextHighestDepth(CallInfo& c) {
 
 Value GetInstanceAtDepth(CallInfo& c) {
     auto t = This(c);
-    if (!t || c.args.empty()) return Value{};
-    const double d = c.vm.toNumber(c.arg(0));
-    if (!std::isfinite(d)) return Value{};
-    const auto it = t->displayList().find(static_cast<int>(ToInt32(d + kScriptDepthOffset)));
+    // Any value but undefined counts, as a 32-bit integer (NaN and the infinities are 0).
+    if (!t || c.arg(0).isUndefined()) return Value{};
+    const std::int64_t depth = ToInt32(c.vm.toNumber(c.arg(0)));
+    if (depth + kScriptDepthOffset < INT_MIN || depth + kScriptDepthOffset > INT_MAX)
+        return Value{};
+    const auto it = t->displayList().find(static_cast<int>(depth + kScriptDepthOffset));
     if (it == t->displayList().end()) return Value{};
     if (it->second.sprite) return Runner(c).clipObject(*it->second.sprite);
+    // A text field answers its own object (found by its name); a shape, the clip holding it.
+    const auto& dictionary = Runner(c).movie().dictionary;
+    const auto character = dictionary.find(it->second.characterId);
+    const bool field = it->second.text || (character != dictionary.end() &&
+                                           std::holds_alternative<EditText>(character->second));
+    if (field && !it->second.name.empty()) {
+        const Value v = Runner(c).clipProperty(c.thisValue.asObject(), it->second.name);
+        if (v.isObject()) return v;
+    }
     return c.thisValue;
 }
 
@@ -209,13 +231,18 @@ Value MapPoint(CallInfo& c, bool toGlobal) {
     auto t = This(c);
     Object* point = c.arg(0).asObject();
     if (!t || !point) return Value{};
-    const Value xv = c.vm.getMember(point, "x"), yv = c.vm.getMember(point, "y");
+    // Only the point's own plain numbers count: inherited ones and getters leave it alone.
+    const Property* px = point->findOwn("x");
+    const Property* py = point->findOwn("y");
+    if (!px || !py || px->getter || py->getter) return Value{};
+    const Value xv = px->value, yv = py->value;
     if (!xv.isNumber() || !yv.isNumber()) return Value{};
     Matrix m = StageMatrix(*t);
     if (!toGlobal) Invert(Matrix(m), m);
-    // In and out in whole twips, as Flash keeps points.
+    // In and out in whole twips, as Flash keeps points: 32-bit integers that wrap around
+    // (NaN and the infinities are 0).
     double x = 0, y = 0;
-    m.apply(std::trunc(xv.asNumber() * 20), std::trunc(yv.asNumber() * 20), x, y);
+    m.apply(ToInt32(xv.asNumber() * 20), ToInt32(yv.asNumber() * 20), x, y);
     c.vm.setMember(point, "x", std::round(x) / 20);
     c.vm.setMember(point, "y", std::round(y) / 20);
     return Value{};
@@ -257,17 +284,38 @@ Value StopDrag(CallInfo& c) {
     return Value{};
 }
 
+// The root counts the whole file; a sprite, its own tags; a clip a script made empty, none.
 Value BytesTotal(CallInfo& c) {
-    if (!This(c)) return Value{};
-    return static_cast<double>(Runner(c).movie().header.fileLength);
+    auto t = This(c);
+    if (!t) return Value{};
+    if (!t->parent()) return static_cast<double>(Runner(c).movie().header.fileLength);
+    const auto& dictionary = Runner(c).movie().dictionary;
+    const auto it = dictionary.find(t->characterId());
+    const auto* sprite = it == dictionary.end() ? nullptr : std::get_if<Sprite>(&it->second);
+    return static_cast<double>(sprite ? sprite->tagBytes : 0);
 }
 
+// A clip, or null/undefined to take the mask off; anything else leaves the mask as it is.
 Value SetMask(CallInfo& c) {
-    return This(c) ? Value(true) : Value{};
+    auto t = This(c);
+    if (!t) return Value{};
+    DisplaySlot field;
+    if (auto mask = Runner(c).timelineOf(c.arg(0).asObject())) {
+        t->setScriptMask(mask);
+    } else if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), field)) {
+        const auto it = field.parent->displayList().find(field.depth);
+        if (it != field.parent->displayList().end() && it->second.text)
+            t->setScriptMask(it->second.text);
+    } else if (c.arg(0).isUndefined() || c.arg(0).isNull()) {
+        t->setScriptMask(std::shared_ptr<TimelineInstance>{});
+    }
+    return true;
 }
 
+// A clip or a field on the stage answers its movie's version; anything else, -1.
 Value SwfVersion(CallInfo& c) {
-    if (!This(c)) return Value{};
+    DisplaySlot field;
+    if (!This(c) && !FindDisplaySlot(Runner(c), c.thisValue.asObject(), field)) return -1.0;
     return static_cast<double>(Runner(c).movie().header.version);
 }
 

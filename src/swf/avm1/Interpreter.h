@@ -64,6 +64,10 @@ struct InterpreterHost {
                              const std::vector<Value>& args) {
         (void)clip, (void)method, (void)args;
     }
+    // The names for..in lists on `clip` besides its properties: its named children.
+    virtual void clipChildNames(Object* clip, std::vector<std::string>& names) {
+        (void)clip, (void)names;
+    }
     // Local time minus UTC at the instant `utcMs` (Date's local fields); UTC by default.
     virtual double localTimeOffsetMs(double utcMs) {
         (void)utcMs;

@@ -335,6 +335,12 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
             if (!(prop.flags & kDontEnum)) order.push_back(prop.name);
         });
     }
+    // A clip's named children come out after its properties.
+    if (o->kind() == Object::Kind::Clip) {
+        std::vector<std::string> children;
+        host_.clipChildNames(o, children);
+        order.insert(order.begin(), children.begin(), children.end());
+    }
     // The same name seen on an object and its prototype is listed once, at the nearest.
     for (auto it = order.rbegin(); it != order.rend(); ++it)
         if (!seen(*it)) names.push_back(*it);

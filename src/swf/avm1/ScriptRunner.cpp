@@ -114,7 +114,18 @@ Object* ScriptRunner::clipObject(TimelineInstance& timeline) {
     o->setKind(Object::Kind::Clip);
     o->clip = timeline.weak_from_this();
     clips_[&timeline] = o;
+    // The root movie carries the player's version string as a property of its own.
+    if (!timeline.parent() && (!root_ || root_ == &timeline))
+        if (const Property* version = vm_->global()->findOwn("$version"))
+            o->put("$version", version->value);
     return o;
+}
+
+void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names) {
+    auto t = timelineOf(clip);
+    if (!t) return;
+    for (const auto& [depth, object] : t->displayList())
+        if (!object.name.empty() && !object.pendingRemoval) names.push_back(object.name);
 }
 
 std::shared_ptr<TimelineInstance> ScriptRunner::timelineOf(Object* clip) const {
@@ -298,6 +309,11 @@ bool ScriptRunner::setClipProperty(Object* clip, const std::string& name, const 
 
 void ScriptRunner::clipCommand(Object* clip, const std::string& method,
                                const std::vector<Value>& args) {
+    // The RemoveSprite action reaches fewer depths than the method: 0 to 1048575.
+    DisplaySlot slot;
+    if (method == "removeMovieClip" && FindDisplaySlot(*this, clip, slot) &&
+        slot.depth - kScriptDepthOffset >= 1048576)
+        return;
     CallClipMethod(*vm_, clip, method, args);
 }
 

@@ -71,6 +71,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool setClipProperty(Object* clip, const std::string& name, const Value& value) override;
     void clipCommand(Object* clip, const std::string& method,
                      const std::vector<Value>& args) override;
+    void clipChildNames(Object* clip, std::vector<std::string>& names) override;
 
     // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);

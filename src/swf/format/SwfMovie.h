@@ -204,6 +204,7 @@ struct Timeline {
 struct Sprite {
     std::uint16_t id = 0;
     Timeline timeline;
+    std::uint32_t tagBytes = 0;  // its control tags' bytes in the file (after id and frame count)
 };
 
 // A font of the movie (DefineFont, DefineFont2, DefineFont3), completed by DefineFontInfo/2 and

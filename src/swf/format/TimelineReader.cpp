@@ -220,6 +220,7 @@ bool TimelineReader::readDefinition(std::uint16_t code, SwfBitReader& body) {
         Sprite sprite;
         sprite.id = body.u16();
         sprite.timeline.declaredFrameCount = body.u16();
+        sprite.tagBytes = static_cast<std::uint32_t>(body.remaining());
         read(body, sprite.timeline, true);
         const std::uint16_t id = sprite.id;
         define(id, std::move(sprite));

@@ -171,6 +171,12 @@ void TimelineInstance::gotoFrame(int frame) {
         for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
         frame_ = target;
         runFrameCommands(target, hit);
+    } else if (target == 0 && frame_ == frameCount() - 1) {
+        // The loop back to the first frame runs its scripts before the load events of the
+        // clips it places again, as the first showing of that frame did.
+        queueActions(target);
+        rebuildTo(target);
+        frame_ = target;
     } else {
         rebuildTo(target);
         frame_ = target;
@@ -346,12 +352,15 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
                                      : object.text                           ? &kScriptField
                                                                              : nullptr;
         if (!character) continue;
+        if (object.sprite ? object.sprite->masksOtherClip() : fieldMasksOtherClip(object)) continue;
         const Matrix matrix = parentMatrix * object.matrix;
         const ColorTransform color = parentColor * object.colorTransform;
         if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
             if (masks.open(depth, *object.clipDepth)) collectMask(object, *character, matrix, out);
         } else {
+            const bool masked = object.sprite && object.sprite->openScriptMask(out);
             collectObject(object, *character, matrix, color, out);
+            if (masked) out.push_back({nullptr, {}, {}, ClipRole::Unmask});
         }
     }
 }

@@ -79,6 +79,11 @@ struct PlayerContext {
     std::vector<FrameEntry> frameLog;
     std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
     const FontSource* fonts = nullptr;  // device text; none: it is not drawn
+    // Inside the shapes of a script-set mask while collecting.
+    int scriptMaskNesting = 0;
+    // Text fields that scripts made masks, with the clip each masks (see setScriptMask).
+    std::vector<std::pair<std::weak_ptr<TextFieldState>, std::weak_ptr<TimelineInstance>>>
+        fieldMasks;
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
@@ -146,6 +151,22 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void removeAt(int depth);
     static void dropParked(PlayerContext& context);
     void swapDepths(int from, int to);
+    // The root sits on no list, yet a script may give it a depth (swapDepths on _root): only
+    // what getDepth reports changes. Nothing happens on any other timeline.
+    void setRootDepth(int depth) {
+        if (parent_.expired() && nesting_ == 0) depth_ = depth;
+    }
+    // A mask set by a script (setMask): this clip is drawn only where `mask`'s shapes are,
+    // and `mask` itself is then not drawn. A clip masks at most one other: taking it for a
+    // new clip frees the old one, as a new mask frees this clip's old mask. Null (or this
+    // clip itself) takes the mask off.
+    void setScriptMask(const std::shared_ptr<TimelineInstance>& mask);
+    std::shared_ptr<TimelineInstance> scriptMask() const { return scriptMask_.lock(); }
+    // A text field as the mask: the field is not drawn, and as its text is the system's it
+    // masks everything away (device text never masks in Flash).
+    void setScriptMask(const std::shared_ptr<TextFieldState>& field);
+    // Whether this clip is the script mask of a clip on the stage (and so not drawn).
+    bool masksOtherClip() const;
 
     // The bounds (twips) of this timeline's content in the space `toSpace` maps it into;
     // false when it shows nothing.
@@ -180,6 +201,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
                        std::vector<RenderItem>& out) const;
     void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
                      std::vector<RenderItem>& out) const;
+    bool openScriptMask(std::vector<RenderItem>& out) const;
+    bool fieldMasksOtherClip(const DisplayObject& object) const;
 
     class MaskStack;
 
@@ -197,6 +220,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     DisplayObject self_;  // the root's own transform
     std::string lastName_;  // kept when the clip leaves the stage
     const std::vector<ClipAction>* lastClipActions_ = nullptr;
+
+    std::weak_ptr<TimelineInstance> scriptMask_;  // the clip masking this one
+    std::weak_ptr<TimelineInstance> maskOwner_;   // the clip this one masks
+    std::weak_ptr<TextFieldState> fieldMask_;     // a text field masking this clip
 };
 
 }  // namespace saver::swf

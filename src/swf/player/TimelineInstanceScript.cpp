@@ -46,9 +46,13 @@ std::shared_ptr<TimelineInstance> TimelineInstance::addSprite(int depth, std::ui
     child->parent_ = weak_from_this();
     child->depth_ = depth;
     child->characterId_ = characterId;
+    // A duplicate starts with what the original's scripts drew.
+    if (copyOf && copyOf->sprite && copyOf->sprite->drawing_)
+        child->drawing_ = std::make_unique<Drawing>(*copyOf->sprite->drawing_);
     object.sprite = child;
     list_[depth] = std::move(object);
     child->setExecRegistered();
+    if (copyOf) child->queueEvent(kClipInitialize);  // a duplicate's handlers see it
     child->queueEvent(kClipLoad);
     child->restart();
     return child;
@@ -109,6 +113,8 @@ void TimelineInstance::swapDepths(int from, int to) {
 
 bool TimelineInstance::bounds(const Matrix& toSpace, Rect& out) const {
     bool has = false;
+    if (drawing_)
+        if (const auto drawn = drawing_->bounds()) AddMappedRect(*drawn, toSpace, out, has);
     for (const auto& [depth, object] : list_) {
         const Matrix m = toSpace * object.matrix;
         if (object.sprite) {
@@ -134,7 +140,19 @@ bool TimelineInstance::bounds(const Matrix& toSpace, Rect& out) const {
     return has;
 }
 
+// What a script drew counts as a shape of the clip's own.
 bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool shapes) const {
+    if (drawing_ && !drawing_->empty()) {
+        Matrix inverse;
+        double lx = 0, ly = 0;
+        const auto box = drawing_->bounds();
+        if (Invert(toStage, inverse) && box) {
+            inverse.apply(x, y, lx, ly);
+            if (shapes ? ShapeContains(drawing_->shape(), lx, ly)
+                       : lx >= box->xMin && lx <= box->xMax && ly >= box->yMin && ly <= box->yMax)
+                return true;
+        }
+    }
     for (const auto& [depth, object] : list_) {
         if (object.clipDepth && *object.clipDepth > 0) continue;
         const Matrix m = toStage * object.matrix;
@@ -172,6 +190,95 @@ bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool s
         if (has && x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax) return true;
     }
     return false;
+}
+
+void TimelineInstance::setScriptMask(const std::shared_ptr<TimelineInstance>& mask) {
+    if (auto old = scriptMask_.lock()) old->maskOwner_.reset();
+    scriptMask_.reset();
+    fieldMask_.reset();
+    if (!mask || mask.get() == this) return;
+    if (auto previous = mask->maskOwner_.lock()) previous->scriptMask_.reset();
+    // Two clips never mask each other: this one stops masking the new mask.
+    if (mask->scriptMask_.lock().get() == this) {
+        mask->scriptMask_.reset();
+        maskOwner_.reset();
+    }
+    mask->maskOwner_ = weak_from_this();
+    scriptMask_ = mask;
+}
+
+void TimelineInstance::setScriptMask(const std::shared_ptr<TextFieldState>& field) {
+    setScriptMask(std::shared_ptr<TimelineInstance>{});
+    if (!field) return;
+    auto& masks = context_.fieldMasks;
+    std::erase_if(masks, [&](const auto& entry) {
+        const auto masked = entry.second.lock();
+        if (masked && entry.first.lock() == field) masked->fieldMask_.reset();
+        return !masked || entry.first.expired() || entry.first.lock() == field;
+    });
+    fieldMask_ = field;
+    masks.emplace_back(field, weak_from_this());
+}
+
+bool TimelineInstance::fieldMasksOtherClip(const DisplayObject& object) const {
+    if (!object.text) return false;
+    for (const auto& [field, masked] : context_.fieldMasks) {
+        if (field.lock() != object.text) continue;
+        const auto owner = masked.lock();
+        if (owner && owner->fieldMask_.lock() == object.text && owner->onStage()) return true;
+    }
+    return false;
+}
+
+// A clip placed as a timeline mask cannot be masked by a script, so its script mask stays a
+// clip like any other.
+bool TimelineInstance::masksOtherClip() const {
+    const auto owner = maskOwner_.lock();
+    if (!owner || owner->scriptMask_.lock().get() != this || !owner->onStage()) return false;
+    const DisplayObject* placed = owner->placement();
+    return !(placed && placed->clipDepth && *placed->clipDepth > 0);
+}
+
+namespace {
+
+// The matrix from a timeline's space to the stage's, through every placement above it.
+Matrix WorldMatrix(const TimelineInstance& t) {
+    Matrix m;
+    const TimelineInstance* at = &t;
+    std::shared_ptr<TimelineInstance> keep;
+    for (int guard = 0; at && guard <= kMaxSpriteNesting + 1; ++guard) {
+        const DisplayObject* o = at->placement();
+        if (!o) return Matrix{};
+        m = o->matrix * m;
+        keep = at->parent();
+        at = keep.get();
+    }
+    return m;
+}
+
+}  // namespace
+
+// The mask is where it stands on the stage, wherever it sits in the tree: its shapes are
+// listed in stage space. A mask met while listing another mask's shapes is left out, which
+// also ends any cycle of clips masking each other.
+bool TimelineInstance::openScriptMask(std::vector<RenderItem>& out) const {
+    if (context_.scriptMaskNesting > 0) return false;
+    if (!fieldMask_.expired()) {
+        out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+        return true;
+    }
+    const auto mask = scriptMask_.lock();
+    if (!mask || !mask->onStage()) return false;
+    std::vector<RenderItem> drawn;
+    ++context_.scriptMaskNesting;
+    mask->collect(WorldMatrix(*mask), {}, drawn);
+    --context_.scriptMaskNesting;
+    out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+    for (const RenderItem& item : drawn) {
+        if (item.role != ClipRole::Draw || out.size() >= kMaxRenderItems) continue;
+        out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
+    }
+    return true;
 }
 
 }  // namespace saver::swf
