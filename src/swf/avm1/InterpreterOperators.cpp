@@ -39,7 +39,9 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
     }
     if (a.isString() && b.isString()) return a.asString() == b.asString();
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
-    return toNumber(a) == toNumber(b);
+    const double x = toNumber(a), y = toNumber(b);
+    if (x != x && y != y) return a.sameNaN(b);
+    return x == y;
 }
 
 Value Interpreter::less2(const Value& a, const Value& b) {
