@@ -240,8 +240,8 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     f.baseClip = f.target;
     f.scope.push_back(act);
     f.stackBase = stack_.size();
-    if (c.v2) {
-        f.ownRegisters.resize(static_cast<std::size_t>(std::max(c.registerCount, 1)));
+    if (c.v2 && c.registerCount > 0) {  // a function of no registers shares the global four
+        f.ownRegisters.resize(static_cast<std::size_t>(c.registerCount));
         f.registers = &f.ownRegisters;
     } else {
         f.registers = &globalRegisters_;
