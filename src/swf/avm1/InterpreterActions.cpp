@@ -283,7 +283,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             push(static_cast<double>(CharCode(toString(pop()), 6)));
             break;
         case 0x37:
-            push(CharFromCode(ToInt32(toNumber(pop())), 6));
+            push(MbCharFromCode(ToInt32(toNumber(pop())), ver));
             break;
         case 0x3A: {
             const std::string name = toString(pop());
