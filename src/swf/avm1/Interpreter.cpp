@@ -42,6 +42,18 @@ bool Interpreter::isHidden(const Property& p) const {
            ((f & 0x1000) && v < 8) || ((f & 0x2000) && v < 9) || ((f & 0x4000) && v < 10);
 }
 
+Object* Interpreter::protoOf(const Object* o, bool strict) const {
+    const Property* p = o ? o->findOwn("__proto__") : nullptr;
+    Object* proto = p ? p->value.asObject() : nullptr;
+    if (!proto) return nullptr;
+    const std::uint16_t f = p->flags;
+    const int v = version();
+    // The SWF 6 exclusion flag is not looked at; the SWF 8 and 9 flags only below SWF 6.
+    if (((f & 0x80) && v < 6) || ((f & 0x400) && v < 7) || ((f & 0x3000) && v < 6)) return nullptr;
+    if (strict && (((f & 0x1000) && v == 7) || ((f & 0x2000) && v == 8))) return nullptr;
+    return proto;
+}
+
 void Interpreter::setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame) {
     actionBudget_ = actionsPerFrame;
     timeBudget_ = timePerFrame;
@@ -179,8 +191,9 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
     if (!fn || !fn->isFunction()) return Value{};
     PinScope pin(pinned_);
     const Value protoValue = getMember(fn, "prototype");
-    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
-    if (!protoValue.asObject()) obj->remove("__proto__");
+    // A class without a prototype makes objects without one.
+    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
+                                        : heap_.make(Object::Kind::Plain);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
@@ -331,7 +344,7 @@ Property* Interpreter::lookup(Object* o, const std::string& name, Object** holde
             if (holder) *holder = o;
             return p;
         }
-        o = o->proto();
+        o = protoOf(o, false);
     }
     return nullptr;
 }
@@ -483,6 +496,13 @@ Object* Interpreter::toObject(const Value& v) {
         box->setKind(Object::Kind::Boolean);
     }
     box->primitive = v;
+    // Boxed as the constructor would make it.
+    if (Object* proto = box->proto()) {
+        if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
+            if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);
+            if (version() <= 6) box->put("constructor", c->value, kDontEnum);
+        }
+    }
     return box;
 }
 
@@ -538,6 +558,8 @@ std::string Interpreter::toString(const Value& v) {
         const Value path = host_.clipProperty(o, "\x01path");
         return path.isString() ? path.asString() : "";
     }
+    // A String object gives its text without asking toString.
+    if (o->kind() == Object::Kind::String && o->primitive.isString()) return o->primitive.asString();
     Property* p = lookup(o, "toString");
     if (p) {
         const Value fn = p->getter ? call(p->getter, v, {}) : p->value;

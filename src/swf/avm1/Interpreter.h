@@ -142,6 +142,10 @@ class Interpreter {
     int version() const;  // of the code running now (the movie's between scripts)
     int movieVersion() const { return movieVersion_; }
     bool isHidden(const Property& p) const;
+    // The prototype `o` links to, as its `__proto__` flags show it to this SWF version: property
+    // reads walk the lenient chain; instanceof (`strict`) also honours the SWF 8 and 9 flags
+    // one version early.
+    Object* protoOf(const Object* o, bool strict) const;
     // Whether the script function running now was called by `new` (ASnew).
     bool callerConstructs() const;
 

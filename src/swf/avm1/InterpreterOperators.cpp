@@ -85,7 +85,8 @@ Value Interpreter::add2(const Value& a, const Value& b) {
     // An object left over is asked for toString; whatever primitive that gives is used.
     auto text = [this](const Value& v) {
         Object* o = v.asObject();
-        if (!o || o->kind() == Object::Kind::Clip) return toString(v);
+        if (!o || o->kind() == Object::Kind::Clip || o->kind() == Object::Kind::String)
+            return toString(v);
         bool called = false;
         const Value s = callNamed(v, "toString", called);
         if (called && !s.isObject()) return PrimitiveToString(s, version());
@@ -103,7 +104,7 @@ bool Interpreter::instanceOf(const Value& v, Object* ctor) {
     if (!target) return false;
     std::vector<Object*> work;
     int links = 0;
-    for (Object* p = o->proto(); p && links < 256; p = p->proto(), ++links) {
+    for (Object* p = protoOf(o, true); p && links < 256; p = protoOf(p, true), ++links) {
         if (p == target) return true;
         for (const Value& i : p->bound)
             if (Object* iface = i.asObject(); iface && iface->isFunction()) work.push_back(iface);

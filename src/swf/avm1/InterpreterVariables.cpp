@@ -312,7 +312,9 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
         return;
     }
     const Value protoValue = getMember(fn, "prototype");
-    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
+    // A class without a prototype makes objects without one.
+    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
+                                        : heap_.make(Object::Kind::Plain);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
