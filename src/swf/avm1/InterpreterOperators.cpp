@@ -55,7 +55,7 @@ Value Interpreter::less2(const Value& a, const Value& b) {
         }
         return toPrimitive(v);
     };
-    const Value pa = primitive(a), pb = primitive(b);
+    const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
     if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
     if ((pa.isObject() && pa.asObject()->kind() != Object::Kind::Clip) ||
         (pb.isObject() && pb.asObject()->kind() != Object::Kind::Clip))
@@ -81,7 +81,7 @@ Value Interpreter::add2(const Value& a, const Value& b) {
         const bool primitive = !r.isObject() || r.asObject()->kind() == Object::Kind::Clip;
         return called && primitive ? r : v;  // a clip reference counts as a primitive here
     };
-    const Value pa = primitive(a), pb = primitive(b);
+    const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
     // An object left over is asked for toString; whatever primitive that gives is used.
     auto text = [this](const Value& v) {
         Object* o = v.asObject();
