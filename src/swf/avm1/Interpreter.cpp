@@ -7,6 +7,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/InterpreterFrame.h"
+#include "swf/avm1/StringUtil.h"
 
 namespace saver::swf::avm1 {
 
@@ -362,7 +363,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name) {
 
 Value Interpreter::getMember(const Value& objectValue, const std::string& name) {
     if (objectValue.isString() && name == "length") {
-        return static_cast<double>(objectValue.asString().size());
+        return static_cast<double>(StringLength(objectValue.asString(), version()));
     }
     Object* o = toObject(objectValue);
     if (!o) return Value{};
@@ -560,6 +561,14 @@ std::string Interpreter::toString(const Value& v) {
     }
     // A String object gives its text without asking toString.
     if (o->kind() == Object::Kind::String && o->primitive.isString()) return o->primitive.asString();
+    if (o->kind() == Object::Kind::Super) {  // the parent's toString, run on `this`
+        const Value fn = getMember(v, "toString");
+        if (fn.asObject() && fn.asObject()->isFunction()) {
+            const Value s = call(fn, o->bound.empty() ? Value{} : o->bound[0], {});
+            if (s.isString()) return s.asString();
+        }
+        return "[type Object]";
+    }
     Property* p = lookup(o, "toString");
     if (p) {
         const Value fn = p->getter ? call(p->getter, v, {}) : p->value;
