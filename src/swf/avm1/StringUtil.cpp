@@ -69,9 +69,10 @@ int CharCode(const std::string& s, int version) {
 }
 
 std::string CharFromCode(int code, int version) {
-    if (code == 0) return "";
+    const std::uint32_t c = static_cast<std::uint32_t>(code) & (version < 6 ? 0xFF : 0xFFFF);
+    if (c == 0) return "";  // a zero character would end the string
     std::string out;
-    AppendChar(out, static_cast<std::uint32_t>(code) & (version < 6 ? 0xFF : 0xFFFF), version);
+    AppendChar(out, c, version);
     return out;
 }
 
