@@ -213,6 +213,14 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
     if (fn->native) {
         PinScope pin(pinned_);
         CallInfo info{*this, thisValue, args, fn, construct};
+        struct Callee {  // scripts this built-in calls see it as their caller
+            Interpreter& vm;
+            Object* fn;
+            std::size_t frames;
+            ~Callee() { vm.nativeCallee_ = fn, vm.nativeCalleeFrames_ = frames; }
+        } restore{*this, nativeCallee_, nativeCalleeFrames_};
+        nativeCallee_ = fn;
+        nativeCalleeFrames_ = frames_.size();
         return fn->native(info);
     }
     if (fn->script) {
@@ -272,11 +280,11 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 
     Object* arguments = newArray(args);
     arguments->put("callee", fn, kDontEnum);
-    arguments->put("caller",
-                   frames_.size() >= 2 && frames_[frames_.size() - 2]->callee
-                       ? Value(frames_[frames_.size() - 2]->callee)
-                       : Value(Null{}),
-                   kDontEnum);
+    Value callerFn = frames_.size() >= 2 && frames_[frames_.size() - 2]->callee
+                         ? Value(frames_[frames_.size() - 2]->callee)
+                         : Value(Null{});
+    if (nativeCallee_ && nativeCalleeFrames_ + 1 == frames_.size()) callerFn = nativeCallee_;
+    arguments->put("caller", callerFn, kDontEnum);
     // `super` exists for methods called by name and constructors (SWF 6 and later).
     Value superObj;
     if (home && c.version >= 6) {
@@ -539,7 +547,8 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called || r.isObject()) return std::nan("");
+    if (!called) return toNumber(Value{});  // no valueOf: counts as undefined
+    if (r.isObject()) return std::nan("");
     return toNumber(r);
 }
 

@@ -266,6 +266,8 @@ class Interpreter {
     std::uint64_t actions_ = 0;
     std::uint64_t totalActions_ = 0;
     std::size_t elementsCharged_ = 0;  // array slots made since the last collection
+    Object* nativeCallee_ = nullptr;     // the built-in function running, for arguments.caller
+    std::size_t nativeCalleeFrames_ = 0;  // the script frames open when it started
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};
     std::clock_t frameStart_ = 0;
