@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/ArraySort.h"
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -136,94 +137,24 @@ Value Reverse(CallInfo& c) {
     return c.thisValue;
 }
 
-// Compares two values for sort(): by the comparator, numerically or as strings.
-int Compare(CallInfo& c, const Value& a, const Value& b, int flags, const Value& fn) {
-    if (!fn.isUndefined()) {
-        const double r = c.vm.toNumber(c.vm.call(fn, Value{}, {a, b}));
-        return r < 0 ? -1 : r > 0 ? 1 : 0;
-    }
-    if ((flags & kNumeric) && a.isNumber() && b.isNumber()) {
-        const double x = a.asNumber(), y = b.asNumber();
-        return x < y ? -1 : x > y ? 1 : 0;
-    }
-    std::string x = c.vm.toString(a), y = c.vm.toString(b);
-    if (flags & kCaseInsensitive) {
-        x = FoldCase(x);
-        y = FoldCase(y);
-    }
-    return x < y ? -1 : x > y ? 1 : 0;
-}
-
-Value SortBy(CallInfo& c, const std::function<int(const Value&, const Value&)>& cmp, int flags) {
-    auto* e = Elements(c);
-    if (!e) return Value{};
-    std::vector<std::size_t> order(e->size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    const std::vector<Value> items = *e;
-    const bool desc = flags & kDescending;
-    bool equalSeen = false;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-        const int r = cmp(items[x], items[y]);
-        if (r == 0) equalSeen = true;
-        return desc ? r > 0 : r < 0;
-    });
-    if ((flags & kUniqueSort) && equalSeen) return 0.0;
-    if (flags & kReturnIndexedArray) {
-        std::vector<Value> idx;
-        for (std::size_t i : order) idx.push_back(static_cast<double>(i));
-        return c.vm.newArray(std::move(idx));
-    }
-    for (std::size_t i = 0; i < order.size() && i < e->size(); ++i) (*e)[i] = items[order[i]];
-    return c.thisValue;
-}
-
-Value Sort(CallInfo& c) {
-    Value fn;
-    int flags = 0;
-    if (Object* f = c.arg(0).asObject(); f && f->isFunction()) {
-        fn = f;
-        flags = ToInt32(c.vm.toNumber(c.arg(1)));
-    } else if (!c.arg(0).isUndefined()) {
-        flags = ToInt32(c.vm.toNumber(c.arg(0)));
-    }
-    return SortBy(
-        c, [&](const Value& a, const Value& b) { return Compare(c, a, b, flags, fn); }, flags);
-}
-
-Value SortOn(CallInfo& c) {
-    std::vector<std::string> fields;
-    std::vector<int> fieldFlags;
-    const int flags = ToInt32(c.vm.toNumber(c.arg(1)));
-    if (Object* list = c.arg(0).asObject(); list && list->kind() == Object::Kind::Array) {
-        for (const Value& v : list->elements) fields.push_back(c.vm.toString(v));
-    } else if (!c.arg(0).isUndefined()) {
-        fields.push_back(c.vm.toString(c.arg(0)));
-    }
-    if (Object* fl = c.arg(1).asObject(); fl && fl->kind() == Object::Kind::Array)
-        for (const Value& v : fl->elements) fieldFlags.push_back(ToInt32(c.vm.toNumber(v)));
-    auto cmp = [&](const Value& a, const Value& b) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const int f = i < fieldFlags.size() ? fieldFlags[i] : flags;
-            int r =
-                Compare(c, c.vm.getMember(a, fields[i]), c.vm.getMember(b, fields[i]), f, Value{});
-            if (f & kDescending && fieldFlags.size() > i) r = -r;
-            if (r) return r;
-        }
-        return 0;
-    };
-    return SortBy(c, cmp, fieldFlags.empty() ? flags : (flags & ~kDescending));
-}
-
 }  // namespace
 
 void InstallArrayBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     vm.protos.array = proto;
     Object* array = MakeClass(vm, "Array", ArrayCtor, proto);
-    const std::pair<const char*, NativeFn> methods[] = {
-        {"push", Push},           {"pop", Pop},         {"shift", Shift},   {"unshift", Unshift},
-        {"slice", Slice},         {"splice", Splice},   {"concat", Concat}, {"join", Join},
-        {"toString", ToStringFn}, {"reverse", Reverse}, {"sort", Sort},     {"sortOn", SortOn}};
+    const std::pair<const char*, NativeFn> methods[] = {{"push", Push},
+                                                        {"pop", Pop},
+                                                        {"shift", Shift},
+                                                        {"unshift", Unshift},
+                                                        {"slice", Slice},
+                                                        {"splice", Splice},
+                                                        {"concat", Concat},
+                                                        {"join", Join},
+                                                        {"toString", ToStringFn},
+                                                        {"reverse", Reverse},
+                                                        {"sort", ArraySortMethod},
+                                                        {"sortOn", ArraySortOnMethod}};
     for (const auto& [name, fn] : methods) vm.method(proto, name, fn);
     const std::pair<const char*, int> constants[] = {{"CASEINSENSITIVE", kCaseInsensitive},
                                                      {"DESCENDING", kDescending},

@@ -7,6 +7,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/InterpreterFrame.h"
+#include "swf/avm1/StringUtil.h"
 
 namespace saver::swf::avm1 {
 
@@ -40,6 +41,18 @@ bool Interpreter::isHidden(const Property& p) const {
     const int v = version();
     return ((f & 0x80) && v < 6) || ((f & 0x100) && v == 6) || ((f & 0x400) && v < 7) ||
            ((f & 0x1000) && v < 8) || ((f & 0x2000) && v < 9) || ((f & 0x4000) && v < 10);
+}
+
+Object* Interpreter::protoOf(const Object* o, bool strict) const {
+    const Property* p = o ? o->findOwn("__proto__") : nullptr;
+    Object* proto = p ? p->value.asObject() : nullptr;
+    if (!proto) return nullptr;
+    const std::uint16_t f = p->flags;
+    const int v = version();
+    // The SWF 6 exclusion flag is not looked at; the SWF 8 and 9 flags only below SWF 6.
+    if (((f & 0x80) && v < 6) || ((f & 0x400) && v < 7) || ((f & 0x3000) && v < 6)) return nullptr;
+    if (strict && (((f & 0x1000) && v == 7) || ((f & 0x2000) && v == 8))) return nullptr;
+    return proto;
 }
 
 void Interpreter::setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame) {
@@ -179,8 +192,9 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
     if (!fn || !fn->isFunction()) return Value{};
     PinScope pin(pinned_);
     const Value protoValue = getMember(fn, "prototype");
-    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
-    if (!protoValue.asObject()) obj->remove("__proto__");
+    // A class without a prototype makes objects without one.
+    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
+                                        : heap_.make(Object::Kind::Plain);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
@@ -199,6 +213,14 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
     if (fn->native) {
         PinScope pin(pinned_);
         CallInfo info{*this, thisValue, args, fn, construct};
+        struct Callee {  // scripts this built-in calls see it as their caller
+            Interpreter& vm;
+            Object* fn;
+            std::size_t frames;
+            ~Callee() { vm.nativeCallee_ = fn, vm.nativeCalleeFrames_ = frames; }
+        } restore{*this, nativeCallee_, nativeCalleeFrames_};
+        nativeCallee_ = fn;
+        nativeCalleeFrames_ = frames_.size();
         return fn->native(info);
     }
     if (fn->script) {
@@ -240,8 +262,8 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     f.baseClip = f.target;
     f.scope.push_back(act);
     f.stackBase = stack_.size();
-    if (c.v2) {
-        f.ownRegisters.resize(static_cast<std::size_t>(std::max(c.registerCount, 1)));
+    if (c.v2 && c.registerCount > 0) {  // a function of no registers shares the global four
+        f.ownRegisters.resize(static_cast<std::size_t>(c.registerCount));
         f.registers = &f.ownRegisters;
     } else {
         f.registers = &globalRegisters_;
@@ -258,11 +280,11 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 
     Object* arguments = newArray(args);
     arguments->put("callee", fn, kDontEnum);
-    arguments->put("caller",
-                   frames_.size() >= 2 && frames_[frames_.size() - 2]->callee
-                       ? Value(frames_[frames_.size() - 2]->callee)
-                       : Value(Null{}),
-                   kDontEnum);
+    Value callerFn = frames_.size() >= 2 && frames_[frames_.size() - 2]->callee
+                         ? Value(frames_[frames_.size() - 2]->callee)
+                         : Value(Null{});
+    if (nativeCallee_ && nativeCalleeFrames_ + 1 == frames_.size()) callerFn = nativeCallee_;
+    arguments->put("caller", callerFn, kDontEnum);
     // `super` exists for methods called by name and constructors (SWF 6 and later).
     Value superObj;
     if (home && c.version >= 6) {
@@ -331,7 +353,7 @@ Property* Interpreter::lookup(Object* o, const std::string& name, Object** holde
             if (holder) *holder = o;
             return p;
         }
-        o = o->proto();
+        o = protoOf(o, false);
     }
     return nullptr;
 }
@@ -349,7 +371,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name) {
 
 Value Interpreter::getMember(const Value& objectValue, const std::string& name) {
     if (objectValue.isString() && name == "length") {
-        return static_cast<double>(objectValue.asString().size());
+        return static_cast<double>(StringLength(objectValue.asString(), version()));
     }
     Object* o = toObject(objectValue);
     if (!o) return Value{};
@@ -483,6 +505,13 @@ Object* Interpreter::toObject(const Value& v) {
         box->setKind(Object::Kind::Boolean);
     }
     box->primitive = v;
+    // Boxed as the constructor would make it.
+    if (Object* proto = box->proto()) {
+        if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
+            if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);
+            if (version() <= 6) box->put("constructor", c->value, kDontEnum);
+        }
+    }
     return box;
 }
 
@@ -518,7 +547,8 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called || r.isObject()) return std::nan("");
+    if (!called) return toNumber(Value{});  // no valueOf: counts as undefined
+    if (r.isObject()) return std::nan("");
     return toNumber(r);
 }
 
@@ -537,6 +567,16 @@ std::string Interpreter::toString(const Value& v) {
     if (o->kind() == Object::Kind::Clip) {
         const Value path = host_.clipProperty(o, "\x01path");
         return path.isString() ? path.asString() : "";
+    }
+    // A String object gives its text without asking toString.
+    if (o->kind() == Object::Kind::String && o->primitive.isString()) return o->primitive.asString();
+    if (o->kind() == Object::Kind::Super) {  // the parent's toString, run on `this`
+        const Value fn = getMember(v, "toString");
+        if (fn.asObject() && fn.asObject()->isFunction()) {
+            const Value s = call(fn, o->bound.empty() ? Value{} : o->bound[0], {});
+            if (s.isString()) return s.asString();
+        }
+        return "[type Object]";
     }
     Property* p = lookup(o, "toString");
     if (p) {

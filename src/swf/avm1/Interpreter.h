@@ -146,6 +146,10 @@ class Interpreter {
     int version() const;  // of the code running now (the movie's between scripts)
     int movieVersion() const { return movieVersion_; }
     bool isHidden(const Property& p) const;
+    // The prototype `o` links to, as its `__proto__` flags show it to this SWF version: property
+    // reads walk the lenient chain; instanceof (`strict`) also honours the SWF 8 and 9 flags
+    // one version early.
+    Object* protoOf(const Object* o, bool strict) const;
     // Whether the script function running now was called by `new` (ASnew).
     bool callerConstructs() const;
 
@@ -266,6 +270,8 @@ class Interpreter {
     std::uint64_t actions_ = 0;
     std::uint64_t totalActions_ = 0;
     std::size_t elementsCharged_ = 0;  // array slots made since the last collection
+    Object* nativeCallee_ = nullptr;     // the built-in function running, for arguments.caller
+    std::size_t nativeCalleeFrames_ = 0;  // the script frames open when it started
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};
     std::clock_t frameStart_ = 0;

@@ -82,7 +82,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x0C:
         case 0x0D: {
             const Value bv = pop(), av = pop();
-            const double a = toNumber(av), b = toNumber(bv);
+            const double b = toNumber(bv), a = toNumber(av);  // the right side is asked first
             if (r.code == 0x0A)
                 push(a + b);
             else if (r.code == 0x0B)
@@ -283,7 +283,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             push(static_cast<double>(CharCode(toString(pop()), 6)));
             break;
         case 0x37:
-            push(CharFromCode(ToInt32(toNumber(pop())), 6));
+            push(MbCharFromCode(ToInt32(toNumber(pop())), ver));
             break;
         case 0x3A: {
             const std::string name = toString(pop());
@@ -307,7 +307,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             return false;
         case 0x3F: {
             const Value bv = pop(), av = pop();
-            const double a = toNumber(av), b = toNumber(bv);
+            const double b = toNumber(bv), a = toNumber(av);  // the right side is asked first
             push(std::fmod(a, b));
             break;
         }
@@ -718,8 +718,12 @@ Interpreter::Completion Interpreter::doTry(Frame& f, const ActionRecord& r) {
     // A jump out of the try or catch code (break, continue) leaves without the finally code.
     const bool jumpedOut = c.flow == Flow::Jump && (c.pc < tryStart || c.pc > finallyEnd);
     if (hasFinally && !(jumpedOut && !pending)) {
-        const Completion fin = run(f, catchEnd, finallyEnd);
-        if (fin.flow == Flow::Return || fin.pc != finallyEnd) return fin;
+        // Without the catch flag the finally code starts right after the try code (whatever
+        // the catch size says), as the player reads it.
+        const std::size_t finStart = hasCatch ? catchEnd : tryEnd;
+        const std::size_t finEnd = std::min(finStart + finallySize, n);
+        const Completion fin = run(f, finStart, finEnd);
+        if (fin.flow == Flow::Return || fin.pc != finEnd) return fin;
     }
     if (pending) throw *pending;
     return c;

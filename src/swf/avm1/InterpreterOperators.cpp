@@ -39,7 +39,9 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
     }
     if (a.isString() && b.isString()) return a.asString() == b.asString();
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
-    return toNumber(a) == toNumber(b);
+    const double x = toNumber(a), y = toNumber(b);
+    if (x != x && y != y) return a.sameNaN(b);
+    return x == y;
 }
 
 Value Interpreter::less2(const Value& a, const Value& b) {
@@ -53,7 +55,7 @@ Value Interpreter::less2(const Value& a, const Value& b) {
         }
         return toPrimitive(v);
     };
-    const Value pa = primitive(a), pb = primitive(b);
+    const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
     if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
     if ((pa.isObject() && pa.asObject()->kind() != Object::Kind::Clip) ||
         (pb.isObject() && pb.asObject()->kind() != Object::Kind::Clip))
@@ -79,11 +81,12 @@ Value Interpreter::add2(const Value& a, const Value& b) {
         const bool primitive = !r.isObject() || r.asObject()->kind() == Object::Kind::Clip;
         return called && primitive ? r : v;  // a clip reference counts as a primitive here
     };
-    const Value pa = primitive(a), pb = primitive(b);
+    const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
     // An object left over is asked for toString; whatever primitive that gives is used.
     auto text = [this](const Value& v) {
         Object* o = v.asObject();
-        if (!o || o->kind() == Object::Kind::Clip) return toString(v);
+        if (!o || o->kind() == Object::Kind::Clip || o->kind() == Object::Kind::String)
+            return toString(v);
         bool called = false;
         const Value s = callNamed(v, "toString", called);
         if (called && !s.isObject()) return PrimitiveToString(s, version());
@@ -101,7 +104,7 @@ bool Interpreter::instanceOf(const Value& v, Object* ctor) {
     if (!target) return false;
     std::vector<Object*> work;
     int links = 0;
-    for (Object* p = o->proto(); p && links < 256; p = p->proto(), ++links) {
+    for (Object* p = protoOf(o, true); p && links < 256; p = protoOf(p, true), ++links) {
         if (p == target) return true;
         for (const Value& i : p->bound)
             if (Object* iface = i.asObject(); iface && iface->isFunction()) work.push_back(iface);

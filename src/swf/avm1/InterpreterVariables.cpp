@@ -163,9 +163,16 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
             return;
         }
     }
+    // An assignment lands on the innermost scope object that holds the name itself; one that
+    // only inherits it (a `with` object whose prototype has it) is passed over.
+    auto holds = [&](Object* s) {
+        if (s->kind() == Object::Kind::Clip || s->kind() == Object::Kind::Array)
+            return hasProperty(s, name);
+        return s->findOwn(name) != nullptr;
+    };
     for (std::size_t i = f.scope.size(); i-- > 0;) {
         Object* s = f.scope[i];
-        if (i == f.timelineIndex || hasProperty(s, name)) {
+        if (i == f.timelineIndex || holds(s)) {
             setMember(s, name, value);
             return;
         }
@@ -305,7 +312,9 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
         return;
     }
     const Value protoValue = getMember(fn, "prototype");
-    Object* obj = newObject(protoValue.asObject() ? protoValue.asObject() : protos.object);
+    // A class without a prototype makes objects without one.
+    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
+                                        : heap_.make(Object::Kind::Plain);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);

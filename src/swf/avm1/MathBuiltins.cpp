@@ -31,7 +31,10 @@ Value Atan2(CallInfo& c) {
     return std::atan2(Arg(c, 0), Arg(c, 1));
 }
 Value Pow(CallInfo& c) {
-    return std::pow(Arg(c, 0), Arg(c, 1));
+    const double x = Arg(c, 0), y = Arg(c, 1);
+    // The player's pow gives NaN for an infinite base under a fractional exponent.
+    if (std::isinf(x) && std::isfinite(y) && y != std::trunc(y)) return std::nan("");
+    return std::pow(x, y);
 }
 
 Value Min(CallInfo& c) {

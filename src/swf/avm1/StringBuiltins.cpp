@@ -185,7 +185,7 @@ Value NumberCtor(CallInfo& c) {
 Value NumberToString(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     const Value v = o && o->kind() == Object::Kind::Number ? o->primitive : c.thisValue;
-    if (!v.isNumber()) return c.vm.toString(v);
+    if (!v.isNumber()) return Value{};  // not a number: no text (the caller prints its type)
     const int radix = c.arg(0).isUndefined() ? 10 : ToInt32(c.vm.toNumber(c.args[0]));
     return NumberToRadixString(v.asNumber(), radix);
 }

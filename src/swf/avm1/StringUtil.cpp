@@ -69,9 +69,20 @@ int CharCode(const std::string& s, int version) {
 }
 
 std::string CharFromCode(int code, int version) {
-    if (code == 0) return "";
+    const std::uint32_t c = static_cast<std::uint32_t>(code) & (version < 6 ? 0xFF : 0xFFFF);
+    if (c == 0) return "";  // a zero character would end the string
     std::string out;
-    AppendChar(out, static_cast<std::uint32_t>(code) & (version < 6 ? 0xFF : 0x1FFFFF), version);
+    AppendChar(out, c, version);
+    return out;
+}
+
+std::string MbCharFromCode(int code, int version) {
+    if (version >= 6) return CharFromCode(code, version);
+    const auto u = static_cast<std::uint32_t>(code);
+    if (u > 0xFFFF || u == 0) return "";
+    if (u <= 0xFF) return std::string(1, static_cast<char>(u));
+    std::string out(1, static_cast<char>(u >> 8));
+    if (u & 0xFF) out += static_cast<char>(u & 0xFF);
     return out;
 }
 

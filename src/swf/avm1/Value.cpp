@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace saver::swf::avm1 {
@@ -69,6 +70,24 @@ bool IsOctal(const std::string& s) {
 }
 
 }  // namespace
+
+double Value::FreshNaN(double n) {
+    // Quiet NaN with a counter in the payload; the sign is kept. 2^51 NaNs before a repeat.
+    static std::uint64_t counter = 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &n, sizeof bits);
+    bits = (bits & 0xFFF8000000000000ULL) | 0x7FF8000000000000ULL |
+           (++counter & 0x0007FFFFFFFFFFFFULL);
+    double out;
+    std::memcpy(&out, &bits, sizeof out);
+    return out;
+}
+
+bool Value::sameNaN(const Value& other) const {
+    if (!isNumber() || !other.isNumber()) return false;
+    const double a = asNumber(), b = other.asNumber();
+    return a != a && b != b && std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool Value::sameAs(const Value& other) const {
     if (v_.index() != other.v_.index()) return false;

@@ -27,7 +27,9 @@ class Value {
     Value(Undefined) {}
     Value(Null v) : v_(v) {}
     Value(bool b) : v_(b) {}
-    Value(double n) : v_(n) {}
+    // A NaN gets a payload of its own: the player keeps every computed number in its own
+    // cell, and two NaNs are equal (==) only when they are the same cell (see sameNaN).
+    Value(double n) : v_(n != n ? FreshNaN(n) : n) {}
     Value(int n) : v_(static_cast<double>(n)) {}
     Value(std::string s) : v_(std::move(s)) {}
     Value(const char* s) : v_(std::string(s)) {}
@@ -50,8 +52,11 @@ class Value {
 
     // Identity for objects, value for primitives (NaN is not equal to itself).
     bool sameAs(const Value& other) const;
+    // Both are NaN numbers that come from one computation (copies of one value).
+    bool sameNaN(const Value& other) const;
 
   private:
+    static double FreshNaN(double n);
     std::variant<Undefined, Null, bool, double, std::string, Object*> v_;
 };
 

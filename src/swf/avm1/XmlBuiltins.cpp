@@ -293,6 +293,9 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
     d.children.clear();
     SyncChildNodes(d);
     Interpreter& vm = c.vm;
+    // A new parse forgets the declarations of the last one.
+    for (const char* decl : {"xmlDecl", "docTypeDecl"})
+        if (doc->findOwn(decl)) vm.setMember(doc, decl, Value{});
     Object* proto = NodeProto(c);
     XmlParser parser(text, vm.toBool(vm.getMember(doc, "ignoreWhite")));
     std::vector<Object*> open{doc};
@@ -340,12 +343,13 @@ Value XmlCtor(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     if (!o || o->kind() != Object::Kind::Plain) return Value{};
     MakeNode(c.vm, o, 1, Value(Null{}));
-    if (!c.args.empty()) Parse(c, o, c.vm.toString(c.args[0]));
+    // An undefined source makes an empty document (not the text "undefined").
+    if (!c.args.empty() && !c.args[0].isUndefined()) Parse(c, o, c.vm.toString(c.args[0]));
     return Value{};
 }
 
 Value ParseXml(CallInfo& c) {
-    if (!NodeOf(c.thisValue) || c.args.empty()) return Value{};
+    if (!NodeOf(c.thisValue) || c.args.empty() || c.args[0].isUndefined()) return Value{};
     Parse(c, c.thisValue.asObject(), c.vm.toString(c.args[0]));
     return Value{};
 }
