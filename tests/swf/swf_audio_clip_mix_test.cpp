@@ -1,5 +1,6 @@
 // Sounds a clip's frames start play under the transforms scripts gave that clip, the clips
-// above it and the movie, also when the transform changes while they play.
+// above it and the movie, also when the transform changes while they play; stopping a clip's
+// sounds stops them.
 #include <gtest/gtest.h>
 
 #include "swf/audio/AudioMixer.h"
@@ -42,7 +43,7 @@ TEST(SwfAudioClipMixTest, FrameSoundsFollowTheirClipChain) {
     for (const FrameEntry& e : log)
         if (e.timeline != &movie->root) sprite = e.instance.lock();
     ASSERT_TRUE(sprite);
-    const auto root = sprite->parent();
+    const std::shared_ptr<const TimelineInstance> root = sprite->parent();
     ASSERT_TRUE(root);
 
     const SoundTransform half{100, 0, 0, 100, 50};
@@ -76,6 +77,18 @@ TEST(SwfAudioClipMixTest, FrameSoundsFollowTheirClipChain) {
         mixer.render(out.data(), 100);
         EXPECT_EQ(out[100], r.left);
         EXPECT_EQ(out[101], r.right);
+    }
+
+    // Stopping a clip's sounds silences what its own frames started, nothing else.
+    AudioMixer mixer;
+    MovieSound sound(*movie, mixer);
+    sound.onFrames(log);
+    for (const auto& [clip, left] : {std::pair{root, 1u}, std::pair{sprite, 0u}}) {
+        SoundCommand stop;
+        stop.kind = SoundCommand::Kind::StopClip;
+        stop.clip = clip;
+        sound.onCommands({stop});
+        EXPECT_EQ(mixer.size(), left);
     }
 }
 

@@ -88,6 +88,9 @@ void MovieSound::onCommands(const std::vector<SoundCommand>& commands) {
             case SoundCommand::Kind::StopAll:
                 stopAll();
                 break;
+            case SoundCommand::Kind::StopClip:
+                stopClip(c.clip);
+                break;
             case SoundCommand::Kind::Transform:
                 if (const auto it = channels_.find(c.channel); it != channels_.end())
                     mixer_.setGains(it->second, GainsOf(c.transform));
@@ -106,6 +109,16 @@ void MovieSound::followClip(std::uint64_t serial,
     const auto alive = clip.lock();
     const SoundTransform t = mixes_.effective(alive.get());
     if (!(t == SoundTransform{})) mixer_.setGains(serial, GainsOf(t));
+}
+
+void MovieSound::stopClip(const std::weak_ptr<const TimelineInstance>& clip) {
+    const auto target = clip.lock();
+    if (!target) return;
+    std::erase_if(frameVoices_, [&](const FrameVoice& v) {
+        if (v.clip.lock() != target) return false;
+        mixer_.remove(v.serial);
+        return true;
+    });
 }
 
 void MovieSound::remixFrameVoices() {

@@ -15,7 +15,8 @@
 // - Script commands: a started sound plays its DefineSound from the offset, looping, through
 //   its transform (volume times the channel mix); stop and transform address it by channel.
 //   The transforms scripts give clips (ClipTransform, GlobalTransform) reach the event and
-//   stream sounds the clips' frames play (ClipMixes), at once for those already playing.
+//   stream sounds the clips' frames play (ClipMixes), at once for those already playing;
+//   StopClip silences what one clip's frames started.
 //
 // Failure: none; sounds that cannot be decoded are silent.
 #pragma once
@@ -77,6 +78,7 @@ class MovieSound {
     void startSound(const StartSound& start, const FrameEntry& entry);
     void followClip(std::uint64_t serial, const std::weak_ptr<const TimelineInstance>& clip);
     void remixFrameVoices();
+    void stopClip(const std::weak_ptr<const TimelineInstance>& clip);
     void feedStream(const FrameEntry& entry, const Frame& frame);
     void reapStreams();
     std::optional<std::size_t> laterBlockSeek(const FrameEntry& entry) const;

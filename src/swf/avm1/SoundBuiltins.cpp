@@ -246,8 +246,8 @@ Value Start(CallInfo& c) {
     return Value{};
 }
 
-// stop(): every sound of the target (the global Sound: every sound of the movie); stop(name):
-// only those of the sound linked under `name`.
+// stop(): every sound of the target, its frames' sounds included (the global Sound: every sound
+// of the movie); stop(name): only the script sounds of the sound linked under `name`.
 Value Stop(CallInfo& c) {
     Object* s = SoundOf(c);
     if (!s) return Value{};
@@ -266,6 +266,12 @@ Value Stop(CallInfo& c) {
         vm.soundCommands.push_back(all);
         vm.sounds.clear();
         return Value{};
+    }
+    if (owner.clip && !only && !owner.clip->clip.expired()) {
+        SoundCommand frames;
+        frames.kind = SoundCommand::Kind::StopClip;
+        frames.clip = owner.clip->clip;
+        vm.soundCommands.push_back(frames);
     }
     std::erase_if(vm.sounds, [&](const Interpreter::ScriptSound& p) {
         if ((owner.clip && p.owner != owner.clip) || (only && p.soundId != *only)) return false;

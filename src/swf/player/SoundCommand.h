@@ -31,6 +31,8 @@ struct SoundCommand {
         // volumes multiplied in.
         ClipTransform,
         GlobalTransform,
+        StopClip,  // the sounds the frames of `clip` started
+
     };
     Kind kind = Kind::Start;
     std::uint64_t channel = 0;  // the script engine's number for one started sound, from 1
@@ -38,7 +40,7 @@ struct SoundCommand {
     double offsetSeconds = 0;
     int loops = 1;
     SoundTransform transform;
-    std::weak_ptr<const TimelineInstance> clip;  // ClipTransform
+    std::weak_ptr<const TimelineInstance> clip;  // ClipTransform, StopClip
 };
 
 }  // namespace saver::swf
