@@ -3,6 +3,7 @@
 // played by MovieSound through the mixer.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -160,6 +161,51 @@ TEST(SwfAvm1SoundTest, VolumePanAndTransformPerClip) {
     EXPECT_EQ(f.vm.getMember(t, "lr").asNumber(), 100);
     EXPECT_EQ(f.vm.getMember(t, "ll").asNumber(), 0);
     EXPECT_EQ(f.vm.getMember(t, "rr").asNumber(), 100);  // not given: kept
+}
+
+TEST(SwfAvm1SoundTest, VolumeConversionFollowsTheSwfVersion) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    struct Row {
+        int version;
+        double given, volume;
+    };
+    const std::vector<Row> rows = {{8, nan, 0},           {8, inf, 0},
+                                   {8, 50.7, 50},         {8, 4294967346.0, 50},
+                                   {9, nan, -2147483648}, {9, inf, -2147483648},
+                                   {9, -20.9, -20},       {9, 2147483648.0, -2147483648}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.version << " " << r.given);
+        ClockHost host;
+        Interpreter vm{r.version, host};
+        const Value s = vm.construct(vm.getMember(vm.global(), "Sound"), {});
+        vm.callMethod(s, "setVolume", {r.given});
+        EXPECT_EQ(vm.callMethod(s, "getVolume", {}).asNumber(), r.volume);
+    }
+}
+
+// A load never finds its file here: the Sound reports onLoad(false) on the next timer pass,
+// and from the load on it has a mix of its own, apart from its clip's.
+TEST(SwfAvm1SoundTest, LoadSoundFailsAndKeepsItsOwnMix) {
+    Fixture f;
+    Object* clip = f.clip();
+    const Value loaded = f.sound(clip), other = f.sound(clip);
+    f.call(other, "setVolume", {25});
+    static std::vector<Value> answers;
+    answers.clear();
+    f.vm.setMember(loaded, "onLoad", f.vm.newFunction([](CallInfo& c) -> Value {
+        answers.push_back(c.arg(0));
+        return Value{};
+    }));
+    f.call(loaded, "loadSound", {"missing.mp3", true});
+    EXPECT_TRUE(answers.empty());  // not while the script runs
+    f.vm.runTimers(0);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].isBool() && !answers[0].asBool(), true);
+    EXPECT_EQ(f.call(loaded, "getVolume").asNumber(), 100);
+    f.call(loaded, "setVolume", {10});
+    EXPECT_EQ(f.call(other, "getVolume").asNumber(), 25);
+    EXPECT_TRUE(f.vm.getMember(loaded, "id3").isUndefined());
+    EXPECT_TRUE(f.call(loaded, "getDuration").isUndefined());
 }
 
 TEST(SwfAvm1SoundTest, CommandsPlayThroughTheMixer) {

@@ -23,11 +23,12 @@ void MovieSound::onFrames(const std::vector<FrameEntry>& entries) {
             static_cast<std::size_t>(entry.frame) >= entry.timeline->frames.size())
             continue;
         const Frame& frame = entry.timeline->frames[static_cast<std::size_t>(entry.frame)];
-        for (const StartSound& start : frame.sounds) startSound(start);
+        for (const StartSound& start : frame.sounds) startSound(start, entry);
         if (entry.timeline->streamHead) feedStream(entry, frame);
     }
     reapStreams();
     std::erase_if(voices_, [&](std::uint64_t serial) { return !mixer_.find(serial); });
+    std::erase_if(frameVoices_, [&](const FrameVoice& v) { return !mixer_.find(v.serial); });
 }
 
 void MovieSound::prepare(const std::vector<FrameEntry>& entries) {
@@ -56,8 +57,13 @@ AudioMixer::Gains GainsOf(const SoundTransform& t) {
 }  // namespace
 
 void MovieSound::onCommands(const std::vector<SoundCommand>& commands) {
+    bool remix = false;
     for (const SoundCommand& c : commands) {
         switch (c.kind) {
+            case SoundCommand::Kind::ClipTransform:
+            case SoundCommand::Kind::GlobalTransform:
+                remix = mixes_.take(c) || remix;
+                break;
             case SoundCommand::Kind::Start: {
                 if (!movie_.sounds.count(c.soundId)) break;
                 SoundInfo info;
@@ -82,6 +88,9 @@ void MovieSound::onCommands(const std::vector<SoundCommand>& commands) {
             case SoundCommand::Kind::StopAll:
                 stopAll();
                 break;
+            case SoundCommand::Kind::StopClip:
+                stopClip(c.clip);
+                break;
             case SoundCommand::Kind::Transform:
                 if (const auto it = channels_.find(c.channel); it != channels_.end())
                     mixer_.setGains(it->second, GainsOf(c.transform));
@@ -89,6 +98,35 @@ void MovieSound::onCommands(const std::vector<SoundCommand>& commands) {
         }
     }
     std::erase_if(channels_, [&](const auto& kv) { return !mixer_.find(kv.second); });
+    if (remix) remixFrameVoices();
+}
+
+// Frame voices play under their clip's transform; the identity leaves the mixer's default.
+void MovieSound::followClip(std::uint64_t serial,
+                            const std::weak_ptr<const TimelineInstance>& clip) {
+    frameVoices_.push_back({serial, clip});
+    if (mixes_.empty()) return;
+    const auto alive = clip.lock();
+    const SoundTransform t = mixes_.effective(alive.get());
+    if (!(t == SoundTransform{})) mixer_.setGains(serial, GainsOf(t));
+}
+
+void MovieSound::stopClip(const std::weak_ptr<const TimelineInstance>& clip) {
+    const auto target = clip.lock();
+    if (!target) return;
+    std::erase_if(frameVoices_, [&](const FrameVoice& v) {
+        if (v.clip.lock() != target) return false;
+        mixer_.remove(v.serial);
+        return true;
+    });
+}
+
+void MovieSound::remixFrameVoices() {
+    std::erase_if(frameVoices_, [&](const FrameVoice& v) { return !mixer_.find(v.serial); });
+    for (const FrameVoice& v : frameVoices_) {
+        const auto alive = v.clip.lock();
+        mixer_.setGains(v.serial, GainsOf(mixes_.effective(alive.get())));
+    }
 }
 
 void MovieSound::stopAll() {
@@ -96,6 +134,7 @@ void MovieSound::stopAll() {
     voices_.clear();
     streams_.clear();
     channels_.clear();
+    frameVoices_.clear();
 }
 
 std::size_t MovieSound::rootStreamQueued() const {
@@ -121,7 +160,7 @@ bool MovieSound::trimRootStream(std::size_t limit, std::size_t keep) {
     return false;
 }
 
-void MovieSound::startSound(const StartSound& start) {
+void MovieSound::startSound(const StartSound& start, const FrameEntry& entry) {
     if (start.soundId == 0 || !movie_.sounds.count(start.soundId)) return;
     const std::uint16_t id = start.soundId;
     auto mine = [&](const SoundVoice& v) {
@@ -132,7 +171,10 @@ void MovieSound::startSound(const StartSound& start) {
         return;
     }
     if (start.info.syncNoMultiple && mixer_.any(mine)) return;
-    voices_.push_back(mixer_.add(std::make_unique<EventVoice>(id, decoded(id), start.info, mode_)));
+    const std::uint64_t serial =
+        mixer_.add(std::make_unique<EventVoice>(id, decoded(id), start.info, mode_));
+    voices_.push_back(serial);
+    followClip(serial, entry.instance);
 }
 
 void MovieSound::feedStream(const FrameEntry& entry, const Frame& frame) {
@@ -157,6 +199,7 @@ void MovieSound::feedStream(const FrameEntry& entry, const Frame& frame) {
         stream.serial = mixer_.add(std::move(fresh));
         stream.root = entry.timeline == &movie_.root;
         voices_.push_back(stream.serial);
+        followClip(stream.serial, entry.instance);
     }
     voice->feed(frame.streamBlock->data);
 }

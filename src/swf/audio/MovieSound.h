@@ -14,6 +14,9 @@
 //
 // - Script commands: a started sound plays its DefineSound from the offset, looping, through
 //   its transform (volume times the channel mix); stop and transform address it by channel.
+//   The transforms scripts give clips (ClipTransform, GlobalTransform) reach the event and
+//   stream sounds the clips' frames play (ClipMixes), at once for those already playing;
+//   StopClip silences what one clip's frames started.
 //
 // Failure: none; sounds that cannot be decoded are silent.
 #pragma once
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "swf/audio/AudioMixer.h"
+#include "swf/audio/ClipMixes.h"
 #include "swf/audio/PcmBuffer.h"
 #include "swf/format/SwfMovie.h"
 #include "swf/player/SoundCommand.h"
@@ -65,7 +69,16 @@ class MovieSound {
         bool root = false;
     };
 
-    void startSound(const StartSound& start);
+    // A voice a clip's frame started, to follow its clip's transform.
+    struct FrameVoice {
+        std::uint64_t serial = 0;
+        std::weak_ptr<const TimelineInstance> clip;
+    };
+
+    void startSound(const StartSound& start, const FrameEntry& entry);
+    void followClip(std::uint64_t serial, const std::weak_ptr<const TimelineInstance>& clip);
+    void remixFrameVoices();
+    void stopClip(const std::weak_ptr<const TimelineInstance>& clip);
     void feedStream(const FrameEntry& entry, const Frame& frame);
     void reapStreams();
     std::optional<std::size_t> laterBlockSeek(const FrameEntry& entry) const;
@@ -76,8 +89,10 @@ class MovieSound {
     Interpolation mode_;
     std::map<std::uint16_t, std::shared_ptr<const PcmBuffer>> cache_;
     std::map<const TimelineInstance*, Stream> streams_;
-    std::vector<std::uint64_t> voices_;  // serials of every voice started here
+    std::vector<std::uint64_t> voices_;                // serials of every voice started here
     std::map<std::uint64_t, std::uint64_t> channels_;  // script channel to voice serial
+    ClipMixes mixes_;
+    std::vector<FrameVoice> frameVoices_;
 };
 
 }  // namespace saver::swf

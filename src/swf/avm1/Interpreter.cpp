@@ -115,6 +115,8 @@ void Interpreter::roots(const std::function<void(Object*)>& visit) const {
         for (const Value& v : f->ownRegisters) value(v);
     }
     for (const ScriptSound& s : sounds) visit(s.sound);
+    for (const ScriptSound& s : sounds)
+        if (s.owner) visit(s.owner);
     for (const Timer& t : timers) {
         value(t.function);
         for (const Value& v : t.args) value(v);
@@ -232,6 +234,10 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
 
 bool Interpreter::callerConstructs() const {
     return !frames_.empty() && frames_.back()->constructing;
+}
+
+Object* Interpreter::currentTarget() const {
+    return frames_.empty() ? nullptr : frames_.back()->target;
 }
 
 Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,

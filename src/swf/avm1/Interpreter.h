@@ -152,6 +152,8 @@ class Interpreter {
     Object* protoOf(const Object* o, bool strict) const;
     // Whether the script function running now was called by `new` (ASnew).
     bool callerConstructs() const;
+    // The clip the code running now acts on (its target); null between scripts.
+    Object* currentTarget() const;
 
     struct Prototypes {
         Object* object = nullptr;
@@ -185,6 +187,7 @@ class Interpreter {
     struct ScriptSound {
         std::uint64_t channel = 0;
         Object* sound = nullptr;  // the Sound object that started it
+        Object* owner = nullptr;  // the clip it was started on; null: the global sound
         std::uint16_t soundId = 0;
         double startedMs = 0, offsetMs = 0, durationMs = 0;
         int loops = 1;
@@ -192,6 +195,7 @@ class Interpreter {
     std::vector<ScriptSound> sounds;
     struct ClipSound {
         SoundTransform transform;
+        std::weak_ptr<TimelineInstance> timeline;  // the clip's, when it has one
     };
     std::map<const Object*, ClipSound> clipSounds;  // by target clip; nullptr: the global one
     std::vector<SoundCommand> soundCommands;

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace saver::swf {
+
+class TimelineInstance;
 
 // Percentages, as scripts set them: left and right output from the left and right input
 // (ll, lr, rl, rr), times volume.
@@ -23,6 +26,13 @@ struct SoundCommand {
         Stop,       // the sound playing as `channel`
         StopAll,    // every sound of the movie, frame sounds and streams included
         Transform,  // `transform` for the sound playing as `channel`
+        // The own `transform` of `clip` (as its Sound objects set it), or of the whole movie:
+        // what the sounds its frames start play with, the clips above it and the movie's
+        // volumes multiplied in.
+        ClipTransform,
+        GlobalTransform,
+        StopClip,  // the sounds the frames of `clip` started
+
     };
     Kind kind = Kind::Start;
     std::uint64_t channel = 0;  // the script engine's number for one started sound, from 1
@@ -30,6 +40,7 @@ struct SoundCommand {
     double offsetSeconds = 0;
     int loops = 1;
     SoundTransform transform;
+    std::weak_ptr<const TimelineInstance> clip;  // ClipTransform, StopClip
 };
 
 }  // namespace saver::swf
