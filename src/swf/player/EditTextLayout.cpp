@@ -146,7 +146,7 @@ class Layout {
         if (!cell.font) return;
         const char32_t c = box_.password ? U'*' : cell.c;
         if (!cell.font->has(c) && c != U'\t') return;
-        double advance = cell.font->advance(c) * cell.format->size / cell.font->em();
+        double advance = cell.font->advanceAt(c, cell.format->size);
         if (c == U'\t') {
             const double at = indent + x;
             double stop = std::floor(at / kDefaultTab + 1) * kDefaultTab;
@@ -174,9 +174,8 @@ class Layout {
         LineMetrics m;
         auto measure = [&](const Cell& cell) {
             if (!cell.font) return;
-            const double scale = cell.format->size / cell.font->em();
-            m.ascent = std::max(m.ascent, cell.font->ascent() * scale);
-            m.descent = std::max(m.descent, cell.font->descent() * scale);
+            m.ascent = std::max(m.ascent, cell.font->ascentAt(cell.format->size));
+            m.descent = std::max(m.descent, cell.font->descentAt(cell.format->size));
         };
         for (const LineCell& lc : line) measure(*lc.cell);
         if (line.empty()) measure(formatCell);
@@ -204,9 +203,11 @@ class Layout {
     }
 
     void glyph(const Cell& cell, char32_t c, double x, double baseline) {
-        const Shape* shape = cell.font ? cell.font->glyph(c) : nullptr;
+        double scale = 1;
+        const Shape* shape = cell.font ? cell.font->glyphAt(c, cell.format->size, scale) : nullptr;
         if (!shape) return;
-        const double scale = cell.format->size / cell.font->em();
+        // Glyphs fitted to the pixel grid start on whole pixels.
+        if (cell.font->fittedPixels(cell.format->size)) x = std::round(x / 20) * 20;
         out_.glyphs.push_back({shape, {scale, 0, 0, scale, x, baseline}, cell.format->color});
     }
 
