@@ -280,19 +280,22 @@ Rect AutoSized(const TextFieldBox& box, const EditTextLayout& measured) {
     return r;
 }
 
-// The frame in the parent's space with its edges rounded to whole pixels (20 twips).
+// The frame in the parent's space with its edges on whole pixels (20 twips).
 const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m) {
     const bool same = layout.placedFrame && layout.placedFor.a == m.a &&
                       layout.placedFor.d == m.d && layout.placedFor.tx == m.tx &&
                       layout.placedFor.ty == m.ty;
     if (same) return *layout.placedFrame;
     const Rect& r = layout.frameBox.bounds;
-    auto snap = [](double v) { return static_cast<std::int32_t>(std::floor(v / 20 + 0.5)) * 20; };
+    // The corner goes to the nearest pixel (a half to the even one), the size is rounded on its
+    // own, so a field keeps its size in pixels wherever it stands.
+    auto snap = [](double v) { return static_cast<std::int32_t>(std::nearbyint(v / 20)) * 20; };
+    auto size = [](double v) { return static_cast<std::int32_t>(std::lround(v / 20)) * 20; };
     const double x0 = m.a * r.xMin + m.tx, x1 = m.a * r.xMax + m.tx;
     const double y0 = m.d * r.yMin + m.ty, y1 = m.d * r.yMax + m.ty;
     TextFieldBox box = layout.frameBox;
-    box.bounds = {snap(std::min(x0, x1)), snap(std::max(x0, x1)), snap(std::min(y0, y1)),
-                  snap(std::max(y0, y1))};
+    const std::int32_t left = snap(std::min(x0, x1)), top = snap(std::min(y0, y1));
+    box.bounds = {left, left + size(std::abs(x1 - x0)), top, top + size(std::abs(y1 - y0))};
     layout.placedFrame = FrameShape(box);
     layout.placedFor = m;
     return *layout.placedFrame;
