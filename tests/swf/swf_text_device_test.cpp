@@ -4,6 +4,7 @@
 // what the script host reads for it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -60,6 +61,30 @@ TEST(SwfTextDeviceTest, FreeTypeFaceHasArialMetrics) {
     EXPECT_LT(a->bounds.yMin, -600);  // above the baseline, y down
     EXPECT_LE(a->bounds.yMax, 0);
     EXPECT_EQ(a, sans->glyph(U'A'));  // cached
+}
+
+// Text fields draw device text hinted at their size in whole pixels: advances are whole
+// pixels and grid-fitted stems start and end on pixel edges (64ths of a pixel).
+TEST(SwfTextDeviceTest, FittedGlyphsAreOnWholePixels) {
+    const auto fonts = MakeSystemFontSource();
+    const auto face = fonts->face("Bitstream Vera Sans", false, false);
+    ASSERT_TRUE(face->fitsToPixels());
+    struct Case {
+        int pixels;
+        char32_t code;
+    };
+    for (const Case& c : {Case{12, U'l'}, Case{12, U'H'}, Case{9, U'l'}, Case{20, U'H'}}) {
+        SCOPED_TRACE(c.pixels);
+        const double advance = face->advanceAt(c.code, c.pixels);
+        EXPECT_GT(advance, 0);
+        EXPECT_EQ(std::fmod(advance, 20), 0);
+        const Shape* glyph = face->glyphAt(c.code, c.pixels);
+        ASSERT_NE(glyph, nullptr);
+        for (std::int32_t edge : {glyph->bounds.xMin, glyph->bounds.xMax, glyph->bounds.yMin})
+            EXPECT_EQ(edge % 64, 0) << edge;
+        EXPECT_NEAR(glyph->bounds.yMax, 0, 0);  // on the baseline
+    }
+    EXPECT_EQ(face->glyphAt(U' ', 12), nullptr);
 }
 
 // Every character 512 units wide; ascent 800, descent 224, in 1024 units per EM.
