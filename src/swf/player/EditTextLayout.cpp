@@ -39,8 +39,8 @@ Shape RectShape(const Rect& r) {
 
 // The background, then (a layer above it) the border: one-pixel lines whose left and top
 // sides lie just inside the bounds and whose right and bottom sides just outside, as hairlines
-// along the pixel centres after the bounds would cover. Where the right and bottom lines meet,
-// a bevel covers just under half of the corner pixel: grey when anti-aliased, empty when not.
+// along the pixel centres after the bounds would cover. The corner pixel where the right and
+// bottom lines meet is covered too.
 std::optional<Shape> FrameShape(const TextFieldBox& box) {
     if (!box.border && !box.background) return std::nullopt;
     const Rect& r = box.bounds;
