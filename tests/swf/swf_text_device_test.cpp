@@ -87,6 +87,33 @@ TEST(SwfTextDeviceTest, FittedGlyphsAreOnWholePixels) {
     EXPECT_EQ(face->glyphAt(U' ', 12), nullptr);
 }
 
+// Fitted glyphs are drawn only where a field pixel is a view pixel; scaled by the field's
+// matrix or by the view, the field draws the plain outlines at the same places.
+TEST(SwfTextDeviceTest, FittedGlyphsOnlyUnscaled) {
+    const Movie movie;
+    const auto fonts = MakeSystemFontSource();
+    const auto face = fonts->face("_sans", false, false);
+    TextFormat format;
+    format.font = "_sans";
+    format.size = 240;
+    TextFieldBox box;
+    box.bounds = {0, 2000, 0, 400};
+    const EditTextLayout layout = LayOutTextField(box, {{U"l", format}}, movie, fonts.get());
+    struct Case {
+        double scale, viewScale;
+        bool fitted;
+    };
+    for (const Case& c :
+         {Case{1, 1, true}, Case{2, 0.5, true}, Case{1, 2, false}, Case{1.5, 1, false}}) {
+        std::vector<RenderItem> items;
+        AppendEditText(layout, {c.scale, 0, 0, c.scale, 0, 0}, {}, 100, items, c.viewScale,
+                       c.viewScale);
+        ASSERT_EQ(items.size(), 4u);  // mask, its shape, the glyph, unmask
+        EXPECT_EQ(items[2].shape, c.fitted ? face->glyphAt(U'l', 12) : face->glyph(U'l'))
+            << c.scale << " " << c.viewScale;
+    }
+}
+
 // Every character 512 units wide; ascent 800, descent 224, in 1024 units per EM.
 class FixedFace : public FontFace {
   public:

@@ -206,9 +206,19 @@ class Layout {
         double scale = 1;
         const Shape* shape = cell.font ? cell.font->glyphAt(c, cell.format->size, scale) : nullptr;
         if (!shape) return;
-        // Glyphs fitted to the pixel grid start on whole pixels.
-        if (cell.font->fittedPixels(cell.format->size)) x = std::round(x / 20) * 20;
-        out_.glyphs.push_back({shape, {scale, 0, 0, scale, x, baseline}, cell.format->color});
+        PlacedGlyph placed;
+        placed.glyph = shape;
+        placed.color = cell.format->color;
+        // Glyphs fitted to the pixel grid start on whole pixels; the plain outline stands in
+        // where the field is drawn at another scale.
+        if (cell.font->fittedPixels(cell.format->size)) {
+            x = std::round(x / 20) * 20;
+            const double plain = cell.format->size / cell.font->em();
+            placed.plain = cell.font->glyph(c);
+            placed.plainMatrix = {plain, 0, 0, plain, x, baseline};
+        }
+        placed.matrix = {scale, 0, 0, scale, x, baseline};
+        out_.glyphs.push_back(placed);
     }
 
     void underline(const Cell& cell, double x, double advance, double baseline) {
@@ -373,7 +383,8 @@ EditTextLayout LayOutEditText(const EditText& field, const Movie& movie, const F
 // any mask already open. Glyph outlines carry one solid fill; the glyph's colour replaces it
 // through the colour transform (multipliers 0, the colour as the additive terms).
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
-                    std::size_t maxItems, std::vector<RenderItem>& out) {
+                    std::size_t maxItems, std::vector<RenderItem>& out, double viewScaleX,
+                    double viewScaleY) {
     if (layout.frame && out.size() < maxItems) {
         if (matrix.b == 0 && matrix.c == 0) {
             out.push_back({&PixelFrame(layout, matrix), Matrix{}, color});
@@ -390,8 +401,16 @@ void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const Co
     out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
     out.push_back({&layout.clip, matrix, {}, ClipRole::Mask});
     const Matrix text = matrix * Matrix{1, 0, 0, 1, -layout.scrollX, -layout.scrollY};
-    for (const PlacedGlyph& g : layout.glyphs)
-        out.push_back({g.glyph, text * g.matrix, paint(g.color)});
+    const bool unscaled = matrix.b == 0 && matrix.c == 0 &&
+                          std::abs(matrix.a * viewScaleX - 1) < 1e-3 &&
+                          std::abs(matrix.d * viewScaleY - 1) < 1e-3;
+    for (const PlacedGlyph& g : layout.glyphs) {
+        if (g.plain && !unscaled) {
+            out.push_back({g.plain, text * g.plainMatrix, paint(g.color)});
+        } else {
+            out.push_back({g.glyph, text * g.matrix, paint(g.color)});
+        }
+    }
     for (const auto& [shape, c] : layout.underlines) out.push_back({&shape, text, paint(c)});
     out.push_back({nullptr, {}, {}, ClipRole::Unmask});
 }

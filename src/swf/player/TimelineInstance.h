@@ -79,6 +79,8 @@ struct PlayerContext {
     std::vector<FrameEntry> frameLog;
     std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
     const FontSource* fonts = nullptr;  // device text; none: it is not drawn
+    // View pixels per stage pixel (MoviePlayer::setViewScale).
+    double viewScaleX = 1, viewScaleY = 1;
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
