@@ -132,8 +132,8 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     EXPECT_EQ(items.size(), 1u);
 }
 
-// A frame drawn unrotated has its corner on the nearest pixel (halves to the even one) and keeps
-// its size in whole pixels.
+// A frame drawn unrotated has its corner on the nearest view pixel (halves to the even one),
+// keeps its size in whole view pixels and a border one view pixel wide.
 TEST(SwfPlayerEditTextTest, FrameOnWholePixels) {
     const Movie movie = MovieWithFont();
     EditText field = Field("");
@@ -141,21 +141,22 @@ TEST(SwfPlayerEditTextTest, FrameOnWholePixels) {
     field.bounds = {0, 500, 0, 200};  // 25 x 10 pixels
     const EditTextLayout layout = LayOutEditText(field, movie);
     struct Case {
-        double tx, ty, scale;
-        Rect frame;  // before the border's extra pixel
+        double tx, ty, scale, view;
+        Rect frame;  // with the border's pixel right and below
     };
     const Case cases[] = {
-        {410, 1010, 1, {400, 900, 1000, 1200}},     // 20.5, 50.5: down to the even pixel
-        {2010, 1510, 1, {2000, 2500, 1520, 1720}},  // 100.5 down, 75.5 up
-        {105, 105, 1, {100, 600, 100, 300}},
-        {764, 964, 1.365, {760, 1440, 960, 1240}},  // 34 x 13.65 pixels
+        {410, 1010, 1, 1, {400, 920, 1000, 1220}},     // 20.5, 50.5: down to the even pixel
+        {2010, 1510, 1, 1, {2000, 2520, 1520, 1740}},  // 100.5 down, 75.5 up
+        {105, 105, 1, 1, {100, 620, 100, 320}},
+        {764, 964, 1.365, 1, {760, 1460, 960, 1260}},  // 34 x 13.65 pixels
+        {415, 1015, 1, 2, {420, 930, 1020, 1230}},     // half pixels of the view
     };
     for (const Case& c : cases) {
         std::vector<RenderItem> items;
-        AppendEditText(layout, {c.scale, 0, 0, c.scale, c.tx, c.ty}, {}, 100, items);
+        AppendEditText(layout, {c.scale, 0, 0, c.scale, c.tx, c.ty}, {}, 100, items, c.view,
+                       c.view);
         ASSERT_FALSE(items.empty());
-        const Rect& b = items[0].shape->bounds;
-        EXPECT_EQ((Rect{b.xMin, b.xMax - 20, b.yMin, b.yMax - 20}), c.frame) << c.tx;
+        EXPECT_EQ(items[0].shape->bounds, c.frame) << c.tx;
     }
 }
 

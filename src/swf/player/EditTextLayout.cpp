@@ -41,11 +41,13 @@ Shape RectShape(const Rect& r) {
 // sides lie just inside the bounds and whose right and bottom sides just outside, as hairlines
 // along the pixel centres after the bounds would cover. The corner pixel where the right and
 // bottom lines meet is covered too.
-std::optional<Shape> FrameShape(const TextFieldBox& box) {
+std::optional<Shape> FrameShape(const TextFieldBox& box, std::int32_t pixelX = 20,
+                                std::int32_t pixelY = 20) {
     if (!box.border && !box.background) return std::nullopt;
     const Rect& r = box.bounds;
     Shape s;
-    s.bounds = s.edgeBounds = {r.xMin, r.xMax + 20, r.yMin, r.yMax + 20};
+    const std::int32_t px = std::max(pixelX, 1), py = std::max(pixelY, 1);
+    s.bounds = s.edgeBounds = {r.xMin, r.xMax + px, r.yMin, r.yMax + py};
     s.fills.emplace_back();
     s.fills[0].color = box.backgroundColor;
     if (box.background) s.paths.push_back(RectPath(r, 1));
@@ -56,13 +58,13 @@ std::optional<Shape> FrameShape(const TextFieldBox& box) {
     ShapePath outer;
     outer.fill0 = 2;
     outer.start = {r.xMin, r.yMin};
-    outer.edges = {{false, {}, {r.xMax + 20, r.yMin}},
-                   {false, {}, {r.xMax + 20, r.yMax + 20}},
-                   {false, {}, {r.xMin, r.yMax + 20}},
+    outer.edges = {{false, {}, {r.xMax + px, r.yMin}},
+                   {false, {}, {r.xMax + px, r.yMax + py}},
+                   {false, {}, {r.xMin, r.yMax + py}},
                    {false, {}, {r.xMin, r.yMin}}};
     s.paths.push_back(outer);
-    if (r.width() > 20 && r.height() > 20)
-        s.paths.push_back(RectPath({r.xMin + 20, r.xMax, r.yMin + 20, r.yMax}, 2));
+    if (r.width() > px && r.height() > py)
+        s.paths.push_back(RectPath({r.xMin + px, r.xMax, r.yMin + py, r.yMax}, 2));
     return s;
 }
 
@@ -291,23 +293,33 @@ Rect AutoSized(const TextFieldBox& box, const EditTextLayout& measured) {
 }
 
 // The frame in the parent's space with its edges on whole pixels (20 twips).
-const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m) {
+// A pixel is a view pixel: `unitX`/`unitY` twips of the stage.
+const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m, double unitX, double unitY) {
     const bool same = layout.placedFrame && layout.placedFor.a == m.a &&
                       layout.placedFor.d == m.d && layout.placedFor.tx == m.tx &&
-                      layout.placedFor.ty == m.ty;
+                      layout.placedFor.ty == m.ty && layout.placedUnitX == unitX &&
+                      layout.placedUnitY == unitY;
     if (same) return *layout.placedFrame;
     const Rect& r = layout.frameBox.bounds;
     // The corner goes to the nearest pixel (a half to the even one), the size is rounded on its
     // own, so a field keeps its size in pixels wherever it stands.
-    auto snap = [](double v) { return static_cast<std::int32_t>(std::nearbyint(v / 20)) * 20; };
-    auto size = [](double v) { return static_cast<std::int32_t>(std::lround(v / 20)) * 20; };
+    auto snap = [](double v, double unit) {
+        return static_cast<std::int32_t>(std::lround(std::nearbyint(v / unit) * unit));
+    };
+    auto size = [](double v, double unit) {
+        return static_cast<std::int32_t>(std::lround(std::round(v / unit) * unit));
+    };
     const double x0 = m.a * r.xMin + m.tx, x1 = m.a * r.xMax + m.tx;
     const double y0 = m.d * r.yMin + m.ty, y1 = m.d * r.yMax + m.ty;
     TextFieldBox box = layout.frameBox;
-    const std::int32_t left = snap(std::min(x0, x1)), top = snap(std::min(y0, y1));
-    box.bounds = {left, left + size(std::abs(x1 - x0)), top, top + size(std::abs(y1 - y0))};
-    layout.placedFrame = FrameShape(box);
+    const std::int32_t left = snap(std::min(x0, x1), unitX), top = snap(std::min(y0, y1), unitY);
+    box.bounds = {left, left + size(std::abs(x1 - x0), unitX), top,
+                  top + size(std::abs(y1 - y0), unitY)};
+    layout.placedFrame = FrameShape(box, static_cast<std::int32_t>(std::lround(unitX)),
+                                    static_cast<std::int32_t>(std::lround(unitY)));
     layout.placedFor = m;
+    layout.placedUnitX = unitX;
+    layout.placedUnitY = unitY;
     return *layout.placedFrame;
 }
 
@@ -387,7 +399,9 @@ void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const Co
                     double viewScaleY) {
     if (layout.frame && out.size() < maxItems) {
         if (matrix.b == 0 && matrix.c == 0) {
-            out.push_back({&PixelFrame(layout, matrix), Matrix{}, color});
+            const double unitX = viewScaleX > 0 ? 20 / viewScaleX : 20;
+            const double unitY = viewScaleY > 0 ? 20 / viewScaleY : 20;
+            out.push_back({&PixelFrame(layout, matrix, unitX, unitY), Matrix{}, color});
         } else {
             out.push_back({&*layout.frame, matrix, color});
         }

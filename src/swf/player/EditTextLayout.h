@@ -72,6 +72,7 @@ struct EditTextLayout {
     TextFieldBox frameBox;
     mutable std::optional<Shape> placedFrame;
     mutable Matrix placedFor;
+    mutable double placedUnitX = 20, placedUnitY = 20;  // twips in a view pixel
 };
 
 // The box, the format of the text and the text (HTML parsed when the field says so) a
@@ -86,7 +87,7 @@ EditTextLayout LayOutTextField(const TextFieldBox& box, const StyledText& text, 
 EditTextLayout LayOutEditText(const EditText& field, const Movie& movie,
                               const FontSource* fonts = nullptr);
 
-// Appends the field's picture placed by `matrix`: the frame (its edges on whole pixels when
+// Appends the field's picture placed by `matrix`: the frame (its edges on whole view pixels when
 // `matrix` neither rotates nor skews, as the player draws a field's frame), then the glyphs (each
 // in its colour, then `color`) and underlines between a BeginMask / Mask (the bounds) and an
 // Unmask. The text is left out when it does not fit under `maxItems` with its mask; the frame when
