@@ -204,6 +204,7 @@ void BuiltinPlayer::renderInto(swf::BgraImage& image, int width, int height) {
     if (width != viewWidth_ || height != viewHeight_) player_->viewResized(width, height);
     viewWidth_ = width;
     viewHeight_ = height;
+    player_->setViewScale(std::abs(stage.a) * 20, std::abs(stage.d) * 20);
     const auto items = player_->renderList();
     renderer_->render(items, fill, stage, quality, image);
 }

@@ -132,5 +132,33 @@ TEST(SwfPlayerEditTextTest, FrameAndFieldsWithoutText) {
     EXPECT_EQ(items.size(), 1u);
 }
 
+// A frame drawn unrotated has its corner on the nearest view pixel (halves to the even one),
+// keeps its size in whole view pixels and a border one view pixel wide.
+TEST(SwfPlayerEditTextTest, FrameOnWholePixels) {
+    const Movie movie = MovieWithFont();
+    EditText field = Field("");
+    field.border = true;
+    field.bounds = {0, 500, 0, 200};  // 25 x 10 pixels
+    const EditTextLayout layout = LayOutEditText(field, movie);
+    struct Case {
+        double tx, ty, scale, view;
+        Rect frame;  // with the border's pixel right and below
+    };
+    const Case cases[] = {
+        {410, 1010, 1, 1, {400, 920, 1000, 1220}},     // 20.5, 50.5: down to the even pixel
+        {2010, 1510, 1, 1, {2000, 2520, 1520, 1740}},  // 100.5 down, 75.5 up
+        {105, 105, 1, 1, {100, 620, 100, 320}},
+        {764, 964, 1.365, 1, {760, 1460, 960, 1260}},  // 34 x 13.65 pixels
+        {415, 1015, 1, 2, {420, 930, 1020, 1230}},     // half pixels of the view
+    };
+    for (const Case& c : cases) {
+        std::vector<RenderItem> items;
+        AppendEditText(layout, {c.scale, 0, 0, c.scale, c.tx, c.ty}, {}, 100, items, c.view,
+                       c.view);
+        ASSERT_FALSE(items.empty());
+        EXPECT_EQ(items[0].shape->bounds, c.frame) << c.tx;
+    }
+}
+
 }  // namespace
 }  // namespace saver::swf

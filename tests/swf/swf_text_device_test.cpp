@@ -4,6 +4,7 @@
 // what the script host reads for it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -60,6 +61,57 @@ TEST(SwfTextDeviceTest, FreeTypeFaceHasArialMetrics) {
     EXPECT_LT(a->bounds.yMin, -600);  // above the baseline, y down
     EXPECT_LE(a->bounds.yMax, 0);
     EXPECT_EQ(a, sans->glyph(U'A'));  // cached
+}
+
+// Text fields draw device text hinted at their size in whole pixels: advances are whole
+// pixels and grid-fitted stems start and end on pixel edges (64ths of a pixel).
+TEST(SwfTextDeviceTest, FittedGlyphsAreOnWholePixels) {
+    const auto fonts = MakeSystemFontSource();
+    const auto face = fonts->face("Bitstream Vera Sans", false, false);
+    ASSERT_TRUE(face->fitsToPixels());
+    struct Case {
+        int pixels;
+        char32_t code;
+    };
+    for (const Case& c : {Case{12, U'l'}, Case{12, U'H'}, Case{9, U'l'}, Case{20, U'H'}}) {
+        SCOPED_TRACE(c.pixels);
+        const double advance = face->advanceAt(c.code, c.pixels);
+        EXPECT_GT(advance, 0);
+        EXPECT_EQ(std::fmod(advance, 20), 0);
+        const Shape* glyph = face->glyphAt(c.code, c.pixels);
+        ASSERT_NE(glyph, nullptr);
+        for (std::int32_t edge : {glyph->bounds.xMin, glyph->bounds.xMax, glyph->bounds.yMin})
+            EXPECT_EQ(edge % 64, 0) << edge;
+        EXPECT_NEAR(glyph->bounds.yMax, 0, 0);  // on the baseline
+    }
+    EXPECT_EQ(face->glyphAt(U' ', 12), nullptr);
+}
+
+// Fitted glyphs are drawn only where a field pixel is a view pixel; scaled by the field's
+// matrix or by the view, the field draws the plain outlines at the same places.
+TEST(SwfTextDeviceTest, FittedGlyphsOnlyUnscaled) {
+    const Movie movie;
+    const auto fonts = MakeSystemFontSource();
+    const auto face = fonts->face("_sans", false, false);
+    TextFormat format;
+    format.font = "_sans";
+    format.size = 240;
+    TextFieldBox box;
+    box.bounds = {0, 2000, 0, 400};
+    const EditTextLayout layout = LayOutTextField(box, {{U"l", format}}, movie, fonts.get());
+    struct Case {
+        double scale, viewScale;
+        bool fitted;
+    };
+    for (const Case& c :
+         {Case{1, 1, true}, Case{2, 0.5, true}, Case{1, 2, false}, Case{1.5, 1, false}}) {
+        std::vector<RenderItem> items;
+        AppendEditText(layout, {c.scale, 0, 0, c.scale, 0, 0}, {}, 100, items, c.viewScale,
+                       c.viewScale);
+        ASSERT_EQ(items.size(), 4u);  // mask, its shape, the glyph, unmask
+        EXPECT_EQ(items[2].shape, c.fitted ? face->glyphAt(U'l', 12) : face->glyph(U'l'))
+            << c.scale << " " << c.viewScale;
+    }
 }
 
 // Every character 512 units wide; ascent 800, descent 224, in 1024 units per EM.

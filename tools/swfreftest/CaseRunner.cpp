@@ -1,6 +1,7 @@
 #include "swfreftest/CaseRunner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -88,10 +89,11 @@ CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir) 
         }
         swf::BgraImage image;
         image.resize(expected.width, expected.height);
+        const swf::Matrix stage =
+            swf::StageTransform(movie->header.frameSize, image.width, image.height, 0);
+        player.setViewScale(std::abs(stage.a) * 20, std::abs(stage.d) * 20);
         const std::vector<swf::RenderItem> items = player.renderList();
-        renderer.render(items, player.background(),
-                        swf::StageTransform(movie->header.frameSize, image.width, image.height, 0),
-                        c.quality, image);
+        renderer.render(items, player.background(), stage, c.quality, image);
         const swfrender::RgbaPicture actual = swfrender::FromBgra(image);
         if (!saveDir.empty()) {
             swfrender::WritePng(

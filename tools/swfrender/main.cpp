@@ -137,9 +137,10 @@ int Run(const Options& o) {
     swf::BgraImage image;
     image.resize(w, h);
     swf::Renderer renderer;
+    const swf::Matrix stage = swf::StageTransform(frame, w, h, o.scaleMode);
+    player.setViewScale(std::abs(stage.a) * 20, std::abs(stage.d) * 20);
     const std::vector<swf::RenderItem> items = player.renderList();
-    renderer.render(items, player.background(), swf::StageTransform(frame, w, h, o.scaleMode),
-                    o.quality, image);
+    renderer.render(items, player.background(), stage, o.quality, image);
 
     std::string error;
     if (!swfrender::WritePng(o.output, swfrender::FromBgra(image), error)) {

@@ -39,13 +39,15 @@ Shape RectShape(const Rect& r) {
 
 // The background, then (a layer above it) the border: one-pixel lines whose left and top
 // sides lie just inside the bounds and whose right and bottom sides just outside, as hairlines
-// along the pixel centres after the bounds would cover. Where the right and bottom lines meet,
-// a bevel covers just under half of the corner pixel: grey when anti-aliased, empty when not.
-std::optional<Shape> FrameShape(const TextFieldBox& box) {
+// along the pixel centres after the bounds would cover. The corner pixel where the right and
+// bottom lines meet is covered too.
+std::optional<Shape> FrameShape(const TextFieldBox& box, std::int32_t pixelX = 20,
+                                std::int32_t pixelY = 20) {
     if (!box.border && !box.background) return std::nullopt;
     const Rect& r = box.bounds;
     Shape s;
-    s.bounds = s.edgeBounds = {r.xMin, r.xMax + 20, r.yMin, r.yMax + 20};
+    const std::int32_t px = std::max(pixelX, 1), py = std::max(pixelY, 1);
+    s.bounds = s.edgeBounds = {r.xMin, r.xMax + px, r.yMin, r.yMax + py};
     s.fills.emplace_back();
     s.fills[0].color = box.backgroundColor;
     if (box.background) s.paths.push_back(RectPath(r, 1));
@@ -56,13 +58,13 @@ std::optional<Shape> FrameShape(const TextFieldBox& box) {
     ShapePath outer;
     outer.fill0 = 2;
     outer.start = {r.xMin, r.yMin};
-    outer.edges = {{false, {}, {r.xMax + 20, r.yMin}},
-                   {false, {}, {r.xMax + 20, r.yMax + 20}},
-                   {false, {}, {r.xMin, r.yMax + 20}},
+    outer.edges = {{false, {}, {r.xMax + px, r.yMin}},
+                   {false, {}, {r.xMax + px, r.yMax + py}},
+                   {false, {}, {r.xMin, r.yMax + py}},
                    {false, {}, {r.xMin, r.yMin}}};
     s.paths.push_back(outer);
-    if (r.width() > 20 && r.height() > 20)
-        s.paths.push_back(RectPath({r.xMin + 20, r.xMax, r.yMin + 20, r.yMax}, 2));
+    if (r.width() > px && r.height() > py)
+        s.paths.push_back(RectPath({r.xMin + px, r.xMax, r.yMin + py, r.yMax}, 2));
     return s;
 }
 
@@ -146,7 +148,7 @@ class Layout {
         if (!cell.font) return;
         const char32_t c = box_.password ? U'*' : cell.c;
         if (!cell.font->has(c) && c != U'\t') return;
-        double advance = cell.font->advance(c) * cell.format->size / cell.font->em();
+        double advance = cell.font->advanceAt(c, cell.format->size);
         if (c == U'\t') {
             const double at = indent + x;
             double stop = std::floor(at / kDefaultTab + 1) * kDefaultTab;
@@ -174,9 +176,8 @@ class Layout {
         LineMetrics m;
         auto measure = [&](const Cell& cell) {
             if (!cell.font) return;
-            const double scale = cell.format->size / cell.font->em();
-            m.ascent = std::max(m.ascent, cell.font->ascent() * scale);
-            m.descent = std::max(m.descent, cell.font->descent() * scale);
+            m.ascent = std::max(m.ascent, cell.font->ascentAt(cell.format->size));
+            m.descent = std::max(m.descent, cell.font->descentAt(cell.format->size));
         };
         for (const LineCell& lc : line) measure(*lc.cell);
         if (line.empty()) measure(formatCell);
@@ -204,10 +205,22 @@ class Layout {
     }
 
     void glyph(const Cell& cell, char32_t c, double x, double baseline) {
-        const Shape* shape = cell.font ? cell.font->glyph(c) : nullptr;
+        double scale = 1;
+        const Shape* shape = cell.font ? cell.font->glyphAt(c, cell.format->size, scale) : nullptr;
         if (!shape) return;
-        const double scale = cell.format->size / cell.font->em();
-        out_.glyphs.push_back({shape, {scale, 0, 0, scale, x, baseline}, cell.format->color});
+        PlacedGlyph placed;
+        placed.glyph = shape;
+        placed.color = cell.format->color;
+        // Glyphs fitted to the pixel grid start on whole pixels; the plain outline stands in
+        // where the field is drawn at another scale.
+        if (cell.font->fittedPixels(cell.format->size)) {
+            x = std::round(x / 20) * 20;
+            const double plain = cell.format->size / cell.font->em();
+            placed.plain = cell.font->glyph(c);
+            placed.plainMatrix = {plain, 0, 0, plain, x, baseline};
+        }
+        placed.matrix = {scale, 0, 0, scale, x, baseline};
+        out_.glyphs.push_back(placed);
     }
 
     void underline(const Cell& cell, double x, double advance, double baseline) {
@@ -279,21 +292,34 @@ Rect AutoSized(const TextFieldBox& box, const EditTextLayout& measured) {
     return r;
 }
 
-// The frame in the parent's space with its edges rounded to whole pixels (20 twips).
-const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m) {
+// The frame in the parent's space with its edges on whole pixels (20 twips).
+// A pixel is a view pixel: `unitX`/`unitY` twips of the stage.
+const Shape& PixelFrame(const EditTextLayout& layout, const Matrix& m, double unitX, double unitY) {
     const bool same = layout.placedFrame && layout.placedFor.a == m.a &&
                       layout.placedFor.d == m.d && layout.placedFor.tx == m.tx &&
-                      layout.placedFor.ty == m.ty;
+                      layout.placedFor.ty == m.ty && layout.placedUnitX == unitX &&
+                      layout.placedUnitY == unitY;
     if (same) return *layout.placedFrame;
     const Rect& r = layout.frameBox.bounds;
-    auto snap = [](double v) { return static_cast<std::int32_t>(std::floor(v / 20 + 0.5)) * 20; };
+    // The corner goes to the nearest pixel (a half to the even one), the size is rounded on its
+    // own, so a field keeps its size in pixels wherever it stands.
+    auto snap = [](double v, double unit) {
+        return static_cast<std::int32_t>(std::lround(std::nearbyint(v / unit) * unit));
+    };
+    auto size = [](double v, double unit) {
+        return static_cast<std::int32_t>(std::lround(std::round(v / unit) * unit));
+    };
     const double x0 = m.a * r.xMin + m.tx, x1 = m.a * r.xMax + m.tx;
     const double y0 = m.d * r.yMin + m.ty, y1 = m.d * r.yMax + m.ty;
     TextFieldBox box = layout.frameBox;
-    box.bounds = {snap(std::min(x0, x1)), snap(std::max(x0, x1)), snap(std::min(y0, y1)),
-                  snap(std::max(y0, y1))};
-    layout.placedFrame = FrameShape(box);
+    const std::int32_t left = snap(std::min(x0, x1), unitX), top = snap(std::min(y0, y1), unitY);
+    box.bounds = {left, left + size(std::abs(x1 - x0), unitX), top,
+                  top + size(std::abs(y1 - y0), unitY)};
+    layout.placedFrame = FrameShape(box, static_cast<std::int32_t>(std::lround(unitX)),
+                                    static_cast<std::int32_t>(std::lround(unitY)));
     layout.placedFor = m;
+    layout.placedUnitX = unitX;
+    layout.placedUnitY = unitY;
     return *layout.placedFrame;
 }
 
@@ -369,10 +395,13 @@ EditTextLayout LayOutEditText(const EditText& field, const Movie& movie, const F
 // any mask already open. Glyph outlines carry one solid fill; the glyph's colour replaces it
 // through the colour transform (multipliers 0, the colour as the additive terms).
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
-                    std::size_t maxItems, std::vector<RenderItem>& out) {
+                    std::size_t maxItems, std::vector<RenderItem>& out, double viewScaleX,
+                    double viewScaleY) {
     if (layout.frame && out.size() < maxItems) {
         if (matrix.b == 0 && matrix.c == 0) {
-            out.push_back({&PixelFrame(layout, matrix), Matrix{}, color});
+            const double unitX = viewScaleX > 0 ? 20 / viewScaleX : 20;
+            const double unitY = viewScaleY > 0 ? 20 / viewScaleY : 20;
+            out.push_back({&PixelFrame(layout, matrix, unitX, unitY), Matrix{}, color});
         } else {
             out.push_back({&*layout.frame, matrix, color});
         }
@@ -386,8 +415,16 @@ void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const Co
     out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
     out.push_back({&layout.clip, matrix, {}, ClipRole::Mask});
     const Matrix text = matrix * Matrix{1, 0, 0, 1, -layout.scrollX, -layout.scrollY};
-    for (const PlacedGlyph& g : layout.glyphs)
-        out.push_back({g.glyph, text * g.matrix, paint(g.color)});
+    const bool unscaled = matrix.b == 0 && matrix.c == 0 &&
+                          std::abs(matrix.a * viewScaleX - 1) < 1e-3 &&
+                          std::abs(matrix.d * viewScaleY - 1) < 1e-3;
+    for (const PlacedGlyph& g : layout.glyphs) {
+        if (g.plain && !unscaled) {
+            out.push_back({g.plain, text * g.plainMatrix, paint(g.color)});
+        } else {
+            out.push_back({g.glyph, text * g.matrix, paint(g.color)});
+        }
+    }
     for (const auto& [shape, c] : layout.underlines) out.push_back({&shape, text, paint(c)});
     out.push_back({nullptr, {}, {}, ClipRole::Unmask});
 }

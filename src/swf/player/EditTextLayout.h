@@ -44,6 +44,10 @@ struct PlacedGlyph {
     const Shape* glyph = nullptr;  // owned by a font of the movie or a device face
     Matrix matrix;                 // glyph units to the field's space
     Rgba color;
+    // A device glyph fitted to the pixel grid also keeps its plain outline, for a field drawn
+    // at another scale than one field pixel to one view pixel (null: the glyph is not fitted).
+    const Shape* plain = nullptr;
+    Matrix plainMatrix;
 };
 
 struct LineMetrics {
@@ -68,6 +72,7 @@ struct EditTextLayout {
     TextFieldBox frameBox;
     mutable std::optional<Shape> placedFrame;
     mutable Matrix placedFor;
+    mutable double placedUnitX = 20, placedUnitY = 20;  // twips in a view pixel
 };
 
 // The box, the format of the text and the text (HTML parsed when the field says so) a
@@ -82,12 +87,14 @@ EditTextLayout LayOutTextField(const TextFieldBox& box, const StyledText& text, 
 EditTextLayout LayOutEditText(const EditText& field, const Movie& movie,
                               const FontSource* fonts = nullptr);
 
-// Appends the field's picture placed by `matrix`: the frame (its edges on whole pixels when
+// Appends the field's picture placed by `matrix`: the frame (its edges on whole view pixels when
 // `matrix` neither rotates nor skews, as the player draws a field's frame), then the glyphs (each
 // in its colour, then `color`) and underlines between a BeginMask / Mask (the bounds) and an
 // Unmask. The text is left out when it does not fit under `maxItems` with its mask; the frame when
-// nothing fits.
+// nothing fits. `viewScaleX`/`viewScaleY`: view pixels per stage pixel; device glyphs fitted to
+// the pixel grid are drawn only where the field's pixels are view pixels, else the plain ones.
 void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
-                    std::size_t maxItems, std::vector<RenderItem>& out);
+                    std::size_t maxItems, std::vector<RenderItem>& out, double viewScaleX = 1,
+                    double viewScaleY = 1);
 
 }  // namespace saver::swf

@@ -275,6 +275,11 @@ void MoviePlayer::viewResized(int width, int height) {
     state_->runPending();
 }
 
+void MoviePlayer::setViewScale(double x, double y) {
+    state_->context.viewScaleX = x;
+    state_->context.viewScaleY = y;
+}
+
 void MoviePlayer::setScaleMode(int shown) {
     if (state_->scripts) state_->scripts->viewScaleMode(shown);
 }

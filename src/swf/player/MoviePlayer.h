@@ -90,6 +90,9 @@ class MoviePlayer {
     // The system's fonts, for text without embedded outlines (device text); without them such
     // text is not drawn. Takes effect from the next renderList().
     void setFontSource(std::shared_ptr<const FontSource> fonts);
+    // View pixels per stage pixel the caller draws renderList() with (1 by default): text fields
+    // draw device text fitted to the pixel grid only where one of their pixels is a view pixel.
+    void setViewScale(double x, double y);
 
   private:
     struct State;

@@ -1,6 +1,7 @@
 #include "swf/player/TextFontResolver.h"
 
 #include <cctype>
+#include <cmath>
 
 namespace saver::swf {
 
@@ -48,6 +49,37 @@ double ResolvedFont::advance(char32_t code) const {
 double ResolvedFont::kerning(char32_t left, char32_t right) const {
     const auto it = kerning_.find({left, right});
     return it == kerning_.end() ? 0 : it->second;
+}
+
+int ResolvedFont::fittedPixels(double size) const {
+    if (!device_ || !device_->fitsToPixels()) return 0;
+    const long pixels = std::lround(size / 20);
+    return pixels >= 1 && pixels <= 255 ? static_cast<int>(pixels) : 0;
+}
+
+const Shape* ResolvedFont::glyphAt(char32_t code, double size, double& scale) const {
+    if (const int pixels = fittedPixels(size)) {
+        scale = size / (pixels * 64.0);
+        return device_->glyphAt(code, pixels);
+    }
+    scale = size / em_;
+    return glyph(code);
+}
+
+double ResolvedFont::advanceAt(char32_t code, double size) const {
+    if (const int pixels = fittedPixels(size)) return device_->advanceAt(code, pixels);
+    return advance(code) * size / em_;
+}
+
+// A fitted face's ascent and descent are rounded to whole pixels.
+double ResolvedFont::ascentAt(double size) const {
+    const double a = ascent_ * size / em_;
+    return fittedPixels(size) ? std::round(a / 20) * 20 : a;
+}
+
+double ResolvedFont::descentAt(double size) const {
+    const double d = descent_ * size / em_;
+    return fittedPixels(size) ? std::round(d / 20) * 20 : d;
 }
 
 TextFontResolver::TextFontResolver(const Movie& movie, bool embedFonts,

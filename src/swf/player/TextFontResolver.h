@@ -35,6 +35,16 @@ class ResolvedFont {
     // kerning table; 0 for device faces and pairs the table does not list.
     double kerning(char32_t left, char32_t right) const;
     bool has(char32_t code) const;  // the font knows the character
+    // The same for text `size` twips high, in twips: device faces that fit glyphs to the pixel
+    // grid draw whole-pixel sizes with fitted outlines and whole-pixel advances and vertical
+    // metrics; other fonts scale their EM units. glyphAt sets `scale` to the glyph's units to
+    // twips.
+    const Shape* glyphAt(char32_t code, double size, double& scale) const;
+    double advanceAt(char32_t code, double size) const;
+    double ascentAt(double size) const;
+    double descentAt(double size) const;
+    // The pixel size device glyphs are fitted to at `size` twips, 0 when they are not fitted.
+    int fittedPixels(double size) const;
     double em() const { return em_; }
     double ascent() const { return ascent_; }
     double descent() const { return descent_; }

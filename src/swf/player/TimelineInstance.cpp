@@ -395,7 +395,7 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
     } else if (const auto* field = std::get_if<EditText>(&character)) {
         TextFieldState& state = TextFieldOf(object, *field, *context_.movie);
         AppendEditText(state.layout(*context_.movie, context_.fonts), matrix, inner,
-                       kMaxRenderItems, out);
+                       kMaxRenderItems, out, context_.viewScaleX, context_.viewScaleY);
     } else if (object.sprite) {
         object.sprite->collect(matrix, inner, out);
     }

@@ -84,6 +84,8 @@ struct PlayerContext {
     // Text fields that scripts made masks, with the clip each masks (see setScriptMask).
     std::vector<std::pair<std::weak_ptr<TextFieldState>, std::weak_ptr<TimelineInstance>>>
         fieldMasks;
+    // View pixels per stage pixel (MoviePlayer::setViewScale).
+    double viewScaleX = 1, viewScaleY = 1;
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {

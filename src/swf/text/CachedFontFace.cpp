@@ -18,4 +18,21 @@ double CachedFontFace::advance(char32_t code) const {
     return get(code).advance;
 }
 
+const CachedFontFace::Loaded& CachedFontFace::getFitted(char32_t code, int pixels) const {
+    SpinGuard lock(mutex_);
+    auto it = fitted_.find({pixels, code});
+    if (it == fitted_.end())
+        it = fitted_.emplace(std::pair{pixels, code}, loadFitted(code, pixels)).first;
+    return it->second;
+}
+
+const Shape* CachedFontFace::glyphAt(char32_t code, int pixels) const {
+    const Loaded& loaded = getFitted(code, pixels);
+    return loaded.present ? &loaded.outline : nullptr;
+}
+
+double CachedFontFace::advanceAt(char32_t code, int pixels) const {
+    return getFitted(code, pixels).advance;
+}
+
 }  // namespace saver::swf

@@ -13,8 +13,8 @@
 
 namespace saver::swf {
 
-GlyphOutlineBuilder::GlyphOutlineBuilder(double unitsPerEm)
-    : scale_(unitsPerEm > 0 ? kDeviceEmSquare / unitsPerEm : 1) {
+GlyphOutlineBuilder::GlyphOutlineBuilder(double unitsPerEm, double emSquare)
+    : scale_(unitsPerEm > 0 ? emSquare / unitsPerEm : 1) {
     shape_.fills.emplace_back();
     shape_.nonZeroWinding = true;
 }

@@ -8,13 +8,15 @@
 #pragma once
 
 #include "swf/format/SwfMovie.h"
+#include "swf/player/FontSource.h"
 
 namespace saver::swf {
 
 class GlyphOutlineBuilder {
   public:
     // `unitsPerEm`: the outline's units in one EM (FreeType's units_per_EM, GDI's em height).
-    explicit GlyphOutlineBuilder(double unitsPerEm);
+    // `emSquare`: the units of the shape made (kDeviceEmSquare, or 20 to make twips of pixels).
+    explicit GlyphOutlineBuilder(double unitsPerEm, double emSquare = kDeviceEmSquare);
 
     void moveTo(double x, double y);
     void lineTo(double x, double y);

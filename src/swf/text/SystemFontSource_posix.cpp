@@ -1,11 +1,14 @@
 // The host's fonts through FreeType. Outlines and advances are read unscaled and unhinted
-// (FT_LOAD_NO_SCALE), in the font's own units, so that layout does not depend on a pixel size;
-// the vertical metrics come from the OS/2 table's Windows ascent and descent when the font has
-// one, as GDI reports them, so a line is as tall on the host as on Windows.
+// (FT_LOAD_NO_SCALE), in the font's own units (static text); text fields take hinted glyphs of
+// their size in whole pixels (loadFitted). The vertical metrics
+// come from the OS/2 table's Windows ascent and descent when the font has one, as GDI reports
+// them, so a line is as tall on the host as on Windows.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_DRIVER_H
+#include FT_MODULE_H
 
 #include <algorithm>
 #include <map>
@@ -44,7 +47,14 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 struct Library {
     FT_Library handle = nullptr;
     Library() {
-        if (FT_Init_FreeType(&handle) != 0) handle = nullptr;
+        if (FT_Init_FreeType(&handle) != 0) {
+            handle = nullptr;
+            return;
+        }
+        // The classic TrueType hinter fits stems in both directions, as the Windows rasteriser
+        // does; the newer default fits heights only.
+        FT_UInt version = TT_INTERPRETER_VERSION_35;
+        FT_Property_Set(handle, "truetype", "interpreter-version", &version);
     }
     ~Library() {
         if (handle) FT_Done_FreeType(handle);
@@ -88,6 +98,7 @@ class FreeTypeFace : public CachedFontFace {
     double ascent() const override { return ascent_; }
     double descent() const override { return descent_; }
     double leading() const override { return leading_; }
+    bool fitsToPixels() const override { return face_ != nullptr; }
 
   protected:
     Loaded load(char32_t code) const override {
@@ -100,6 +111,27 @@ class FreeTypeFace : public CachedFontFace {
         out.advance = slot->advance.x * kDeviceEmSquare / units_;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE || slot->outline.n_contours <= 0) return out;
         GlyphOutlineBuilder builder(units_);
+        const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+        if (FT_Outline_Decompose(&slot->outline, &funcs, &builder) != 0) return out;
+        out.outline = builder.finish();
+        out.present = !out.outline.paths.empty();
+        return out;
+    }
+
+    // The hinted outline at `pixels` pixels per EM comes in 26.6 pixel units (64 a pixel) and is
+    // kept in them, so that its grid-fitted points stay exact; FreeType rounds the hinted advance
+    // to whole pixels.
+    Loaded loadFitted(char32_t code, int pixels) const override {
+        Loaded out;
+        if (!face_ || code < 0x20 || pixels <= 0) return out;
+        const FT_UInt index = FT_Get_Char_Index(face_, code);
+        if (index == 0 || FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels)) != 0 ||
+            FT_Load_Glyph(face_, index, FT_LOAD_NO_BITMAP) != 0)
+            return out;
+        const FT_GlyphSlot slot = face_->glyph;
+        out.advance = slot->advance.x * 20.0 / 64;
+        if (slot->format != FT_GLYPH_FORMAT_OUTLINE || slot->outline.n_contours <= 0) return out;
+        GlyphOutlineBuilder builder(1, 1);
         const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
         if (FT_Outline_Decompose(&slot->outline, &funcs, &builder) != 0) return out;
         out.outline = builder.finish();

@@ -1,6 +1,8 @@
 // The system's fonts through GDI. Each face is a font created at an EM height of kGdiEm pixels
 // in a memory DC of its own, large enough that GDI's integer metrics and advances lose nothing
 // that shows; outlines come unhinted (GGO_NATIVE | GGO_UNHINTED) in 16.16 fixed point, y up.
+// Text fields take glyphs hinted at their size in whole pixels from the same face made that
+// high (loadFitted).
 // A name GDI does not have is swapped by GDI for some other face; we notice that through
 // GetTextFaceW and take the default sans face instead, as the Windows player does.
 #include <windows.h>
@@ -104,6 +106,8 @@ class GdiFace : public CachedFontFace {
     ~GdiFace() override {
         if (dc_) DeleteDC(dc_);
         if (font_) DeleteObject(font_);
+        for (const auto& [pixels, font] : sized_)
+            if (font) DeleteObject(font);
     }
     GdiFace(const GdiFace&) = delete;
     GdiFace& operator=(const GdiFace&) = delete;
@@ -111,6 +115,7 @@ class GdiFace : public CachedFontFace {
     double ascent() const override { return ascent_; }
     double descent() const override { return descent_; }
     double leading() const override { return leading_; }
+    bool fitsToPixels() const override { return dc_ != nullptr && font_ != nullptr; }
 
   protected:
     Loaded load(char32_t code) const override {
@@ -138,7 +143,44 @@ class GdiFace : public CachedFontFace {
         return out;
     }
 
+    // The same face made `pixels` high gives its outlines hinted (GGO_NATIVE alone) in pixels
+    // and its advance in whole pixels; the large font is selected again after.
+    Loaded loadFitted(char32_t code, int pixels) const override {
+        Loaded out;
+        if (!dc_ || code < 0x20 || code > 0xFFFF || pixels <= 0) return out;
+        HFONT sized = sizedFont(pixels);
+        if (!sized) return out;
+        SelectObject(dc_, sized);
+        const UINT ch = static_cast<UINT>(code);
+        GLYPHMETRICS gm{};
+        const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+        const DWORD size = GetGlyphOutlineW(dc_, ch, GGO_NATIVE, &gm, 0, nullptr, &identity);
+        if (size != GDI_ERROR) out.advance = gm.gmCellIncX * 20.0;
+        if (size != GDI_ERROR && size > 0 && size <= (1u << 20)) {
+            std::vector<BYTE> data(size);
+            if (GetGlyphOutlineW(dc_, ch, GGO_NATIVE, &gm, size, data.data(), &identity) !=
+                GDI_ERROR) {
+                GlyphOutlineBuilder builder(1, 64);  // pixels to 64ths of a pixel
+                Decode(data, builder);
+                out.outline = builder.finish();
+                out.present = !out.outline.paths.empty();
+            }
+        }
+        SelectObject(dc_, font_);
+        return out;
+    }
+
   private:
+    HFONT sizedFont(int pixels) const {
+        auto& slot = sized_[pixels];
+        if (!slot) {
+            LOGFONTW lf = chosen_;
+            lf.lfHeight = -pixels;
+            slot = CreateFontIndirectW(&lf);
+        }
+        return slot;
+    }
+
     // True when GDI gave the face asked for (the font stays selected either way).
     bool select(const std::wstring& face, bool bold, bool italic) {
         if (!dc_) return false;
@@ -155,6 +197,7 @@ class GdiFace : public CachedFontFace {
         SelectObject(dc_, font);
         if (font_) DeleteObject(font_);
         font_ = font;
+        chosen_ = lf;
         wchar_t got[LF_FACESIZE] = {};
         GetTextFaceW(dc_, LF_FACESIZE, got);
         return SameName(got, lf.lfFaceName);
@@ -162,6 +205,8 @@ class GdiFace : public CachedFontFace {
 
     HDC dc_ = nullptr;
     HFONT font_ = nullptr;
+    LOGFONTW chosen_{};                   // the large font's description
+    mutable std::map<int, HFONT> sized_;  // by pixel height, made on first use
     double ascent_ = 0, descent_ = 0, leading_ = 0;
 };
 
