@@ -68,20 +68,6 @@ Value Quality(const PlayerSettings& s, bool high) {
 
 }  // namespace
 
-Matrix StageMatrix(const TimelineInstance& t) {
-    Matrix m;
-    const TimelineInstance* at = &t;
-    std::shared_ptr<TimelineInstance> keep;
-    for (int guard = 0; at && guard <= kMaxSpriteNesting + 1; ++guard) {
-        const DisplayObject* o = at->placement();
-        if (!o) return Matrix{};
-        m = o->matrix * m;
-        keep = at->parent();
-        at = keep.get();
-    }
-    return m;
-}
-
 void CacheScaleRotation(DisplayObject& o) {
     if (o.hasCachedScale) return;
     const Matrix& m = o.matrix;

@@ -11,6 +11,7 @@
 
 #include "swf/avm1/Interpreter.h"
 #include "swf/format/SwfTypes.h"
+#include "swf/player/StageMatrix.h"
 
 namespace saver::swf {
 class TimelineInstance;
@@ -33,8 +34,6 @@ Value GetDisplayProperty(Interpreter& vm, PlayerSettings& settings, TimelineInst
 bool SetDisplayProperty(Interpreter& vm, PlayerSettings& settings, TimelineInstance& t,
                         const std::string& folded, const Value& v);
 
-// The transform from `t`'s space to the stage (twips); identity for a clip off the stage.
-Matrix StageMatrix(const TimelineInstance& t);
 // The scale, rotation and skew of `o` from its matrix, unless a script set them already.
 void CacheScaleRotation(DisplayObject& o);
 // Rebuilds `o`'s matrix from its cached scale, rotation and skew (the translation stays).

@@ -77,7 +77,7 @@ void Interpreter::checkBudget() {
 
 namespace {
 
-constexpr std::size_t kElementBudget = 8'000'000;      // array slots between collections
+constexpr std::size_t kElementBudget = 8'000'000;       // array slots between collections
 constexpr std::size_t kStringLimit = 16 * 1024 * 1024;  // bytes in one string
 
 }  // namespace
@@ -125,7 +125,8 @@ void Interpreter::roots(const std::function<void(Object*)>& visit) const {
 }
 
 void Interpreter::maybeCollect() {
-    if (pinned_ == 0 && (heap_.allocatedSinceCollect() > 200'000 || elementsCharged_ > kElementBudget / 2)) {
+    if (pinned_ == 0 &&
+        (heap_.allocatedSinceCollect() > 200'000 || elementsCharged_ > kElementBudget / 2)) {
         heap_.collect([this](const auto& visit) { roots(visit); });
         elementsCharged_ = 0;
     }
@@ -195,8 +196,8 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
     PinScope pin(pinned_);
     const Value protoValue = getMember(fn, "prototype");
     // A class without a prototype makes objects without one.
-    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
-                                        : heap_.make(Object::Kind::Plain);
+    Object* obj =
+        protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
@@ -221,7 +222,8 @@ Value Interpreter::callFunction(Object* fn, const Value& thisValue, const std::v
             std::size_t frames;
             ~Callee() { vm.nativeCallee_ = fn, vm.nativeCalleeFrames_ = frames; }
         } restore{*this, nativeCallee_, nativeCalleeFrames_};
-        nativeCallee_ = fn;
+        // call and apply are not callers: the function they call sees the script below them.
+        nativeCallee_ = fn->passesCaller ? nullptr : fn;
         nativeCalleeFrames_ = frames_.size();
         return fn->native(info);
     }
@@ -575,7 +577,8 @@ std::string Interpreter::toString(const Value& v) {
         return path.isString() ? path.asString() : "";
     }
     // A String object gives its text without asking toString.
-    if (o->kind() == Object::Kind::String && o->primitive.isString()) return o->primitive.asString();
+    if (o->kind() == Object::Kind::String && o->primitive.isString())
+        return o->primitive.asString();
     if (o->kind() == Object::Kind::Super) {  // the parent's toString, run on `this`
         const Value fn = getMember(v, "toString");
         if (fn.asObject() && fn.asObject()->isFunction()) {

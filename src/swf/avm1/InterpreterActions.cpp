@@ -82,7 +82,16 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x0C:
         case 0x0D: {
             const Value bv = pop(), av = pop();
-            const double b = toNumber(bv), a = toNumber(av);  // the right side is asked first
+            // The player asks the left side first for Add and the right side first for the
+            // other three (valueOf calls show the order).
+            double a = 0, b = 0;
+            if (r.code == 0x0A) {
+                a = toNumber(av);
+                b = toNumber(bv);
+            } else {
+                b = toNumber(bv);
+                a = toNumber(av);
+            }
             if (r.code == 0x0A)
                 push(a + b);
             else if (r.code == 0x0B)
@@ -189,7 +198,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x25:
-            if (Object* clip = targetObject(f, pop())) host_.clipCommand(clip, "removeMovieClip", {});
+            if (Object* clip = targetObject(f, pop()))
+                host_.clipCommand(clip, "removeMovieClip", {});
             break;
         case 0x26: {
             const Value v = pop();

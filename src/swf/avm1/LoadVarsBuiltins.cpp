@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/NextTimerPass.h"
 
 namespace saver::swf::avm1 {
 
@@ -56,12 +57,7 @@ Value Load(CallInfo& c) {
     c.vm.setMember(c.thisValue, "loaded", false);
     Object* answer = c.vm.newFunction(AnswerLoad);
     answer->bound = {c.thisValue};
-    Interpreter::Timer t;
-    t.id = c.vm.nextTimerId++;
-    t.function = answer;
-    t.repeat = false;
-    t.due = 0;
-    c.vm.timers.push_back(t);
+    CallOnNextTimerPass(c.vm, answer);
     return true;
 }
 

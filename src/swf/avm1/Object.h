@@ -139,6 +139,8 @@ class Object {
     std::unique_ptr<XmlNodeData> xml;      // XmlNode
 
     bool marked = false;  // the collector's mark
+    // Function: a native (call, apply) whose callee sees the script below it as its caller.
+    bool passesCaller = false;
 
     // Every object reference this object holds.
     void trace(const std::function<void(Object*)>& visit) const;

@@ -168,8 +168,9 @@ void InstallObjectBuiltins(Interpreter& vm) {
 
     Object* fproto = vm.protos.function;
     MakeClass(vm, "Function", FunctionCtor, fproto);
-    vm.method(fproto, "call", FunctionCall, 0x80);  // both came with the player of SWF 6
-    vm.method(fproto, "apply", FunctionApply, 0x80);
+    // Both came with the player of SWF 6.
+    vm.method(fproto, "call", FunctionCall, 0x80)->passesCaller = true;
+    vm.method(fproto, "apply", FunctionApply, 0x80)->passesCaller = true;
     vm.method(vm.global(), "ASSetPropFlags", ASSetPropFlagsFn);
 }
 

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/NextTimerPass.h"
 #include "swf/avm1/SoundTarget.h"
 
 namespace saver::swf::avm1 {
@@ -208,12 +209,7 @@ Value LoadSound(CallInfo& c) {
     WriteMix(c, s, identity);
     Object* answer = c.vm.newFunction(AnswerLoad);
     answer->bound = {s};
-    Interpreter::Timer t;
-    t.id = c.vm.nextTimerId++;
-    t.function = answer;
-    t.repeat = false;
-    t.due = 0;
-    c.vm.timers.push_back(t);
+    CallOnNextTimerPass(c.vm, answer);
     return Value{};
 }
 

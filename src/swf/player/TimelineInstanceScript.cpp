@@ -7,6 +7,7 @@
 
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/ScriptTextField.h"
+#include "swf/player/StageMatrix.h"
 #include "swf/player/TextFieldState.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -239,25 +240,6 @@ bool TimelineInstance::masksOtherClip() const {
     return !(placed && placed->clipDepth && *placed->clipDepth > 0);
 }
 
-namespace {
-
-// The matrix from a timeline's space to the stage's, through every placement above it.
-Matrix WorldMatrix(const TimelineInstance& t) {
-    Matrix m;
-    const TimelineInstance* at = &t;
-    std::shared_ptr<TimelineInstance> keep;
-    for (int guard = 0; at && guard <= kMaxSpriteNesting + 1; ++guard) {
-        const DisplayObject* o = at->placement();
-        if (!o) return Matrix{};
-        m = o->matrix * m;
-        keep = at->parent();
-        at = keep.get();
-    }
-    return m;
-}
-
-}  // namespace
-
 // The mask is where it stands on the stage, wherever it sits in the tree: its shapes are
 // listed in stage space. A mask met while listing another mask's shapes is left out, which
 // also ends any cycle of clips masking each other.
@@ -271,7 +253,7 @@ bool TimelineInstance::openScriptMask(std::vector<RenderItem>& out) const {
     if (!mask || !mask->onStage()) return false;
     std::vector<RenderItem> drawn;
     ++context_.scriptMaskNesting;
-    mask->collect(WorldMatrix(*mask), {}, drawn);
+    mask->collect(StageMatrix(*mask), {}, drawn);
     --context_.scriptMaskNesting;
     out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
     for (const RenderItem& item : drawn) {
