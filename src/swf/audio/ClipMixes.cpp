@@ -25,25 +25,16 @@ const ClipMixes::Own* ClipMixes::find(const TimelineInstance* clip) const {
 }
 
 SoundTransform ClipMixes::effective(const TimelineInstance* clip) const {
-    SoundTransform out;
-    bool mixSet = false;
-    double volume = 1;
-    std::shared_ptr<const TimelineInstance> hold;
-    for (int depth = 0; clip && depth < 256; ++depth) {
-        if (const Own* own = find(clip)) {
-            volume *= own->transform.volume / 100;
-            if (!mixSet) out = own->transform;
-            mixSet = true;
-        }
-        hold = clip->parent();
-        clip = hold.get();
-    }
-    if (global_) {
-        volume *= global_->volume / 100;
-        if (!mixSet) out = *global_;
-    }
-    out.volume = volume * 100;
-    return out;
+    auto own = [this](const TimelineInstance* c) -> const SoundTransform* {
+        const Own* mine = find(c);
+        return mine ? &mine->transform : nullptr;
+    };
+    std::shared_ptr<const TimelineInstance> hold;  // keeps the parent met last alive
+    auto parent = [&hold](const TimelineInstance* c) {
+        hold = c->parent();
+        return hold.get();
+    };
+    return ChainedTransform(clip, own, parent, global_.get());
 }
 
 }  // namespace saver::swf

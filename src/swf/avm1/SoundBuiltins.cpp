@@ -68,25 +68,16 @@ double DurationMs(Interpreter& vm, std::uint16_t id) {
 // The transform a sound started on `target` plays with: volumes multiplied from the target up
 // through its parents to the global sound; the channel mix of the nearest clip that has one.
 SoundTransform Effective(Interpreter& vm, Object* target) {
-    SoundTransform out;
-    bool mixSet = false;
-    double volume = 1;
-    Object* clip = target;
-    for (int depth = 0; clip && depth < 256; ++depth) {
-        if (const Interpreter::ClipSound* own = FindClipSound(vm, clip)) {
-            volume *= own->transform.volume / 100;
-            if (!mixSet) out = own->transform;
-            mixSet = true;
-        }
-        clip = vm.host().clipProperty(clip, "_parent").asObject();
-    }
+    auto own = [&vm](Object* clip) -> const SoundTransform* {
+        const Interpreter::ClipSound* sound = FindClipSound(vm, clip);
+        return sound ? &sound->transform : nullptr;
+    };
+    auto parent = [&vm](Object* clip) {
+        return vm.host().clipProperty(clip, "_parent").asObject();
+    };
     const auto global = vm.clipSounds.find(nullptr);
-    if (global != vm.clipSounds.end()) {
-        volume *= global->second.transform.volume / 100;
-        if (!mixSet) out = global->second.transform;
-    }
-    out.volume = volume * 100;
-    return out;
+    return ChainedTransform(target, own, parent,
+                            global != vm.clipSounds.end() ? &global->second.transform : nullptr);
 }
 
 // After a change of volume, pan or transform every playing sound gets its transform again, and

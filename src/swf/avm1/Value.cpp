@@ -3,6 +3,7 @@
 // text makes NaN) and leniently in SWF 4 (the numeric prefix, or 0).
 #include "swf/avm1/Value.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -73,7 +74,8 @@ bool IsOctal(const std::string& s) {
 
 double Value::FreshNaN(double n) {
     // Quiet NaN with a counter in the payload; the sign is kept. 2^51 NaNs before a repeat.
-    static std::uint64_t counter = 0;
+    // Atomic, so that players on different threads never race on it.
+    static std::atomic<std::uint64_t> counter{0};
     std::uint64_t bits;
     std::memcpy(&bits, &n, sizeof bits);
     bits = (bits & 0xFFF8000000000000ULL) | 0x7FF8000000000000ULL |

@@ -20,6 +20,33 @@ struct SoundTransform {
     bool operator==(const SoundTransform&) const = default;
 };
 
+// The transform a sound started on `clip` plays with: the volumes of the clip, of every clip
+// above it and of the movie (`global`, null when none was set) multiply; the channel mix is the
+// nearest one set. `ownOf(clip)` gives a clip's own transform (null: none), `parentOf(clip)` the
+// clip above it (null at the top); at most 256 levels are followed. The script engine (its
+// clip objects) and the sound layer (timelines) both reckon it.
+template <class Clip, class OwnOf, class ParentOf>
+SoundTransform ChainedTransform(Clip clip, OwnOf ownOf, ParentOf parentOf,
+                                const SoundTransform* global) {
+    SoundTransform out;
+    bool mixSet = false;
+    double volume = 1;
+    for (int depth = 0; clip && depth < 256; ++depth) {
+        if (const SoundTransform* own = ownOf(clip)) {
+            volume *= own->volume / 100;
+            if (!mixSet) out = *own;
+            mixSet = true;
+        }
+        clip = parentOf(clip);
+    }
+    if (global) {
+        volume *= global->volume / 100;
+        if (!mixSet) out = *global;
+    }
+    out.volume = volume * 100;
+    return out;
+}
+
 struct SoundCommand {
     enum class Kind : std::uint8_t {
         Start,      // soundId from offsetSeconds, `loops` times, as `channel`, with `transform`
