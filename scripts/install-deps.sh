@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     # host build and unit tests (clang with ASan/UBSan/libFuzzer)
-    clang clang-format libclang-rt-14-dev cmake ninja-build git
+    clang clang-format libclang-rt-14-dev lld cmake ninja-build git
     zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
     libjpeg62-turbo-dev libagg-dev libpng-dev libgif-dev libcpptoml-dev libmpg123-dev
     # device text on the host: FreeType and the fixed set of free fonts it draws with
