@@ -286,6 +286,10 @@ void TimelineInstance::logFrame(int frame, bool continued) {
 void TimelineInstance::startSprite(DisplayObject& object, int depth) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
+    // Text fields take a default name from the same count as clips; shapes and static text
+    // have none.
+    if (std::holds_alternative<EditText>(it->second) && object.name.empty())
+        object.name = "instance" + std::to_string(++context_.instanceCount);
     const Timeline* timeline = nullptr;
     if (const auto* sprite = std::get_if<Sprite>(&it->second))
         timeline = &sprite->timeline;
