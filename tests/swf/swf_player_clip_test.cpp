@@ -60,6 +60,41 @@ Sprite TracingSprite(std::uint16_t id, const std::string& name, int frames) {
     return Sprite{id, MakeTimeline(std::move(f))};
 }
 
+std::vector<std::uint8_t> PushInt(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    return {0x96,
+            5,
+            0,
+            7,
+            static_cast<std::uint8_t>(u),
+            static_cast<std::uint8_t>(u >> 8),
+            static_cast<std::uint8_t>(u >> 16),
+            static_cast<std::uint8_t>(u >> 24)};
+}
+
+// `target`.`method`(`arg`), its result dropped.
+std::vector<std::uint8_t> CallOn(const std::string& target, const std::string& method, int arg) {
+    std::vector<std::uint8_t> r = PushInt(arg);
+    for (const auto& part : {PushInt(1), PushString(target), std::vector<std::uint8_t>{0x1C},
+                             PushString(method), std::vector<std::uint8_t>{0x52, 0x17}})
+        r.insert(r.end(), part.begin(), part.end());
+    return r;
+}
+
+TEST(SwfFrameOrder, ScriptOfARemovedClipEndsAfterTheCall) {
+    // The child sends its parent to frame 2, which removes the child: the child's script ends
+    // there. A call on a missing object calls nothing and the script goes on.
+    Sprite child{20,
+                 MakeTimeline({MakeFrame({Actions(
+                     {Trace("child start"), CallOn("nothing", "play", 0), Trace("child goes on"),
+                      CallOn("_parent", "gotoAndStop", 2), Trace("child after its removal")})})})};
+    auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20), Actions({Stop()})}),
+                                         MakeFrame({Remove(1), Actions({Trace("root 2")})})}),
+                           {child});
+    ScriptedRun run(movie);
+    EXPECT_EQ(run.out, "child start\nchild goes on\nroot 2\n");
+}
+
 TEST(SwfFrameOrder, NewestClipRunsFirst) {
     // Root frame 1 places a child after its own script; each frame every timeline traces.
     auto movie = MakeMovie(MakeTimeline({

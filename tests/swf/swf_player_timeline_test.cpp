@@ -50,7 +50,7 @@ TEST(SwfPlayerDisplayList, PlacementRules) {
         {"new replaces occupied depth", {Tinted(1, 2, false), Place(1, 3, 5)}, {{1, 3, 5, 0}}},
         {"move with character swaps it", {Place(1, 2, 40), Tinted(1, 3, true)}, {{1, 3, 40, 50}}},
         {"move on empty depth", {Move(4, 10)}, {}},
-        {"move with character on empty depth", {Tinted(4, 3, true)}, {{4, 3, 0, 50}}},
+        {"move with character on empty depth", {Tinted(4, 3, true)}, {}},
         {"remove", {Place(1, 2), Place(2, 3), Remove(1)}, {{2, 3, 0, 0}}},
         {"remove empty depth", {Place(1, 2), Remove(7)}, {{1, 2, 0, 0}}},
         {"depth order", {Place(9, 1), Place(2, 3)}, {{2, 3, 0, 0}, {9, 1, 0, 0}}},

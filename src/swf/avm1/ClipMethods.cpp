@@ -362,7 +362,7 @@ constexpr Method kMethods[] = {
     {"getBytesLoaded", BytesTotal},
     {"getBytesTotal", BytesTotal},
     {"setMask", SetMask, kSince6},
-    {"getSWFVersion", SwfVersion, kSince7},
+    {"getSWFVersion", SwfVersion},
 };
 
 }  // namespace

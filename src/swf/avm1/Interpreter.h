@@ -68,6 +68,12 @@ struct InterpreterHost {
     virtual void clipChildNames(Object* clip, std::vector<std::string>& names) {
         (void)clip, (void)names;
     }
+    // True when the clip `clip` has left the stage while scripts ran (a goto, attachMovie or
+    // removeMovieClip took it away): a script of that clip ends after the call that did it.
+    virtual bool clipLeftStage(Object* clip) {
+        (void)clip;
+        return false;
+    }
     // Local time minus UTC at the instant `utcMs` (Date's local fields); UTC by default.
     virtual double localTimeOffsetMs(double utcMs) {
         (void)utcMs;

@@ -311,6 +311,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         }
         case 0x3D:
             doCallFunction(f);
+            if (host_.clipLeftStage(f.baseClip)) {
+                out = {Flow::Return, f.code.size(), Value{}};  // the block ends here
+                return false;
+            }
             break;
         case 0x3E:
             out = {Flow::Return, f.code.size(), pop()};
@@ -323,6 +327,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         }
         case 0x40:
             doNew(f, false);
+            if (host_.clipLeftStage(f.baseClip)) {
+                out = {Flow::Return, f.code.size(), Value{}};  // the block ends here
+                return false;
+            }
             break;
         case 0x41:
             defineLocal(f, toString(pop()), Value{}, true);
@@ -423,11 +431,20 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             push(toNumber(pop()) - 1);
             break;
         case 0x52:
-            doCallMethod(f);
+        case 0x53: {
+            // A call on undefined or null calls nothing, and so cannot take the clip away.
+            const bool onObject = stack_.size() >= 2 && !stack_[stack_.size() - 2].isUndefined() &&
+                                  !stack_[stack_.size() - 2].isNull();
+            if (r.code == 0x52)
+                doCallMethod(f);
+            else
+                doNew(f, true);
+            if (onObject && host_.clipLeftStage(f.baseClip)) {
+                out = {Flow::Return, f.code.size(), Value{}};  // the block ends here
+                return false;
+            }
             break;
-        case 0x53:
-            doNew(f, true);
-            break;
+        }
         case 0x54: {
             Object* ctor = pop().asObject();
             const Value v = pop();

@@ -358,8 +358,25 @@ void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
         return;
     }
     Object* clip = clipObject(timeline);
+    struct UnloadScope {
+        int& count;
+        const bool on;
+        UnloadScope(int& c, bool unload) : count(c), on(unload) { count += on; }
+        ~UnloadScope() { count -= on; }
+    } scope(unloadHandlers_, event == kClipUnload);
     runClipActions(timeline, clip, event);
     if (const char* handler = HandlerName(event)) callHandler(clip, handler);
+}
+
+// A clip object whose timeline is gone (or off the stage) left it; one that never had a
+// timeline (a prototype made with `new MovieClip`) never was on it.
+bool ScriptRunner::clipLeftStage(Object* clip) {
+    if (!clip || clip->kind() != Object::Kind::Clip || unloadHandlers_ > 0) return false;
+    const std::weak_ptr<TimelineInstance> none;
+    const bool hadTimeline = clip->clip.owner_before(none) || none.owner_before(clip->clip);
+    if (!hadTimeline) return false;
+    const auto timeline = clip->clip.lock();
+    return !timeline || !timeline->onStage();
 }
 
 bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
@@ -367,8 +384,9 @@ bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
         for (const ClipAction& action : *actions)
             if (action.events & kClipUnload) return true;
     if (movie_->header.version >= 6) {
-        const Value fn = vm_->getMember(clipObject(timeline), "onUnload");
-        if (fn.asObject() && fn.asObject()->isFunction()) return true;
+        // Any onUnload the clip sees (its prototype's too, a function or not) keeps it until
+        // the event: the handler is looked up again when the event runs.
+        if (!vm_->getMember(clipObject(timeline), "onUnload").isUndefined()) return true;
     }
     for (const auto& [depth, object] : timeline.displayList())
         if (object.sprite && hasUnloadHandler(*object.sprite)) return true;

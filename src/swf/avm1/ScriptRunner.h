@@ -72,6 +72,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void clipCommand(Object* clip, const std::string& method,
                      const std::vector<Value>& args) override;
     void clipChildNames(Object* clip, std::vector<std::string>& names) override;
+    bool clipLeftStage(Object* clip) override;
 
     // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);
@@ -117,6 +118,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     double nowMs_ = 0;
     int framesShown_ = 0;
     bool quit_ = false;
+    int unloadHandlers_ = 0;  // unload handlers running: their clips left the stage before
     std::unique_ptr<ScriptInput> input_;
 };
 

@@ -40,10 +40,8 @@ PlaceResult ApplyPlace(DisplayList& list, const PlaceObject& place) {
         if (!place.characterId) return PlaceResult::None;
         return PlaceNew(list, place);
     }
-    if (it == list.end()) {
-        if (!place.characterId) return PlaceResult::None;
-        return PlaceNew(list, place);
-    }
+    // The player ignores a move onto an empty depth, even one that names a character.
+    if (it == list.end()) return PlaceResult::None;
     DisplayObject& object = it->second;
     TakeGivenProperties(object, place);
     if (place.characterId && *place.characterId != object.characterId) {

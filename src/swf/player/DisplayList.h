@@ -1,14 +1,15 @@
 // DisplayList: the objects of one timeline by depth, and the effect of the display commands
 // (PlaceObject, RemoveObject) on it.
 //
-// Placement rules, as the SWF file format defines them:
+// Placement rules, as the SWF file format defines them and the player carries them out:
 //   - no move flag, with a character: a new object at the depth with the given properties
 //     (identity matrix and colour transform, ratio 0 where none is given); an object already
 //     at that depth is replaced;
 //   - move flag, no character: the object at the depth takes the given properties and keeps
 //     the others; nothing happens when the depth is empty;
 //   - move flag and a character: the object at the depth shows the new character and keeps
-//     the properties not given; an empty depth gets a new object;
+//     the properties not given; nothing happens when the depth is empty (the player ignores
+//     a move there, whatever the file format's text suggests);
 //   - neither move flag nor character: nothing happens.
 // RemoveObject empties the depth (whatever character is there).
 //

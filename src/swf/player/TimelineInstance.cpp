@@ -194,9 +194,10 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
             const auto old = list_.find(place->depth);
             if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
-            if (old != list_.end() && old->second.sprite &&
-                (!place->move ||
-                 (applied.characterId && *applied.characterId != old->second.characterId)))
+            // A SWF 5 placement onto a depth in use takes the depth over without an unload
+            // event for the object that was there; a move to another character unloads it.
+            if (old != list_.end() && old->second.sprite && place->move && applied.characterId &&
+                *applied.characterId != old->second.characterId)
                 unloadObject(old->second);
             const PlaceResult result = ApplyPlace(list_, applied);
             if (&applied != place) PointIntoMovie(list_, *place);
@@ -285,6 +286,10 @@ void TimelineInstance::logFrame(int frame, bool continued) {
 void TimelineInstance::startSprite(DisplayObject& object, int depth) {
     const auto it = context_.movie->dictionary.find(object.characterId);
     if (it == context_.movie->dictionary.end()) return;
+    // Text fields take a default name from the same count as clips; shapes and static text
+    // have none.
+    if (std::holds_alternative<EditText>(it->second) && object.name.empty())
+        object.name = "instance" + std::to_string(++context_.instanceCount);
     const Timeline* timeline = nullptr;
     if (const auto* sprite = std::get_if<Sprite>(&it->second))
         timeline = &sprite->timeline;
@@ -298,11 +303,15 @@ void TimelineInstance::startSprite(DisplayObject& object, int depth) {
     object.sprite->depth_ = depth;
     object.sprite->characterId_ = object.characterId;
     object.sprite->setExecRegistered();
-    object.sprite->queueEvent(kClipInitialize);
-    object.sprite->queueEvent(kClipConstruct);
-    object.sprite->queueEvent(kClipLoad);
+    // A button has no clip events: the clip actions a placement gives it never run.
+    const bool button = std::holds_alternative<Button>(it->second);
+    if (!button) {
+        object.sprite->queueEvent(kClipInitialize);
+        object.sprite->queueEvent(kClipConstruct);
+        object.sprite->queueEvent(kClipLoad);
+    }
     object.sprite->restart();
-    if (std::holds_alternative<Button>(it->second)) object.sprite->stop();  // the mouse moves it
+    if (button) object.sprite->stop();  // the mouse moves it
 }
 
 // Masks open while one list is walked, innermost last, by the last depth each one clips. A

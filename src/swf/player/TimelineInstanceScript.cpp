@@ -64,7 +64,13 @@ void TimelineInstance::removeAt(int depth) {
     if (it == list_.end() || it->second.pendingRemoval) return;
     DisplayObject& object = it->second;
     unloadObject(object);
-    const long long parkedDepth = -(static_cast<long long>(depth) + 1);
+    long long parkedDepth = -(static_cast<long long>(depth) + 1);
+    // Another clip removed from the same depth may still wait there for its unload event: the
+    // newcomer waits just below it, so scripts reach both until the next frame.
+    for (int tries = 0;
+         tries < 64 && parkedDepth > INT32_MIN && list_.count(static_cast<int>(parkedDepth));
+         ++tries)
+        --parkedDepth;
     if (object.sprite && context_.hasUnloadHandler && context_.hasUnloadHandler(*object.sprite) &&
         parkedDepth >= INT32_MIN && !list_.count(static_cast<int>(parkedDepth))) {
         DisplayObject parked = std::move(object);
