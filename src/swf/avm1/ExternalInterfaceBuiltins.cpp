@@ -78,9 +78,14 @@ std::string ToXml(Interpreter& vm, const Value& v, int depth);
 // Serialisation stops nesting at this depth (a self-referencing object would never end).
 constexpr int kMaxDepth = 64;
 
-std::string ArrayToXml(Interpreter& vm, Object* o, int depth) {
+// The length of an array-like value; a string's own length counts ("ab" has two elements).
+double LengthOf(Interpreter& vm, const Value& v) {
+    if (v.isString()) return vm.toNumber(vm.getMember(v, "length"));
+    return v.isObject() ? vm.toNumber(vm.getMember(v, "length")) : 0;
+}
+
+std::string ArrayToXml(Interpreter& vm, Object* o, int depth, double length) {
     std::string out = "<array>";
-    const double length = o ? vm.toNumber(vm.getMember(o, "length")) : 0;
     for (long long i = 0; i < length && i < 65536; ++i) {
         const std::string id = std::to_string(i);
         out += "<property id=\"" + id + "\">" + ToXml(vm, vm.getMember(o, id), depth + 1) +
@@ -89,9 +94,8 @@ std::string ArrayToXml(Interpreter& vm, Object* o, int depth) {
     return out + "</array>";
 }
 
-std::string ArgumentsToXml(Interpreter& vm, Object* o, int depth) {
+std::string ArgumentsToXml(Interpreter& vm, Object* o, int depth, double length) {
     std::string out = "<arguments>";
-    const double length = o ? vm.toNumber(vm.getMember(o, "length")) : 0;
     for (long long i = 1; i < length && i < 65536; ++i)
         out += ToXml(vm, vm.getMember(o, std::to_string(i)), depth + 1);
     return out + "</arguments>";
@@ -129,7 +133,8 @@ std::string ToXml(Interpreter& vm, const Value& v, int depth) {
     Object* o = vm.toObject(v);
     if (!o || o->isFunction() || depth > kMaxDepth) return "<null/>";
     // Anything with its own length goes as an array: `new String("ab")` too.
-    if (o->kind() == Object::Kind::Array || o->findOwn("length")) return ArrayToXml(vm, o, depth);
+    if (o->kind() == Object::Kind::Array || o->findOwn("length"))
+        return ArrayToXml(vm, o, depth, LengthOf(vm, o));
     return ObjectToXml(vm, o, depth);
 }
 
@@ -137,10 +142,10 @@ Value ToXmlFn(CallInfo& c) {
     return ToXml(c.vm, c.arg(0), 0);
 }
 Value ArrayToXmlFn(CallInfo& c) {
-    return ArrayToXml(c.vm, c.vm.toObject(c.arg(0)), 0);
+    return ArrayToXml(c.vm, c.vm.toObject(c.arg(0)), 0, LengthOf(c.vm, c.arg(0)));
 }
 Value ArgumentsToXmlFn(CallInfo& c) {
-    return ArgumentsToXml(c.vm, c.vm.toObject(c.arg(0)), 0);
+    return ArgumentsToXml(c.vm, c.vm.toObject(c.arg(0)), 0, LengthOf(c.vm, c.arg(0)));
 }
 Value ObjectToXmlFn(CallInfo& c) {
     return ObjectToXml(c.vm, c.vm.toObject(c.arg(0)), 0);

@@ -17,13 +17,15 @@ Object* StatusInfo(Interpreter& vm, const char* code, const char* level) {
     return info;
 }
 
-// Calls `target.onStatus(info)`, or `System.onStatus(info)` when the target has no handler.
-void ReportStatus(Interpreter& vm, const Value& target, Object* info) {
+// Calls `target.onStatus(info)`, or (for a stream, `toSystem`) `System.onStatus(info)` when
+// the target has no handler.
+void ReportStatus(Interpreter& vm, const Value& target, Object* info, bool toSystem = true) {
     const Value handler = vm.getMember(target, "onStatus");
     if (handler.isObject() && handler.asObject()->isFunction()) {
         vm.call(handler, target, {info});
         return;
     }
+    if (!toSystem) return;
     const Value system = vm.getMember(vm.global(), "System");
     const Value fallback = vm.getMember(system, "onStatus");
     if (fallback.isObject() && fallback.asObject()->isFunction()) vm.call(fallback, system, {info});
@@ -50,7 +52,8 @@ Value Connect(CallInfo& c) {
     if (c.args[0].isNullish()) {
         self->put("isConnected", true, kDontEnum);
         self->put("uri", std::string("null"), kDontEnum);
-        ReportStatus(c.vm, self, StatusInfo(c.vm, "NetConnection.Connect.Success", "status"));
+        ReportStatus(c.vm, self, StatusInfo(c.vm, "NetConnection.Connect.Success", "status"),
+                     false);
         return true;
     }
     self->put("isConnected", false, kDontEnum);
