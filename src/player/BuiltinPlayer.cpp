@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "swf/avm1/LocalLoadPath.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/render/Renderer.h"
@@ -41,6 +42,27 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(FileSystem& fs, const std
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+// The movie's scripts read their files (LoadVars, XML) from the movie's own folder only,
+// through the same reader and size cap as the movie itself.
+MovieLoader::ScriptFileReader ScriptFilesBeside(const BuiltinPlayer::FileReader& reader,
+                                                const std::string& location) {
+    if (!reader) return nullptr;
+    const std::string folder = location.substr(0, location.find_last_of("\\/") + 1);
+    return [reader, folder](const std::string& url, std::string& contents) {
+        const auto path = swf::avm1::LocalLoadPath(folder, url);
+        if (!path) return false;
+        std::optional<std::vector<std::uint8_t>> bytes;
+        try {
+            bytes = reader(*path);
+        } catch (const std::exception&) {
+            return false;
+        }
+        if (!bytes) return false;
+        contents.assign(bytes->begin(), bytes->end());
+        return true;
+    };
 }
 
 }  // namespace
@@ -98,7 +120,7 @@ void BuiltinPlayer::setMovie(const std::string& location) {
     } catch (const std::exception&) {
         bytes.reset();
     }
-    if (bytes) loader_.start(std::move(*bytes));
+    if (bytes) loader_.start(std::move(*bytes), ScriptFilesBeside(reader_, location));
     takeLoadedMovie();
 }
 

@@ -17,6 +17,7 @@ namespace saver {
 
 struct MovieLoader::Job {
     std::vector<std::uint8_t> bytes;
+    ScriptFileReader files;
     std::unique_ptr<swf::MoviePlayer> player;  // written by the worker before `done`
     std::atomic<bool> done{false};
     std::atomic<bool> abandoned{false};
@@ -26,11 +27,13 @@ struct MovieLoader::Job {
             if (!abandoned.load(std::memory_order_relaxed)) {
                 auto movie = std::make_shared<swf::Movie>(swf::ReadMovie(bytes));
                 // A load abandoned meanwhile skips the first frame's work too.
-                if (!abandoned.load(std::memory_order_relaxed))
+                if (!abandoned.load(std::memory_order_relaxed)) {
                     // Scripts run in the movie's own engine; their trace output goes nowhere.
                     // The frame log tells the sound which frames' sounds to play.
-                    player = std::make_unique<swf::MoviePlayer>(
-                        movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr), true);
+                    auto scripts = std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr);
+                    scripts->interpreter().loadFile = std::move(files);
+                    player = std::make_unique<swf::MoviePlayer>(movie, std::move(scripts), true);
+                }
                 if (player) player->setFontSource(swf::MakeSystemFontSource());
             }
         } catch (const std::exception&) {
@@ -56,10 +59,11 @@ MovieLoader::~MovieLoader() {
     cancel();
 }
 
-void MovieLoader::start(std::vector<std::uint8_t> bytes) {
+void MovieLoader::start(std::vector<std::uint8_t> bytes, ScriptFileReader files) {
     cancel();
     auto job = std::make_shared<Job>();
     job->bytes = std::move(bytes);
+    job->files = std::move(files);
     job_ = job;
     // The worker holds its own reference: the job lives until both sides are done with it.
     const bool started = startThread_ && startThread_([job] { job->run(); });

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace saver {
@@ -42,8 +43,12 @@ class MovieLoader {
     MovieLoader(const MovieLoader&) = delete;
     MovieLoader& operator=(const MovieLoader&) = delete;
 
-    // Starts decoding a complete SWF file; a load still running is abandoned.
-    void start(std::vector<std::uint8_t> bytes);
+    // Reads a file the movie's scripts load by URL (see swf::avm1::Interpreter::loadFile).
+    using ScriptFileReader = std::function<bool(const std::string& url, std::string& contents)>;
+
+    // Starts decoding a complete SWF file; a load still running is abandoned. The movie's
+    // scripts read their files through `files` (none when it is empty).
+    void start(std::vector<std::uint8_t> bytes, ScriptFileReader files = nullptr);
     // Abandons the current load, if any; take() has nothing until the next start().
     void cancel();
     // True from start() until the current load's result has been taken (or it was cancelled).

@@ -1,5 +1,6 @@
 #include "swftrace/TraceRun.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "swf/avm1/LocalLoadPath.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
@@ -174,6 +176,17 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
     // that keeps a screensaver responsive was reached by long but finite scripts in the
     // sanitiser build on a busy machine, so the runs give scripts more time.
     runner->interpreter().setBudget(kTraceActionsPerFrame, kTraceTimePerFrame);
+    // Files the movie loads (LoadVars, XML) come from its own folder, as in the runtime.
+    const std::string folder = moviePath.substr(0, moviePath.find_last_of('/') + 1);
+    runner->interpreter().loadFile = [folder](const std::string& url, std::string& contents) {
+        auto path = swf::avm1::LocalLoadPath("", url);
+        if (!path) return false;
+        std::replace(path->begin(), path->end(), '\\', '/');
+        std::ifstream file(folder + *path, std::ios::binary);
+        if (!file) return false;
+        contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        return true;
+    };
     const swf::avm1::ScriptRunner* scripts = runner.get();
     swf::MoviePlayer player(movie, std::move(runner));
     for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();

@@ -61,7 +61,15 @@ void Interpreter::installBuiltins() {
     InstallColorBuiltins(*this);
     InstallColorTransformBuiltins(*this);
     InstallFilterBuiltins(*this);
+    InstallExternalInterfaceBuiltins(*this);
+    InstallXmlSocketBuiltins(*this);
+    InstallLocalConnectionBuiltins(*this);
+    InstallRemoteLsoUsageBuiltins(*this);
+    InstallPrintJobBuiltins(*this);
+    InstallContextMenuBuiltins(*this);
+    InstallNetStreamBuiltins(*this);
     InstallNativeTable(*this);
+    InstallFileReferenceBuiltins(*this);
 }
 
 }  // namespace saver::swf::avm1

@@ -27,7 +27,20 @@ void InstallSharedObjectBuiltins(Interpreter& vm);    // SharedObject
 void InstallSoundBuiltins(Interpreter& vm);           // Sound
 void InstallColorTransformBuiltins(Interpreter& vm);  // flash.geom.ColorTransform
 void InstallFilterBuiltins(Interpreter& vm);          // flash.filters
+void InstallExternalInterfaceBuiltins(Interpreter& vm);  // flash.external.ExternalInterface
+void InstallXmlSocketBuiltins(Interpreter& vm);        // XMLSocket
+void InstallLocalConnectionBuiltins(Interpreter& vm);  // LocalConnection
+void InstallRemoteLsoUsageBuiltins(Interpreter& vm);   // RemoteLSOUsage
+void InstallPrintJobBuiltins(Interpreter& vm);         // PrintJob
+void InstallContextMenuBuiltins(Interpreter& vm);      // ContextMenu, ContextMenuItem
+void InstallNetStreamBuiltins(Interpreter& vm);        // NetConnection, NetStream
 void InstallNativeTable(Interpreter& vm);             // ASnative (after the others)
+void InstallFileReferenceBuiltins(Interpreter& vm);   // flash.net.FileReference(List) (after ASnative)
+
+// ASnative(11, 0): puts the player's capabilities (System.capabilities) on `this`.
+Value CapabilitiesQuery(CallInfo& c);
+// ASnative(2204, 200): fills a FileReference's file properties on its argument (or `this`).
+Value FileReferenceInit(CallInfo& c);
 
 // The version the player reports: getVersion(), $version, System.capabilities.version.
 extern const char* const kPlayerVersion;

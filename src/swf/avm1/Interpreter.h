@@ -207,6 +207,9 @@ class Interpreter {
     std::vector<SoundCommand> soundCommands;
     std::uint64_t nextSoundChannel = 1;
     const Movie* movie = nullptr;  // for linkage names and sound lengths; set by the embedder
+    // Reads the file a script loads by URL (LoadVars, XML.load) into `contents`; false when
+    // there is none. Set by the embedder; unset, every load fails as a missing file does.
+    std::function<bool(const std::string& url, std::string& contents)> loadFile;
     // Ends the sounds whose time is up, calling their Sound objects' onSoundComplete.
     void pollSounds(double nowMs);
 

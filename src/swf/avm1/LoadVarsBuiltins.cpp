@@ -1,6 +1,7 @@
-// LoadVars, and the loading half of XML. Nothing is fetched from a network: a load is
-// answered on the next timer pass as a failed load, `onData(undefined)`, whose default
-// handler calls `onLoad(false)` as the player does when a file is missing.
+// LoadVars, and the loading half of XML. Nothing is fetched from a network: a load reads the
+// file through the embedder's `Interpreter::loadFile` (the movie's own folder) and answers on
+// the next timer pass, `onData(text)`, or `onData(undefined)` when there is no such file, whose
+// default handler calls `onLoad(false)` as the player does when a file is missing.
 #include <cctype>
 #include <cstdio>
 
@@ -45,18 +46,26 @@ std::string UrlEncode(std::string_view s) {
     return out;
 }
 
-// Fires the failed answer to a load: `target.onData(undefined)`.
+// Fires the answer to a load: `target.onData(text)`, undefined when the load failed.
 Value AnswerLoad(CallInfo& c) {
-    if (!c.callee || c.callee->bound.empty()) return Value{};
-    c.vm.callMethod(c.callee->bound[0], "onData", {Value{}});
+    if (!c.callee || c.callee->bound.size() < 2) return Value{};
+    c.vm.callMethod(c.callee->bound[0], "onData", {c.callee->bound[1]});
     return Value{};
+}
+
+// The text of a loaded file: a UTF-8 byte order mark is dropped, as the player drops it.
+Value LoadedText(Interpreter& vm, const std::string& url) {
+    std::string text;
+    if (!vm.loadFile || !vm.loadFile(url, text)) return Value{};
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    return Value(std::move(text));
 }
 
 Value Load(CallInfo& c) {
     if (!c.thisValue.isObject() || c.args.empty()) return false;
     c.vm.setMember(c.thisValue, "loaded", false);
     Object* answer = c.vm.newFunction(AnswerLoad);
-    answer->bound = {c.thisValue};
+    answer->bound = {c.thisValue, LoadedText(c.vm, c.vm.toString(c.args[0]))};
     CallOnNextTimerPass(c.vm, answer);
     return true;
 }
@@ -124,6 +133,29 @@ Value Zero(CallInfo&) {
     return Value{};
 }
 
+// addRequestHeader(name, value) or addRequestHeader([name, value, ...]): the pairs of text go
+// onto `_customHeaders` (made on first use, hidden, and seen from SWF 6) through its `push`.
+Value AddRequestHeader(CallInfo& c) {
+    Object* self = c.thisValue.asObject();
+    if (!self) return Value{};
+    if (c.vm.getMember(self, "_customHeaders").isUndefined())
+        self->put("_customHeaders", c.vm.newArray(), kDontEnum | kDontDelete | 0x80);
+    const Value headers = c.vm.getMember(self, "_customHeaders");
+    if (c.arg(0).isString() && c.arg(1).isString()) {
+        c.vm.callMethod(headers, "push", {c.args[0], c.args[1]});
+        return Value{};
+    }
+    Object* list = c.arg(0).asObject();
+    if (!list || list->kind() != Object::Kind::Array) return Value{};
+    const std::size_t n = list->elements.size();
+    for (std::size_t i = 0; i + 1 < n && i < 65536; i += 2) {
+        const Value name = c.vm.getMember(list, std::to_string(i));
+        const Value value = c.vm.getMember(list, std::to_string(i + 1));
+        if (name.isString() && value.isString()) c.vm.callMethod(headers, "push", {name, value});
+    }
+    return Value{};
+}
+
 Value LoadVarsCtor(CallInfo&) {
     return Value{};
 }
@@ -143,7 +175,7 @@ void InstallLoadVarsBuiltins(Interpreter& vm) {
     vm.method(proto, "onLoad", Zero);
     vm.method(proto, "getBytesLoaded", Zero);
     vm.method(proto, "getBytesTotal", Zero);
-    vm.method(proto, "addRequestHeader", Zero);
+    vm.method(proto, "addRequestHeader", AddRequestHeader);
     proto->put("contentType", "application/x-www-form-urlencoded", kDontEnum);
 
     // XML's loading methods work the same way.
@@ -154,6 +186,7 @@ void InstallLoadVarsBuiltins(Interpreter& vm) {
         vm.method(xmlProto, "sendAndLoad", SendAndLoad);
         vm.method(xmlProto, "onData", OnData<true>);
         vm.method(xmlProto, "onLoad", Zero);
+        vm.method(xmlProto, "addRequestHeader", AddRequestHeader);
     }
 }
 

@@ -58,6 +58,8 @@ Value AsNative(CallInfo& c) {
     const double table = c.vm.toNumber(c.args[0]);
     const double index = c.vm.toNumber(c.args[1]);
     if (table == 2 && index == 0) return c.vm.newFunction(AsNew);
+    if (table == 11 && index == 0) return c.vm.newFunction(CapabilitiesQuery);
+    if (table == 2204 && index == 200) return c.vm.newFunction(FileReferenceInit);
     for (std::size_t i = 0; i < std::size(kNatives); ++i) {
         const NativeEntry& e = kNatives[i];
         if (e.table != table || e.index != index) continue;

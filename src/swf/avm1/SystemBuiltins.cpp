@@ -17,7 +17,20 @@ Value False(CallInfo&) {
     return false;
 }
 
+// A movie played from a local file: the sandbox its FileAttributes chose.
+Value SandboxType(CallInfo& c) {
+    const bool network = c.vm.movie && c.vm.movie->useNetwork;
+    return std::string(network ? "localWithNetwork" : "localWithFile");
+}
+
+void PutCapabilities(Object* caps);
+
 }  // namespace
+
+Value CapabilitiesQuery(CallInfo& c) {
+    if (Object* target = c.thisValue.asObject()) PutCapabilities(target);
+    return Value{};
+}
 
 void InstallSystemBuiltins(Interpreter& vm) {
     Object* system = vm.newObject();
@@ -32,9 +45,18 @@ void InstallSystemBuiltins(Interpreter& vm) {
     vm.method(security, "allowDomain", Nothing);
     vm.method(security, "allowInsecureDomain", Nothing);
     vm.method(security, "loadPolicyFile", Nothing);
+    Accessor(vm, security, "sandboxType", SandboxType, nullptr);
 
     Object* caps = vm.newObject();
     system->put("capabilities", caps, kDontEnum);
+    PutCapabilities(caps);
+
+    vm.global()->put("$version", kPlayerVersion, kDontEnum);
+}
+
+namespace {
+
+void PutCapabilities(Object* caps) {
     const std::pair<const char*, Value> values[] = {
         {"avHardwareDisable", false},
         {"hasAccessibility", false},
@@ -68,8 +90,8 @@ void InstallSystemBuiltins(Interpreter& vm) {
         {"version", kPlayerVersion},
         {"windowlessDisable", false}};
     for (const auto& [name, v] : values) caps->put(name, v);
-
-    vm.global()->put("$version", kPlayerVersion, kDontEnum);
 }
+
+}  // namespace
 
 }  // namespace saver::swf::avm1

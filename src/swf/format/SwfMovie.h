@@ -304,6 +304,8 @@ struct Movie {
     Header header;
     std::optional<Rgba> background;  // the first SetBackgroundColor
     std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
+    // FileAttributes: a local movie that asked for network access rather than local files.
+    bool useNetwork = false;
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;

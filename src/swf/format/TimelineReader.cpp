@@ -26,6 +26,7 @@ enum TagCode : std::uint16_t {
     kPlaceObject = 4,
     kRemoveObject = 5,
     kSetBackgroundColor = 9,
+    kFileAttributes = 69,
     kDoAction = 12,
     kDefineSound = 14,
     kStartSound = 15,
@@ -191,6 +192,10 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kSetBackgroundColor:
             if (insideSprite) break;
             if (!movie_.background) movie_.background = ReadRgb(body);
+            return;
+        case kFileAttributes:
+            if (insideSprite || body.remaining() < 1) break;
+            movie_.useNetwork = (body.u8() & 0x01) != 0;
             return;
         case kDefineSprite:
             if (insideSprite) throw SwfError("sprite defined inside a sprite");
