@@ -166,6 +166,14 @@ TEST(SwfRenderGradient, LinearRgbInterpolationIsBrighterInTheMiddle) {
     const int linear = PixelAt(RenderFill(f, 100, 10), 50, 5).g;
     EXPECT_NEAR(normal, 128, 3);
     EXPECT_NEAR(linear, 188, 4);  // half the light: sRGB 0.735
+    // Linear light is kept in whole 255ths, rounded down: dark channels of the stops
+    // themselves come back changed (20 and 14 as 13, 25 as 22), full ones unchanged.
+    FillStyle ends = GradientFill(FillType::LinearGradient, 50, 50, 5);
+    ends.gradient.interpolation = InterpolationMode::Linear;
+    ends.gradient.stops = {{0, Rgba{255, 20, 25, 255}}, {255, Rgba{14, 20, 255, 255}}};
+    const BgraImage img = RenderFill(ends, 100, 10);
+    ExpectColor(img, 5, 5, Rgba{255, 13, 22, 255}, 0);
+    ExpectColor(img, 95, 5, Rgba{13, 13, 255, 255}, 0);
 }
 
 TEST(SwfRenderGradient, ColorTransformAppliesToStopsWithAlpha) {

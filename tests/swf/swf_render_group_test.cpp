@@ -101,6 +101,13 @@ TEST(SwfRenderGroup, LayerTakesTransparencyAsAWhole) {
     ExpectNear(PixelAt(layered, 10, 10), PixelAt(layered, 4, 10));
     ExpectNear(PixelAt(layered, 4, 10), {255, 127, 127, 255}, 2);
     EXPECT_EQ(PixelAt(layered, 16, 10), kWhite);  // erased
+
+    // The layer's colour transform rounds to the nearest level, as a cached bitmap's does:
+    // blue at 76/256 alpha over white leaves 179 of red (a shape's own transform gives 180).
+    const ColorTransform faint{1, 1, 1, 76.0 / 256, 0, 0, 0, 0};
+    const BgraImage cached =
+        Render({Begin(2, faint), Draw(Square(2, 2, 18, 18, kBlue)), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(cached, 10, 10).r, 179);
 }
 
 // Filters work in the group's grown rectangle: a drop shadow lands at its distance and angle

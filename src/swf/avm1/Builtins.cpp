@@ -1,6 +1,7 @@
 // Bootstraps the object model (Object.prototype and Function.prototype first, since every
 // later object links to them) and installs each group of built-ins.
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ClipEffects.h"
 #include "swf/avm1/DisplayBuiltins.h"
 #include "swf/avm1/TextFieldDisplay.h"
 #include "swf/avm1/TextFieldObject.h"
@@ -68,6 +69,7 @@ void Interpreter::installBuiltins() {
     InstallPrintJobBuiltins(*this);
     InstallContextMenuBuiltins(*this);
     InstallNetStreamBuiltins(*this);
+    InstallClipEffects(*this);
     InstallNativeTable(*this);
     InstallFileReferenceBuiltins(*this);
 }

@@ -1,7 +1,7 @@
 // The drawing methods of MovieClip. Scripts give pixels; the clip's Drawing keeps twips.
 // Arguments are read as the player reads them: a missing colour is black, a missing alpha
-// 100, a coordinate that is no number 0; a gradient whose colour, alpha and ratio lists
-// differ in length, or that has none, fills nothing.
+// 100, a coordinate that is no number 0; a gradient call the player rejects (see GradientArgs)
+// leaves the fill as it was.
 #include <algorithm>
 #include <cmath>
 
@@ -15,8 +15,9 @@ namespace {
 constexpr double kMaxTwips = 1 << 30;       // keeps far-out coordinates within integer range
 constexpr double kGradientSquare = 1638.4;  // the gradient square's side in pixels
 constexpr std::size_t kMaxGradientStops = 15;
-constexpr std::uint16_t kSwf6 = 0x80;    // hidden from SWF 5: most drawing methods came with 6
-constexpr std::uint16_t kSwf8 = 0x1000;  // lineGradientStyle with 8
+constexpr double kMaxGradientList = 256;  // list entries read (the ratios all checked)
+constexpr std::uint16_t kSwf6 = 0x80;     // hidden from SWF 5: most drawing methods came with 6
+constexpr std::uint16_t kSwf8 = 0x1000;   // lineGradientStyle with 8
 
 std::int32_t Twips(CallInfo& c, std::size_t i) {
     const double px = c.vm.toNumber(c.arg(i));
@@ -49,49 +50,74 @@ Matrix GradientMatrix(Interpreter& vm, Object* m) {
         const double w = Num(vm, m, "w", 0), h = Num(vm, m, "h", 0), r = Num(vm, m, "r", 0);
         const double x = Num(vm, m, "x", 0), y = Num(vm, m, "y", 0);
         const double sx = w / kGradientSquare, sy = h / kGradientSquare;
-        return {std::cos(r) * sx, std::sin(r) * sx, -std::sin(r) * sy,
+        // Rotated, then scaled: the sine terms take the scale of the axis they end on.
+        return {std::cos(r) * sx, std::sin(r) * sy, -std::sin(r) * sx,
                 std::cos(r) * sy, (x + w / 2) * 20, (y + h / 2) * 20};
     }
     if (!vm.getMember(m, "tx").isUndefined() || !vm.getMember(m, "c").isUndefined())
         return {Num(vm, m, "a", 1), Num(vm, m, "b", 0),       Num(vm, m, "c", 0),
                 Num(vm, m, "d", 1), Num(vm, m, "tx", 0) * 20, Num(vm, m, "ty", 0) * 20};
-    return {Num(vm, m, "a", 1), Num(vm, m, "b", 0),      Num(vm, m, "d", 0),
-            Num(vm, m, "e", 1), Num(vm, m, "g", 0) * 20, Num(vm, m, "h", 0) * 20};
+    // The 3x3 form maps a square of one pixel's side, not the gradient square.
+    constexpr double k = 1 / kGradientSquare;
+    return {Num(vm, m, "a", 1) * k, Num(vm, m, "b", 0) * k,  Num(vm, m, "d", 0) * k,
+            Num(vm, m, "e", 1) * k, Num(vm, m, "g", 0) * 20, Num(vm, m, "h", 0) * 20};
 }
 
-// The arguments of beginGradientFill and lineGradientStyle from `first` on.
-std::optional<FillStyle> GradientArgs(CallInfo& c, std::size_t first) {
-    const std::string type = c.vm.toString(c.arg(first));
-    Object* colors = c.arg(first + 1).asObject();
-    Object* alphas = c.arg(first + 2).asObject();
-    Object* ratios = c.arg(first + 3).asObject();
+// The length of an array or of an object that has one (its `length` converted to a number),
+// capped at what a gradient can use.
+std::size_t LengthOf(Interpreter& vm, Object* list) {
+    const double n = vm.toNumber(vm.getMember(list, "length"));
+    return std::isnan(n) || n < 1 ? 0 : static_cast<std::size_t>(std::min(n, kMaxGradientList));
+}
+
+Value ElementOf(Interpreter& vm, Object* list, std::size_t i) {
+    return vm.getMember(list, std::to_string(i));
+}
+
+// The arguments of beginGradientFill and lineGradientStyle: type, colours, alphas, ratios and
+// matrix, then optionally spread, interpolation and focal point. Nothing when the player
+// ignores the call: fewer than five or more than eight arguments, a type other than "linear"
+// or "radial", lists of different lengths, or a ratio outside -1 < r < 256 (others are cut to
+// whole numbers, alphas to 0..100 and then to whole 255ths).
+std::optional<FillStyle> GradientArgs(CallInfo& c) {
+    if (c.args.size() < 5 || c.args.size() > 8) return {};
+    const std::string type = c.vm.toString(c.arg(0));
+    Object* colors = c.arg(1).asObject();
+    Object* alphas = c.arg(2).asObject();
+    Object* ratios = c.arg(3).asObject();
     if (!colors || !alphas || !ratios || (type != "linear" && type != "radial")) return {};
-    const std::size_t n = colors->elements.size();
-    if (n == 0 || alphas->elements.size() != n || ratios->elements.size() != n) return {};
+    const std::size_t n = LengthOf(c.vm, colors);
+    if (LengthOf(c.vm, alphas) != n || LengthOf(c.vm, ratios) != n) return {};
     FillStyle fill;
     fill.type = type == "linear" ? FillType::LinearGradient : FillType::RadialGradient;
-    for (std::size_t i = 0; i < std::min(n, kMaxGradientStops); ++i) {
-        const auto rgb = static_cast<std::uint32_t>(ToInt32(c.vm.toNumber(colors->elements[i])));
-        const double alpha = c.vm.toNumber(alphas->elements[i]);
-        const double ratio = c.vm.toNumber(ratios->elements[i]);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double ratio = c.vm.toNumber(ElementOf(c.vm, ratios, i));
+        if (ratio <= -1 || ratio >= 256) return {};
+        if (i >= kMaxGradientStops) continue;
+        // A colour that is no number is black (a string or an object is not converted).
+        const Value color = ElementOf(c.vm, colors, i);
+        const auto rgb =
+            color.isNumber() ? static_cast<std::uint32_t>(ToInt32(color.asNumber())) : 0u;
+        const double alpha = c.vm.toNumber(ElementOf(c.vm, alphas, i));
         GradientStop stop;
-        stop.ratio =
-            static_cast<std::uint8_t>(std::isnan(ratio) ? 0 : std::clamp(ratio, 0.0, 255.0));
-        stop.color = {
-            static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-            static_cast<std::uint8_t>(rgb),
-            static_cast<std::uint8_t>(
-                std::isnan(alpha) ? 0 : std::lround(std::clamp(alpha, 0.0, 100.0) * 2.55))};
+        stop.ratio = static_cast<std::uint8_t>(std::isnan(ratio) ? 0 : std::max(ratio, 0.0));
+        stop.color = {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                      static_cast<std::uint8_t>(rgb),
+                      static_cast<std::uint8_t>(
+                          std::isnan(alpha) ? 0 : std::clamp(alpha, 0.0, 100.0) / 100 * 255)};
         fill.gradient.stops.push_back(stop);
     }
-    fill.matrix = GradientMatrix(c.vm, c.arg(first + 4).asObject());
-    const std::string spread = c.vm.toString(c.arg(first + 5));
+    // Empty lists are accepted and fill in opaque black.
+    if (fill.gradient.stops.empty()) fill.gradient.stops.push_back({0, {0, 0, 0, 255}});
+    fill.matrix = GradientMatrix(c.vm, c.arg(4).asObject());
+    const std::string spread = c.vm.toString(c.arg(5));
     if (spread == "reflect") fill.gradient.spread = SpreadMode::Reflect;
     if (spread == "repeat") fill.gradient.spread = SpreadMode::Repeat;
-    if (c.vm.toString(c.arg(first + 6)) == "linearRGB")
+    if (c.vm.toString(c.arg(6)) == "linearRGB")
         fill.gradient.interpolation = InterpolationMode::Linear;
-    if (type == "radial" && !c.arg(first + 7).isUndefined()) {
-        const double focal = c.vm.toNumber(c.arg(first + 7));
+    if (type == "radial" && c.args.size() > 7) {
+        // The focal point is kept in 8.8 fixed point.
+        const double focal = std::trunc(c.vm.toNumber(c.arg(7)) * 256) / 256;
         if (!std::isnan(focal) && focal != 0) {
             fill.type = FillType::FocalRadialGradient;
             fill.gradient.focalPoint = std::clamp(focal, -1.0, 1.0);
@@ -146,7 +172,7 @@ Value LineStyleMethod(CallInfo& c) {
 Value LineGradientStyle(CallInfo& c) {
     Drawing* d = ThisDrawing(c);
     if (!d) return Value{};
-    if (auto fill = GradientArgs(c, 0)) d->lineFill(*fill);
+    if (auto fill = GradientArgs(c)) d->lineFill(*fill);
     return Value{};
 }
 
@@ -166,10 +192,14 @@ Value BeginFill(CallInfo& c) {
 Value BeginGradientFill(CallInfo& c) {
     Drawing* d = ThisDrawing(c);
     if (!d) return Value{};
-    if (auto fill = GradientArgs(c, 0))
-        d->beginFill(*fill);
-    else
+    // No type (or no arguments) ends the fill; a call the player rejects changes nothing,
+    // and before SWF 8 only the first five arguments may be given.
+    if (c.arg(0).isUndefined()) {
         d->endFill();
+        return Value{};
+    }
+    if (c.args.size() > 5 && c.vm.version() < 8) return Value{};
+    if (auto fill = GradientArgs(c)) d->beginFill(*fill);
     return Value{};
 }
 

@@ -49,6 +49,8 @@ struct DisplayObject {
     // list (the Movie's; null when none) and bitmap caching.
     std::uint8_t blendMode = 0;
     const std::vector<Filter>* filters = nullptr;
+    // The filters a script gave the object (`filters` then points here); null when none.
+    std::shared_ptr<const std::vector<Filter>> scriptFilters;
     bool cacheAsBitmap = false;
     std::optional<Rgba> opaqueBackground;  // fills the object's bounds beneath it
     // A text field's live state (TextFieldBinding), made when first needed.

@@ -54,11 +54,18 @@ std::uint8_t Channel(double v) {
     return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
 
+// A channel in linear light as the player keeps it: in whole 255ths, rounded down, so dark
+// channels come back lighter or darker than they went in (20 and 14 both come back as 13).
+double LinearLevel(std::uint8_t v) {
+    return std::floor(ToLinear(v) * 255.0) / 255.0;
+}
+
 // A colour between two stops; `linear` mixes the colour channels in linear light.
 Rgba Mix(Rgba from, Rgba to, double f, bool linear) {
     auto mix = [&](std::uint8_t a, std::uint8_t b) {
         if (!linear) return Channel(a + (b - a) * f);
-        return Channel(FromLinear(ToLinear(a) + (ToLinear(b) - ToLinear(a)) * f));
+        const double la = LinearLevel(a), lb = LinearLevel(b);
+        return Channel(FromLinear(la + (lb - la) * f));
     };
     return {mix(from.r, to.r), mix(from.g, to.g), mix(from.b, to.b),
             Channel(from.a + (to.a - from.a) * f)};
@@ -113,14 +120,23 @@ void FillPaint::prepare(const FillStyle& style, const Matrix& toPixels, const Co
 // Entry i lies on the first stretch between two neighbouring stops whose ratios rise and
 // enclose it. Stops sharing a ratio therefore make a hard step: the colour before the step is
 // the first of them, the colour after it the last. Entries before the first stop take its
-// colour, the rest (also where the ratios fall) the last stop's.
+// colour; the rest (also where the ratios fall) take the last stop's, unless the ratios fall
+// right after the (first) highest one: then the stop after the highest.
 void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
     const auto& stops = gradient.stops;
     const bool linear = gradient.interpolation == InterpolationMode::Linear;
     if (!table_) table_ = std::make_unique<std::array<Entry, kTableSize>>();
+    std::size_t highest = 0;
+    for (std::size_t k = 1; k < stops.size(); ++k)
+        if (stops[k].ratio > stops[highest].ratio) highest = k;
+    const bool fallsAfterHighest =
+        highest + 1 < stops.size() && stops[highest + 1].ratio < stops[highest].ratio;
+    const Rgba beyond = (fallsAfterHighest ? stops[highest + 1] : stops.back()).color;
     std::array<Entry, 256> ramp;
     for (int i = 0; i < 256; ++i) {
-        Rgba c = i <= stops.front().ratio ? stops.front().color : stops.back().color;
+        Rgba c = i <= stops.front().ratio ? stops.front().color : beyond;
+        // Even a stop's own colour goes through linear light.
+        c = Mix(c, c, 0, linear);
         for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
             const GradientStop& lo = stops[k];
             const GradientStop& hi = stops[k + 1];

@@ -29,7 +29,8 @@ inline int M(int x, int y) {
 }
 
 // The colour transform as four 256-entry tables on unpremultiplied channels, and the
-// reciprocals that unpremultiply.
+// reciprocals that unpremultiply. A finished layer is transformed as a bitmap is: rounded to
+// the nearest level, where a shape's colours are rounded down.
 class TransformTables {
   public:
     explicit TransformTables(const ColorTransform& cx) {
@@ -38,7 +39,7 @@ class TransformTables {
         for (int c = 0; c < 4; ++c)
             for (int v = 0; v < 256; ++v)
                 table_[c][v] = static_cast<std::uint8_t>(
-                    std::clamp(std::floor(v * mul[c] + add[c]), 0.0, 255.0));
+                    std::clamp(std::floor(v * mul[c] + add[c] + 0.5), 0.0, 255.0));
         for (int a = 1; a < 256; ++a) recip_[a] = ((255u << 16) + a / 2) / a;
     }
     Pixel apply(const std::uint8_t* p) const {
