@@ -68,8 +68,6 @@ const Shape* ResolvedFont::glyphAt(char32_t code, double size, double& scale) co
 
 double ResolvedFont::advanceAt(char32_t code, double size) const {
     if (const int pixels = fittedPixels(size)) return device_->advanceAt(code, pixels);
-    // A movie's own font advances by whole twips, the fraction dropped.
-    if (!device_) return std::trunc(advance(code) * size / em_);
     return advance(code) * size / em_;
 }
 
