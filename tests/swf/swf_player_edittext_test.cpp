@@ -160,5 +160,39 @@ TEST(SwfPlayerEditTextTest, FrameOnWholePixels) {
     }
 }
 
+// A device-font field: a skew too small to move a pixel is drawn as none, a rotated, skewed or
+// mirrored field not at all.
+TEST(SwfPlayerEditTextTest, DeviceFieldFrameAndTransforms) {
+    const Movie movie = MovieWithFont();
+    EditText field = Field("");
+    field.border = true;
+    field.useOutlines = false;
+    field.bounds = {0, 200, 0, 200};  // 10 x 10 pixels
+    const EditTextLayout layout = LayOutEditText(field, movie);
+    struct Case {
+        Matrix m;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {{1, 0, 0, 1, 0, 0}, true},
+        {{1, 0.005, -0.005, 1, 0, 0}, true},
+        {{0.9998, 0.0052, -0.0052, 0.9998, 0, 0}, true},  // 0.3 degrees
+        {{0.9994, 0.035, -0.035, 0.9994, 0, 0}, false},   // 2 degrees
+        {{1, 0, 0.01, 1, 0, 0}, false},
+        {{-1, 0, 0, 1, 400, 0}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<RenderItem> items;
+        AppendEditText(layout, c.m, {}, 100, items);
+        ASSERT_EQ(!items.empty(), c.drawn) << c.m.b << " " << c.m.c;
+        if (!c.drawn) continue;
+        const Shape& frame = *items[0].shape;
+        // Background, border and its inside, unrotated on whole pixels.
+        EXPECT_EQ(frame.paths.size(), 3u);
+        EXPECT_EQ(items[0].matrix, Matrix{});
+        EXPECT_EQ(frame.bounds, (Rect{0, 220, 0, 220}));
+    }
+}
+
 }  // namespace
 }  // namespace saver::swf

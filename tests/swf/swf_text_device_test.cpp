@@ -9,10 +9,12 @@
 #include <string>
 
 #include "swf/format/SwfReader.h"
+#include "swf/player/DeviceScaledLayout.h"
 #include "swf/player/EditTextLayout.h"
 #include "swf/player/HtmlText.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/text/DeviceFontNames.h"
+#include "swf/text/GlyphOutlineBuilder.h"
 #include "swf/text/SystemFontSource.h"
 #include "swfwriter/ClockMovie.h"
 
@@ -111,6 +113,69 @@ TEST(SwfTextDeviceTest, FittedGlyphsOnlyUnscaled) {
         ASSERT_EQ(items.size(), 4u);  // mask, its shape, the glyph, unmask
         EXPECT_EQ(items[2].shape, c.fitted ? face->glyphAt(U'l', 12) : face->glyph(U'l'))
             << c.scale << " " << c.viewScale;
+    }
+}
+
+// A device field shown at another scale is laid out again at that size on the view: 6-point
+// text twice as tall is drawn with the 12-pixel glyphs; a field stretched sideways keeps its
+// 12-pixel glyphs and advances, its gutter stretched with it.
+TEST(SwfTextDeviceTest, ScaledFieldLaidOutAtItsViewSize) {
+    const Movie movie;
+    const auto fonts = MakeSystemFontSource();
+    const auto face = fonts->face("_sans", false, false);
+    TextFormat format;
+    format.font = "_sans";
+    format.size = 240;
+    TextFieldBox box;
+    box.bounds = {0, 1800, 0, 400};
+    const EditTextLayout plain = LayOutTextField(box, {{U"ll", format}}, movie, fonts.get());
+    ASSERT_EQ(plain.glyphs.size(), 2u);
+    const double step = plain.glyphs[1].matrix.tx - plain.glyphs[0].matrix.tx;
+
+    format.size = 120;
+    const EditTextLayout small = LayOutTextField(box, {{U"ll", format}}, movie, fonts.get());
+    const EditTextLayout tall =
+        DeviceScaledLayout(small, box, {{U"ll", format}}, movie, fonts.get(), 1, 2);
+    ASSERT_EQ(tall.glyphs.size(), 2u);
+    EXPECT_EQ(tall.glyphs[0].glyph, face->glyphAt(U'l', 12));
+    EXPECT_DOUBLE_EQ(tall.glyphs[1].matrix.tx - tall.glyphs[0].matrix.tx, step);
+
+    format.size = 240;
+    const EditTextLayout wide =
+        DeviceScaledLayout(plain, box, {{U"ll", format}}, movie, fonts.get(), 2, 1);
+    ASSERT_EQ(wide.glyphs.size(), 2u);
+    EXPECT_EQ(wide.glyphs[0].glyph, face->glyphAt(U'l', 12));
+    EXPECT_DOUBLE_EQ(wide.glyphs[1].matrix.tx - wide.glyphs[0].matrix.tx, step);
+    EXPECT_EQ(wide.bounds, (Rect{0, 3600, 0, 400}));
+    EXPECT_NEAR(wide.glyphs[0].matrix.tx, plain.glyphs[0].matrix.tx + 40, 20);  // gutter 4 px
+
+    // Drawn, the layout goes back to the field's units: one layout pixel, one view pixel.
+    std::vector<RenderItem> items;
+    AppendEditText(wide, {2, 0, 0, 1, 0, 0}, {}, 100, items);
+    ASSERT_EQ(items.size(), 5u);  // mask, its shape, two glyphs, unmask
+    EXPECT_DOUBLE_EQ(items[2].matrix.a, wide.glyphs[0].matrix.a);
+    EXPECT_TRUE(NeedsDeviceScale(box, {2, 0, 0, 1, 0, 0}, 1, 1));
+    EXPECT_FALSE(NeedsDeviceScale(box, {1, 0, 0, 1, 0, 0}, 1, 1));
+    EXPECT_FALSE(NeedsDeviceScale(box, {0.5, 0, 0, 0.5, 0, 0}, 2, 2));
+}
+
+// A hinted curve becomes 2^n chords, n the halvings that bring its second difference (64 units
+// a pixel) under an eighth of a pixel, quartering it each time.
+TEST(SwfTextDeviceTest, CurveChordsOfHintedGlyphs) {
+    struct Case {
+        double bend;  // |p0 - 2c + p1|, units
+        std::size_t chords;
+    };
+    for (const Case& c : {Case{7, 1}, Case{8, 2}, Case{31, 2}, Case{32, 4}, Case{127, 4},
+                          Case{128, 8}, Case{1e9, 1024}}) {
+        GlyphOutlineBuilder builder(1, 1);
+        builder.moveTo(0, 0);
+        builder.quadToChords(100, c.bend / 2, 200, 0, 64);  // control above the chord
+        const Shape shape = builder.finish();
+        ASSERT_EQ(shape.paths.size(), 1u);
+        // The chords, then the line that closes the contour.
+        EXPECT_EQ(shape.paths[0].edges.size(), c.chords + 1) << c.bend;
+        EXPECT_FALSE(shape.paths[0].edges[0].curved);
     }
 }
 

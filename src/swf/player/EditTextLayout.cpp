@@ -82,14 +82,14 @@ struct LineCell {
 class Layout {
   public:
     Layout(const TextFieldBox& box, EditTextLayout& out) : box_(box), out_(out) {
-        top_ = box.bounds.yMin + kGutter;
+        top_ = box.bounds.yMin + box.gutterY;
     }
 
     void paragraph(const Cell* begin, const Cell* end, const Cell& formatCell) {
         const TextFormat& pf = *(begin != end ? begin : &formatCell)->format;
         const double bullet = pf.bullet ? pf.size : 0;
-        left_ = box_.bounds.xMin + kGutter + pf.leftMargin + pf.blockIndent + bullet;
-        width_ = box_.bounds.width() - 2 * kGutter - pf.leftMargin - pf.rightMargin -
+        left_ = box_.bounds.xMin + box_.gutterX + pf.leftMargin + pf.blockIndent + bullet;
+        width_ = box_.bounds.width() - 2 * box_.gutterX - pf.leftMargin - pf.rightMargin -
                  pf.blockIndent - bullet;
         // A negative indent moves the first line left into the margin, never past it.
         double indent = std::max(pf.indent, -pf.leftMargin);
@@ -394,9 +394,21 @@ EditTextLayout LayOutEditText(const EditText& field, const Movie& movie, const F
 // The text is clipped to the bounds through a mask of its own, which the renderer nests inside
 // any mask already open. Glyph outlines carry one solid fill; the glyph's colour replaces it
 // through the colour transform (multipliers 0, the colour as the additive terms).
-void AppendEditText(const EditTextLayout& layout, const Matrix& matrix, const ColorTransform& color,
+void AppendEditText(const EditTextLayout& layout, const Matrix& placed, const ColorTransform& color,
                     std::size_t maxItems, std::vector<RenderItem>& out, double viewScaleX,
                     double viewScaleY) {
+    // A layout made at a device scale is in view pixels (twips of them) from the field's origin.
+    Matrix matrix = placed * Matrix{1 / layout.deviceScaleX, 0, 0, 1 / layout.deviceScaleY, 0, 0};
+    if (!layout.frameBox.embedFonts) {
+        // Device text is drawn by the system on the pixel grid: the player leaves out a field
+        // that is rotated, skewed or mirrored, and draws one whose skew is too small to move
+        // a pixel as though it had none.
+        constexpr double kUnnoticedSkew = 0.006;
+        if (std::abs(matrix.b) >= kUnnoticedSkew || std::abs(matrix.c) >= kUnnoticedSkew ||
+            matrix.a <= 0 || matrix.d <= 0)
+            return;
+        matrix.b = matrix.c = 0;
+    }
     if (layout.frame && out.size() < maxItems) {
         if (matrix.b == 0 && matrix.c == 0) {
             const double unitX = viewScaleX > 0 ? 20 / viewScaleX : 20;

@@ -38,6 +38,7 @@ struct TextFieldBox {
     bool border = false, background = false;
     Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
     std::optional<std::uint16_t> fontId;  // the field's own font
+    double gutterX = 40, gutterY = 40;    // twips between the bounds and the text
 };
 
 struct PlacedGlyph {
@@ -73,6 +74,9 @@ struct EditTextLayout {
     mutable std::optional<Shape> placedFrame;
     mutable Matrix placedFor;
     mutable double placedUnitX = 20, placedUnitY = 20;  // twips in a view pixel
+    // Set when the layout was made at a device scale (DeviceScaledLayout): the field's units
+    // it takes to make one of the layout's.
+    double deviceScaleX = 1, deviceScaleY = 1;
 };
 
 // The box, the format of the text and the text (HTML parsed when the field says so) a

@@ -23,7 +23,9 @@ std::shared_ptr<TextFieldState> AddScriptTextField(TimelineInstance& timeline, i
                                                    const std::string& name, double x, double y,
                                                    double width, double height) {
     EditText field;
-    field.bounds = {0, std::max(0, Twips(width)), 0, std::max(0, Twips(height))};
+    // A negative size reaches left of or above the position.
+    const std::int32_t w = Twips(width), h = Twips(height);
+    field.bounds = {std::min(0, w), std::max(0, w), std::min(0, h), std::max(0, h)};
     field.fontHeight = 240;
     timeline.removeAt(depth);
     DisplayObject object;

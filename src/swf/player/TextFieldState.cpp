@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/player/DeviceScaledLayout.h"
 #include "swf/player/HtmlText.h"
 #include "swf/player/TextScroll.h"
 
@@ -66,6 +67,20 @@ const EditTextLayout& TextFieldState::layout(const Movie& movie, const FontSourc
     layout_.scrollY = ScrollOffset(layout_, scroll_);
     layout_.scrollX = hscroll_;
     return layout_;
+}
+
+const EditTextLayout& TextFieldState::layoutFor(const Movie& movie, const FontSource* fonts,
+                                                const Matrix& matrix, double viewScaleX,
+                                                double viewScaleY) {
+    const bool fresh = dirty_ || laidWith_ != fonts;
+    const EditTextLayout& own = layout(movie, fonts);
+    if (!NeedsDeviceScale(box_, matrix, viewScaleX, viewScaleY)) return own;
+    const double sx = matrix.a * viewScaleX, sy = matrix.d * viewScaleY;
+    if (fresh || !scaled_ || scaled_->deviceScaleX != sx || scaled_->deviceScaleY != sy)
+        scaled_ = DeviceScaledLayout(own, box_, text_, movie, fonts, sx, sy);
+    scaled_->scrollY = ScrollOffset(*scaled_, scroll_);
+    scaled_->scrollX = hscroll_ * sx;
+    return *scaled_;
 }
 
 int TextFieldState::scroll() {

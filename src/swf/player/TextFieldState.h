@@ -47,6 +47,11 @@ class TextFieldState {
 
     // The layout for the current state, redone when the state or the font source changed.
     const EditTextLayout& layout(const Movie& movie, const FontSource* fonts);
+    // The layout to draw the field with when placed by `matrix` on a view of `viewScaleX` /
+    // `viewScaleY` view pixels a stage pixel: the layout above, or for device text shown at
+    // another scale, the text laid out again at that scale (DeviceScaledLayout).
+    const EditTextLayout& layoutFor(const Movie& movie, const FontSource* fonts,
+                                    const Matrix& matrix, double viewScaleX, double viewScaleY);
     // The layout with the fonts it was last drawn with (none before the first drawing), for
     // measuring from scripts.
     const EditTextLayout& currentLayout() { return layout(*movie_, laidWith_); }
@@ -75,6 +80,7 @@ class TextFieldState {
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
+    std::optional<EditTextLayout> scaled_;  // the last layout at a device scale
     std::weak_ptr<TimelineInstance> owner_;
     int scroll_ = 1;
     double hscroll_ = 0;

@@ -403,8 +403,10 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
                          out, context_.fonts);
     } else if (const auto* field = std::get_if<EditText>(&character)) {
         TextFieldState& state = TextFieldOf(object, *field, *context_.movie);
-        AppendEditText(state.layout(*context_.movie, context_.fonts), matrix, inner,
-                       kMaxRenderItems, out, context_.viewScaleX, context_.viewScaleY);
+        AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix,
+                                       context_.viewScaleX, context_.viewScaleY),
+                       matrix, inner, kMaxRenderItems, out, context_.viewScaleX,
+                       context_.viewScaleY);
     } else if (object.sprite) {
         object.sprite->collect(matrix, inner, out);
     }

@@ -21,6 +21,9 @@ class GlyphOutlineBuilder {
     void moveTo(double x, double y);
     void lineTo(double x, double y);
     void quadTo(double cx, double cy, double x, double y);
+    // The curve as the straight chords the system's rasteriser draws a hinted glyph with
+    // (`unitsPerPixel`: the outline's units in one pixel).
+    void quadToChords(double cx, double cy, double x, double y, double unitsPerPixel);
     void cubicTo(double c1x, double c1y, double c2x, double c2y, double x, double y);
     // Closes the open contour and hands the shape over.
     Shape finish();

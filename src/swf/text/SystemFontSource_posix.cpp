@@ -38,6 +38,10 @@ int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
     static_cast<GlyphOutlineBuilder*>(user)->quadTo(c->x, c->y, to->x, to->y);
     return 0;
 }
+int ConicToChords(const FT_Vector* c, const FT_Vector* to, void* user) {
+    static_cast<GlyphOutlineBuilder*>(user)->quadToChords(c->x, c->y, to->x, to->y, 64);
+    return 0;
+}
 int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
     static_cast<GlyphOutlineBuilder*>(user)->cubicTo(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
     return 0;
@@ -120,7 +124,7 @@ class FreeTypeFace : public CachedFontFace {
 
     // The hinted outline at `pixels` pixels per EM comes in 26.6 pixel units (64 a pixel) and is
     // kept in them, so that its grid-fitted points stay exact; FreeType rounds the hinted advance
-    // to whole pixels.
+    // to whole pixels. Its curves become the chords the system's rasteriser would draw.
     Loaded loadFitted(char32_t code, int pixels) const override {
         Loaded out;
         if (!face_ || code < 0x20 || pixels <= 0) return out;
@@ -132,7 +136,7 @@ class FreeTypeFace : public CachedFontFace {
         out.advance = slot->advance.x * 20.0 / 64;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE || slot->outline.n_contours <= 0) return out;
         GlyphOutlineBuilder builder(1, 1);
-        const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+        const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicToChords, CubicTo, 0, 0};
         if (FT_Outline_Decompose(&slot->outline, &funcs, &builder) != 0) return out;
         out.outline = builder.finish();
         out.present = !out.outline.paths.empty();
