@@ -247,7 +247,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     const ScriptCode& c = *fn->script;
     Frame f;
     f.code = {c.code, c.size};
-    f.version = c.version;
+    // A function body runs SWF 5 rules at least: one defined in a SWF 4 movie compares to
+    // booleans and divides by zero to infinity.
+    f.version = std::max(5, c.version);
     f.constants = c.constants;
     f.callee = fn;
     f.home = home;

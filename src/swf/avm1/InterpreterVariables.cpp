@@ -91,7 +91,10 @@ bool Interpreter::splitPath(Frame& f, const std::string& path, Object*& target, 
 }
 
 Object* Interpreter::targetObject(Frame& f, const Value& path) {
-    if (Object* o = path.asObject()) return o;
+    // A clip or text field stands for itself; anything else is read as a path.
+    if (Object* o = path.asObject();
+        o && (o->kind() == Object::Kind::Clip || !o->textField.expired()))
+        return o;
     const std::string s = toString(path);
     if (s.empty()) return f.target;
     return resolvePath(f, s).asObject();
@@ -137,6 +140,10 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
     if (NameIs(name, "this", f.version)) return f.thisValue;
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (hasProperty(*it, name)) {
+            // SWF 4 code has no NaN or Infinity: the names read as unset variables.
+            if (f.version <= 4 && *it == global_ &&
+                (FoldCase(name) == "nan" || FoldCase(name) == "infinity"))
+                return Value{};
             if (foundOn) *foundOn = *it;
             return getMember(*it, name);
         }
@@ -313,8 +320,8 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     }
     const Value protoValue = getMember(fn, "prototype");
     // A class without a prototype makes objects without one.
-    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
-                                        : heap_.make(Object::Kind::Plain);
+    Object* obj =
+        protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
