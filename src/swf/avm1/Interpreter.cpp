@@ -256,6 +256,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     f.constructing = nextCallConstructs_;
     nextCallConstructs_ = false;
     f.thisValue = thisValue;
+    // A function that preloads or suppresses `this` reads the caller's `this` by name.
+    if (c.v2 && (c.flags & (kPreloadThis | kSuppressThis)))
+        f.thisValue = frames_.empty() ? Value{} : frames_.back()->thisValue;
     f.activation = heap_.make(Object::Kind::Plain);
     Object* act = f.activation;
     Object* caller = frames_.empty() ? nullptr : frames_.back()->target;

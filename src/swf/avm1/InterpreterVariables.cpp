@@ -16,16 +16,28 @@ bool NameIs(const std::string& name, const char* keyword, int version) {
     return version >= 7 ? name == keyword : FoldCase(name) == keyword;
 }
 
+// The keyword `this` read by name: SWF 5 code inside a function (not in a `with` block)
+// spells it exactly, other SWF 5 and 6 code in any case, SWF 7 and later exactly.
+bool IsThisName(const std::string& name, int version, bool functionScope) {
+    if (version >= 7 || (version == 5 && functionScope)) return name == "this";
+    return FoldCase(name) == "this";
+}
+
 bool IsPath(const std::string& name) {
     return name.find_first_of(":/.") != std::string::npos;
 }
 
 }  // namespace
 
+bool Interpreter::IsThis(const Frame& f, const std::string& name) {
+    const bool functionScope = f.activation && !f.scope.empty() && f.scope.back() == f.activation;
+    return IsThisName(name, f.version, functionScope);
+}
+
 Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
     found = true;
     const int v = f.version;
-    if (NameIs(name, "this", v)) return f.thisValue;
+    if (IsThis(f, name)) return f.thisValue;
     if (v >= 6 && NameIs(name, "_global", v)) return global_;
     if (NameIs(name, "_root", v) || NameIs(name, "_level0", v))
         return f.baseClip ? host_.clipProperty(f.baseClip, "_root") : Value{};
@@ -137,7 +149,7 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
         return getMember(target, var);
     }
     bool special = false;
-    if (NameIs(name, "this", f.version)) return f.thisValue;
+    if (IsThis(f, name)) return f.thisValue;
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (hasProperty(*it, name)) {
             // SWF 4 code has no NaN or Infinity: the names read as unset variables.
@@ -162,6 +174,10 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
 }
 
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
+    if (f.version >= 5 && name == "this") {  // rebinds `this` for the rest of the block
+        f.thisValue = value;
+        return;
+    }
     if (IsPath(name)) {
         Object* target = nullptr;
         std::string var;
