@@ -25,6 +25,15 @@ const char* const kPropertyNames[] = {
     "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
     "_xmouse",      "_ymouse"};
 
+// The register `reg` of a block: a function's own, or the four global ones. In movies for
+// players after version 10 a register past a function's own count is the global one.
+Value* Register(std::vector<Value>& own, std::vector<Value>& global, int movieVersion,
+                std::size_t reg) {
+    if (reg < own.size()) return &own[reg];
+    if (&own == &global || movieVersion <= 10 || reg >= global.size()) return nullptr;
+    return &global[reg];
+}
+
 std::mt19937& Random() {
     static thread_local std::mt19937 engine(0x5eed);
     return engine;
@@ -476,7 +485,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         }
         case 0x66: {
             const Value b = pop(), a = pop();
-            push(a.sameAs(b));
+            // Two NaNs are the same value only when one is a copy of the other, as for ==.
+            const bool nans = a.isNumber() && b.isNumber() && std::isnan(a.asNumber()) &&
+                              std::isnan(b.asNumber());
+            push(nans ? a.sameNaN(b) : a.sameAs(b));
             break;
         }
         case 0x67: {
@@ -513,7 +525,8 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x87: {
             const std::uint8_t reg = in.u8();
             const Value top = stack_.size() > f.stackBase ? stack_.back() : Value{};
-            if (reg < f.registers->size()) (*f.registers)[reg] = top;
+            if (Value* slot = Register(*f.registers, globalRegisters_, movieVersion_, reg))
+                *slot = top;
             break;
         }
         case 0x88: {
@@ -610,7 +623,8 @@ void Interpreter::doPush(Frame& f, const ActionRecord& r) {
                 break;
             case 4: {
                 const std::uint8_t reg = in.u8();
-                push(reg < f.registers->size() ? (*f.registers)[reg] : Value{});
+                const Value* slot = Register(*f.registers, globalRegisters_, movieVersion_, reg);
+                push(slot ? *slot : Value{});
                 break;
             }
             case 5:

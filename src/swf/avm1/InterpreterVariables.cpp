@@ -209,8 +209,14 @@ void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& va
     if (!holder && f.timelineIndex < f.scope.size()) holder = f.scope[f.timelineIndex];
     if (!holder) return;
     if (declareOnly) {
-        if (!holder->findOwn(name)) holder->put(name, Value{});
+        if (!hasProperty(holder, name)) holder->put(name, Value{});  // inherited ones count
         return;
+    }
+    // Inside `with`, a name the `with` object holds itself is updated there.
+    for (std::size_t i = f.scope.size(); i-- > f.timelineIndex + 1;) {
+        Object* s = f.scope[i];
+        if (s == f.activation) break;
+        if (s->findOwn(name)) return setMember(s, name, value);
     }
     setMember(holder, name, value);
 }
