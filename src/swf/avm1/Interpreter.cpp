@@ -322,7 +322,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
             }
         };
         preload(kPreloadThis, kSuppressThis, "this", thisValue);
-        preload(kPreloadArguments, kSuppressArguments, "arguments", arguments);
+        // Preloading arguments wins over suppressing them (this and super get undefined).
+        preload(kPreloadArguments, (c.flags & kPreloadArguments) ? 0 : kSuppressArguments,
+                "arguments", arguments);
         preload(kPreloadSuper, kSuppressSuper, "super", superObj);
         bool found = false;
         if (c.flags & kPreloadRoot)
