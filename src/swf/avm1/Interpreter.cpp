@@ -2,6 +2,7 @@
 // action loop is in InterpreterActions.cpp, the operators in InterpreterOperators.cpp.
 #include "swf/avm1/Interpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
