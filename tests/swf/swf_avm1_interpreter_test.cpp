@@ -129,6 +129,52 @@ TEST(Avm1Interpreter, RunsWhatCompilersEmit) {
     for (const auto& c : cases) EXPECT_EQ(RunBlocks(c.code), c.out) << c.name;
 }
 
+// Defines `f` (DefineFunction2 with `registers` registers and no flags) and calls it.
+Asm CallFunction2(const Asm& body, std::uint8_t registers) {
+    std::vector<std::uint8_t> f2 = Asm::str("f");
+    f2.insert(f2.end(), {0, 0, registers, 0, 0, std::uint8_t(body.size()), 0});
+    Asm a;
+    a.rec(0x8E, f2);
+    a.b.insert(a.b.end(), body.b.begin(), body.b.end());
+    a.pushInt(0).pushStr("f").op(0x3D).op(0x17);
+    return a;
+}
+
+TEST(Avm1Interpreter, VersionRulesOfNamesRegistersAndFunctionBodies) {
+    // this = "t"; trace(this)
+    Asm rebind;
+    rebind.pushStr("this").pushStr("t").op(0x1D).pushStr("this").op(0x1C).trace();
+    // A function of one register reads r3: the global one from players after version 10.
+    Asm readR3;
+    readR3.pushReg(3).trace();
+    Asm underflow;
+    underflow.pushStr("g").rec(0x87, {3}).op(0x17);
+    const Asm call = CallFunction2(readR3, 1);
+    underflow.b.insert(underflow.b.end(), call.b.begin(), call.b.end());
+    // trace(1 == 1) with the SWF 4 Equals, at frame level and in a function body
+    Asm equals;
+    equals.pushInt(1).pushInt(1).op(0x0E).trace();
+    Asm swf4 = equals;
+    std::vector<std::uint8_t> f1 = Asm::str("f");
+    f1.insert(f1.end(), {0, 0, std::uint8_t(equals.size()), 0});
+    swf4.rec(0x9B, f1);
+    swf4.b.insert(swf4.b.end(), equals.b.begin(), equals.b.end());
+    swf4.pushInt(0).pushStr("f").op(0x3D).op(0x17);
+
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> code;
+        int version;
+        const char* out;
+    } cases[] = {
+        {"this rebound", rebind.b, 6, "t\n"},
+        {"register past the count, SWF 10", underflow.b, 10, "undefined\n"},
+        {"register past the count, SWF 11", underflow.b, 11, "g\n"},
+        {"SWF 4 function body", swf4.b, 4, "1\ntrue\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RunBlocks(c.code, c.version), c.out) << c.name;
+}
+
 TEST(Avm1Interpreter, LimitsStopScriptsAndTheMovieGoesOn) {
     // function r() { r(); } r(); trace("after")  — recursion ends at the call limit
     Asm body;

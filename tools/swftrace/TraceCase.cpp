@@ -59,6 +59,7 @@ void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& ou
         c.frames = RuffleFrames(p / "test.toml");
         c.version = SwfVersion(p / "test.swf");
         c.family = c.name.substr(0, c.name.find('_'));
+        c.logLines = true;
         out.push_back(std::move(c));
     }
 }
@@ -88,6 +89,11 @@ std::string NormaliseTrace(const std::string& text) {
     }
     if (!out.empty() && out.back() != '\n') out += '\n';
     return out;
+}
+
+std::string LogLines(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    return text;
 }
 
 }  // namespace saver::swftrace

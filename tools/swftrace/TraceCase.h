@@ -20,6 +20,10 @@ struct TraceCase {
     int frames = 1;
     int version = 0;     // the movie's SWF version
     std::string family;  // the name up to its first '-' (swfdec) or '_' (ruffle)
+    // The expected output is the player's log file, where every carriage return a script
+    // traced became a line break of its own ("a\r\nb" is three lines); swfdec's recordings
+    // keep the traced bytes.
+    bool logLines = false;
 
     std::string id() const { return set + "/" + name; }
 };
@@ -28,5 +32,7 @@ std::vector<TraceCase> LoadTraceCases(const std::string& swfDir);
 
 // Line endings made "\n", and a missing final newline added, so outputs compare exactly.
 std::string NormaliseTrace(const std::string& text);
+// What the player's log makes of traced text: each carriage return a line break.
+std::string LogLines(std::string text);
 
 }  // namespace saver::swftrace

@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
         // fails slowly (scripts that loop until the budget stops them every frame).
         if (o.skipKnownFailures && known.count(c.id()) != 0) continue;
         const Outcome r = RunIsolated(c);
-        const bool passed =
-            r.ran && NormaliseTrace(r.output) == NormaliseTrace(ReadText(c.expectedPath));
+        const bool passed = r.ran && NormaliseTrace(c.logLines ? LogLines(r.output) : r.output) ==
+                                         NormaliseTrace(ReadText(c.expectedPath));
         const bool listed = known.count(c.id()) != 0;
         std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
         if (!passed && r.touchesDisplay) detail += " (display)";

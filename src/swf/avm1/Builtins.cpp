@@ -40,7 +40,7 @@ void Interpreter::installBuiltins() {
     protos.object = heap_.make(Object::Kind::Plain);
     protos.function = heap_.make(Object::Kind::Plain);
     protos.function->put("__proto__", protos.object, kDontEnum | kDontDelete);
-    global_ = newObject();
+    global_ = heap_.make(Object::Kind::Plain);  // no prototype: it answers no toString
     InstallObjectBuiltins(*this);
     InstallArrayBuiltins(*this);
     InstallStringBuiltins(*this);

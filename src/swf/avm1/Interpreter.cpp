@@ -2,6 +2,7 @@
 // action loop is in InterpreterActions.cpp, the operators in InterpreterOperators.cpp.
 #include "swf/avm1/Interpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -247,13 +248,18 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     const ScriptCode& c = *fn->script;
     Frame f;
     f.code = {c.code, c.size};
-    f.version = c.version;
+    // A function body runs SWF 5 rules at least: one defined in a SWF 4 movie compares to
+    // booleans and divides by zero to infinity.
+    f.version = std::max(5, c.version);
     f.constants = c.constants;
     f.callee = fn;
     f.home = home;
     f.constructing = nextCallConstructs_;
     nextCallConstructs_ = false;
     f.thisValue = thisValue;
+    // A function that preloads or suppresses `this` reads the caller's `this` by name.
+    if (c.v2 && (c.flags & (kPreloadThis | kSuppressThis)))
+        f.thisValue = frames_.empty() ? Value{} : frames_.back()->thisValue;
     f.activation = heap_.make(Object::Kind::Plain);
     Object* act = f.activation;
     Object* caller = frames_.empty() ? nullptr : frames_.back()->target;
@@ -317,7 +323,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
             }
         };
         preload(kPreloadThis, kSuppressThis, "this", thisValue);
-        preload(kPreloadArguments, kSuppressArguments, "arguments", arguments);
+        // Preloading arguments wins over suppressing them (this and super get undefined).
+        preload(kPreloadArguments, (c.flags & kPreloadArguments) ? 0 : kSuppressArguments,
+                "arguments", arguments);
         preload(kPreloadSuper, kSuppressSuper, "super", superObj);
         bool found = false;
         if (c.flags & kPreloadRoot)

@@ -255,6 +255,7 @@ class Interpreter {
     void setTarget(Frame& f, Object* clip);
     void setTargetPath(Frame& f, const Value& path);
     Value specialName(Frame& f, const std::string& name, bool& found);
+    static bool IsThis(const Frame& f, const std::string& name);
 
     Value pop();
     void push(Value v) { stack_.push_back(std::move(v)); }

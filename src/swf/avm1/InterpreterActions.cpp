@@ -25,6 +25,15 @@ const char* const kPropertyNames[] = {
     "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
     "_xmouse",      "_ymouse"};
 
+// The register `reg` of a block: a function's own, or the four global ones. In movies for
+// players after version 10 a register past a function's own count is the global one.
+Value* Register(std::vector<Value>& own, std::vector<Value>& global, int movieVersion,
+                std::size_t reg) {
+    if (reg < own.size()) return &own[reg];
+    if (&own == &global || movieVersion <= 10 || reg >= global.size()) return nullptr;
+    return &global[reg];
+}
+
 std::mt19937& Random() {
     static thread_local std::mt19937 engine(0x5eed);
     return engine;
@@ -82,10 +91,10 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x0C:
         case 0x0D: {
             const Value bv = pop(), av = pop();
-            // The player asks the left side first for Add and the right side first for the
-            // other three (valueOf calls show the order).
+            // The player asks the left side first for Add (and Multiply in SWF 4) and the
+            // right side first for the others (valueOf calls show the order).
             double a = 0, b = 0;
-            if (r.code == 0x0A) {
+            if (r.code == 0x0A || (r.code == 0x0C && ver <= 4)) {
                 a = toNumber(av);
                 b = toNumber(bv);
             } else {
@@ -108,7 +117,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         }
         case 0x0E: {
             const Value bv = pop(), av = pop();
-            const double a = toNumber(av), b = toNumber(bv);
+            const double b = toNumber(bv), a = toNumber(av);  // the right side is asked first
             push(a == b);
             break;
         }
@@ -135,7 +144,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         case 0x13: {
             const Value bv = pop(), av = pop();
-            const std::string a = toString(av), b = toString(bv);
+            const std::string b = toString(bv), a = toString(av);
             push(a == b);
             break;
         }
@@ -171,7 +180,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         case 0x21: {
             const Value bv = pop(), av = pop();
-            const std::string a = toString(av), b = toString(bv);
+            const std::string b = toString(bv), a = toString(av);
             push(concat(a, b));
             break;
         }
@@ -191,10 +200,10 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x24: {
-            const Value depth = pop(), name = pop(), source = pop();
-            if (Object* clip = targetObject(f, source))
-                host_.clipCommand(clip, "duplicateMovieClip",
-                                  {name, Value(toNumber(depth) - 16384)});
+            const double depth = toNumber(pop());
+            const std::string name = toString(pop());
+            if (Object* clip = targetObject(f, pop()))
+                host_.clipCommand(clip, "duplicateMovieClip", {name, Value(depth - 16384)});
             break;
         }
         case 0x25:
@@ -224,10 +233,11 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         }
         case 0x27: {
             Object* clip = targetObject(f, pop());
-            std::vector<Value> args{pop()};
-            if (toBool(pop())) {
-                const Value y2 = pop(), x2 = pop(), y1 = pop(), x1 = pop();
-                args.insert(args.end(), {x1, y1, x2, y2});
+            std::vector<Value> args{Value(ToInt32(toNumber(pop())) != 0)};
+            if (ToInt32(toNumber(pop())) != 0) {
+                const double y2 = toNumber(pop()), x2 = toNumber(pop());
+                const double y1 = toNumber(pop()), x1 = toNumber(pop());
+                args.insert(args.end(), {Value(x1), Value(y1), Value(x2), Value(y2)});
             }
             if (clip) host_.clipCommand(clip, "startDrag", args);
             break;
@@ -240,7 +250,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         case 0x29: {
             const Value bv = pop(), av = pop();
-            const std::string a = toString(av), b = toString(bv);
+            const std::string b = toString(bv), a = toString(av);
             push(a < b);
             break;
         }
@@ -289,6 +299,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x34:
             push(std::floor(host_.timerMs()));
             break;
+        case 0x35:
+            return stepSwf4(f, r, pc);
         case 0x36:
             push(static_cast<double>(CharCode(toString(pop()), 6)));
             break;
@@ -490,7 +502,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         }
         case 0x66: {
             const Value b = pop(), a = pop();
-            push(a.sameAs(b));
+            // Two NaNs are the same value only when one is a copy of the other, as for ==.
+            const bool nans = a.isNumber() && b.isNumber() && std::isnan(a.asNumber()) &&
+                              std::isnan(b.asNumber());
+            push(nans ? a.sameNaN(b) : a.sameAs(b));
             break;
         }
         case 0x67: {
@@ -527,7 +542,8 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x87: {
             const std::uint8_t reg = in.u8();
             const Value top = stack_.size() > f.stackBase ? stack_.back() : Value{};
-            if (reg < f.registers->size()) (*f.registers)[reg] = top;
+            if (Value* slot = Register(*f.registers, globalRegisters_, movieVersion_, reg))
+                *slot = top;
             break;
         }
         case 0x88: {
@@ -538,7 +554,7 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         }
         case 0x8A:
         case 0x8D:
-            if (r.code == 0x8D) pop();
+            if (r.code == 0x8D) toString(pop());
             break;  // every frame is loaded
         case 0x8B: {
             setTargetPath(f, Value(in.string()));
@@ -594,7 +610,7 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x9E:
-            pop();
+            toString(pop());
             break;  // Call: frame actions by label are the display's business
         case 0x9F:
             doGotoFrame2(f, r);
@@ -624,7 +640,8 @@ void Interpreter::doPush(Frame& f, const ActionRecord& r) {
                 break;
             case 4: {
                 const std::uint8_t reg = in.u8();
-                push(reg < f.registers->size() ? (*f.registers)[reg] : Value{});
+                const Value* slot = Register(*f.registers, globalRegisters_, movieVersion_, reg);
+                push(slot ? *slot : Value{});
                 break;
             }
             case 5:

@@ -45,21 +45,24 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
 }
 
 Value Interpreter::less2(const Value& a, const Value& b) {
-    // Comparison wants numbers: a Date gives its valueOf here, not its text.
+    // Each side gives its valueOf and only that (undefined without one), the left side first;
+    // a side that stays an object (clips aside) makes the comparison false before the other
+    // side is asked.
     auto primitive = [this](const Value& v) {
         Object* o = v.asObject();
-        if (o && o->kind() == Object::Kind::Date) {
-            bool called = false;
-            const Value r = callNamed(v, "valueOf", called);
-            if (called && !r.isObject()) return r;
-        }
-        return toPrimitive(v);
+        if (!o || o->kind() == Object::Kind::Clip) return v;
+        bool called = false;
+        const Value r = callNamed(v, "valueOf", called);
+        return called ? r : Value{};
     };
-    const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
+    auto object = [](const Value& v) {
+        return v.isObject() && v.asObject()->kind() != Object::Kind::Clip;
+    };
+    const Value pa = primitive(a);
+    if (object(pa)) return false;
+    const Value pb = primitive(b);
+    if (object(pb)) return false;
     if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
-    if ((pa.isObject() && pa.asObject()->kind() != Object::Kind::Clip) ||
-        (pb.isObject() && pb.asObject()->kind() != Object::Kind::Clip))
-        return false;
     const double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value{};
     return x < y;

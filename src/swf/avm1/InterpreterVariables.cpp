@@ -16,16 +16,28 @@ bool NameIs(const std::string& name, const char* keyword, int version) {
     return version >= 7 ? name == keyword : FoldCase(name) == keyword;
 }
 
+// The keyword `this` read by name: SWF 5 code inside a function (not in a `with` block)
+// spells it exactly, other SWF 5 and 6 code in any case, SWF 7 and later exactly.
+bool IsThisName(const std::string& name, int version, bool functionScope) {
+    if (version >= 7 || (version == 5 && functionScope)) return name == "this";
+    return FoldCase(name) == "this";
+}
+
 bool IsPath(const std::string& name) {
     return name.find_first_of(":/.") != std::string::npos;
 }
 
 }  // namespace
 
+bool Interpreter::IsThis(const Frame& f, const std::string& name) {
+    const bool functionScope = f.activation && !f.scope.empty() && f.scope.back() == f.activation;
+    return IsThisName(name, f.version, functionScope);
+}
+
 Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
     found = true;
     const int v = f.version;
-    if (NameIs(name, "this", v)) return f.thisValue;
+    if (IsThis(f, name)) return f.thisValue;
     if (v >= 6 && NameIs(name, "_global", v)) return global_;
     if (NameIs(name, "_root", v) || NameIs(name, "_level0", v))
         return f.baseClip ? host_.clipProperty(f.baseClip, "_root") : Value{};
@@ -91,7 +103,10 @@ bool Interpreter::splitPath(Frame& f, const std::string& path, Object*& target, 
 }
 
 Object* Interpreter::targetObject(Frame& f, const Value& path) {
-    if (Object* o = path.asObject()) return o;
+    // A clip or text field stands for itself; anything else is read as a path.
+    if (Object* o = path.asObject();
+        o && (o->kind() == Object::Kind::Clip || !o->textField.expired()))
+        return o;
     const std::string s = toString(path);
     if (s.empty()) return f.target;
     return resolvePath(f, s).asObject();
@@ -134,9 +149,13 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
         return getMember(target, var);
     }
     bool special = false;
-    if (NameIs(name, "this", f.version)) return f.thisValue;
+    if (IsThis(f, name)) return f.thisValue;
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (hasProperty(*it, name)) {
+            // SWF 4 code has no NaN or Infinity: the names read as unset variables.
+            if (f.version <= 4 && *it == global_ &&
+                (FoldCase(name) == "nan" || FoldCase(name) == "infinity"))
+                return Value{};
             if (foundOn) *foundOn = *it;
             return getMember(*it, name);
         }
@@ -155,6 +174,10 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
 }
 
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
+    if (f.version >= 5 && name == "this") {  // rebinds `this` for the rest of the block
+        f.thisValue = value;
+        return;
+    }
     if (IsPath(name)) {
         Object* target = nullptr;
         std::string var;
@@ -186,8 +209,14 @@ void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& va
     if (!holder && f.timelineIndex < f.scope.size()) holder = f.scope[f.timelineIndex];
     if (!holder) return;
     if (declareOnly) {
-        if (!holder->findOwn(name)) holder->put(name, Value{});
+        if (!hasProperty(holder, name)) holder->put(name, Value{});  // inherited ones count
         return;
+    }
+    // Inside `with`, a name the `with` object holds itself is updated there.
+    for (std::size_t i = f.scope.size(); i-- > f.timelineIndex + 1;) {
+        Object* s = f.scope[i];
+        if (s == f.activation) break;
+        if (s->findOwn(name)) return setMember(s, name, value);
     }
     setMember(holder, name, value);
 }
@@ -313,8 +342,8 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     }
     const Value protoValue = getMember(fn, "prototype");
     // A class without a prototype makes objects without one.
-    Object* obj = protoValue.asObject() ? newObject(protoValue.asObject())
-                                        : heap_.make(Object::Kind::Plain);
+    Object* obj =
+        protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
