@@ -13,7 +13,6 @@ namespace saver::swf::avm1 {
 Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype) {
     Object* proto = prototype ? prototype : vm.newObject();
     Object* fn = vm.newFunction(ctor, proto);
-    proto->findOwn("constructor")->flags = kDontEnum;
     vm.global()->put(name, fn, kDontEnum);
     return fn;
 }
@@ -51,6 +50,7 @@ void Interpreter::installBuiltins() {
     InstallBroadcasterBuiltins(*this);
     InstallTextFieldBuiltins(*this);
     InstallGeomBuiltins(*this);
+    InstallMatrixBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallSystemBuiltins(*this);
     InstallLoadVarsBuiltins(*this);

@@ -20,6 +20,7 @@ void InstallDateBuiltins(Interpreter& vm);            // Date
 void InstallErrorBuiltins(Interpreter& vm);           // Error and its kinds
 void InstallBroadcasterBuiltins(Interpreter& vm);     // AsBroadcaster
 void InstallGeomBuiltins(Interpreter& vm);            // flash.geom.Point, Rectangle
+void InstallMatrixBuiltins(Interpreter& vm);          // flash.geom.Matrix (after Point)
 void InstallXmlBuiltins(Interpreter& vm);             // XMLNode, XML
 void InstallSystemBuiltins(Interpreter& vm);          // System, System.capabilities, $version
 void InstallLoadVarsBuiltins(Interpreter& vm);        // LoadVars, XML.load (after XML)

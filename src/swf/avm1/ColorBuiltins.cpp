@@ -180,6 +180,23 @@ Value SetGeomColorTransform(CallInfo& c) {
     return Value{};
 }
 
+// The clip's colour transform with its parents' applied after it.
+Value GetConcatenatedColorTransform(CallInfo& c) {
+    ScriptRunner* runner = Runner(c);
+    auto t = ResolveTarget(c, BoundTarget(c));
+    if (!runner || !t || !runner->rootTimeline()) return Value{};
+    ColorTransform ct;
+    if (t.get() != runner->rootTimeline()) {
+        const auto path = PlacementPath(*runner->rootTimeline(), *t);
+        if (path.empty()) return Value{};
+        for (const DisplayObject* o : path) ct = ct * o->colorTransform;
+    }
+    return NewGeom(c, "ColorTransform",
+                   {ct.mulR, ct.mulG, ct.mulB, ct.mulA, ct.addR, ct.addG, ct.addB, ct.addA},
+                   {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
+                    "redOffset", "greenOffset", "blueOffset", "alphaOffset"});
+}
+
 // The clip's drawn area on the stage, in whole pixels.
 Value GetPixelBounds(CallInfo& c) {
     ScriptRunner* runner = Runner(c);
@@ -211,7 +228,8 @@ Value GetPixelBounds(CallInfo& c) {
 }
 
 void Accessor(Interpreter& vm, Object* proto, const char* name, NativeFn get, NativeFn set) {
-    Property& p = proto->put(name, Value{}, kDontEnum);
+    // Declared by the player's ActionScript class: enumerable and deletable.
+    Property& p = proto->put(name, Value{});
     p.getter = vm.newFunction(get);
     p.setter = set ? vm.newFunction(set) : nullptr;
 }
@@ -236,12 +254,12 @@ void InstallColorBuiltins(Interpreter& vm) {
     Value geom = PackageObject(vm, "flash.geom");
     Object* tproto = vm.newObject();
     Object* transform = vm.newFunction(TransformCtor, tproto);
-    tproto->findOwn("constructor")->flags = kDontEnum;
     geom.asObject()->put("Transform", transform, kDontEnum);
     Accessor(vm, tproto, "matrix", GetMatrix, SetMatrix);
     Accessor(vm, tproto, "concatenatedMatrix", GetConcatenatedMatrix, ReadOnly);
     Accessor(vm, tproto, "colorTransform", GetGeomColorTransform, SetGeomColorTransform);
     Accessor(vm, tproto, "pixelBounds", GetPixelBounds, ReadOnly);
+    Accessor(vm, tproto, "concatenatedColorTransform", GetConcatenatedColorTransform, ReadOnly);
 }
 
 }  // namespace saver::swf::avm1

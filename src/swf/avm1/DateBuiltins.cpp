@@ -247,7 +247,6 @@ void InstallDateBuiltins(Interpreter& vm) {
     vm.method(date, "UTC", DateUtc);
     for (const Entry& e :
          std::initializer_list<Entry>{{"getTime", GetTime},
-                                      {"valueOf", GetTime},
                                       {"setTime", SetTime},
                                       {"toString", DateToString},
                                       {"getTimezoneOffset", GetTimezoneOffset},
@@ -286,6 +285,10 @@ void InstallDateBuiltins(Interpreter& vm) {
                                       {"setUTCMilliseconds", SetField<kMs, 1, true>}}) {
         vm.method(proto, e.name, e.fn);
     }
+    // valueOf is the very function getTime is.
+    proto->put("valueOf", proto->findOwn("getTime")->value, kDontEnum | kDontDelete);
+    // The player locks all of Date's own members.
+    SetPropFlags(date, "", kDontEnum | kDontDelete | kReadOnly, 0);
 }
 
 }  // namespace saver::swf::avm1

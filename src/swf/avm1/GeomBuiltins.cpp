@@ -383,9 +383,22 @@ struct Member {
     NativeFn fn;
 };
 
+// The player writes these classes in ActionScript: their methods are ordinary enumerable
+// members, each a function with its own `prototype`.
 void Methods(Interpreter& vm, Object* target, std::initializer_list<Member> members,
              std::vector<Value> bound) {
-    for (const Member& m : members) vm.method(target, m.name, m.fn)->bound = bound;
+    for (const Member& m : members) {
+        Object* f = vm.newFunction(m.fn, vm.newObject());
+        f->bound = bound;
+        target->put(m.name, f);
+    }
+}
+
+// A getter (and setter) declared by the class: enumerable and deletable like a script's.
+void ScriptAccessor(Interpreter& vm, Object* target, const std::string& name, NativeFn get,
+                    NativeFn set, const std::vector<Value>& bound) {
+    Accessor(vm, target, name, get, set, bound);
+    target->findOwn(name)->flags = 0;
 }
 
 }  // namespace
@@ -425,7 +438,6 @@ void InstallGeomBuiltins(Interpreter& vm) {
 
     Object* pointProto = vm.newObject();
     Object* point = vm.newFunction(PointCtor, pointProto);
-    pointProto->findOwn("constructor")->flags = kDontEnum;
     geom->put("Point", point, kDontEnum);
     const std::vector<Value> pointHome{point};
     Methods(vm, pointProto,
@@ -437,14 +449,13 @@ void InstallGeomBuiltins(Interpreter& vm) {
              {"equals", PointEquals},
              {"normalize", PointNormalize}},
             pointHome);
-    Accessor(vm, pointProto, "length", PointLength, nullptr, pointHome);
+    ScriptAccessor(vm, pointProto, "length", PointLength, nullptr, pointHome);
     Methods(vm, point,
             {{"distance", PointDistance}, {"interpolate", PointInterpolate}, {"polar", PointPolar}},
             pointHome);
 
     Object* rectProto = vm.newObject();
     Object* rect = vm.newFunction(RectCtor, rectProto);
-    rectProto->findOwn("constructor")->flags = kDontEnum;
     geom->put("Rectangle", rect, kDontEnum);
     const std::vector<Value> rectHome{rect, point};
     Methods(vm, rectProto,
@@ -464,13 +475,13 @@ void InstallGeomBuiltins(Interpreter& vm) {
              {"offsetPoint", RectOffsetPoint},
              {"equals", RectEquals}},
             rectHome);
-    Accessor(vm, rectProto, "left", GetLeft, SetLeft, rectHome);
-    Accessor(vm, rectProto, "top", GetTop, SetTop, rectHome);
-    Accessor(vm, rectProto, "right", GetRight, SetRight, rectHome);
-    Accessor(vm, rectProto, "bottom", GetBottom, SetBottom, rectHome);
-    Accessor(vm, rectProto, "size", GetSize, SetSize, rectHome);
-    Accessor(vm, rectProto, "topLeft", GetTopLeft, SetTopLeft, rectHome);
-    Accessor(vm, rectProto, "bottomRight", GetBottomRight, SetBottomRight, rectHome);
+    ScriptAccessor(vm, rectProto, "left", GetLeft, SetLeft, rectHome);
+    ScriptAccessor(vm, rectProto, "top", GetTop, SetTop, rectHome);
+    ScriptAccessor(vm, rectProto, "right", GetRight, SetRight, rectHome);
+    ScriptAccessor(vm, rectProto, "bottom", GetBottom, SetBottom, rectHome);
+    ScriptAccessor(vm, rectProto, "size", GetSize, SetSize, rectHome);
+    ScriptAccessor(vm, rectProto, "topLeft", GetTopLeft, SetTopLeft, rectHome);
+    ScriptAccessor(vm, rectProto, "bottomRight", GetBottomRight, SetBottomRight, rectHome);
 }
 
 }  // namespace saver::swf::avm1

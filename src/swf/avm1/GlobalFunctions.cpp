@@ -15,8 +15,44 @@ int DigitValue(char ch) {
     return 99;
 }
 
-// Digits of `radix` from `i` on, NaN when there is none.
-double ParseDigits(const std::string& s, std::size_t i, int radix, bool negative) {
+bool IsSign(const std::string& s, std::size_t i) {
+    return i < s.size() && (s[i] == '-' || s[i] == '+');
+}
+
+// The player's reading, faults included: a "0x" prefix is taken off at the very start whatever
+// the radix (before blanks or a sign: "0x -10" is -16); a sign before "0x" gives NaN unless
+// the radix makes 'x' a digit (then the sign is ignored); without a radix, a string of octal
+// digits after a leading 0 (or sign) is octal. A radix outside 2..36 (an explicit undefined
+// too) gives NaN; no argument at all gives undefined.
+Value ParseInt(CallInfo& c) {
+    if (c.args.empty()) return Value{};
+    int radix = 0;
+    const bool hasRadix = c.args.size() > 1;
+    if (hasRadix) {
+        radix = ToInt32(c.vm.toNumber(c.args[1]));
+        if (radix < 2 || radix > 36) return std::nan("");
+    }
+    const std::string s = c.vm.toString(c.args[0]);
+    const std::size_t signAt = IsSign(s, 0) ? 1 : 0;
+    const bool zero = signAt < s.size() && s[signAt] == '0';
+    const bool hex =
+        zero && signAt + 1 < s.size() && (s[signAt + 1] == 'x' || s[signAt + 1] == 'X');
+    std::size_t i = 0;
+    bool ignoreSign = false;
+    if (hex && signAt) {
+        if (!hasRadix || radix < 34) return std::nan("");
+        ignoreSign = true;
+    } else if (hex) {
+        if (!hasRadix) radix = 16;
+        i = 2;
+    } else if (zero && !hasRadix && s.find_first_not_of("01234567", 1) == std::string::npos) {
+        radix = 8;
+    } else if (!hasRadix) {
+        radix = 10;
+    }
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    bool negative = false;
+    if (IsSign(s, i)) negative = s[i++] == '-' && !ignoreSign;
     double v = 0;
     std::size_t digits = 0;
     for (; i < s.size() && DigitValue(s[i]) < radix; ++i, ++digits)
@@ -25,57 +61,61 @@ double ParseDigits(const std::string& s, std::size_t i, int radix, bool negative
     return negative ? -v : v;
 }
 
-bool HexPrefix(const std::string& s, std::size_t i) {
-    return i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
-}
-
-// The player reads a "0x" at the very start as hex whatever the radix (a sign may follow
-// the prefix); otherwise blanks and a sign, then digits of the radix.
-Value ParseInt(CallInfo& c) {
-    const std::string s = c.vm.toString(c.arg(0));
-    // Without a radix, a string of octal digits with a leading 0 is octal.
-    const bool octal =
-        s.size() > 1 && s[0] == '0' && s.find_first_not_of("01234567") == std::string::npos;
-    const int radix = c.arg(1).isUndefined() ? (octal ? 8 : 10) : ToInt32(c.vm.toNumber(c.args[1]));
-    if (HexPrefix(s, 0)) {
-        std::size_t i = 2;
-        bool negative = false;
-        if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-        return ParseDigits(s, i, 16, negative);
+// value * 10^exp by repeated squaring of the base, dividing for negative exponents, as the
+// player reckons it (so its rounding is the player's, not a correctly rounded conversion).
+double DecimalShift(double value, std::int32_t exp) {
+    double base = 10;
+    std::uint32_t n =
+        exp < 0 ? 0u - static_cast<std::uint32_t>(exp) : static_cast<std::uint32_t>(exp);
+    for (; n; n >>= 1, base *= base) {
+        if (n & 1) value = exp < 0 ? value / base : value * base;
     }
-    if (radix < 2 || radix > 36) return std::nan("");
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
-    const bool blanks = i > 0;
-    bool negative = false;
-    const bool sign = i < s.size() && (s[i] == '-' || s[i] == '+');
-    if (sign) negative = s[i++] == '-';
-    if (sign && !blanks && HexPrefix(s, i)) return std::nan("");
-    return ParseDigits(s, i, radix, negative);
+    return value;
 }
 
+bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+// Blanks, a sign, digits with one fraction, then an exponent (wrapping at 32 bits). The value
+// sums each digit scaled by its power of ten; a second '.' is skipped while summing (so
+// "1.5.5" reads 1.55), though no exponent is read after it.
 Value ParseFloat(CallInfo& c) {
     if (c.args.empty()) return Value{};
     const std::string s = c.vm.toString(c.arg(0));
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    const std::size_t start = i;
     std::size_t j = i;
-    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
-    std::size_t digits = 0;
-    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++digits;
+    while (j < s.size() && IsDigit(s[j])) ++j;
+    std::uint32_t exp = static_cast<std::uint32_t>(j - start) - 1;
+    std::size_t digits = j - start;
     if (j < s.size() && s[j] == '.') {
-        ++j;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++digits;
+        const std::size_t fraction = ++j;
+        while (j < s.size() && IsDigit(s[j])) ++j;
+        digits += j - fraction;
     }
     if (!digits) return std::nan("");
     if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
         std::size_t k = j + 1;
-        if (k < s.size() && (s[k] == '-' || s[k] == '+')) ++k;
-        const std::size_t e = k;
-        while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) ++k;
-        if (k > e) j = k;
+        bool minus = false;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+')) minus = s[k++] == '-';
+        std::uint32_t e = 0;
+        for (; k < s.size() && IsDigit(s[k]); ++k)
+            e = e * 10u + static_cast<std::uint32_t>(s[k] - '0');
+        exp += minus ? 0u - e : e;
     }
-    return std::strtod(s.substr(i, j - i).c_str(), nullptr);
+    double result = 0;
+    for (std::size_t k = start; k < s.size(); ++k) {
+        if (s[k] == '.') continue;
+        if (!IsDigit(s[k])) break;
+        // A zero adds nothing (and scaled past the double range it would give NaN).
+        if (s[k] != '0') result += DecimalShift(s[k] - '0', static_cast<std::int32_t>(exp));
+        --exp;
+    }
+    return negative ? -result : result;
 }
 
 Value IsNaN(CallInfo& c) {

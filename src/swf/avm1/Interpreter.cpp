@@ -646,10 +646,17 @@ Object* Interpreter::newArray(std::vector<Value> elements) {
     return a;
 }
 
+// Every function carries its own `constructor`, the Function class (once there is one).
+void GiveFunctionConstructor(Object* functionProto, Object* f) {
+    const Property* fn = functionProto ? functionProto->findOwn("constructor") : nullptr;
+    if (fn && !f->findOwn("constructor")) f->put("constructor", fn->value, kDontEnum | kDontDelete);
+}
+
 Object* Interpreter::newFunction(NativeFn fn, Object* prototype) {
     Object* f = heap_.make(Object::Kind::Function);
     f->native = fn;
     if (protos.function) f->put("__proto__", protos.function, kDontEnum | kDontDelete);
+    GiveFunctionConstructor(protos.function, f);
     if (prototype) {
         f->put("prototype", prototype, kDontEnum | kDontDelete);
         prototype->put("constructor", f, kDontEnum | kDontDelete);
@@ -661,11 +668,13 @@ Object* Interpreter::newScriptFunction(std::unique_ptr<ScriptCode> code) {
     Object* f = heap_.make(Object::Kind::Function);
     f->script = std::move(code);
     f->put("__proto__", protos.function, kDontEnum | kDontDelete);
+    GiveFunctionConstructor(protos.function, f);
     Object* prototype = newObject();
-    f->put("prototype", prototype, kDontEnum);
-    prototype->put("constructor", f, kDontEnum);
+    f->put("prototype", prototype, kDontEnum | kDontDelete);
+    prototype->put("constructor", f, kDontEnum | kDontDelete);
     return f;
 }
+
 
 Object* Interpreter::method(Object* target, const std::string& name, NativeFn fn,
                             std::uint16_t flags) {

@@ -10,6 +10,9 @@
 
 namespace saver::swf::avm1 {
 
+// XML's members that follow its loading ones (XmlBuiltins.cpp).
+void InstallXmlTail(Interpreter& vm, Object* xmlProto);
+
 namespace {
 
 int Hex(char c) {
@@ -181,12 +184,15 @@ void InstallLoadVarsBuiltins(Interpreter& vm) {
     // XML's loading methods work the same way.
     const Value xml = vm.getMember(vm.global(), "XML");
     if (Object* xmlProto = vm.getMember(xml, "prototype").asObject()) {
-        vm.method(xmlProto, "load", Load);
-        vm.method(xmlProto, "send", Send);
-        vm.method(xmlProto, "sendAndLoad", SendAndLoad);
-        vm.method(xmlProto, "onData", OnData<true>);
-        vm.method(xmlProto, "onLoad", Zero);
-        vm.method(xmlProto, "addRequestHeader", AddRequestHeader);
+        // Visible members of the player's XML class; the handlers are script functions there,
+        // each with a prototype.
+        for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
+                 {"load", Load}, {"send", Send}, {"sendAndLoad", SendAndLoad},
+                 {"addRequestHeader", AddRequestHeader}})
+            xmlProto->put(name, vm.newFunction(fn));
+        xmlProto->put("onLoad", vm.newFunction(Zero, vm.newObject()));
+        xmlProto->put("onData", vm.newFunction(OnData<true>, vm.newObject()));
+        InstallXmlTail(vm, xmlProto);
     }
 }
 

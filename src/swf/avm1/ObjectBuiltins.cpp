@@ -4,6 +4,9 @@
 
 namespace saver::swf::avm1 {
 
+// Gives function `f` its own `constructor`, the Function class (Interpreter.cpp).
+void GiveFunctionConstructor(Object* functionProto, Object* f);
+
 namespace {
 
 Value ObjectCtor(CallInfo& c) {
@@ -172,6 +175,15 @@ void InstallObjectBuiltins(Interpreter& vm) {
     vm.method(fproto, "call", FunctionCall, 0x80)->passesCaller = true;
     vm.method(fproto, "apply", FunctionApply, 0x80)->passesCaller = true;
     vm.method(vm.global(), "ASSetPropFlags", ASSetPropFlagsFn);
+    // The functions made before Function existed get their `constructor` now.
+    for (Object* holder : {proto, object, fproto}) {
+        std::vector<Object*> fns{holder};
+        holder->forEachOwn([&](const Property& p) {
+            if (Object* f = p.value.asObject(); f && f->isFunction()) fns.push_back(f);
+        });
+        for (Object* f : fns)
+            if (f->isFunction()) GiveFunctionConstructor(fproto, f);
+    }
 }
 
 }  // namespace saver::swf::avm1

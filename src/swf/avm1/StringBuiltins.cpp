@@ -22,7 +22,8 @@ Value StringCtor(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     o->setKind(Object::Kind::String);
     o->primitive = s;
-    o->put("length", static_cast<double>(StringLength(s, c.vm.version())), kDontEnum);
+    o->put("length", static_cast<double>(StringLength(s, c.vm.version())),
+           kDontEnum | kDontDelete);
     return o;
 }
 
@@ -248,6 +249,8 @@ void InstallStringBuiltins(Interpreter& vm) {
         {"POSITIVE_INFINITY", std::numeric_limits<double>::infinity()}};
     for (const auto& [name, v] : constants)
         number->put(name, v, kDontEnum | kDontDelete | kReadOnly);
+    // The player locks all of Number's own members.
+    SetPropFlags(number, "", kDontEnum | kDontDelete | kReadOnly, 0);
 
     Object* bp = vm.newObject();
     vm.protos.boolean = bp;

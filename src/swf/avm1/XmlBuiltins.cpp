@@ -343,6 +343,8 @@ Value XmlCtor(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     if (!o || o->kind() != Object::Kind::Plain) return Value{};
     MakeNode(c.vm, o, 1, Value(Null{}));
+    o->put("contentType", std::string("application/x-www-form-urlencoded"), kDontEnum);
+    o->put("status", 0.0, kDontEnum);
     // An undefined source makes an empty document (not the text "undefined").
     if (!c.args.empty() && !c.args[0].isUndefined()) Parse(c, o, c.vm.toString(c.args[0]));
     return Value{};
@@ -373,11 +375,20 @@ Value AddRequestHeader(CallInfo&) {
     return Value{};
 }
 
-struct Member {
+struct Accessors {
     const char* name;
     NativeFn get;
     NativeFn set;
 };
+
+// Members as the player's XML classes have them: visible and deletable; the ones written in
+// ActionScript (`script`) have prototypes of their own.
+void Member(Interpreter& vm, Object* target, const char* name, NativeFn fn,
+            const std::vector<Value>& bound, bool script) {
+    Object* f = vm.newFunction(fn, script ? vm.newObject() : nullptr);
+    f->bound = bound;
+    target->put(name, f);
+}
 
 }  // namespace
 
@@ -385,44 +396,54 @@ void InstallXmlBuiltins(Interpreter& vm) {
     Object* nodeProto = vm.newObject();
     MakeClass(vm, "XMLNode", NodeCtor, nodeProto);
     const std::vector<Value> home{nodeProto};
-    for (const Member& m :
-         std::initializer_list<Member>{{"nodeType", GetNodeType, nullptr},
-                                       {"nodeName", GetNodeName, SetNodeName},
-                                       {"nodeValue", GetNodeValue, SetNodeValue},
-                                       {"childNodes", GetChildNodes, nullptr},
-                                       {"attributes", GetAttributes, nullptr},
-                                       {"parentNode", GetParentNode, nullptr},
-                                       {"firstChild", GetFirstChild, nullptr},
-                                       {"lastChild", GetLastChild, nullptr},
-                                       {"nextSibling", GetNextSibling, nullptr},
-                                       {"previousSibling", GetPreviousSibling, nullptr},
-                                       {"prefix", GetPrefix, nullptr},
-                                       {"localName", GetLocalName, nullptr},
-                                       {"namespaceURI", GetNamespaceUri, nullptr}}) {
+    for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
+             {"cloneNode", CloneNode},
+             {"removeNode", RemoveNode},
+             {"insertBefore", InsertBefore},
+             {"appendChild", AppendChild},
+             {"hasChildNodes", HasChildNodes},
+             {"toString", NodeToString},
+             {"getNamespaceForPrefix", GetNamespaceForPrefix},
+             {"getPrefixForNamespace", GetPrefixForNamespace}})
+        Member(vm, nodeProto, name, fn, {}, false);
+    for (const Accessors& m :
+         std::initializer_list<Accessors>{{"attributes", GetAttributes, nullptr},
+                                          {"childNodes", GetChildNodes, nullptr},
+                                          {"firstChild", GetFirstChild, nullptr},
+                                          {"lastChild", GetLastChild, nullptr},
+                                          {"nextSibling", GetNextSibling, nullptr},
+                                          {"nodeName", GetNodeName, SetNodeName},
+                                          {"nodeType", GetNodeType, nullptr},
+                                          {"nodeValue", GetNodeValue, SetNodeValue},
+                                          {"parentNode", GetParentNode, nullptr},
+                                          {"previousSibling", GetPreviousSibling, nullptr},
+                                          {"prefix", GetPrefix, nullptr},
+                                          {"localName", GetLocalName, nullptr},
+                                          {"namespaceURI", GetNamespaceUri, nullptr}}) {
         Accessor(vm, nodeProto, m.name, m.get, m.set, home);
+        nodeProto->findOwn(m.name)->flags = 0;
     }
-    vm.method(nodeProto, "appendChild", AppendChild);
-    vm.method(nodeProto, "insertBefore", InsertBefore);
-    vm.method(nodeProto, "removeNode", RemoveNode);
-    vm.method(nodeProto, "cloneNode", CloneNode);
-    vm.method(nodeProto, "hasChildNodes", HasChildNodes);
-    vm.method(nodeProto, "toString", NodeToString);
-    vm.method(nodeProto, "getNamespaceForPrefix", GetNamespaceForPrefix);
-    vm.method(nodeProto, "getPrefixForNamespace", GetPrefixForNamespace);
 
+    // XML's prototype is an element node made by XMLNode: it has no `constructor` of its own.
     Object* xmlProto = vm.newObject(nodeProto);
+    MakeNode(vm, xmlProto, 1, Value(Null{}));
+    xmlProto->put("__constructor__", vm.getMember(vm.global(), "XMLNode"), kDontEnum);
     Object* xml = MakeClass(vm, "XML", XmlCtor, xmlProto);
+    xmlProto->findOwn("constructor")->flags = 0;
+    xmlProto->remove("constructor");
     xml->bound = home;
-    vm.method(xmlProto, "parseXML", ParseXml)->bound = home;
-    vm.method(xmlProto, "createElement", CreateElement)->bound = home;
-    vm.method(xmlProto, "createTextNode", CreateTextNode)->bound = home;
-    vm.method(xmlProto, "getBytesLoaded", NoBytes);
-    vm.method(xmlProto, "getBytesTotal", NoBytes);
-    vm.method(xmlProto, "addRequestHeader", AddRequestHeader);
-    xmlProto->put("contentType", std::string("application/x-www-form-urlencoded"), kDontEnum);
-    xmlProto->put("ignoreWhite", false, kDontEnum);
-    xmlProto->put("loaded", Value{}, kDontEnum);
-    xmlProto->put("status", 0.0, kDontEnum);
+    for (const auto& [name, fn] :
+         std::initializer_list<std::pair<const char*, NativeFn>>{{"createElement", CreateElement},
+                                                                 {"createTextNode", CreateTextNode},
+                                                                 {"parseXML", ParseXml}})
+        Member(vm, xmlProto, name, fn, home, false);
+}
+
+// The rest of XML's members, after the loading ones (LoadVarsBuiltins) in the player's order.
+void InstallXmlTail(Interpreter& vm, Object* xmlProto) {
+    Member(vm, xmlProto, "getBytesLoaded", NoBytes, {}, true);
+    Member(vm, xmlProto, "getBytesTotal", NoBytes, {}, true);
+    Member(vm, xmlProto, "addRequestHeader", AddRequestHeader, {}, true);
 }
 
 }  // namespace saver::swf::avm1
