@@ -182,6 +182,8 @@ Value SetGeomColorTransform(CallInfo& c) {
 
 // The clip's colour transform with its parents' applied after it.
 Value GetConcatenatedColorTransform(CallInfo& c) {
+    // A Transform made by SWF 7 or older code answers nothing, as its colorTransform does.
+    if (c.vm.version() < 8) return Value{};
     ScriptRunner* runner = Runner(c);
     auto t = ResolveTarget(c, BoundTarget(c));
     if (!runner || !t || !runner->rootTimeline()) return Value{};
