@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "avm1_member_path.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/NullInterpreterHost.h"
 #include "swf/avm1/XmlParser.h"
@@ -22,16 +23,7 @@ struct ZoneHost : NullInterpreterHost {
 struct Vm {
     ZoneHost host;
     Interpreter vm{8, host};
-    Value global(const std::string& path) {
-        Value v = vm.global();
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            const std::size_t dot = std::min(path.find('.', start), path.size());
-            v = vm.getMember(v, path.substr(start, dot - start));
-            start = dot + 1;
-        }
-        return v;
-    }
+    Value global(const std::string& path) { return MemberPath(vm, vm.global(), path); }
     std::string str(const Value& v) { return vm.toString(v); }
 };
 

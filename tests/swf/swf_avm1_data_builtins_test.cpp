@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "avm1_member_path.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/NullInterpreterHost.h"
 
@@ -17,16 +18,7 @@ namespace {
 struct Vm {
     NullInterpreterHost host;
     Interpreter vm{8, host};
-    Value at(const std::string& path) {
-        Value v = vm.global();
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            const std::size_t dot = std::min(path.find('.', start), path.size());
-            v = vm.getMember(v, path.substr(start, dot - start));
-            start = dot + 1;
-        }
-        return v;
-    }
+    Value at(const std::string& path) { return MemberPath(vm, vm.global(), path); }
     std::string fields(const Value& o, std::initializer_list<const char*> names) {
         std::string out;
         for (const char* n : names) out += vm.toString(vm.getMember(o, n)) + "/";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "avm1_member_path.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/LocalLoadPath.h"
 #include "swf/avm1/NullInterpreterHost.h"
@@ -16,16 +17,7 @@ namespace {
 struct Vm {
     NullInterpreterHost host;
     Interpreter vm{8, host};
-    Value global(const std::string& path) {
-        Value v = vm.global();
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            const std::size_t dot = std::min(path.find('.', start), path.size());
-            v = vm.getMember(v, path.substr(start, dot - start));
-            start = dot + 1;
-        }
-        return v;
-    }
+    Value global(const std::string& path) { return MemberPath(vm, vm.global(), path); }
     std::string str(const Value& v) { return vm.toString(v); }
 };
 
@@ -162,7 +154,9 @@ TEST(Avm1OfflineObjects, LoadsReadOnlyPlainNamesBesideTheMovie) {
     Vm t;
     t.vm.loadFile = [](const std::string& url, std::string& contents) {
         if (url != "vars.txt") return false;
-        contents = "\xEF\xBB\xBF" "a=1&b=two";
+        contents =
+            "\xEF\xBB\xBF"
+            "a=1&b=two";
         return true;
     };
     const Value lv = t.vm.construct(t.global("LoadVars"), {});

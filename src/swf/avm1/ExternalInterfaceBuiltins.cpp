@@ -4,6 +4,7 @@
 // their arguments and work as in a browser, since movies call them directly too.
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ScriptShaped.h"
+#include "swf/avm1/XmlParser.h"
 
 namespace saver::swf::avm1 {
 
@@ -21,32 +22,6 @@ std::string ReplaceAll(const std::string& s, std::string_view from, std::string_
     return out.append(s, at, std::string::npos);
 }
 
-std::string EscapeXmlText(const std::string& s) {
-    std::string out;
-    for (char ch : s) {
-        switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += ch;
-        }
-    }
-    return out;
-}
-
 // The text helpers answer null for no argument and for an empty result.
 Value TextOrNull(std::string s) {
     if (s.empty()) return Value(Null{});
@@ -55,7 +30,7 @@ Value TextOrNull(std::string s) {
 
 Value EscapeXml(CallInfo& c) {
     if (c.args.empty()) return Value(Null{});
-    return TextOrNull(EscapeXmlText(c.vm.toString(c.args[0])));
+    return TextOrNull(XmlEscape(c.vm.toString(c.args[0])));
 }
 
 Value UnescapeXml(CallInfo& c) {
@@ -127,7 +102,7 @@ std::string ToXml(Interpreter& vm, const Value& v, int depth) {
     if (v.isBool()) return v.asBool() ? "<true/>" : "<false/>";
     if (v.isNumber()) return "<number>" + vm.toString(v) + "</number>";
     if (v.isString()) {
-        const std::string text = EscapeXmlText(v.asString());
+        const std::string text = XmlEscape(v.asString());
         return "<string>" + (text.empty() ? std::string("null") : text) + "</string>";
     }
     Object* o = vm.toObject(v);
