@@ -1,18 +1,20 @@
 // swftracetest: runs the trace reference tests of testdata/swf against the built-in player.
 //
 //   swftracetest --data DIR [--known-failures FILE] [--write-known-failures FILE]
-//                [--skip-known-failures] [--only TEXT] [--quiet]
+//                [--skip-known-failures] [--only TEXT] [--shard K/N] [--quiet]
 //
 // --skip-known-failures runs only the cases the list does not name (the pinned check of the
-// test command; the pass rates it prints then cover those cases only).
+// test command; the pass rates it prints then cover those cases only). --shard K/N runs every
+// Nth case starting with the Kth (1-based), so that N processes can share the set; the rates
+// then cover that shard only.
 //
 // Each test runs in a child process (a crash or a hang fails that test only: a hang after two
 // minutes of processor time, so that the verdict does not depend on how busy the machine is;
-// a child that gets no processor time at all is given up after 15 minutes) and passes when its trace output equals Flash Player's exactly, line endings aside. Prints one
-// line per test (PASS, FAIL, KNOWN, FIXED as swfreftest does), then the pass rates per set, per
-// SWF version and per family, and per set for the tests whose scripts need no display
-// behaviour the engine lacks. Exit status 0 when every test not on the known-failures list
-// passes, 1 otherwise, 2 on bad usage.
+// a child that gets no processor time at all is given up after 15 minutes) and passes when its
+// trace output equals Flash Player's exactly, line endings aside. Prints one line per test (PASS,
+// FAIL, KNOWN, FIXED as swfreftest does), then the pass rates per set, per SWF version and per
+// family, and per set for the tests whose scripts need no display behaviour the engine lacks. Exit
+// status 0 when every test not on the known-failures list passes, 1 otherwise, 2 on bad usage.
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -39,6 +41,7 @@ struct Options {
     std::string data, knownFailures, writeKnownFailures, only;
     bool quiet = false;
     bool skipKnownFailures = false;  // run only the cases the list does not name
+    int shard = 0, shards = 1;       // run the cases whose index % shards == shard
 };
 
 struct Outcome {
@@ -137,7 +140,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.writeKnownFailures = value;
         else if (arg == "--only")
             o.only = value;
-        else
+        else if (arg == "--shard") {
+            int k = 0, n = 0;
+            char end = 0;
+            if (std::sscanf(value.c_str(), "%d/%d%c", &k, &n, &end) != 2 || n < 1 || k < 1 || k > n)
+                return false;
+            o.shard = k - 1;
+            o.shards = n;
+        } else
             return false;
     }
     return !o.data.empty();
@@ -150,7 +160,8 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, o)) {
         std::fputs(
             "usage: swftracetest --data DIR [--known-failures FILE] "
-            "[--write-known-failures FILE] [--skip-known-failures] [--only TEXT] [--quiet]\n",
+            "[--write-known-failures FILE] [--skip-known-failures] [--only TEXT] [--shard K/N] "
+            "[--quiet]\n",
             stderr);
         return 2;
     }
@@ -159,7 +170,9 @@ int main(int argc, char** argv) {
     std::map<std::string, Tally> bySet, byVersion, byFamily, scriptOnly;
     std::vector<std::string> failures;
     int regressions = 0, fixed = 0;
+    int index = -1;
     for (const TraceCase& c : LoadTraceCases(o.data)) {
+        if (++index % o.shards != o.shard) continue;
         if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
         // The pinned run of the test command checks only what passed: a listed case mostly
         // fails slowly (scripts that loop until the budget stops them every frame).
