@@ -67,7 +67,6 @@ Value Nothing(CallInfo&) {
 void InstallLocalConnectionBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "LocalConnection", Nothing, proto);
-    proto->findOwn("constructor")->flags = kDontEnum | kDontDelete;
     Object* names = vm.newObject();
     const std::uint16_t fromSwf6 = 0x80;
     const std::pair<const char*, NativeFn> methods[] = {

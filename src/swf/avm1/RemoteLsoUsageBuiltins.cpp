@@ -16,7 +16,6 @@ Value Nothing(CallInfo&) {
 void InstallRemoteLsoUsageBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     Object* cls = MakeClass(vm, "RemoteLSOUsage", Nothing, proto);
-    proto->findOwn("constructor")->flags = kDontEnum | kDontDelete;
     ScriptShapedMethod(vm, cls, "getURLPageSupport", Nothing, kDontEnum);
 }
 

@@ -40,7 +40,6 @@ Value Nothing(CallInfo&) {
 void InstallXmlSocketBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "XMLSocket", Nothing, proto);
-    proto->findOwn("constructor")->flags = kDontEnum | kDontDelete;
     vm.method(proto, "connect", Connect);
     vm.method(proto, "send", Nothing);
     vm.method(proto, "close", Nothing);
