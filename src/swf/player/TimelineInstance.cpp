@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <utility>
 
 #include "swf/player/CharacterReplacement.h"
 #include "swf/player/StaticTextItems.h"
@@ -62,6 +63,7 @@ Drawing& TimelineInstance::drawing() {
 void TimelineInstance::restart() {
     list_.clear();
     frame_ = 0;
+    resumeAt_ = 0;
     if (timeline_.frames.empty()) return;
     runFrameCommands(0, true);
     logFrame(0, false);
@@ -168,7 +170,20 @@ void TimelineInstance::gotoFrame(int frame) {
     const bool hit = target == frame;
     logFrame(target, target == frame_ + 1 || (target == 0 && frame_ == frameCount() - 1));
     if (target > frame_) {
-        for (int f = frame_ + 1; f < target; ++f) runFrameCommands(f);
+        // A frame that a placement of nothing ended early goes on from there; the playhead
+        // stays where it was until the rest of that frame has run.
+        const std::size_t from = std::exchange(resumeAt_, 0);
+        if (target == frame_ + 1) {
+            frame_ = target;
+            const int stop = runFrameCommands(target, hit, from);
+            if (stop >= 0) {
+                resumeAt_ = static_cast<std::size_t>(stop);
+                frame_ = target - 1;
+            }
+            return;
+        }
+        for (int f = frame_ + 1; f < target; ++f)
+            runFrameCommands(f, false, f == frame_ + 1 ? from : 0);
         frame_ = target;
         runFrameCommands(target, hit);
     } else if (target == 0 && frame_ == frameCount() - 1) {
@@ -182,17 +197,24 @@ void TimelineInstance::gotoFrame(int frame) {
         frame_ = target;
         if (hit) queueActions(target);
     }
+    resumeAt_ = 0;
 }
 
 // Display commands take effect at once, in file order; with `queueScripts` the frame's
 // DoAction tags are queued where they stand among them, so a script written before a
 // placement runs before the new clip's own first frame.
-void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
-    for (const FrameCommand& command : timeline_.frames[frame].commands) {
+int TimelineInstance::runFrameCommands(int frame, bool queueScripts, std::size_t from) {
+    const auto& commands = timeline_.frames[frame].commands;
+    for (std::size_t i = from; i < commands.size(); ++i) {
+        const FrameCommand& command = commands[i];
         if (const auto* place = std::get_if<PlaceObject>(&command)) {
             PlaceObject scratch;
             const PlaceObject& applied = AsApplied(list_, *place, *context_.movie, scratch);
             const auto old = list_.find(place->depth);
+            // Placing nothing on an empty depth ends the frame's tags there, as a ShowFrame
+            // would; the rest of the frame runs on the next advance.
+            if (!place->move && !applied.characterId && old == list_.end())
+                return static_cast<int>(i + 1);
             if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
             // A SWF 5 placement onto a depth in use takes the depth over without an unload
             // event for the object that was there; a move to another character unloads it.
@@ -209,6 +231,7 @@ void TimelineInstance::runFrameCommands(int frame, bool queueScripts) {
             if (queueScripts) context_.pending.push_back({weak_from_this(), action, 0, nullptr});
         }
     }
+    return -1;
 }
 
 // A sprite leaving the stage gets its unload event, and so do the sprites inside it; the

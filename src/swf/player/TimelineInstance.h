@@ -191,7 +191,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
 
   private:
     void gotoFrame(int frame);
-    void runFrameCommands(int frame, bool queueScripts = false);
+    // Runs the frame's commands from index `from`; returns the index after a placement of
+    // nothing (which ends the frame there), or -1 when the frame ran to its end.
+    int runFrameCommands(int frame, bool queueScripts = false, std::size_t from = 0);
     void unloadObject(DisplayObject& object);
     void queueEvent(std::uint32_t event, std::shared_ptr<TimelineInstance> hold = nullptr);
     void rebuildTo(int frame);
@@ -213,6 +215,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     const int nesting_;
     const std::uint64_t bornTick_;
     int frame_ = 0;
+    std::size_t resumeAt_ = 0;  // where frame_ + 1 goes on after a placement of nothing
     bool playing_ = true;
     DisplayList list_;
     std::unique_ptr<Drawing> drawing_;
