@@ -120,9 +120,10 @@ void Interpreter::setTargetPath(Frame& f, const Value& path) {
     if (path.isUndefined() && f.version <= 6) return;
     // A clip goes by its path too: of two clips with one name, the first is found.
     const std::string s = path.isUndefined() ? "undefined" : toString(path);
-    if (s.empty()) return;
-    Object* clip = resolvePath(f, s).asObject();
-    if (clip && clip->kind() != Object::Kind::Clip) clip = nullptr;
+    // A clip that has left the stage (its own script's tellTarget took it away) is no target.
+    if (s.empty() && !host_.clipLeftStage(f.baseClip)) return;
+    Object* clip = s.empty() ? nullptr : resolvePath(f, s).asObject();
+    if (clip && (clip->kind() != Object::Kind::Clip || host_.clipLeftStage(clip))) clip = nullptr;
     if (clip) return setTarget(f, clip);
     // No clip: names read the root's, timeline actions and properties reach nothing.
     bool special = false;
