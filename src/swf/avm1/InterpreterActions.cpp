@@ -207,8 +207,11 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x25:
-            if (Object* clip = targetObject(f, pop()))
+            if (Object* clip = targetObject(f, pop())) {
                 host_.clipCommand(clip, "removeMovieClip", {});
+                // Removing the tellTarget clip takes the target back to the script's own clip.
+                if (f.target && host_.clipLeftStage(f.target)) setTargetPath(f, Value(""));
+            }
             break;
         case 0x26: {
             const Value v = pop();
