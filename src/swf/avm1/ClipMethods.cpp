@@ -102,6 +102,9 @@ Value RemoveMovieClip(CallInfo& c) {
     DisplaySlot slot;
     if (!FindDisplaySlot(Runner(c), c.thisValue.asObject(), slot)) return Value{};
     const int depth = slot.depth - kScriptDepthOffset;
+    // The children of a clip that waits for its unload event stay with it.
+    const DisplayObject* parent = slot.parent->placement();
+    if (parent && parent->pendingRemoval) return Value{};
     if (depth >= 0 && depth < 2130690032) slot.parent->removeAt(slot.depth);
     return Value{};
 }

@@ -380,6 +380,13 @@ bool ScriptRunner::clipLeftStage(Object* clip) {
 }
 
 bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
+    if (hasOwnUnloadHandler(timeline)) return true;
+    for (const auto& [depth, object] : timeline.displayList())
+        if (object.sprite && hasUnloadHandler(*object.sprite)) return true;
+    return false;
+}
+
+bool ScriptRunner::hasOwnUnloadHandler(TimelineInstance& timeline) {
     if (const auto* actions = timeline.clipActions())
         for (const ClipAction& action : *actions)
             if (action.events & kClipUnload) return true;
@@ -388,8 +395,6 @@ bool ScriptRunner::hasUnloadHandler(TimelineInstance& timeline) {
         // the event: the handler is looked up again when the event runs.
         if (!vm_->getMember(clipObject(timeline), "onUnload").isUndefined()) return true;
     }
-    for (const auto& [depth, object] : timeline.displayList())
-        if (object.sprite && hasUnloadHandler(*object.sprite)) return true;
     return false;
 }
 

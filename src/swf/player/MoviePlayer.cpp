@@ -131,10 +131,14 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
-    if (ScriptHost* host = state_->scripts.get())
+    if (ScriptHost* host = state_->scripts.get()) {
         state_->context.hasUnloadHandler = [host](TimelineInstance& t) {
             return host->hasUnloadHandler(t);
         };
+        state_->context.hasOwnUnloadHandler = [host](TimelineInstance& t) {
+            return host->hasOwnUnloadHandler(t);
+        };
+    }
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->setExecRegistered();
     state_->root->restart();

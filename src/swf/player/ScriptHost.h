@@ -83,6 +83,11 @@ class ScriptHost {
         (void)timeline;
         return false;
     }
+    // Whether `timeline` itself has one (a clip inside it aside).
+    virtual bool hasOwnUnloadHandler(TimelineInstance& timeline) {
+        (void)timeline;
+        return false;
+    }
     // The sound commands scripts queued since the last call, in order.
     virtual std::vector<SoundCommand> takeSoundCommands() { return {}; }
 };

@@ -70,6 +70,7 @@ struct PlayerContext {
     // Whether a clip leaving the stage has an unload handler (in it or a clip inside): such a
     // clip stays in its parent's list until the next frame starts (`parked`).
     std::function<bool(TimelineInstance&)> hasUnloadHandler;
+    std::function<bool(TimelineInstance&)> hasOwnUnloadHandler;  // the clip's own, none inside
     std::vector<std::weak_ptr<TimelineInstance>> parked;
     // The pointer in stage coordinates (twips), set by whoever delivers input.
     double mouseX = 0, mouseY = 0;

@@ -76,10 +76,12 @@ void TimelineInstance::removeAt(int depth) {
         DisplayObject parked = std::move(object);
         list_.erase(it);
         parked.pendingRemoval = true;
-        // Its children leave at once, but those with unload handlers of their own.
-        std::erase_if(parked.sprite->list_, [&](const auto& entry) {
-            return !entry.second.sprite || !context_.hasUnloadHandler(*entry.second.sprite);
-        });
+        // A clip waiting for its own unload handler keeps its children; one kept only for a
+        // child's handler keeps just the children with handlers of their own.
+        if (!context_.hasOwnUnloadHandler || !context_.hasOwnUnloadHandler(*parked.sprite))
+            std::erase_if(parked.sprite->list_, [&](const auto& entry) {
+                return !entry.second.sprite || !context_.hasUnloadHandler(*entry.second.sprite);
+            });
         parked.sprite->depth_ = static_cast<int>(parkedDepth);
         context_.parked.push_back(parked.sprite);
         list_[static_cast<int>(parkedDepth)] = std::move(parked);
