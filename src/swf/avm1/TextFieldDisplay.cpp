@@ -130,6 +130,12 @@ Value RemoveTextField(CallInfo& c) {
     return Value{};
 }
 
+// A field's depth as scripts number them; undefined once it left the stage.
+Value GetDepth(CallInfo& c) {
+    const Placed p = Find(c);
+    return p.object ? Value(static_cast<double>(p.depth - kScriptDepthOffset)) : Value{};
+}
+
 double Number(CallInfo& c, std::size_t i) {
     const double n = c.vm.toNumber(c.arg(i));
     return std::isfinite(n) ? n : 0;
@@ -159,6 +165,7 @@ void InstallTextFieldClipMethods(Interpreter& vm) {
 void InstallTextFieldDisplay(Interpreter& vm, Object* proto) {
     NamedAccessors(vm, proto, kDisplayProperties, DisplayGet, DisplaySet);
     vm.method(proto, "removeTextField", RemoveTextField);
+    vm.method(proto, "getDepth", GetDepth);
     vm.method(proto, "toString", FieldToString);
 }
 
