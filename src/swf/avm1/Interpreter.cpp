@@ -167,6 +167,33 @@ void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
     constantPool_ = f.constants;
 }
 
+void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* clip) {
+    const std::size_t base = stack_.size();
+    const auto constants = constantPool_;
+    Frame f;
+    f.code = code;
+    f.version = movieVersion_;
+    f.scope = {global_, clip};
+    f.timelineIndex = 1;
+    f.thisValue = clip;
+    f.target = f.baseClip = clip;
+    f.registers = &globalRegisters_;
+    f.constants = constantPool_;
+    f.stackBase = base;
+    frames_.push_back(&f);
+    try {
+        run(f, 0, code.size());
+    } catch (const ScriptThrow&) {
+        // an uncaught throw ends the called frame only
+    } catch (...) {
+        frames_.pop_back();
+        throw;
+    }
+    frames_.pop_back();
+    if (stack_.size() > base) stack_.resize(base);
+    constantPool_ = constants;
+}
+
 // --- calls ---------------------------------------------------------------------------------
 
 Value Interpreter::call(const Value& fn, const Value& thisValue, const std::vector<Value>& args) {

@@ -74,6 +74,13 @@ struct InterpreterHost {
         (void)clip;
         return false;
     }
+    // The Call action: the DoAction blocks of the frame `frame` names on `clip` (a number
+    // from 1, a label, or "path:frame"), and the clip they run as; false when there is none.
+    virtual bool frameScripts(Object* clip, const Value& frame, Object*& owner,
+                              std::vector<std::span<const std::uint8_t>>& blocks) {
+        (void)clip, (void)frame, (void)owner, (void)blocks;
+        return false;
+    }
     // Local time minus UTC at the instant `utcMs` (Date's local fields); UTC by default.
     virtual double localTimeOffsetMs(double utcMs) {
         (void)utcMs;
@@ -99,6 +106,9 @@ class Interpreter {
 
     // Runs an action block as a frame script of `clip` (this, target and timeline scope).
     void runBlock(std::span<const std::uint8_t> code, Object* clip);
+    // Runs a frame's action block from inside a script (the Call action), on top of the
+    // caller's stack, which it leaves as it found it.
+    void runCalledBlock(std::span<const std::uint8_t> code, Object* clip);
 
     // Frame end: the operand stack and global registers are cleared, garbage collected with
     // `extraRoots` (objects the embedder keeps) as roots, and the frame's budget renewed.

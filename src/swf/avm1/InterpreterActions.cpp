@@ -612,9 +612,24 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             }
             break;
         }
-        case 0x9E:
-            toString(pop());
-            break;  // Call: frame actions by label are the display's business
+        case 0x9E: {
+            // Call: the named frame's actions run now, as scripts of the clip that holds them.
+            const Value frame = pop();
+            Object* clip = f.target;
+            if (!clip) {
+                bool special = false;
+                clip = specialName(f, "_root", special).asObject();
+            }
+            Object* owner = nullptr;
+            std::vector<std::span<const std::uint8_t>> blocks;
+            if (clip && host_.frameScripts(clip, frame, owner, blocks))
+                for (const auto& block : blocks) runCalledBlock(block, owner);
+            if (host_.clipLeftStage(f.baseClip)) {
+                out = {Flow::Return, f.code.size(), Value{}};  // the block ends here
+                return false;
+            }
+            break;
+        }
         case 0x9F:
             doGotoFrame2(f, r);
             break;

@@ -213,6 +213,27 @@ bool ScriptRunner::timelineGotoValue(Object* clip, const Value& frame, int bias,
     return true;
 }
 
+bool ScriptRunner::frameScripts(Object* clip, const Value& frame, Object*& owner,
+                                std::vector<std::span<const std::uint8_t>>& blocks) {
+    auto t = timelineOf(clip);
+    if (!t) return false;
+    std::string text = vm_->toString(frame);
+    const auto colon = text.find_last_of(":.");
+    if (colon != std::string::npos) {
+        t = FramePathClip(*this, t, text.substr(0, colon));
+        text = text.substr(colon + 1);
+        if (!t) return false;
+    }
+    const double n = StringToNumber(text, 5);
+    const int index = std::isnan(n) ? t->labelFrame(text) : ToInt32(n) - 1;
+    const auto& frames = t->timeline().frames;
+    if (index < 0 || index >= static_cast<int>(frames.size())) return false;
+    for (const FrameCommand& command : frames[static_cast<std::size_t>(index)].commands)
+        if (const auto* action = std::get_if<DoAction>(&command)) blocks.emplace_back(action->bytes);
+    owner = clipObject(*t);
+    return !blocks.empty();
+}
+
 void ScriptRunner::timelineGotoLabel(Object* clip, const std::string& label, bool play) {
     auto t = timelineOf(clip);
     if (!t) return;

@@ -46,6 +46,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                    std::uint32_t event) override;
     bool hasUnloadHandler(TimelineInstance& timeline) override;
+    bool frameScripts(Object* clip, const Value& frame, Object*& owner,
+                      std::vector<std::span<const std::uint8_t>>& blocks) override;
     bool hasOwnUnloadHandler(TimelineInstance& timeline) override;
     std::vector<SoundCommand> takeSoundCommands() override {
         return std::exchange(vm_->soundCommands, {});
