@@ -14,6 +14,7 @@
 #include "swf/player/HtmlText.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/text/DeviceFontNames.h"
+#include "swf/text/FreeTypeFace.h"
 #include "swf/text/GlyphOutlineBuilder.h"
 #include "swf/text/SystemFontSource.h"
 #include "swfwriter/ClockMovie.h"
@@ -87,6 +88,36 @@ TEST(SwfTextDeviceTest, FittedGlyphsAreOnWholePixels) {
         EXPECT_NEAR(glyph->bounds.yMax, 0, 0);  // on the baseline
     }
     EXPECT_EQ(face->glyphAt(U' ', 12), nullptr);
+}
+
+// A face drawn as plain scaled outlines (no hinting): its advance at a pixel size is the
+// outline's advance cut to whole twips and rounded to whole pixels; its metrics and glyph
+// origins are not snapped. Noto Sans: 1000 units per EM, ascent 1069, descent 293.
+TEST(SwfTextDeviceTest, OutlineScaledFace) {
+    const auto face = MakeFreeTypeFace(OpenFreeTypeLibrary(),
+                                       "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+                                       GlyphFitting::OutlineScaled);
+    ASSERT_TRUE(face->fitsToPixels());
+    EXPECT_FALSE(face->snapsToPixels());
+    EXPECT_NEAR(face->ascent(), 1069 * 1.024, 0.01);
+    EXPECT_NEAR(face->descent(), 293 * 1.024, 0.01);
+    struct Case {
+        char32_t code;
+        int pixels;
+        double twips;  // 'H' 741, 'e' 564, 'l' 258 units wide
+    };
+    for (const Case& c : {Case{U'H', 12, 180}, Case{U'e', 12, 140}, Case{U'l', 12, 60},
+                          Case{U'l', 10, 60}, Case{U'H', 29, 420}}) {
+        SCOPED_TRACE(c.pixels);
+        EXPECT_EQ(face->advanceAt(c.code, c.pixels), c.twips);
+    }
+    const Shape* h = face->glyphAt(U'H', 12);
+    ASSERT_NE(h, nullptr);
+    EXPECT_NEAR(h->bounds.yMin, -714 * 12 * 64 / 1000.0, 1);  // cap height 714, unhinted
+    EXPECT_EQ(
+        MakeFreeTypeFace(OpenFreeTypeLibrary(), "/nonexistent.ttf", GlyphFitting::OutlineScaled)
+            ->glyph(U'H'),
+        nullptr);
 }
 
 // Fitted glyphs are drawn only where a field pixel is a view pixel; scaled by the field's

@@ -45,12 +45,16 @@ class ResolvedFont {
     double descentAt(double size) const;
     // The pixel size device glyphs are fitted to at `size` twips, 0 when they are not fitted.
     int fittedPixels(double size) const;
+    // Fitted glyphs start on whole pixels.
+    bool snapsGlyphs(double size) const { return fittedPixels(size) && device_->snapsToPixels(); }
     double em() const { return em_; }
     double ascent() const { return ascent_; }
     double descent() const { return descent_; }
     const std::shared_ptr<const FontFace>& device() const { return device_; }
 
   private:
+    double fittedMetric(double twips, double size) const;
+
     const Font* embedded_ = nullptr;
     std::map<char32_t, std::uint32_t> codes_;
     std::map<std::pair<char32_t, char32_t>, double> kerning_;
