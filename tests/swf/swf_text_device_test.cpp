@@ -237,7 +237,7 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
     const Movie movie;
     const FixedSource fonts;
     TextFormat base;
-    base.size = 400;  // 'a' 200 twips wide, ascent 312.5
+    base.size = 400;  // 'a' 200 twips wide, ascent 312.5 and descent 87.5, cut to whole twips
     struct Case {
         const char* name;
         const char* html;
@@ -251,9 +251,9 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
          "aaa",
          AutoSize::Left,
          false,
-         {0, 680, 0, 480},
-         {{40, 352.5}, {240, 352.5}, {440, 352.5}}},
-        {"auto-size centre", "a", AutoSize::Center, false, {660, 940, 0, 480}, {{700, 352.5}}},
+         {0, 680, 0, 479},
+         {{40, 352}, {240, 352}, {440, 352}}},
+        {"auto-size centre", "a", AutoSize::Center, false, {660, 940, 0, 479}, {{700, 352}}},
         {"mixed sizes share the tallest baseline",
          "a<font size=\"40\">a</font>",
          AutoSize::None,
@@ -265,15 +265,15 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
          AutoSize::None,
          true,
          {0, 1600, 0, 1000},
-         {{40, 352.5},
-          {240, 352.5},
-          {440, 352.5},
-          {640, 352.5},
-          {840, 352.5},
-          {1040, 352.5},
-          {1240, 352.5},
-          {40, 752.5},
-          {240, 752.5}}},
+         {{40, 352},
+          {240, 352},
+          {440, 352},
+          {640, 352},
+          {840, 352},
+          {1040, 352},
+          {1240, 352},
+          {40, 751},
+          {240, 751}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

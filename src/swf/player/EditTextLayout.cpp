@@ -197,8 +197,12 @@ class Layout {
         const double baseline = top_ + m.ascent;
         if (firstOfParagraph && pf.bullet && formatCell.font)
             glyph(formatCell, U'\u2022', left_ - pf.size, baseline);
+        // Glyphs are drawn at whole twips, each advance cut to whole twips as the player steps
+        // along the line; the line's width and breaks keep the exact advances.
+        double drawn = 0;
         for (const LineCell& lc : line) {
-            glyph(*lc.cell, box_.password ? U'*' : lc.cell->c, x + lc.x, baseline);
+            glyph(*lc.cell, box_.password ? U'*' : lc.cell->c, x + drawn, baseline);
+            drawn += std::trunc(lc.advance);
             if (lc.cell->format->underline) underline(*lc.cell, x + lc.x, lc.advance, baseline);
         }
         out_.textWidth = std::max(out_.textWidth, visible + (indent > 0 ? indent : 0));

@@ -82,7 +82,7 @@ double ResolvedFont::descentAt(double size) const {
 }
 
 double ResolvedFont::fittedMetric(double twips, double size) const {
-    if (!fittedPixels(size)) return twips;
+    if (!fittedPixels(size)) return std::trunc(twips);
     return device_->snapsToPixels() ? std::round(twips / 20) * 20 : std::trunc(twips);
 }
 
