@@ -37,8 +37,9 @@ class ResolvedFont {
     bool has(char32_t code) const;  // the font knows the character
     // The same for text `size` twips high, in twips: device faces that fit glyphs to the pixel
     // grid draw whole-pixel sizes with fitted outlines and whole-pixel advances and vertical
-    // metrics; other fonts scale their EM units. glyphAt sets `scale` to the glyph's units to
-    // twips.
+    // metrics (cut to whole twips for faces that do not snap to pixels); other fonts scale
+    // their EM units, vertical metrics cut to whole twips. glyphAt sets `scale` to the glyph's
+    // units to twips.
     const Shape* glyphAt(char32_t code, double size, double& scale) const;
     double advanceAt(char32_t code, double size) const;
     double ascentAt(double size) const;
