@@ -8,8 +8,9 @@ PACKAGES=(
     clang clang-format libclang-rt-14-dev lld cmake ninja-build git
     zlib1g-dev libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
     libjpeg62-turbo-dev libagg-dev libpng-dev libgif-dev libcpptoml-dev libmpg123-dev
-    # device text on the host: FreeType and the fixed set of free fonts it draws with
-    libfreetype-dev fonts-dejavu-core fonts-liberation
+    # device text on the host: FreeType and the fixed set of free fonts it draws with; Noto Sans
+    # (fonts-noto-core) is the device font of reference pictures made with a default font
+    libfreetype-dev fonts-dejavu-core fonts-liberation fonts-noto-core
     # Windows cross build
     g++-mingw-w64-x86-64 libz-mingw-w64-dev
     # scripts/build-win64-deps.sh: unpacks Debian source packages for the mingw libraries

@@ -14,6 +14,7 @@
 #include "swf/player/HtmlText.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/text/DeviceFontNames.h"
+#include "swf/text/FreeTypeFace.h"
 #include "swf/text/GlyphOutlineBuilder.h"
 #include "swf/text/SystemFontSource.h"
 #include "swfwriter/ClockMovie.h"
@@ -87,6 +88,36 @@ TEST(SwfTextDeviceTest, FittedGlyphsAreOnWholePixels) {
         EXPECT_NEAR(glyph->bounds.yMax, 0, 0);  // on the baseline
     }
     EXPECT_EQ(face->glyphAt(U' ', 12), nullptr);
+}
+
+// A face drawn as plain scaled outlines (no hinting): its advance at a pixel size is the
+// outline's advance cut to whole twips and rounded to whole pixels; its metrics and glyph
+// origins are not snapped. Noto Sans: 1000 units per EM, ascent 1069, descent 293.
+TEST(SwfTextDeviceTest, OutlineScaledFace) {
+    const auto face = MakeFreeTypeFace(OpenFreeTypeLibrary(),
+                                       "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+                                       GlyphFitting::OutlineScaled);
+    ASSERT_TRUE(face->fitsToPixels());
+    EXPECT_FALSE(face->snapsToPixels());
+    EXPECT_NEAR(face->ascent(), 1069 * 1.024, 0.01);
+    EXPECT_NEAR(face->descent(), 293 * 1.024, 0.01);
+    struct Case {
+        char32_t code;
+        int pixels;
+        double twips;  // 'H' 741, 'e' 564, 'l' 258 units wide
+    };
+    for (const Case& c : {Case{U'H', 12, 180}, Case{U'e', 12, 140}, Case{U'l', 12, 60},
+                          Case{U'l', 10, 60}, Case{U'H', 29, 420}}) {
+        SCOPED_TRACE(c.pixels);
+        EXPECT_EQ(face->advanceAt(c.code, c.pixels), c.twips);
+    }
+    const Shape* h = face->glyphAt(U'H', 12);
+    ASSERT_NE(h, nullptr);
+    EXPECT_NEAR(h->bounds.yMin, -714 * 12 * 64 / 1000.0, 1);  // cap height 714, unhinted
+    EXPECT_EQ(
+        MakeFreeTypeFace(OpenFreeTypeLibrary(), "/nonexistent.ttf", GlyphFitting::OutlineScaled)
+            ->glyph(U'H'),
+        nullptr);
 }
 
 // Fitted glyphs are drawn only where a field pixel is a view pixel; scaled by the field's
@@ -206,7 +237,7 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
     const Movie movie;
     const FixedSource fonts;
     TextFormat base;
-    base.size = 400;  // 'a' 200 twips wide, ascent 312.5
+    base.size = 400;  // 'a' 200 twips wide, ascent 312.5 and descent 87.5, cut to whole twips
     struct Case {
         const char* name;
         const char* html;
@@ -220,9 +251,9 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
          "aaa",
          AutoSize::Left,
          false,
-         {0, 680, 0, 480},
-         {{40, 352.5}, {240, 352.5}, {440, 352.5}}},
-        {"auto-size centre", "a", AutoSize::Center, false, {660, 940, 0, 480}, {{700, 352.5}}},
+         {0, 680, 0, 479},
+         {{40, 352}, {240, 352}, {440, 352}}},
+        {"auto-size centre", "a", AutoSize::Center, false, {660, 940, 0, 479}, {{700, 352}}},
         {"mixed sizes share the tallest baseline",
          "a<font size=\"40\">a</font>",
          AutoSize::None,
@@ -234,15 +265,15 @@ TEST(SwfTextDeviceTest, DeviceLayout) {
          AutoSize::None,
          true,
          {0, 1600, 0, 1000},
-         {{40, 352.5},
-          {240, 352.5},
-          {440, 352.5},
-          {640, 352.5},
-          {840, 352.5},
-          {1040, 352.5},
-          {1240, 352.5},
-          {40, 752.5},
-          {240, 752.5}}},
+         {{40, 352},
+          {240, 352},
+          {440, 352},
+          {640, 352},
+          {840, 352},
+          {1040, 352},
+          {1240, 352},
+          {40, 751},
+          {240, 751}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -11,7 +11,6 @@
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/render/StageTransform.h"
-#include "swf/text/SystemFontSource.h"
 #include "swfrender/PngFile.h"
 
 namespace saver::swfreftest {
@@ -74,8 +73,7 @@ CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir) 
     // Scripts run as in the runtime (their trace output goes nowhere): many pictures are made
     // by them (text fields filled or styled, clips moved).
     swf::MoviePlayer player(movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));
-    static const std::shared_ptr<const swf::FontSource> fonts = swf::MakeSystemFontSource();
-    player.setFontSource(fonts);
+    player.setFontSource(MakeReferenceFonts(c.fonts));
     swf::Renderer renderer;
     int shown = 1;
     int index = 0;

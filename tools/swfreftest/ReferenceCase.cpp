@@ -60,6 +60,32 @@ std::vector<ImageCheck> ReadChecks(const cpptoml::table& comparison) {
     return checks;
 }
 
+// with_default_font, [default_fonts] (generic name to a list of families) and [fonts.*] (each
+// with its family).
+CaseFonts ReadFonts(const cpptoml::table& toml) {
+    CaseFonts fonts;
+    fonts.onlyThese = true;
+    fonts.defaultFont =
+        toml.get_qualified_as<bool>("player_options.with_default_font").value_or(false);
+    if (const auto defaults = toml.get_table("default_fonts")) {
+        for (const auto& [generic, value] : *defaults) {
+            const auto names = value->as_array();
+            if (!names) continue;
+            for (const auto& name : *names)
+                if (const auto s = name->as<std::string>())
+                    fonts.defaults[generic].push_back(s->get());
+        }
+    }
+    if (const auto files = toml.get_table("fonts")) {
+        for (const auto& [key, value] : *files) {
+            if (!value->is_table()) continue;
+            if (const auto family = value->as_table()->get_as<std::string>("family"))
+                fonts.families.push_back(*family);
+        }
+    }
+    return fonts;
+}
+
 // One ruffle-visual folder. Every output*.expected.png is a capture; its comparison table (by
 // the picture's base name) gives trigger and checks, defaults otherwise.
 ReferenceCase LoadRuffleCase(const fs::path& dir) {
@@ -75,6 +101,7 @@ ReferenceCase LoadRuffleCase(const fs::path& dir) {
         const auto quality =
             toml->get_qualified_as<std::string>("player_options.with_renderer.quality");
         c.quality = quality && *quality == "low" ? swf::Quality::Low : swf::Quality::High;
+        c.fonts = ReadFonts(*toml);
         const auto comparisons = toml->get_table("image_comparisons");
         for (const auto& entry : fs::directory_iterator(dir)) {
             const std::string file = entry.path().filename().string();

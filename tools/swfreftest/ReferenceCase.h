@@ -6,7 +6,8 @@
 //   ruffle-visual/NAME/   test.swf, test.toml and output*.expected.png. The toml gives the frame
 //                         count (num_frames or num_ticks), per picture its trigger frame
 //                         (default: the last frame) and its checks (tolerance per channel,
-//                         max_outliers; default 0 and 0), the renderer quality and the viewport.
+//                         max_outliers; default 0 and 0), the renderer quality, the viewport
+//                         and the device fonts (see ReferenceFonts).
 //                         Features come from the set's manifest.tsv.
 //   swfdec-image/NAME.swf with NAME.swf.png: the picture after 10 frames, tolerance 3 per
 //                         channel, no outliers, high quality.
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "swf/render/Renderer.h"
+#include "swfreftest/ReferenceFonts.h"
 
 namespace saver::swfreftest {
 
@@ -40,6 +42,7 @@ struct ReferenceCase {
     swf::Quality quality = swf::Quality::High;
     std::vector<ImageCapture> captures;
     std::vector<std::string> features;  // from the manifest; empty when unknown
+    CaseFonts fonts;                    // the device fonts the reference player had
     std::string loadError;              // non-empty: the description could not be read
 
     std::string id() const { return set + "/" + name; }

@@ -118,12 +118,14 @@ class Layout {
                     while (i != wordEnd && i->c == U' ') ++i;  // the break eats the spaces
                     continue;
                 }
-                // A word wider than the line: as many characters as fit, when the first one
-                // does (a line pushed out by its indent keeps the word whole).
+                // A word wider than the line: as many characters as fit, at least one (a field
+                // narrower than a character shows one a line), but a line pushed out by its
+                // indent keeps the word whole.
                 std::size_t fit = 1;
                 while (fit < word.size() && word[fit].x + word[fit].advance <= width_ - indent)
                     ++fit;
-                if (fit < word.size() && !word.empty() && word[0].advance <= width_ - indent) {
+                const bool firstFits = word.empty() || word[0].advance <= width_ - indent;
+                if (fit < word.size() && !word.empty() && (firstFits || indent <= 0)) {
                     word.resize(fit);
                     place(word, word.back().x + word.back().advance, indent, pf, formatCell, first);
                     indent = 0;
@@ -195,8 +197,12 @@ class Layout {
         const double baseline = top_ + m.ascent;
         if (firstOfParagraph && pf.bullet && formatCell.font)
             glyph(formatCell, U'\u2022', left_ - pf.size, baseline);
+        // Glyphs are drawn at whole twips, each advance cut to whole twips as the player steps
+        // along the line; the line's width and breaks keep the exact advances.
+        double drawn = 0;
         for (const LineCell& lc : line) {
-            glyph(*lc.cell, box_.password ? U'*' : lc.cell->c, x + lc.x, baseline);
+            glyph(*lc.cell, box_.password ? U'*' : lc.cell->c, x + drawn, baseline);
+            drawn += std::trunc(lc.advance);
             if (lc.cell->format->underline) underline(*lc.cell, x + lc.x, lc.advance, baseline);
         }
         out_.textWidth = std::max(out_.textWidth, visible + (indent > 0 ? indent : 0));
@@ -214,7 +220,7 @@ class Layout {
         // Glyphs fitted to the pixel grid start on whole pixels; the plain outline stands in
         // where the field is drawn at another scale.
         if (cell.font->fittedPixels(cell.format->size)) {
-            x = std::round(x / 20) * 20;
+            if (cell.font->snapsGlyphs(cell.format->size)) x = std::round(x / 20) * 20;
             const double plain = cell.format->size / cell.font->em();
             placed.plain = cell.font->glyph(c);
             placed.plainMatrix = {plain, 0, 0, plain, x, baseline};

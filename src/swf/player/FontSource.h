@@ -44,6 +44,10 @@ class FontFace {
         (void)code, (void)pixels;
         return 0;
     }
+    // Whether text drawn with fitted glyphs also keeps its ascent, descent and glyph origins on
+    // whole pixels (the system's hinted text); false: they stay where the outline's scale puts
+    // them, cut to whole twips.
+    virtual bool snapsToPixels() const { return true; }
 };
 
 class FontSource {

@@ -71,15 +71,19 @@ double ResolvedFont::advanceAt(char32_t code, double size) const {
     return advance(code) * size / em_;
 }
 
-// A fitted face's ascent and descent are rounded to whole pixels.
+// A fitted face's ascent and descent are rounded to whole pixels, or cut to whole twips when
+// the face does not snap to pixels.
 double ResolvedFont::ascentAt(double size) const {
-    const double a = ascent_ * size / em_;
-    return fittedPixels(size) ? std::round(a / 20) * 20 : a;
+    return fittedMetric(ascent_ * size / em_, size);
 }
 
 double ResolvedFont::descentAt(double size) const {
-    const double d = descent_ * size / em_;
-    return fittedPixels(size) ? std::round(d / 20) * 20 : d;
+    return fittedMetric(descent_ * size / em_, size);
+}
+
+double ResolvedFont::fittedMetric(double twips, double size) const {
+    if (!fittedPixels(size)) return std::trunc(twips);
+    return device_->snapsToPixels() ? std::round(twips / 20) * 20 : std::trunc(twips);
 }
 
 TextFontResolver::TextFontResolver(const Movie& movie, bool embedFonts,

@@ -37,20 +37,25 @@ class ResolvedFont {
     bool has(char32_t code) const;  // the font knows the character
     // The same for text `size` twips high, in twips: device faces that fit glyphs to the pixel
     // grid draw whole-pixel sizes with fitted outlines and whole-pixel advances and vertical
-    // metrics; other fonts scale their EM units. glyphAt sets `scale` to the glyph's units to
-    // twips.
+    // metrics (cut to whole twips for faces that do not snap to pixels); other fonts scale
+    // their EM units, vertical metrics cut to whole twips. glyphAt sets `scale` to the glyph's
+    // units to twips.
     const Shape* glyphAt(char32_t code, double size, double& scale) const;
     double advanceAt(char32_t code, double size) const;
     double ascentAt(double size) const;
     double descentAt(double size) const;
     // The pixel size device glyphs are fitted to at `size` twips, 0 when they are not fitted.
     int fittedPixels(double size) const;
+    // Fitted glyphs start on whole pixels.
+    bool snapsGlyphs(double size) const { return fittedPixels(size) && device_->snapsToPixels(); }
     double em() const { return em_; }
     double ascent() const { return ascent_; }
     double descent() const { return descent_; }
     const std::shared_ptr<const FontFace>& device() const { return device_; }
 
   private:
+    double fittedMetric(double twips, double size) const;
+
     const Font* embedded_ = nullptr;
     std::map<char32_t, std::uint32_t> codes_;
     std::map<std::pair<char32_t, char32_t>, double> kerning_;
