@@ -216,6 +216,30 @@ TEST(SwfRenderGroup, OpaqueBackgroundFillsTheBounds) {
     ExpectNear(PixelAt(img, 10, 10), {128, 128, 0, 255});  // half red over the green
 }
 
+// A cached group is a bitmap on whole pixels: a square from 4.5 to 10.5 moves half a pixel
+// right (High quality would otherwise leave half-covered columns at both edges). A cached group
+// holding a filtered one keeps the whole of that one's shadow, beyond its own shapes.
+TEST(SwfRenderGroup, CachedGroupsSnapAndHoldTheirChildrensFilters) {
+    const Shape square = Square(4.5, 6, 10.5, 14, kRed);
+    RenderItem cached = Begin(1);
+    cached.cached = true;
+    const BgraImage snapped = Render({cached, Draw(square), kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(snapped, 4, 10), kWhite);
+    EXPECT_EQ(PixelAt(snapped, 5, 10), kRed);
+    EXPECT_EQ(PixelAt(snapped, 10, 10), kRed);
+    EXPECT_EQ(PixelAt(snapped, 11, 10), kWhite);
+
+    Filter shadow;
+    shadow.kind = FilterKind::DropShadow;
+    shadow.color = kBlack;
+    shadow.distance = 6;
+    const std::vector<Filter> shadowList{shadow};
+    const Shape inner = Square(4, 6, 10, 14, kRed);
+    const BgraImage nested =
+        Render({cached, Begin(1, {}, &shadowList), Draw(inner), kEnd, kEnd}, kWhite);
+    EXPECT_EQ(PixelAt(nested, 14, 10), kBlack);
+}
+
 // Colour matrix and convolution work on unpremultiplied colour; a convolution reads outside
 // the picture as its colour unless it clamps.
 TEST(SwfRenderGroup, MatrixFilters) {

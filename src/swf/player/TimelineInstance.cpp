@@ -397,23 +397,23 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
     }
 }
 
-// An object that filters, blends, or is cached with a transparency of its own is drawn as a
-// group: its items go into a layer with no colour transform, and the layer takes the object's
-// (and its parents') transform as a whole, so overlapping children do not show through each
-// other. A cached object that changes nothing of that kind looks the same drawn directly.
+// An object that filters, blends, or is cached is drawn as a group: its items go into a layer
+// with no colour transform, and the layer takes the object's (and its parents') transform as a
+// whole, so overlapping children do not show through each other. A cached object is a bitmap
+// placed on whole pixels, so its picture moves by less than half a pixel.
 void TimelineInstance::collectObject(const DisplayObject& object, const Character& character,
                                      const Matrix& matrix, const ColorTransform& color,
                                      std::vector<RenderItem>& out) const {
-    const bool translucent = color.mulA != 1 || color.addA != 0;
     const bool group = object.filters != nullptr ||
                        (object.blendMode >= 2 && object.blendMode <= 14) ||
-                       (object.cacheAsBitmap && translucent) || object.opaqueBackground;
+                       object.cacheAsBitmap || object.opaqueBackground;
     const ColorTransform inner = group ? ColorTransform{} : color;
     if (group) {
         RenderItem begin{nullptr, matrix, color, ClipRole::BeginGroup};
         begin.blendMode = object.blendMode;
         begin.filters = object.filters;
         begin.background = object.opaqueBackground;
+        begin.cached = object.cacheAsBitmap;
         out.push_back(begin);
     }
     if (const auto* shape = std::get_if<Shape>(&character)) {

@@ -29,19 +29,40 @@ struct Box {
     bool empty() const { return !(x0 <= x1 && y0 <= y1); }
 };
 
-// The pixel bounds of the shapes drawn inside the group opened at `begin`.
-Box GroupBounds(std::span<const RenderItem> items, std::size_t begin, const Matrix& stage) {
-    Box box;
+// The index of the EndGroup that closes the group opened at `begin` (the list's end if none).
+std::size_t GroupEnd(std::span<const RenderItem> items, std::size_t begin) {
     int depth = 0;
     for (std::size_t i = begin + 1; i < items.size(); ++i) {
+        if (items[i].role == ClipRole::BeginGroup) ++depth;
+        if (items[i].role == ClipRole::EndGroup && depth-- == 0) return i;
+    }
+    return items.size();
+}
+
+// The pixel bounds of the shapes drawn inside the group opened at `begin`; a filtered group
+// inside it counts with its filters' growth, which its layer will carry onto this one.
+Box GroupBounds(std::span<const RenderItem> items, std::size_t begin, const Matrix& stage) {
+    Box box;
+    for (std::size_t i = begin + 1; i < items.size(); ++i) {
         const RenderItem& item = items[i];
-        if (item.role == ClipRole::BeginGroup) ++depth;
-        if (item.role == ClipRole::EndGroup && depth-- == 0) break;
+        if (item.role == ClipRole::EndGroup) break;
+        if (item.role == ClipRole::BeginGroup) {
+            const Box inner = GroupBounds(items, i, stage);
+            i = GroupEnd(items, i);
+            if (inner.empty()) continue;
+            FilterMargins grow;
+            if (item.filters)
+                grow = FilterChain::growth(*item.filters, std::hypot(stage.a, stage.b) * 20,
+                                           std::hypot(stage.c, stage.d) * 20);
+            box.add(inner.x0 - grow.left, inner.y0 - grow.top);
+            box.add(inner.x1 + grow.right, inner.y1 + grow.bottom);
+            continue;
+        }
         if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         const Matrix m = stage * item.matrix;
         const Rect& r = item.shape->bounds;
-        for (const auto [x, y] : {std::pair{r.xMin, r.yMin}, std::pair{r.xMax, r.yMin},
-                                  std::pair{r.xMin, r.yMax}, std::pair{r.xMax, r.yMax}}) {
+        for (const auto& [x, y] : {std::pair{r.xMin, r.yMin}, std::pair{r.xMax, r.yMin},
+                                   std::pair{r.xMin, r.yMax}, std::pair{r.xMax, r.yMax}}) {
             double px, py;
             m.apply(x, y, px, py);
             if (std::isfinite(px) && std::isfinite(py)) box.add(px, py);
@@ -85,7 +106,7 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     g.scaleX = std::hypot(stage.a, stage.b) * 20;
     g.scaleY = std::hypot(stage.c, stage.d) * 20;
     Box box = GroupBounds(items, begin, stage);
-    if (!box.empty() && (g.item->filters || g.item->background)) {
+    if (!box.empty() && (g.item->filters || g.item->background || g.item->cached)) {
         g.shiftX = std::round(box.x0) - box.x0;
         g.shiftY = std::round(box.y0) - box.y0;
         box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};

@@ -12,9 +12,10 @@
 // kept from frame to frame and reused by nesting level, so a frame allocates only when it nests
 // deeper, or its filters need more room, than any before.
 //
-// A filtered group is drawn as Flash draws a cached bitmap: its picture moved by less than
-// half a pixel so that its bounds start on whole pixels; shifted() gives the matrices of the
-// items inside that move.
+// A filtered, cached or opaque-backed group is drawn as Flash draws a cached bitmap: its
+// picture moved by less than half a pixel so that its bounds start on whole pixels; shifted()
+// gives the matrices of the items inside that move. A group's rectangle holds what the
+// filtered groups inside it spread beyond their shapes.
 //
 // The alpha and erase modes act on the layer of the group around them; with none (directly on
 // the stage, whose transparency is never shown) they change nothing that can be seen.

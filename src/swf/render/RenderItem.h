@@ -31,6 +31,7 @@ struct RenderItem {
     std::uint8_t blendMode = 0;                    // BeginGroup: BlendMode value
     const std::vector<Filter>* filters = nullptr;  // BeginGroup: owned by the Movie, or none
     std::optional<Rgba> background;  // BeginGroup: fills the group's bounds first, opaque
+    bool cached = false;             // BeginGroup: a cached bitmap, drawn on whole pixels
 };
 
 }  // namespace saver::swf
