@@ -159,12 +159,27 @@ void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
     frames_.push_back(&f);
     try {
         run(f, 0, code.size());
-    } catch (const ScriptThrow&) {
-        // an uncaught throw ends this action list only
+    } catch (const ScriptThrow& t) {
+        frames_.pop_back();  // the warning's toString runs outside the ended list
+        constantPool_ = f.constants;
+        reportUncaught(t);
+        return;
     } catch (const ScriptHalt&) {
     }
     frames_.pop_back();
     constantPool_ = f.constants;
+}
+
+void Interpreter::reportUncaught(const ScriptThrow& t) {
+    std::string text;
+    try {
+        text = toString(t.value);
+    } catch (const ScriptThrow&) {
+        text = "[type Object]";  // a toString that throws in turn
+    } catch (const ScriptHalt&) {
+        return;
+    }
+    host_.warning("Uncaught exception, " + text);
 }
 
 // --- calls ---------------------------------------------------------------------------------
@@ -245,6 +260,15 @@ Object* Interpreter::currentTarget() const {
 
 Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
                                      const std::vector<Value>& args, Object* home) {
+    // A movie may set its own recursion limit: the frame script and the functions open count
+    // up to it.
+    if (movie && movie->maxRecursionDepth && scriptDepth_ + 1 >= *movie->maxRecursionDepth)
+        throw ScriptHalt{false};
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    } depth(scriptDepth_);
     const ScriptCode& c = *fn->script;
     Frame f;
     f.code = {c.code, c.size};
@@ -351,6 +375,26 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 
 // --- members -------------------------------------------------------------------------------
 
+bool Interpreter::callAccessor(const Object* holder, const std::string& name, const Value& fn,
+                               const Value& self, const std::vector<Value>& args, Value& result) {
+    // A getter that reads its own property (or a setter that writes it) re-enters itself; the
+    // player lets 65 such calls nest and then leaves the accessor out.
+    constexpr int kMaxAccessorNesting = 65;
+    const auto key = std::make_pair(holder, name);
+    int& open = accessorCalls_[key];
+    if (open >= kMaxAccessorNesting) return false;
+    ++open;
+    struct Leave {
+        std::map<std::pair<const Object*, std::string>, int>& calls;
+        const std::pair<const Object*, std::string>& key;
+        ~Leave() {
+            if (--calls[key] == 0) calls.erase(key);
+        }
+    } leave{accessorCalls_, key};
+    result = call(fn, self, args);
+    return true;
+}
+
 long long ArrayIndex(const std::string& name) {
     if (name.empty() || name.size() > 10) return -1;
     if (name.size() > 1 && name[0] == '0') return -1;
@@ -404,14 +448,20 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
         self = o->bound.empty() ? Value{} : o->bound[0];
     }
     if (o->kind() == Object::Kind::Clip) {
-        if (Property* p = o->findOwn(name); p && !isHidden(*p))
-            return p->getter ? call(p->getter, self, {}) : p->value;
+        if (Property* p = o->findOwn(name); p && !isHidden(*p)) {
+            if (!p->getter) return p->value;
+            Value v;
+            return callAccessor(o, p->name, p->getter, self, {}, v) ? v : Value{};
+        }
         Value v = host_.clipProperty(o, name);
         if (!v.isUndefined()) return v;
     }
-    if (Property* p = lookup(start, name)) {
-        if (p->getter) return call(p->getter, self, {});
-        return p->value;
+    Object* holder = nullptr;
+    if (Property* p = lookup(start, name, &holder)) {
+        if (!p->getter) return p->value;
+        // Past the nesting limit the read gives the property's stored value: none.
+        Value v;
+        return callAccessor(holder, p->name, p->getter, self, {}, v) ? v : Value{};
     }
     if (name != "__resolve") {
         Object* r = ResolveHandler(*this, start);
@@ -461,20 +511,16 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         if (o->watchers[w].isString() &&
             (o->caseSensitive() ? o->watchers[w].asString() == name
                                 : FoldCase(o->watchers[w].asString()) == FoldCase(name))) {
-            // A watcher that sets what it watches re-enters itself; 65 levels down the write
-            // goes through without it, as in the player.
-            static thread_local int watchDepth = 0;
-            if (watchDepth >= 65) break;
+            // A watcher that sets what it watches re-enters itself; past the nesting limit
+            // the write goes through without it, as in the player.
             const Value old = getMember(o, name);
             const Value cb = o->watchers[w + 1];
             const Value data = o->watchers[w + 2];
-            struct Level {
-                int& d;
-                explicit Level(int& x) : d(x) { ++d; }
-                ~Level() { --d; }
-            } level(watchDepth);
+            const std::string key = o->watchers[w].asString();
             try {
-                stored = call(cb, o, {Value(name), old, value, data});
+                Value result;
+                if (callAccessor(o, key, cb, o, {Value(name), old, value, data}, result))
+                    stored = result;
             } catch (const ScriptThrow&) {
                 stored = Value{};
             }
@@ -484,15 +530,18 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
     if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
         if (own->flags & kReadOnly) return;  // read-only: not even a setter is called
         if (own->getter) {
-            if (own->setter) call(own->setter, o, {stored});
+            Value ignored;
+            if (own->setter) callAccessor(o, own->name, own->setter, o, {stored}, ignored);
             return;
         }
         own->value = stored;
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;
     }
-    if (Property* p = lookup(o->proto(), name); p && p->getter) {
-        if (p->setter) call(p->setter, o, {stored});
+    Object* setterHolder = nullptr;
+    if (Property* p = lookup(o->proto(), name, &setterHolder); p && p->getter) {
+        Value ignored;
+        if (p->setter) callAccessor(setterHolder, p->name, p->setter, o, {stored}, ignored);
         return;
     }
     if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
@@ -675,7 +724,6 @@ Object* Interpreter::newScriptFunction(std::unique_ptr<ScriptCode> code) {
     return f;
 }
 
-
 Object* Interpreter::method(Object* target, const std::string& name, NativeFn fn,
                             std::uint16_t flags) {
     Object* f = newFunction(fn);
@@ -703,7 +751,8 @@ void Interpreter::runTimers(double nowMs) {
                 call(t.function, Value{}, t.args);
             else
                 callMethod(t.function, t.method, t.args);
-        } catch (const ScriptThrow&) {
+        } catch (const ScriptThrow& thrown) {
+            reportUncaught(thrown);
         } catch (const ScriptHalt&) {
         }
     }

@@ -314,7 +314,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x3B:
-            push(deleteVariable(f, toString(pop())));
+            push(deletePath(f, toString(pop())));
             break;
         case 0x3C: {
             const Value v = pop();
