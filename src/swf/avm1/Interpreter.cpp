@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/InterpreterFrame.h"
@@ -415,6 +416,8 @@ Property* Interpreter::lookup(Object* o, const std::string& name, Object** holde
         }
         o = protoOf(o, false);
     }
+    // A chain that goes on past the limit (one that loops) stops the scripts.
+    if (o && !frames_.empty()) throw ScriptHalt{false};
     return nullptr;
 }
 
@@ -451,7 +454,9 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
         if (Property* p = o->findOwn(name); p && !isHidden(*p)) {
             if (!p->getter) return p->value;
             Value v;
-            return callAccessor(o, p->name, p->getter, self, {}, v) ? v : Value{};
+            if (callAccessor(o, p->name, p->getter, self, {}, v)) return v;
+            const Property* stored = o->findOwn(name);
+            return stored ? stored->value : Value{};
         }
         Value v = host_.clipProperty(o, name);
         if (!v.isUndefined()) return v;
@@ -459,9 +464,11 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
     Object* holder = nullptr;
     if (Property* p = lookup(start, name, &holder)) {
         if (!p->getter) return p->value;
-        // Past the nesting limit the read gives the property's stored value: none.
+        // Past the nesting limit the read gives the value last written to the property.
         Value v;
-        return callAccessor(holder, p->name, p->getter, self, {}, v) ? v : Value{};
+        if (callAccessor(holder, p->name, p->getter, self, {}, v)) return v;
+        const Property* stored = holder->findOwn(name);
+        return stored ? stored->value : Value{};
     }
     if (name != "__resolve") {
         Object* r = ResolveHandler(*this, start);
@@ -507,13 +514,16 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         }
     }
     Value stored = value;
+    std::optional<ScriptThrow> thrown;
     for (std::size_t w = 0; w + 3 <= o->watchers.size(); w += 3) {
         if (o->watchers[w].isString() &&
             (o->caseSensitive() ? o->watchers[w].asString() == name
                                 : FoldCase(o->watchers[w].asString()) == FoldCase(name))) {
             // A watcher that sets what it watches re-enters itself; past the nesting limit
             // the write goes through without it, as in the player.
-            const Value old = getMember(o, name);
+            // The watcher sees the value stored, without asking a getter.
+            const Property* held = lookup(o, name);
+            const Value old = held ? held->value : Value{};
             const Value cb = o->watchers[w + 1];
             const Value data = o->watchers[w + 2];
             const std::string key = o->watchers[w].asString();
@@ -521,17 +531,27 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
                 Value result;
                 if (callAccessor(o, key, cb, o, {Value(name), old, value, data}, result))
                     stored = result;
-            } catch (const ScriptThrow&) {
+            } catch (const ScriptThrow& t) {
+                // A watcher that throws leaves undefined behind, and the throw goes on.
+                thrown = t;
                 stored = Value{};
             }
             break;
         }
     }
+    storeMember(o, name, stored);
+    if (thrown) throw *thrown;
+}
+
+void Interpreter::storeMember(Object* o, const std::string& name, const Value& stored) {
     if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
         if (own->flags & kReadOnly) return;  // read-only: not even a setter is called
         if (own->getter) {
+            // The value written is kept beside the accessors (a getter past the nesting limit
+            // reads it).
             Value ignored;
             if (own->setter) callAccessor(o, own->name, own->setter, o, {stored}, ignored);
+            if (Property* again = o->findOwn(name); again && again->getter) again->value = stored;
             return;
         }
         own->value = stored;

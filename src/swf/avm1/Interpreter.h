@@ -278,6 +278,9 @@ class Interpreter {
 
     // Calls a getter, setter or watcher of the property `name` of `holder` into `result`;
     // false (nothing called) when 65 calls of that property's accessors are open already.
+    // Writes a member once the watchers have had their say: setters, read-only and hidden
+    // properties, or a new property.
+    void storeMember(Object* o, const std::string& name, const Value& stored);
     bool callAccessor(const Object* holder, const std::string& name, const Value& fn,
                       const Value& self, const std::vector<Value>& args, Value& result);
 

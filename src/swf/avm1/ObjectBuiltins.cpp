@@ -66,7 +66,9 @@ Value AddProperty(CallInfo& c) {
     const Value setter = c.arg(2);
     if (name.empty() || !getter || !getter->isFunction()) return false;
     if (!setter.isNull() && !(setter.asObject() && setter.asObject()->isFunction())) return false;
-    Property& p = o->put(name, Value{});
+    // A property made virtual keeps the value it held (a watcher sees it as the old value).
+    const Property* before = o->findOwn(name);
+    Property& p = o->put(name, before ? before->value : Value{});
     p.getter = getter;
     p.setter = setter.asObject();
     return true;
