@@ -632,8 +632,8 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called) return toNumber(Value{});  // no valueOf: counts as undefined
-    if (r.isObject()) return std::nan("");
+    if (!called) return toNumber(Value{});                        // no valueOf: counts as undefined
+    if (r.isObject()) return version() < 5 ? 0.0 : std::nan("");  // SWF 4: no NaN
     return toNumber(r);
 }
 
@@ -642,7 +642,7 @@ double Interpreter::toNumber(const Value& v) {
     if (v.isNullish()) return version() >= 7 ? std::nan("") : 0.0;
     if (v.isBool()) return v.asBool() ? 1 : 0;
     if (v.isString()) return StringToNumber(v.asString(), version());
-    if (v.asObject()->kind() == Object::Kind::Clip) return std::nan("");
+    if (v.asObject()->kind() == Object::Kind::Clip) return version() < 5 ? 0.0 : std::nan("");
     return valueOfNumber(v);
 }
 

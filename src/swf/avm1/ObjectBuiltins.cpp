@@ -108,14 +108,17 @@ Value RegisterClass(CallInfo& c) {
     return c.args.size() >= 2;
 }
 
+// Called without `new`, Function hands back its argument (a cast), or a bare object.
 Value FunctionCtor(CallInfo& c) {
-    return c.thisValue;
+    if (c.construct) return c.thisValue;
+    if (!c.args.empty()) return c.args[0];
+    return c.vm.heap().make(Object::Kind::Plain);
 }
 
-// `this` for call/apply: primitives boxed; undefined and null become a bare object.
+// `this` for call/apply: primitives boxed; undefined and null become _global.
 Value ThisArg(CallInfo& c) {
     const Value v = c.arg(0);
-    if (v.isNullish()) return c.vm.heap().make(Object::Kind::Plain);
+    if (v.isNullish()) return c.vm.global();
     return c.vm.toObject(v);
 }
 
