@@ -16,6 +16,7 @@ namespace {
 struct RecordingHost : NullInterpreterHost {
     std::string out;
     void trace(const std::string& line) override { out += line + "\n"; }
+    void warning(const std::string& text) override { out += "W:" + text + "\n"; }
 };
 
 // A tiny assembler for the records the tests need.
@@ -48,6 +49,16 @@ struct Asm {
                           std::uint8_t(u >> 24)});
     }
     Asm& pushReg(std::uint8_t r) { return rec(0x96, {4, r}); }
+    Asm& pushNull() { return rec(0x96, {2}); }
+    Asm& get(const std::string& name) { return pushStr(name).op(0x1C); }
+    // function name() { body }
+    Asm& function(const std::string& name, const Asm& body) {
+        std::vector<std::uint8_t> def = str(name);
+        def.insert(def.end(), {0, 0, std::uint8_t(body.size()), std::uint8_t(body.size() >> 8)});
+        rec(0x9B, def);
+        b.insert(b.end(), body.b.begin(), body.b.end());
+        return *this;
+    }
     Asm& trace() { return op(0x26); }
     Asm& jump(std::int16_t offset, std::uint8_t code = 0x99) {
         return rec(code, {std::uint8_t(offset), std::uint8_t(offset >> 8)});
@@ -226,6 +237,46 @@ TEST(Avm1Interpreter, GarbageCyclesAreFreed) {
         vm.endFrame({clip});
     }
     EXPECT_EQ(vm.heap().size(), baseline);
+}
+
+TEST(Avm1Interpreter, PathsNameMembersOfObjectsOnTheScopeChain) {
+    Asm code;
+    code.pushStr("o").pushInt(0).op(0x43).op(0x1D);               // o = {}
+    code.pushStr("o.a").pushStr("A").op(0x1D);                    // set "o.a"
+    code.get("o:a").trace();                                      // A
+    code.pushStr("o.a").op(0x3B).trace();                         // Delete2 "o.a": true
+    code.get("o.a").trace();                                      // undefined
+    code.pushStr("s").pushStr("text").op(0x1D);                   // a primitive on the way
+    code.pushStr("s.y").op(0x3B).trace();                         // the player's note, false
+    code.pushStr("b").pushStr("a").pushInt(-1).op(0x42).trace();  // a bad count takes nothing
+    code.trace().trace();
+    EXPECT_EQ(RunBlocks(code.b),
+              "A\ntrue\nundefined\nParameters of primitive types are no longer coerced into "
+              "the required type - Object.\nfalse\nundefined\na\nb\n");
+}
+
+TEST(Avm1Interpreter, UncaughtThrowsAndRunawayAccessors) {
+    // throw "Oh no!"; trace("hidden")  — then the next block runs
+    Asm thrower;
+    thrower.pushStr("Oh no!").op(0x2A).pushStr("hidden").trace();
+    Asm next;
+    next.pushStr("next").trace();
+    RecordingHost host;
+    Interpreter vm(8, host);
+    Object* clip = vm.newObject();
+    vm.runBlock(thrower.b, clip);
+    vm.runBlock(next.b, clip);
+    EXPECT_EQ(host.out, "W:Uncaught exception, Oh no!\nnext\n");
+
+    // o.addProperty("p", function g() { n++; return o.p; }, null); trace(o.p); trace(n)
+    Asm getter;
+    getter.pushStr("n").get("n").op(0x50).op(0x1D).get("o.p").op(0x3E);
+    Asm code;
+    code.function("g", getter).pushStr("n").pushInt(0).op(0x1D);
+    code.pushStr("o").pushInt(0).op(0x43).op(0x1D);
+    code.pushNull().get("g").pushStr("p").pushInt(3).get("o").pushStr("addProperty");
+    code.op(0x52).op(0x17).get("o.p").trace().get("n").trace();
+    EXPECT_EQ(RunBlocks(code.b), "undefined\n65\n");  // 65 nested reads, then the stored value
 }
 
 }  // namespace

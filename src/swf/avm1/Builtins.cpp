@@ -72,6 +72,8 @@ void Interpreter::installBuiltins() {
     InstallClipEffects(*this);
     InstallNativeTable(*this);
     InstallFileReferenceBuiltins(*this);
+    // The player's own script library leaves its helper variable `o` behind, set to null.
+    global_->put("o", Value(Null{}));
 }
 
 }  // namespace saver::swf::avm1

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/InterpreterFrame.h"
@@ -159,13 +160,13 @@ void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
     frames_.push_back(&f);
     try {
         run(f, 0, code.size());
-    } catch (const ScriptThrow&) {
-        // an uncaught throw ends this action list only
+    } catch (const ScriptThrow& t) {
+        frames_.pop_back();  // the warning's toString runs outside the ended list
+        constantPool_ = f.constants;
+        reportUncaught(t);
+        return;
     } catch (const ScriptHalt&) {
     }
-    frames_.pop_back();
-    constantPool_ = f.constants;
-}
 
 void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* clip) {
     const std::size_t base = stack_.size();
@@ -183,8 +184,13 @@ void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* cli
     frames_.push_back(&f);
     try {
         run(f, 0, code.size());
-    } catch (const ScriptThrow&) {
-        // an uncaught throw ends the called frame only
+    } catch (const ScriptThrow& t) {
+        // An uncaught throw ends the called frame only.
+        frames_.pop_back();
+        if (stack_.size() > base) stack_.resize(base);
+        constantPool_ = constants;
+        reportUncaught(t);
+        return;
     } catch (...) {
         frames_.pop_back();
         throw;
@@ -192,6 +198,18 @@ void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* cli
     frames_.pop_back();
     if (stack_.size() > base) stack_.resize(base);
     constantPool_ = constants;
+}
+
+void Interpreter::reportUncaught(const ScriptThrow& t) {
+    std::string text;
+    try {
+        text = toString(t.value);
+    } catch (const ScriptThrow&) {
+        text = "[type Object]";  // a toString that throws in turn
+    } catch (const ScriptHalt&) {
+        return;
+    }
+    host_.warning("Uncaught exception, " + text);
 }
 
 // --- calls ---------------------------------------------------------------------------------
@@ -272,6 +290,15 @@ Object* Interpreter::currentTarget() const {
 
 Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
                                      const std::vector<Value>& args, Object* home) {
+    // A movie may set its own recursion limit: the frame script and the functions open count
+    // up to it.
+    if (movie && movie->maxRecursionDepth && scriptDepth_ + 1 >= *movie->maxRecursionDepth)
+        throw ScriptHalt{false};
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    } depth(scriptDepth_);
     const ScriptCode& c = *fn->script;
     Frame f;
     f.code = {c.code, c.size};
@@ -378,6 +405,26 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 
 // --- members -------------------------------------------------------------------------------
 
+bool Interpreter::callAccessor(const Object* holder, const std::string& name, const Value& fn,
+                               const Value& self, const std::vector<Value>& args, Value& result) {
+    // A getter that reads its own property (or a setter that writes it) re-enters itself; the
+    // player lets 65 such calls nest and then leaves the accessor out.
+    constexpr int kMaxAccessorNesting = 65;
+    const auto key = std::make_pair(holder, name);
+    int& open = accessorCalls_[key];
+    if (open >= kMaxAccessorNesting) return false;
+    ++open;
+    struct Leave {
+        std::map<std::pair<const Object*, std::string>, int>& calls;
+        const std::pair<const Object*, std::string>& key;
+        ~Leave() {
+            if (--calls[key] == 0) calls.erase(key);
+        }
+    } leave{accessorCalls_, key};
+    result = call(fn, self, args);
+    return true;
+}
+
 long long ArrayIndex(const std::string& name) {
     if (name.empty() || name.size() > 10) return -1;
     if (name.size() > 1 && name[0] == '0') return -1;
@@ -398,6 +445,8 @@ Property* Interpreter::lookup(Object* o, const std::string& name, Object** holde
         }
         o = protoOf(o, false);
     }
+    // A chain that goes on past the limit (one that loops) stops the scripts.
+    if (o && !frames_.empty()) throw ScriptHalt{false};
     return nullptr;
 }
 
@@ -431,14 +480,24 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
         self = o->bound.empty() ? Value{} : o->bound[0];
     }
     if (o->kind() == Object::Kind::Clip) {
-        if (Property* p = o->findOwn(name); p && !isHidden(*p))
-            return p->getter ? call(p->getter, self, {}) : p->value;
+        if (Property* p = o->findOwn(name); p && !isHidden(*p)) {
+            if (!p->getter) return p->value;
+            Value v;
+            if (callAccessor(o, p->name, p->getter, self, {}, v)) return v;
+            const Property* stored = o->findOwn(name);
+            return stored ? stored->value : Value{};
+        }
         Value v = host_.clipProperty(o, name);
         if (!v.isUndefined()) return v;
     }
-    if (Property* p = lookup(start, name)) {
-        if (p->getter) return call(p->getter, self, {});
-        return p->value;
+    Object* holder = nullptr;
+    if (Property* p = lookup(start, name, &holder)) {
+        if (!p->getter) return p->value;
+        // Past the nesting limit the read gives the value last written to the property.
+        Value v;
+        if (callAccessor(holder, p->name, p->getter, self, {}, v)) return v;
+        const Property* stored = holder->findOwn(name);
+        return stored ? stored->value : Value{};
     }
     if (name != "__resolve") {
         Object* r = ResolveHandler(*this, start);
@@ -484,42 +543,54 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
         }
     }
     Value stored = value;
+    std::optional<ScriptThrow> thrown;
     for (std::size_t w = 0; w + 3 <= o->watchers.size(); w += 3) {
         if (o->watchers[w].isString() &&
             (o->caseSensitive() ? o->watchers[w].asString() == name
                                 : FoldCase(o->watchers[w].asString()) == FoldCase(name))) {
-            // A watcher that sets what it watches re-enters itself; 65 levels down the write
-            // goes through without it, as in the player.
-            static thread_local int watchDepth = 0;
-            if (watchDepth >= 65) break;
-            const Value old = getMember(o, name);
+            // A watcher that sets what it watches re-enters itself; past the nesting limit
+            // the write goes through without it, as in the player.
+            // The watcher sees the value stored, without asking a getter.
+            const Property* held = lookup(o, name);
+            const Value old = held ? held->value : Value{};
             const Value cb = o->watchers[w + 1];
             const Value data = o->watchers[w + 2];
-            struct Level {
-                int& d;
-                explicit Level(int& x) : d(x) { ++d; }
-                ~Level() { --d; }
-            } level(watchDepth);
+            const std::string key = o->watchers[w].asString();
             try {
-                stored = call(cb, o, {Value(name), old, value, data});
-            } catch (const ScriptThrow&) {
+                Value result;
+                if (callAccessor(o, key, cb, o, {Value(name), old, value, data}, result))
+                    stored = result;
+            } catch (const ScriptThrow& t) {
+                // A watcher that throws leaves undefined behind, and the throw goes on.
+                thrown = t;
                 stored = Value{};
             }
             break;
         }
     }
+    storeMember(o, name, stored);
+    if (thrown) throw *thrown;
+}
+
+void Interpreter::storeMember(Object* o, const std::string& name, const Value& stored) {
     if (Property* own = o->findOwn(name); own && !isHidden(*own)) {
         if (own->flags & kReadOnly) return;  // read-only: not even a setter is called
         if (own->getter) {
-            if (own->setter) call(own->setter, o, {stored});
+            // The value written is kept beside the accessors (a getter past the nesting limit
+            // reads it).
+            Value ignored;
+            if (own->setter) callAccessor(o, own->name, own->setter, o, {stored}, ignored);
+            if (Property* again = o->findOwn(name); again && again->getter) again->value = stored;
             return;
         }
         own->value = stored;
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;
     }
-    if (Property* p = lookup(o->proto(), name); p && p->getter) {
-        if (p->setter) call(p->setter, o, {stored});
+    Object* setterHolder = nullptr;
+    if (Property* p = lookup(o->proto(), name, &setterHolder); p && p->getter) {
+        Value ignored;
+        if (p->setter) callAccessor(setterHolder, p->name, p->setter, o, {stored}, ignored);
         return;
     }
     if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
@@ -590,8 +661,8 @@ Value Interpreter::toPrimitive(const Value& v) {
 double Interpreter::valueOfNumber(const Value& v) {
     bool called = false;
     const Value r = callNamed(v, "valueOf", called);
-    if (!called) return toNumber(Value{});  // no valueOf: counts as undefined
-    if (r.isObject()) return std::nan("");
+    if (!called) return toNumber(Value{});                        // no valueOf: counts as undefined
+    if (r.isObject()) return version() < 5 ? 0.0 : std::nan("");  // SWF 4: no NaN
     return toNumber(r);
 }
 
@@ -600,7 +671,7 @@ double Interpreter::toNumber(const Value& v) {
     if (v.isNullish()) return version() >= 7 ? std::nan("") : 0.0;
     if (v.isBool()) return v.asBool() ? 1 : 0;
     if (v.isString()) return StringToNumber(v.asString(), version());
-    if (v.asObject()->kind() == Object::Kind::Clip) return std::nan("");
+    if (v.asObject()->kind() == Object::Kind::Clip) return version() < 5 ? 0.0 : std::nan("");
     return valueOfNumber(v);
 }
 
@@ -702,7 +773,6 @@ Object* Interpreter::newScriptFunction(std::unique_ptr<ScriptCode> code) {
     return f;
 }
 
-
 Object* Interpreter::method(Object* target, const std::string& name, NativeFn fn,
                             std::uint16_t flags) {
     Object* f = newFunction(fn);
@@ -730,7 +800,8 @@ void Interpreter::runTimers(double nowMs) {
                 call(t.function, Value{}, t.args);
             else
                 callMethod(t.function, t.method, t.args);
-        } catch (const ScriptThrow&) {
+        } catch (const ScriptThrow& thrown) {
+            reportUncaught(thrown);
         } catch (const ScriptHalt&) {
         }
     }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "swf/avm1/Heap.h"
@@ -35,6 +36,9 @@ inline constexpr int kMaxCallDepth = 256;
 struct InterpreterHost {
     virtual ~InterpreterHost() = default;
     virtual void trace(const std::string& line) = 0;
+    // A warning of the player's log ("Uncaught exception, ..."), without its "Warning: "
+    // prefix; dropped by default.
+    virtual void warning(const std::string& text) { (void)text; }
     // GetURL/GetURL2 with "FSCommand:" targets, and other URLs (ignored by default).
     virtual void fscommand(const std::string& command, const std::string& args) = 0;
     virtual double timerMs() = 0;  // getTimer()
@@ -63,6 +67,12 @@ struct InterpreterHost {
     virtual void clipCommand(Object* clip, const std::string& method,
                              const std::vector<Value>& args) {
         (void)clip, (void)method, (void)args;
+    }
+    // The child of `clip` (a clip, or a text field) with the instance name `name`; a named
+    // shape stands for `clip` itself. Undefined when there is none.
+    virtual Value clipChild(Object* clip, const std::string& name) {
+        (void)clip, (void)name;
+        return Value{};
     }
     // The names for..in lists on `clip` besides its properties: its named children.
     virtual void clipChildNames(Object* clip, std::vector<std::string>& names) {
@@ -116,6 +126,10 @@ class Interpreter {
     void setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame);
     bool halted() const { return halted_; }  // the frame's budget ran out
     std::uint64_t actionsRun() const { return totalActions_ + actions_; }  // since creation
+
+    // A script's throw that no try caught: the player logs it as a warning, and the action
+    // list it ended is over.
+    void reportUncaught(const ScriptThrow& t);
 
     // Calls `fn` (undefined when not a function).
     Value call(const Value& fn, const Value& thisValue, const std::vector<Value>& args);
@@ -259,13 +273,26 @@ class Interpreter {
     void setVariable(Frame& f, const std::string& name, const Value& value);
     void defineLocal(Frame& f, const std::string& name, const Value& value, bool declareOnly);
     bool deleteVariable(Frame& f, const std::string& name);
-    bool splitPath(Frame& f, const std::string& path, Object*& target, std::string& var);
-    Value resolvePath(Frame& f, const std::string& path);
+    // Target paths (InterpreterPaths.cpp).
+    Object* rootOf(Frame& f);
+    Object* followPath(Frame& f, Object* start, std::string_view path, bool first, bool withThis);
+    // A name that is a path: `out` gets its value and true is returned; false for plain names.
+    bool pathVariable(Frame& f, const std::string& name, Value& out, Object** foundOn);
+    bool setPathVariable(Frame& f, const std::string& name, const Value& value);
+    bool deletePath(Frame& f, const std::string& name);  // Delete2
     Object* targetObject(Frame& f, const Value& path);
     void setTarget(Frame& f, Object* clip);
     void setTargetPath(Frame& f, const Value& path);
     Value specialName(Frame& f, const std::string& name, bool& found);
     static bool IsThis(const Frame& f, const std::string& name);
+
+    // Calls a getter, setter or watcher of the property `name` of `holder` into `result`;
+    // false (nothing called) when 65 calls of that property's accessors are open already.
+    // Writes a member once the watchers have had their say: setters, read-only and hidden
+    // properties, or a new property.
+    void storeMember(Object* o, const std::string& name, const Value& stored);
+    bool callAccessor(const Object* holder, const std::string& name, const Value& fn,
+                      const Value& self, const std::vector<Value>& args, Value& result);
 
     Value pop();
     void push(Value v) { stack_.push_back(std::move(v)); }
@@ -289,12 +316,14 @@ class Interpreter {
     std::vector<Frame*> frames_;
     std::vector<std::string> constantPool_;  // the pool of the frame code running
     int depth_ = 0;
-    int pinned_ = 0;  // native code holds values on the C++ stack: no collection now
+    std::map<std::pair<const Object*, std::string>, int> accessorCalls_;  // open, by property
+    int scriptDepth_ = 0;  // script function calls open (the movie's recursion limit counts these)
+    int pinned_ = 0;       // native code holds values on the C++ stack: no collection now
     bool halted_ = false;
     std::uint64_t actions_ = 0;
     std::uint64_t totalActions_ = 0;
-    std::size_t elementsCharged_ = 0;  // array slots made since the last collection
-    Object* nativeCallee_ = nullptr;     // the built-in function running, for arguments.caller
+    std::size_t elementsCharged_ = 0;     // array slots made since the last collection
+    Object* nativeCallee_ = nullptr;      // the built-in function running, for arguments.caller
     std::size_t nativeCalleeFrames_ = 0;  // the script frames open when it started
     std::uint64_t actionBudget_ = 20'000'000;
     std::chrono::milliseconds timeBudget_{2000};

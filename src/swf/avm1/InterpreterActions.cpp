@@ -317,7 +317,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x3B:
-            push(deleteVariable(f, toString(pop())));
+            push(deletePath(f, toString(pop())));
             break;
         case 0x3C: {
             const Value v = pop();
@@ -351,7 +351,13 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             defineLocal(f, toString(pop()), Value{}, true);
             break;
         case 0x42: {
-            const int n = std::max(0, ToInt32(toNumber(pop())));
+            // A count out of range takes nothing from the stack and makes nothing.
+            const double count = toNumber(pop());
+            if (count < 0 || count > 2147483647.0) {
+                push(Value{});
+                break;
+            }
+            const int n = std::isnan(count) ? 0 : static_cast<int>(count);
             std::vector<Value> items;
             for (int i = 0; i < n && i < 1 << 20 && stack_.size() > f.stackBase; ++i)
                 items.push_back(pop());
@@ -370,7 +376,12 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x43: {
-            const int n = std::max(0, ToInt32(toNumber(pop())));
+            const double count = toNumber(pop());
+            if (count < 0 || count > 2147483647.0) {
+                push(Value{});
+                break;
+            }
+            const int n = std::isnan(count) ? 0 : static_cast<int>(count);
             Object* o = newObject();
             if (const Property* c = protos.object->findOwn("constructor"))
                 o->put("constructor", c->value, kDontEnum);

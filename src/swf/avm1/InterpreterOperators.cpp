@@ -77,10 +77,7 @@ Value Interpreter::add2(const Value& a, const Value& b) {
         const bool dateFirst = o->kind() == Object::Kind::Date && version() >= 6;
         bool called = false;
         Value r = callNamed(v, dateFirst ? "toString" : "valueOf", called);
-        if (!called) {  // missing: the other one is asked; an object with neither is undefined
-            r = callNamed(v, dateFirst ? "valueOf" : "toString", called);
-            if (!called) return Value{};
-        }
+        if (!called) return Value{};  // a method that is missing or no function gives undefined
         const bool primitive = !r.isObject() || r.asObject()->kind() == Object::Kind::Clip;
         return called && primitive ? r : v;  // a clip reference counts as a primitive here
     };

@@ -47,61 +47,6 @@ Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
     return Value{};
 }
 
-Value Interpreter::resolvePath(Frame& f, const std::string& path) {
-    Value current;
-    std::size_t pos = 0;
-    bool first = true;
-    if (!path.empty() && path[0] == '/') {
-        current = specialName(f, "_root", first);
-        first = false;
-        pos = 1;
-    }
-    while (pos <= path.size()) {
-        std::size_t end = path.find_first_of(":/.", pos);
-        if (end == std::string::npos) end = path.size();
-        std::string seg = path.substr(pos, end - pos);
-        if (end < path.size() && path[end] == '.' && end + 1 < path.size() &&
-            path[end + 1] == '.') {
-            // ".." segment
-        }
-        pos = end + 1;
-        if (seg.empty()) {
-            // "a//b" names nothing.
-            if (end > 0 && end < path.size() && path[end] == '/' && path[end - 1] == '/')
-                return Value{};
-            if (end < path.size() && path.compare(end, 2, "..") == 0) {
-                current = first ? specialName(f, "_parent", first) : getMember(current, "_parent");
-                first = false;
-                pos = end + 2;
-                if (pos < path.size() && (path[pos] == '/' || path[pos] == '.')) ++pos;
-            }
-            if (end >= path.size()) break;
-            continue;
-        }
-        if (first) {
-            bool special = false;
-            current = specialName(f, seg, special);
-            if (!special) current = getVariable(f, seg);
-            first = false;
-        } else {
-            current = getMember(current, seg);
-        }
-        if (current.isNullish()) return Value{};
-        if (end >= path.size()) break;
-    }
-    if (first) return f.target;
-    return current;
-}
-
-bool Interpreter::splitPath(Frame& f, const std::string& path, Object*& target, std::string& var) {
-    const auto split = path.find_last_of(":.");
-    if (split == std::string::npos) return false;
-    var = path.substr(split + 1);
-    const std::string prefix = path.substr(0, split);
-    target = prefix.empty() ? f.target : toObject(resolvePath(f, prefix));
-    return true;
-}
-
 Object* Interpreter::targetObject(Frame& f, const Value& path) {
     // A clip or text field stands for itself; anything else is read as a path.
     if (Object* o = path.asObject();
@@ -109,7 +54,8 @@ Object* Interpreter::targetObject(Frame& f, const Value& path) {
         return o;
     const std::string s = toString(path);
     if (s.empty()) return f.target;
-    return resolvePath(f, s).asObject();
+    Object* start = f.target ? f.target : rootOf(f);
+    return start ? followPath(f, start, s, true, false) : nullptr;
 }
 
 // tellTarget: a path from the script's own clip ('' is that clip). A target that names no clip
@@ -122,7 +68,9 @@ void Interpreter::setTargetPath(Frame& f, const Value& path) {
     const std::string s = path.isUndefined() ? "undefined" : toString(path);
     // A clip that has left the stage (its own script's tellTarget took it away) is no target.
     if (s.empty() && !host_.clipLeftStage(f.baseClip)) return;
-    Object* clip = s.empty() ? nullptr : resolvePath(f, s).asObject();
+    Object* clip = !s.empty() && f.baseClip && !host_.clipLeftStage(f.baseClip)
+                       ? followPath(f, f.baseClip, s, true, false)
+                       : nullptr;
     if (clip && (clip->kind() != Object::Kind::Clip || host_.clipLeftStage(clip))) clip = nullptr;
     if (clip) return setTarget(f, clip);
     // No clip: names read the root's, timeline actions and properties reach nothing.
@@ -141,14 +89,7 @@ void Interpreter::setTarget(Frame& f, Object* clip) {
 
 Value Interpreter::getVariable(Frame& f, const std::string& name, Object** foundOn) {
     if (foundOn) *foundOn = nullptr;
-    if (IsPath(name)) {
-        Object* target = nullptr;
-        std::string var;
-        if (!splitPath(f, name, target, var)) return resolvePath(f, name);
-        if (!target) return Value{};
-        if (foundOn) *foundOn = target;
-        return getMember(target, var);
-    }
+    if (Value v; IsPath(name) && pathVariable(f, name, v, foundOn)) return v;
     bool special = false;
     if (IsThis(f, name)) return f.thisValue;
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
@@ -179,14 +120,7 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
         f.thisValue = value;
         return;
     }
-    if (IsPath(name)) {
-        Object* target = nullptr;
-        std::string var;
-        if (splitPath(f, name, target, var)) {
-            if (target) setMember(target, var, value);
-            return;
-        }
-    }
+    if (name.empty() || setPathVariable(f, name, value)) return;
     // An assignment lands on the innermost scope object that holds the name itself; one that
     // only inherits it (a `with` object whose prototype has it) is passed over.
     auto holds = [&](Object* s) {
@@ -206,6 +140,15 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
 
 void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& value,
                               bool declareOnly) {
+    // Outside functions a path names the variable of another object, as SetVariable does;
+    // inside one the whole text is the name of a local.
+    if (!f.activation && name.find_first_of(":.") != std::string::npos) {
+        if (!declareOnly) return setVariable(f, name, value);
+        Value current;
+        if (!pathVariable(f, name, current, nullptr) || current.isUndefined())
+            setVariable(f, name, Value{});
+        return;
+    }
     Object* holder = f.activation ? f.activation : f.target;
     if (!holder && f.timelineIndex < f.scope.size()) holder = f.scope[f.timelineIndex];
     if (!holder) return;

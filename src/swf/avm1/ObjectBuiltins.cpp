@@ -66,7 +66,9 @@ Value AddProperty(CallInfo& c) {
     const Value setter = c.arg(2);
     if (name.empty() || !getter || !getter->isFunction()) return false;
     if (!setter.isNull() && !(setter.asObject() && setter.asObject()->isFunction())) return false;
-    Property& p = o->put(name, Value{});
+    // A property made virtual keeps the value it held (a watcher sees it as the old value).
+    const Property* before = o->findOwn(name);
+    Property& p = o->put(name, before ? before->value : Value{});
     p.getter = getter;
     p.setter = setter.asObject();
     return true;
@@ -106,14 +108,17 @@ Value RegisterClass(CallInfo& c) {
     return c.args.size() >= 2;
 }
 
+// Called without `new`, Function hands back its argument (a cast), or a bare object.
 Value FunctionCtor(CallInfo& c) {
-    return c.thisValue;
+    if (c.construct) return c.thisValue;
+    if (!c.args.empty()) return c.args[0];
+    return c.vm.heap().make(Object::Kind::Plain);
 }
 
-// `this` for call/apply: primitives boxed; undefined and null become a bare object.
+// `this` for call/apply: primitives boxed; undefined and null become _global.
 Value ThisArg(CallInfo& c) {
     const Value v = c.arg(0);
-    if (v.isNullish()) return c.vm.heap().make(Object::Kind::Plain);
+    if (v.isNullish()) return c.vm.global();
     return c.vm.toObject(v);
 }
 

@@ -121,7 +121,8 @@ void ScriptInput::Guarded(const std::function<void()>& run) {
     if (vm_.halted()) return;
     try {
         run();
-    } catch (const ScriptThrow&) {
+    } catch (const ScriptThrow& t) {
+        vm_.reportUncaught(t);
     } catch (const ScriptHalt&) {
     }
 }

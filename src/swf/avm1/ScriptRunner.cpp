@@ -173,6 +173,10 @@ void ScriptRunner::trace(const std::string& line) {
     if (traceSink_) traceSink_(line);
 }
 
+void ScriptRunner::warning(const std::string& text) {
+    trace("Warning: " + text);
+}
+
 void ScriptRunner::fscommand(const std::string& command, const std::string& args) {
     (void)args;
     if (FoldCase(command) == "quit") quit_ = true;
@@ -340,6 +344,22 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     return textFieldNamed(*t, name, cs);  // ScriptRunnerText.cpp
 }
 
+Value ScriptRunner::clipChild(Object* clip, const std::string& name) {
+    auto t = timelineOf(clip);
+    if (!t || !root_) return Value{};
+    const bool cs = vm_->version() >= 7;
+    for (const auto& [depth, object] : t->displayList()) {
+        if (object.name.empty()) continue;
+        if (cs ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
+        if (object.sprite) return clipObject(*object.sprite);
+        const auto it = movie_->dictionary.find(object.characterId);
+        if (it != movie_->dictionary.end() && (std::holds_alternative<Shape>(it->second) ||
+                                               std::holds_alternative<MorphShape>(it->second)))
+            return clipObject(*t);
+    }
+    return textFieldNamed(*t, name, cs);
+}
+
 bool ScriptRunner::setClipProperty(Object* clip, const std::string& name, const Value& value) {
     if (name.size() < 2 || name[0] != '_') return false;
     auto t = timelineOf(clip);
@@ -452,7 +472,8 @@ void ScriptRunner::callHandler(Object* clip, const char* name) {
     if (!fn.asObject() || !fn.asObject()->isFunction()) return;
     try {
         vm_->call(fn, clip, {});
-    } catch (const ScriptThrow&) {
+    } catch (const ScriptThrow& t) {
+        vm_->reportUncaught(t);
     } catch (const ScriptHalt&) {
     }
 }
@@ -477,7 +498,8 @@ void ScriptRunner::constructClip(TimelineInstance& timeline, bool placed) {
     if (vm_->version() <= 6) clip->put("constructor", ctor, kDontEnum);
     try {
         vm_->call(ctor, clip, {});
-    } catch (const ScriptThrow&) {
+    } catch (const ScriptThrow& t) {
+        vm_->reportUncaught(t);
     } catch (const ScriptHalt&) {
     }
 }

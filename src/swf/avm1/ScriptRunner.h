@@ -64,6 +64,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
 
     // InterpreterHost
     void trace(const std::string& line) override;
+    // Warnings go to the trace sink as the player's log writes them ("Warning: " first).
+    void warning(const std::string& text) override;
     void fscommand(const std::string& command, const std::string& args) override;
     double timerMs() override { return nowMs_; }
     void timelineGoto(Object* clip, int frame, bool play) override;
@@ -75,6 +77,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void clipCommand(Object* clip, const std::string& method,
                      const std::vector<Value>& args) override;
     void clipChildNames(Object* clip, std::vector<std::string>& names) override;
+    Value clipChild(Object* clip, const std::string& name) override;
     bool clipLeftStage(Object* clip) override;
 
     // For the movie clip methods.

@@ -43,7 +43,8 @@ void ScriptRunner::buttonEvent(TimelineInstance& root, TimelineInstance& target,
     try {
         const Value method = vm_->getMember(o, name);
         if (method.asObject() && method.asObject()->isFunction()) vm_->call(method, o, {});
-    } catch (const ScriptThrow&) {
+    } catch (const ScriptThrow& t) {
+        vm_->reportUncaught(t);
     } catch (const ScriptHalt&) {
     }
 }

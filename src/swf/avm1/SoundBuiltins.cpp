@@ -355,7 +355,8 @@ void Interpreter::pollSounds(double nowMs) {
         if (halted_) return;
         try {
             callMethod(sound, "onSoundComplete", {});
-        } catch (const ScriptThrow&) {
+        } catch (const ScriptThrow& t) {
+            reportUncaught(t);
         } catch (const ScriptHalt&) {
         }
     }

@@ -306,6 +306,9 @@ struct Movie {
     std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
     // FileAttributes: a local movie that asked for network access rather than local files.
     bool useNetwork = false;
+    // ScriptLimits: how deep script functions may call each other (the first tag of the root
+    // timeline; unset without one).
+    std::optional<std::uint16_t> maxRecursionDepth;
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;

@@ -27,6 +27,7 @@ enum TagCode : std::uint16_t {
     kRemoveObject = 5,
     kSetBackgroundColor = 9,
     kFileAttributes = 69,
+    kScriptLimits = 65,
     kDoAction = 12,
     kDefineSound = 14,
     kStartSound = 15,
@@ -196,6 +197,10 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
         case kFileAttributes:
             if (insideSprite || body.remaining() < 1) break;
             movie_.useNetwork = (body.u8() & 0x01) != 0;
+            return;
+        case kScriptLimits:
+            if (insideSprite || body.remaining() < 2) break;
+            if (!movie_.maxRecursionDepth) movie_.maxRecursionDepth = body.u16();
             return;
         case kDefineSprite:
             if (insideSprite) throw SwfError("sprite defined inside a sprite");
