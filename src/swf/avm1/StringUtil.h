@@ -1,5 +1,5 @@
 // Text helpers with the player's two string models: SWF 5 and older count bytes, SWF 6 and
-// newer count characters of UTF-8 text.
+// newer count UTF-16 code units of UTF-8 text (a character past 0xFFFF counts two).
 #pragma once
 
 #include <string>
@@ -19,5 +19,8 @@ std::string MbCharFromCode(int code, int version);
 std::vector<std::uint32_t> Decode(const std::string& s, int version);
 std::string Encode(const std::vector<std::uint32_t>& chars, int version);
 void AppendChar(std::string& out, std::uint32_t c, int version);
+// SWF 6+ text as UTF-8 for the world outside (the trace log): surrogate pairs that string
+// operations left as separate units joined, a lone surrogate shown as U+FFFD.
+std::string DisplayText(const std::string& s);
 
 }  // namespace saver::swf::avm1
