@@ -122,7 +122,8 @@ Value IsNaN(CallInfo& c) {
     return std::isnan(c.vm.toNumber(c.arg(0)));
 }
 Value IsFinite(CallInfo& c) {
-    return std::isfinite(c.vm.toNumber(c.arg(0)));
+    if (c.args.empty()) return false;  // nothing to convert (undefined would read 0 in SWF 6)
+    return std::isfinite(c.vm.toNumber(c.args[0]));
 }
 
 Value Escape(CallInfo& c) {

@@ -22,8 +22,7 @@ Value StringCtor(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     o->setKind(Object::Kind::String);
     o->primitive = s;
-    o->put("length", static_cast<double>(StringLength(s, c.vm.version())),
-           kDontEnum | kDontDelete);
+    o->put("length", static_cast<double>(StringLength(s, c.vm.version())), kDontEnum | kDontDelete);
     return o;
 }
 
@@ -66,8 +65,8 @@ Value LastIndexOf(CallInfo& c) {
     const int v = c.vm.version();
     const auto s = Decode(ThisString(c), v), needle = Decode(c.vm.toString(c.arg(0)), v);
     // An undefined start searches from the end, as a missing one does.
-    long from = !c.arg(1).isUndefined() ? ToInt32(c.vm.toNumber(c.args[1]))
-                                        : static_cast<long>(s.size());
+    long from =
+        !c.arg(1).isUndefined() ? ToInt32(c.vm.toNumber(c.args[1])) : static_cast<long>(s.size());
     if (from < 0) return -1;
     for (long i =
              std::min<long>(from, static_cast<long>(s.size()) - static_cast<long>(needle.size()));
