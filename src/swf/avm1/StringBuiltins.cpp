@@ -22,7 +22,8 @@ Value StringCtor(CallInfo& c) {
     Object* o = c.thisValue.asObject();
     o->setKind(Object::Kind::String);
     o->primitive = s;
-    o->put("length", static_cast<double>(StringLength(s, c.vm.version())), kDontEnum | kDontDelete);
+    o->put("length", static_cast<double>(StringLength(s, c.vm.version())),
+           kDontEnum | kDontDelete);
     return o;
 }
 
