@@ -106,14 +106,18 @@ void Write(Interpreter& vm, Object* node, std::string& out) {
     if (named) {
         out += '<';
         out += vm.toString(n.name);
+        // Newest first, as for..in lists them.
+        std::vector<std::pair<std::string, Value>> attrs;  // copies: toString may run scripts
         n.attributes->forEachOwn([&](const Property& p) {
-            if (p.flags & kDontEnum) return;
-            out += ' ';
-            out += p.name;
-            out += "=\"";
-            out += XmlEscape(vm.toString(p.value));
-            out += '"';
+            if (!(p.flags & kDontEnum)) attrs.emplace_back(p.name, p.value);
         });
+        for (auto it = attrs.rbegin(); it != attrs.rend(); ++it) {
+            out += ' ';
+            out += it->first;
+            out += "=\"";
+            out += XmlEscape(vm.toString(it->second));
+            out += '"';
+        }
         if (n.children.empty()) {
             out += " />";
             return;
@@ -305,8 +309,10 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
         switch (e.kind) {
             case XmlParser::Event::Open: {
                 Object* node = NewNode(vm, proto, 1, e.name);
-                for (const auto& [name, value] : e.attributes)
-                    node->xml->attributes->put(name, value);
+                // Kept newest first, so for..in (which lists the newest first) and toString
+                // both give them in document order.
+                for (auto it = e.attributes.rbegin(); it != e.attributes.rend(); ++it)
+                    node->xml->attributes->put(it->first, it->second);
                 Insert(parent, node, parent->xml->children.size());
                 if (!e.selfClosing) open.push_back(node);
                 break;
