@@ -54,11 +54,8 @@ void Insert(Object* parent, Object* child, std::size_t at) {
     for (Object* a = parent; a; a = a->xml->parent)
         if (a == child) return;
     XmlNodeData& p = *parent->xml;
-    if (child->xml->parent == parent) {
-        auto it = std::find(p.children.begin(), p.children.end(), child);
-        const std::size_t old = static_cast<std::size_t>(it - p.children.begin());
-        if (old < at) --at;
-    }
+    // A node already among the children stays where it is.
+    if (child->xml->parent == parent) return;
     Detach(child);
     at = std::min(at, p.children.size());
     p.children.insert(p.children.begin() + static_cast<long>(at), child);
@@ -301,6 +298,12 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
     for (const char* decl : {"xmlDecl", "docTypeDecl"})
         if (doc->findOwn(decl)) vm.setMember(doc, decl, Value{});
     Object* proto = NodeProto(c);
+    // `idMap`: the elements with an `id` attribute, by id, over every parse of the document.
+    Object* ids = vm.getMember(doc, "idMap").asObject();
+    if (!ids) {
+        ids = vm.newObject();
+        doc->put("idMap", ids, kDontEnum);
+    }
     XmlParser parser(text, vm.toBool(vm.getMember(doc, "ignoreWhite")));
     std::vector<Object*> open{doc};
     XmlParser::Event e;
@@ -311,8 +314,10 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
                 Object* node = NewNode(vm, proto, 1, e.name);
                 // Kept newest first, so for..in (which lists the newest first) and toString
                 // both give them in document order.
-                for (auto it = e.attributes.rbegin(); it != e.attributes.rend(); ++it)
+                for (auto it = e.attributes.rbegin(); it != e.attributes.rend(); ++it) {
                     node->xml->attributes->put(it->first, it->second);
+                    if (it->first == "id") ids->put(it->second, node);
+                }
                 Insert(parent, node, parent->xml->children.size());
                 if (!e.selfClosing) open.push_back(node);
                 break;
