@@ -15,8 +15,13 @@ XmlNodeData* NodeOf(const Value& v) {
 }
 
 // XMLNode.prototype, kept in the `bound` values of the natives that make nodes.
+// New nodes take what XMLNode's `prototype` holds now (scripts may replace it), else the
+// built-in one.
 Object* NodeProto(CallInfo& c) {
-    return c.callee && !c.callee->bound.empty() ? c.callee->bound[0].asObject() : nullptr;
+    if (!c.callee || c.callee->bound.empty()) return nullptr;
+    if (c.callee->bound.size() > 1)
+        if (Object* p = c.vm.getMember(c.callee->bound[1], "prototype").asObject()) return p;
+    return c.callee->bound[0].asObject();
 }
 
 void MakeNode(Interpreter& vm, Object* o, int type, const Value& text) {
@@ -405,8 +410,8 @@ void Member(Interpreter& vm, Object* target, const char* name, NativeFn fn,
 
 void InstallXmlBuiltins(Interpreter& vm) {
     Object* nodeProto = vm.newObject();
-    MakeClass(vm, "XMLNode", NodeCtor, nodeProto);
-    const std::vector<Value> home{nodeProto};
+    Object* nodeCtor = MakeClass(vm, "XMLNode", NodeCtor, nodeProto);
+    const std::vector<Value> home{nodeProto, nodeCtor};
     for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
              {"cloneNode", CloneNode},
              {"removeNode", RemoveNode},
