@@ -227,7 +227,7 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
                 const auto bad = std::find_if(text.begin(), text.end(), [](char ch) {
                     return static_cast<unsigned char>(ch) >= 0xF8;
                 });
-                host_.trace(DisplayText(std::string(text.begin(), bad)));
+                host_.trace(std::string(text.begin(), bad));
             }
             break;
         }

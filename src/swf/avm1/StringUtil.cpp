@@ -75,37 +75,6 @@ std::string Encode(const std::vector<std::uint32_t>& chars, int version) {
     return out;
 }
 
-namespace {
-// The surrogate a three-byte sequence at `i` encodes, or 0.
-std::uint32_t SurrogateAt(const std::string& s, std::size_t i) {
-    if (i + 2 >= s.size() || static_cast<unsigned char>(s[i]) != 0xED) return 0;
-    const auto b1 = static_cast<unsigned char>(s[i + 1]), b2 = static_cast<unsigned char>(s[i + 2]);
-    if (b1 < 0xA0 || b1 > 0xBF || (b2 & 0xC0) != 0x80) return 0;
-    return 0xD000u | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-}
-}  // namespace
-
-std::string DisplayText(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const std::uint32_t u = SurrogateAt(s, i);
-        if (u == 0) {
-            out += s[i++];
-            continue;
-        }
-        const std::uint32_t next = SurrogateAt(s, i + 3);
-        if (IsHighSurrogate(u) && IsLowSurrogate(next)) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
-            i += 6;
-        } else {
-            AppendUtf8(out, 0xFFFD);
-            i += 3;
-        }
-    }
-    return out;
-}
-
 std::size_t StringLength(const std::string& s, int version) {
     return version < 6 ? s.size() : Decode(s, version).size();
 }
@@ -116,7 +85,14 @@ std::string StringExtract(const std::string& s, long start, long count, int vers
     start = std::clamp(start, 0L, n);
     const long end = count < 0 ? n : std::min(n, start + count);
     if (end <= start) return "";
-    return Encode({chars.begin() + start, chars.begin() + end}, version);
+    std::vector<std::uint32_t> part(chars.begin() + start, chars.begin() + end);
+    // Half of a surrogate pair cut off from its partner reads as U+FFFD.
+    if (version >= 6 && IsLowSurrogate(part.front()) && start > 0 &&
+        IsHighSurrogate(chars[start - 1]))
+        part.front() = 0xFFFD;
+    if (version >= 6 && IsHighSurrogate(part.back()) && end < n && IsLowSurrogate(chars[end]))
+        part.back() = 0xFFFD;
+    return Encode(part, version);
 }
 
 int CharCode(const std::string& s, int version) {

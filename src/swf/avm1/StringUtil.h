@@ -9,6 +9,7 @@ namespace saver::swf::avm1 {
 
 std::size_t StringLength(const std::string& s, int version);
 // `count` characters from the 0-based `start` (clamped; a negative count means to the end).
+// Half of a surrogate pair cut off from its partner comes out as U+FFFD.
 std::string StringExtract(const std::string& s, long start, long count, int version);
 int CharCode(const std::string& s, int version);  // of the first character, 0 when empty
 std::string CharFromCode(int code, int version);  // "" for 0; 16 bits (8 in SWF 5)
@@ -19,8 +20,5 @@ std::string MbCharFromCode(int code, int version);
 std::vector<std::uint32_t> Decode(const std::string& s, int version);
 std::string Encode(const std::vector<std::uint32_t>& chars, int version);
 void AppendChar(std::string& out, std::uint32_t c, int version);
-// SWF 6+ text as UTF-8 for the world outside (the trace log): surrogate pairs that string
-// operations left as separate units joined, a lone surrogate shown as U+FFFD.
-std::string DisplayText(const std::string& s);
 
 }  // namespace saver::swf::avm1
