@@ -63,6 +63,9 @@ TEST(Avm1Builtins, XmlTreeMethodsKeepLinksAndChildNodesInStep) {
     const Value r = t.vm.getMember(doc, "firstChild");
     const Value a = t.vm.getMember(r, "firstChild");
     const Value b = t.vm.getMember(r, "lastChild");
+    t.vm.callMethod(r, "insertBefore", {b, a});  // already a child: it stays where it is
+    EXPECT_EQ(t.str(doc), "<r><a /><b /></r>");
+    t.vm.callMethod(b, "removeNode", {});
     t.vm.callMethod(r, "insertBefore", {b, a});  // move b in front of a
     EXPECT_EQ(t.str(doc), "<r><b /><a /></r>");
     EXPECT_TRUE(t.vm.getMember(a, "previousSibling").sameAs(b));

@@ -14,9 +14,10 @@ Object* Listeners(CallInfo& c) {
 Value RemoveListener(CallInfo& c) {
     Object* list = Listeners(c);
     if (!list) return false;
+    // Listeners compare as `==` does: removing undefined takes the first null out.
     auto& e = list->elements;
     for (std::size_t i = 0; i < e.size(); ++i) {
-        if (e[i].sameAs(c.arg(0))) {
+        if (c.vm.looseEquals(e[i], c.arg(0)) && i < e.size()) {  // valueOf may shrink it
             e.erase(e.begin() + static_cast<long>(i));
             return true;
         }
@@ -27,8 +28,15 @@ Value RemoveListener(CallInfo& c) {
 Value AddListener(CallInfo& c) {
     Object* list = Listeners(c);
     if (!list) return true;
-    RemoveListener(c);
-    list->elements.push_back(c.arg(0));
+    // A listener equal (`==`) to one in the list takes its place; a new one goes last.
+    auto& e = list->elements;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        if (c.vm.looseEquals(e[i], c.arg(0)) && i < e.size()) {
+            e[i] = c.arg(0);
+            return true;
+        }
+    }
+    e.push_back(c.arg(0));
     return true;
 }
 
@@ -42,7 +50,11 @@ Value BroadcastMessage(CallInfo& c) {
     for (const Value& l : listeners) {
         if (l.isNullish()) continue;
         any = true;
-        c.vm.callMethod(l, name, args);
+        // An empty message name calls each listener itself.
+        if (name.empty())
+            c.vm.call(l, l, args);
+        else
+            c.vm.callMethod(l, name, args);
     }
     return any ? Value(true) : Value{};
 }
@@ -72,6 +84,7 @@ void InstallBroadcasterBuiltins(Interpreter& vm) {
     vm.method(broadcaster, "addListener", AddListener);
     vm.method(broadcaster, "removeListener", RemoveListener);
     vm.method(broadcaster, "broadcastMessage", BroadcastMessage);
+    vm.global()->findOwn("AsBroadcaster")->flags |= 0x80;  // came with the player of SWF 6
 }
 
 }  // namespace saver::swf::avm1

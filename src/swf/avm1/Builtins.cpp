@@ -10,6 +10,8 @@
 
 namespace saver::swf::avm1 {
 
+void InstallTextSnapshotBuiltins(Interpreter& vm);  // TextSnapshotBuiltins.cpp
+
 Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype) {
     Object* proto = prototype ? prototype : vm.newObject();
     Object* fn = vm.newFunction(ctor, proto);
@@ -72,6 +74,7 @@ void Interpreter::installBuiltins() {
     InstallClipEffects(*this);
     InstallNativeTable(*this);
     InstallFileReferenceBuiltins(*this);
+    InstallTextSnapshotBuiltins(*this);
     // The player's own script library leaves its helper variable `o` behind, set to null.
     global_->put("o", Value(Null{}));
 }

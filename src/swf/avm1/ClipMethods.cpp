@@ -324,6 +324,9 @@ Value SwfVersion(CallInfo& c) {
 
 Value RegisterClass(CallInfo& c) {
     if (c.args.size() < 2) return false;
+    // A class is a function, or null to forget the symbol's class; anything else is refused.
+    Object* given = c.args[1].asObject();
+    if (!c.args[1].isNull() && !(given && given->isFunction())) return false;
     const std::string name = c.vm.toString(c.arg(0));
     auto& entries = Runner(c).classRegistry()->elements;
     for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {

@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kFields[8] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
                                     "alphaMultiplier", "redOffset",       "greenOffset",
                                     "blueOffset",      "alphaOffset"};
-constexpr std::uint16_t kSwf8Member = kDontEnum | kDontDelete | 0x1000;
+
+constexpr std::uint16_t kSwf8 = 0x1000;
 
 constexpr const char* kTag = "ColorTransform";
 
@@ -111,14 +112,16 @@ void InstallColorTransformBuiltins(Interpreter& vm) {
     Object* ctor = vm.newFunction(Ctor, proto);
     proto->findOwn("constructor")->flags = kDontEnum;
     geom->put("ColorTransform", ctor, kDontEnum);
-    for (std::size_t i = 0; i < 8; ++i) {
+    // Alpha first in each group, as the player makes them.
+    for (std::size_t i : {3, 0, 1, 2, 7, 4, 5, 6})
         Accessor(vm, proto, kFields[i], GetField, SetField, {static_cast<double>(i)});
-        proto->findOwn(kFields[i])->flags = kSwf8Member;
-    }
     Accessor(vm, proto, "rgb", GetRgb, SetRgb);
-    proto->findOwn("rgb")->flags = kSwf8Member;
     vm.method(proto, "concat", Concat);
     vm.method(proto, "toString", ToStringFn);
+    // The accessors are hidden from movies before SWF 8, yet enumerable and deletable.
+    for (const char* name : kFields) proto->findOwn(name)->flags = kSwf8;
+    proto->findOwn("rgb")->flags = kSwf8;
+    for (const char* name : {"concat", "toString"}) proto->findOwn(name)->flags = 0;
 }
 
 }  // namespace saver::swf::avm1

@@ -119,13 +119,16 @@ std::vector<Value>* Data(const Value& v, std::size_t k) {
 
 Value Ctor(CallInfo& c) {
     Object* self = c.thisValue.asObject();
-    if (!c.construct || !self) return Value{};
+    // `new`, or super() from the constructor of a subclass.
+    if (!self || !(c.construct || c.vm.callerConstructs())) return Value{};
     const FilterClass& cls = Classes()[ClassOf(c)];
+    const bool made = Data(self, ClassOf(c)) != nullptr;
     std::vector<Value> data{std::string(cls.name)};
     for (std::size_t i = 0; i < cls.fields.size(); ++i)
         data.push_back(i < c.args.size() ? Convert(c.vm, cls.fields[i], c.args[i])
                                          : cls.fields[i].initial);
-    self->elements = std::move(data);
+    // A filter is made once: constructing it again converts the arguments and keeps it.
+    if (!made) self->elements = std::move(data);
     return Value{};
 }
 

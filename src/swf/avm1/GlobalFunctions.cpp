@@ -122,7 +122,8 @@ Value IsNaN(CallInfo& c) {
     return std::isnan(c.vm.toNumber(c.arg(0)));
 }
 Value IsFinite(CallInfo& c) {
-    return std::isfinite(c.vm.toNumber(c.arg(0)));
+    if (c.args.empty()) return false;  // nothing to convert (undefined would read 0 in SWF 6)
+    return std::isfinite(c.vm.toNumber(c.args[0]));
 }
 
 Value Escape(CallInfo& c) {
@@ -221,7 +222,8 @@ Value AddTimer(CallInfo& c, bool repeat) {
         t.method = c.vm.toString(c.arg(1));
         next = 2;
     }
-    if (next >= c.args.size()) return Value{};
+    // An undefined interval makes no timer (null reads 0).
+    if (next >= c.args.size() || c.args[next].isUndefined()) return Value{};
     t.interval = c.vm.toNumber(c.args[next]);
     if (std::isnan(t.interval) || t.interval < 0) t.interval = 0;
     t.args.assign(c.args.begin() + static_cast<long>(next) + 1, c.args.end());

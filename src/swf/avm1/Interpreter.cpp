@@ -512,7 +512,9 @@ Object* ResolveHandler(Interpreter& vm, Object* o) {
     int links = 0;
     for (Object* p = o; p && links < 256; p = p->proto(), ++links) {
         const Property* r = p->findOwn("__resolve");
-        if (r && !vm.isHidden(*r) && r->value.asObject()) return r->value.asObject();
+        // A movie clip is passed over as a primitive is.
+        Object* h = r && !vm.isHidden(*r) ? r->value.asObject() : nullptr;
+        if (h && h->kind() != Object::Kind::Clip) return h;
     }
     return nullptr;
 }

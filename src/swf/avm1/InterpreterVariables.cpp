@@ -307,8 +307,10 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
             return o->caseSensitive() ? x == n : FoldCase(x) == FoldCase(n);
         });
     };
-    std::vector<std::string> order;  // pushed in this order, so listed backwards
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    // Pushed in this order (the object's own names, then each prototype's), so listed
+    // backwards: names only a prototype has come out first.
+    std::vector<std::string> order;
+    for (auto it = chain.begin(); it != chain.end(); ++it) {
         Object* p = *it;
         if (p->kind() == Object::Kind::Array)
             for (std::size_t i = 0; i < p->elements.size(); ++i) order.push_back(std::to_string(i));
@@ -324,9 +326,9 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
         order.insert(order.begin(), children.begin(), children.end());
     }
     // The same name seen on an object and its prototype is listed once, at the nearest.
-    for (auto it = order.rbegin(); it != order.rend(); ++it)
-        if (!seen(*it)) names.push_back(*it);
-    for (auto it = names.rbegin(); it != names.rend(); ++it) push(*it);
+    for (const std::string& n : order)
+        if (!seen(n)) names.push_back(n);
+    for (const std::string& n : names) push(n);
 }
 
 void Interpreter::doExtends() {

@@ -12,7 +12,11 @@ namespace {
 Value ObjectCtor(CallInfo& c) {
     if (!c.args.empty() && !c.args[0].isNullish()) return c.vm.toObject(c.args[0]);
     if (c.construct) return c.thisValue;
-    return c.vm.newObject();
+    // Called as a function with nothing to box, Object makes an object with no prototype.
+    Object* bare = c.vm.newObject();
+    bare->findOwn("__proto__")->flags = 0;
+    bare->remove("__proto__");
+    return bare;
 }
 
 Value ObjectToString(CallInfo& c) {

@@ -43,11 +43,14 @@ Value CharAt(CallInfo& c) {
 Value CharCodeAt(CallInfo& c) {
     const auto chars = Decode(ThisString(c), c.vm.version());
     const long i = ToInt32(c.vm.toNumber(c.arg(0)));
-    if (i < 0 || i >= static_cast<long>(chars.size())) return std::nan("");
+    if (i < 0) return std::nan("");
+    // Past the end SWF 5 reads 0 (the byte that ends the string), later versions NaN.
+    if (i >= static_cast<long>(chars.size())) return c.vm.version() == 5 ? 0.0 : std::nan("");
     return static_cast<double>(chars[i]);
 }
 
 Value IndexOf(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const int v = c.vm.version();
     const auto s = Decode(ThisString(c), v), needle = Decode(c.vm.toString(c.arg(0)), v);
     long start = c.args.size() > 1 ? ToInt32(c.vm.toNumber(c.args[1])) : 0;
@@ -59,9 +62,12 @@ Value IndexOf(CallInfo& c) {
 }
 
 Value LastIndexOf(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const int v = c.vm.version();
     const auto s = Decode(ThisString(c), v), needle = Decode(c.vm.toString(c.arg(0)), v);
-    long from = c.args.size() > 1 ? ToInt32(c.vm.toNumber(c.args[1])) : static_cast<long>(s.size());
+    // An undefined start searches from the end, as a missing one does.
+    long from =
+        !c.arg(1).isUndefined() ? ToInt32(c.vm.toNumber(c.args[1])) : static_cast<long>(s.size());
     if (from < 0) return -1;
     for (long i =
              std::min<long>(from, static_cast<long>(s.size()) - static_cast<long>(needle.size()));
@@ -71,6 +77,7 @@ Value LastIndexOf(CallInfo& c) {
 }
 
 Value Substr(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const std::string s = ThisString(c);
     const long n = static_cast<long>(StringLength(s, c.vm.version()));
     long start = c.args.empty() ? 0 : ToInt32(c.vm.toNumber(c.args[0]));
@@ -86,6 +93,7 @@ Value Substr(CallInfo& c) {
 }
 
 Value Substring(CallInfo& c) {
+    if (c.args.empty()) return Value{};
     const std::string s = ThisString(c);
     const long n = static_cast<long>(StringLength(s, c.vm.version()));
     long a = c.args.empty() ? 0 : ToInt32(c.vm.toNumber(c.args[0]));
@@ -114,11 +122,12 @@ Value Split(CallInfo& c) {
     const int v = c.vm.version();
     const std::string s = ThisString(c);
     std::vector<Value> parts;
-    if (c.arg(0).isUndefined()) {
+    // SWF 5 splits at commas when no separator is given, and takes an empty one as none.
+    const std::string sep = c.arg(0).isUndefined() ? (v == 5 ? "," : "") : c.vm.toString(c.args[0]);
+    if ((c.arg(0).isUndefined() && v != 5) || (v == 5 && sep.empty())) {
         parts.push_back(s);
         return c.vm.newArray(std::move(parts));
     }
-    const std::string sep = c.vm.toString(c.args[0]);
     const long limit = c.arg(1).isUndefined() ? 0x7FFFFFFF : ToInt32(c.vm.toNumber(c.args[1]));
     if (sep.empty()) {
         const auto chars = Decode(s, v);

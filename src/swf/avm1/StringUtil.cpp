@@ -31,11 +31,26 @@ std::vector<std::uint32_t> Decode(const std::string& s, int version) {
             ++i;
             continue;
         }
-        out.push_back(cp);
+        // Scripts see UTF-16 code units: a character past 0xFFFF is a surrogate pair.
+        if (cp > 0xFFFF) {
+            out.push_back(0xD800 + ((cp - 0x10000) >> 10));
+            out.push_back(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out.push_back(cp);
+        }
         i += static_cast<std::size_t>(extra) + 1;
     }
     return out;
 }
+
+namespace {
+bool IsHighSurrogate(std::uint32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(std::uint32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+}  // namespace
 
 void AppendChar(std::string& out, std::uint32_t c, int version) {
     if (version < 6)
@@ -46,7 +61,17 @@ void AppendChar(std::string& out, std::uint32_t c, int version) {
 
 std::string Encode(const std::vector<std::uint32_t>& chars, int version) {
     std::string out;
-    for (std::uint32_t c : chars) AppendChar(out, c, version);
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        // A surrogate pair is written as the one character it makes; a lone surrogate stays
+        // a unit of its own (three bytes), so the string keeps its length.
+        if (version >= 6 && IsHighSurrogate(chars[i]) && i + 1 < chars.size() &&
+            IsLowSurrogate(chars[i + 1])) {
+            AppendUtf8(out, 0x10000 + ((chars[i] - 0xD800) << 10) + (chars[i + 1] - 0xDC00));
+            ++i;
+            continue;
+        }
+        AppendChar(out, chars[i], version);
+    }
     return out;
 }
 
@@ -60,12 +85,22 @@ std::string StringExtract(const std::string& s, long start, long count, int vers
     start = std::clamp(start, 0L, n);
     const long end = count < 0 ? n : std::min(n, start + count);
     if (end <= start) return "";
-    return Encode({chars.begin() + start, chars.begin() + end}, version);
+    std::vector<std::uint32_t> part(chars.begin() + start, chars.begin() + end);
+    // Half of a surrogate pair cut off from its partner reads as U+FFFD.
+    if (version >= 6 && IsLowSurrogate(part.front()) && start > 0 &&
+        IsHighSurrogate(chars[start - 1]))
+        part.front() = 0xFFFD;
+    if (version >= 6 && IsHighSurrogate(part.back()) && end < n && IsLowSurrogate(chars[end]))
+        part.back() = 0xFFFD;
+    return Encode(part, version);
 }
 
 int CharCode(const std::string& s, int version) {
     const auto chars = Decode(s, version);
-    return chars.empty() ? 0 : static_cast<int>(chars[0]);
+    if (chars.empty()) return 0;
+    // A character past 0xFFFF has no single code here: the replacement character stands in.
+    if (version >= 6 && chars[0] >= 0xD800 && chars[0] <= 0xDFFF) return 0xFFFD;
+    return static_cast<int>(chars[0]);
 }
 
 std::string CharFromCode(int code, int version) {

@@ -1,5 +1,5 @@
 // Text helpers with the player's two string models: SWF 5 and older count bytes, SWF 6 and
-// newer count characters of UTF-8 text.
+// newer count UTF-16 code units of UTF-8 text (a character past 0xFFFF counts two).
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@ namespace saver::swf::avm1 {
 
 std::size_t StringLength(const std::string& s, int version);
 // `count` characters from the 0-based `start` (clamped; a negative count means to the end).
+// Half of a surrogate pair cut off from its partner comes out as U+FFFD.
 std::string StringExtract(const std::string& s, long start, long count, int version);
 int CharCode(const std::string& s, int version);  // of the first character, 0 when empty
 std::string CharFromCode(int code, int version);  // "" for 0; 16 bits (8 in SWF 5)

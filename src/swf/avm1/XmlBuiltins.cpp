@@ -15,8 +15,13 @@ XmlNodeData* NodeOf(const Value& v) {
 }
 
 // XMLNode.prototype, kept in the `bound` values of the natives that make nodes.
+// New nodes take what XMLNode's `prototype` holds now (scripts may replace it), else the
+// built-in one.
 Object* NodeProto(CallInfo& c) {
-    return c.callee && !c.callee->bound.empty() ? c.callee->bound[0].asObject() : nullptr;
+    if (!c.callee || c.callee->bound.empty()) return nullptr;
+    if (c.callee->bound.size() > 1)
+        if (Object* p = c.vm.getMember(c.callee->bound[1], "prototype").asObject()) return p;
+    return c.callee->bound[0].asObject();
 }
 
 void MakeNode(Interpreter& vm, Object* o, int type, const Value& text) {
@@ -54,11 +59,8 @@ void Insert(Object* parent, Object* child, std::size_t at) {
     for (Object* a = parent; a; a = a->xml->parent)
         if (a == child) return;
     XmlNodeData& p = *parent->xml;
-    if (child->xml->parent == parent) {
-        auto it = std::find(p.children.begin(), p.children.end(), child);
-        const std::size_t old = static_cast<std::size_t>(it - p.children.begin());
-        if (old < at) --at;
-    }
+    // A node already among the children stays where it is.
+    if (child->xml->parent == parent) return;
     Detach(child);
     at = std::min(at, p.children.size());
     p.children.insert(p.children.begin() + static_cast<long>(at), child);
@@ -106,14 +108,18 @@ void Write(Interpreter& vm, Object* node, std::string& out) {
     if (named) {
         out += '<';
         out += vm.toString(n.name);
+        // Newest first, as for..in lists them.
+        std::vector<std::pair<std::string, Value>> attrs;  // copies: toString may run scripts
         n.attributes->forEachOwn([&](const Property& p) {
-            if (p.flags & kDontEnum) return;
-            out += ' ';
-            out += p.name;
-            out += "=\"";
-            out += XmlEscape(vm.toString(p.value));
-            out += '"';
+            if (!(p.flags & kDontEnum)) attrs.emplace_back(p.name, p.value);
         });
+        for (auto it = attrs.rbegin(); it != attrs.rend(); ++it) {
+            out += ' ';
+            out += it->first;
+            out += "=\"";
+            out += XmlEscape(vm.toString(it->second));
+            out += '"';
+        }
         if (n.children.empty()) {
             out += " />";
             return;
@@ -297,6 +303,12 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
     for (const char* decl : {"xmlDecl", "docTypeDecl"})
         if (doc->findOwn(decl)) vm.setMember(doc, decl, Value{});
     Object* proto = NodeProto(c);
+    // `idMap`: the elements with an `id` attribute, by id, over every parse of the document.
+    Object* ids = vm.getMember(doc, "idMap").asObject();
+    if (!ids) {
+        ids = vm.newObject();
+        doc->put("idMap", ids, kDontEnum);
+    }
     XmlParser parser(text, vm.toBool(vm.getMember(doc, "ignoreWhite")));
     std::vector<Object*> open{doc};
     XmlParser::Event e;
@@ -305,8 +317,12 @@ void Parse(CallInfo& c, Object* doc, const std::string& text) {
         switch (e.kind) {
             case XmlParser::Event::Open: {
                 Object* node = NewNode(vm, proto, 1, e.name);
-                for (const auto& [name, value] : e.attributes)
-                    node->xml->attributes->put(name, value);
+                // Kept newest first, so for..in (which lists the newest first) and toString
+                // both give them in document order.
+                for (auto it = e.attributes.rbegin(); it != e.attributes.rend(); ++it) {
+                    node->xml->attributes->put(it->first, it->second);
+                    if (it->first == "id") ids->put(it->second, node);
+                }
                 Insert(parent, node, parent->xml->children.size());
                 if (!e.selfClosing) open.push_back(node);
                 break;
@@ -394,8 +410,8 @@ void Member(Interpreter& vm, Object* target, const char* name, NativeFn fn,
 
 void InstallXmlBuiltins(Interpreter& vm) {
     Object* nodeProto = vm.newObject();
-    MakeClass(vm, "XMLNode", NodeCtor, nodeProto);
-    const std::vector<Value> home{nodeProto};
+    Object* nodeCtor = MakeClass(vm, "XMLNode", NodeCtor, nodeProto);
+    const std::vector<Value> home{nodeProto, nodeCtor};
     for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
              {"cloneNode", CloneNode},
              {"removeNode", RemoveNode},

@@ -2,6 +2,8 @@
 // code-page text (SWF 5) both survive.
 #include "swf/avm1/XmlParser.h"
 
+#include "swf/format/Utf8.h"
+
 namespace saver::swf::avm1 {
 
 namespace {
@@ -49,6 +51,35 @@ std::string XmlEscape(std::string_view s) {
     return out;
 }
 
+// A character reference ("&#39;", "&#x1F600;") at `i`: appends the character as UTF-8 and
+// moves past it; false (nothing taken) for anything else.
+bool NumericReference(std::string_view s, std::size_t& i, std::string& out) {
+    if (!StartsWith(s, i, "&#")) return false;
+    std::size_t j = i + 2;
+    const bool hex = j < s.size() && (s[j] == 'x' || s[j] == 'X');
+    if (hex) ++j;
+    std::uint32_t code = 0;
+    const std::size_t first = j;
+    for (; j < s.size() && j - first < 8; ++j) {
+        const char ch = s[j];
+        int digit = -1;
+        if (ch >= '0' && ch <= '9')
+            digit = ch - '0';
+        else if (hex && ch >= 'a' && ch <= 'f')
+            digit = ch - 'a' + 10;
+        else if (hex && ch >= 'A' && ch <= 'F')
+            digit = ch - 'A' + 10;
+        if (digit < 0) break;
+        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+    }
+    if (j == first || j >= s.size() || s[j] != ';' || code == 0 || code > 0x10FFFF ||
+        (code >= 0xD800 && code <= 0xDFFF))
+        return false;
+    AppendUtf8(out, code);
+    i = j + 1;
+    return true;
+}
+
 std::string XmlUnescape(std::string_view s) {
     static const std::pair<std::string_view, char> kEntities[] = {
         {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
@@ -66,6 +97,7 @@ std::string XmlUnescape(std::string_view s) {
                 }
             }
         }
+        if (!done && s[i] == '&') done = NumericReference(s, i, out);
         if (!done) out += s[i++];
     }
     return out;
