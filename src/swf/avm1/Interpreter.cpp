@@ -167,6 +167,9 @@ void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
         return;
     } catch (const ScriptHalt&) {
     }
+    frames_.pop_back();
+    constantPool_ = f.constants;
+}
 
 void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* clip) {
     const std::size_t base = stack_.size();
