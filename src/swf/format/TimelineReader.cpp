@@ -129,6 +129,11 @@ void TimelineReader::read(SwfBitReader& tags, Timeline& timeline, bool insideSpr
         }
         readTag(code, body, frame, timeline, insideSprite);
     }
+    // A sprite written without a ShowFrame (frame count 0) still shows what it places.
+    if (insideSprite && timeline.frames.empty() && !frame.commands.empty()) {
+        budget_.charge(sizeof(Frame));
+        timeline.frames.push_back(std::move(frame));
+    }
 }
 
 void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& frame,
