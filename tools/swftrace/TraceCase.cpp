@@ -60,6 +60,7 @@ void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& ou
         c.version = SwfVersion(p / "test.swf");
         c.family = c.name.substr(0, c.name.find('_'));
         c.logLines = true;
+        c.warnings = true;
         out.push_back(std::move(c));
     }
 }
@@ -88,6 +89,18 @@ std::string NormaliseTrace(const std::string& text) {
         }
     }
     if (!out.empty() && out.back() != '\n') out += '\n';
+    return out;
+}
+
+std::string WithoutWarnings(const std::string& text) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text.compare(start, 9, "Warning: ") != 0) out.append(text, start, end - start);
+        start = end;
+    }
     return out;
 }
 

@@ -24,6 +24,9 @@ struct TraceCase {
     // traced became a line break of its own ("a\r\nb" is three lines); swfdec's recordings
     // keep the traced bytes.
     bool logLines = false;
+    // The log also holds the player's warnings ("Warning: Uncaught exception, ..."); swfdec's
+    // recordings hold the traces alone.
+    bool warnings = false;
 
     std::string id() const { return set + "/" + name; }
 };
@@ -34,5 +37,7 @@ std::vector<TraceCase> LoadTraceCases(const std::string& swfDir);
 std::string NormaliseTrace(const std::string& text);
 // What the player's log makes of traced text: each carriage return a line break.
 std::string LogLines(std::string text);
+// The output without the lines the player writes as warnings ("Warning: ...").
+std::string WithoutWarnings(const std::string& text);
 
 }  // namespace saver::swftrace

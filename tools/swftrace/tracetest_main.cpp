@@ -178,7 +178,8 @@ int main(int argc, char** argv) {
         // fails slowly (scripts that loop until the budget stops them every frame).
         if (o.skipKnownFailures && known.count(c.id()) != 0) continue;
         const Outcome r = RunIsolated(c);
-        const bool passed = r.ran && NormaliseTrace(c.logLines ? LogLines(r.output) : r.output) ==
+        const std::string output = c.warnings ? r.output : WithoutWarnings(r.output);
+        const bool passed = r.ran && NormaliseTrace(c.logLines ? LogLines(output) : output) ==
                                          NormaliseTrace(ReadText(c.expectedPath));
         const bool listed = known.count(c.id()) != 0;
         std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
