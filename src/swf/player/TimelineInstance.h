@@ -207,6 +207,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void collectMask(const DisplayObject& object, const Character& character, const Matrix& matrix,
                      std::vector<RenderItem>& out) const;
     bool openScriptMask(std::vector<RenderItem>& out) const;
+    void appendFieldMask(const TextFieldState& field, std::vector<RenderItem>& out) const;
     bool fieldMasksOtherClip(const DisplayObject& object) const;
 
     class MaskStack;

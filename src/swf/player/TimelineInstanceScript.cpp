@@ -8,6 +8,7 @@
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/ScriptTextField.h"
 #include "swf/player/StageMatrix.h"
+#include "swf/player/TextFieldBinding.h"
 #include "swf/player/TextFieldState.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -251,10 +252,53 @@ bool TimelineInstance::masksOtherClip() const {
 // The mask is where it stands on the stage, wherever it sits in the tree: its shapes are
 // listed in stage space. A mask met while listing another mask's shapes is left out, which
 // also ends any cycle of clips masking each other.
+// A text field drawn with its font's outlines masks with its glyphs; system text never masks,
+// so a field in a system font hides the clip it masks.
+void TimelineInstance::appendFieldMask(const TextFieldState& field,
+                                       std::vector<RenderItem>& out) const {
+    const TimelineInstance* root = this;
+    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
+        auto parent = root->parent_.lock();
+        if (!parent) break;
+        root = parent.get();
+    }
+    const TimelineInstance* owner = nullptr;
+    const DisplayObject* holder = nullptr;
+    std::vector<const TimelineInstance*> pending{root};
+    while (!pending.empty() && !holder) {
+        const TimelineInstance* t = pending.back();
+        pending.pop_back();
+        for (const auto& [depth, object] : t->list_) {
+            if (object.text.get() == &field) {
+                owner = t;
+                holder = &object;
+                break;
+            }
+            if (object.sprite) pending.push_back(object.sprite.get());
+        }
+    }
+    if (!holder || !owner->onStage()) return;
+    const auto it = context_.movie->dictionary.find(holder->characterId);
+    const auto* edit =
+        it != context_.movie->dictionary.end() ? std::get_if<EditText>(&it->second) : nullptr;
+    if (!edit || !edit->useOutlines) return;
+    const Matrix matrix = StageMatrix(*owner) * holder->matrix;
+    TextFieldState& state = TextFieldOf(*holder, *edit, *context_.movie);
+    std::vector<RenderItem> drawn;
+    AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix, context_.viewScaleX,
+                                   context_.viewScaleY),
+                   matrix, {}, kMaxRenderItems, drawn, context_.viewScaleX, context_.viewScaleY);
+    for (const RenderItem& item : drawn) {
+        if (item.role != ClipRole::Draw || !item.shape || out.size() >= kMaxRenderItems) continue;
+        out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
+    }
+}
+
 bool TimelineInstance::openScriptMask(std::vector<RenderItem>& out) const {
     if (context_.scriptMaskNesting > 0) return false;
-    if (!fieldMask_.expired()) {
+    if (const auto field = fieldMask_.lock()) {
         out.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+        appendFieldMask(*field, out);
         return true;
     }
     const auto mask = scriptMask_.lock();
