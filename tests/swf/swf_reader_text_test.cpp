@@ -72,7 +72,7 @@ TEST(SwfReaderTextTest, DefineFont2And3WithLayout) {
         EXPECT_EQ(f.ascent, 900);
         EXPECT_EQ(f.descent, 200);
         EXPECT_EQ(f.leading, -5);
-        EXPECT_EQ(f.advances, (std::vector<std::int16_t>{1000, 600}));
+        EXPECT_EQ(f.advances, (std::vector<std::uint16_t>{1000, 600}));
         EXPECT_EQ(f.glyphBounds[1], (Rect{0, 512, -512, 0}));
         ASSERT_EQ(f.kerning.size(), 1u);
         EXPECT_EQ(f.kerning[0].adjustment, -40);

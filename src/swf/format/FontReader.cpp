@@ -120,7 +120,7 @@ void FontReader::readLayout(SwfBitReader& in, Font& font) {
     if (count * 3 > in.remaining()) throw SwfError("font layout beyond the tag");
     budget_.charge(count * (sizeof(std::int16_t) + sizeof(Rect)));
     font.advances.resize(count);
-    for (auto& advance : font.advances) advance = static_cast<std::int16_t>(in.u16());
+    for (auto& advance : font.advances) advance = in.u16();
     font.glyphBounds.resize(count);
     for (auto& bounds : font.glyphBounds) bounds = ReadRect(in);
     if (in.atEnd()) return;  // some tools leave out an empty kerning table

@@ -228,7 +228,7 @@ struct Font {
     bool hasLayout = false;
     std::uint16_t ascent = 0, descent = 0;
     std::int16_t leading = 0;
-    std::vector<std::int16_t> advances;
+    std::vector<std::uint16_t> advances;  // unsigned: a wide glyph takes up to 65535
     std::vector<Rect> glyphBounds;
     std::vector<KerningPair> kerning;
     std::string displayName, copyright;  // DefineFontName
