@@ -145,9 +145,8 @@ void Interpreter::endFrame(const std::vector<Object*>& extraRoots) {
     frameStart_ = std::clock();
 }
 
-void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
-    if (halted_) return;
-    Frame f;
+void Interpreter::setUpFrameScript(Frame& f, std::span<const std::uint8_t> code, Object* clip,
+                                   std::size_t stackBase) {
     f.code = code;
     f.version = movieVersion_;
     f.scope = {global_, clip};
@@ -156,7 +155,13 @@ void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
     f.target = f.baseClip = clip;
     f.registers = &globalRegisters_;
     f.constants = constantPool_;
-    f.stackBase = 0;
+    f.stackBase = stackBase;
+}
+
+void Interpreter::runBlock(std::span<const std::uint8_t> code, Object* clip) {
+    if (halted_) return;
+    Frame f;
+    setUpFrameScript(f, code, clip, 0);
     frames_.push_back(&f);
     try {
         run(f, 0, code.size());
@@ -175,15 +180,7 @@ void Interpreter::runCalledBlock(std::span<const std::uint8_t> code, Object* cli
     const std::size_t base = stack_.size();
     const auto constants = constantPool_;
     Frame f;
-    f.code = code;
-    f.version = movieVersion_;
-    f.scope = {global_, clip};
-    f.timelineIndex = 1;
-    f.thisValue = clip;
-    f.target = f.baseClip = clip;
-    f.registers = &globalRegisters_;
-    f.constants = constantPool_;
-    f.stackBase = base;
+    setUpFrameScript(f, code, clip, base);
     frames_.push_back(&f);
     try {
         run(f, 0, code.size());

@@ -246,6 +246,9 @@ class Interpreter {
         Value value;
     };
 
+    // A frame script of `clip`: this, target and timeline scope, the global registers.
+    void setUpFrameScript(Frame& f, std::span<const std::uint8_t> code, Object* clip,
+                          std::size_t stackBase);
     Value callFunction(Object* fn, const Value& thisValue, const std::vector<Value>& args,
                        Object* home, bool construct);
     Value runScriptFunction(Object* fn, const Value& thisValue, const std::vector<Value>& args,

@@ -189,9 +189,28 @@ void ScriptRunner::timelineGoto(Object* clip, int frame, bool play) {
     if (play) t->play();
 }
 
-// An integral number is a frame number; anything else is read as text: a frame number or a
-// label, which may name another clip first ("/:5", "child:label"). A goto that finds no
-// frame does nothing, not even play or stop.
+namespace {
+
+// A frame named as text: a frame number or a label, which may name another clip first ("/:5",
+// "child:label"). `t` becomes that clip (empty when there is none); returns the frame's number
+// from 1, 0 for a label no frame has, and tells in `label` whether it was one.
+int TextFrame(ScriptRunner& runner, std::shared_ptr<TimelineInstance>& t, std::string text,
+              bool& label) {
+    const auto colon = text.find_last_of(":.");
+    if (colon != std::string::npos) {
+        t = FramePathClip(runner, t, text.substr(0, colon));
+        text = text.substr(colon + 1);
+        if (!t) return 0;
+    }
+    const double n = StringToNumber(text, 5);
+    label = std::isnan(n);
+    return label ? t->labelFrame(text) + 1 : ToInt32(n);
+}
+
+}  // namespace
+
+// An integral number is a frame number; anything else is read as text (TextFrame). A goto
+// that finds no frame does nothing, not even play or stop.
 bool ScriptRunner::timelineGotoValue(Object* clip, const Value& frame, int bias, bool play) {
     auto t = timelineOf(clip);
     if (!t) return true;
@@ -199,16 +218,9 @@ bool ScriptRunner::timelineGotoValue(Object* clip, const Value& frame, int bias,
     if (frame.isNumber() && std::trunc(frame.asNumber()) == frame.asNumber()) {
         number = ToInt32(frame.asNumber());
     } else {
-        std::string text = vm_->toString(frame);
-        const auto colon = text.find_last_of(":.");
-        if (colon != std::string::npos) {
-            t = FramePathClip(*this, t, text.substr(0, colon));
-            text = text.substr(colon + 1);
-            if (!t) return true;
-        }
-        const double n = StringToNumber(text, 5);
-        number = std::isnan(n) ? t->labelFrame(text) + 1 : ToInt32(n);
-        if (number == 0 && std::isnan(n)) return true;
+        bool label = false;
+        number = TextFrame(*this, t, vm_->toString(frame), label);
+        if (!t || (number == 0 && label)) return true;
     }
     const int index = GotoFrameIndex(number, bias);
     if (index < 0) return true;
@@ -221,19 +233,14 @@ bool ScriptRunner::frameScripts(Object* clip, const Value& frame, Object*& owner
                                 std::vector<std::span<const std::uint8_t>>& blocks) {
     auto t = timelineOf(clip);
     if (!t) return false;
-    std::string text = vm_->toString(frame);
-    const auto colon = text.find_last_of(":.");
-    if (colon != std::string::npos) {
-        t = FramePathClip(*this, t, text.substr(0, colon));
-        text = text.substr(colon + 1);
-        if (!t) return false;
-    }
-    const double n = StringToNumber(text, 5);
-    const int index = std::isnan(n) ? t->labelFrame(text) : ToInt32(n) - 1;
+    bool label = false;
+    const int index = TextFrame(*this, t, vm_->toString(frame), label) - 1;
+    if (!t) return false;
     const auto& frames = t->timeline().frames;
     if (index < 0 || index >= static_cast<int>(frames.size())) return false;
     for (const FrameCommand& command : frames[static_cast<std::size_t>(index)].commands)
-        if (const auto* action = std::get_if<DoAction>(&command)) blocks.emplace_back(action->bytes);
+        if (const auto* action = std::get_if<DoAction>(&command))
+            blocks.emplace_back(action->bytes);
     owner = clipObject(*t);
     return !blocks.empty();
 }
