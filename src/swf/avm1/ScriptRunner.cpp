@@ -333,16 +333,7 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
         return out;
     }
     if (is("_global") && vm_->version() >= 6) return vm_->global();
-    for (const auto& [depth, object] : t->displayList()) {
-        if (object.name.empty()) continue;
-        if (cs ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
-        if (object.sprite) return clipObject(*object.sprite);
-        // A named shape has no object of its own: its name reaches the clip holding it.
-        const auto it = movie_->dictionary.find(object.characterId);
-        if (it != movie_->dictionary.end() && (std::holds_alternative<Shape>(it->second) ||
-                                               std::holds_alternative<MorphShape>(it->second)))
-            return clipObject(*t);
-    }
+    if (Value child = namedChild(*t, name, cs); !child.isUndefined()) return child;
     if (name.size() >= 2 && name[0] == '_') {
         bool found = false;
         Value v = GetDisplayProperty(*vm_, settings_, *t, FoldCase(name), found);
@@ -351,19 +342,26 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     return textFieldNamed(*t, name, cs);  // ScriptRunnerText.cpp
 }
 
-Value ScriptRunner::clipChild(Object* clip, const std::string& name) {
-    auto t = timelineOf(clip);
-    if (!t || !root_) return Value{};
-    const bool cs = vm_->version() >= 7;
-    for (const auto& [depth, object] : t->displayList()) {
+// The clip a child placed under `name` stands for: its own, or for a named shape the clip
+// holding it (a shape has no object of its own); undefined when no child has the name.
+Value ScriptRunner::namedChild(TimelineInstance& t, const std::string& name, bool cs) {
+    for (const auto& [depth, object] : t.displayList()) {
         if (object.name.empty()) continue;
         if (cs ? object.name != name : FoldCase(object.name) != FoldCase(name)) continue;
         if (object.sprite) return clipObject(*object.sprite);
         const auto it = movie_->dictionary.find(object.characterId);
         if (it != movie_->dictionary.end() && (std::holds_alternative<Shape>(it->second) ||
                                                std::holds_alternative<MorphShape>(it->second)))
-            return clipObject(*t);
+            return clipObject(t);
     }
+    return Value{};
+}
+
+Value ScriptRunner::clipChild(Object* clip, const std::string& name) {
+    auto t = timelineOf(clip);
+    if (!t || !root_) return Value{};
+    const bool cs = vm_->version() >= 7;
+    if (Value child = namedChild(*t, name, cs); !child.isUndefined()) return child;
     return textFieldNamed(*t, name, cs);
 }
 

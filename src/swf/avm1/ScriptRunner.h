@@ -110,6 +110,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     bool lookUp(TimelineInstance& timeline, const std::string& name, std::string& value);
     // The TextField object of the text field named `name` on `timeline`, or undefined.
     Value textFieldNamed(TimelineInstance& timeline, const std::string& name, bool caseSensitive);
+    Value namedChild(TimelineInstance& timeline, const std::string& name, bool caseSensitive);
     void runClipActions(TimelineInstance& timeline, Object* clip, std::uint32_t event);
     void callHandler(Object* clip, const char* name);
     void followPointer();
