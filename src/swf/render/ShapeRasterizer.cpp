@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "swf/render/AliasedRasterizer.h"
+#include "swf/render/AliasedStroker.h"
 #include "swf/render/CurveFlattener.h"
 #include "swf/render/FillPaint.h"
 #include "swf/render/RowExtents.h"
@@ -48,6 +49,8 @@ constexpr double kMaxAliasedDeviation = 0.25;  // pixels
 // Round caps and joins get more points the wider the line; far beyond any screen the width no
 // longer changes what is seen, so it is capped there.
 constexpr double kMaxLineWidth = 100000.0;
+// Round joins and caps of aliased lines measured in pixels keep within this of their circle.
+constexpr double kAliasedArcTolerance = 0.1;  // pixels
 // Strokes are clipped to the target widened by this margin, so caps and joins just outside
 // are not cut into a visible straight edge.
 constexpr double kClipMargin = 4.0;
@@ -162,6 +165,7 @@ struct ShapeRasterizer::Impl {
     agg::scanline32_u8 scanline;
     bool aliased = false;  // pixels are sampled at their centres (AliasedRasterizer)
     AliasedRasterizer centreRaster;
+    AliasedStroker aliasedStroker;
     std::vector<agg::cover_type> fullCovers;  // a row of full covers for aliased runs
     std::vector<agg::rgba8> colorBuffer;      // a row of generated colours, then a row to mix in
     const std::uint8_t* clipMask = nullptr;   // setMask
@@ -192,7 +196,10 @@ struct ShapeRasterizer::Impl {
     void mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors, agg::rgba8* mix,
                   agg::cover_type* budget);
     void paintLine(const FillPaint& paint);
-    void strokeAliased();
+    void prepareLinePaint(const LineStyle& style, const Matrix& m, const ColorTransform& cx);
+    void traceAliasedLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
+                          double tolerance);
+    void strokeAliased(const AliasedStroker::Style& style, const Matrix& toPixels);
     void paintRun(const FillPaint& paint, int y, int x, unsigned len);
     const agg::cover_type* clipCovers(const agg::cover_type* covers, int x, int y, unsigned len);
     void addToMask(const agg::cover_type* covers, int x, int y, unsigned len);
@@ -366,6 +373,24 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
     const bool inShape = !fixedWidth && pixelWidth >= kMinLineWidth && stretch > 0;
     // Aliased lines follow their curves as aliased fills do.
     const double tolerance = aliased ? AliasedTolerance(m) : kCurveTolerance;
+    if (aliased) {
+        AliasedStroker::Style outline;
+        outline.startCap = style.startCap;
+        outline.endCap = style.endCap;
+        outline.join = style.join;
+        outline.miterLimit = style.miterLimit;
+        if (inShape) {
+            outline.halfWidth = std::min(double(style.width), kMaxLineWidth / stretch) / 2;
+            outline.tolerance = tolerance;
+        } else {
+            outline.halfWidth = std::clamp(pixelWidth, kMinLineWidth, kMaxLineWidth) / 2;
+            outline.tolerance = kAliasedArcTolerance;
+        }
+        traceAliasedLine(shape, first, last, inShape ? Matrix{} : m, tolerance);
+        prepareLinePaint(style, m, cx);
+        strokeAliased(outline, inShape ? m : Matrix{});
+        return;
+    }
     if (inShape) {
         traceLine(shape, first, last, Matrix{}, aliased ? tolerance : tolerance / stretch, aliased);
         stroke.width(std::min(double(style.width), kMaxLineWidth / stretch));
@@ -381,6 +406,15 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
     stroke.line_join(JoinOf(style.join));
     stroke.miter_limit(std::max(style.miterLimit, 1.0));
 
+    prepareLinePaint(style, m, cx);
+    lineRaster.reset();
+    lineRaster.filling_rule(agg::fill_non_zero);
+    lineRaster.add_path(strokeInPixels);
+    paintLine(linePaint);
+}
+
+void ShapeRasterizer::Impl::prepareLinePaint(const LineStyle& style, const Matrix& m,
+                                             const ColorTransform& cx) {
     if (style.fill) {
         linePaint.prepare(*style.fill, m, cx, bitmapSource);
     } else {
@@ -388,34 +422,56 @@ void ShapeRasterizer::Impl::strokeLine(const Shape& shape, std::size_t first, st
         solid.color = style.color;
         linePaint.prepare(solid, m, cx);
     }
-    if (aliased) {
-        strokeAliased();
-        return;
-    }
-    lineRaster.reset();
-    lineRaster.filling_rule(agg::fill_non_zero);
-    lineRaster.add_path(strokeInPixels);
-    paintLine(linePaint);
 }
 
-// The stroke's outline, sampled at pixel centres: one style, non-zero, painted with linePaint.
-void ShapeRasterizer::Impl::strokeAliased() {
+// The outline of one line style's paths lineOrder[first, last) for the aliased stroker, as
+// traceLine builds it (curves flattened in the shape's units within `tolerance`, then mapped
+// by m), each point marked whether it lies inside a curve.
+void ShapeRasterizer::Impl::traceAliasedLine(const Shape& shape, std::size_t first,
+                                             std::size_t last, const Matrix& m, double tolerance) {
+    const bool mayClose = !shape.lines[lineOrder[first].first - 1].noClose;
+    aliasedStroker.clear();
+    Point contourStart, pen;
+    bool open = false;
+    auto finishContour = [&] {
+        if (open) aliasedStroker.end(mayClose && pen == contourStart);
+    };
+    for (std::size_t k = first; k < last; ++k) {
+        const ShapePath& path = shape.paths[lineOrder[k].second];
+        if (!open || !(path.start == pen)) {
+            finishContour();
+            const PixelPoint start = ToPixels(m, path.start);
+            aliasedStroker.begin(start.x, start.y);
+            contourStart = path.start;
+            open = true;
+        }
+        CurvePoint from{double(path.start.x), double(path.start.y)};
+        for (const ShapeEdge& e : path.edges) {
+            const CurvePoint to{double(e.anchor.x), double(e.anchor.y)};
+            auto add = [this, &m, &to](double x, double y) {
+                double px = 0, py = 0;
+                m.apply(x, y, px, py);
+                aliasedStroker.lineTo(px, py, !(x == to.x && y == to.y));
+            };
+            if (e.curved)
+                FlattenQuadratic(from, {double(e.control.x), double(e.control.y)}, to, tolerance,
+                                 kMaxCurveSegments, add);
+            else
+                add(to.x, to.y);
+            from = to;
+        }
+        pen = path.edges.back().anchor;
+    }
+    finishContour();
+}
+
+// The stroke's pieces, sampled at pixel centres: one style, non-zero, painted with linePaint.
+void ShapeRasterizer::Impl::strokeAliased(const AliasedStroker::Style& style,
+                                          const Matrix& toPixels) {
     centreRaster.reset(static_cast<int>(buffer.width()), static_cast<int>(buffer.height()));
     centreRaster.setNonZero(true);
     centreRaster.styles(-1, 0);
-    strokeInPixels.rewind(0);
-    double x = 0, y = 0;
-    for (unsigned cmd; !agg::is_stop(cmd = strokeInPixels.vertex(&x, &y));) {
-        if (agg::is_move_to(cmd)) {
-            centreRaster.closePolygon();
-            centreRaster.moveTo(x, y);
-        } else if (agg::is_vertex(cmd)) {
-            centreRaster.lineTo(x, y);
-        } else if (agg::is_end_poly(cmd)) {
-            centreRaster.closePolygon();
-        }
-    }
-    centreRaster.closePolygon();
+    aliasedStroker.stroke(style, toPixels, centreRaster);
     centreRaster.sweep(
         [this](int row, int x0, int x1, int) { paintRun(linePaint, row, x0, unsigned(x1 - x0)); });
 }
