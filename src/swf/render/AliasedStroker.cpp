@@ -97,33 +97,56 @@ void AliasedStroker::strokeContour(const Contour& c) {
         return;
     }
     if (n < 3) closed = false;
+    std::vector<Corner> corners(n);
+    for (std::size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i)
+        corners[i] = addJoin(pts[(i + n - 1) % n], pts[i], pts[(i + 1) % n]);
     const std::size_t segments = closed ? n : n - 1;
-    for (std::size_t i = 0; i < segments; ++i) {
-        const Vertex& p = pts[i];
-        const Vertex& q = pts[(i + 1) % n];
-        const Vec d = Unit(q.x - p.x, q.y - p.y);
-        const double nx = -d.y * style_.halfWidth, ny = d.x * style_.halfWidth;
-        points_ = {p.x + nx, p.y + ny, q.x + nx, q.y + ny, q.x - nx, q.y - ny, p.x - nx, p.y - ny};
-        emit();
-    }
-    if (closed) {
-        for (std::size_t i = 0; i < n; ++i) addJoin(pts[(i + n - 1) % n], pts[i], pts[(i + 1) % n]);
-        return;
-    }
-    for (std::size_t i = 1; i + 1 < n; ++i) addJoin(pts[i - 1], pts[i], pts[i + 1]);
+    for (std::size_t i = 0; i < segments; ++i)
+        addSegment(pts[i], corners[i], pts[(i + 1) % n], corners[(i + 1) % n]);
+    if (closed) return;
     const Vec out0 = Unit(pts[0].x - pts[1].x, pts[0].y - pts[1].y);
     const Vec out1 = Unit(pts[n - 1].x - pts[n - 2].x, pts[n - 1].y - pts[n - 2].y);
     addCap(pts[0], out0.x, out0.y, style_.startCap);
     addCap(pts[n - 1], out1.x, out1.y, style_.endCap);
 }
 
-void AliasedStroker::addJoin(const Vertex& prev, const Vertex& at, const Vertex& next) {
+// The quadrilateral of the chord p-q, its ends on the corners' meeting points.
+void AliasedStroker::addSegment(const Vertex& p, const Corner& cp, const Vertex& q,
+                                const Corner& cq) {
+    const Vec d = Unit(q.x - p.x, q.y - p.y);
+    const double nx = -d.y * style_.halfWidth, ny = d.x * style_.halfWidth;
+    auto end = [nx, ny](const Vertex& v, const Corner& c, double side, double& x, double& y) {
+        x = v.x + side * nx;
+        y = v.y + side * ny;
+        if (!c.joined) return;
+        if (side == c.side && c.outerSingle) {
+            x = c.outerX;
+            y = c.outerY;
+        } else if (side != c.side && c.innerSingle) {
+            x = c.innerX;
+            y = c.innerY;
+        }
+    };
+    points_.assign(8, 0);
+    end(p, cp, 1, points_[0], points_[1]);
+    end(q, cq, 1, points_[2], points_[3]);
+    end(q, cq, -1, points_[4], points_[5]);
+    end(p, cp, -1, points_[6], points_[7]);
+    emit();
+}
+
+AliasedStroker::Corner AliasedStroker::addJoin(const Vertex& prev, const Vertex& at,
+                                               const Vertex& next) {
+    Corner corner;
     const Vec v0 = Unit(at.x - prev.x, at.y - prev.y);
     const Vec v1 = Unit(next.x - at.x, next.y - at.y);
     const double cross = v0.x * v1.y - v0.y * v1.x;
     const double dot = v0.x * v1.x + v0.y * v1.y;
-    if (cross == 0 && dot > 0) return;    // straight on: the two quadrilaterals meet exactly
-    const double s = cross > 0 ? -1 : 1;  // the outer side of the corner
+    if (cross == 0 && dot > 0) return corner;  // straight on: the quadrilaterals meet exactly
+    corner.joined = true;
+    // The outer side of the corner, as the sign of the left normal (-dy, dx) of the chords.
+    const double s = cross > 0 ? -1 : 1;
+    corner.side = s;
     const double hw = style_.halfWidth;
     const Vec n0{-v0.y * s, v0.x * s}, n1{-v1.y * s, v1.x * s};
     const Vec a{at.x + n0.x * hw, at.y + n0.y * hw}, b{at.x + n1.x * hw, at.y + n1.y * hw};
@@ -131,60 +154,60 @@ void AliasedStroker::addJoin(const Vertex& prev, const Vertex& at, const Vertex&
     const double sx = n0.x + n1.x, sy = n0.y + n1.y, s2 = sx * sx + sy * sy;
     const bool canMiter = s2 > 1e-8;
     const Vec miter = canMiter ? Vec{2 * sx / s2, 2 * sy / s2} : Vec{0, 0};
+    const double miter2 = miter.x * miter.x + miter.y * miter.y;
     JoinStyle join = style_.join;
     if (at.inCurve && dot > 0) join = JoinStyle::Miter;  // a point inside a flattened curve
     if (join == JoinStyle::Miter && !canMiter) join = JoinStyle::Bevel;
-    if (join == JoinStyle::Miter && !at.inCurve) {
-        const double limit = style_.miterLimit;
-        if (limit < 1) {
-            join = JoinStyle::Bevel;
-        } else if (miter.x * miter.x + miter.y * miter.y > limit * limit * 4) {
-            // Cut square at `clip` from the corner, across the miter's direction.
-            const double clip = limit * 0.5 * hw;
-            if (clip <= hw) {
-                join = JoinStyle::Bevel;
-            } else {
-                const Vec dir = Unit(miter.x, miter.y);
-                // Along each offset edge from its offset point to the cut line.
-                const double t0 =
-                    (clip - hw * (n0.x * dir.x + n0.y * dir.y)) / (v0.x * dir.x + v0.y * dir.y);
-                const double t1 =
-                    (clip - hw * (n1.x * dir.x + n1.y * dir.y)) / (-v1.x * dir.x - v1.y * dir.y);
-                if (!std::isfinite(t0) || !std::isfinite(t1)) {
-                    join = JoinStyle::Bevel;
-                } else {
-                    points_ = {at.x,
-                               at.y,
-                               a.x,
-                               a.y,
-                               a.x + v0.x * t0,
-                               a.y + v0.y * t0,
-                               b.x - v1.x * t1,
-                               b.y - v1.y * t1,
-                               b.x,
-                               b.y};
-                    emit();
-                    return;
-                }
-            }
+    const double limit = style_.miterLimit;
+    if (join == JoinStyle::Miter && !at.inCurve && limit < 1) join = JoinStyle::Bevel;
+    const bool wholeMiter = join == JoinStyle::Miter && (at.inCurve || miter2 <= limit * limit * 4);
+    // Inside, the pieces meet at the inner miter point, unless a sharp corner would put it
+    // beyond both neighbouring chords (then each chord keeps its own end).
+    if (canMiter) {
+        const double back = std::sqrt(miter2) * hw;
+        const Vec dir = Unit(miter.x, miter.y);
+        const double alongPrev = back * std::fabs(dir.x * v0.x + dir.y * v0.y);
+        const double alongNext = back * std::fabs(dir.x * v1.x + dir.y * v1.y);
+        const double lenPrev = std::hypot(at.x - prev.x, at.y - prev.y);
+        const double lenNext = std::hypot(next.x - at.x, next.y - at.y);
+        const bool folds = !wholeMiter && dot < 0 && alongPrev > lenPrev && alongNext > lenNext;
+        if (!folds) {
+            corner.innerSingle = true;
+            corner.innerX = at.x - miter.x * hw;
+            corner.innerY = at.y - miter.y * hw;
         }
     }
-    switch (join) {
-        case JoinStyle::Miter:
-            points_ = {at.x, at.y, a.x, a.y, at.x + miter.x * hw, at.y + miter.y * hw, b.x, b.y};
-            break;
-        case JoinStyle::Round: {
-            const double a0 = std::atan2(n0.y, n0.x);
-            const double turn = std::atan2(n0.x * n1.y - n0.y * n1.x, n0.x * n1.x + n0.y * n1.y);
-            points_ = {at.x, at.y};
-            addArc(at.x, at.y, a0, a0 + turn, arcSubdivisions(turn));
-            break;
-        }
-        default:
-            points_ = {at.x, at.y, a.x, a.y, b.x, b.y};
-            break;
+    if (wholeMiter) {
+        corner.outerSingle = true;
+        corner.outerX = at.x + miter.x * hw;
+        corner.outerY = at.y + miter.y * hw;
+        return corner;
     }
+    // The wedge outside, from the inner meeting point round to the two offset points.
+    points_ = {corner.innerSingle ? corner.innerX : at.x, corner.innerSingle ? corner.innerY : at.y,
+               a.x, a.y};
+    if (join == JoinStyle::Miter) {
+        // Cut square at `clip` from the corner, across the miter's direction.
+        const double clip = limit * 0.5 * hw;
+        const Vec dir = Unit(miter.x, miter.y);
+        const double t0 =
+            (clip - hw * (n0.x * dir.x + n0.y * dir.y)) / (v0.x * dir.x + v0.y * dir.y);
+        const double t1 =
+            (clip - hw * (n1.x * dir.x + n1.y * dir.y)) / (-v1.x * dir.x - v1.y * dir.y);
+        if (clip > hw && std::isfinite(t0) && std::isfinite(t1))
+            points_.insert(points_.end(),
+                           {a.x + v0.x * t0, a.y + v0.y * t0, b.x - v1.x * t1, b.y - v1.y * t1});
+    } else if (join == JoinStyle::Round) {
+        const double a0 = std::atan2(n0.y, n0.x);
+        const double turn = std::atan2(n0.x * n1.y - n0.y * n1.x, n0.x * n1.x + n0.y * n1.y);
+        points_.resize(2);
+        addArc(at.x, at.y, a0, a0 + turn, arcSubdivisions(turn));
+        emit();
+        return corner;
+    }
+    points_.insert(points_.end(), {b.x, b.y});
     emit();
+    return corner;
 }
 
 // The cap at an open end whose outward direction is (dx, dy).

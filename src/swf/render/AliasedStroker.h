@@ -53,7 +53,17 @@ class AliasedStroker {
     };
 
     void strokeContour(const Contour& c);
-    void addJoin(const Vertex& prev, const Vertex& at, const Vertex& next);
+    // Where the pieces on either side of a corner meet: on the inside at one point (the inner
+    // miter point) unless the corner folds back over its neighbours; on the outside at the
+    // miter point of a mitered corner, else at the two offset points with a wedge between.
+    struct Corner {
+        bool joined = false;
+        double side = 1;  // the outside, as the sign of the left normal of the way in
+        bool outerSingle = false, innerSingle = false;
+        double outerX = 0, outerY = 0, innerX = 0, innerY = 0;
+    };
+    Corner addJoin(const Vertex& prev, const Vertex& at, const Vertex& next);
+    void addSegment(const Vertex& p, const Corner& cp, const Vertex& q, const Corner& cq);
     void addCap(const Vertex& end, double dx, double dy, CapStyle cap);
     void addArc(double cx, double cy, double a0, double a1, int subdivisions);
     void addDot(const Vertex& at);
