@@ -12,6 +12,7 @@
 #include "swf/player/CharacterReplacement.h"
 #include "swf/player/StaticTextItems.h"
 #include "swf/player/TextFieldBinding.h"
+#include "swf/player/TwipMatrix.h"
 
 namespace saver::swf {
 
@@ -385,7 +386,7 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
                                                                              : nullptr;
         if (!character) continue;
         if (object.sprite ? object.sprite->masksOtherClip() : fieldMasksOtherClip(object)) continue;
-        const Matrix matrix = parentMatrix * object.matrix;
+        const Matrix matrix = ConcatInTwips(parentMatrix, object.matrix);
         const ColorTransform color = parentColor * object.colorTransform;
         if (object.clipDepth && *object.clipDepth > 0) {  // clip depth 0 masks nothing
             if (masks.open(depth, *object.clipDepth)) collectMask(object, *character, matrix, out);
