@@ -151,8 +151,9 @@ void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
         const Entry& a = ramp[std::min<std::size_t>(q / kSteps, 255)];
         const Entry& b = ramp[std::min<std::size_t>(q / kSteps + 1, 255)];
         const unsigned f = static_cast<unsigned>(q % kSteps) * (256 / kSteps);
+        // A level exactly between two rounds down, as the reference pictures have it.
         auto mix = [f](std::uint8_t x, std::uint8_t y) {
-            return static_cast<std::uint8_t>((x * (256 - f) + y * f + 128) >> 8);
+            return static_cast<std::uint8_t>((x * (256 - f) + y * f + 127) >> 8);
         };
         Entry& e = (*table_)[q];
         e.rgba = agg::rgba8(mix(a.rgba.r, b.rgba.r), mix(a.rgba.g, b.rgba.g),
