@@ -60,10 +60,11 @@ double LinearLevel(std::uint8_t v) {
     return std::floor(ToLinear(v) * 255.0) / 255.0;
 }
 
-// A colour between two stops; `linear` mixes the colour channels in linear light.
+// A colour between two stops, each channel cut to a whole level (as a morphed gradient's
+// reference rows step); `linear` mixes the colour channels in linear light.
 Rgba Mix(Rgba from, Rgba to, double f, bool linear) {
     auto mix = [&](std::uint8_t a, std::uint8_t b) {
-        if (!linear) return Channel(a + (b - a) * f);
+        if (!linear) return Channel(std::floor(a + (b - a) * f + 1e-9));
         const double la = LinearLevel(a), lb = LinearLevel(b);
         return Channel(FromLinear(la + (lb - la) * f));
     };
