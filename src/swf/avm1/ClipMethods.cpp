@@ -308,7 +308,7 @@ Value SetMask(CallInfo& c) {
     } else if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), field)) {
         const auto it = field.parent->displayList().find(field.depth);
         if (it != field.parent->displayList().end() && it->second.text)
-            t->setScriptMask(it->second.text);
+            t->setScriptMask(it->second.text, field.parent);
     } else if (c.arg(0).isUndefined() || c.arg(0).isNull()) {
         t->setScriptMask(std::shared_ptr<TimelineInstance>{});
     }

@@ -271,22 +271,6 @@ void ScriptRunner::timelineControl(Object* clip, int what) {
     }
 }
 
-namespace {
-
-// Whether every ancestor's list still holds the clip (a parked clip included).
-bool InDisplayTree(TimelineInstance& t) {
-    std::shared_ptr<TimelineInstance> at = t.shared_from_this();
-    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
-        if (!at->placement()) return false;
-        auto parent = at->parent();
-        if (!parent) return true;
-        at = parent;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool ScriptRunner::pathTo(const TimelineInstance& t,
                           std::vector<std::pair<TimelineInstance*, std::string>>& out) const {
     out.clear();
@@ -325,7 +309,7 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     if (name == "\x01path") {
         // A clip taken off the stage has no path: it converts to an empty string. One that
         // waits there for its unload event keeps its path until then.
-        if (!InDisplayTree(*t)) return Value("");
+        if (!t->inDisplayTree()) return Value("");
         std::vector<std::pair<TimelineInstance*, std::string>> path;
         pathTo(*t, path);
         std::string out = "_level0";
