@@ -726,7 +726,8 @@ std::string Interpreter::typeOf(const Value& v) const {
     if (v.isString()) return "string";
     Object* o = v.asObject();
     if (o->isFunction()) return "function";
-    if (o->kind() == Object::Kind::Clip) return "movieclip";
+    if (o->kind() == Object::Kind::Clip)
+        return const_cast<Interpreter*>(this)->host().clipIsButton(o) ? "object" : "movieclip";
     return "object";
 }
 

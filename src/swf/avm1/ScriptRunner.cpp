@@ -100,6 +100,8 @@ void ScriptRunner::installClipMethods() {
     vm_->method(proto, "prevFrame", ClipPrev);
     vm_->method(proto, "gotoAndPlay", ClipGotoPlay);
     vm_->method(proto, "gotoAndStop", ClipGotoStop);
+    // Clips and buttons used as buttons show the hand unless a script says otherwise.
+    proto->put("useHandCursor", true, kDontEnum);
     Object* ctor = vm_->newFunction([](CallInfo& c) { return c.thisValue; }, proto);
     vm_->global()->put("MovieClip", ctor, kDontEnum);
 }
@@ -119,6 +121,13 @@ Object* ScriptRunner::clipObject(TimelineInstance& timeline) {
         if (const Property* version = vm_->global()->findOwn("$version"))
             o->put("$version", version->value);
     return o;
+}
+
+bool ScriptRunner::clipIsButton(Object* clip) {
+    const auto t = timelineOf(clip);
+    if (!t || !t->parent()) return false;
+    const auto it = movie_->dictionary.find(t->characterId());
+    return it != movie_->dictionary.end() && std::holds_alternative<Button>(it->second);
 }
 
 void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names) {
