@@ -55,8 +55,12 @@ double NumOr(Interpreter& vm, Object* o, const char* name, double fallback) {
 
 // --- Color ---
 
+// The target is kept as given, also as the read-only `target` member scripts may read.
 Value ColorCtor(CallInfo& c) {
-    if (Object* self = c.thisValue.asObject()) self->bound = {c.arg(0)};
+    if (Object* self = c.thisValue.asObject()) {
+        self->bound = {c.arg(0)};
+        self->put("target", c.arg(0), kDontEnum | kDontDelete | kReadOnly);
+    }
     return Value{};
 }
 
@@ -75,9 +79,30 @@ Value SetRgb(CallInfo& c) {
 Value GetRgb(CallInfo& c) {
     const DisplayObject* o = Placement(c, BoundTarget(c));
     if (!o) return Value{};
+    // The offsets are signed 16-bit numbers; the player ORs them together shifted into
+    // place, so a negative offset spreads its sign over the channels above it.
     const ColorTransform& ct = o->colorTransform;
-    auto byte = [](double v) { return static_cast<std::uint32_t>(ToInt32(v)) & 0xFF; };
-    return static_cast<double>(byte(ct.addR) << 16 | byte(ct.addG) << 8 | byte(ct.addB));
+    const auto add = [](double v) { return static_cast<std::uint32_t>(ToInt32(v)); };
+    return static_cast<double>(
+        static_cast<std::int32_t>(add(ct.addR) << 16 | add(ct.addG) << 8 | add(ct.addB)));
+}
+
+// The player keeps a transform in 16-bit fields: multipliers as 8.8 fixed point, offsets as
+// integers, each wrapped (NaN and infinities are 0). Only the object's own members count.
+bool OwnNumber(Interpreter& vm, Object* o, const char* name, double& out) {
+    if (!o->findOwn(name)) return false;
+    out = vm.toNumber(vm.getMember(o, name));
+    return true;
+}
+void SetMultiplier(Interpreter& vm, Object* o, const char* name, double& out) {
+    double n = 0;
+    if (!OwnNumber(vm, o, name, n)) return;
+    out = static_cast<std::int16_t>(static_cast<std::uint16_t>(ToInt32(n * 256 / 100))) / 256.0;
+}
+void SetOffset(Interpreter& vm, Object* o, const char* name, double& out) {
+    double n = 0;
+    if (!OwnNumber(vm, o, name, n)) return;
+    out = static_cast<std::int16_t>(static_cast<std::uint16_t>(ToInt32(n)));
 }
 
 Value SetColorTransform(CallInfo& c) {
@@ -85,14 +110,14 @@ Value SetColorTransform(CallInfo& c) {
     Object* t = c.arg(0).asObject();
     if (!o || !t) return Value{};
     ColorTransform& ct = o->colorTransform;
-    ct.mulR = NumOr(c.vm, t, "ra", ct.mulR * 100) / 100;
-    ct.mulG = NumOr(c.vm, t, "ga", ct.mulG * 100) / 100;
-    ct.mulB = NumOr(c.vm, t, "ba", ct.mulB * 100) / 100;
-    ct.mulA = NumOr(c.vm, t, "aa", ct.mulA * 100) / 100;
-    ct.addR = NumOr(c.vm, t, "rb", ct.addR);
-    ct.addG = NumOr(c.vm, t, "gb", ct.addG);
-    ct.addB = NumOr(c.vm, t, "bb", ct.addB);
-    ct.addA = NumOr(c.vm, t, "ab", ct.addA);
+    SetMultiplier(c.vm, t, "ra", ct.mulR);
+    SetMultiplier(c.vm, t, "ga", ct.mulG);
+    SetMultiplier(c.vm, t, "ba", ct.mulB);
+    SetMultiplier(c.vm, t, "aa", ct.mulA);
+    SetOffset(c.vm, t, "rb", ct.addR);
+    SetOffset(c.vm, t, "gb", ct.addG);
+    SetOffset(c.vm, t, "bb", ct.addB);
+    SetOffset(c.vm, t, "ab", ct.addA);
     return Value{};
 }
 
