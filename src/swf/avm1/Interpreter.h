@@ -202,6 +202,9 @@ class Interpreter {
         Object* clip = nullptr;
     };
     Prototypes protos;
+    // Set by a native constructor that makes nothing of its arguments: `new` then gives
+    // undefined (flash.geom.Transform without a clip).
+    bool constructRefused = false;
 
     // Timers (setInterval/setTimeout), run by the embedder's clock.
     struct Timer {
