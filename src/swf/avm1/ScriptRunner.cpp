@@ -280,6 +280,23 @@ void ScriptRunner::timelineControl(Object* clip, int what) {
     }
 }
 
+namespace {
+
+// "_levelN" and its alias "_flashN": the digits after the prefix read as the player reads
+// them (none is 0, a sign is taken, what follows them is ignored, the number wraps at 32
+// bits).
+bool LevelNumber(const std::string& name, int& level) {
+    if (!name.starts_with("_level") && !name.starts_with("_flash")) return false;
+    const bool negative = name.size() > 6 && name[6] == '-';
+    std::uint32_t n = 0;
+    for (std::size_t i = negative ? 7 : 6; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+        n = n * 10 + static_cast<std::uint32_t>(name[i] - '0');
+    level = static_cast<std::int32_t>(negative ? 0u - n : n);
+    return true;
+}
+
+}  // namespace
+
 bool ScriptRunner::pathTo(const TimelineInstance& t,
                           std::vector<std::pair<TimelineInstance*, std::string>>& out) const {
     out.clear();
@@ -311,6 +328,8 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };
     if (is("_root") || is("_level0")) return clipObject(*root_);
+    if (int level = 0; LevelNumber(cs ? name : FoldCase(name), level))
+        return level == 0 ? Value(clipObject(*root_)) : Value{};
     if (is("_parent")) {
         auto parent = t->parent();
         return parent ? Value(clipObject(*parent)) : Value{};
