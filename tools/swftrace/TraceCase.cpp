@@ -29,6 +29,18 @@ int RuffleFrames(const fs::path& toml) {
     return 1;
 }
 
+// player_options.viewport_dimensions = { width = W, height = H, ... }
+void RuffleViewport(const fs::path& toml, TraceCase& c) {
+    try {
+        const auto t = cpptoml::parse_file(toml.string());
+        const auto view = t->get_table_qualified("player_options.viewport_dimensions");
+        if (!view) return;
+        c.viewWidth = static_cast<int>(view->get_as<std::int64_t>("width").value_or(0));
+        c.viewHeight = static_cast<int>(view->get_as<std::int64_t>("height").value_or(0));
+    } catch (const std::exception&) {
+    }
+}
+
 void LoadSwfdec(const fs::path& dir, std::vector<TraceCase>& out) {
     if (!fs::is_directory(dir)) return;
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -57,6 +69,7 @@ void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& ou
         c.moviePath = (p / "test.swf").string();
         c.expectedPath = (p / "output.txt").string();
         c.frames = RuffleFrames(p / "test.toml");
+        RuffleViewport(p / "test.toml", c);
         c.version = SwfVersion(p / "test.swf");
         c.family = c.name.substr(0, c.name.find('_'));
         c.logLines = true;

@@ -27,6 +27,8 @@ struct TraceCase {
     // The log also holds the player's warnings ("Warning: Uncaught exception, ..."); swfdec's
     // recordings hold the traces alone.
     bool warnings = false;
+    // The size of the view (pixels) the test shows the movie in; 0: the movie's own.
+    int viewWidth = 0, viewHeight = 0;
 
     std::string id() const { return set + "/" + name; }
 };

@@ -154,7 +154,7 @@ bool TouchesDisplay(const swf::Movie& movie) {
 }
 
 bool RunTrace(const std::string& moviePath, int frames, std::string& output, std::string& error,
-              bool* touchesDisplay) {
+              bool* touchesDisplay, int viewWidth, int viewHeight) {
     std::ifstream in(moviePath, std::ios::binary);
     if (!in) {
         error = "cannot read " + moviePath;
@@ -187,6 +187,7 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
         contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         return true;
     };
+    if (viewWidth > 0 && viewHeight > 0) runner->input().setViewSize(viewWidth, viewHeight);
     const swf::avm1::ScriptRunner* scripts = runner.get();
     swf::MoviePlayer player(movie, std::move(runner));
     for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();

@@ -5,6 +5,9 @@
 // the Nth frame has been shown, or ends early after the frame in which a script sent
 // fscommand("quit").
 //
+// `viewWidth` x `viewHeight` (pixels), when given, is the size of the view the movie is shown
+// in (what Stage.width and height report in "noScale" mode).
+//
 // Failure: returns false with `error` set when the file cannot be read or the reader refuses it.
 #pragma once
 
@@ -15,7 +18,7 @@
 namespace saver::swftrace {
 
 bool RunTrace(const std::string& moviePath, int frames, std::string& output, std::string& error,
-              bool* touchesDisplay = nullptr);
+              bool* touchesDisplay = nullptr, int viewWidth = 0, int viewHeight = 0);
 
 // Whether a movie's scripts use display behaviour the script engine does not have yet:
 // movie clip methods and properties beyond the timeline's, text fields, sound, buttons,

@@ -109,6 +109,32 @@ Value RemoveMovieClip(CallInfo& c) {
     return Value{};
 }
 
+// A target path from `start`: names, ".." for the parent, "_root"/"_level0" for the root,
+// separated by '/', '.' or ':'; undefined when a step finds no clip.
+Value ClipAtPath(CallInfo& c, Object* start, const std::string& path) {
+    ScriptRunner& runner = Runner(c);
+    Object* root = runner.rootTimeline() ? runner.clipFor(*runner.rootTimeline()) : nullptr;
+    Object* at = path.starts_with('/') ? root : start;
+    std::size_t from = 0;
+    while (at && from < path.size()) {
+        if (path.compare(from, 2, "..") == 0 &&
+            (from + 2 == path.size() || path[from + 2] == '/' || path[from + 2] == ':')) {
+            at = runner.clipProperty(at, "_parent").asObject();
+            from += 3;
+            continue;
+        }
+        std::size_t to = path.find_first_of("./:", from);
+        if (to == std::string::npos) to = path.size();
+        const std::string part = path.substr(from, to - from);
+        if (part == "_root" || part == "_level0")
+            at = root;
+        else if (!part.empty())
+            at = c.vm.getMember(at, part).asObject();
+        from = to + 1;
+    }
+    return at ? Value(at) : Value{};
+}
+
 Value SwapDepths(CallInfo& c) {
     DisplaySlot self;
     if (c.arg(0).isUndefined()) return Value{};
@@ -122,10 +148,14 @@ Value SwapDepths(CallInfo& c) {
     }
     int to = 0;
     DisplaySlot other;
-    if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), other)) {
+    // A string names the other clip by its path from this one.
+    const Value target =
+        c.arg(0).isString() ? ClipAtPath(c, c.thisValue.asObject(), c.arg(0).asString()) : c.arg(0);
+    if (c.arg(0).isString() && target.isUndefined()) return Value{};
+    if (FindDisplaySlot(Runner(c), target.asObject(), other)) {
         if (other.parent != self.parent) return Value{};
         to = other.depth;
-    } else if (Runner(c).timelineOf(c.arg(0).asObject())) {
+    } else if (Runner(c).timelineOf(target.asObject())) {
         return Value{};
     } else {
         const double d = static_cast<double>(ToInt32(c.vm.toNumber(c.arg(0))));
@@ -308,7 +338,7 @@ Value SetMask(CallInfo& c) {
     } else if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), field)) {
         const auto it = field.parent->displayList().find(field.depth);
         if (it != field.parent->displayList().end() && it->second.text)
-            t->setScriptMask(it->second.text);
+            t->setScriptMask(it->second.text, field.parent);
     } else if (c.arg(0).isUndefined() || c.arg(0).isNull()) {
         t->setScriptMask(std::shared_ptr<TimelineInstance>{});
     }

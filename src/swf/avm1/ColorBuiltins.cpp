@@ -7,7 +7,7 @@
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayBuiltins.h"
 #include "swf/avm1/ScriptRunner.h"
-#include "swf/player/PlacementPath.h"
+#include "swf/player/TimelineInstance.h"
 
 namespace saver::swf::avm1 {
 
@@ -21,7 +21,9 @@ ScriptRunner* Runner(CallInfo& c) {
 std::shared_ptr<TimelineInstance> ResolveTarget(CallInfo& c, const Value& target) {
     if (auto t = TimelineOfValue(target)) return t;
     ScriptRunner* runner = Runner(c);
-    if (!target.isString() || !runner || !runner->rootTimeline()) return nullptr;
+    // An empty path names no clip.
+    if (!target.isString() || target.asString().empty() || !runner || !runner->rootTimeline())
+        return nullptr;
     Value at = runner->clipFor(*runner->rootTimeline());
     const std::string& path = target.asString();
     std::size_t from = 0;
@@ -35,11 +37,48 @@ std::shared_ptr<TimelineInstance> ResolveTarget(CallInfo& c, const Value& target
     return TimelineOfValue(at);
 }
 
+// The root answers with its own transform, which scripts may change too.
 DisplayObject* Placement(CallInfo& c, const Value& target) {
-    ScriptRunner* runner = Runner(c);
     auto t = ResolveTarget(c, target);
-    if (!runner || !t || !runner->rootTimeline()) return nullptr;
-    return FindPlacement(*runner->rootTimeline(), *t);
+    return t ? t->placement() : nullptr;
+}
+
+std::int32_t Wrap16(std::int32_t n) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(n));
+}
+
+// `outer` applied after `inner` as the player does it: in 16-bit fields, the multipliers in
+// 8.8 fixed point, every step wrapped.
+ColorTransform Concat16(const ColorTransform& outer, const ColorTransform& inner) {
+    const auto bits = [](double mul) { return Wrap16(ToInt32(mul * 256)); };
+    const auto channel = [&](double outerMul, double outerAdd, double innerMul, double innerAdd,
+                             double& mul, double& add) {
+        const std::int32_t om = bits(outerMul), im = bits(innerMul);
+        mul = Wrap16((om * im) >> 8) / 256.0;
+        add = Wrap16(Wrap16(ToInt32(outerAdd)) + Wrap16((om * Wrap16(ToInt32(innerAdd))) >> 8));
+    };
+    ColorTransform out;
+    channel(outer.mulR, outer.addR, inner.mulR, inner.addR, out.mulR, out.addR);
+    channel(outer.mulG, outer.addG, inner.mulG, inner.addG, out.mulG, out.addG);
+    channel(outer.mulB, outer.addB, inner.mulB, inner.addB, out.mulB, out.addB);
+    channel(outer.mulA, outer.addA, inner.mulA, inner.addA, out.mulA, out.addA);
+    return out;
+}
+
+// The clip's matrix and colour transform with its parents' (the root's included) applied
+// after them; false when the clip has left the stage.
+bool Concatenated(TimelineInstance& target, Matrix& matrix, ColorTransform& color) {
+    matrix = {};
+    color = {};
+    std::shared_ptr<TimelineInstance> at = target.shared_from_this();
+    for (int guard = 0; at && guard <= kMaxSpriteNesting + 1; ++guard) {
+        const DisplayObject* placed = at->placement();
+        if (!placed) return false;
+        matrix = placed->matrix * matrix;
+        color = Concat16(placed->colorTransform, color);
+        at = at->parent();
+    }
+    return true;
 }
 
 Value BoundTarget(CallInfo& c) {
@@ -55,8 +94,12 @@ double NumOr(Interpreter& vm, Object* o, const char* name, double fallback) {
 
 // --- Color ---
 
+// The target is kept as given, also as the read-only `target` member scripts may read.
 Value ColorCtor(CallInfo& c) {
-    if (Object* self = c.thisValue.asObject()) self->bound = {c.arg(0)};
+    if (Object* self = c.thisValue.asObject()) {
+        self->bound = {c.arg(0)};
+        self->put("target", c.arg(0), kDontEnum | kDontDelete | kReadOnly);
+    }
     return Value{};
 }
 
@@ -75,9 +118,30 @@ Value SetRgb(CallInfo& c) {
 Value GetRgb(CallInfo& c) {
     const DisplayObject* o = Placement(c, BoundTarget(c));
     if (!o) return Value{};
+    // The offsets are signed 16-bit numbers; the player ORs them together shifted into
+    // place, so a negative offset spreads its sign over the channels above it.
     const ColorTransform& ct = o->colorTransform;
-    auto byte = [](double v) { return static_cast<std::uint32_t>(ToInt32(v)) & 0xFF; };
-    return static_cast<double>(byte(ct.addR) << 16 | byte(ct.addG) << 8 | byte(ct.addB));
+    const auto add = [](double v) { return static_cast<std::uint32_t>(ToInt32(v)); };
+    return static_cast<double>(
+        static_cast<std::int32_t>(add(ct.addR) << 16 | add(ct.addG) << 8 | add(ct.addB)));
+}
+
+// The player keeps a transform in 16-bit fields: multipliers as 8.8 fixed point, offsets as
+// integers, each wrapped (NaN and infinities are 0). Only the object's own members count.
+bool OwnNumber(Interpreter& vm, Object* o, const char* name, double& out) {
+    if (!o->findOwn(name)) return false;
+    out = vm.toNumber(vm.getMember(o, name));
+    return true;
+}
+void SetMultiplier(Interpreter& vm, Object* o, const char* name, double& out) {
+    double n = 0;
+    if (!OwnNumber(vm, o, name, n)) return;
+    out = static_cast<std::int16_t>(static_cast<std::uint16_t>(ToInt32(n * 256 / 100))) / 256.0;
+}
+void SetOffset(Interpreter& vm, Object* o, const char* name, double& out) {
+    double n = 0;
+    if (!OwnNumber(vm, o, name, n)) return;
+    out = static_cast<std::int16_t>(static_cast<std::uint16_t>(ToInt32(n)));
 }
 
 Value SetColorTransform(CallInfo& c) {
@@ -85,14 +149,14 @@ Value SetColorTransform(CallInfo& c) {
     Object* t = c.arg(0).asObject();
     if (!o || !t) return Value{};
     ColorTransform& ct = o->colorTransform;
-    ct.mulR = NumOr(c.vm, t, "ra", ct.mulR * 100) / 100;
-    ct.mulG = NumOr(c.vm, t, "ga", ct.mulG * 100) / 100;
-    ct.mulB = NumOr(c.vm, t, "ba", ct.mulB * 100) / 100;
-    ct.mulA = NumOr(c.vm, t, "aa", ct.mulA * 100) / 100;
-    ct.addR = NumOr(c.vm, t, "rb", ct.addR);
-    ct.addG = NumOr(c.vm, t, "gb", ct.addG);
-    ct.addB = NumOr(c.vm, t, "bb", ct.addB);
-    ct.addA = NumOr(c.vm, t, "ab", ct.addA);
+    SetMultiplier(c.vm, t, "ra", ct.mulR);
+    SetMultiplier(c.vm, t, "ga", ct.mulG);
+    SetMultiplier(c.vm, t, "ba", ct.mulB);
+    SetMultiplier(c.vm, t, "aa", ct.mulA);
+    SetOffset(c.vm, t, "rb", ct.addR);
+    SetOffset(c.vm, t, "gb", ct.addG);
+    SetOffset(c.vm, t, "bb", ct.addB);
+    SetOffset(c.vm, t, "ab", ct.addA);
     return Value{};
 }
 
@@ -131,7 +195,12 @@ Value MatrixValue(CallInfo& c, const Matrix& m) {
                    {"a", "b", "c", "d", "tx", "ty"});
 }
 
+// A Transform needs a clip: `new Transform()` of anything else gives undefined.
 Value TransformCtor(CallInfo& c) {
+    if (!TimelineOfValue(c.arg(0))) {
+        c.vm.constructRefused = true;
+        return Value{};
+    }
     if (Object* self = c.thisValue.asObject()) self->bound = {c.arg(0)};
     return Value{};
 }
@@ -141,10 +210,13 @@ Value GetMatrix(CallInfo& c) {
     return o ? MatrixValue(c, o->matrix) : Value{};
 }
 
+// Only an object holding all six members of a matrix as its own is taken.
 Value SetMatrix(CallInfo& c) {
     DisplayObject* o = Placement(c, BoundTarget(c));
     Object* m = c.arg(0).asObject();
     if (!o || !m) return Value{};
+    for (const char* member : {"a", "b", "c", "d", "tx", "ty"})
+        if (!m->findOwn(member)) return Value{};
     o->matrix = {NumOr(c.vm, m, "a", 1),       NumOr(c.vm, m, "b", 0),
                  NumOr(c.vm, m, "c", 0),       NumOr(c.vm, m, "d", 1),
                  NumOr(c.vm, m, "tx", 0) * 20, NumOr(c.vm, m, "ty", 0) * 20};
@@ -152,14 +224,15 @@ Value SetMatrix(CallInfo& c) {
 }
 
 Value GetConcatenatedMatrix(CallInfo& c) {
-    ScriptRunner* runner = Runner(c);
     auto t = ResolveTarget(c, BoundTarget(c));
-    if (!runner || !t || !runner->rootTimeline()) return Value{};
-    const auto m = ConcatenatedMatrix(*runner->rootTimeline(), *t);
-    return m ? MatrixValue(c, *m) : Value{};
+    Matrix m;
+    ColorTransform ct;
+    return t && Concatenated(*t, m, ct) ? MatrixValue(c, m) : Value{};
 }
 
 Value GetGeomColorTransform(CallInfo& c) {
+    // Movies before SWF 8 have no ColorTransform class to answer with.
+    if (c.vm.version() < 8) return Value{};
     const DisplayObject* o = Placement(c, BoundTarget(c));
     if (!o) return Value{};
     const ColorTransform& ct = o->colorTransform;
@@ -184,15 +257,10 @@ Value SetGeomColorTransform(CallInfo& c) {
 Value GetConcatenatedColorTransform(CallInfo& c) {
     // A Transform made by SWF 7 or older code answers nothing, as its colorTransform does.
     if (c.vm.version() < 8) return Value{};
-    ScriptRunner* runner = Runner(c);
     auto t = ResolveTarget(c, BoundTarget(c));
-    if (!runner || !t || !runner->rootTimeline()) return Value{};
+    Matrix m;
     ColorTransform ct;
-    if (t.get() != runner->rootTimeline()) {
-        const auto path = PlacementPath(*runner->rootTimeline(), *t);
-        if (path.empty()) return Value{};
-        for (const DisplayObject* o : path) ct = ct * o->colorTransform;
-    }
+    if (!t || !Concatenated(*t, m, ct)) return Value{};
     return NewGeom(c, "ColorTransform",
                    {ct.mulR, ct.mulG, ct.mulB, ct.mulA, ct.addR, ct.addG, ct.addB, ct.addA},
                    {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
@@ -201,13 +269,12 @@ Value GetConcatenatedColorTransform(CallInfo& c) {
 
 // The clip's drawn area on the stage, in whole pixels.
 Value GetPixelBounds(CallInfo& c) {
-    ScriptRunner* runner = Runner(c);
     auto t = ResolveTarget(c, BoundTarget(c));
-    if (!runner || !t || !runner->rootTimeline()) return Value{};
-    const auto m = ConcatenatedMatrix(*runner->rootTimeline(), *t);
-    if (!m) return Value{};
+    Matrix m;
+    ColorTransform ct;
+    if (!t || !Concatenated(*t, m, ct)) return Value{};
     std::vector<RenderItem> items;
-    t->collect(*m, {}, items);
+    t->collect(m, {}, items);
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool any = false;
     for (const RenderItem& item : items) {
@@ -227,6 +294,31 @@ Value GetPixelBounds(CallInfo& c) {
     const double left = std::floor(x0 / 20), top = std::floor(y0 / 20);
     return NewGeom(c, "Rectangle", {left, top, std::ceil(x1 / 20) - left, std::ceil(y1 / 20) - top},
                    {"x", "y", "width", "height"});
+}
+
+// --- MovieClip.transform ---
+
+// A new Transform on the clip at each read.
+Value GetClipTransform(CallInfo& c) {
+    if (!TimelineOfValue(c.thisValue)) return Value{};
+    return NewGeom(c, "Transform", {c.thisValue}, {});
+}
+
+// Given a Transform, the clip takes the matrix and colour transform of that Transform's clip;
+// anything else changes nothing.
+Value SetClipTransform(CallInfo& c) {
+    Object* given = c.arg(0).asObject();
+    const Value geom = PackageObject(c.vm, "flash.geom");
+    const Value ctor = geom.isObject() ? c.vm.getMember(geom, "Transform") : Value{};
+    const Value proto = ctor.isObject() ? c.vm.getMember(ctor, "prototype") : Value{};
+    if (!given || !proto.isObject() || given->proto() != proto.asObject() || given->bound.empty())
+        return Value{};
+    const DisplayObject* from = Placement(c, given->bound[0]);
+    DisplayObject* to = Placement(c, c.thisValue);
+    if (!from || !to) return Value{};
+    to->matrix = from->matrix;
+    to->colorTransform = from->colorTransform;
+    return Value{};
 }
 
 void Accessor(Interpreter& vm, Object* proto, const char* name, NativeFn get, NativeFn set) {
@@ -262,6 +354,11 @@ void InstallColorBuiltins(Interpreter& vm) {
     Accessor(vm, tproto, "colorTransform", GetGeomColorTransform, SetGeomColorTransform);
     Accessor(vm, tproto, "pixelBounds", GetPixelBounds, ReadOnly);
     Accessor(vm, tproto, "concatenatedColorTransform", GetConcatenatedColorTransform, ReadOnly);
+    // A Flash 8 member of MovieClip: hidden from older movies.
+    Property& clipTransform =
+        vm.protos.clip->put("transform", Value{}, kDontEnum | kDontDelete | 0x1000);
+    clipTransform.getter = vm.newFunction(GetClipTransform);
+    clipTransform.setter = vm.newFunction(SetClipTransform);
 }
 
 }  // namespace saver::swf::avm1

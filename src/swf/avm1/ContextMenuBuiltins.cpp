@@ -3,6 +3,8 @@
 // a menu has its `onSelect` handler, its `customItems` and the switches of the built-in
 // items; `copy` gives a new menu with copies of the custom items that shares the switches
 // object, as the player's script library does.
+#include <iterator>
+
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ScriptShaped.h"
 
@@ -17,11 +19,13 @@ const char* const kBuiltInItems[] = {"save", "zoom",   "quality",      "play",
 Value MenuCtor(CallInfo& c) {
     Object* self = c.thisValue.asObject();
     if (!self) return Value{};
+    // Made in the player's order, so for..in (newest first) lists them as it does.
     self->put("onSelect", c.arg(0));
-    self->put("customItems", c.vm.newArray());
     Object* items = c.vm.newObject();
-    for (const char* name : kBuiltInItems) items->put(name, true);
+    for (auto it = std::rbegin(kBuiltInItems); it != std::rend(kBuiltInItems); ++it)
+        items->put(*it, true);
     self->put("builtInItems", items);
+    self->put("customItems", c.vm.newArray());
     return Value{};
 }
 

@@ -246,7 +246,12 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
         protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
+    constructRefused = false;
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
+    if (fn->native && constructRefused) {
+        constructRefused = false;
+        return Value{};
+    }
     if (fn->native && result.isObject()) return result;
     return obj;
 }
@@ -726,7 +731,8 @@ std::string Interpreter::typeOf(const Value& v) const {
     if (v.isString()) return "string";
     Object* o = v.asObject();
     if (o->isFunction()) return "function";
-    if (o->kind() == Object::Kind::Clip) return "movieclip";
+    if (o->kind() == Object::Kind::Clip)
+        return const_cast<Interpreter*>(this)->host().clipIsButton(o) ? "object" : "movieclip";
     return "object";
 }
 

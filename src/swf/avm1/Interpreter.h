@@ -84,6 +84,11 @@ struct InterpreterHost {
         (void)clip;
         return false;
     }
+    // True when the clip object `clip` stands for a button (typeof gives "object").
+    virtual bool clipIsButton(Object* clip) {
+        (void)clip;
+        return false;
+    }
     // The Call action: the DoAction blocks of the frame `frame` names on `clip` (a number
     // from 1, a label, or "path:frame"), and the clip they run as; false when there is none.
     virtual bool frameScripts(Object* clip, const Value& frame, Object*& owner,
@@ -197,6 +202,9 @@ class Interpreter {
         Object* clip = nullptr;
     };
     Prototypes protos;
+    // Set by a native constructor that makes nothing of its arguments: `new` then gives
+    // undefined (flash.geom.Transform without a clip).
+    bool constructRefused = false;
 
     // Timers (setInterval/setTimeout), run by the embedder's clock.
     struct Timer {

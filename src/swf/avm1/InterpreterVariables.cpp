@@ -290,7 +290,13 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
         protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
+    constructRefused = false;
     const Value result = callFunction(fn, obj, args, protoValue.asObject(), true);
+    if (fn->native && constructRefused) {
+        constructRefused = false;
+        push(Value{});
+        return;
+    }
     push(fn->native && result.isObject() ? result : Value(obj));
 }
 

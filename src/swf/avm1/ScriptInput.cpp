@@ -70,26 +70,41 @@ Value GetScaleMode(CallInfo& c) {
     const int mode = in ? in->scaleMode() : 0;
     return in ? Value(kScaleModes[mode >= 0 && mode < 4 ? mode : 0]) : Value{};
 }
-// The player takes the four modes in any case and keeps the last good one.
+// The player takes the four modes in any case; anything else shows all. A stage whose size
+// changes with the mode tells its listeners (onResize).
 Value SetScaleMode(CallInfo& c) {
     ScriptInput* in = Input(c);
     if (!in) return Value{};
     const std::string mode = FoldCase(c.vm.toString(c.arg(0)));
+    int chosen = 0;
     for (int i = 0; i < 4; ++i)
-        if (mode == FoldCase(kScaleModes[i])) in->scriptScaleMode = i;
+        if (mode == FoldCase(kScaleModes[i])) chosen = i;
+    in->setScriptScaleMode(chosen);
+    return Value{};
+}
+Value GetDisplayState(CallInfo& c) {
+    ScriptInput* in = Input(c);
+    return in ? Value(in->fullScreen() ? "fullScreen" : "normal") : Value{};
+}
+// "fullScreen" or "normal" in any case; anything else changes nothing.
+Value SetDisplayState(CallInfo& c) {
+    ScriptInput* in = Input(c);
+    if (!in) return Value{};
+    const std::string state = FoldCase(c.vm.toString(c.arg(0)));
+    if (state == "fullscreen" || state == "normal") in->setFullScreen(state == "fullscreen");
     return Value{};
 }
 Value GetAlign(CallInfo& c) {
     ScriptInput* in = Input(c);
     return in ? Value(in->align) : Value{};
 }
-// Stored as the player stores it: the letters it knows (T, B, L, R), in that order.
+// Stored as the player stores it: the letters it knows (L, T, R, B), in that order.
 Value SetAlign(CallInfo& c) {
     ScriptInput* in = Input(c);
     if (!in) return Value{};
     const std::string given = FoldCase(c.vm.toString(c.arg(0)));
     std::string out;
-    for (const char letter : {'t', 'b', 'l', 'r'})
+    for (const char letter : {'l', 't', 'r', 'b'})
         if (given.find(letter) != std::string::npos) out += static_cast<char>(letter - 'a' + 'A');
     in->align = out;
     return Value{};
@@ -158,6 +173,7 @@ void ScriptInput::install() {
     Accessor(vm_, stage, "scaleMode", GetScaleMode, SetScaleMode);
     Accessor(vm_, stage, "align", GetAlign, SetAlign);
     Accessor(vm_, stage, "showMenu", GetShowMenu, SetShowMenu);
+    Accessor(vm_, stage, "displayState", GetDisplayState, SetDisplayState);
 }
 
 bool ScriptInput::isDown(int keyCode) const {
@@ -203,6 +219,20 @@ void ScriptInput::event(TimelineInstance& root, const InputEvent& e) {
             broadcast("Key", "onKeyUp");
             break;
     }
+}
+
+void ScriptInput::setScriptScaleMode(int mode) {
+    const int width = stageWidth(), height = stageHeight();
+    scriptScaleMode = mode;
+    if (width != stageWidth() || height != stageHeight()) broadcast("Stage", "onResize");
+}
+
+// The show always fills the screen; the state is what the movie asked for, and its
+// listeners hear of each change.
+void ScriptInput::setFullScreen(bool on) {
+    if (on == fullScreen_) return;
+    fullScreen_ = on;
+    broadcast("Stage", "onFullScreen", {on});
 }
 
 void ScriptInput::resized(TimelineInstance& root, int width, int height) {

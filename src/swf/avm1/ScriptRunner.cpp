@@ -100,6 +100,8 @@ void ScriptRunner::installClipMethods() {
     vm_->method(proto, "prevFrame", ClipPrev);
     vm_->method(proto, "gotoAndPlay", ClipGotoPlay);
     vm_->method(proto, "gotoAndStop", ClipGotoStop);
+    // Clips and buttons used as buttons show the hand unless a script says otherwise.
+    proto->put("useHandCursor", true, kDontEnum);
     Object* ctor = vm_->newFunction([](CallInfo& c) { return c.thisValue; }, proto);
     vm_->global()->put("MovieClip", ctor, kDontEnum);
 }
@@ -119,6 +121,13 @@ Object* ScriptRunner::clipObject(TimelineInstance& timeline) {
         if (const Property* version = vm_->global()->findOwn("$version"))
             o->put("$version", version->value);
     return o;
+}
+
+bool ScriptRunner::clipIsButton(Object* clip) {
+    const auto t = timelineOf(clip);
+    if (!t || !t->parent()) return false;
+    const auto it = movie_->dictionary.find(t->characterId());
+    return it != movie_->dictionary.end() && std::holds_alternative<Button>(it->second);
 }
 
 void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names) {
@@ -273,16 +282,17 @@ void ScriptRunner::timelineControl(Object* clip, int what) {
 
 namespace {
 
-// Whether every ancestor's list still holds the clip (a parked clip included).
-bool InDisplayTree(TimelineInstance& t) {
-    std::shared_ptr<TimelineInstance> at = t.shared_from_this();
-    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
-        if (!at->placement()) return false;
-        auto parent = at->parent();
-        if (!parent) return true;
-        at = parent;
-    }
-    return false;
+// "_levelN" and its alias "_flashN": the digits after the prefix read as the player reads
+// them (none is 0, a sign is taken, what follows them is ignored, the number wraps at 32
+// bits).
+bool LevelNumber(const std::string& name, int& level) {
+    if (!name.starts_with("_level") && !name.starts_with("_flash")) return false;
+    const bool negative = name.size() > 6 && name[6] == '-';
+    std::uint32_t n = 0;
+    for (std::size_t i = negative ? 7 : 6; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+        n = n * 10 + static_cast<std::uint32_t>(name[i] - '0');
+    level = static_cast<std::int32_t>(negative ? 0u - n : n);
+    return true;
 }
 
 }  // namespace
@@ -318,6 +328,8 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };
     if (is("_root") || is("_level0")) return clipObject(*root_);
+    if (int level = 0; LevelNumber(cs ? name : FoldCase(name), level))
+        return level == 0 ? Value(clipObject(*root_)) : Value{};
     if (is("_parent")) {
         auto parent = t->parent();
         return parent ? Value(clipObject(*parent)) : Value{};
@@ -325,7 +337,7 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
     if (name == "\x01path") {
         // A clip taken off the stage has no path: it converts to an empty string. One that
         // waits there for its unload event keeps its path until then.
-        if (!InDisplayTree(*t)) return Value("");
+        if (!t->inDisplayTree()) return Value("");
         std::vector<std::pair<TimelineInstance*, std::string>> path;
         pathTo(*t, path);
         std::string out = "_level0";

@@ -79,6 +79,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void clipChildNames(Object* clip, std::vector<std::string>& names) override;
     Value clipChild(Object* clip, const std::string& name) override;
     bool clipLeftStage(Object* clip) override;
+    bool clipIsButton(Object* clip) override;
 
     // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);

@@ -124,10 +124,20 @@ const std::vector<ClipAction>* TimelineInstance::clipActions() const {
 }
 
 bool TimelineInstance::onStage() const {
+    return reachesRoot(false);
+}
+
+bool TimelineInstance::inDisplayTree() const {
+    return reachesRoot(true);
+}
+
+// Walks up through the placements to the root; a placement waiting for its unload event
+// breaks the walk unless `countParked`.
+bool TimelineInstance::reachesRoot(bool countParked) const {
     const TimelineInstance* t = this;
     for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
         const DisplayObject* p = t->placement();
-        if (!p || p->pendingRemoval) return false;
+        if (!p || (p->pendingRemoval && !countParked)) return false;
         auto parent = t->parent_.lock();
         if (!parent) return t->nesting_ == 0;
         t = parent.get();

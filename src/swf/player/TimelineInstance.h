@@ -136,6 +136,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     DisplayObject* placement();
     const DisplayObject* placement() const;
     bool onStage() const;  // every ancestor's placement holds it
+    // Like onStage, but a clip parked until its unload event has run still counts.
+    bool inDisplayTree() const;
     std::uint16_t characterId() const { return characterId_; }
     // The instance name and the onClipEvent handlers, also after the clip left the stage.
     std::string name() const;
@@ -166,8 +168,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void setScriptMask(const std::shared_ptr<TimelineInstance>& mask);
     std::shared_ptr<TimelineInstance> scriptMask() const { return scriptMask_.lock(); }
     // A text field as the mask: the field is not drawn, and as its text is the system's it
-    // masks everything away (device text never masks in Flash).
-    void setScriptMask(const std::shared_ptr<TextFieldState>& field);
+    // masks everything away (device text never masks in Flash). `holder` is the timeline
+    // whose list holds the field (a field never changes timelines, only depths).
+    void setScriptMask(const std::shared_ptr<TextFieldState>& field,
+                       const std::shared_ptr<TimelineInstance>& holder);
     // Whether this clip is the script mask of a clip on the stage (and so not drawn).
     bool masksOtherClip() const;
 
@@ -209,6 +213,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     bool openScriptMask(std::vector<RenderItem>& out) const;
     void appendFieldMask(const TextFieldState& field, std::vector<RenderItem>& out) const;
     bool fieldMasksOtherClip(const DisplayObject& object) const;
+    bool reachesRoot(bool countParked) const;
 
     class MaskStack;
 
@@ -231,6 +236,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     std::weak_ptr<TimelineInstance> scriptMask_;  // the clip masking this one
     std::weak_ptr<TimelineInstance> maskOwner_;   // the clip this one masks
     std::weak_ptr<TextFieldState> fieldMask_;     // a text field masking this clip
+    // The timeline whose list holds `fieldMask_`.
+    std::weak_ptr<TimelineInstance> fieldMaskHolder_;
 };
 
 }  // namespace saver::swf

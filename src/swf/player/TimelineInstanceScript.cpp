@@ -217,9 +217,11 @@ void TimelineInstance::setScriptMask(const std::shared_ptr<TimelineInstance>& ma
     scriptMask_ = mask;
 }
 
-void TimelineInstance::setScriptMask(const std::shared_ptr<TextFieldState>& field) {
+void TimelineInstance::setScriptMask(const std::shared_ptr<TextFieldState>& field,
+                                     const std::shared_ptr<TimelineInstance>& holder) {
     setScriptMask(std::shared_ptr<TimelineInstance>{});
-    if (!field) return;
+    fieldMaskHolder_.reset();
+    if (!field || !holder) return;
     auto& masks = context_.fieldMasks;
     std::erase_if(masks, [&](const auto& entry) {
         const auto masked = entry.second.lock();
@@ -227,6 +229,7 @@ void TimelineInstance::setScriptMask(const std::shared_ptr<TextFieldState>& fiel
         return !masked || entry.first.expired() || entry.first.lock() == field;
     });
     fieldMask_ = field;
+    fieldMaskHolder_ = holder;
     masks.emplace_back(field, weak_from_this());
 }
 
@@ -256,28 +259,14 @@ bool TimelineInstance::masksOtherClip() const {
 // so a field in a system font hides the clip it masks.
 void TimelineInstance::appendFieldMask(const TextFieldState& field,
                                        std::vector<RenderItem>& out) const {
-    const TimelineInstance* root = this;
-    for (int guard = 0; guard <= kMaxSpriteNesting + 1; ++guard) {
-        auto parent = root->parent_.lock();
-        if (!parent) break;
-        root = parent.get();
-    }
-    const TimelineInstance* owner = nullptr;
-    const DisplayObject* holder = nullptr;
-    std::vector<const TimelineInstance*> pending{root};
-    while (!pending.empty() && !holder) {
-        const TimelineInstance* t = pending.back();
-        pending.pop_back();
-        for (const auto& [depth, object] : t->list_) {
-            if (object.text.get() == &field) {
-                owner = t;
-                holder = &object;
-                break;
-            }
-            if (object.sprite) pending.push_back(object.sprite.get());
-        }
-    }
-    if (!holder || !owner->onStage()) return;
+    // The field may have changed depth since the mask was set, but never its timeline.
+    const auto owner = fieldMaskHolder_.lock();
+    if (!owner || !owner->onStage()) return;
+    const auto found =
+        std::find_if(owner->list_.begin(), owner->list_.end(),
+                     [&](const auto& entry) { return entry.second.text.get() == &field; });
+    if (found == owner->list_.end()) return;
+    const DisplayObject* holder = &found->second;
     const auto it = context_.movie->dictionary.find(holder->characterId);
     const auto* edit =
         it != context_.movie->dictionary.end() ? std::get_if<EditText>(&it->second) : nullptr;
