@@ -113,7 +113,8 @@ TEST(SwfTextDeviceTest, OutlineScaledFace) {
     }
     const Shape* h = face->glyphAt(U'H', 12);
     ASSERT_NE(h, nullptr);
-    EXPECT_NEAR(h->bounds.yMin, -714 * 12 * 64 / 1000.0, 1);  // cap height 714, unhinted
+    EXPECT_EQ(h->bounds.yMin, -714);  // cap height 714 in the font's units, unhinted
+    EXPECT_EQ(face->fittedEm(12), 1000);
     EXPECT_EQ(
         MakeFreeTypeFace(OpenFreeTypeLibrary(), "/nonexistent.ttf", GlyphFitting::OutlineScaled)
             ->glyph(U'H'),

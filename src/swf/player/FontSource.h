@@ -33,9 +33,10 @@ class FontFace {
     virtual double advance(char32_t code) const = 0;
     // Glyphs fitted to the pixel grid for text `pixels` pixels high drawn unscaled (stems and
     // heights on whole pixels, advances rounded to whole pixels): the outline in 64ths of a
-    // pixel at that size (an EM of pixels * 64 units), the advance in twips. Only for faces
-    // whose fitsToPixels() is true; others give null and 0.
+    // pixel at that size (an EM of fittedEm(pixels) units, by default pixels * 64), the
+    // advance in twips. Only for faces whose fitsToPixels() is true; others give null and 0.
     virtual bool fitsToPixels() const { return false; }
+    virtual double fittedEm(int pixels) const { return pixels * 64.0; }
     virtual const Shape* glyphAt(char32_t code, int pixels) const {
         (void)code, (void)pixels;
         return nullptr;

@@ -59,7 +59,7 @@ int ResolvedFont::fittedPixels(double size) const {
 
 const Shape* ResolvedFont::glyphAt(char32_t code, double size, double& scale) const {
     if (const int pixels = fittedPixels(size)) {
-        scale = size / (pixels * 64.0);
+        scale = size / device_->fittedEm(pixels);
         return device_->glyphAt(code, pixels);
     }
     scale = size / em_;

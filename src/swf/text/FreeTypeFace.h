@@ -7,7 +7,8 @@
 //   Hinted         the classic TrueType hinter's outline at that size (stems and heights on
 //                  whole pixels, curves as the chords the system's rasteriser draws), and the
 //                  hinted advance, a whole number of pixels. The system's device text.
-//   OutlineScaled  the plain outline scaled to that size, and the plain advance scaled to it,
+//   OutlineScaled  the plain outline in the font's units (scaled to the size when drawn), and
+//                  the plain advance scaled to that size,
 //                  cut to whole twips and rounded to the nearest pixel: how a player that draws
 //                  device text as shapes (with no hinting) places it.
 //

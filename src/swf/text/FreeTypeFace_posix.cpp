@@ -102,6 +102,9 @@ class FreeTypeFace : public CachedFontFace {
     double leading() const override { return leading_; }
     bool fitsToPixels() const override { return face_ != nullptr; }
     bool snapsToPixels() const override { return fitting_ == GlyphFitting::Hinted; }
+    double fittedEm(int pixels) const override {
+        return fitting_ == GlyphFitting::Hinted ? pixels * 64.0 : units_;
+    }
 
   protected:
     Loaded load(char32_t code) const override {
@@ -139,14 +142,16 @@ class FreeTypeFace : public CachedFontFace {
         return out;
     }
 
-    // The plain outline in 64ths of a pixel at `pixels` pixels per EM; the advance scaled to
-    // twips, cut to whole twips, then rounded to whole pixels.
+    // The plain outline in the font's own units, which are whole numbers: rounding them to a
+    // grid of the pixel size would move an edge that passes a pixel centre by a hair to the
+    // other side of it. The advance is scaled to twips, cut to whole twips, then rounded to
+    // whole pixels.
     Loaded loadScaled(char32_t code, int pixels) const {
         Loaded out;
         if (pixels <= 0 || !loadUnscaled(code)) return out;
         const double twips = std::trunc(face_->glyph->advance.x * pixels * 20.0 / units_);
         out.advance = std::round(twips / 20) * 20;
-        decompose(GlyphOutlineBuilder(units_, pixels * 64.0), false, out);
+        decompose(GlyphOutlineBuilder(units_, units_), false, out);
         return out;
     }
 
