@@ -164,8 +164,8 @@ void InstallTextFieldClipMethods(Interpreter& vm) {
 
 void InstallTextFieldDisplay(Interpreter& vm, Object* proto) {
     NamedAccessors(vm, proto, kDisplayProperties, DisplayGet, DisplaySet);
-    vm.method(proto, "removeTextField", RemoveTextField);
-    vm.method(proto, "getDepth", GetDepth);
+    vm.method(proto, "removeTextField", RemoveTextField, kSince6);
+    vm.method(proto, "getDepth", GetDepth, kSince6 | kReadOnly);
     vm.method(proto, "toString", FieldToString);
 }
 
