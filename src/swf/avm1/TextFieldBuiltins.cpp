@@ -367,7 +367,9 @@ void InstallTextFieldBuiltins(Interpreter& vm) {
     Object* ctor = MakeClass(vm, "TextField", TextFieldCtor, nullptr);
     Object* proto = vm.getMember(ctor, "prototype").asObject();
     NamedAccessors(vm, proto, kProperties, FieldGet, FieldSet);
-    for (const char* name : kProperties) proto->findOwn(name)->flags = 0;
+    // Enumerable; the SWF 8 rendering properties (the first five) work only for SWF 8 code.
+    for (std::size_t i = 0; i < std::size(kProperties); ++i)
+        proto->findOwn(kProperties[i])->flags = i < 5 ? kSince8 : 0;
     NamedAccessors(vm, proto, kSizeProperties, FieldGet, FieldSet);
     InstallTextFieldDisplay(vm, proto);
     vm.method(proto, "replaceSel", ReplaceSel, kSince6);

@@ -48,13 +48,15 @@ void TextFieldState::setText(const std::string& utf8) {
 void TextFieldState::setHtmlText(const std::string& utf8) {
     // Players before SWF 8 leave the same HTML alone; later ones parse it again on the format
     // its open tags left.
-    if (utf8 == htmlSource_ && !text_.empty() &&
+    if (utf8 == htmlSource_ && !text_.empty() && box_.multiline == parsedMultiline_ &&
         (newFormat_ == parsedBase_ || movie_->header.version < 8))
         return;
+    parsedMultiline_ = box_.multiline;
     htmlSource_ = utf8;
     // Tags the HTML leaves open go on into the text set after it.
     parsedBase_ = newFormat_;
-    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_);
+    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_,
+                          {box_.multiline, movie_->header.version});
     dirty_ = true;
 }
 

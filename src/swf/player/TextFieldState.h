@@ -84,7 +84,8 @@ class TextFieldState {
     StyledText text_;
     std::string htmlSource_;
     TextFormat newFormat_;
-    TextFormat parsedBase_;  // the new-text format the last HTML was parsed on
+    TextFormat parsedBase_;         // the new-text format the last HTML was parsed on
+    bool parsedMultiline_ = false;  // and whether the field was multiline then
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
