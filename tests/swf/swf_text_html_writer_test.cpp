@@ -27,7 +27,8 @@ TEST(SwfTextHtmlWriterTest, WritesRunsParagraphsAndEntities) {
     };
     const std::string p = R"(<P ALIGN="LEFT">)";
     const Case cases[] = {
-        {{}, p + kFont + "</FONT></P>"},
+        {{}, ""},
+        {{{U"\r", base}}, p + kFont + "</FONT></P>"},
         {{{U"hello", base}, {U"world", big}},
          p + kFont + R"(hello<FONT SIZE="100">world</FONT></FONT></P>)"},
         // Each run nests inside the FONTs still open; going back to an outer one closes them.
@@ -45,7 +46,7 @@ TEST(SwfTextHtmlWriterTest, WritesRunsParagraphsAndEntities) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.html);
-        EXPECT_EQ(EncodeUtf8(WriteHtmlText(c.text, base)), c.html);
+        EXPECT_EQ(EncodeUtf8(WriteHtmlText(c.text)), c.html);
     }
 }
 

@@ -95,8 +95,7 @@ const char* AutoSizeName(AutoSize a) {
 Value Get(Interpreter& vm, TextFieldState& f, const std::string& name) {
     const TextFieldBox& b = f.box();
     if (name == "text") return f.text();
-    if (name == "htmlText")
-        return f.html() ? EncodeUtf8(WriteHtmlText(f.styled(), f.newFormat())) : f.text();
+    if (name == "htmlText") return f.html() ? EncodeUtf8(WriteHtmlText(f.styled())) : f.text();
     if (name == "html") return f.html();
     if (name == "length") return double(PlainText(f.styled()).size());
     if (name == "textColor") return ColorNumber(f.newFormat().color);
@@ -278,8 +277,7 @@ Value GetTextFormat(CallInfo& c) {
     auto f = Field(c);
     if (!f) return Value{};
     std::size_t begin, end;
-    Range(c, std::min<std::size_t>(c.args.size(), 2), PlainText(f->styled()).size(), begin,
-          end);
+    Range(c, std::min<std::size_t>(c.args.size(), 2), PlainText(f->styled()).size(), begin, end);
     std::vector<const TextFormat*> formats;
     std::size_t pos = 0;
     for (const TextRun& run : f->styled()) {

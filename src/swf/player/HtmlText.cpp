@@ -149,6 +149,16 @@ class Reader {
         if (options_.version <= 7 &&
             std::all_of(node.begin(), node.end(), [](char32_t c) { return IsHtmlSpace(c); }))
             return;
+        if (options_.condenseWhite) {
+            for (std::size_t i = 0; i < node.size(); ++i) {
+                const bool space = IsHtmlSpace(node[i]);
+                if (!space)
+                    text(node[i]);
+                else if (i == 0 || !IsHtmlSpace(node[i - 1]))
+                    text(U' ');
+            }
+            return;
+        }
         for (std::size_t i = 0; i < node.size(); ++i) {
             const char32_t c = node[i];
             if (c == U'\r' || c == U'\n') {

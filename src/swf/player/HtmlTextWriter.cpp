@@ -260,14 +260,9 @@ std::vector<Piece> Pieces(const StyledText& text) {
 
 }  // namespace
 
-std::u32string WriteHtmlText(const StyledText& text, const TextFormat& empty) {
+std::u32string WriteHtmlText(const StyledText& text) {
     const std::vector<Piece> pieces = Pieces(text);
     Writer w;
-    if (pieces.empty()) {
-        w.run(empty);
-        w.closeAll();
-        return w.out;
-    }
     for (const Piece& piece : pieces) {
         w.run(piece.format);
         w.out += Escaped(piece.text);

@@ -8,7 +8,7 @@
 // <U>. Characters that mean something in HTML are written as entities. Sizes and lengths are
 // whole pixels, colours "#RRGGBB".
 //
-// Failure: none; empty text gives one empty paragraph in `empty`'s format.
+// Failure: none; empty text gives an empty string.
 #pragma once
 
 #include <string>
@@ -17,6 +17,6 @@
 
 namespace saver::swf {
 
-std::u32string WriteHtmlText(const StyledText& text, const TextFormat& empty);
+std::u32string WriteHtmlText(const StyledText& text);
 
 }  // namespace saver::swf

@@ -49,14 +49,16 @@ void TextFieldState::setHtmlText(const std::string& utf8) {
     // Players before SWF 8 leave the same HTML alone; later ones parse it again on the format
     // its open tags left.
     if (utf8 == htmlSource_ && !text_.empty() && box_.multiline == parsedMultiline_ &&
+        options_.condenseWhite == parsedCondensed_ &&
         (newFormat_ == parsedBase_ || movie_->header.version < 8))
         return;
     parsedMultiline_ = box_.multiline;
+    parsedCondensed_ = options_.condenseWhite;
     htmlSource_ = utf8;
     // Tags the HTML leaves open go on into the text set after it.
     parsedBase_ = newFormat_;
     text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_,
-                          {box_.multiline, movie_->header.version});
+                          {box_.multiline, movie_->header.version, options_.condenseWhite});
     dirty_ = true;
 }
 

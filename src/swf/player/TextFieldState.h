@@ -86,6 +86,7 @@ class TextFieldState {
     TextFormat newFormat_;
     TextFormat parsedBase_;         // the new-text format the last HTML was parsed on
     bool parsedMultiline_ = false;  // and whether the field was multiline then
+    bool parsedCondensed_ = false;  // and condensed white space
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;
