@@ -63,6 +63,10 @@ TEST(SwfTextHtmlTest, MarkupToRuns) {
               "ab/|12|000|000000|0||0\n");
     EXPECT_EQ(Runs(ParseHtmlText(DecodeText("<b> </b>x ", true), base, nullptr, {true, 7})),
               "x |12|000|000000|0||0\n");
+    // condenseWhite: a run of white space is one space, and none starts a line.
+    EXPECT_EQ(Runs(ParseHtmlText(DecodeText(" a \n\t b <p> c</p>", true), base, nullptr,
+                                 {true, 8, true})),
+              "a b c/|12|000|000000|0||0\n");
     const auto tabs =
         ParseHtmlText(DecodeText("<textformat tabstops=\"10,40\">t</textformat>", true), base);
     EXPECT_EQ(tabs.front().format.tabStops, (std::vector<double>{200, 800}));

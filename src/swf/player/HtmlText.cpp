@@ -151,10 +151,13 @@ class Reader {
             return;
         if (options_.condenseWhite) {
             for (std::size_t i = 0; i < node.size(); ++i) {
-                const bool space = IsHtmlSpace(node[i]);
-                if (!space)
+                // One space for a run; from SWF 8 none at the start of a line or after a space.
+                const bool fresh = options_.version >= 8
+                                       ? !atParagraphStart() && out_.back().text.back() != U' '
+                                       : i == 0 || !IsHtmlSpace(node[i - 1]);
+                if (!IsHtmlSpace(node[i]))
                     text(node[i]);
-                else if (i == 0 || !IsHtmlSpace(node[i - 1]))
+                else if (fresh)
                     text(U' ');
             }
             return;

@@ -9,7 +9,7 @@
 // before it; CR and LF in the text end one in any field. The break of </p> is plain text in
 // the paragraph's format and the last closed FONT's character format. Movies of SWF 7 and
 // older drop text between tags that is only white space. With condenseWhite every run of
-// white space (line ends included) reads as one space.
+// white space (line ends included) reads as one space, and from SWF 8 none starts a line.
 //
 // Failure: none; an unclosed tag or entity is taken as text, unknown attributes are ignored.
 #pragma once
