@@ -38,15 +38,18 @@ TEST(SwfTextHtmlTest, MarkupToRuns) {
          "a|12|000|000000|0||0\nb|12|100|000000|0||0\nc|12|110|000000|0||0\n"
          "d|12|000|000000|0||0\n"},
         {"<p align=\"center\">x</p><p align='right'>y</p>",
-         "x/|12|000|000000|2||0\ny|12|000|000000|1||0\n"},
+         "x/|12|000|000000|2||0\ny/|12|000|000000|1||0\n"},
         {"<font size=\"20\" color=\"#FF8000\">big</font><font size=\"+2\">up</font>",
          "big|20|000|ff8000|0||0\nup|14|000|000000|0||0\n"},
         {"<u><a href=\"http://x\">link</a></u>", "link|12|001|000000|0|http://x|0\n"},
-        {"<textformat leading=\"4\"><li>one</li></textformat>", "one|12|000|000000|0||4\n"},
+        {"<textformat leading=\"4\"><li>one</li></textformat>", "one/|12|000|000000|0||4\n"},
         {"a<br>b\nc", "a/b/c|12|000|000000|0||0\n"},
         {"&lt;&amp;&gt;&#65;&#x42;&bogus; &nbsp", "<&>AB&bogus; &nbsp|12|000|000000|0||0\n"},
         {"<unknown attr=1>x</unknown></b>y<b", "xy<b|12|000|000000|0||0\n"},
-        {"<p>last</p>", "last|12|000|000000|0||0\n"},
+        {"<p>last</p>", "last/|12|000|000000|0||0\n"},
+        // The break of </p> is plain text in the last closed FONT's format.
+        {"<p><font size=\"20\"><b>x</b></font></p>",
+         "x|20|100|000000|0||0\n/|20|000|000000|0||0\n"},
     };
     TextFormat base;
     base.size = 240;
@@ -55,6 +58,15 @@ TEST(SwfTextHtmlTest, MarkupToRuns) {
         EXPECT_EQ(Runs(ParseHtmlText(DecodeText(c.html, true), base)), c.runs);
     }
     EXPECT_TRUE(ParseHtmlText(DecodeText("<li>x</li>", true), base).front().format.bullet);
+    // A field of one line keeps only the breaks written as text; SWF 7 drops blank text.
+    EXPECT_EQ(Runs(ParseHtmlText(DecodeText("<p>a</p><br>b\n", true), base, nullptr, {false, 8})),
+              "ab/|12|000|000000|0||0\n");
+    EXPECT_EQ(Runs(ParseHtmlText(DecodeText("<b> </b>x ", true), base, nullptr, {true, 7})),
+              "x |12|000|000000|0||0\n");
+    // condenseWhite: a run of white space is one space, and none starts a line.
+    EXPECT_EQ(Runs(ParseHtmlText(DecodeText(" a \n\t b <p> c</p>", true), base, nullptr,
+                                 {true, 8, true})),
+              "a b c/|12|000|000000|0||0\n");
     const auto tabs =
         ParseHtmlText(DecodeText("<textformat tabstops=\"10,40\">t</textformat>", true), base);
     EXPECT_EQ(tabs.front().format.tabStops, (std::vector<double>{200, 800}));

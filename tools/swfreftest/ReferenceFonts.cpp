@@ -5,11 +5,11 @@
 #include "swfreftest/ReferenceFonts.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <mutex>
 #include <set>
 
+#include "swf/text/DeviceFontNames.h"
 #include "swf/text/FreeTypeFace.h"
 #include "swf/text/SystemFontSource.h"
 
@@ -17,17 +17,6 @@ namespace saver::swfreftest {
 namespace {
 
 constexpr const char* kNotoSans = "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf";
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
 
 // The generic family a name stands for, "" for a face name.
 std::string GenericOf(const std::string& lower) {
@@ -47,9 +36,11 @@ std::string AliasOf(const std::string& lower) {
 class ReferenceFontSource : public swf::FontSource {
   public:
     explicit ReferenceFontSource(const CaseFonts& fonts) {
-        for (const std::string& family : fonts.families) families_.insert(Lower(family));
+        for (const std::string& family : fonts.families)
+            families_.insert(swf::FoldFaceName(family));
         for (const auto& [generic, names] : fonts.defaults)
-            for (const std::string& name : names) defaults_[generic].push_back(Lower(name));
+            for (const std::string& name : names)
+                defaults_[generic].push_back(swf::FoldFaceName(name));
         if (fonts.defaultFont) {
             families_.insert("noto sans");
             for (const char* generic : {"sans", "serif", "typewriter"})
@@ -62,7 +53,8 @@ class ReferenceFontSource : public swf::FontSource {
         std::size_t start = 0;
         while (start <= name.size()) {
             const std::size_t comma = std::min(name.find(',', start), name.size());
-            const std::string one = Lower(Trim(name.substr(start, comma - start)));
+            const std::string one =
+                swf::FoldFaceName(swf::TrimFaceName(name.substr(start, comma - start)));
             if (start == 0) first = one;
             start = comma + 1;
             if (const std::string generic = GenericOf(one); !generic.empty())
@@ -101,7 +93,7 @@ class ReferenceFontSource : public swf::FontSource {
 }  // namespace
 
 std::string ReferenceFamilyFile(const std::string& family) {
-    return Lower(family) == "noto sans" ? kNotoSans : "";
+    return swf::FoldFaceName(family) == "noto sans" ? kNotoSans : "";
 }
 
 std::shared_ptr<const swf::FontSource> MakeReferenceFonts(const CaseFonts& fonts) {

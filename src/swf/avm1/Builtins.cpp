@@ -11,6 +11,7 @@
 namespace saver::swf::avm1 {
 
 void InstallTextSnapshotBuiltins(Interpreter& vm);  // TextSnapshotBuiltins.cpp
+void InstallSelectionBuiltins(Interpreter& vm);     // SelectionBuiltins.cpp
 
 Object* MakeClass(Interpreter& vm, const std::string& name, NativeFn ctor, Object* prototype) {
     Object* proto = prototype ? prototype : vm.newObject();
@@ -75,6 +76,7 @@ void Interpreter::installBuiltins() {
     InstallNativeTable(*this);
     InstallFileReferenceBuiltins(*this);
     InstallTextSnapshotBuiltins(*this);
+    InstallSelectionBuiltins(*this);
     // The player's own script library leaves its helper variable `o` behind, set to null.
     global_->put("o", Value(Null{}));
 }

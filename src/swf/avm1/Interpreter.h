@@ -128,6 +128,8 @@ class Interpreter {
     // Frame end: the operand stack and global registers are cleared, garbage collected with
     // `extraRoots` (objects the embedder keeps) as roots, and the frame's budget renewed.
     void endFrame(const std::vector<Object*>& extraRoots);
+    // Keeps `o` alive until the next endFrame, which takes the embedder's roots afresh.
+    void holdRoot(Object* o) { rootsHeld_.push_back(o); }
     void setBudget(std::uint64_t actionsPerFrame, std::chrono::milliseconds timePerFrame);
     bool halted() const { return halted_; }  // the frame's budget ran out
     std::uint64_t actionsRun() const { return totalActions_ + actions_; }  // since creation

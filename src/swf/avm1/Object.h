@@ -28,6 +28,7 @@ class TextFieldState;
 namespace saver::swf::avm1 {
 
 class Interpreter;
+struct TextFormatData;
 
 enum PropertyFlag : std::uint16_t {
     kDontEnum = 1,
@@ -135,6 +136,7 @@ class Object {
     std::vector<Value> bound;              // Function: values a native keeps (e.g. a setter's name)
     std::weak_ptr<TimelineInstance> clip;  // Clip
     std::weak_ptr<TextFieldState> textField;  // TextField objects (TextFieldObject.h)
+    std::shared_ptr<TextFormatData> textFormat;  // TextFormat objects (TextFormatObject.h)
     std::vector<Value> watchers;           // watch(): name, callback, data triples
     std::unique_ptr<XmlNodeData> xml;      // XmlNode
 

@@ -175,6 +175,7 @@ void ScriptRunner::frameDone(TimelineInstance& root) {
         }
     }
     keep.push_back(registry_);
+    keepTextFields(keep);
     vm_->endFrame(keep);
 }
 

@@ -102,7 +102,13 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     };
     Drag drag;
 
+    // The one script object of a text field: made (a broadcaster listening to itself) on first
+    // use and kept while the field lives, so what scripts store on it stays.
+    Object* textFieldObject(const std::shared_ptr<TextFieldState>& field);
+
   private:
+    // Puts the text field objects still in use among the objects the collector keeps.
+    void keepTextFields(std::vector<Object*>& keep);
     // The chain of timelines from the root down to `t` with their instance names; empty when
     // `t` is not on stage.
     bool pathTo(const TimelineInstance& t,
@@ -121,6 +127,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     std::unique_ptr<Interpreter> vm_;
     TimelineInstance* root_ = nullptr;
     std::unordered_map<const TimelineInstance*, Object*> clips_;
+    std::unordered_map<const TextFieldState*, Object*> textFields_;
     Object* registry_ = nullptr;
     PlayerSettings settings_;
     double nowMs_ = 0;

@@ -1,4 +1,5 @@
-// What the script engine tells text fields: the value of the variable a field is tied to. The
+// What the script engine tells text fields, and the fields' objects: the value of the variable
+// a field is tied to. The
 // name may be a plain variable of the field's timeline or a path to one in either notation
 // ("_root.clock.time", "/clock:time", "_parent.t"); each step is a member lookup, so clips,
 // instance names and _root/_parent resolve as they do in scripts.
@@ -63,9 +64,35 @@ Value ScriptRunner::textFieldNamed(TimelineInstance& timeline, const std::string
         if (!field && !IsScriptTextField(object)) continue;
         if (field) TextFieldOf(object, *field, *movie_);
         object.text->setOwner(timeline.weak_from_this());
-        return NewTextFieldObject(*vm_, object.text);
+        return textFieldObject(object.text);
     }
     return Value{};
+}
+
+Object* ScriptRunner::textFieldObject(const std::shared_ptr<TextFieldState>& field) {
+    const auto it = textFields_.find(field.get());
+    if (it != textFields_.end() && it->second->textField.lock() == field) return it->second;
+    Object* o = NewTextFieldObject(*vm_, field);
+    textFields_[field.get()] = o;
+    vm_->holdRoot(o);
+    // A field is a broadcaster (onChanged, onScroller, onSetFocus, onKillFocus) that listens
+    // to itself.
+    const Value broadcaster = vm_->getMember(vm_->global(), "AsBroadcaster");
+    vm_->callMethod(broadcaster, "initialize", {o});
+    if (Object* listeners = vm_->getMember(o, "_listeners").asObject())
+        listeners->elements.push_back(o);
+    return o;
+}
+
+void ScriptRunner::keepTextFields(std::vector<Object*>& keep) {
+    for (auto it = textFields_.begin(); it != textFields_.end();) {
+        if (it->second->textField.expired()) {
+            it = textFields_.erase(it);
+        } else {
+            keep.push_back(it->second);
+            ++it;
+        }
+    }
 }
 
 }  // namespace saver::swf::avm1

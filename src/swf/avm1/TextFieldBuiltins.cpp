@@ -16,13 +16,48 @@ namespace saver::swf::avm1 {
 
 namespace {
 
-constexpr const char* kProperties[] = {
-    "text",      "htmlText",   "html",        "length",          "textColor",
-    "border",    "background", "borderColor", "backgroundColor", "wordWrap",
-    "multiline", "password",   "embedFonts",  "selectable",      "autoSize",
-    "variable",  "textWidth",  "textHeight",  "_width",          "_height",
-    "maxChars",  "scroll",     "maxscroll",   "bottomScroll",    "hscroll",
-    "maxhscroll"};
+// In the player's order; for..in lists them newest first.
+constexpr const char* kProperties[] = {"gridFitType",
+                                       "antiAliasType",
+                                       "thickness",
+                                       "sharpness",
+                                       "filters",
+                                       "scroll",
+                                       "maxscroll",
+                                       "borderColor",
+                                       "backgroundColor",
+                                       "textColor",
+                                       "tabIndex",
+                                       "autoSize",
+                                       "text",
+                                       "type",
+                                       "htmlText",
+                                       "variable",
+                                       "hscroll",
+                                       "maxhscroll",
+                                       "maxChars",
+                                       "embedFonts",
+                                       "html",
+                                       "border",
+                                       "background",
+                                       "wordWrap",
+                                       "password",
+                                       "multiline",
+                                       "selectable",
+                                       "length",
+                                       "bottomScroll",
+                                       "textWidth",
+                                       "textHeight",
+                                       "restrict",
+                                       "condenseWhite",
+                                       "mouseWheelEnabled",
+                                       "styleSheet"};
+
+// Measured like the display properties: not listed by for..in.
+constexpr const char* kSizeProperties[] = {"_width", "_height"};
+
+constexpr std::uint16_t kSince6 = 0x80;
+constexpr std::uint16_t kSince7 = 0x100;
 
 std::shared_ptr<TextFieldState> Field(CallInfo& c) {
     Object* o = c.thisValue.asObject();
@@ -31,6 +66,12 @@ std::shared_ptr<TextFieldState> Field(CallInfo& c) {
 
 double ColorNumber(Rgba c) {
     return double((std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | c.b);
+}
+
+std::string Lower(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
+    return s;
 }
 
 Rgba NumberColor(Interpreter& vm, const Value& v) {
@@ -51,11 +92,10 @@ const char* AutoSizeName(AutoSize a) {
     }
 }
 
-Value Get(TextFieldState& f, const std::string& name) {
+Value Get(Interpreter& vm, TextFieldState& f, const std::string& name) {
     const TextFieldBox& b = f.box();
     if (name == "text") return f.text();
-    if (name == "htmlText")
-        return f.html() ? EncodeUtf8(WriteHtmlText(f.styled(), f.newFormat())) : f.text();
+    if (name == "htmlText") return f.html() ? EncodeUtf8(WriteHtmlText(f.styled())) : f.text();
     if (name == "html") return f.html();
     if (name == "length") return double(PlainText(f.styled()).size());
     if (name == "textColor") return ColorNumber(f.newFormat().color);
@@ -67,20 +107,73 @@ Value Get(TextFieldState& f, const std::string& name) {
     if (name == "multiline") return b.multiline;
     if (name == "password") return b.password;
     if (name == "embedFonts") return b.embedFonts;
-    if (name == "selectable") return false;
+    const TextFieldOptions& o = f.options();
+    if (name == "selectable") return o.selectable;
+    if (name == "type") return o.editable ? "input" : "dynamic";
+    if (name == "tabIndex")
+        return o.tabIndex ? Value(double(static_cast<std::uint32_t>(*o.tabIndex))) : Value{};
+    if (name == "restrict") return o.restrict ? Value(*o.restrict) : Value(Null{});
+    if (name == "condenseWhite") return o.condenseWhite;
+    if (name == "mouseWheelEnabled") return o.mouseWheelEnabled;
+    if (name == "antiAliasType") return o.advancedAntiAlias ? "advanced" : "normal";
+    if (name == "gridFitType") return o.gridFitType;
+    if (name == "thickness") return double(o.thickness);
+    if (name == "sharpness") return double(o.sharpness);
+    if (name == "filters") return vm.newArray();
     if (name == "autoSize") return AutoSizeName(b.autoSize);
     if (name == "variable") return f.variable().empty() ? Value(Null{}) : Value(f.variable());
     if (name == "textWidth") return std::round(f.currentLayout().textWidth / 20);
     if (name == "textHeight") return std::round(f.currentLayout().textHeight / 20);
     if (name == "_width") return f.currentLayout().bounds.width() / 20.0;
     if (name == "_height") return f.currentLayout().bounds.height() / 20.0;
-    if (name == "maxChars") return Null{};
+    if (name == "maxChars") return o.maxChars ? Value(double(o.maxChars)) : Value(Null{});
     if (name == "scroll") return f.scroll();
     if (name == "maxscroll") return MaxScroll(f.currentLayout());
     if (name == "bottomScroll") return BottomScroll(f.currentLayout(), f.scroll());
     if (name == "hscroll") return f.hscroll() / 20;
     if (name == "maxhscroll") return MaxHScroll(f.currentLayout()) / 20;
     return Value{};
+}
+
+// The properties that only keep a value for scripts; false for any other name.
+bool SetOption(Interpreter& vm, TextFieldOptions& o, const std::string& name, const Value& v) {
+    if (name == "selectable")
+        o.selectable = vm.toBool(v);
+    else if (name == "condenseWhite")
+        o.condenseWhite = vm.toBool(v);
+    else if (name == "mouseWheelEnabled")
+        o.mouseWheelEnabled = vm.toBool(v);
+    else if (name == "maxChars")
+        o.maxChars = ToInt32(vm.toNumber(v));
+    else if (name == "thickness")
+        o.thickness = float(vm.toNumber(v));
+    else if (name == "sharpness")
+        o.sharpness = float(vm.toNumber(v));
+    else if (name == "tabIndex") {
+        if (v.isNullish())
+            o.tabIndex.reset();
+        else
+            o.tabIndex = ToInt32(vm.toNumber(v));
+    } else if (name == "restrict") {
+        // An empty string accepts everything, as null does.
+        const std::string s = v.isNullish() ? "" : vm.toString(v);
+        if (s.empty())
+            o.restrict.reset();
+        else
+            o.restrict = s;
+    } else if (name == "type") {
+        const std::string s = Lower(vm.toString(v));
+        if (s == "input" || s == "dynamic") o.editable = s == "input";
+    } else if (name == "antiAliasType") {
+        const std::string s = vm.toString(v);
+        if (s == "advanced" || s == "normal") o.advancedAntiAlias = s == "advanced";
+    } else if (name == "gridFitType") {
+        const std::string s = vm.toString(v);
+        if (s == "none" || s == "pixel" || s == "subpixel") o.gridFitType = s;
+    } else {
+        return name == "filters" || name == "styleSheet";
+    }
+    return true;
 }
 
 void Set(Interpreter& vm, TextFieldState& f, const std::string& name, const Value& v) {
@@ -98,18 +191,19 @@ void Set(Interpreter& vm, TextFieldState& f, const std::string& name, const Valu
         return f.setNewFormat(nf);
     }
     if (name == "scroll") return f.setScroll(vm.toNumber(v));
-    if (name == "hscroll") return f.setHScroll(vm.toNumber(v) * 20);
+    if (name == "hscroll") return f.setHScroll(ToInt32(vm.toNumber(v)) * 20.0);
     if (name == "variable") return f.setVariable(v.isNullish() ? "" : vm.toString(v));
     if (name == "autoSize") {
         AutoSize a = AutoSize::None;
         if (v.isBool()) a = v.asBool() ? AutoSize::Left : AutoSize::None;
-        const std::string s = v.isString() ? v.asString() : "";
+        const std::string s = v.isBool() ? "" : Lower(vm.toString(v));
         if (s == "left") a = AutoSize::Left;
         if (s == "right") a = AutoSize::Right;
         if (s == "center") a = AutoSize::Center;
         f.editBox().autoSize = a;
         return;
     }
+    if (SetOption(vm, f.editOptions(), name, v)) return;
     TextFieldBox& b = f.editBox();
     if (name == "border") b.border = vm.toBool(v);
     if (name == "background") b.background = vm.toBool(v);
@@ -130,7 +224,7 @@ void Set(Interpreter& vm, TextFieldState& f, const std::string& name, const Valu
 Value FieldGet(CallInfo& c) {
     auto f = Field(c);
     if (!f || !c.callee || c.callee->bound.empty()) return Value{};
-    return Get(*f, c.callee->bound[0].asString());
+    return Get(c.vm, *f, c.callee->bound[0].asString());
 }
 
 Value FieldSet(CallInfo& c) {
@@ -140,29 +234,24 @@ Value FieldSet(CallInfo& c) {
     return Value{};
 }
 
-// The character range [begin, end) of the arguments before `formatArg` (whole text when
-// absent; one character for a single index).
-void Range(CallInfo& c, std::size_t formatArg, std::size_t length, std::size_t& begin,
+// The character range [begin, end) that the first `count` arguments name: none for the whole
+// text, one for a single character, two for a range; indices are unsigned 32-bit numbers, cut
+// to the text's length.
+void Range(CallInfo& c, std::size_t count, std::size_t length, std::size_t& begin,
            std::size_t& end) {
-    begin = 0;
-    end = length;
     auto index = [&](std::size_t i) {
-        const double n = c.vm.toNumber(c.args[i]);
-        return std::isfinite(n) && n > 0 ? std::min<std::size_t>(std::size_t(n), length) : 0;
+        const auto n = static_cast<std::uint32_t>(ToInt32(c.vm.toNumber(c.args[i])));
+        return std::min<std::size_t>(n, length);
     };
-    if (formatArg >= 1 && c.args.size() > 0 && !c.args[0].isObject()) {
-        begin = index(0);
-        end = std::min(begin + 1, length);
-    }
-    if (formatArg >= 2 && c.args.size() > 1 && !c.args[1].isObject()) end = index(1);
+    begin = count >= 1 ? index(0) : 0;
+    end = count >= 2 ? index(1) : count == 1 ? std::min(begin + 1, length) : length;
 }
 
 Value SetTextFormat(CallInfo& c) {
     auto f = Field(c);
     if (!f || c.args.empty()) return Value{};
-    std::size_t at = 0;
-    while (at < c.args.size() && !c.args[at].isObject()) ++at;
-    if (at == c.args.size()) return Value{};
+    const std::size_t at = std::min<std::size_t>(c.args.size() - 1, 2);
+    if (!c.args[at].isObject()) return Value{};
     std::size_t begin, end;
     Range(c, at, PlainText(f->styled()).size(), begin, end);
     StyledText out;
@@ -188,14 +277,13 @@ Value GetTextFormat(CallInfo& c) {
     auto f = Field(c);
     if (!f) return Value{};
     std::size_t begin, end;
-    Range(c, c.args.size(), PlainText(f->styled()).size(), begin, end);
+    Range(c, std::min<std::size_t>(c.args.size(), 2), PlainText(f->styled()).size(), begin, end);
     std::vector<const TextFormat*> formats;
     std::size_t pos = 0;
     for (const TextRun& run : f->styled()) {
         if (pos < end && pos + run.text.size() > begin) formats.push_back(&run.format);
         pos += run.text.size();
     }
-    if (formats.empty()) formats.push_back(&f->newFormat());
     return NewTextFormatObject(c.vm, formats);
 }
 
@@ -232,6 +320,33 @@ Value GetLineMetrics(CallInfo& c) {
     return o;
 }
 
+// replaceText(from, to, text): indices are whole numbers from 0 (negative ones count as 0).
+Value ReplaceText(CallInfo& c) {
+    auto f = Field(c);
+    if (!f || c.args.size() < 3) return Value{};
+    auto index = [&](std::size_t i) {
+        const double n = c.vm.toNumber(c.args[i]);
+        return std::isfinite(n) && n > 0 ? static_cast<std::size_t>(std::min(n, 1e9)) : 0;
+    };
+    f->replaceText(index(0), index(1), c.vm.toString(c.args[2]));
+    return Value{};
+}
+
+// replaceSel(text): the selection, or the start of the text when nothing is selected, becomes
+// `text`, and the caret goes after it.
+Value ReplaceSel(CallInfo& c) {
+    auto f = Field(c);
+    if (!f || c.args.empty()) return Value{};
+    TextFieldOptions& o = f->editOptions();
+    const std::size_t begin = std::max(0, std::min(o.selectionBegin, o.selectionEnd));
+    const std::size_t end = std::max(0, std::max(o.selectionBegin, o.selectionEnd));
+    const std::string text = c.vm.toString(c.args[0]);
+    f->replaceText(begin, end, text);
+    const auto caret = static_cast<int>(begin + DecodeText(text, c.vm.version() >= 6).size());
+    o.selectionBegin = o.selectionEnd = caret;
+    return Value{};
+}
+
 Value TextFieldCtor(CallInfo& c) {
     return c.thisValue;
 }
@@ -250,11 +365,17 @@ void InstallTextFieldBuiltins(Interpreter& vm) {
     Object* ctor = MakeClass(vm, "TextField", TextFieldCtor, nullptr);
     Object* proto = vm.getMember(ctor, "prototype").asObject();
     NamedAccessors(vm, proto, kProperties, FieldGet, FieldSet);
+    // Enumerable; the SWF 8 rendering properties (the first five) work only for SWF 8 code.
+    for (std::size_t i = 0; i < std::size(kProperties); ++i)
+        proto->findOwn(kProperties[i])->flags = i < 5 ? kSince8 : 0;
+    NamedAccessors(vm, proto, kSizeProperties, FieldGet, FieldSet);
     InstallTextFieldDisplay(vm, proto);
-    vm.method(proto, "setTextFormat", SetTextFormat);
-    vm.method(proto, "getTextFormat", GetTextFormat);
-    vm.method(proto, "setNewTextFormat", SetNewTextFormat);
-    vm.method(proto, "getNewTextFormat", GetNewTextFormat);
+    vm.method(proto, "replaceSel", ReplaceSel, kSince6);
+    vm.method(proto, "getTextFormat", GetTextFormat, kSince6);
+    vm.method(proto, "setTextFormat", SetTextFormat, kSince6);
+    vm.method(proto, "getNewTextFormat", GetNewTextFormat, kSince6);
+    vm.method(proto, "setNewTextFormat", SetNewTextFormat, kSince6);
+    vm.method(proto, "replaceText", ReplaceText, kSince7);
     vm.method(proto, "getLineMetrics", GetLineMetrics, kSince8);
 }
 

@@ -118,7 +118,7 @@ Value DisplaySet(CallInfo& c) {
 // A field prints as its path in dot notation, as a clip does ("_level0.form.name").
 Value FieldToString(CallInfo& c) {
     const Placed p = Find(c);
-    if (!p.object) return Value{};
+    if (!p.object) return "[object Object]";
     const Value parent = Runner(c).clipProperty(Runner(c).clipFor(*p.owner), "\x01path");
     return (parent.isString() ? parent.asString() : std::string("_level0")) + "." + p.object->name;
 }
@@ -153,7 +153,7 @@ Value CreateTextField(CallInfo& c) {
     auto field = AddScriptTextField(*t, depth, c.vm.toString(c.arg(0)), pixels(2), pixels(3),
                                     pixels(4), pixels(5));
     if (c.vm.version() < 8) return Value{};
-    return NewTextFieldObject(c.vm, field);
+    return Runner(c).textFieldObject(field);
 }
 
 }  // namespace
@@ -164,8 +164,8 @@ void InstallTextFieldClipMethods(Interpreter& vm) {
 
 void InstallTextFieldDisplay(Interpreter& vm, Object* proto) {
     NamedAccessors(vm, proto, kDisplayProperties, DisplayGet, DisplaySet);
-    vm.method(proto, "removeTextField", RemoveTextField);
-    vm.method(proto, "getDepth", GetDepth);
+    vm.method(proto, "removeTextField", RemoveTextField, kSince6);
+    vm.method(proto, "getDepth", GetDepth, kSince6 | kReadOnly);
     vm.method(proto, "toString", FieldToString);
 }
 

@@ -8,8 +8,8 @@
 // (SWF 8) getLineMetrics. The display properties and createTextField are in TextFieldDisplay.
 //
 // An object holds only a weak link to its field: once the field leaves the stage its
-// properties read undefined and writes do nothing. Each lookup of the name gives a new object
-// for the same field.
+// properties read undefined and writes do nothing. A field has one object
+// (ScriptRunner::textFieldObject), so what scripts store on it stays.
 //
 // Failure: none.
 #pragma once
@@ -23,6 +23,7 @@ namespace saver::swf::avm1 {
 
 void InstallTextFieldBuiltins(Interpreter& vm);
 
+// A fresh object for `field`; ScriptRunner::textFieldObject keeps the one of each field.
 Object* NewTextFieldObject(Interpreter& vm, const std::shared_ptr<TextFieldState>& field);
 
 }  // namespace saver::swf::avm1

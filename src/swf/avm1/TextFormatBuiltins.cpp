@@ -1,20 +1,90 @@
-// Each TextFormat property is a plain data property, null until set, as the player makes them;
-// the conversions read and write them by name.
+// One pair of natives serves every property: each getter and setter carries its slot number
+// in `bound`. The values are stored converted, so a getter only hands them back.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/TextFormatObject.h"
+#include "swf/player/HtmlText.h"
 
 namespace saver::swf::avm1 {
 
 namespace {
 
-constexpr const char* kNames[] = {
-    "font",    "size",        "color",  "bold",       "italic",      "underline",
-    "url",     "target",      "align",  "leftMargin", "rightMargin", "indent",
-    "leading", "blockIndent", "bullet", "tabStops",   "kerning",     "letterSpacing"};
+enum Slot : std::size_t {
+    kFont,
+    kSize,
+    kColor,
+    kUrl,
+    kTarget,
+    kBold,
+    kItalic,
+    kUnderline,
+    kAlign,
+    kLeftMargin,
+    kRightMargin,
+    kIndent,
+    kLeading,
+    kBlockIndent,
+    kTabStops,
+    kBullet,
+    kDisplay,
+    kKerning,
+    kLetterSpacing,
+    kSlotCount
+};
+
+// How a setter converts its value.
+enum class Conv {
+    Font,
+    String,
+    Size,
+    Color,
+    Bool,
+    Align,
+    Margin,
+    Indent,
+    TabStops,
+    Display,
+    Number
+};
+
+struct SlotInfo {
+    const char* name;
+    Conv conv;
+    bool since8;
+};
+
+constexpr SlotInfo kSlots[kSlotCount] = {
+    {"font", Conv::Font, false},          {"size", Conv::Size, false},
+    {"color", Conv::Color, false},        {"url", Conv::String, false},
+    {"target", Conv::String, false},      {"bold", Conv::Bool, false},
+    {"italic", Conv::Bool, false},        {"underline", Conv::Bool, false},
+    {"align", Conv::Align, false},        {"leftMargin", Conv::Margin, false},
+    {"rightMargin", Conv::Margin, false}, {"indent", Conv::Indent, false},
+    {"leading", Conv::Indent, false},     {"blockIndent", Conv::Indent, false},
+    {"tabStops", Conv::TabStops, false},  {"bullet", Conv::Bool, false},
+    {"display", Conv::Display, false},    {"kerning", Conv::Bool, true},
+    {"letterSpacing", Conv::Number, true}};
+
+constexpr std::uint16_t kSince8 = 0x1000;
+
+// Half to even; anything outside 32 bits (NaN and the infinities too) is -2147483648.
+double RoundEven(double n) {
+    const double r = std::nearbyint(n);
+    if (!std::isfinite(r) || r > 2147483647.0 || r < -2147483648.0) return -2147483648.0;
+    return r;
+}
+
+// A whole number of pixels as the movie's version converts one.
+double WholeNumber(Interpreter& vm, const Value& v, bool nonNegative) {
+    const double n = vm.toNumber(v);
+    if (vm.version() >= 8) return RoundEven(nonNegative ? std::fmax(0.0, n) : n);
+    const double i = ToInt32(n);
+    return nonNegative ? std::max(0.0, i) : i;
+}
 
 const char* AlignName(TextAlign a) {
     switch (a) {
@@ -29,16 +99,157 @@ const char* AlignName(TextAlign a) {
     }
 }
 
-double ColorNumber(Rgba c) {
-    return double((std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | c.b);
+std::string Lower(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
+    return s;
 }
 
-Value TextFormatCtor(CallInfo& c) {
-    Object* o = c.construct ? c.thisValue.asObject() : c.vm.newObject();
-    if (!o) return Value{};
-    for (std::size_t i = 0; i < std::size(kNames); ++i)
-        o->put(kNames[i], i < 13 && i < c.args.size() ? c.args[i] : Value(Null{}));
+void Store(Interpreter& vm, TextFormatData& d, std::size_t slot, const Value& v) {
+    const Conv conv = kSlots[slot].conv;
+    Value& out = d.values[slot];
+    if (conv == Conv::TabStops) {
+        Object* a = v.asObject();
+        if (!a) return void(d.tabStops.reset());
+        std::vector<double> stops;
+        const double length = vm.toNumber(vm.getMember(a, "length"));
+        for (std::size_t i = 0; std::isfinite(length) && i < length && i < 10000; ++i)
+            stops.push_back(RoundEven(vm.toNumber(vm.getMember(a, std::to_string(i)))));
+        d.tabStops = std::move(stops);
+        return;
+    }
+    if (v.isNullish()) {
+        if (conv == Conv::Display)
+            out = "block";
+        else if (conv != Conv::Align)
+            out = Null{};
+        return;
+    }
+    switch (conv) {
+        case Conv::Font: {
+            // The player keeps at most 64 characters of a face name.
+            const std::u32string name = DecodeText(vm.toString(v), vm.version() >= 6);
+            out = vm.version() >= 6 ? EncodeUtf8(name.substr(0, 64)) : vm.toString(v).substr(0, 64);
+            break;
+        }
+        case Conv::String:
+            out = vm.toString(v);
+            break;
+        case Conv::Size:
+            out = vm.version() >= 8 ? RoundEven(vm.toNumber(v)) : double(ToInt32(vm.toNumber(v)));
+            break;
+        case Conv::Color:
+            out = double(static_cast<std::uint32_t>(ToInt32(vm.toNumber(v))));
+            break;
+        case Conv::Bool:
+            out = vm.toBool(v);
+            break;
+        case Conv::Align: {
+            const std::string a = Lower(vm.toString(v));
+            if (a == "left" || a == "center" || a == "right" || a == "justify") out = a;
+            break;
+        }
+        case Conv::Margin:
+        case Conv::Indent:
+            out = WholeNumber(vm, v, conv == Conv::Margin || vm.version() < 8);
+            break;
+        case Conv::Display: {
+            const std::string s = vm.toString(v);
+            out = s == "inline" || s == "none" ? s : "block";
+            break;
+        }
+        default:
+            out = vm.toNumber(v);
+            break;
+    }
+}
+
+Value Load(Interpreter& vm, const TextFormatData& d, std::size_t slot) {
+    if (slot != kTabStops) return d.values[slot];
+    if (!d.tabStops) return Null{};
+    std::vector<Value> stops(d.tabStops->begin(), d.tabStops->end());
+    return vm.newArray(std::move(stops));
+}
+
+TextFormatData* DataOf(const Value& v) {
+    Object* o = v.asObject();
+    return o ? o->textFormat.get() : nullptr;
+}
+
+Value FormatGet(CallInfo& c) {
+    TextFormatData* d = DataOf(c.thisValue);
+    if (!d || !c.callee || c.callee->bound.empty()) return Value{};
+    return Load(c.vm, *d, static_cast<std::size_t>(c.callee->bound[0].asNumber()));
+}
+
+Value FormatSet(CallInfo& c) {
+    TextFormatData* d = DataOf(c.thisValue);
+    if (d && c.callee && !c.callee->bound.empty())
+        Store(c.vm, *d, static_cast<std::size_t>(c.callee->bound[0].asNumber()), c.arg(0));
+    return Value{};
+}
+
+Object* Prototype(Interpreter& vm) {
+    Object* ctor = vm.getMember(vm.global(), "TextFormat").asObject();
+    return ctor ? vm.getMember(ctor, "prototype").asObject() : nullptr;
+}
+
+// The player puts the accessors on whatever object is TextFormat.prototype when it first makes
+// a TextFormat with it.
+void InstallAccessors(Interpreter& vm, Object* proto) {
+    if (!proto || proto->findOwn("font")) return;
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        Object* getter = vm.newFunction(FormatGet);
+        getter->bound = {Value(double(i))};
+        Object* setter = vm.newFunction(FormatSet);
+        setter->bound = {Value(double(i))};
+        Property& p = proto->put(kSlots[i].name, Value{}, kSlots[i].since8 ? kSince8 : 0);
+        p.getter = getter;
+        p.setter = setter;
+    }
+}
+
+// A fresh object of the class with every property null (display "block").
+Object* MakeFormat(Interpreter& vm, Object* self) {
+    Object* proto = Prototype(vm);
+    InstallAccessors(vm, proto);
+    Object* o = self ? self : vm.newObject(proto);
+    o->textFormat = std::make_shared<TextFormatData>();
+    o->textFormat->values.assign(kSlotCount, Value(Null{}));
+    o->textFormat->values[kDisplay] = "block";
     return o;
+}
+
+Value GetTextExtent(CallInfo& c);
+
+Value TextFormatCtor(CallInfo& c) {
+    Object* o = MakeFormat(c.vm, c.construct ? c.thisValue.asObject() : nullptr);
+    TextFormatData& d = *o->textFormat;
+    // The constructor takes sizes, margins, indent and leading as 32-bit integers.
+    constexpr std::size_t kArgs[] = {kFont,        kSize,   kColor,  kBold,  kItalic,
+                                     kUnderline,   kUrl,    kTarget, kAlign, kLeftMargin,
+                                     kRightMargin, kIndent, kLeading};
+    for (std::size_t i = 0; i < std::size(kArgs) && i < c.args.size(); ++i) {
+        const std::size_t slot = kArgs[i];
+        const Conv conv = kSlots[slot].conv;
+        if ((conv == Conv::Size || conv == Conv::Margin || conv == Conv::Indent) &&
+            !c.args[i].isNullish())
+            d.values[slot] = double(ToInt32(c.vm.toNumber(c.args[i])));
+        else
+            Store(c.vm, d, slot, c.args[i]);
+    }
+    // The player gives each object its own, enumerable getTextExtent.
+    o->put("getTextExtent", c.vm.newFunction(GetTextExtent));
+    return o;
+}
+
+Value GetTextExtent(CallInfo& c) {
+    (void)c;
+    return Value{};
+}
+
+double ColorNumber(Rgba c) {
+    return double((std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | c.b);
 }
 
 }  // namespace
@@ -48,11 +259,10 @@ void InstallTextFormatBuiltins(Interpreter& vm) {
 }
 
 Object* NewTextFormatObject(Interpreter& vm, const std::vector<const TextFormat*>& formats) {
-    Object* ctor = vm.getMember(vm.global(), "TextFormat").asObject();
-    Object* proto = ctor ? vm.getMember(ctor, "prototype").asObject() : nullptr;
-    Object* o = vm.newObject(proto);
+    Object* o = MakeFormat(vm, nullptr);
+    TextFormatData& d = *o->textFormat;
     // One value per property: the formats' common one, else null.
-    auto common = [&](const char* name, const std::function<Value(const TextFormat&)>& get) {
+    auto common = [&](std::size_t slot, const std::function<Value(const TextFormat&)>& get) {
         Value v = formats.empty() ? Value(Null{}) : get(*formats.front());
         for (const TextFormat* f : formats) {
             const Value w = get(*f);
@@ -61,74 +271,78 @@ Object* NewTextFormatObject(Interpreter& vm, const std::vector<const TextFormat*
                 !(w.isBool() && v.isBool() && w.asBool() == v.asBool()))
                 v = Null{};
         }
-        o->put(name, v);
+        d.values[slot] = v;
     };
-    common("font", [](const TextFormat& f) { return Value(f.font); });
-    common("size", [](const TextFormat& f) { return Value(f.size / 20); });
-    common("color", [](const TextFormat& f) { return Value(ColorNumber(f.color)); });
-    common("bold", [](const TextFormat& f) { return Value(f.bold); });
-    common("italic", [](const TextFormat& f) { return Value(f.italic); });
-    common("underline", [](const TextFormat& f) { return Value(f.underline); });
-    common("url", [](const TextFormat& f) { return Value(f.url); });
-    common("target", [](const TextFormat& f) { return Value(f.target); });
-    common("align", [](const TextFormat& f) { return Value(AlignName(f.align)); });
-    common("leftMargin", [](const TextFormat& f) { return Value(f.leftMargin / 20); });
-    common("rightMargin", [](const TextFormat& f) { return Value(f.rightMargin / 20); });
-    common("indent", [](const TextFormat& f) { return Value(f.indent / 20); });
-    common("leading", [](const TextFormat& f) { return Value(f.leading / 20); });
-    common("blockIndent", [](const TextFormat& f) { return Value(f.blockIndent / 20); });
-    common("bullet", [](const TextFormat& f) { return Value(f.bullet); });
-    common("kerning", [](const TextFormat& f) { return Value(f.kerning); });
-    common("letterSpacing", [](const TextFormat& f) { return Value(f.letterSpacing / 20); });
-    std::vector<Value> stops;
-    if (!formats.empty())
+    common(kFont, [](const TextFormat& f) { return Value(f.font); });
+    common(kSize, [](const TextFormat& f) { return Value(f.size / 20); });
+    common(kColor, [](const TextFormat& f) { return Value(ColorNumber(f.color)); });
+    common(kBold, [](const TextFormat& f) { return Value(f.bold); });
+    common(kItalic, [](const TextFormat& f) { return Value(f.italic); });
+    common(kUnderline, [](const TextFormat& f) { return Value(f.underline); });
+    common(kUrl, [](const TextFormat& f) { return Value(f.url); });
+    common(kTarget, [](const TextFormat& f) { return Value(f.target); });
+    common(kAlign, [](const TextFormat& f) { return Value(AlignName(f.align)); });
+    common(kLeftMargin, [](const TextFormat& f) { return Value(f.leftMargin / 20); });
+    common(kRightMargin, [](const TextFormat& f) { return Value(f.rightMargin / 20); });
+    common(kIndent, [](const TextFormat& f) { return Value(f.indent / 20); });
+    common(kLeading, [](const TextFormat& f) { return Value(f.leading / 20); });
+    common(kBlockIndent, [](const TextFormat& f) { return Value(f.blockIndent / 20); });
+    common(kBullet, [](const TextFormat& f) { return Value(f.bullet); });
+    common(kKerning, [](const TextFormat& f) { return Value(f.kerning); });
+    common(kLetterSpacing, [](const TextFormat& f) { return Value(f.letterSpacing / 20); });
+    if (!formats.empty()) {
+        std::vector<double> stops;
         for (double t : formats.front()->tabStops) stops.push_back(t / 20);
-    o->put("tabStops", vm.newArray(stops));
+        const bool same = std::all_of(formats.begin(), formats.end(), [&](const TextFormat* f) {
+            return f->tabStops == formats.front()->tabStops;
+        });
+        if (same) d.tabStops = std::move(stops);
+    }
     return o;
 }
 
 void ApplyTextFormatObject(Interpreter& vm, Object* object, TextFormat& f) {
-    if (!object) return;
-    auto get = [&](const char* name, auto&& apply) {
-        const Value v = vm.getMember(object, name);
+    (void)vm;
+    const TextFormatData* d = object ? object->textFormat.get() : nullptr;
+    if (!d) return;
+    auto get = [&](std::size_t slot, auto&& apply) {
+        const Value& v = d->values[slot];
         if (!v.isNullish()) apply(v);
     };
-    auto pixels = [&](const Value& v) {
-        const double n = vm.toNumber(v);
-        return std::isfinite(n) ? n * 20 : 0.0;
+    auto pixels = [](const Value& v) {
+        const double n = v.isNumber() ? v.asNumber() : 0;
+        return std::isfinite(n) ? std::clamp(n, -1e7, 1e7) * 20 : 0.0;
     };
-    get("font", [&](const Value& v) { f.font = vm.toString(v); });
-    get("size", [&](const Value& v) { f.size = std::clamp(pixels(v), 20.0, 2540.0); });
-    get("color", [&](const Value& v) {
-        const auto rgb = static_cast<std::uint32_t>(ToInt32(vm.toNumber(v)));
+    get(kFont, [&](const Value& v) { f.font = v.asString(); });
+    get(kSize, [&](const Value& v) { f.size = std::clamp(pixels(v), 20.0, 2540.0); });
+    get(kColor, [&](const Value& v) {
+        const auto rgb = static_cast<std::uint32_t>(v.asNumber());
         f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
     });
-    get("bold", [&](const Value& v) { f.bold = vm.toBool(v); });
-    get("italic", [&](const Value& v) { f.italic = vm.toBool(v); });
-    get("underline", [&](const Value& v) { f.underline = vm.toBool(v); });
-    get("url", [&](const Value& v) { f.url = vm.toString(v); });
-    get("target", [&](const Value& v) { f.target = vm.toString(v); });
-    get("align", [&](const Value& v) {
-        const std::string a = vm.toString(v);
+    get(kBold, [&](const Value& v) { f.bold = v.asBool(); });
+    get(kItalic, [&](const Value& v) { f.italic = v.asBool(); });
+    get(kUnderline, [&](const Value& v) { f.underline = v.asBool(); });
+    get(kUrl, [&](const Value& v) { f.url = v.asString(); });
+    get(kTarget, [&](const Value& v) { f.target = v.asString(); });
+    get(kAlign, [&](const Value& v) {
+        const std::string& a = v.asString();
         if (a == "left") f.align = TextAlign::Left;
         if (a == "right") f.align = TextAlign::Right;
         if (a == "center") f.align = TextAlign::Center;
         if (a == "justify") f.align = TextAlign::Justify;
     });
-    get("leftMargin", [&](const Value& v) { f.leftMargin = std::max(0.0, pixels(v)); });
-    get("rightMargin", [&](const Value& v) { f.rightMargin = std::max(0.0, pixels(v)); });
-    get("indent", [&](const Value& v) { f.indent = pixels(v); });
-    get("leading", [&](const Value& v) { f.leading = pixels(v); });
-    get("blockIndent", [&](const Value& v) { f.blockIndent = std::max(0.0, pixels(v)); });
-    get("bullet", [&](const Value& v) { f.bullet = vm.toBool(v); });
-    get("kerning", [&](const Value& v) { f.kerning = vm.toBool(v); });
-    get("letterSpacing", [&](const Value& v) { f.letterSpacing = pixels(v); });
-    get("tabStops", [&](const Value& v) {
-        Object* a = v.asObject();
-        if (!a || a->kind() != Object::Kind::Array) return;
+    get(kLeftMargin, [&](const Value& v) { f.leftMargin = std::max(0.0, pixels(v)); });
+    get(kRightMargin, [&](const Value& v) { f.rightMargin = std::max(0.0, pixels(v)); });
+    get(kIndent, [&](const Value& v) { f.indent = pixels(v); });
+    get(kLeading, [&](const Value& v) { f.leading = pixels(v); });
+    get(kBlockIndent, [&](const Value& v) { f.blockIndent = std::max(0.0, pixels(v)); });
+    get(kBullet, [&](const Value& v) { f.bullet = v.asBool(); });
+    get(kKerning, [&](const Value& v) { f.kerning = v.asBool(); });
+    get(kLetterSpacing, [&](const Value& v) { f.letterSpacing = pixels(v); });
+    if (d->tabStops) {
         f.tabStops.clear();
-        for (const Value& e : a->elements) f.tabStops.push_back(pixels(e));
-    });
+        for (double t : *d->tabStops) f.tabStops.push_back(pixels(Value(t)));
+    }
 }
 
 }  // namespace saver::swf::avm1

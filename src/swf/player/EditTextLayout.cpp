@@ -357,7 +357,9 @@ TextFormat FormatOf(const EditText& field, const Movie& movie) {
     } else if (!field.fontClass.empty()) {
         f.font = field.fontClass;
     }
-    f.size = field.fontHeight;
+    // A field that names no font at all takes the player's default, 12 points.
+    const bool namesFont = field.fontId || !field.fontClass.empty();
+    f.size = namesFont || field.fontHeight != 0 ? field.fontHeight : 240;
     f.color = field.color.value_or(Rgba{0, 0, 0, 255});
     f.align = static_cast<TextAlign>(std::min<int>(field.align, 3));
     f.leftMargin = field.leftMargin;
@@ -371,7 +373,8 @@ StyledText InitialText(const EditText& field, const Movie& movie) {
     if (!field.initialText) return {};
     const std::u32string text = DecodeText(*field.initialText, movie.header.version >= 6);
     const TextFormat format = FormatOf(field, movie);
-    if (field.html) return ParseHtmlText(text, format);
+    if (field.html)
+        return ParseHtmlText(text, format, nullptr, {field.multiline, movie.header.version});
     return {{text, format}};
 }
 

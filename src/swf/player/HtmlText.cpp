@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "swf/format/Utf8.h"
@@ -50,6 +51,10 @@ std::string Lower(const std::u32string& s) {
     std::string out;
     for (char32_t c : s) out += c < 0x80 ? static_cast<char>(std::tolower(int(c))) : '?';
     return out;
+}
+
+bool IsHtmlSpace(char32_t c) {
+    return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r';
 }
 
 struct Tag {
@@ -134,7 +139,39 @@ double Pixels(const std::string& v, double fallback) {
 
 class Reader {
   public:
-    explicit Reader(const TextFormat& base) { stack_.push_back({"", base}); }
+    Reader(const TextFormat& base, const HtmlOptions& options) : base_(base), options_(options) {
+        stack_.push_back({"", base});
+    }
+
+    // The text between two tags. SWF 7 and older movies drop text that is only white space.
+    void textNode(const std::u32string& node) {
+        if (node.empty()) return;
+        if (options_.version <= 7 &&
+            std::all_of(node.begin(), node.end(), [](char32_t c) { return IsHtmlSpace(c); }))
+            return;
+        if (options_.condenseWhite) {
+            for (std::size_t i = 0; i < node.size(); ++i) {
+                // One space for a run; from SWF 8 none at the start of a line or after a space.
+                const bool fresh = options_.version >= 8
+                                       ? !atParagraphStart() && out_.back().text.back() != U' '
+                                       : i == 0 || !IsHtmlSpace(node[i - 1]);
+                if (!IsHtmlSpace(node[i]))
+                    text(node[i]);
+                else if (fresh)
+                    text(U' ');
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < node.size(); ++i) {
+            const char32_t c = node[i];
+            if (c == U'\r' || c == U'\n') {
+                if (c == U'\r' && i + 1 < node.size() && node[i + 1] == U'\n') ++i;
+                paragraphBreak();
+            } else {
+                text(c);
+            }
+        }
+    }
 
     void text(char32_t c) {
         const TextFormat& f = stack_.back().second;
@@ -145,7 +182,8 @@ class Reader {
     void paragraphBreak() { text(U'\r'); }
 
     void tag(const Tag& t) {
-        if (t.name == "br") return paragraphBreak();
+        // A field of one line ignores the breaks of <br>, </p> and </li>.
+        if (t.name == "br") return options_.multiline ? paragraphBreak() : void();
         if (t.closing) return close(t.name);
         TextFormat f = stack_.back().second;
         const auto attr = [&](const char* name) -> const std::string* {
@@ -159,7 +197,8 @@ class Reader {
         else if (t.name == "u")
             f.underline = true;
         else if (t.name == "p" || t.name == "li") {
-            if (!atParagraphStart()) paragraphBreak();
+            // A list item ends the paragraph before it; a <p> only starts its own.
+            if (t.name == "li" && options_.multiline && !atParagraphStart()) paragraphBreak();
             if (t.name == "li") f.bullet = true;
             if (const auto* a = attr("align")) {
                 if (*a == "right")
@@ -212,8 +251,6 @@ class Reader {
     const TextFormat& open() const { return stack_.back().second; }
 
     StyledText finish() {
-        if (!out_.empty() && !out_.back().text.empty() && out_.back().text.back() == U'\r')
-            out_.back().text.pop_back();
         if (!out_.empty() && out_.back().text.empty()) out_.pop_back();
         return std::move(out_);
     }
@@ -226,25 +263,50 @@ class Reader {
     void close(const std::string& name) {
         for (std::size_t i = stack_.size(); i-- > 1;) {
             if (stack_[i].first != name) continue;
-            if (name == "p" || name == "li") paragraphBreak();  // in the paragraph's format
+            if (name == "font") lastFont_ = stack_[i].second;
+            if (name == "li" && options_.multiline) paragraphBreak();
+            if (name == "p" && options_.multiline) endParagraph(stack_[i].second);
             stack_.resize(i);
             return;
         }
     }
 
+    // The break that </p> writes: the paragraph's format, plain (no bold, italic, underline or
+    // link), in the character format of the FONT closed last (the base's when none was).
+    void endParagraph(TextFormat f) {
+        const TextFormat& font = lastFont_ ? *lastFont_ : base_;
+        f.bold = f.italic = f.underline = false;
+        f.url.clear();
+        f.target.clear();
+        f.font = font.font;
+        f.size = font.size;
+        f.color = font.color;
+        f.letterSpacing = font.letterSpacing;
+        f.kerning = font.kerning;
+        if (out_.empty() || !(out_.back().format == f)) out_.push_back({{}, f});
+        out_.back().text.push_back(U'\r');
+    }
+
+    TextFormat base_;
+    HtmlOptions options_;
+    std::optional<TextFormat> lastFont_;
     std::vector<std::pair<std::string, TextFormat>> stack_;
     StyledText out_;
 };
 
 }  // namespace
 
-StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base, TextFormat* open) {
-    Reader reader(base);
+StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base, TextFormat* open,
+                         const HtmlOptions& options) {
+    Reader reader(base, options);
+    std::u32string node;
     for (std::size_t i = 0; i < html.size(); ++i) {
         const char32_t c = html[i];
         if (c == U'<') {
             const std::size_t end = html.find(U'>', i + 1);
             if (end != std::u32string::npos) {
+                reader.textNode(node);
+                node.clear();
                 reader.tag(ReadTag(html.substr(i + 1, end - i - 1)));
                 i = end;
                 continue;
@@ -254,17 +316,14 @@ StyledText ParseHtmlText(const std::u32string& html, const TextFormat& base, Tex
             char32_t decoded = 0;
             if (end != std::u32string::npos && end - i <= 10 &&
                 Entity(html.substr(i + 1, end - i - 1), decoded)) {
-                reader.text(decoded);
+                node.push_back(decoded);
                 i = end;
                 continue;
             }
-        } else if (c == U'\r' || c == U'\n') {
-            if (c == U'\r' && i + 1 < html.size() && html[i + 1] == U'\n') ++i;
-            reader.paragraphBreak();
-            continue;
         }
-        reader.text(c);
+        node.push_back(c);
     }
+    reader.textNode(node);
     if (open) *open = reader.open();
     return reader.finish();
 }

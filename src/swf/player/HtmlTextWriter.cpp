@@ -1,7 +1,8 @@
-// Flash writes each run's character format relative to the paragraph's first run, which is why
-// the runs nest inside one outer FONT rather than each carrying a full set of attributes.
+// Flash writes each run's character format relative to the FONTs still open, which is why runs
+// nest inside one outer FONT rather than each carrying a full set of attributes.
 #include "swf/player/HtmlTextWriter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -93,72 +94,182 @@ std::u32string TextFormatOpen(const TextFormat& f) {
     return out.empty() ? out : U"<TEXTFORMAT" + out + U">";
 }
 
-// One run's text inside the paragraph whose first run is `base`.
-std::u32string Run(const std::u32string& text, const TextFormat& f, const TextFormat& base) {
-    std::u32string open, close;
-    const std::u32string font = FontAttributes(f, &base);
-    if (!font.empty()) {
-        open += U"<FONT" + font + U">";
-        close = U"</FONT>" + close;
-    }
-    if (!f.url.empty()) {
-        open += U"<A" + Attribute("HREF", f.url) + Attribute("TARGET", f.target) + U">";
-        close = U"</A>" + close;
-    }
-    if (f.bold) open += U"<B>", close = U"</B>" + close;
-    if (f.italic) open += U"<I>", close = U"</I>" + close;
-    if (f.underline) open += U"<U>", close = U"</U>" + close;
-    return open + Escaped(text) + close;
+bool SameFont(const TextFormat& a, const TextFormat& b) {
+    return a.font == b.font && Pixels(a.size) == Pixels(b.size) && a.color == b.color &&
+           Pixels(a.letterSpacing) == Pixels(b.letterSpacing) && a.kerning == b.kerning;
 }
 
-struct Piece {
-    std::u32string text;
-    const TextFormat* format;
+bool HasTextFormat(const TextFormat& f) {
+    return f.leftMargin != 0 || f.rightMargin != 0 || f.indent != 0 || f.leading != 0 ||
+           f.blockIndent != 0 || !f.tabStops.empty();
+}
+
+// Tags in the order they nest; a tag opens only inside those before it.
+enum class Tag { TextFormat, P, Li, Font, A, B, I, U };
+
+// Writes runs one after another, keeping open what the next run shares with the last: a run
+// whose character format differs opens a FONT inside the open ones naming only what differs,
+// and a run that goes back to a format still open closes the FONTs opened after it.
+class Writer {
+  public:
+    std::u32string out;
+
+    void run(const TextFormat& f) {
+        if (current_ && (f.bold != current_->bold || f.italic != current_->italic ||
+                         f.underline != current_->underline))
+            closeFrom(Tag::B);
+        if (current_ && f.url != current_->url) closeFrom(Tag::A);
+        closeFontsAfter(f);
+        current_ = &f;
+        if (HasTextFormat(f)) open(Tag::TextFormat);
+        if (!isOpen(Tag::P) && !isOpen(Tag::Li)) open(f.bullet ? Tag::Li : Tag::P);
+        font(f);
+        if (!f.url.empty()) open(Tag::A);
+        if (f.bold) open(Tag::B);
+        if (f.italic) open(Tag::I);
+        if (f.underline) open(Tag::U);
+    }
+
+    // Closes everything: the end of a paragraph or of the text.
+    void closeAll() { closeFrom(Tag::TextFormat); }
+    const TextFormat* current() const { return current_; }
+
+  private:
+    bool isOpen(Tag t) const { return std::find(tags_.begin(), tags_.end(), t) != tags_.end(); }
+
+    void open(Tag t) {
+        if (isOpen(t) || (!tags_.empty() && tags_.back() > t)) return;
+        tags_.push_back(t);
+        const TextFormat& f = *current_;
+        switch (t) {
+            case Tag::TextFormat:
+                out += TextFormatOpen(f);
+                break;
+            case Tag::P:
+                out += U"<P" + Attribute("ALIGN", AlignName(f.align)) + U">";
+                break;
+            case Tag::Li:
+                out += U"<LI>";
+                break;
+            case Tag::A:
+                out += U"<A" + Attribute("HREF", f.url) + Attribute("TARGET", f.target) + U">";
+                break;
+            case Tag::B:
+                out += U"<B>";
+                break;
+            case Tag::I:
+                out += U"<I>";
+                break;
+            case Tag::U:
+                out += U"<U>";
+                break;
+            default:
+                break;
+        }
+    }
+
+    void font(const TextFormat& f) {
+        if (!fonts_.empty() && SameFont(*fonts_.back(), f)) return;
+        closeFrom(Tag::A);
+        out += U"<FONT" + FontAttributes(f, fonts_.empty() ? nullptr : fonts_.back()) + U">";
+        if (fonts_.empty()) tags_.push_back(Tag::Font);
+        fonts_.push_back(&f);
+    }
+
+    void closeFontsAfter(const TextFormat& f) {
+        for (std::size_t i = 0; i + 1 < fonts_.size(); ++i) {
+            if (!SameFont(*fonts_[i], f)) continue;
+            closeFrom(Tag::A);
+            for (std::size_t k = i + 1; k < fonts_.size(); ++k) out += U"</FONT>";
+            fonts_.resize(i + 1);
+            return;
+        }
+    }
+
+    void closeFrom(Tag t) {
+        while (!tags_.empty() && tags_.back() >= t) {
+            const Tag last = tags_.back();
+            tags_.pop_back();
+            out += close(last);
+        }
+    }
+
+    std::u32string close(Tag t) {
+        switch (t) {
+            case Tag::TextFormat:
+                return U"</TEXTFORMAT>";
+            case Tag::P:
+                return U"</P>";
+            case Tag::Li:
+                return U"</LI>";
+            case Tag::Font: {
+                std::u32string s;
+                for (std::size_t k = 0; k < fonts_.size(); ++k) s += U"</FONT>";
+                fonts_.clear();
+                return s;
+            }
+            case Tag::A:
+                return U"</A>";
+            case Tag::B:
+                return U"</B>";
+            case Tag::I:
+                return U"</I>";
+            default:
+                return U"</U>";
+        }
+    }
+
+    const TextFormat* current_ = nullptr;
+    std::vector<Tag> tags_;
+    std::vector<const TextFormat*> fonts_;
 };
 
-std::u32string Paragraph(const std::vector<Piece>& pieces, const TextFormat& base) {
-    const std::u32string textFormat = TextFormatOpen(base);
-    std::u32string out = textFormat;
-    out += base.bullet ? std::u32string(U"<LI>")
-                       : U"<P" + Attribute("ALIGN", AlignName(base.align)) + U">";
-    out += U"<FONT" + FontAttributes(base, nullptr) + U">";
-    for (const Piece& p : pieces) out += Run(p.text, *p.format, base);
-    out += U"</FONT>";
-    out += base.bullet ? U"</LI>" : U"</P>";
-    if (!textFormat.empty()) out += U"</TEXTFORMAT>";
-    return out;
+// The runs split at paragraph ends, each piece carrying its paragraph's settings (those of the
+// paragraph's first run, which is what lays the paragraph out).
+struct Piece {
+    std::u32string text;
+    TextFormat format;
+    bool endsParagraph = false;
+};
+
+std::vector<Piece> Pieces(const StyledText& text) {
+    std::vector<Piece> pieces;
+    const TextFormat* first = nullptr;
+    for (const TextRun& run : text) {
+        std::size_t start = 0;
+        while (start < run.text.size()) {
+            const std::size_t end = std::min(run.text.find(U'\r', start), run.text.size());
+            if (!first) first = &run.format;
+            Piece piece{run.text.substr(start, end - start), run.format, end < run.text.size()};
+            TextFormat& f = piece.format;
+            f.align = first->align;
+            f.leftMargin = first->leftMargin;
+            f.rightMargin = first->rightMargin;
+            f.indent = first->indent;
+            f.blockIndent = first->blockIndent;
+            f.leading = first->leading;
+            f.bullet = first->bullet;
+            f.tabStops = first->tabStops;
+            if (piece.endsParagraph) first = nullptr;
+            pieces.push_back(std::move(piece));
+            start = end + 1;
+        }
+    }
+    return pieces;
 }
 
 }  // namespace
 
-std::u32string WriteHtmlText(const StyledText& text, const TextFormat& empty) {
-    std::u32string out;
-    std::vector<Piece> pieces;
-    const TextFormat* first = nullptr;
-    auto flush = [&](const TextFormat* fallback) {
-        out += Paragraph(pieces, first ? *first : *fallback);
-        pieces.clear();
-        first = nullptr;
-    };
-    const TextFormat* last = &empty;
-    for (const TextRun& run : text) {
-        last = &run.format;
-        std::size_t start = 0;
-        while (start <= run.text.size()) {
-            const std::size_t end = run.text.find(U'\r', start);
-            const std::size_t stop = end == std::u32string::npos ? run.text.size() : end;
-            if (stop > start) {
-                if (!first) first = &run.format;
-                pieces.push_back({run.text.substr(start, stop - start), &run.format});
-            }
-            if (end == std::u32string::npos) break;
-            flush(&run.format);
-            start = end + 1;
-        }
+std::u32string WriteHtmlText(const StyledText& text) {
+    const std::vector<Piece> pieces = Pieces(text);
+    Writer w;
+    for (const Piece& piece : pieces) {
+        w.run(piece.format);
+        w.out += Escaped(piece.text);
+        if (piece.endsParagraph) w.closeAll();
     }
-    // The text's last paragraph; a text that ends in '\r' has none after it.
-    if (!pieces.empty() || out.empty() || (!text.empty() && text.back().text.empty())) flush(last);
-    return out;
+    w.closeAll();
+    return w.out;
 }
 
 }  // namespace saver::swf

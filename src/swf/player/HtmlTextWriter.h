@@ -2,12 +2,13 @@
 // paragraph (text up to each '\r') a <P ALIGN="..."> (<LI> for bullets), wrapped in a
 // <TEXTFORMAT> naming the paragraph settings that are not zero (LEFTMARGIN, RIGHTMARGIN,
 // INDENT, BLOCKINDENT, LEADING, TABSTOPS); inside it a <FONT> with the first run's FACE, SIZE,
-// COLOR, LETTERSPACING and KERNING, and each later run in a <FONT> of its own naming only what
-// differs from the first; links as <A HREF TARGET>, then <B>, <I>, <U>. Characters that mean
-// something in HTML are written as entities. Sizes and lengths are whole pixels, colours
-// "#RRGGBB".
+// COLOR, LETTERSPACING and KERNING. A later run with another character format opens a <FONT>
+// inside the open ones naming only what differs from the innermost; a run whose format is
+// still open further out closes the FONTs inside it. Links as <A HREF TARGET>, then <B>, <I>,
+// <U>. Characters that mean something in HTML are written as entities. Sizes and lengths are
+// whole pixels, colours "#RRGGBB".
 //
-// Failure: none; empty text gives one empty paragraph in `empty`'s format.
+// Failure: none; empty text gives an empty string.
 #pragma once
 
 #include <string>
@@ -16,6 +17,6 @@
 
 namespace saver::swf {
 
-std::u32string WriteHtmlText(const StyledText& text, const TextFormat& empty);
+std::u32string WriteHtmlText(const StyledText& text);
 
 }  // namespace saver::swf

@@ -27,6 +27,7 @@ std::shared_ptr<TextFieldState> AddScriptTextField(TimelineInstance& timeline, i
     const std::int32_t w = Twips(width), h = Twips(height);
     field.bounds = {std::min(0, w), std::max(0, w), std::min(0, h), std::max(0, h)};
     field.fontHeight = 240;
+    field.readOnly = true;  // "dynamic"
     timeline.removeAt(depth);
     DisplayObject object;
     object.name = name;

@@ -17,6 +17,9 @@ TextFieldState::TextFieldState(const EditText& field, const Movie& movie)
       text_(InitialText(field, movie)),
       newFormat_(FormatOf(field, movie)) {
     if (field.html && field.initialText) htmlSource_ = *field.initialText;
+    options_.editable = !field.readOnly;
+    options_.selectable = !field.noSelect;
+    options_.maxChars = field.maxLength.value_or(0);
 }
 
 TextFieldBox& TextFieldState::editBox() {
@@ -45,13 +48,60 @@ void TextFieldState::setText(const std::string& utf8) {
 void TextFieldState::setHtmlText(const std::string& utf8) {
     // Players before SWF 8 leave the same HTML alone; later ones parse it again on the format
     // its open tags left.
-    if (utf8 == htmlSource_ && !text_.empty() &&
+    if (utf8 == htmlSource_ && !text_.empty() && box_.multiline == parsedMultiline_ &&
+        options_.condenseWhite == parsedCondensed_ &&
         (newFormat_ == parsedBase_ || movie_->header.version < 8))
         return;
+    parsedMultiline_ = box_.multiline;
+    parsedCondensed_ = options_.condenseWhite;
     htmlSource_ = utf8;
     // Tags the HTML leaves open go on into the text set after it.
     parsedBase_ = newFormat_;
-    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_);
+    text_ = ParseHtmlText(DecodeText(utf8, true), newFormat_, &newFormat_,
+                          {box_.multiline, movie_->header.version, options_.condenseWhite});
+    dirty_ = true;
+}
+
+void TextFieldState::replaceText(std::size_t from, std::size_t to, const std::string& utf8) {
+    if (to < from) return;
+    std::u32string with;
+    for (char32_t c : DecodeText(utf8, movie_->header.version >= 6))
+        with.push_back(c == U'\n' ? U'\r' : c);
+    const std::u32string plain = PlainText(text_);
+    from = std::min(from, plain.size());
+    to = std::min(to, plain.size());
+    StyledText out;
+    TextFormat inserted = newFormat_;
+    std::size_t pos = 0;
+    auto add = [&](std::u32string text, const TextFormat& format) {
+        if (text.empty()) return;
+        if (!out.empty() && out.back().format == format)
+            out.back().text += text;
+        else
+            out.push_back({std::move(text), format});
+    };
+    for (const TextRun& run : text_) {
+        const std::size_t end = pos + run.text.size();
+        if (to >= pos && to < end) inserted = run.format;
+        pos = end;
+    }
+    pos = 0;
+    bool placed = false;
+    for (const TextRun& run : text_) {
+        const std::size_t end = pos + run.text.size();
+        if (!placed && from <= end && (from < end || &run == &text_.back())) {
+            add(run.text.substr(0, from - pos), run.format);
+            add(with, inserted);
+            placed = true;
+        } else if (!placed) {
+            add(run.text, run.format);
+        }
+        if (placed && to < end) add(run.text.substr(std::max(to, pos) - pos), run.format);
+        pos = end;
+    }
+    if (!placed) add(with, inserted);
+    text_ = std::move(out);
+    htmlSource_.clear();
     dirty_ = true;
 }
 

@@ -13,6 +13,7 @@
 #include "swf/format/SwfMovie.h"
 #include "swf/player/EditTextLayout.h"
 #include "swf/player/FontSource.h"
+#include "swf/player/TextFieldOptions.h"
 #include "swf/player/TextFormat.h"
 
 namespace saver::swf {
@@ -27,6 +28,8 @@ class TextFieldState {
     TextFieldBox& editBox();  // the layout is redone after a change through it
     bool html() const { return html_; }
     void setHtml(bool html) { html_ = html; }
+    const TextFieldOptions& options() const { return options_; }
+    TextFieldOptions& editOptions() { return options_; }
     const std::string& variable() const { return variable_; }
     void setVariable(std::string name) { variable_ = std::move(name); }
 
@@ -38,6 +41,10 @@ class TextFieldState {
     // become the new-text format. The same HTML again is not parsed again (SWF 8: unless the
     // base changed since).
     void setHtmlText(const std::string& utf8);
+    // Replaces the characters [from, to) with `utf8` (line feeds become paragraph ends). The new
+    // characters take the format of the character at `to`, or the new-text format at the end;
+    // `from` past the end appends; `to` before `from` changes nothing.
+    void replaceText(std::size_t from, std::size_t to, const std::string& utf8);
     const std::string& htmlSource() const { return htmlSource_; }
     const StyledText& styled() const { return text_; }
     StyledText& editStyled();  // the layout is redone after a change through it
@@ -73,10 +80,13 @@ class TextFieldState {
     TextFieldBox box_;
     bool html_ = false;
     std::string variable_;
+    TextFieldOptions options_;
     StyledText text_;
     std::string htmlSource_;
     TextFormat newFormat_;
-    TextFormat parsedBase_;  // the new-text format the last HTML was parsed on
+    TextFormat parsedBase_;         // the new-text format the last HTML was parsed on
+    bool parsedMultiline_ = false;  // and whether the field was multiline then
+    bool parsedCondensed_ = false;  // and condensed white space
     bool dirty_ = true;
     const FontSource* laidWith_ = nullptr;
     EditTextLayout layout_;

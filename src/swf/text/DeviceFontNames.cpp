@@ -7,18 +7,18 @@
 
 namespace saver::swf {
 
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
+std::string FoldFaceName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
+std::string TrimFaceName(const std::string& name) {
+    const auto first = name.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    return name.substr(first, name.find_last_not_of(" \t") - first + 1);
 }
+
+namespace {
 
 struct HostFamily {
     const char* names;  // '|'-separated, lower case
@@ -58,8 +58,8 @@ bool Lists(const char* names, const std::string& name) {
 }  // namespace
 
 std::string DeviceFaceName(const std::string& movieName) {
-    const std::string name = Trim(movieName);
-    const std::string lower = Lower(name);
+    const std::string name = TrimFaceName(movieName);
+    const std::string lower = FoldFaceName(name);
     if (lower == "_sans" || lower.empty()) return kDefaultSansFace;
     if (lower == "_serif") return "Times New Roman";
     if (lower == "_typewriter") return "Courier New";
@@ -68,7 +68,7 @@ std::string DeviceFaceName(const std::string& movieName) {
 
 std::string HostFontFile(const std::string& face, bool bold, bool italic,
                          const std::string& fontRoot, bool* known) {
-    const std::string lower = Lower(Trim(face));
+    const std::string lower = FoldFaceName(TrimFaceName(face));
     const HostFamily* family = &kFamilies[0];
     bool found = false;
     for (const HostFamily& f : kFamilies)

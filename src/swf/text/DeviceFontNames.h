@@ -16,6 +16,11 @@ namespace saver::swf {
 
 inline constexpr const char* kDefaultSansFace = "Arial";
 
+// A face name in ASCII lower case (face names compare case-insensitively), and without the
+// blanks and tabs around it.
+std::string FoldFaceName(std::string name);
+std::string TrimFaceName(const std::string& name);
+
 // The face name to ask the system for: the generic names mapped, the rest trimmed.
 std::string DeviceFaceName(const std::string& movieName);
 
