@@ -257,6 +257,7 @@ class Interpreter {
     bool step(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
     bool stepSwf4(Frame& f, const struct ActionRecord& r, std::size_t& pc);
     bool stepSwf5(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
+    void skipActions(Frame& f, std::size_t& pc, int count);  // passes over `count` records
     bool stepLong(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
     void doPush(Frame& f, const struct ActionRecord& r);
     void doDefineFunction(Frame& f, const struct ActionRecord& r, std::size_t& pc, bool v2);

@@ -124,8 +124,7 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
     // An assignment lands on the innermost scope object that holds the name itself; one that
     // only inherits it (a `with` object whose prototype has it) is passed over.
     auto holds = [&](Object* s) {
-        if (s->kind() == Object::Kind::Clip || s->kind() == Object::Kind::Array)
-            return hasProperty(s, name);
+        if (s->kind() == Object::Kind::Clip) return hasProperty(s, name);
         return s->findOwn(name) != nullptr;
     };
     for (std::size_t i = f.scope.size(); i-- > 0;) {
@@ -312,8 +311,6 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
     std::vector<std::string> order;
     for (auto it = chain.begin(); it != chain.end(); ++it) {
         Object* p = *it;
-        if (p->kind() == Object::Kind::Array)
-            for (std::size_t i = 0; i < p->elements.size(); ++i) order.push_back(std::to_string(i));
         p->forEachOwn([&](const Property& prop) {
             // Only DontEnum keeps a name out: for..in lists names hidden from this version.
             if (!(prop.flags & kDontEnum)) order.push_back(prop.name);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/TextFormatObject.h"
 
@@ -127,7 +128,7 @@ void ApplyTextFormatObject(Interpreter& vm, Object* object, TextFormat& f) {
         Object* a = v.asObject();
         if (!a || a->kind() != Object::Kind::Array) return;
         f.tabStops.clear();
-        for (const Value& e : a->elements) f.tabStops.push_back(pixels(e));
+        for (const Value& e : ArrayValues(vm, a)) f.tabStops.push_back(pixels(e));
     });
 }
 
