@@ -272,6 +272,8 @@ class Interpreter {
     void doGotoFrame2(Frame& f, const struct ActionRecord& r);
     Value callAt(Frame& f, Object* fn, const Value& thisValue, const std::vector<Value>& args,
                  Object* home);
+    Value superConstruct(Frame& f, Object* ctor, const Value& self, const std::vector<Value>& args,
+                         Object* home);
 
     Value getVariable(Frame& f, const std::string& name, Object** foundOn = nullptr);
     void setVariable(Frame& f, const std::string& name, const Value& value);

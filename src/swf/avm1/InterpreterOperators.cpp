@@ -13,11 +13,11 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
     if (a.isObject() && b.isObject()) {
         if (version() <= 5) {
             // SWF 5 compares what valueOf gives (only that: two plain objects stay themselves);
-            // an object without one gives undefined, and so does a built-in function (two
-            // built-in functions are equal here, as the player's recordings show).
+            // an object without one gives undefined, and so does a function (any two functions
+            // are equal here, as the player's recordings show).
             auto valueOf = [this](const Value& v) {
                 if (v.asObject()->kind() == Object::Kind::Clip) return v;
-                if (v.asObject()->isFunction() && v.asObject()->native) return Value{};
+                if (v.asObject()->isFunction()) return Value{};
                 bool called = false;
                 const Value r = callNamed(v, "valueOf", called);
                 return called ? r : Value{};

@@ -28,14 +28,22 @@ std::string FoldCase(std::string_view s) {
 
 bool Object::sameName(const std::string& a, std::string_view b) const {
     if (caseSensitive_) return a == b;
-    auto wide = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
-    if (std::any_of(a.begin(), a.end(), wide) || std::any_of(b.begin(), b.end(), wide))
-        return FoldCase(a) == FoldCase(b);
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lx = (x >= 'A' && x <= 'Z') ? x - 'A' + 'a' : x;
-               const auto ly = (y >= 'A' && y <= 'Z') ? y - 'A' + 'a' : y;
-               return lx == ly;
-           });
+    // ASCII compares byte by byte; a name beyond ASCII goes through the Unicode table.
+    bool wide = false;
+    const bool same =
+        a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+            if (static_cast<unsigned char>(x) >= 0x80 || static_cast<unsigned char>(y) >= 0x80) {
+                wide = true;
+                return x == y;
+            }
+            const auto lx = (x >= 'A' && x <= 'Z') ? x - 'A' + 'a' : x;
+            const auto ly = (y >= 'A' && y <= 'Z') ? y - 'A' + 'a' : y;
+            return lx == ly;
+        });
+    // (Names whose cases differ in length in UTF-8 are told apart; the player's table has
+    // hardly any such pair.)
+    if (!wide) return same;
+    return FoldCase(a) == FoldCase(b);
 }
 
 void Object::reindex() {
