@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf_player_fixture.h"
@@ -69,16 +70,16 @@ TEST(SwfClipEffects, FiltersAreCopiedInAndReadBackAsNewObjects) {
     EXPECT_EQ((*run.placement().filters)[0].blurX, 4);
     const Value read = vm.getMember(run.object, "filters");
     ASSERT_TRUE(read.asObject());
-    ASSERT_EQ(read.asObject()->elements.size(), 3u);
-    const Value first = read.asObject()->elements[0];
+    ASSERT_EQ(ArrayLength(vm, read.asObject()), 3);
+    const Value first = GetElement(read.asObject(), 0);
     EXPECT_NE(first.asObject(), blur.asObject());
     EXPECT_EQ(vm.toNumber(vm.getMember(first, "blurY")), 6);
-    EXPECT_EQ(vm.toNumber(vm.getMember(read.asObject()->elements[2], "distance")), 5);
+    EXPECT_EQ(vm.toNumber(vm.getMember(GetElement(read.asObject(), 2), "distance")), 5);
 
     // Anything but an array clears them.
     vm.setMember(run.object, "filters", 5.0);
     EXPECT_EQ(run.placement().filters, nullptr);
-    EXPECT_EQ(vm.getMember(run.object, "filters").asObject()->elements.size(), 0u);
+    EXPECT_EQ(ArrayLength(vm, vm.getMember(run.object, "filters").asObject()), 0);
 }
 
 TEST(SwfClipEffects, BlendModeByNameOrNumber) {

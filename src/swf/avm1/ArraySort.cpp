@@ -4,9 +4,11 @@
 // first.
 #include "swf/avm1/ArraySort.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -15,11 +17,6 @@ namespace {
 
 constexpr int kCaseInsensitive = 1, kDescending = 2, kUniqueSort = 4, kReturnIndexedArray = 8,
               kNumeric = 16;
-
-std::vector<Value>* Elements(CallInfo& c) {
-    Object* o = c.thisValue.asObject();
-    return o && o->kind() == Object::Kind::Array ? &o->elements : nullptr;
-}
 
 // The comparison without a compare function: numbers as numbers under NUMERIC, else strings.
 int DefaultCompare(Interpreter& vm, const Value& a, const Value& b, int flags) {
@@ -42,11 +39,12 @@ int DefaultCompare(Interpreter& vm, const Value& a, const Value& b, int flags) {
 // and RETURNINDEXEDARRAY; `reverse` turns the sorted order round (sort's DESCENDING).
 Value SortArray(CallInfo& c, const SortCompare& cmp, const SortCompare& unique, int flags,
                 bool reverse) {
-    auto* e = Elements(c);
-    if (!e) return c.thisValue;
+    Object* self = c.thisValue.asObject();
+    if (!self) return c.thisValue;
+    const std::vector<Value> values = ArrayValues(c.vm, self);
     std::vector<std::pair<std::size_t, Value>> items;
-    items.reserve(e->size());
-    for (std::size_t i = 0; i < e->size(); ++i) items.emplace_back(i, (*e)[i]);
+    items.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) items.emplace_back(i, values[i]);
     PlayerQuickSort(items, cmp);
     if (reverse) std::reverse(items.begin(), items.end());
     if (flags & kUniqueSort) {
@@ -59,11 +57,19 @@ Value SortArray(CallInfo& c, const SortCompare& cmp, const SortCompare& unique, 
         for (const auto& item : items) idx.push_back(static_cast<double>(item.first));
         return c.vm.newArray(std::move(idx));
     }
-    // The compare function may have changed the array; write back what fits.
-    e = Elements(c);
-    if (!e) return c.thisValue;
-    for (std::size_t i = 0; i < items.size() && i < e->size(); ++i) (*e)[i] = items[i].second;
+    // The compare function may have changed the array; the sorted values are written back.
+    for (std::size_t i = 0; i < items.size(); ++i)
+        SetElement(c.vm, self, static_cast<std::int32_t>(i), items[i].second);
     return c.thisValue;
+}
+
+// A field sortOn compares: the value the object itself stores (its prototypes and getters
+// are not asked); a clip gives its properties.
+Value Field(Interpreter& vm, const Value& o, const std::string& name) {
+    Object* obj = o.asObject();
+    if (obj->kind() == Object::Kind::Clip) return vm.getMember(o, name);
+    const Property* p = obj->findOwn(name);
+    return p ? p->value : Value{};
 }
 
 // The options of sortOn, one per field: an array of the fields' length gives each field its
@@ -72,9 +78,10 @@ std::vector<int> FieldFlags(CallInfo& c, std::size_t fieldCount, bool fieldList)
     std::vector<int> flags(fieldCount, 0);
     const Value opt = c.arg(1);
     if (Object* o = opt.asObject()) {
-        if (fieldList && o->kind() == Object::Kind::Array && o->elements.size() == fieldCount)
+        if (fieldList && o->kind() == Object::Kind::Array &&
+            static_cast<std::size_t>(std::max(ArrayLength(c.vm, o), 0)) == fieldCount)
             for (std::size_t i = 0; i < fieldCount; ++i)
-                flags[i] = ToInt32(c.vm.toNumber(o->elements[i]));
+                flags[i] = ToInt32(c.vm.toNumber(GetElement(o, static_cast<std::int32_t>(i))));
     } else if (fieldList || opt.isNumber()) {
         flags.assign(fieldCount, ToInt32(c.vm.toNumber(opt)));
     }
@@ -141,8 +148,9 @@ Value ArraySortOnMethod(CallInfo& c) {
             };
             return SortArray(c, plain, plain, 0, false);
         }
-        if (list->elements.empty()) return c.thisValue;
-        for (const Value& v : list->elements) fields.push_back(c.vm.toString(v));
+        const std::vector<Value> names = ArrayValues(c.vm, list);
+        if (names.empty()) return c.thisValue;
+        for (const Value& v : names) fields.push_back(c.vm.toString(v));
         fieldList = true;
     } else {
         fields.push_back(c.vm.toString(c.arg(0)));
@@ -152,8 +160,8 @@ Value ArraySortOnMethod(CallInfo& c) {
     SortCompare cmp = [&](const Value& x, const Value& y) {
         if (!x.isObject() || !y.isObject()) return DefaultCompare(vm, x, y, flags[0]);
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const int r = DefaultCompare(vm, vm.getMember(x, fields[i]), vm.getMember(y, fields[i]),
-                                         flags[i]);
+            const int r =
+                DefaultCompare(vm, Field(vm, x, fields[i]), Field(vm, y, fields[i]), flags[i]);
             if (r) return r;
         }
         return 0;

@@ -1,5 +1,8 @@
 // AsBroadcaster: gives an object a `_listeners` array and the methods that add, remove and
 // call listeners.
+#include <algorithm>
+
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -15,10 +18,13 @@ Value RemoveListener(CallInfo& c) {
     Object* list = Listeners(c);
     if (!list) return false;
     // Listeners compare as `==` does: removing undefined takes the first null out.
-    auto& e = list->elements;
+    std::vector<Value> e = ArrayValues(c.vm, list);
     for (std::size_t i = 0; i < e.size(); ++i) {
-        if (c.vm.looseEquals(e[i], c.arg(0)) && i < e.size()) {  // valueOf may shrink it
+        if (c.vm.looseEquals(e[i], c.arg(0))) {
+            e = ArrayValues(c.vm, list);  // valueOf may have changed it
+            if (i >= e.size()) return false;
             e.erase(e.begin() + static_cast<long>(i));
+            SetArrayValues(c.vm, list, e);
             return true;
         }
     }
@@ -29,14 +35,14 @@ Value AddListener(CallInfo& c) {
     Object* list = Listeners(c);
     if (!list) return true;
     // A listener equal (`==`) to one in the list takes its place; a new one goes last.
-    auto& e = list->elements;
+    const std::vector<Value> e = ArrayValues(c.vm, list);
     for (std::size_t i = 0; i < e.size(); ++i) {
-        if (c.vm.looseEquals(e[i], c.arg(0)) && i < e.size()) {
-            e[i] = c.arg(0);
+        if (c.vm.looseEquals(e[i], c.arg(0))) {
+            SetElement(c.vm, list, static_cast<std::int32_t>(i), c.arg(0));
             return true;
         }
     }
-    e.push_back(c.arg(0));
+    SetElement(c.vm, list, std::max(ArrayLength(c.vm, list), 0), c.arg(0));
     return true;
 }
 
@@ -45,7 +51,7 @@ Value BroadcastMessage(CallInfo& c) {
     if (!list || c.args.empty()) return Value{};
     const std::string name = c.vm.toString(c.args[0]);
     const std::vector<Value> args(c.args.begin() + 1, c.args.end());
-    const std::vector<Value> listeners = list->elements;  // a listener may change the list
+    const std::vector<Value> listeners = ArrayValues(c.vm, list);  // a listener may change the list
     bool any = false;  // true once a listener was there (holes and null do not count)
     for (const Value& l : listeners) {
         if (l.isNullish()) continue;

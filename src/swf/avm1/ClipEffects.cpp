@@ -9,6 +9,7 @@
 #include <memory>
 #include <numbers>
 
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayBuiltins.h"
 #include "swf/player/TimelineInstance.h"
@@ -67,8 +68,9 @@ std::vector<double> Numbers(Interpreter& vm, Object* o, const char* name, std::s
     std::vector<double> out;
     Object* array = vm.getMember(o, name).asObject();
     if (!array) return out;
-    for (std::size_t i = 0; i < std::min(array->elements.size(), limit); ++i)
-        out.push_back(vm.toNumber(array->elements[i]));
+    const std::vector<Value> values = ArrayValues(vm, array);
+    for (std::size_t i = 0; i < std::min(values.size(), limit); ++i)
+        out.push_back(vm.toNumber(values[i]));
     return out;
 }
 
@@ -281,8 +283,9 @@ Value SetFilters(CallInfo& c) {
     if (!o) return Value{};
     auto list = std::make_shared<std::vector<Filter>>();
     if (Object* array = c.arg(0).asObject())
-        for (std::size_t i = 0; i < array->elements.size() && list->size() < kMaxFilters; ++i)
-            if (auto f = FilterFromObject(c.vm, array->elements[i])) list->push_back(*f);
+        for (const Value& v : ArrayValues(c.vm, array))
+            if (list->size() < kMaxFilters)
+                if (auto f = FilterFromObject(c.vm, v)) list->push_back(*f);
     o->scriptFilters = list->empty() ? nullptr : std::move(list);
     o->filters = o->scriptFilters.get();
     return Value{};

@@ -79,8 +79,6 @@ std::string ArgumentsToXml(Interpreter& vm, Object* o, int depth, double length)
 // The enumerable own names of `o` in for..in order (newest first).
 std::vector<std::string> OwnNames(const Object* o) {
     std::vector<std::string> names;
-    if (o->kind() == Object::Kind::Array)
-        for (std::size_t i = 0; i < o->elements.size(); ++i) names.push_back(std::to_string(i));
     o->forEachOwn([&](const Property& p) {
         if (!(p.flags & kDontEnum)) names.push_back(p.name);
     });

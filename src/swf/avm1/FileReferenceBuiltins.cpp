@@ -4,6 +4,7 @@
 // next timer pass: the listeners hear `onCancel`. While that answer is pending another
 // dialog is refused (false), as the player refuses a second dialog. No file is ever chosen,
 // so `upload` fails and the file properties stay undefined.
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/NextTimerPass.h"
 
@@ -59,9 +60,11 @@ bool FilterField(Interpreter& vm, Object* filter, const char* name, std::string&
 bool ValidFilters(CallInfo& c) {
     if (c.args.empty()) return true;
     Object* list = c.args[0].asObject();
-    if (!list || list->kind() != Object::Kind::Array || list->elements.empty()) return false;
+    if (!list || list->kind() != Object::Kind::Array) return false;
+    const std::int32_t n = ArrayLength(c.vm, list);
+    if (n <= 0) return false;
     bool valid = true;
-    for (std::size_t i = 0; i < list->elements.size() && i < 65536; ++i) {
+    for (std::int32_t i = 0; i < n && i < 65536; ++i) {
         Object* filter = c.vm.getMember(list, std::to_string(i)).asObject();
         std::string description, extension, macType;
         if (!filter || !FilterField(c.vm, filter, "description", description) ||

@@ -119,6 +119,7 @@ Value ParseFloat(CallInfo& c) {
 }
 
 Value IsNaN(CallInfo& c) {
+    if (c.args.empty()) return true;  // nothing to convert is not a number
     return std::isnan(c.vm.toNumber(c.arg(0)));
 }
 Value IsFinite(CallInfo& c) {

@@ -2,6 +2,8 @@
 // action loop is in InterpreterActions.cpp, the operators in InterpreterOperators.cpp.
 #include "swf/avm1/Interpreter.h"
 
+#include "swf/avm1/ArrayElements.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -16,7 +18,6 @@ namespace saver::swf::avm1 {
 namespace {
 
 constexpr int kMaxProtoLinks = 256;
-constexpr std::size_t kMaxArrayGap = 1 << 20;  // larger index jumps become plain properties
 
 // DefineFunction2 flags.
 constexpr std::uint16_t kPreloadThis = 0x01, kSuppressThis = 0x02, kPreloadArguments = 0x04,
@@ -415,7 +416,9 @@ bool Interpreter::callAccessor(const Object* holder, const std::string& name, co
     // A getter that reads its own property (or a setter that writes it) re-enters itself; the
     // player lets 65 such calls nest and then leaves the accessor out.
     constexpr int kMaxAccessorNesting = 65;
-    const auto key = std::make_pair(holder, name);
+    // A property deleted and made again counts afresh.
+    const Property* own = holder ? holder->findOwn(name) : nullptr;
+    const auto key = std::make_pair(holder, own ? name + '\0' + std::to_string(own->serial) : name);
     int& open = accessorCalls_[key];
     if (open >= kMaxAccessorNesting) return false;
     ++open;
@@ -457,10 +460,6 @@ Property* Interpreter::lookup(Object* o, const std::string& name, Object** holde
 
 bool Interpreter::hasProperty(Object* o, const std::string& name) {
     if (!o) return false;
-    if (o->kind() == Object::Kind::Array && (name == "length" || ArrayIndex(name) >= 0)) {
-        if (name == "length") return true;
-        return ArrayIndex(name) < static_cast<long long>(o->elements.size());
-    }
     if (lookup(o, name)) return true;
     if (o->kind() == Object::Kind::Clip) return !host_.clipProperty(o, name).isUndefined();
     return false;
@@ -472,11 +471,6 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
     }
     Object* o = toObject(objectValue);
     if (!o) return Value{};
-    if (o->kind() == Object::Kind::Array) {
-        if (name == "length") return static_cast<double>(o->elements.size());
-        const long long i = ArrayIndex(name);
-        if (i >= 0 && i < static_cast<long long>(o->elements.size())) return o->elements[i];
-    }
     Object* start = o;
     Value self = objectValue.isObject() ? objectValue : Value(o);
     if (o->kind() == Object::Kind::Super) {
@@ -529,25 +523,13 @@ void Interpreter::setMember(const Value& objectValue, const std::string& name, c
     if (!o) return;
     if (o->kind() == Object::Kind::Clip && host_.setClipProperty(o, name, value)) return;
     if (o->kind() == Object::Kind::Array) {
-        if (name == "length") {
-            const double n = toNumber(value);
-            const std::int32_t len = ToInt32(n);
-            if (len >= 0 && static_cast<std::size_t>(len) <= o->elements.size() + kMaxArrayGap) {
-                if (static_cast<std::size_t>(len) > o->elements.size())
-                    chargeElements(static_cast<std::size_t>(len) - o->elements.size());
-                o->elements.resize(static_cast<std::size_t>(len));
-            }
-            return;
-        }
-        const long long i = ArrayIndex(name);
-        if (i >= 0 && static_cast<std::size_t>(i) <= o->elements.size() + kMaxArrayGap) {
-            if (static_cast<std::size_t>(i) >= o->elements.size()) {
-                chargeElements(static_cast<std::size_t>(i) + 1 - o->elements.size());
-                o->elements.resize(i + 1);
-            }
-            o->elements[i] = value;
-            return;
-        }
+        // Writing `length` drops the elements past it; writing an element at or past the end
+        // makes the array longer. The value itself is stored as any property's.
+        if (name == "length")
+            TrimArrayElements(*this, o, ToInt32(toNumber(value)));
+        else if (const auto i = ParseArrayIndex(name); i && *i >= ArrayLength(*this, o))
+            SetArrayLength(*this, o,
+                           static_cast<std::int32_t>(static_cast<std::uint32_t>(*i) + 1u));
     }
     Value stored = value;
     std::optional<ScriptThrow> thrown;
@@ -747,8 +729,7 @@ Object* Interpreter::newObject(Object* proto) {
 
 Object* Interpreter::newArray(std::vector<Value> elements) {
     Object* a = newObject(protos.array);
-    a->setKind(Object::Kind::Array);
-    a->elements = std::move(elements);
+    InitArray(a, elements);
     return a;
 }
 

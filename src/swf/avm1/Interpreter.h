@@ -267,6 +267,7 @@ class Interpreter {
     bool step(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
     bool stepSwf4(Frame& f, const struct ActionRecord& r, std::size_t& pc);
     bool stepSwf5(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
+    void skipActions(Frame& f, std::size_t& pc, int count);  // passes over `count` records
     bool stepLong(Frame& f, const struct ActionRecord& r, std::size_t& pc, Completion& out);
     void doPush(Frame& f, const struct ActionRecord& r);
     void doDefineFunction(Frame& f, const struct ActionRecord& r, std::size_t& pc, bool v2);
@@ -281,6 +282,8 @@ class Interpreter {
     void doGotoFrame2(Frame& f, const struct ActionRecord& r);
     Value callAt(Frame& f, Object* fn, const Value& thisValue, const std::vector<Value>& args,
                  Object* home);
+    Value superConstruct(Frame& f, Object* ctor, const Value& self, const std::vector<Value>& args,
+                         Object* home);
 
     Value getVariable(Frame& f, const std::string& name, Object** foundOn = nullptr);
     void setVariable(Frame& f, const std::string& name, const Value& value);

@@ -3,7 +3,10 @@
 // leaves the range being run hands the new offset back to the enclosing range, and one that
 // leaves the block ends it.
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <random>
 
@@ -219,9 +222,16 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             const Object* boxed = v.asObject();
             const bool isString =
                 boxed && boxed->kind() == Object::Kind::String && boxed->primitive.isString();
-            const std::string text = v.isUndefined() ? "undefined"
-                                     : isString      ? boxed->primitive.asString()
-                                                     : toString(v);
+            std::string text;
+            try {
+                text = v.isUndefined() ? "undefined"
+                       : isString      ? boxed->primitive.asString()
+                                       : toString(v);
+            } catch (const ScriptThrow&) {
+                // An object whose conversion throws is traced by its type; the throw goes on.
+                host_.trace(boxed && boxed->isFunction() ? "[type Function]" : "[type Object]");
+                throw;
+            }
             // SWF 5 strings are bytes of the Latin-1 code page; the trace log is UTF-8. Later
             // text ends at a byte that starts no UTF-8 character (F8..FF).
             if (f.version <= 5) {
@@ -290,8 +300,8 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             push(max > 0 ? static_cast<double>(Random()() % static_cast<unsigned>(max)) : 0.0);
             break;
         }
-        case 0x31:
-            push(static_cast<double>(StringLength(toString(pop()), 6)));
+        case 0x31:  // SWF 5 strings are bytes, also to the multi-byte actions
+            push(static_cast<double>(StringLength(toString(pop()), ver)));
             break;
         case 0x32:
             push(static_cast<double>(CharCode(toString(pop()), ver)));
@@ -305,7 +315,7 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
         case 0x35:
             return stepSwf4(f, r, pc);
         case 0x36:
-            push(static_cast<double>(CharCode(toString(pop()), 6)));
+            push(static_cast<double>(CharCode(toString(pop()), ver)));
             break;
         case 0x37:
             push(MbCharFromCode(ToInt32(toNumber(pop())), ver));
@@ -542,6 +552,37 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
     return true;
 }
 
+void Interpreter::skipActions(Frame& f, std::size_t& pc, int count) {
+    for (int i = 0; i < count; ++i) {
+        const auto r = ReadAction(f.code, pc);
+        if (!r || r->code == 0) return;
+        pc = r->next;
+    }
+}
+
+namespace {
+
+// The frame WaitForFrame2 waits for: a whole number as it stands (wrapped to 32 bits), other
+// values through their text; anything that is no whole number counts as frame 0.
+std::int64_t WaitForFrameNumber(Interpreter& vm, const Value& v) {
+    double n = 0;
+    if (v.isNumber() && std::isfinite(v.asNumber()) && std::trunc(v.asNumber()) == v.asNumber()) {
+        n = v.asNumber();
+    } else {
+        const std::string text = vm.toString(v);
+        char* end = nullptr;
+        const double parsed = text.empty() ? 0 : std::strtod(text.c_str(), &end);
+        const bool whole = end && *end == 0 && !std::isspace(static_cast<unsigned char>(text[0]));
+        n = whole && std::isfinite(parsed) && std::trunc(parsed) == parsed ? parsed : 0;
+    }
+    const std::int32_t frame = ToInt32(n);
+    // The player counts frames from 1 here, and its adjustment saturates: the lowest number
+    // comes out as the highest.
+    return frame == INT32_MIN ? INT32_MAX : frame;
+}
+
+}  // namespace
+
 bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Completion& out) {
     PayloadReader in(r.payload);
     switch (r.code) {
@@ -566,10 +607,19 @@ bool Interpreter::stepLong(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             for (std::uint16_t i = 0; i < n && !in.atEnd(); ++i) f.constants.push_back(in.string());
             break;
         }
-        case 0x8A:
-        case 0x8D:
-            if (r.code == 0x8D) toString(pop());
-            break;  // every frame is loaded
+        case 0x8A: {
+            // Every frame of a movie is loaded before it plays; only a frame past the player's
+            // limit of 16000 never is.
+            const std::uint16_t frame = in.u16();
+            const std::uint8_t skip = in.u8();
+            if (frame > 16000) skipActions(f, pc, skip);
+            break;
+        }
+        case 0x8D: {
+            const std::uint8_t skip = in.u8();
+            if (WaitForFrameNumber(*this, pop()) > 16001) skipActions(f, pc, skip);
+            break;
+        }
         case 0x8B: {
             setTargetPath(f, Value(in.string()));
             break;

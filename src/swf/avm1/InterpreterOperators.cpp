@@ -4,6 +4,7 @@
 
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/InterpreterFrame.h"
+#include "swf/avm1/StringUtil.h"
 
 namespace saver::swf::avm1 {
 
@@ -11,8 +12,19 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
     if (a.isNullish() && b.isNullish()) return true;
     if (a.isObject() && b.isObject()) {
         if (version() <= 5) {
-            const Value pa = toPrimitive(a), pb = toPrimitive(b);
+            // SWF 5 compares what valueOf gives (only that: two plain objects stay themselves);
+            // an object without one gives undefined, and so does a function (any two functions
+            // are equal here, as the player's recordings show).
+            auto valueOf = [this](const Value& v) {
+                if (v.asObject()->kind() == Object::Kind::Clip) return v;
+                if (v.asObject()->isFunction()) return Value{};
+                bool called = false;
+                const Value r = callNamed(v, "valueOf", called);
+                return called ? r : Value{};
+            };
+            const Value pa = valueOf(a), pb = valueOf(b);
             if (!pa.isObject() || !pb.isObject()) return equals2(pa, pb);
+            return pa.asObject() == pb.asObject();
         }
         return a.asObject() == b.asObject();
     }
@@ -44,6 +56,31 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
     return x == y;
 }
 
+// Strings order by character: from SWF 6 a surrogate pair kept as two halves counts as the
+// one character past 0xFFFF it stands for (UTF-8 byte order agrees for everything else).
+namespace {
+
+bool StringLess(const std::string& a, const std::string& b, int version) {
+    const bool halves = a.find('\xED') != std::string::npos || b.find('\xED') != std::string::npos;
+    if (version < 6 || !halves) return a < b;
+    auto chars = [version](const std::string& s) {
+        std::vector<std::uint32_t> in = Decode(s, version), out;
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            if (in[i] >= 0xD800 && in[i] < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+                in[i + 1] < 0xE000) {
+                out.push_back(0x10000 + ((in[i] - 0xD800) << 10) + (in[i + 1] - 0xDC00));
+                ++i;
+            } else {
+                out.push_back(in[i]);
+            }
+        }
+        return out;
+    };
+    return chars(a) < chars(b);
+}
+
+}  // namespace
+
 Value Interpreter::less2(const Value& a, const Value& b) {
     // Each side gives its valueOf and only that (undefined without one), the left side first;
     // a side that stays an object (clips aside) makes the comparison false before the other
@@ -62,7 +99,7 @@ Value Interpreter::less2(const Value& a, const Value& b) {
     if (object(pa)) return false;
     const Value pb = primitive(b);
     if (object(pb)) return false;
-    if (pa.isString() && pb.isString()) return pa.asString() < pb.asString();
+    if (pa.isString() && pb.isString()) return StringLess(pa.asString(), pb.asString(), version());
     const double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value{};
     return x < y;
@@ -82,14 +119,14 @@ Value Interpreter::add2(const Value& a, const Value& b) {
         return called && primitive ? r : v;  // a clip reference counts as a primitive here
     };
     const Value pb = primitive(b), pa = primitive(a);  // the right side is asked first
-    // An object left over is asked for toString; whatever primitive that gives is used.
+    // An object left over is asked for toString; only a string it gives is used.
     auto text = [this](const Value& v) {
         Object* o = v.asObject();
         if (!o || o->kind() == Object::Kind::Clip || o->kind() == Object::Kind::String)
             return toString(v);
         bool called = false;
         const Value s = callNamed(v, "toString", called);
-        if (called && !s.isObject()) return PrimitiveToString(s, version());
+        if (called && s.isString()) return s.asString();
         return std::string(o->isFunction() ? "[type Function]" : "[type Object]");
     };
     if (pa.isString() || pb.isString()) return concat(text(pa), text(pb));

@@ -124,8 +124,7 @@ void Interpreter::setVariable(Frame& f, const std::string& name, const Value& va
     // An assignment lands on the innermost scope object that holds the name itself; one that
     // only inherits it (a `with` object whose prototype has it) is passed over.
     auto holds = [&](Object* s) {
-        if (s->kind() == Object::Kind::Clip || s->kind() == Object::Kind::Array)
-            return hasProperty(s, name);
+        if (s->kind() == Object::Kind::Clip) return hasProperty(s, name);
         return s->findOwn(name) != nullptr;
     };
     for (std::size_t i = f.scope.size(); i-- > 0;) {
@@ -180,6 +179,15 @@ Value Interpreter::callAt(Frame& f, Object* fn, const Value& thisValue,
     return callFunction(fn, thisValue, args, home, false);
 }
 
+// super(): a built-in constructor makes `this` its own kind, as `new` would have (a Date
+// super class gives the object its time, an Array its elements and length).
+Value Interpreter::superConstruct(Frame& f, Object* ctor, const Value& self,
+                                  const std::vector<Value>& args, Object* home) {
+    if (ctor && ctor->isFunction() && ctor->native && self.isObject())
+        return callFunction(ctor, self, args, home ? home->proto() : nullptr, true);
+    return callAt(f, ctor, self, args, home ? home->proto() : nullptr);
+}
+
 namespace {
 
 // Pops `count` arguments, but never more than the block has on the stack: a call that claims
@@ -209,7 +217,7 @@ void Interpreter::doCallFunction(Frame& f) {
     if (fn && fn->kind() == Object::Kind::Super) {
         Object* home = fn->bound.size() > 1 ? fn->bound[1].asObject() : nullptr;
         Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
-        push(callAt(f, ctor, fn->bound[0], args, home ? home->proto() : nullptr));
+        push(superConstruct(f, ctor, fn->bound[0], args, home));
         return;
     }
     Value self = f.target;
@@ -231,7 +239,7 @@ void Interpreter::doCallMethod(Frame& f) {
         if (o && o->kind() == Object::Kind::Super) {
             Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
             Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
-            push(callAt(f, ctor, o->bound[0], args, home ? home->proto() : nullptr));
+            push(superConstruct(f, ctor, o->bound[0], args, home));
         } else {
             push(callAt(f, o, Value{}, args, nullptr));
         }
@@ -318,8 +326,6 @@ void Interpreter::doEnumerate(Frame& f, const Value& target) {
     std::vector<std::string> order;
     for (auto it = chain.begin(); it != chain.end(); ++it) {
         Object* p = *it;
-        if (p->kind() == Object::Kind::Array)
-            for (std::size_t i = 0; i < p->elements.size(); ++i) order.push_back(std::to_string(i));
         p->forEachOwn([&](const Property& prop) {
             // Only DontEnum keeps a name out: for..in lists names hidden from this version.
             if (!(prop.flags & kDontEnum)) order.push_back(prop.name);

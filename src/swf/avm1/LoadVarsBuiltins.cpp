@@ -2,9 +2,11 @@
 // file through the embedder's `Interpreter::loadFile` (the movie's own folder) and answers on
 // the next timer pass, `onData(text)`, or `onData(undefined)` when there is no such file, whose
 // default handler calls `onLoad(false)` as the player does when a file is missing.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/NextTimerPass.h"
 
@@ -150,7 +152,7 @@ Value AddRequestHeader(CallInfo& c) {
     }
     Object* list = c.arg(0).asObject();
     if (!list || list->kind() != Object::Kind::Array) return Value{};
-    const std::size_t n = list->elements.size();
+    const auto n = static_cast<std::size_t>(std::max(ArrayLength(c.vm, list), 0));
     for (std::size_t i = 0; i + 1 < n && i < 65536; i += 2) {
         const Value name = c.vm.getMember(list, std::to_string(i));
         const Value value = c.vm.getMember(list, std::to_string(i + 1));

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "swf/avm1/UnicodeCase.h"
+
 namespace saver::swf::avm1 {
 
 namespace {
@@ -14,6 +16,10 @@ constexpr std::size_t kIndexFrom = 12;
 }  // namespace
 
 std::string FoldCase(std::string_view s) {
+    // Names beyond ASCII fold through the player's Unicode table.
+    if (std::any_of(s.begin(), s.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return MapUtf8Case(s, false);
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -22,11 +28,22 @@ std::string FoldCase(std::string_view s) {
 
 bool Object::sameName(const std::string& a, std::string_view b) const {
     if (caseSensitive_) return a == b;
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lx = (x >= 'A' && x <= 'Z') ? x - 'A' + 'a' : x;
-               const auto ly = (y >= 'A' && y <= 'Z') ? y - 'A' + 'a' : y;
-               return lx == ly;
-           });
+    // ASCII compares byte by byte; a name beyond ASCII goes through the Unicode table.
+    bool wide = false;
+    const bool same =
+        a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+            if (static_cast<unsigned char>(x) >= 0x80 || static_cast<unsigned char>(y) >= 0x80) {
+                wide = true;
+                return x == y;
+            }
+            const auto lx = (x >= 'A' && x <= 'Z') ? x - 'A' + 'a' : x;
+            const auto ly = (y >= 'A' && y <= 'Z') ? y - 'A' + 'a' : y;
+            return lx == ly;
+        });
+    // (Names whose cases differ in length in UTF-8 are told apart; the player's table has
+    // hardly any such pair.)
+    if (!wide) return same;
+    return FoldCase(a) == FoldCase(b);
 }
 
 void Object::reindex() {
@@ -62,7 +79,9 @@ Property& Object::put(std::string_view name, Value value, std::uint16_t flags) {
         p->value = std::move(value);
         return *p;
     }
-    props_.push_back(Property{std::string(name), std::move(value), nullptr, nullptr, flags, true});
+    static thread_local std::uint32_t serials = 0;
+    props_.push_back(
+        Property{std::string(name), std::move(value), nullptr, nullptr, flags, true, ++serials});
     ++live_;
     if (!index_.empty())
         index_[caseSensitive_ ? std::string(name) : FoldCase(name)] =

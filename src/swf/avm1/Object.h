@@ -1,7 +1,7 @@
 // Object: an ActionScript object of the heap: its own properties in creation order (with the
 // flags ASSetPropFlags sets, and getter/setter pairs made by addProperty), and what makes a
-// built-in kind special: the code of a function, the elements of an array, the primitive
-// inside a Boolean/Number/String object, the time of a Date, the timeline of a movie clip.
+// built-in kind special: the code of a function, the primitive inside a Boolean/Number/String
+// object, the time of a Date, the timeline of a movie clip.
 //
 // The prototype link is the property `__proto__`, as in the player: deleting it cuts the chain.
 // Property names match case-insensitively when the object was made for SWF 6 or older
@@ -44,6 +44,7 @@ struct Property {
     Object* setter = nullptr;
     std::uint16_t flags = 0;
     bool live = true;  // false once deleted (the slot is reused or compacted later)
+    std::uint32_t serial = 0;  // tells a property apart from one deleted and made again
 };
 
 // What a native function is given.
@@ -130,7 +131,7 @@ class Object {
 
     // Built-in payloads.
     Value primitive;                       // Boolean/Number/String objects; Date: the time in ms
-    std::vector<Value> elements;           // Array
+    std::vector<Value> elements;           // hidden data of a built-in (an array's are properties)
     NativeFn native = nullptr;             // Function: native code, or
     std::unique_ptr<ScriptCode> script;    // script code
     std::vector<Value> bound;              // Function: values a native keeps (e.g. a setter's name)

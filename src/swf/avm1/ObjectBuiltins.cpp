@@ -1,5 +1,6 @@
 // Object and Function: the root of the prototype chain, property reflection (hasOwnProperty,
 // addProperty, watch), ASSetPropFlags, Function.call/apply.
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -32,22 +33,15 @@ Value HasOwnProperty(CallInfo& c) {
     Object* o = c.vm.toObject(c.thisValue);
     if (!o || c.args.empty()) return false;
     const std::string name = c.vm.toString(c.args[0]);
-    if (o->kind() == Object::Kind::Array) {
-        const long long i = ArrayIndex(name);
-        if (i >= 0 && i < static_cast<long long>(o->elements.size())) return true;
-    }
-    const Property* p = o->findOwn(name);
-    return p && !c.vm.isHidden(*p);
+    if (name.empty()) return false;  // the empty name is never reported, even when set
+    // A property ASSetPropFlags hides from this version is still the object's own.
+    return o->findOwn(name) != nullptr;
 }
 
 Value IsPropertyEnumerable(CallInfo& c) {
     Object* o = c.vm.toObject(c.thisValue);
     if (!o || c.args.empty()) return false;
     const std::string name = c.vm.toString(c.args[0]);
-    if (o->kind() == Object::Kind::Array) {
-        const long long i = ArrayIndex(name);
-        if (i >= 0 && i < static_cast<long long>(o->elements.size())) return true;
-    }
     const Property* p = o->findOwn(name);
     return p && !c.vm.isHidden(*p) && !(p->flags & kDontEnum);
 }
@@ -151,7 +145,7 @@ Value ASSetPropFlagsFn(CallInfo& c) {
     if (names.isNull()) {
         SetPropFlags(o, "", set, clear);
     } else if (Object* list = names.asObject(); list && list->kind() == Object::Kind::Array) {
-        for (const Value& n : list->elements) {
+        for (const Value& n : ArrayValues(c.vm, list)) {
             const std::string name = c.vm.toString(n);
             if (!name.empty()) SetPropFlags(o, name, set, clear);
         }
@@ -180,6 +174,7 @@ void InstallObjectBuiltins(Interpreter& vm) {
 
     Object* fproto = vm.protos.function;
     MakeClass(vm, "Function", FunctionCtor, fproto);
+    vm.global()->findOwn("Function")->flags |= 0x80;  // the global name came with SWF 6
     // Both came with the player of SWF 6.
     vm.method(fproto, "call", FunctionCall, 0x80)->passesCaller = true;
     vm.method(fproto, "apply", FunctionApply, 0x80)->passesCaller = true;

@@ -3,6 +3,7 @@
 // name may be a plain variable of the field's timeline or a path to one in either notation
 // ("_root.clock.time", "/clock:time", "_parent.t"); each step is a member lookup, so clips,
 // instance names and _root/_parent resolve as they do in scripts.
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/ScriptRunner.h"
 
 #include "swf/avm1/StringUtil.h"
@@ -80,7 +81,7 @@ Object* ScriptRunner::textFieldObject(const std::shared_ptr<TextFieldState>& fie
     const Value broadcaster = vm_->getMember(vm_->global(), "AsBroadcaster");
     vm_->callMethod(broadcaster, "initialize", {o});
     if (Object* listeners = vm_->getMember(o, "_listeners").asObject())
-        listeners->elements.push_back(o);
+        SetElement(*vm_, listeners, ArrayLength(*vm_, listeners), o);
     return o;
 }
 

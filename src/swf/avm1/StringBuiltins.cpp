@@ -5,6 +5,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/StringUtil.h"
+#include "swf/avm1/UnicodeCase.h"
 
 namespace saver::swf::avm1 {
 
@@ -152,6 +153,7 @@ Value Split(CallInfo& c) {
 
 Value Case(CallInfo& c, bool upper) {
     std::string s = ThisString(c);
+    if (c.vm.version() >= 6) return MapUtf8Case(s, upper);
     for (char& ch : s) {
         if (upper && ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
         if (!upper && ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
@@ -210,7 +212,7 @@ Value PrimitiveValueOf(CallInfo& c) {
 
 Value BooleanCtor(CallInfo& c) {
     const bool b = !c.args.empty() && c.vm.toBool(c.args[0]);
-    if (!c.construct) return b;
+    if (!c.construct) return c.args.empty() ? Value{} : Value(b);  // Boolean() gives undefined
     Object* o = c.thisValue.asObject();
     o->setKind(Object::Kind::Boolean);
     o->primitive = b;

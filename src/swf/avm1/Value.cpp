@@ -182,7 +182,15 @@ double StringToNumber(const std::string& s, int version) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     if (version >= 6) {
         if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return HexNumber(s);
-        if (IsOctal(s)) return static_cast<double>(std::strtoll(s.c_str(), nullptr, 8));
+        // Octal: a leading 0 right at the start (a sign may come first), summed in 32 bits.
+        const bool sign = !s.empty() && (s[0] == '-' || s[0] == '+');
+        if (IsOctal(sign ? s.substr(1) : s)) {
+            std::uint32_t v = 0;
+            for (std::size_t i = sign ? 1 : 0; i < s.size(); ++i)
+                v = v * 8u + static_cast<std::uint32_t>(s[i] - '0');
+            const double n = static_cast<std::int32_t>(v);
+            return s[0] == '-' ? -n : n;
+        }
     }
     std::size_t pos = 0;
     while (pos < s.size() && IsBlank(s[pos])) ++pos;

@@ -2,6 +2,7 @@
 // children, attributes); the tree properties (`firstChild`, `nextSibling`, ...) are getters
 // on XMLNode.prototype, and `childNodes` is one array per node that the tree methods keep up
 // to date. XML documents are nodes without a name; parsing follows XmlParser's rules.
+#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/XmlParser.h"
 
@@ -41,7 +42,7 @@ Object* NewNode(Interpreter& vm, Object* proto, int type, const Value& text) {
 }
 
 void SyncChildNodes(XmlNodeData& n) {
-    n.childNodes->elements.assign(n.children.begin(), n.children.end());
+    ReplaceArrayValues(n.childNodes, {n.children.begin(), n.children.end()});
 }
 
 void Detach(Object* child) {

@@ -11,7 +11,8 @@
 // allocates more than the caps allow.
 //
 // Accepted, as real files often are slightly cut or padded: a tag stream that ends on a tag
-// boundary without an End tag (the movie ends there), a CWS body whose compressed stream stops
+// boundary without an End tag (the movie ends there), a last tag cut short by the end of the
+// file (the movie ends before it), a CWS body whose compressed stream stops
 // early (its tags must still be whole), bytes after the declared file length, after the End
 // tag or after the compressed stream, a header frame count that differs from the frames
 // present, and a PlaceObject3 missing the one-byte fields its flags announce after the filters.

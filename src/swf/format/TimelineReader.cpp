@@ -114,11 +114,17 @@ bool AmendButton(std::uint16_t code, SwfBitReader& body, Movie& movie, DecodeBud
 void TimelineReader::read(SwfBitReader& tags, Timeline& timeline, bool insideSprite) {
     Frame frame;
     while (!tags.atEnd()) {
+        // A tag cut off by the end of the data ends the timeline there, as a missing End tag
+        // would: the player plays what it has.
+        if (tags.remaining() < 2) break;
         const std::uint16_t header = tags.u16();
         const auto code = static_cast<std::uint16_t>(header >> 6);
         std::size_t length = header & 0x3F;
-        if (length == 0x3F) length = tags.u32();
-        if (length > tags.remaining()) throw SwfError("truncated tag");
+        if (length == 0x3F) {
+            if (tags.remaining() < 4) break;
+            length = tags.u32();
+        }
+        if (length > tags.remaining()) break;
         SwfBitReader body = tags.sub(length, "tag");
         if (code == kEnd) break;
         if (code == kShowFrame) {

@@ -20,8 +20,10 @@
 // frame's first SoundStreamBlock go into the current frame, the first SoundStreamHead 1-2 into
 // the timeline (in sprites too). A damaged sound tag is dropped and counted as skipped.
 //
-// Failure: SwfError for a tag whose length runs past the data ("truncated tag"), a malformed
-// tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
+// A tag whose header or length runs past the data ends the timeline there (what came before
+// it is kept, as when the End tag is missing).
+//
+// Failure: SwfError for a malformed tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
 #pragma once
 
 #include "swf/format/DecodeBudget.h"
