@@ -8,31 +8,14 @@
 
 #include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
-#include "swf/avm1/ScriptRunner.h"
-#include "swf_player_fixture.h"
+#include "swf_avm1_clip_run.h"
 
 namespace saver::swf::test {
 namespace {
 
 using avm1::Value;
 
-struct ClipRun {
-    avm1::ScriptRunner* runner = nullptr;
-    std::unique_ptr<MoviePlayer> player;
-    std::shared_ptr<TimelineInstance> clip;
-    avm1::Object* object = nullptr;
-
-    ClipRun() {
-        auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20)})}),
-                               {Sprite{20, MakeTimeline({MakeFrame({})})}});
-        movie->header.version = 8;
-        auto owned = std::make_unique<avm1::ScriptRunner>(movie, [](const std::string&) {});
-        runner = owned.get();
-        player = std::make_unique<MoviePlayer>(movie, std::move(owned));
-        clip = player->root().displayList().at(1).sprite;
-        object = runner->clipFor(*clip);
-    }
-    avm1::Interpreter& vm() { return runner->interpreter(); }
+struct EffectsRun : ClipRun {
     Value make(const char* cls, std::vector<Value> args) {
         avm1::Object* package = avm1::PackageObject(vm(), "flash.filters");
         return vm().construct(vm().getMember(package, cls), args);
@@ -42,7 +25,7 @@ struct ClipRun {
 };
 
 TEST(SwfClipEffects, FiltersAreCopiedInAndReadBackAsNewObjects) {
-    ClipRun run;
+    EffectsRun run;
     ASSERT_TRUE(run.object);
     avm1::Interpreter& vm = run.vm();
     const Value blur = run.make("BlurFilter", {4.0, 6.0, 2.0});
@@ -83,7 +66,7 @@ TEST(SwfClipEffects, FiltersAreCopiedInAndReadBackAsNewObjects) {
 }
 
 TEST(SwfClipEffects, BlendModeByNameOrNumber) {
-    ClipRun run;
+    EffectsRun run;
     avm1::Interpreter& vm = run.vm();
     struct Case {
         Value written;
@@ -119,7 +102,7 @@ TEST(SwfClipEffects, GradientFillArgumentsThePlayerAccepts) {
         {"spread, interpolation, focal", {0, 255}, "radial", 3, true, 255, 127},
     };
     for (const Case& c : cases) {
-        ClipRun run;
+        EffectsRun run;
         avm1::Interpreter& vm = run.vm();
         vm.callMethod(run.object, "beginFill", {255.0});
         std::vector<Value> args{c.type, run.array({255.0, 65280.0}), run.array({50.0, 100.0}),
@@ -147,7 +130,7 @@ TEST(SwfClipEffects, GradientFillArgumentsThePlayerAccepts) {
 }
 
 TEST(SwfClipEffects, GradientMatrixForms) {
-    ClipRun run;
+    EffectsRun run;
     avm1::Interpreter& vm = run.vm();
     auto matrixOf = [&](std::vector<std::pair<const char*, Value>> members) {
         avm1::Object* m = vm.newObject();

@@ -5,36 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "swf/avm1/ScriptRunner.h"
-#include "swf_player_fixture.h"
+#include "swf_avm1_clip_run.h"
 
 namespace saver::swf::test {
 namespace {
 
 using avm1::Value;
 
-struct StageRun {
-    avm1::ScriptRunner* runner = nullptr;
-    std::unique_ptr<MoviePlayer> player;
-    std::shared_ptr<TimelineInstance> clip;
-    avm1::Object* object = nullptr;
-
-    StageRun() {
-        auto movie = MakeMovie(MakeTimeline({MakeFrame({Place(1, 20)})}),
-                               {Sprite{20, MakeTimeline({MakeFrame({})})}});
-        movie->header.version = 8;
-        auto owned = std::make_unique<avm1::ScriptRunner>(movie, [](const std::string&) {});
-        runner = owned.get();
-        player = std::make_unique<MoviePlayer>(movie, std::move(owned));
-        clip = player->root().displayList().at(1).sprite;
-        object = runner->clipFor(*clip);
-    }
-    avm1::Interpreter& vm() { return runner->interpreter(); }
-    Value global(const char* name) { return vm().getMember(vm().global(), name); }
-};
-
 TEST(SwfColorStage, ColorWrapsItsFieldsAt16Bits) {
-    StageRun run;
+    ClipRun run;
     avm1::Interpreter& vm = run.vm();
     const Value color = vm.construct(run.global("Color"), {run.object});
     ASSERT_TRUE(color.asObject());
@@ -75,7 +54,7 @@ TEST(SwfColorStage, ColorWrapsItsFieldsAt16Bits) {
 }
 
 TEST(SwfColorStage, StageNormalisesWhatScriptsWrite) {
-    StageRun run;
+    ClipRun run;
     avm1::Interpreter& vm = run.vm();
     const Value stage = run.global("Stage");
     const std::pair<const char*, const char*> aligns[] = {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <functional>
 
-#include "swf/avm1/ArrayElements.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/TextFormatObject.h"
 #include "swf/player/HtmlText.h"
