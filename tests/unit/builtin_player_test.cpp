@@ -42,6 +42,7 @@ class BuiltinPlayerTest : public ::testing::Test {
         drive.put("C:\\m\\shapes.swf", Sample("shapes"));
         drive.put("C:\\m\\text.swf", "not a movie at all");
         drive.put("C:\\m\\cut.swf", Sample("frames").substr(0, 40));
+        drive.put("C:\\m\\header.swf", Sample("frames").substr(0, 12));
     }
     // Advances to `ms` after the movie's start and returns the frame then.
     int FrameAt(std::uint64_t ms) {
@@ -66,7 +67,8 @@ TEST_F(BuiltinPlayerTest, Locations) {
         {"file://C:/m/frames.swf", -1, 0},
         {"C:\\m\\missing.swf", -1, 0},
         {"C:\\m\\text.swf", -1, 0},
-        {"C:\\m\\cut.swf", -1, 0},
+        {"C:\\m\\cut.swf", 0, 10},  // cut inside its tags: plays what it holds
+        {"C:\\m\\header.swf", -1, 0},
         {"", -1, 0},
     };
     for (const auto& c : cases) {

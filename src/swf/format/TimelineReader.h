@@ -23,7 +23,8 @@
 // A tag whose header or length runs past the data ends the timeline there (what came before
 // it is kept, as when the End tag is missing).
 //
-// Failure: SwfError for a malformed tag body, a DefineSprite inside a sprite, or a movie that outgrows the budget.
+// Failure: SwfError for a malformed tag body, a DefineSprite inside a sprite, or a movie that
+// outgrows the budget.
 #pragma once
 
 #include "swf/format/DecodeBudget.h"
