@@ -16,9 +16,21 @@ pattern='Kill Check\.scr /p '
 kill_host() {
     case "$1" in
         kill-9) kill -9 "$(pgrep -P "$2" | head -1)" ;;
-        taskkill) wt_run "$WT_DIR/taskkill.out" taskkill /f /pid "$3" ||
-            wt_fail "taskkill /f /pid $3: exit code $?" ;;
+        taskkill) taskkill_host "$3" ;;
     esac
+}
+
+# taskkill_host PID: taskkill /f of the host. On a loaded machine Wine now and then fails to
+# start taskkill itself ("Application could not be started"): that launch is tried again.
+taskkill_host() {
+    local try rc
+    for try in 1 2 3; do
+        wt_run "$WT_DIR/taskkill.out" taskkill /f /pid "$1"
+        rc=$?
+        grep -q "could not be started" "$WT_DIR/taskkill.out" || break
+        echo "note taskkill: try $try: Wine did not start taskkill" >&2
+    done
+    [ "$rc" == 0 ] || wt_fail "taskkill /f /pid $1: exit code $rc"
 }
 
 for how in kill-9 taskkill; do
