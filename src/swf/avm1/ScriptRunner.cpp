@@ -166,14 +166,8 @@ void ScriptRunner::frameShown(TimelineInstance& root) {
 void ScriptRunner::frameDone(TimelineInstance& root) {
     root_ = &root;
     std::vector<Object*> keep;
-    for (auto it = clips_.begin(); it != clips_.end();) {
-        if (it->second->clip.expired()) {
-            it = clips_.erase(it);
-        } else {
-            keep.push_back(it->second);
-            ++it;
-        }
-    }
+    std::erase_if(clips_, [](const auto& entry) { return entry.second->clip.expired(); });
+    for (const auto& entry : clips_) keep.push_back(entry.second);
     keep.push_back(registry_);
     keepTextFields(keep);
     vm_->endFrame(keep);

@@ -86,14 +86,8 @@ Object* ScriptRunner::textFieldObject(const std::shared_ptr<TextFieldState>& fie
 }
 
 void ScriptRunner::keepTextFields(std::vector<Object*>& keep) {
-    for (auto it = textFields_.begin(); it != textFields_.end();) {
-        if (it->second->textField.expired()) {
-            it = textFields_.erase(it);
-        } else {
-            keep.push_back(it->second);
-            ++it;
-        }
-    }
+    std::erase_if(textFields_, [](const auto& entry) { return entry.second->textField.expired(); });
+    for (const auto& entry : textFields_) keep.push_back(entry.second);
 }
 
 }  // namespace saver::swf::avm1

@@ -99,12 +99,6 @@ const char* AlignName(TextAlign a) {
     }
 }
 
-std::string Lower(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
-    return s;
-}
-
 void Store(Interpreter& vm, TextFormatData& d, std::size_t slot, const Value& v) {
     const Conv conv = kSlots[slot].conv;
     Value& out = d.values[slot];
@@ -145,7 +139,7 @@ void Store(Interpreter& vm, TextFormatData& d, std::size_t slot, const Value& v)
             out = vm.toBool(v);
             break;
         case Conv::Align: {
-            const std::string a = Lower(vm.toString(v));
+            const std::string a = FoldCase(vm.toString(v));
             if (a == "left" || a == "center" || a == "right" || a == "justify") out = a;
             break;
         }

@@ -185,6 +185,9 @@ struct ShapeRasterizer::Impl {
     void drawFills(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m);
     void drawLines(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                    const ColorTransform& cx, double stageScale);
+    template <class Begin, class Trace, class End>
+    void walkLineContours(const Shape& shape, std::size_t first, std::size_t last, Begin begin,
+                          Trace trace, End end) const;
     void traceLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                    double tolerance, bool inShape);
     void strokeLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
@@ -324,31 +327,48 @@ void ShapeRasterizer::Impl::drawLines(const Shape& shape, std::size_t first, std
     }
 }
 
-// Builds the outline of one line style from its paths lineOrder[first, last): a path that
-// starts where the previous one ended continues it; an outline back at its start is closed.
-void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std::size_t last,
-                                      const Matrix& m, double tolerance, bool inShape) {
+// Walks one line style's paths lineOrder[first, last) as contours: a path that starts where the
+// previous one ended continues it; begin(start) opens a contour, trace(path) follows a path,
+// end(closed) finishes one, closed when it is back at its start and the style may close.
+template <class Begin, class Trace, class End>
+void ShapeRasterizer::Impl::walkLineContours(const Shape& shape, std::size_t first,
+                                             std::size_t last, Begin begin, Trace trace,
+                                             End end) const {
     const bool mayClose = !shape.lines[lineOrder[first].first - 1].noClose;
-    linePath.remove_all();
     Point contourStart, pen;
     bool open = false;
-    auto finishContour = [&] {
-        if (open && mayClose && pen == contourStart) linePath.close_polygon();
-    };
     for (std::size_t k = first; k < last; ++k) {
         const ShapePath& path = shape.paths[lineOrder[k].second];
         if (!open || !(path.start == pen)) {
-            finishContour();
-            const PixelPoint start = ToPixels(m, path.start);
-            linePath.move_to(start.x, start.y);
+            if (open) end(mayClose && pen == contourStart);
+            begin(path.start);
             contourStart = path.start;
             open = true;
         }
-        TraceEdges(
-            path, m, [this](double x, double y) { linePath.line_to(x, y); }, tolerance, inShape);
+        trace(path);
         pen = path.edges.back().anchor;
     }
-    finishContour();
+    if (open) end(mayClose && pen == contourStart);
+}
+
+// Builds the outline of one line style from its paths lineOrder[first, last).
+void ShapeRasterizer::Impl::traceLine(const Shape& shape, std::size_t first, std::size_t last,
+                                      const Matrix& m, double tolerance, bool inShape) {
+    linePath.remove_all();
+    walkLineContours(
+        shape, first, last,
+        [&](Point start) {
+            const PixelPoint p = ToPixels(m, start);
+            linePath.move_to(p.x, p.y);
+        },
+        [&](const ShapePath& path) {
+            TraceEdges(
+                path, m, [this](double x, double y) { linePath.line_to(x, y); }, tolerance,
+                inShape);
+        },
+        [&](bool closed) {
+            if (closed) linePath.close_polygon();
+        });
 }
 
 // A line that scales with its shape is stroked in the shape's own units and the outline then
@@ -429,40 +449,31 @@ void ShapeRasterizer::Impl::prepareLinePaint(const LineStyle& style, const Matri
 // by m), each point marked whether it lies inside a curve.
 void ShapeRasterizer::Impl::traceAliasedLine(const Shape& shape, std::size_t first,
                                              std::size_t last, const Matrix& m, double tolerance) {
-    const bool mayClose = !shape.lines[lineOrder[first].first - 1].noClose;
     aliasedStroker.clear();
-    Point contourStart, pen;
-    bool open = false;
-    auto finishContour = [&] {
-        if (open) aliasedStroker.end(mayClose && pen == contourStart);
-    };
-    for (std::size_t k = first; k < last; ++k) {
-        const ShapePath& path = shape.paths[lineOrder[k].second];
-        if (!open || !(path.start == pen)) {
-            finishContour();
-            const PixelPoint start = ToPixels(m, path.start);
-            aliasedStroker.begin(start.x, start.y);
-            contourStart = path.start;
-            open = true;
-        }
-        CurvePoint from{double(path.start.x), double(path.start.y)};
-        for (const ShapeEdge& e : path.edges) {
-            const CurvePoint to{double(e.anchor.x), double(e.anchor.y)};
-            auto add = [this, &m, &to](double x, double y) {
-                double px = 0, py = 0;
-                m.apply(x, y, px, py);
-                aliasedStroker.lineTo(px, py, !(x == to.x && y == to.y));
-            };
-            if (e.curved)
-                FlattenQuadratic(from, {double(e.control.x), double(e.control.y)}, to, tolerance,
-                                 kMaxCurveSegments, add);
-            else
-                add(to.x, to.y);
-            from = to;
-        }
-        pen = path.edges.back().anchor;
-    }
-    finishContour();
+    walkLineContours(
+        shape, first, last,
+        [&](Point start) {
+            const PixelPoint p = ToPixels(m, start);
+            aliasedStroker.begin(p.x, p.y);
+        },
+        [&](const ShapePath& path) {
+            CurvePoint from{double(path.start.x), double(path.start.y)};
+            for (const ShapeEdge& e : path.edges) {
+                const CurvePoint to{double(e.anchor.x), double(e.anchor.y)};
+                auto add = [this, &m, &to](double x, double y) {
+                    double px = 0, py = 0;
+                    m.apply(x, y, px, py);
+                    aliasedStroker.lineTo(px, py, !(x == to.x && y == to.y));
+                };
+                if (e.curved)
+                    FlattenQuadratic(from, {double(e.control.x), double(e.control.y)}, to,
+                                     tolerance, kMaxCurveSegments, add);
+                else
+                    add(to.x, to.y);
+                from = to;
+            }
+        },
+        [&](bool closed) { aliasedStroker.end(closed); });
 }
 
 // The stroke's pieces, sampled at pixel centres: one style, non-zero, painted with linePaint.
