@@ -30,9 +30,9 @@ TEST(SwfBitmapSurface, ColoursReadBackAsThePlayerRoundsThem) {
         std::uint32_t stored, read;
     };
     const Case cases[] = {
-        {true, 0xFFFFFFFF, 0xFFFFFFFF}, {true, 0x80FFFFFF, 0x80FFFFFF},
-        {true, 0x00FFFFFF, 0x00000000}, {true, 0x8DFFFFFF, 0x8DFEFEFE},
-        {true, 0x01FFFFFF, 0x01FFFFFF}, {false, 0x80FFFFFF, 0xFFFFFFFF},
+        {true, 0xFFFFFFFF, 0xFFFFFFFF},  {true, 0x80FFFFFF, 0x80FFFFFF},
+        {true, 0x00FFFFFF, 0x00000000},  {true, 0x8DFFFFFF, 0x8DFEFEFE},
+        {true, 0x01FFFFFF, 0x01FFFFFF},  {false, 0x80FFFFFF, 0xFFFFFFFF},
         {false, 0x00123456, 0xFF123456},
     };
     for (const Case& c : cases) {

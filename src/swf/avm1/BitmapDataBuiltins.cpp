@@ -95,8 +95,8 @@ Value Ctor(CallInfo& c) {
     const std::uint32_t fill = c.arg(3).isUndefined() ? 0xFFFFFFFFu : Uint(c, 3);
     std::shared_ptr<BitmapSurface> surface;
     if (self && c.args.size() >= 2 && SizeAllowed(c.vm.version(), width, height))
-        surface = MakeSurface(c, static_cast<int>(width), static_cast<int>(height), transparent,
-                              fill);
+        surface =
+            MakeSurface(c, static_cast<int>(width), static_cast<int>(height), transparent, fill);
     if (!surface) {
         c.vm.constructRefused = true;
         return Value{};
@@ -224,8 +224,8 @@ Value CopyPixels(CallInfo& c) {
     // mergeAlpha counts as false without an alpha bitmap, true by default with one.
     const bool given = c.args.size() >= 6;
     if (const auto alpha = SurfaceOf(c.arg(3))) {
-        s->copyPixels(source, r, dx, dy, *alpha, Coord(c, c.arg(4), "x"),
-                      Coord(c, c.arg(4), "y"), !given || c.vm.toBool(c.arg(5)));
+        s->copyPixels(source, r, dx, dy, *alpha, Coord(c, c.arg(4), "x"), Coord(c, c.arg(4), "y"),
+                      !given || c.vm.toBool(c.arg(5)));
         return 0.0;
     }
     s->copyPixels(source, r, dx, dy, given && c.vm.toBool(c.arg(5)));
@@ -261,8 +261,7 @@ Value Threshold(CallInfo& c) {
     const std::uint32_t mask = c.arg(6).isUndefined() ? 0xFFFFFFFFu : Uint(c, 6);
     return static_cast<double>(s->threshold(
         *c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
-        ThresholdOp(c.vm.toString(c.arg(3))), Uint(c, 4), Uint(c, 5), mask,
-        c.vm.toBool(c.arg(7))));
+        ThresholdOp(c.vm.toString(c.arg(3))), Uint(c, 4), Uint(c, 5), mask, c.vm.toBool(c.arg(7))));
 }
 
 Value Merge(CallInfo& c) {
@@ -272,8 +271,7 @@ Value Merge(CallInfo& c) {
     if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
     if (!RectArg(c, c.arg(1), r)) return -4.0;
-    const int mul[4] = {Int(c, 3), Int(c, 4), Int(c, 5),
-                        c.arg(6).isUndefined() ? 255 : Int(c, 6)};
+    const int mul[4] = {Int(c, 3), Int(c, 4), Int(c, 5), c.arg(6).isUndefined() ? 255 : Int(c, 6)};
     s->merge(*c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
              mul);
     return -1.0;
@@ -326,9 +324,9 @@ Value HitTest(CallInfo& c) {
     const bool hasH = other->findOwn("height") != nullptr;
     if (!hasW && !hasH) return s->hitPoint(x, y, alpha);
     if (!hasW || !hasH) return -3.0;
-    return s->hitRect({x, y, IntOf(c, c.vm.getMember(other, "width")),
-                       IntOf(c, c.vm.getMember(other, "height"))},
-                      alpha);
+    return s->hitRect(
+        {x, y, IntOf(c, c.vm.getMember(other, "width")), IntOf(c, c.vm.getMember(other, "height"))},
+        alpha);
 }
 
 Value GetColorBoundsRect(CallInfo& c) {
@@ -367,12 +365,13 @@ Value PaletteMap(CallInfo& c) {
     for (int k = 0; k < 4; ++k) {
         Object* list = c.arg(3 + static_cast<std::size_t>(k)).asObject();
         for (std::uint32_t i = 0; i < 256; ++i)
-            tables[k][i] = list ? static_cast<std::uint32_t>(IntOf(
-                                      c, c.vm.getMember(list, std::to_string(i)))) & 0xFF
+            tables[k][i] = list ? static_cast<std::uint32_t>(
+                                      IntOf(c, c.vm.getMember(list, std::to_string(i)))) &
+                                      0xFF
                                 : i << kShifts[k];
     }
-    s->paletteMap(*c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"),
-                  Coord(c, c.arg(2), "y"), tables);
+    s->paletteMap(*c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
+                  tables);
     return -1.0;
 }
 

@@ -37,16 +37,14 @@ double NumberOr(CallInfo& c, const Value& o, const char* name, double fallback) 
 // A flash.geom.Matrix (or any object with its fields) in pixels, as a matrix in twips.
 Matrix MatrixArg(CallInfo& c, const Value& v) {
     if (!v.asObject()) return {};
-    return {NumberOr(c, v, "a", 1),       NumberOr(c, v, "b", 0),
-            NumberOr(c, v, "c", 0),       NumberOr(c, v, "d", 1),
-            NumberOr(c, v, "tx", 0) * 20, NumberOr(c, v, "ty", 0) * 20};
+    return {NumberOr(c, v, "a", 1), NumberOr(c, v, "b", 0),       NumberOr(c, v, "c", 0),
+            NumberOr(c, v, "d", 1), NumberOr(c, v, "tx", 0) * 20, NumberOr(c, v, "ty", 0) * 20};
 }
 
 std::uint8_t BlendModeArg(CallInfo& c, const Value& v) {
-    static const char* const kNames[] = {"normal",     "layer",    "multiply", "screen",
-                                         "lighten",    "darken",   "difference", "add",
-                                         "subtract",   "invert",   "alpha",    "erase",
-                                         "overlay",    "hardlight"};
+    static const char* const kNames[] = {"normal", "layer",      "multiply", "screen",   "lighten",
+                                         "darken", "difference", "add",      "subtract", "invert",
+                                         "alpha",  "erase",      "overlay",  "hardlight"};
     if (v.isNumber()) {
         const double n = v.asNumber();
         return n >= 1 && n <= 14 ? static_cast<std::uint8_t>(n) : kBlendNormal;
@@ -99,7 +97,8 @@ void RenderInto(CallInfo& c, BitmapSurface& s, std::vector<RenderItem>& items, i
         const std::size_t row = static_cast<std::size_t>(s.width()) * 4;
         for (int y = y0; y < y1; ++y)
             std::copy(image.pixels.begin() + y * row + x0 * 4,
-                      image.pixels.begin() + y * row + x1 * 4, pixels.pixels.begin() + y * row + x0 * 4);
+                      image.pixels.begin() + y * row + x1 * 4,
+                      pixels.pixels.begin() + y * row + x0 * 4);
     }
     if (!s.transparent())  // blending keeps opaque pixels opaque; make sure of it
         for (std::size_t i = 3; i < pixels.pixels.size(); i += 4) pixels.pixels[i] = 255;
@@ -126,8 +125,8 @@ Value BitmapDataDraw(CallInfo& c) {
     std::vector<RenderItem> items{begin};
     Shape shape;
     if (sourceBitmap) {
-        shape = BitmapShape(sourceBitmap->id(), sourceBitmap->width(), sourceBitmap->height(),
-                            smooth);
+        shape =
+            BitmapShape(sourceBitmap->id(), sourceBitmap->width(), sourceBitmap->height(), smooth);
         items.push_back({&shape, matrix, {}});
     } else {
         clip->collectAlone(matrix, items);

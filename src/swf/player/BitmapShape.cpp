@@ -17,7 +17,8 @@ Shape BitmapShape(std::uint32_t bitmapId, int width, int height, bool smooth) {
     shape.fills.push_back(fill);
     ShapePath path;
     path.fill1 = 1;
-    path.edges = {{false, {}, {w, 0}}, {false, {}, {w, h}}, {false, {}, {0, h}}, {false, {}, {0, 0}}};
+    path.edges = {
+        {false, {}, {w, 0}}, {false, {}, {w, h}}, {false, {}, {0, h}}, {false, {}, {0, 0}}};
     shape.paths.push_back(std::move(path));
     return shape;
 }

@@ -38,11 +38,12 @@ std::shared_ptr<const DecodedBitmap> BitmapLibrary::find(std::uint32_t id) const
     return entries_.emplace(id, std::move(entry)).first->second.bitmap;
 }
 
-std::shared_ptr<BitmapSurface> BitmapLibrary::makeSurface(int width, int height,
-                                                          bool transparent, std::uint32_t argb) {
+std::shared_ptr<BitmapSurface> BitmapLibrary::makeSurface(int width, int height, bool transparent,
+                                                          std::uint32_t argb) {
     if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide)
         return nullptr;
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     if (*surfaceBytes_ + bytes > budget_) return nullptr;
     makeRoom(bytes);
     *surfaceBytes_ += bytes;

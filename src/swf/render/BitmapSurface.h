@@ -32,14 +32,18 @@ struct PixelRect {
 };
 
 // Channel bits as scripts give them.
-enum SurfaceChannel : unsigned { kRedChannel = 1, kGreenChannel = 2, kBlueChannel = 4,
-                                 kAlphaChannel = 8 };
+enum SurfaceChannel : unsigned {
+    kRedChannel = 1,
+    kGreenChannel = 2,
+    kBlueChannel = 4,
+    kAlphaChannel = 8
+};
 
 class BitmapSurface {
   public:
     // Made by BitmapLibrary (which charges the bytes); `release` runs once when the pixels go.
-    BitmapSurface(int width, int height, bool transparent, std::uint32_t argb,
-                  std::uint32_t id, std::function<void(std::size_t)> release);
+    BitmapSurface(int width, int height, bool transparent, std::uint32_t argb, std::uint32_t id,
+                  std::function<void(std::size_t)> release);
     ~BitmapSurface();
     BitmapSurface(const BitmapSurface&) = delete;
     BitmapSurface& operator=(const BitmapSurface&) = delete;
@@ -73,24 +77,23 @@ class BitmapSurface {
 
     // The rectangle of `source` (may be this surface) at `dx`, `dy`. With `mergeAlpha`, or a
     // transparent source onto an opaque surface, the source is blended over what is there.
-    void copyPixels(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                    long long dy, bool mergeAlpha);
+    void copyPixels(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
+                    bool mergeAlpha);
     // The same with each pixel's alpha taken from `alpha` at (`ax`, `ay`) onward (times the
     // source's own when the source is transparent); blended over what is there with
     // `mergeAlpha` or onto an opaque surface, else stored.
-    void copyPixels(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                    long long dy, const BitmapSurface& alpha, long long ax, long long ay,
-                    bool mergeAlpha);
+    void copyPixels(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
+                    const BitmapSurface& alpha, long long ax, long long ay, bool mergeAlpha);
     // The rectangle of `source` through `filter` at (`dx`, `dy`); the filtered picture keeps
     // the rectangle's size (what a blur spreads beyond it is cut off).
-    void applyFilter(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                     long long dy, const Filter& filter);
+    void applyFilter(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
+                     const Filter& filter);
     // Each channel of the rectangle of `source` mapped through its table (entries are
     // 0xAARRGGBB contributions, summed), at (`dx`, `dy`).
-    void paletteMap(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                    long long dy, const std::uint32_t (&tables)[4][256]);
-    void copyChannel(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                     long long dy, unsigned sourceChannel, unsigned destChannel);
+    void paletteMap(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
+                    const std::uint32_t (&tables)[4][256]);
+    void copyChannel(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
+                     unsigned sourceChannel, unsigned destChannel);
     // Each pixel's unmultiplied colour through `cx` (8.8 multipliers, whole offsets).
     void colorTransform(const PixelRect& rect, const ColorTransform& cx);
     // Fills the 4-connected area of the colour at (x, y); false when outside or the colour

@@ -43,8 +43,7 @@ std::uint32_t Over(std::uint32_t dst, std::uint32_t src) {
     const std::uint32_t keep = 255 - Ch(src, 24);
     std::uint32_t out = 0;
     for (int shift = 0; shift < 32; shift += 8)
-        out |= std::min<std::uint32_t>(255, Ch(src, shift) + Ch(dst, shift) * keep / 255)
-               << shift;
+        out |= std::min<std::uint32_t>(255, Ch(src, shift) + Ch(dst, shift) * keep / 255) << shift;
     return out;
 }
 
@@ -96,8 +95,8 @@ void BitmapSurface::copyPixels(const BitmapSurface& source, const PixelRect& rec
 // alpha bitmap makes, premultiplied again. Pixels whose source or alpha lies outside its
 // bitmap are left alone.
 void BitmapSurface::copyPixels(const BitmapSurface& source, const PixelRect& rect, long long dx,
-                               long long dy, const BitmapSurface& alpha, long long ax,
-                               long long ay, bool mergeAlpha) {
+                               long long dy, const BitmapSurface& alpha, long long ax, long long ay,
+                               bool mergeAlpha) {
     if (disposed() || source.disposed() || alpha.disposed()) return;
     if (&source == &alpha && ax == rect.x && ay == rect.y) {
         copyPixels(source, rect, dx, dy, mergeAlpha);
@@ -205,12 +204,18 @@ int BitmapSurface::threshold(const BitmapSurface& source, const PixelRect& rect,
     const std::uint32_t masked = limit & mask;
     auto passes = [op, masked](std::uint32_t v) {
         switch (op) {
-            case 0: return v < masked;
-            case 1: return v <= masked;
-            case 2: return v > masked;
-            case 3: return v >= masked;
-            case 4: return v == masked;
-            default: return v != masked;
+            case 0:
+                return v < masked;
+            case 1:
+                return v <= masked;
+            case 2:
+                return v > masked;
+            case 3:
+                return v >= masked;
+            case 4:
+                return v == masked;
+            default:
+                return v != masked;
         }
     };
     // The colour is stored as given, alpha and all, even on an opaque surface.
@@ -253,15 +258,14 @@ void BitmapSurface::merge(const BitmapSurface& source, const PixelRect& rect, lo
 
 // Moves the picture in place; what it uncovers keeps its old pixels.
 void BitmapSurface::scroll(long long dx, long long dy) {
-    if (disposed() || (dx == 0 && dy == 0) || dx <= -width_ || dx >= width_ ||
-        dy <= -height_ || dy >= height_)
+    if (disposed() || (dx == 0 && dy == 0) || dx <= -width_ || dx >= width_ || dy <= -height_ ||
+        dy >= height_)
         return;
     copyPixels(*this, {0, 0, width_, height_}, dx, dy, false);
 }
 
-bool BitmapSurface::hitSurface(long long atX, long long atY, int alpha,
-                               const BitmapSurface& other, long long otherX, long long otherY,
-                               int otherAlpha) const {
+bool BitmapSurface::hitSurface(long long atX, long long atY, int alpha, const BitmapSurface& other,
+                               long long otherX, long long otherY, int otherAlpha) const {
     CopyArea a;
     if (disposed() || other.disposed() ||
         !Intersect(other.width_, other.height_, width_, height_,

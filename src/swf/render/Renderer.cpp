@@ -175,8 +175,8 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
     renderOver(items, stage, quality, target);
 }
 
-void Renderer::renderOver(std::span<const RenderItem> items, const Matrix& stage,
-                          Quality quality, BgraImage& target) {
+void Renderer::renderOver(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
+                          BgraImage& target) {
     if (target.width <= 0 || target.height <= 0 ||
         target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
         return;
