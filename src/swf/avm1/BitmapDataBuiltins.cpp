@@ -17,8 +17,6 @@ namespace saver::swf::avm1 {
 
 namespace {
 
-constexpr std::uint16_t kSwf8 = 0x1000;
-
 ScriptRunner& Runner(CallInfo& c) {
     return static_cast<ScriptRunner&>(c.vm.host());
 }
@@ -444,7 +442,6 @@ void InstallBitmapDataBuiltins(Interpreter& vm) {
     ctor->put("BLUE_CHANNEL", 4.0);
     ctor->put("ALPHA_CHANNEL", 8.0);
     vm.method(ctor, "loadBitmap", LoadBitmap);
-    (void)kSwf8;
     InstallBitmapClipMethods(vm);
 }
 
