@@ -65,6 +65,7 @@ void Interpreter::installBuiltins() {
     InstallColorBuiltins(*this);
     InstallColorTransformBuiltins(*this);
     InstallFilterBuiltins(*this);
+    InstallColorMatrixFilterBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallXmlSocketBuiltins(*this);
     InstallLocalConnectionBuiltins(*this);

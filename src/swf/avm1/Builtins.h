@@ -28,6 +28,7 @@ void InstallSharedObjectBuiltins(Interpreter& vm);    // SharedObject
 void InstallSoundBuiltins(Interpreter& vm);           // Sound
 void InstallColorTransformBuiltins(Interpreter& vm);  // flash.geom.ColorTransform
 void InstallFilterBuiltins(Interpreter& vm);          // flash.filters
+void InstallColorMatrixFilterBuiltins(Interpreter& vm);  // ColorMatrixFilter (after filters)
 void InstallExternalInterfaceBuiltins(Interpreter& vm);  // flash.external.ExternalInterface
 void InstallXmlSocketBuiltins(Interpreter& vm);        // XMLSocket
 void InstallLocalConnectionBuiltins(Interpreter& vm);  // LocalConnection
@@ -45,6 +46,10 @@ Value FileReferenceInit(CallInfo& c);
 
 // The version the player reports: getVersion(), $version, System.capabilities.version.
 extern const char* const kPlayerVersion;
+
+// The numbers of a flash.geom.ColorTransform object (one its constructor made); false for
+// any other value, a plain object with the same fields included.
+bool ColorTransformOf(const Value& v, ColorTransform& out);
 
 // Array index of a property name ("0", "12"; not "01" or "-1"), or -1.
 long long ArrayIndex(const std::string& name);

@@ -106,6 +106,14 @@ Value ToStringFn(CallInfo& c) {
 
 }  // namespace
 
+bool ColorTransformOf(const Value& v, ColorTransform& out) {
+    const std::vector<Value>* f = Fields(v);
+    if (!f) return false;
+    auto n = [f](std::size_t i) { return (*f)[i].asNumber(); };
+    out = {n(0), n(1), n(2), n(3), n(4), n(5), n(6), n(7)};
+    return true;
+}
+
 void InstallColorTransformBuiltins(Interpreter& vm) {
     Object* geom = PackageObject(vm, "flash.geom");
     Object* proto = vm.newObject();

@@ -23,6 +23,7 @@
 namespace saver::swf {
 class TimelineInstance;
 class TextFieldState;
+class BitmapSurface;
 }
 
 namespace saver::swf::avm1 {
@@ -140,6 +141,7 @@ class Object {
     std::shared_ptr<TextFormatData> textFormat;  // TextFormat objects (TextFormatObject.h)
     std::vector<Value> watchers;           // watch(): name, callback, data triples
     std::unique_ptr<XmlNodeData> xml;      // XmlNode
+    std::shared_ptr<BitmapSurface> bitmap;  // BitmapData (BitmapDataObject.h)
 
     bool marked = false;  // the collector's mark
     // Function: a native (call, apply) whose callee sees the script below it as its caller.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/BitmapDataObject.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ClipMethods.h"
 #include "swf/avm1/DisplaySlot.h"
@@ -88,6 +89,7 @@ ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace)
     input_ = std::make_unique<ScriptInput>(*vm_, *this, movie_->header.frameSize.width() / 20,
                                            movie_->header.frameSize.height() / 20);
     InstallClipMethods(*vm_);
+    InstallBitmapDataBuiltins(*vm_);
 }
 
 ScriptRunner::~ScriptRunner() = default;

@@ -61,6 +61,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     Object* clipFor(TimelineInstance& timeline) { return clipObject(timeline); }
     Object* clipIfAny(const TimelineInstance& timeline) const;  // null when none was made
     ScriptInput& input() { return *input_; }
+    const PlayerSettings& settings() const { return settings_; }
 
     // InterpreterHost
     void trace(const std::string& line) override;

@@ -54,7 +54,8 @@ struct FillStyle {
     Rgba color;                  // Solid
     Matrix matrix;               // gradients and bitmaps: maps the gradient square / bitmap
     Gradient gradient;           // gradients
-    std::uint16_t bitmapId = 0;  // bitmaps (not drawn yet)
+    // Bitmaps: a character id, or (from 0x10000) a surface the scripts made.
+    std::uint32_t bitmapId = 0;
 };
 
 enum class CapStyle : std::uint8_t { Round = 0, None = 1, Square = 2 };

@@ -36,6 +36,7 @@ namespace saver::swf {
 
 class TimelineInstance;
 class TextFieldState;
+class BitmapSurface;
 
 struct DisplayObject {
     std::uint16_t characterId = 0;
@@ -55,6 +56,10 @@ struct DisplayObject {
     std::optional<Rgba> opaqueBackground;  // fills the object's bounds beneath it
     // A text field's live state (TextFieldBinding), made when first needed.
     mutable std::shared_ptr<TextFieldState> text;
+    // A bitmap a script attached (characterId 0): the surface it shows, kept alive here, and
+    // the shape that draws it (see BitmapShape).
+    std::shared_ptr<BitmapSurface> bitmap;
+    std::shared_ptr<const Character> bitmapShape;
     bool visible = true;
     bool scripted = false;  // a script set its transform: timeline moves keep off it
     // Removed, but kept (at a depth below the stage's) until the next frame for its unload

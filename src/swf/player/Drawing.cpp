@@ -86,6 +86,13 @@ void Drawing::beginFill(const FillStyle& fill) {
     shape_.reset();
 }
 
+void Drawing::beginBitmapFill(const FillStyle& fill, std::shared_ptr<BitmapSurface> surface) {
+    // A script refilling with the same surface over and over keeps one reference.
+    if (std::find(surfaces_.begin(), surfaces_.end(), surface) == surfaces_.end())
+        surfaces_.push_back(std::move(surface));
+    beginFill(fill);
+}
+
 void Drawing::endFill() {
     closeFill();
     shape_.reset();

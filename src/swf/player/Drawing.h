@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,8 @@
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
+
+class BitmapSurface;
 
 inline constexpr std::size_t kMaxDrawingEdges = 1 << 20;
 
@@ -39,6 +42,8 @@ class Drawing {
     // Gives the current line a fill of its own (lineGradientStyle); ignored without a line.
     void lineFill(const FillStyle& fill);
     void beginFill(const FillStyle& fill);
+    // A bitmap fill of a script's surface: the drawing keeps the surface alive until clear().
+    void beginBitmapFill(const FillStyle& fill, std::shared_ptr<BitmapSurface> surface);
     void endFill();
     void moveTo(Point to);
     void lineTo(Point to);
@@ -81,6 +86,7 @@ class Drawing {
     std::optional<Stroke> stroke_;
     Point pen_;
     std::size_t edgeCount_ = 0;
+    std::vector<std::shared_ptr<BitmapSurface>> surfaces_;  // what bitmap fills show
     mutable std::optional<Shape> shape_;  // built on demand
 };
 

@@ -131,6 +131,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
     state_->bitmaps = std::make_unique<BitmapLibrary>(*state_->movie);
+    state_->context.bitmaps = state_->bitmaps.get();
     if (ScriptHost* host = state_->scripts.get()) {
         state_->context.hasUnloadHandler = [host](TimelineInstance& t) {
             return host->hasUnloadHandler(t);

@@ -390,10 +390,11 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         static const Character kEmptyClip = Sprite{};  // a clip a script made empty
         static const Character kScriptField = EditText{};  // its state is all it has
         const auto it = context_.movie->dictionary.find(object.characterId);
-        const Character* character = it != context_.movie->dictionary.end() ? &it->second
-                                     : object.sprite                         ? &kEmptyClip
-                                     : object.text                           ? &kScriptField
-                                                                             : nullptr;
+        const Character* character = object.bitmapShape ? object.bitmapShape.get()
+                                     : it != context_.movie->dictionary.end() ? &it->second
+                                     : object.sprite                          ? &kEmptyClip
+                                     : object.text                            ? &kScriptField
+                                                                              : nullptr;
         if (!character) continue;
         if (object.sprite ? object.sprite->masksOtherClip() : fieldMasksOtherClip(object)) continue;
         const Matrix matrix = ConcatInTwips(parentMatrix, object.matrix);

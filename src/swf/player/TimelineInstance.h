@@ -28,6 +28,8 @@
 
 namespace saver::swf {
 
+class BitmapLibrary;
+
 inline constexpr int kMaxSpriteNesting = 16;
 inline constexpr int kMaxLiveSprites = 4096;
 inline constexpr std::size_t kMaxRenderItems = 65536;
@@ -87,6 +89,8 @@ struct PlayerContext {
         fieldMasks;
     // View pixels per stage pixel (MoviePlayer::setViewScale).
     double viewScaleX = 1, viewScaleY = 1;
+    // The movie's bitmaps and the surfaces scripts make (owned by the player).
+    BitmapLibrary* bitmaps = nullptr;
 };
 
 class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
@@ -154,6 +158,9 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // leave; a clip with an unload handler moves to depth -(depth + 1), below every depth in
     // use, and stays there until dropParked() at the next frame.
     void removeAt(int depth);
+    // Shows `surface` at `depth` (replacing the occupant, as addSprite does), drawn smoothed
+    // when `smooth`; nothing happens for a disposed surface.
+    void attachBitmap(int depth, std::shared_ptr<BitmapSurface> surface, bool smooth);
     static void dropParked(PlayerContext& context);
     void swapDepths(int from, int to);
     // The root sits on no list, yet a script may give it a depth (swapDepths on _root): only
@@ -193,6 +200,10 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // closed too).
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
+    // This timeline drawn on its own (BitmapData.draw): its content through `matrix`, clipped
+    // by the mask a script gave it, placed as it stands to this clip on the stage; nothing
+    // when the clip is itself another clip's mask.
+    void collectAlone(const Matrix& matrix, std::vector<RenderItem>& out) const;
 
   private:
     void gotoFrame(int frame);

@@ -5,16 +5,25 @@
 #include <cstdint>
 #include <utility>
 
+#include "swf/player/BitmapShape.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/ScriptTextField.h"
 #include "swf/player/StageMatrix.h"
 #include "swf/player/TextFieldBinding.h"
 #include "swf/player/TextFieldState.h"
 #include "swf/player/TimelineInstance.h"
+#include "swf/render/BitmapSurface.h"
 
 namespace saver::swf {
 
 namespace {
+
+// The character an object shows: an attached bitmap's shape, or the dictionary's.
+const Character* CharacterOf(const PlayerContext& context, const DisplayObject& object) {
+    if (object.bitmapShape) return object.bitmapShape.get();
+    const auto it = context.movie->dictionary.find(object.characterId);
+    return it == context.movie->dictionary.end() ? nullptr : &it->second;
+}
 
 const Timeline& EmptyTimeline() {
     static const Timeline empty;
@@ -58,6 +67,17 @@ std::shared_ptr<TimelineInstance> TimelineInstance::addSprite(int depth, std::ui
     child->queueEvent(kClipLoad);
     child->restart();
     return child;
+}
+
+void TimelineInstance::attachBitmap(int depth, std::shared_ptr<BitmapSurface> surface,
+                                    bool smooth) {
+    if (!surface || surface->disposed()) return;
+    removeAt(depth);
+    DisplayObject object;
+    object.bitmapShape = std::make_shared<const Character>(
+        BitmapShape(surface->id(), surface->width(), surface->height(), smooth));
+    object.bitmap = std::move(surface);
+    list_[depth] = std::move(object);
 }
 
 void TimelineInstance::removeAt(int depth) {
@@ -133,17 +153,17 @@ bool TimelineInstance::bounds(const Matrix& toSpace, Rect& out) const {
             continue;
         }
         if (IsScriptTextField(object)) AddMappedRect(object.text->box().bounds, m, out, has);
-        const auto it = context_.movie->dictionary.find(object.characterId);
-        if (it == context_.movie->dictionary.end()) continue;
-        if (const auto* shape = std::get_if<Shape>(&it->second)) {
+        const Character* character = CharacterOf(context_, object);
+        if (!character) continue;
+        if (const auto* shape = std::get_if<Shape>(character)) {
             AddMappedRect(shape->bounds, m, out, has);
-        } else if (const auto* morph = std::get_if<MorphShape>(&it->second)) {
+        } else if (const auto* morph = std::get_if<MorphShape>(character)) {
             if (const Shape* now =
                     context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
                 AddMappedRect(now->bounds, m, out, has);
-        } else if (const auto* text = std::get_if<StaticText>(&it->second)) {
+        } else if (const auto* text = std::get_if<StaticText>(character)) {
             AddMappedRect(text->bounds, m, out, has);
-        } else if (const auto* field = std::get_if<EditText>(&it->second)) {
+        } else if (const auto* field = std::get_if<EditText>(character)) {
             AddMappedRect(field->bounds, m, out, has);
         }
     }
@@ -173,14 +193,14 @@ bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool s
         Rect box;
         bool has = false;
         if (IsScriptTextField(object)) AddMappedRect(object.text->box().bounds, m, box, has);
-        const auto it = context_.movie->dictionary.find(object.characterId);
-        if (it == context_.movie->dictionary.end()) {
+        const Character* character = CharacterOf(context_, object);
+        if (!character) {
             if (has && x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax)
                 return true;
             continue;
         }
-        const Shape* shape = std::get_if<Shape>(&it->second);
-        if (const auto* morph = std::get_if<MorphShape>(&it->second))
+        const Shape* shape = std::get_if<Shape>(character);
+        if (const auto* morph = std::get_if<MorphShape>(character))
             shape = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount);
         if (shape) {
             Matrix inverse;
@@ -193,9 +213,9 @@ bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool s
                 return true;
             continue;
         }
-        if (const auto* text = std::get_if<StaticText>(&it->second))
+        if (const auto* text = std::get_if<StaticText>(character))
             AddMappedRect(text->bounds, m, box, has);
-        else if (const auto* field = std::get_if<EditText>(&it->second))
+        else if (const auto* field = std::get_if<EditText>(character))
             AddMappedRect(field->bounds, m, box, has);
         if (has && x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax) return true;
     }
@@ -302,6 +322,20 @@ bool TimelineInstance::openScriptMask(std::vector<RenderItem>& out) const {
         out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
     }
     return true;
+}
+
+void TimelineInstance::collectAlone(const Matrix& matrix, std::vector<RenderItem>& out) const {
+    if (masksOtherClip()) return;
+    const std::size_t first = out.size();
+    const bool masked = openScriptMask(out);
+    // The mask was listed in stage space: bring it into this clip's space, then through
+    // `matrix`.
+    Matrix fromStage;
+    if (masked && Invert(StageMatrix(*this), fromStage))
+        for (std::size_t i = first; i < out.size(); ++i)
+            out[i].matrix = matrix * fromStage * out[i].matrix;
+    collect(matrix, {}, out);
+    if (masked) out.push_back({nullptr, {}, {}, ClipRole::Unmask});
 }
 
 }  // namespace saver::swf

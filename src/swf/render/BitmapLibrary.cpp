@@ -12,12 +12,16 @@ BitmapLibrary::BitmapLibrary(const Movie& movie, std::size_t budgetBytes)
 
 BitmapLibrary::~BitmapLibrary() = default;
 
-std::shared_ptr<const DecodedBitmap> BitmapLibrary::find(std::uint16_t id) const {
+std::shared_ptr<const DecodedBitmap> BitmapLibrary::find(std::uint32_t id) const {
+    if (id >= kFirstSurfaceId) {
+        const std::shared_ptr<BitmapSurface> s = surface(id);
+        return s ? s->pixels() : nullptr;
+    }
     if (auto it = entries_.find(id); it != entries_.end()) {
         it->second.lastUse = ++clock_;
         return it->second.bitmap;
     }
-    const auto def = movie_.dictionary.find(id);
+    const auto def = movie_.dictionary.find(static_cast<std::uint16_t>(id));
     if (def == movie_.dictionary.end()) return nullptr;
     const auto* character = std::get_if<BitmapCharacter>(&def->second);
     if (character == nullptr) return nullptr;
@@ -34,10 +38,34 @@ std::shared_ptr<const DecodedBitmap> BitmapLibrary::find(std::uint16_t id) const
     return entries_.emplace(id, std::move(entry)).first->second.bitmap;
 }
 
-// Drops the least recently used bitmaps until `bytes` more fit the budget. Failed entries
-// cost nothing and stay, so a damaged image is not decoded again.
+std::shared_ptr<BitmapSurface> BitmapLibrary::makeSurface(int width, int height, bool transparent,
+                                                          std::uint32_t argb) {
+    if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide)
+        return nullptr;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    if (*surfaceBytes_ + bytes > budget_) return nullptr;
+    makeRoom(bytes);
+    *surfaceBytes_ += bytes;
+    std::erase_if(surfaces_, [](const auto& entry) { return entry.second.expired(); });
+    const std::uint32_t id = nextSurfaceId_++;
+    if (nextSurfaceId_ == 0) nextSurfaceId_ = kFirstSurfaceId;
+    auto s = std::make_shared<BitmapSurface>(
+        width, height, transparent, argb, id,
+        [ledger = surfaceBytes_](std::size_t freed) { *ledger -= std::min(*ledger, freed); });
+    surfaces_[id] = s;
+    return s;
+}
+
+std::shared_ptr<BitmapSurface> BitmapLibrary::surface(std::uint32_t id) const {
+    const auto it = surfaces_.find(id);
+    return it == surfaces_.end() ? nullptr : it->second.lock();
+}
+
+// Drops the least recently used bitmaps until `bytes` more fit the budget beside the
+// surfaces. Failed entries cost nothing and stay, so a damaged image is not decoded again.
 void BitmapLibrary::makeRoom(std::size_t bytes) const {
-    while (used_ + bytes > budget_) {
+    while (used_ + *surfaceBytes_ + bytes > budget_) {
         auto oldest = entries_.end();
         for (auto it = entries_.begin(); it != entries_.end(); ++it)
             if (it->second.bitmap &&

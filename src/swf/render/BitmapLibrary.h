@@ -6,8 +6,14 @@
 // Not thread-safe; one renderer uses it at a time. `find` is const for the renderer but fills
 // the cache, which is the library's own business.
 //
-// Failure: find() returns null for an id that is no bitmap, and for a bitmap that is damaged
-// or larger than the whole budget (tried once, then remembered as such).
+// The surfaces scripts draw on (BitmapSurface) are made here too: their pixels count against
+// the same budget (cached bitmaps are dropped to make room for them, never the other way
+// round) until they are disposed or destroyed. Each has an id from kFirstSurfaceId up that
+// fills name; the library does not keep a surface alive, its users do.
+//
+// Failure: find() returns null for an id that is no bitmap, for a bitmap that is damaged
+// or larger than the whole budget (tried once, then remembered as such), and for a surface
+// that is gone or disposed. makeSurface() returns null when the budget cannot hold it.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +22,7 @@
 #include <optional>
 
 #include "swf/format/SwfMovie.h"
+#include "swf/render/BitmapSurface.h"
 #include "swf/render/DecodedBitmap.h"
 
 namespace saver::swf {
@@ -33,7 +40,13 @@ class BitmapLibrary {
 
     // The bitmap character `id`, decoded. Shared: a bitmap dropped from the cache lives on
     // while a paint still holds it.
-    std::shared_ptr<const DecodedBitmap> find(std::uint16_t id) const;
+    std::shared_ptr<const DecodedBitmap> find(std::uint32_t id) const;
+
+    static constexpr std::uint32_t kFirstSurfaceId = 0x10000;
+    // A new surface filled with `argb` (width and height from 1 to kMaxBitmapSide).
+    std::shared_ptr<BitmapSurface> makeSurface(int width, int height, bool transparent,
+                                               std::uint32_t argb);
+    std::shared_ptr<BitmapSurface> surface(std::uint32_t id) const;
 
     std::size_t bytesInUse() const { return used_; }
 
@@ -43,6 +56,11 @@ class BitmapLibrary {
         std::uint64_t lastUse = 0;
     };
     void makeRoom(std::size_t bytes) const;
+    // Bytes held by surfaces; shared with the surfaces, which give theirs back when they go
+    // (also after the library).
+    std::shared_ptr<std::size_t> surfaceBytes_ = std::make_shared<std::size_t>(0);
+    std::map<std::uint32_t, std::weak_ptr<BitmapSurface>> surfaces_;
+    std::uint32_t nextSurfaceId_ = kFirstSurfaceId;
 
     const Movie& movie_;
     std::size_t budget_;

@@ -172,6 +172,14 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
         target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
         return;
     Clear(target, background);
+    renderOver(items, stage, quality, target);
+}
+
+void Renderer::renderOver(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
+                          BgraImage& target) {
+    if (target.width <= 0 || target.height <= 0 ||
+        target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
+        return;
     impl_->rasterizer.begin(target, quality == Quality::Low);
     impl_->rasterizer.setMask(nullptr);
     impl_->rasterizer.setDrawnRows(nullptr);

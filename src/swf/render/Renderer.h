@@ -38,6 +38,12 @@ class Renderer {
     // `stage` maps stage twips to target pixels (see StageTransform).
     void render(std::span<const RenderItem> items, Rgba background, const Matrix& stage,
                 Quality quality, BgraImage& target);
+    // Draws over what `target` already holds, without clearing it: a script's drawing into a
+    // bitmap. Shapes are painted as onto an opaque picture; items that must keep the target's
+    // transparency belong in a group (BeginGroup ... EndGroup), whose layer is blended onto
+    // the target with its alpha.
+    void renderOver(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
+                    BgraImage& target);
 
   private:
     struct Impl;
