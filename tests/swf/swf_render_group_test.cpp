@@ -2,10 +2,12 @@
 // blur beneath the filters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "swf/render/BoxBlur.h"
+#include "swf/render/FilterSpans.h"
 #include "swf/render/LayerBlend.h"
 #include "swf/render/SpanBlend.h"
 #include "swf_render_support.h"
@@ -306,31 +308,78 @@ BgraImage Noise(int w, int h, unsigned seed) {
     return image;
 }
 
-// The blur and the normal blend each have a fast path for the common case (four channels at
-// once, no mask); it must give the very numbers of the general one.
+// The blur, the layer blends and the span blends each have a fast path for the common case
+// (four pixels or channels at once, no mask); it must give the very numbers of the general one.
 TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
     const int w = 23, h = 17;  // not a multiple of four
     const BgraImage layer = Noise(w, h, 7);
     const BgraImage below = Noise(w, h, 99);
     const std::vector<std::uint8_t> fullCover(static_cast<std::size_t>(w) * h, 255);
-    BgraImage fast = below, general = below;
-    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, nullptr, fast);
-    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, fullCover.data(), general);
-    EXPECT_EQ(fast.pixels, general.pixels);
+    for (std::uint8_t mode = kBlendNormal; mode <= kBlendHardLight; ++mode) {
+        SCOPED_TRACE(int(mode));
+        BgraImage fast = below, general = below;
+        BlendLayer({&layer, 0, 0, w, h}, 0, 0, mode, {}, nullptr, fast);
+        BlendLayer({&layer, 0, 0, w, h}, 0, 0, mode, {}, fullCover.data(), general);
+        EXPECT_EQ(fast.pixels, general.pixels);
+    }
 
-    // Span colours blended whole pixels at a time, as BlendPixel does one channel at a time.
-    std::vector<agg::rgba8> colors;
+    // Span colours blended and mixed whole pixels at a time, as BlendPixel and agg's add do
+    // one channel at a time.
+    std::vector<std::uint32_t> colors;
+    std::vector<agg::rgba8> rgba;
     std::vector<std::uint8_t> covers;
     for (std::size_t i = 0; i < layer.pixels.size(); i += 4) {
         const std::uint8_t* q = &layer.pixels[i];
-        colors.emplace_back(q[2], q[1], q[0], q[3]);
+        colors.push_back(q[0] | q[1] << 8 | q[2] << 16 | std::uint32_t{q[3]} << 24);
+        rgba.emplace_back(q[2], q[1], q[0], q[3]);
         covers.push_back(below.pixels[i + 1]);  // any coverage, 0 and 255 included
     }
     BgraImage spans = below, pixels = below;
-    BlendColors(spans.pixels.data(), colors.data(), covers.data(), w * h);
+    BlendBgra(spans.pixels.data(), colors.data(), covers.data(), w * h);
     for (int i = 0; i < w * h; ++i)
-        if (covers[i] != 0) BlendPixel(pixels.pixels.data() + i * 4, colors[i], covers[i]);
+        if (covers[i] != 0) BlendPixel(pixels.pixels.data() + i * 4, rgba[i], covers[i]);
     EXPECT_EQ(spans.pixels, pixels.pixels);
+    std::vector<std::uint32_t> mixed(colors.size());
+    std::vector<agg::rgba8> expected(colors.size(), agg::rgba8(0, 0, 0, 0));
+    std::vector<std::uint8_t> used(colors.size()), budget(colors.size());
+    for (int pass = 0; pass < 3; ++pass) {  // the second and third pass meet used covers
+        AddCovered(mixed.data(), used.data(), colors.data(), covers.data(), w * h);
+        for (int i = 0; i < w * h; ++i) {
+            const unsigned cover = std::min<unsigned>(covers[i], 255u - budget[i]);
+            if (cover == 0) continue;
+            expected[i].add(rgba[i], cover);
+            budget[i] = static_cast<std::uint8_t>(budget[i] + cover);
+        }
+    }
+    for (int i = 0; i < w * h; ++i) {
+        const agg::rgba8& e = expected[i];
+        ASSERT_EQ(mixed[i], e.b | e.g << 8 | e.r << 16 | std::uint32_t{e.a} << 24) << i;
+    }
+
+    // The shadow and bevel steps, four pixels at a time and one by one, under every rule.
+    std::vector<std::uint8_t> levels(static_cast<std::size_t>(w) * h);
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        levels[i] = (i % 5 == 0) ? 0 : below.pixels[i * 4 + 2];  // runs of clear levels too
+    std::vector<std::uint32_t> lights(511);
+    for (std::size_t i = 0; i < lights.size(); ++i) lights[i] = colors[i % colors.size()];
+    for (int bits = 0; bits < 8; ++bits) {
+        SCOPED_TRACE(bits);
+        const bool a = bits & 1, b = bits & 2, c = bits & 4;
+        std::vector<std::uint32_t> table(colors.begin(), colors.begin() + 256);
+        table[0] = 0;  // the level of no shadow clear, as an outer shadow has it
+        BgraImage fourAtATime = layer, oneByOne = layer;
+        ShadowSpan({a, b, c}, table.data(), levels.data(), fourAtATime.pixels.data(), w * h);
+        for (int i = 0; i < w * h; ++i)
+            ShadowSpan({a, b, c}, table.data(), &levels[i], &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+        fourAtATime = oneByOne = layer;
+        const std::uint8_t* away = levels.data() + 1;
+        BevelSpan({a, b, c}, lights.data(), levels.data(), away, fourAtATime.pixels.data(),
+                  w * h - 1);
+        for (int i = 0; i + 1 < w * h; ++i)
+            BevelSpan({a, b, c}, lights.data(), &levels[i], away + i, &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+    }
 
     // Four channels blurred together equal each channel blurred alone; columns equal rows of
     // the turned picture.
