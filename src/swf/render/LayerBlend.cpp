@@ -218,7 +218,7 @@ template <std::uint8_t Mode>
 __m128i MixTwo(__m128i s, __m128i d) {
     const __m128i full = _mm_set1_epi16(255);
     const __m128i sa = AlphaLanes(s), da = AlphaLanes(d);
-    auto m = MulDiv255Lanes;
+    auto m = [](__m128i x, __m128i y) { return MulDiv255Lanes(x, y); };
     if constexpr (Mode == kBlendAlpha) return m(d, sa);
     if constexpr (Mode == kBlendErase) return m(d, _mm_sub_epi16(full, sa));
     const __m128i base =
