@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 #include "swf/render/BoxBlur.h"
+#include "swf/render/ColorFilterSpans.h"
 #include "swf/render/FilterSpans.h"
 #include "swf/render/LayerBlend.h"
 #include "swf/render/SpanBlend.h"
@@ -403,6 +405,61 @@ TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
         blur.blur(turned.data(), h, w, 1, size, 1, 1);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) ASSERT_EQ(plane[y * w + x], turned[x * h + y]);
+    }
+}
+
+// The colour matrix four pixels at a time gives the levels of the pixel-by-pixel one, and the
+// convolution's sums (four channels in one register) those of the plain loop.
+TEST(SwfRenderGroup, ColourFilterStepsMatchTheGeneralOnes) {
+    const int w = 23, h = 5;  // not a multiple of four
+    const BgraImage noise = Noise(w, h, 3);
+    const std::size_t n = static_cast<std::size_t>(w) * h;
+    const std::array<float, 20> identity{1, 0, 0, 0, 0, 0, 1, 0, 0, 0,
+                                         0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+    const std::array<float, 20> grey{0.3f, 0.59f, 0.11f, 0, 0, 0.3f, 0.59f, 0.11f, 0, 0,
+                                     0.3f, 0.59f, 0.11f, 0, 0, 0,    0,     0,     1, 0};
+    const std::array<float, 20> wild{-1.5f, 2.25f, 0.7f, 0.1f, 40, 0.2f, -0.4f, 1.9f, 0,    -30,
+                                     3,     0.5f,  -2,   0.3f, 7,  0.1f, 0.2f,  0.3f, 0.6f, 90};
+    for (const auto& m : {identity, grey, wild}) {
+        BgraImage fourAtATime = noise, oneByOne = noise;
+        ColorMatrixSpan(m, fourAtATime.pixels.data(), n);
+        for (std::size_t i = 0; i < n; ++i) ColorMatrixSpan(m, &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+    }
+
+    const int kx = 3, ky = 2;
+    const float kernel[kx * ky] = {0.5f, -1.25f, 2, 0.1f, 3.5f, -0.75f};
+    std::vector<float> source(noise.pixels.begin(), noise.pixels.end());
+    for (std::size_t i = 0; i < source.size(); ++i) source[i] *= 1.37f;  // not whole numbers
+    const std::size_t stride = static_cast<std::size_t>(w) * 4;
+    const std::size_t count = static_cast<std::size_t>(w - kx + 1);
+    std::vector<float> sums(count * 4);
+    ConvolveSpan(source.data(), stride, kernel, kx, ky, sums.data(), count);
+    for (std::size_t x = 0; x < count; ++x)
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0;
+            for (int j = 0; j < ky; ++j)
+                for (int i = 0; i < kx; ++i)
+                    sum += kernel[j * kx + i] * source[j * stride + (x + i) * 4 + c];
+            ASSERT_EQ(sums[x * 4 + c], sum) << x << " " << c;
+        }
+    // Sums back to pixels: scaled, biased, clamped, premultiplied, for both alpha rules.
+    for (const bool preserveAlpha : {false, true}) {
+        std::vector<std::uint8_t> pixels(noise.pixels.begin(), noise.pixels.begin() + count * 4);
+        std::vector<std::uint8_t> expected = pixels;
+        const float scale = 1 / 3.3f;
+        ConvolvedPixels(sums.data(), scale, 20, preserveAlpha, pixels.data(), count);
+        for (std::size_t x = 0; x < count; ++x) {
+            std::uint8_t* p = &expected[x * 4];
+            auto level = [&](int c) {
+                return std::clamp(sums[x * 4 + c] * scale + 20, 0.f, 255.f);
+            };
+            const float a = preserveAlpha ? p[3] : level(3);
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<std::uint8_t>(level(c) * a / 255.0f + 0.5f);
+            p[3] = static_cast<std::uint8_t>(a + 0.5f);
+        }
+        EXPECT_EQ(pixels, expected);
     }
 }
 

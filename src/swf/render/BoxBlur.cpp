@@ -115,6 +115,57 @@ inline __m128i ValueFour(const Box& box, __m128i s0, __m128i s1) {
     return _mm_or_si128(lo, _mm_slli_epi64(hi, 32));
 }
 
+// `n` bytes widened to 32-bit sums' sources, sixteen at a time.
+void Widen(const std::uint8_t* in, std::uint32_t* out, std::size_t n) {
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const __m128i lo = _mm_unpacklo_epi8(v, zero), hi = _mm_unpackhi_epi8(v, zero);
+        auto* o = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(o, _mm_unpacklo_epi16(lo, zero));
+        _mm_storeu_si128(o + 1, _mm_unpackhi_epi16(lo, zero));
+        _mm_storeu_si128(o + 2, _mm_unpacklo_epi16(hi, zero));
+        _mm_storeu_si128(o + 3, _mm_unpackhi_epi16(hi, zero));
+    }
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+// Pixels x..x+15 of four rows into lanes: `out` gets x0 of rows 0-3, then x1, and so on.
+void Interleave16(std::uint8_t* const (&rows)[4], std::size_t x, std::uint32_t* out) {
+    auto at = [&](int r) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + x)); };
+    const __m128i r0 = at(0), r1 = at(1), r2 = at(2), r3 = at(3);
+    const __m128i a = _mm_unpacklo_epi8(r0, r1), b = _mm_unpackhi_epi8(r0, r1);
+    const __m128i c = _mm_unpacklo_epi8(r2, r3), d = _mm_unpackhi_epi8(r2, r3);
+    std::uint8_t bytes[64];
+    auto* v = reinterpret_cast<__m128i*>(bytes);
+    _mm_storeu_si128(v, _mm_unpacklo_epi16(a, c));
+    _mm_storeu_si128(v + 1, _mm_unpackhi_epi16(a, c));
+    _mm_storeu_si128(v + 2, _mm_unpacklo_epi16(b, d));
+    _mm_storeu_si128(v + 3, _mm_unpackhi_epi16(b, d));
+    Widen(bytes, out + x * 4, 64);
+}
+
+// The reverse: sixteen pixels of four interleaved lanes (64 bytes) back into the four rows.
+void Deinterleave16(const std::uint8_t* in, std::uint8_t* const (&rows)[4], std::size_t x) {
+    auto at = [&](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * k)); };
+    const __m128i a = at(0), b = at(1), c = at(2), d = at(3);  // pixels 0-3, 4-7, 8-11, 12-15
+    // Three rounds of byte interleaving sort the bytes by row, then by pixel.
+    const __m128i t0 = _mm_unpacklo_epi8(a, b), t1 = _mm_unpackhi_epi8(a, b);
+    const __m128i t2 = _mm_unpacklo_epi8(c, d), t3 = _mm_unpackhi_epi8(c, d);
+    const __m128i u0 = _mm_unpacklo_epi8(t0, t1), u1 = _mm_unpackhi_epi8(t0, t1);
+    const __m128i u2 = _mm_unpacklo_epi8(t2, t3), u3 = _mm_unpackhi_epi8(t2, t3);
+    const __m128i v0 = _mm_unpacklo_epi8(u0, u1), v1 = _mm_unpackhi_epi8(u0, u1);  // rows 0-1, 2-3
+    const __m128i w0 = _mm_unpacklo_epi8(u2, u3), w1 = _mm_unpackhi_epi8(u2, u3);
+    auto put = [&](int r, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), v);
+    };
+    put(0, _mm_unpacklo_epi64(v0, w0));
+    put(1, _mm_unpackhi_epi64(v0, w0));
+    put(2, _mm_unpacklo_epi64(v1, w1));
+    put(3, _mm_unpackhi_epi64(v1, w1));
+}
+
 // One row of four interleaved lanes (a BGRA row, or four rows of one channel side by side):
 // `src` the zero-padded sums' source, `out` four bytes per pixel.
 void BlurRowFour(const std::uint32_t* src, std::uint8_t* out, int width, const Box& box) {
@@ -147,10 +198,13 @@ int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& o
     for (; y + 4 <= height; y += 4) {
         std::uint8_t* rows[4];
         for (int r = 0; r < 4; ++r) rows[r] = pixels + (static_cast<std::size_t>(y) + r) * w;
-        for (std::size_t x = 0; x < w; ++x)
+        std::size_t x = 0;
+        for (; x + 16 <= w; x += 16) Interleave16(rows, x, src);
+        for (; x < w; ++x)
             for (int r = 0; r < 4; ++r) src[x * 4 + r] = rows[r][x];
         BlurRowFour(src, out.data(), width, box);
-        for (std::size_t x = 0; x < w; ++x)
+        for (x = 0; x + 16 <= w; x += 16) Deinterleave16(out.data() + x * 4, rows, x);
+        for (; x < w; ++x)
             for (int r = 0; r < 4; ++r) rows[r][x] = out[x * 4 + r];
     }
     return y;
@@ -170,7 +224,7 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
         const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
         for (int y = 0; y < height; ++y) {
             std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
-            for (std::size_t i = 0; i < rowBytes; ++i) src[i] = row[i];
+            Widen(row, src, rowBytes);
             BlurRowFour(src, row, width, box);
         }
         return;

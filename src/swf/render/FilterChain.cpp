@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "swf/render/ColorFilterSpans.h"
 #include "swf/render/FilterSpans.h"
 #include "swf/render/SpanBlend.h"
 
@@ -220,24 +221,8 @@ void FilterChain::bevel(const Filter& f, BgraImage& image) {
 }
 
 void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
-    const auto& m = f.colorMatrix;
-    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint8_t* p = image.pixels.data() + i * 4;
-        const float a = p[3];
-        const float k = a > 0 ? 255.0f / a : 0.0f;
-        const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
-        auto row = [&](int j) {
-            const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
-            return std::clamp(v, 0.0f, 255.0f);
-        };
-        const float na = row(15);
-        const float scale = na / 255.0f;
-        p[0] = static_cast<std::uint8_t>(row(10) * scale + 0.5f);
-        p[1] = static_cast<std::uint8_t>(row(5) * scale + 0.5f);
-        p[2] = static_cast<std::uint8_t>(row(0) * scale + 0.5f);
-        p[3] = static_cast<std::uint8_t>(na + 0.5f);
-    }
+    ColorMatrixSpan(f.colorMatrix, image.pixels.data(),
+                    static_cast<std::size_t>(image.width) * image.height);
 }
 
 // The image is first unpremultiplied into a float copy padded by the kernel on every side,
@@ -250,22 +235,27 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
     const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
     const int left = kx / 2, top = ky / 2, pw = w + kx, ph = h + ky;
     unpremultiplied_.resize(static_cast<std::size_t>(pw) * ph * 4);
+    std::array<float, 256> unpremultiply{};  // the factor for each alpha, as divided per pixel
+    for (int a = 1; a < 256; ++a) unpremultiply[a] = 255.0f / static_cast<float>(a);
     const std::array<float, 4> outside{float(f.color.b), float(f.color.g), float(f.color.r),
                                        float(f.color.a)};
     for (int y = 0; y < ph; ++y) {
-        for (int x = 0; x < pw; ++x) {
-            int sx = x - left, sy = y - top;
-            float* out = unpremultiplied_.data() + (static_cast<std::size_t>(y) * pw + x) * 4;
-            const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
-            if (!inside && !f.clamp) {
+        float* out = unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4;
+        const int sy = y - top;
+        if (!f.clamp && (sy < 0 || sy >= h)) {
+            for (int x = 0; x < pw; ++x) std::copy(outside.begin(), outside.end(), out + x * 4);
+            continue;
+        }
+        const std::uint8_t* row =
+            image.pixels.data() + static_cast<std::size_t>(std::clamp(sy, 0, h - 1)) * w * 4;
+        for (int x = 0; x < pw; ++x, out += 4) {
+            const int sx = x - left;
+            if (!f.clamp && (sx < 0 || sx >= w)) {
                 std::copy(outside.begin(), outside.end(), out);
                 continue;
             }
-            sx = std::clamp(sx, 0, w - 1);
-            sy = std::clamp(sy, 0, h - 1);
-            const std::uint8_t* px =
-                image.pixels.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
-            const float k = px[3] > 0 ? 255.0f / px[3] : 0.0f;
+            const std::uint8_t* px = row + static_cast<std::size_t>(std::clamp(sx, 0, w - 1)) * 4;
+            const float k = unpremultiply[px[3]];
             out[0] = px[0] * k;
             out[1] = px[1] * k;
             out[2] = px[2] * k;
@@ -273,25 +263,14 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
         }
     }
     const float scale = 1.0f / f.divisor;
+    sums_.resize(static_cast<std::size_t>(w) * 4);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            for (int j = 0; j < ky; ++j) {
-                const float* row =
-                    unpremultiplied_.data() + (static_cast<std::size_t>(y + j) * pw + x) * 4;
-                const float* weights = f.kernel.data() + static_cast<std::size_t>(j) * kx;
-                for (int i = 0; i < kx; ++i)
-                    for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
-            }
-            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
-            const float a =
-                f.preserveAlpha ? p[3] : std::clamp(sum[3] * scale + f.bias, 0.0f, 255.0f);
-            for (int c = 0; c < 3; ++c) {
-                const float v = std::clamp(sum[c] * scale + f.bias, 0.0f, 255.0f);
-                p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
-            }
-            p[3] = static_cast<std::uint8_t>(a + 0.5f);
-        }
+        ConvolveSpan(unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4,
+                     static_cast<std::size_t>(pw) * 4, f.kernel.data(), kx, ky, sums_.data(),
+                     static_cast<std::size_t>(w));
+        std::uint8_t* pixels = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        ConvolvedPixels(sums_.data(), scale, f.bias, f.preserveAlpha, pixels,
+                        static_cast<std::size_t>(w));
     }
 }
 

@@ -61,6 +61,7 @@ class FilterChain {
     std::vector<std::uint8_t> padded_;  // the same with clear margins (padBlurredAlpha)
     int marginX_ = 0, marginY_ = 0, paddedWidth_ = 0;
     std::vector<float> unpremultiplied_;  // convolution's source, padded by the kernel
+    std::vector<float> sums_;             // convolution's sums for one row
 };
 
 // The filter with its sizes in target pixels: blur sizes and distance scaled by the stage.
