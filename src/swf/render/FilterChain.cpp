@@ -141,7 +141,9 @@ void FilterChain::blurAll(const Filter& f, BgraImage& image) {
 void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
     const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
     alpha_.resize(n);
-    for (std::size_t i = 0; i < n; ++i) alpha_[i] = image.pixels[i * 4 + 3];
+    const std::uint8_t* pixels = image.pixels.data();
+    std::uint8_t* __restrict alpha = alpha_.data();
+    for (std::size_t i = 0; i < n; ++i) alpha[i] = pixels[i * 4 + 3];
     blur_.blur(alpha_.data(), image.width, image.height, 1, f.blurX, f.blurY, f.passes);
 }
 

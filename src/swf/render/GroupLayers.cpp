@@ -218,17 +218,22 @@ GroupLayers::Rows GroupLayers::copyDrawn(const Group& g, std::size_t level) {
     const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;
     work_.width = w;
     work_.height = h;
-    work_.pixels.assign(static_cast<std::size_t>(w) * h * 4, 0);
+    work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
     const RowExtents& drawn = drawn_[level];
     const Rows rows{std::max(drawn.top(), ly), std::min(drawn.bottom(), ly + h)};
-    for (int y = rows.y0; y < rows.y1; ++y) {
-        const RowExtents::Span s = drawn.row(y);
-        const int x0 = std::max(s.x0, lx), x1 = std::min(s.x1, lx + w);
-        if (x0 < x1)
-            std::memcpy(work_.pixels.data() + (static_cast<std::size_t>(y - ly) * w + x0 - lx) * 4,
+    // Every byte of the rectangle is written once: the drawn span copied, the rest zeroed.
+    for (int y = ly; y < ly + h; ++y) {
+        std::uint8_t* out = work_.pixels.data() + static_cast<std::size_t>(y - ly) * w * 4;
+        const RowExtents::Span s = y >= rows.y0 && y < rows.y1 ? drawn.row(y) : RowExtents::Span{};
+        const int x0 = std::clamp(s.x0, lx, lx + w), x1 = std::clamp(s.x1, x0, lx + w);
+        std::memset(out, 0, static_cast<std::size_t>(x0 - lx) * 4);
+        if (x1 > x0)
+            std::memcpy(out + static_cast<std::size_t>(x0 - lx) * 4,
                         layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,
                         static_cast<std::size_t>(x1 - x0) * 4);
-        clearRows(level, y, y + 1);
+        std::memset(out + static_cast<std::size_t>(x1 - lx) * 4, 0,
+                    static_cast<std::size_t>(lx + w - x1) * 4);
+        if (y >= rows.y0 && y < rows.y1) clearRows(level, y, y + 1);
     }
     return rows;
 }
