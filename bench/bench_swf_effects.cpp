@@ -1,7 +1,9 @@
 // Built-in player benchmarks for the movies that carry pictures and effects: the corpus movies
 // (testdata/swf) that define bitmaps (DefineBits*, DefineBitsLossless*), morph shapes
 // (DefineMorphShape, DefineMorphShape2), or place objects with filters, blend modes or bitmap
-// caching. Each is drawn frame after frame at 1920x1080, High quality, from its fifth frame on.
+// caching. Each is drawn frame after frame at 1920x1080, High quality, from its fifth frame on,
+// its bitmaps decoded beforehand as the runtime's loader decodes them (MoviePlayer::
+// decodeBitmaps).
 //
 // BM_RenderEffectMovies times every frame on its own (thread CPU time: the machine is shared)
 // and gives the median, 95th percentile and largest frame over all of them, overall and per
@@ -11,6 +13,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,6 +95,7 @@ bool PlacesEffects(const Timeline& timeline) {
 }
 
 struct EffectMovie {
+    std::string name;
     std::unique_ptr<MoviePlayer> player;
     bool bitmaps = false, morphs = false, effects = false;
     std::vector<double> millis;
@@ -99,14 +104,18 @@ struct EffectMovie {
 std::vector<EffectMovie>& Movies() {
     static std::vector<EffectMovie> movies = [] {
         std::vector<EffectMovie> out;
+        // SAVER_BENCH_ONLY=TEXT keeps the movies whose path holds TEXT (for profiling one).
+        const char* only = std::getenv("SAVER_BENCH_ONLY");
         for (const auto& entry :
              std::filesystem::recursive_directory_iterator(SAVER_TESTDATA "/swf")) {
             if (entry.path().extension() != ".swf") continue;
+            if (only != nullptr && entry.path().string().find(only) == std::string::npos) continue;
             std::ifstream in(entry.path(), std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(in)),
                               std::istreambuf_iterator<char>());
             const std::set<int> codes = TagCodes(bytes);
             EffectMovie m;
+            m.name = entry.path().lexically_relative(SAVER_TESTDATA "/swf").string();
             for (int c : {6, 20, 21, 35, 36, 90}) m.bitmaps |= codes.count(c) > 0;
             m.morphs = codes.count(46) || codes.count(84);
             try {
@@ -117,6 +126,7 @@ std::vector<EffectMovie>& Movies() {
                         m.effects |= PlacesEffects(sprite->timeline);
                 if (!m.bitmaps && !m.morphs && !m.effects) continue;
                 m.player = std::make_unique<MoviePlayer>(movie);
+                m.player->decodeBitmaps();  // as the runtime's loader does, before playing
                 for (int i = 0; i < kWarmFrames; ++i) m.player->tick();
                 out.push_back(std::move(m));
             } catch (const SwfError&) {
@@ -182,6 +192,12 @@ void BM_RenderEffectMovies(benchmark::State& state) {
         if (m.morphs) morphs.push_back(&m);
         if (m.effects) effects.push_back(&m);
     }
+    // SAVER_BENCH_PER_MOVIE=1 lists each movie's median and largest frame on stderr.
+    if (const char* list = std::getenv("SAVER_BENCH_PER_MOVIE"); list && *list == '1')
+        for (const EffectMovie& m : movies)
+            std::fprintf(stderr, "%8.2f %8.2f %c%c%c %s\n", Percentile(m.millis, 0.5),
+                         Percentile(m.millis, 1.0), m.bitmaps ? 'b' : '-', m.morphs ? 'm' : '-',
+                         m.effects ? 'e' : '-', m.name.c_str());
     Report(state, "", all);
     Report(state, "bitmap_", bitmaps);
     Report(state, "morph_", morphs);

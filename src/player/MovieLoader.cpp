@@ -8,8 +8,8 @@
 #include <exception>
 #include <utility>
 
-#include "swf/format/SwfReader.h"
 #include "swf/avm1/ScriptRunner.h"
+#include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
 #include "swf/text/SystemFontSource.h"
 
@@ -35,6 +35,9 @@ struct MovieLoader::Job {
                     player = std::make_unique<swf::MoviePlayer>(movie, std::move(scripts), true);
                 }
                 if (player) player->setFontSource(swf::MakeSystemFontSource());
+                // Bitmaps are decoded here, off the window's thread, not in the first frame
+                // that draws them.
+                if (player && !abandoned.load(std::memory_order_relaxed)) player->decodeBitmaps();
             }
         } catch (const std::exception&) {
             player.reset();  // not a movie we can read: nothing to show

@@ -1,6 +1,6 @@
-// MovieLoader: decodes a movie (inflate of a CWS body, parsing, the first frame's set-up) on a
-// worker thread, so that the window's thread keeps taking input while a large or hostile movie
-// decodes for seconds.
+// MovieLoader: decodes a movie (inflate of a CWS body, parsing, the first frame's set-up, its
+// bitmaps) on a worker thread, so that the window's thread keeps taking input while a large or
+// hostile movie decodes for seconds, and no frame later stalls on a large photo.
 //
 // The owner hands over the file's bytes with start() and polls take() from its own thread (the
 // window's timer). One load is current at a time: start() and cancel() abandon the load that

@@ -214,6 +214,11 @@ TEST(SwfBitmapDecode, LibraryKeepsWithinItsBudget) {
     EXPECT_EQ(first->pixels[0], 1);  // still held by this test, whatever the cache did
     EXPECT_TRUE(library.find(2));    // decoded again
     EXPECT_FALSE(library.find(9));   // no such character
+
+    // Decoding ahead stops at half the budget: one bitmap here, the others wait for a draw.
+    BitmapLibrary ahead(movie, 2 * 16 * 16 * 4);
+    ahead.decodeAhead();
+    EXPECT_EQ(ahead.bytesInUse(), 1u * 16 * 16 * 4);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "swf/render/BitmapLibrary.h"
 #include "swf/render/BitmapPaint.h"
@@ -147,7 +148,8 @@ TEST(SwfBitmapFill, SamplingClippingAndRepeating) {
 
 // Smoothed sampling is bilinear between the texel centres with 8-bit fractions, rounded after
 // each of its three mixes (along both rows, then between them), in every channel alike: inside
-// the bitmap (where both texels of a row lie side by side) and at its clamped or wrapped edges.
+// the bitmap and at its clamped or wrapped edges; upright (rows mixed once and kept for the
+// spans that start where theirs did) and turned, in spans starting anywhere.
 TEST(SwfBitmapFill, SmoothSamplingMixesTheFourNearestTexels) {
     auto bitmap = std::make_shared<DecodedBitmap>();
     bitmap->width = 5;
@@ -164,32 +166,47 @@ TEST(SwfBitmapFill, SmoothSamplingMixesTheFourNearestTexels) {
         return repeat ? ((i % size) + size) % size : std::clamp(i, 0, size - 1);
     };
     auto mix = [](int a, int b, int f) { return (a * (256 - f) + b * f + 128) >> 8; };
-    for (const bool repeat : {false, true}) {
-        SCOPED_TRACE(repeat ? "repeating" : "clipped");
-        BitmapPaint paint;  // four device pixels a texel, the bitmap's corner at (-3, -2)
-        ASSERT_TRUE(paint.prepare(bitmap, Matrix{4, 0, 0, 4, -3, -2}, repeat, true, {}));
-        std::vector<agg::rgba8> span(30);
-        for (int y = 0; y < 20; ++y) {
-            paint.generate(span.data(), -4, y, 30);
-            const double v = (y + 0.5 + 2) / 4 - 0.5;
-            const int iv = static_cast<int>(std::floor(v));
-            const int fy = static_cast<int>((v - iv) * 256);
-            for (int i = 0; i < 30; ++i) {
-                const double u = (i - 4 + 0.5 + 3) / 4 - 0.5;
-                const int iu = static_cast<int>(std::floor(u));
-                const int fx = static_cast<int>((u - iu) * 256);
-                auto texel = [&](int du, int dv, int c) {
-                    const int tx = fold(iu + du, 5, repeat), ty = fold(iv + dv, 4, repeat);
-                    return int(bitmap->pixels[(ty * 5 + tx) * 4 + c]);
-                };
-                int want[4];
-                for (int c = 0; c < 4; ++c)
-                    want[c] = mix(mix(texel(0, 0, c), texel(1, 0, c), fx),
-                                  mix(texel(0, 1, c), texel(1, 1, c), fx), fy);
-                const agg::rgba8 got = span[i];
-                EXPECT_EQ((std::array<int, 4>{got.b, got.g, got.r, got.a}),
-                          (std::array<int, 4>{want[0], want[1], want[2], want[3]}))
-                    << "pixel " << i << ", row " << y;
+    struct Case {
+        const char* name;
+        Matrix toPixels;  // bitmap pixels to device pixels
+    };
+    // Steps that binary fractions hold exactly, so the formula below sees the same positions.
+    const Case cases[] = {
+        {"enlarged four times", {4, 0, 0, 4, -3, -2}},
+        {"shrunk", {0.5, 0, 0, 0.25, -1, 0.5}},
+        {"turned and skewed", {4, 2, -2, 1, 4, -6}},
+    };
+    for (const Case& c : cases) {
+        for (const bool repeat : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (repeat ? ", repeating" : ", clipped"));
+            BitmapPaint paint;
+            ASSERT_TRUE(paint.prepare(bitmap, c.toPixels, repeat, true, {}));
+            const Matrix& m = c.toPixels;
+            const double det = m.a * m.d - m.b * m.c;
+            std::vector<std::uint32_t> span(30);
+            for (int y = 0; y < 20; ++y) {
+                const int x0 = -4 + (y / 3) % 3, len = 30 - (y / 3) % 3;  // rows share starts
+                paint.generate(span.data(), x0, y, static_cast<unsigned>(len));
+                for (int i = 0; i < len; ++i) {
+                    const double px = x0 + i + 0.5 - m.tx, py = y + 0.5 - m.ty;
+                    const double u = (m.d * px - m.c * py) / det - 0.5;
+                    const double v = (m.a * py - m.b * px) / det - 0.5;
+                    const int iu = static_cast<int>(std::floor(u));
+                    const int iv = static_cast<int>(std::floor(v));
+                    const int fx = static_cast<int>((u - iu) * 256);
+                    const int fy = static_cast<int>((v - iv) * 256);
+                    auto texel = [&](int du, int dv, int ch) {
+                        const int tx = fold(iu + du, 5, repeat), ty = fold(iv + dv, 4, repeat);
+                        return int(bitmap->pixels[(ty * 5 + tx) * 4 + ch]);
+                    };
+                    std::array<int, 4> want, got;
+                    for (int ch = 0; ch < 4; ++ch) {
+                        want[ch] = mix(mix(texel(0, 0, ch), texel(1, 0, ch), fx),
+                                       mix(texel(0, 1, ch), texel(1, 1, ch), fx), fy);
+                        got[ch] = int(span[i] >> (8 * ch) & 0xFF);
+                    }
+                    EXPECT_EQ(got, want) << "pixel " << i << ", row " << y;
+                }
             }
         }
     }

@@ -2,10 +2,14 @@
 // blur beneath the filters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 #include "swf/render/BoxBlur.h"
+#include "swf/render/ColorFilterSpans.h"
+#include "swf/render/FilterSpans.h"
 #include "swf/render/LayerBlend.h"
 #include "swf/render/SpanBlend.h"
 #include "swf_render_support.h"
@@ -306,31 +310,78 @@ BgraImage Noise(int w, int h, unsigned seed) {
     return image;
 }
 
-// The blur and the normal blend each have a fast path for the common case (four channels at
-// once, no mask); it must give the very numbers of the general one.
+// The blur, the layer blends and the span blends each have a fast path for the common case
+// (four pixels or channels at once, no mask); it must give the very numbers of the general one.
 TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
     const int w = 23, h = 17;  // not a multiple of four
     const BgraImage layer = Noise(w, h, 7);
     const BgraImage below = Noise(w, h, 99);
     const std::vector<std::uint8_t> fullCover(static_cast<std::size_t>(w) * h, 255);
-    BgraImage fast = below, general = below;
-    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, nullptr, fast);
-    BlendLayer({&layer, 0, 0, w, h}, 0, 0, kBlendNormal, {}, fullCover.data(), general);
-    EXPECT_EQ(fast.pixels, general.pixels);
+    for (std::uint8_t mode = kBlendNormal; mode <= kBlendHardLight; ++mode) {
+        SCOPED_TRACE(int(mode));
+        BgraImage fast = below, general = below;
+        BlendLayer({&layer, 0, 0, w, h}, 0, 0, mode, {}, nullptr, fast);
+        BlendLayer({&layer, 0, 0, w, h}, 0, 0, mode, {}, fullCover.data(), general);
+        EXPECT_EQ(fast.pixels, general.pixels);
+    }
 
-    // Span colours blended whole pixels at a time, as BlendPixel does one channel at a time.
-    std::vector<agg::rgba8> colors;
+    // Span colours blended and mixed whole pixels at a time, as BlendPixel and agg's add do
+    // one channel at a time.
+    std::vector<std::uint32_t> colors;
+    std::vector<agg::rgba8> rgba;
     std::vector<std::uint8_t> covers;
     for (std::size_t i = 0; i < layer.pixels.size(); i += 4) {
         const std::uint8_t* q = &layer.pixels[i];
-        colors.emplace_back(q[2], q[1], q[0], q[3]);
+        colors.push_back(q[0] | q[1] << 8 | q[2] << 16 | std::uint32_t{q[3]} << 24);
+        rgba.emplace_back(q[2], q[1], q[0], q[3]);
         covers.push_back(below.pixels[i + 1]);  // any coverage, 0 and 255 included
     }
     BgraImage spans = below, pixels = below;
-    BlendColors(spans.pixels.data(), colors.data(), covers.data(), w * h);
+    BlendBgra(spans.pixels.data(), colors.data(), covers.data(), w * h);
     for (int i = 0; i < w * h; ++i)
-        if (covers[i] != 0) BlendPixel(pixels.pixels.data() + i * 4, colors[i], covers[i]);
+        if (covers[i] != 0) BlendPixel(pixels.pixels.data() + i * 4, rgba[i], covers[i]);
     EXPECT_EQ(spans.pixels, pixels.pixels);
+    std::vector<std::uint32_t> mixed(colors.size());
+    std::vector<agg::rgba8> expected(colors.size(), agg::rgba8(0, 0, 0, 0));
+    std::vector<std::uint8_t> used(colors.size()), budget(colors.size());
+    for (int pass = 0; pass < 3; ++pass) {  // the second and third pass meet used covers
+        AddCovered(mixed.data(), used.data(), colors.data(), covers.data(), w * h);
+        for (int i = 0; i < w * h; ++i) {
+            const unsigned cover = std::min<unsigned>(covers[i], 255u - budget[i]);
+            if (cover == 0) continue;
+            expected[i].add(rgba[i], cover);
+            budget[i] = static_cast<std::uint8_t>(budget[i] + cover);
+        }
+    }
+    for (int i = 0; i < w * h; ++i) {
+        const agg::rgba8& e = expected[i];
+        ASSERT_EQ(mixed[i], e.b | e.g << 8 | e.r << 16 | std::uint32_t{e.a} << 24) << i;
+    }
+
+    // The shadow and bevel steps, four pixels at a time and one by one, under every rule.
+    std::vector<std::uint8_t> levels(static_cast<std::size_t>(w) * h);
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        levels[i] = (i % 5 == 0) ? 0 : below.pixels[i * 4 + 2];  // runs of clear levels too
+    std::vector<std::uint32_t> lights(511);
+    for (std::size_t i = 0; i < lights.size(); ++i) lights[i] = colors[i % colors.size()];
+    for (int bits = 0; bits < 8; ++bits) {
+        SCOPED_TRACE(bits);
+        const bool a = bits & 1, b = bits & 2, c = bits & 4;
+        std::vector<std::uint32_t> table(colors.begin(), colors.begin() + 256);
+        table[0] = 0;  // the level of no shadow clear, as an outer shadow has it
+        BgraImage fourAtATime = layer, oneByOne = layer;
+        ShadowSpan({a, b, c}, table.data(), levels.data(), fourAtATime.pixels.data(), w * h);
+        for (int i = 0; i < w * h; ++i)
+            ShadowSpan({a, b, c}, table.data(), &levels[i], &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+        fourAtATime = oneByOne = layer;
+        const std::uint8_t* away = levels.data() + 1;
+        BevelSpan({a, b, c}, lights.data(), levels.data(), away, fourAtATime.pixels.data(),
+                  w * h - 1);
+        for (int i = 0; i + 1 < w * h; ++i)
+            BevelSpan({a, b, c}, lights.data(), &levels[i], away + i, &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+    }
 
     // Four channels blurred together equal each channel blurred alone; columns equal rows of
     // the turned picture.
@@ -354,6 +405,61 @@ TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
         blur.blur(turned.data(), h, w, 1, size, 1, 1);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) ASSERT_EQ(plane[y * w + x], turned[x * h + y]);
+    }
+}
+
+// The colour matrix four pixels at a time gives the levels of the pixel-by-pixel one, and the
+// convolution's sums (four channels in one register) those of the plain loop.
+TEST(SwfRenderGroup, ColourFilterStepsMatchTheGeneralOnes) {
+    const int w = 23, h = 5;  // not a multiple of four
+    const BgraImage noise = Noise(w, h, 3);
+    const std::size_t n = static_cast<std::size_t>(w) * h;
+    const std::array<float, 20> identity{1, 0, 0, 0, 0, 0, 1, 0, 0, 0,
+                                         0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+    const std::array<float, 20> grey{0.3f, 0.59f, 0.11f, 0, 0, 0.3f, 0.59f, 0.11f, 0, 0,
+                                     0.3f, 0.59f, 0.11f, 0, 0, 0,    0,     0,     1, 0};
+    const std::array<float, 20> wild{-1.5f, 2.25f, 0.7f, 0.1f, 40, 0.2f, -0.4f, 1.9f, 0,    -30,
+                                     3,     0.5f,  -2,   0.3f, 7,  0.1f, 0.2f,  0.3f, 0.6f, 90};
+    for (const auto& m : {identity, grey, wild}) {
+        BgraImage fourAtATime = noise, oneByOne = noise;
+        ColorMatrixSpan(m, fourAtATime.pixels.data(), n);
+        for (std::size_t i = 0; i < n; ++i) ColorMatrixSpan(m, &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+    }
+
+    const int kx = 3, ky = 2;
+    const float kernel[kx * ky] = {0.5f, -1.25f, 2, 0.1f, 3.5f, -0.75f};
+    std::vector<float> source(noise.pixels.begin(), noise.pixels.end());
+    for (std::size_t i = 0; i < source.size(); ++i) source[i] *= 1.37f;  // not whole numbers
+    const std::size_t stride = static_cast<std::size_t>(w) * 4;
+    const std::size_t count = static_cast<std::size_t>(w - kx + 1);
+    std::vector<float> sums(count * 4);
+    ConvolveSpan(source.data(), stride, kernel, kx, ky, sums.data(), count);
+    for (std::size_t x = 0; x < count; ++x)
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0;
+            for (int j = 0; j < ky; ++j)
+                for (int i = 0; i < kx; ++i)
+                    sum += kernel[j * kx + i] * source[j * stride + (x + i) * 4 + c];
+            ASSERT_EQ(sums[x * 4 + c], sum) << x << " " << c;
+        }
+    // Sums back to pixels: scaled, biased, clamped, premultiplied, for both alpha rules.
+    for (const bool preserveAlpha : {false, true}) {
+        std::vector<std::uint8_t> pixels(noise.pixels.begin(), noise.pixels.begin() + count * 4);
+        std::vector<std::uint8_t> expected = pixels;
+        const float scale = 1 / 3.3f;
+        ConvolvedPixels(sums.data(), scale, 20, preserveAlpha, pixels.data(), count);
+        for (std::size_t x = 0; x < count; ++x) {
+            std::uint8_t* p = &expected[x * 4];
+            auto level = [&](int c) {
+                return std::clamp(sums[x * 4 + c] * scale + 20, 0.f, 255.f);
+            };
+            const float a = preserveAlpha ? p[3] : level(3);
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<std::uint8_t>(level(c) * a / 255.0f + 0.5f);
+            p[3] = static_cast<std::uint8_t>(a + 0.5f);
+        }
+        EXPECT_EQ(pixels, expected);
     }
 }
 

@@ -214,6 +214,10 @@ std::vector<RenderItem> MoviePlayer::renderList() const {
     return items;
 }
 
+void MoviePlayer::decodeBitmaps() {
+    state_->bitmaps->decodeAhead();
+}
+
 Rgba MoviePlayer::background() const {
     return state_->movie->background.value_or(Rgba{255, 255, 255, 255});
 }

@@ -58,6 +58,9 @@ class MoviePlayer {
     // The shapes to draw now, in painting order; they carry the movie's bitmaps, decoded as
     // their fills first need them.
     std::vector<RenderItem> renderList() const;
+    // Decodes the movie's bitmaps now rather than at their first draw (BitmapLibrary::
+    // decodeAhead): the loader's worker calls it, so no frame waits for a large photo.
+    void decodeBitmaps();
     Rgba background() const;   // the movie's background colour (white when it sets none)
     double frameRate() const;  // frames per second, always > 0
     const Movie& movie() const;

@@ -62,6 +62,15 @@ std::shared_ptr<BitmapSurface> BitmapLibrary::surface(std::uint32_t id) const {
     return it == surfaces_.end() ? nullptr : it->second.lock();
 }
 
+// Half the budget leaves room for the bitmaps a long movie decodes later without evicting
+// those decoded here at once.
+void BitmapLibrary::decodeAhead() {
+    for (const auto& [id, character] : movie_.dictionary) {
+        if (used_ >= budget_ / 2) return;
+        if (std::holds_alternative<BitmapCharacter>(character)) find(id);
+    }
+}
+
 // Drops the least recently used bitmaps until `bytes` more fit the budget beside the
 // surfaces. Failed entries cost nothing and stay, so a damaged image is not decoded again.
 void BitmapLibrary::makeRoom(std::size_t bytes) const {

@@ -1,5 +1,7 @@
 // BitmapLibrary: the decoded bitmaps of one movie, for its bitmap fills. A bitmap is decoded
-// when a fill first asks for it and kept while the decode budget allows: once the decoded
+// up front by decodeAhead() (the player's loader calls it on its worker thread, so a large
+// photo does not stall the first frame that shows it) or else when a fill first asks for it,
+// and kept while the decode budget allows: once the decoded
 // bitmaps would take more than `budgetBytes`, those used longest ago are dropped (and decoded
 // again should they be needed again), so a long photo show keeps only its recent pictures.
 //
@@ -47,6 +49,11 @@ class BitmapLibrary {
     std::shared_ptr<BitmapSurface> makeSurface(int width, int height, bool transparent,
                                                std::uint32_t argb);
     std::shared_ptr<BitmapSurface> surface(std::uint32_t id) const;
+
+    // Decodes the movie's bitmaps in id order until they take half the budget (the rest wait
+    // for their first draw), so that drawing finds them decoded. Damaged ones are remembered
+    // as such, as by find().
+    void decodeAhead();
 
     std::size_t bytesInUse() const { return used_; }
 

@@ -8,8 +8,7 @@
 // transform applies to every texel (straight colour, then premultiplied again).
 #pragma once
 
-#include <agg_color_rgba.h>
-
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -26,21 +25,35 @@ class BitmapPaint {
     bool prepare(std::shared_ptr<const DecodedBitmap> bitmap, const Matrix& bitmapToPixels,
                  bool repeat, bool smooth, const ColorTransform& cx);
 
-    // Premultiplied colours of `len` pixels of row `y` from column `x`.
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+    // Premultiplied colours of `len` pixels of row `y` from column `x`, as B, G, R, A bytes
+    // in one word each (the target's order).
+    void generate(std::uint32_t* out, int x, int y, unsigned len) const;
     // Blends them, weighted by `covers`, into the opaque BGRA `row` (the target's row `y`).
     void blend(std::uint8_t* row, int x, int y, unsigned len, const std::uint8_t* covers) const;
 
   private:
+    // Premultiplied B, G, R, A texel mixes of `len` pixels of row `y` from column `x`.
     template <bool Repeat, bool Smooth>
-    void sample(agg::rgba8* span, int x, int y, unsigned len) const;
-    void transform(agg::rgba8* span, unsigned len) const;
+    void sample(std::uint32_t* out, int x, int y, unsigned len) const;
+    void sampleAny(std::uint32_t* out, int x, int y, unsigned len) const;
+    template <bool Repeat>
+    void sampleUpright(std::uint32_t* out, int x, int y, unsigned len) const;
+    void transform(std::uint32_t* texels, unsigned len) const;
 
     std::shared_ptr<const DecodedBitmap> bitmap_;
     Matrix inverse_;  // device pixels to bitmap pixels
     bool repeat_ = false, smooth_ = false, identityColor_ = true;
+    bool upright_ = false;  // rows of the bitmap run along the target's rows
     ColorTransform cx_;
-    mutable std::vector<agg::rgba8> scratch_;
+    mutable std::vector<std::uint32_t> texels_;
+    // A bitmap row mixed along x for a span from column `x` (sampleUpright); two are kept, the
+    // upper and the lower row of the last span.
+    struct MixedRow {
+        int row = -1;
+        int x = 0;
+        std::vector<std::uint32_t> texels;
+    };
+    mutable std::array<MixedRow, 2> mixed_;
 };
 
 }  // namespace saver::swf

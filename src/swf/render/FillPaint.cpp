@@ -14,14 +14,6 @@
 
 #include "swf/render/SpanBlend.h"
 
-// The blend step is small but called per pixel from the gradient loops; it must be inlined
-// there, which the compilers do not always decide by themselves.
-#if defined(__GNUC__) || defined(__clang__)
-#define SAVER_ALWAYS_INLINE __attribute__((always_inline))
-#else
-#define SAVER_ALWAYS_INLINE
-#endif
-
 namespace saver::swf {
 
 namespace {
@@ -30,14 +22,16 @@ constexpr double kGradientHalfSize = 16384.0;  // twips from the centre to the s
 // A focal point on the circle itself makes the gradient degenerate; keep it just inside.
 constexpr double kMaxFocal = 0.998;
 
+// The colour as B, G, R, A bytes in one word (the target's byte order).
+std::uint32_t Packed(const agg::rgba8& c) {
+    return std::uint32_t{c.b} | std::uint32_t{c.g} << 8 | std::uint32_t{c.r} << 16 |
+           std::uint32_t{c.a} << 24;
+}
+
 FillPaint::Entry Premultiplied(Rgba c) {
-    FillPaint::Entry e{agg::rgba8(c.r, c.g, c.b, c.a), {}};
-    e.rgba.premultiply();
-    e.bgra[0] = e.rgba.b;
-    e.bgra[1] = e.rgba.g;
-    e.bgra[2] = e.rgba.r;
-    e.bgra[3] = 255;
-    return e;
+    agg::rgba8 rgba(c.r, c.g, c.b, c.a);
+    rgba.premultiply();
+    return {rgba, Packed(rgba)};
 }
 
 double ToLinear(double v) {
@@ -159,10 +153,7 @@ void FillPaint::buildTable(const Gradient& gradient, const ColorTransform& cx) {
         Entry& e = (*table_)[q];
         e.rgba = agg::rgba8(mix(a.rgba.r, b.rgba.r), mix(a.rgba.g, b.rgba.g),
                             mix(a.rgba.b, b.rgba.b), mix(a.rgba.a, b.rgba.a));
-        e.bgra[0] = e.rgba.b;
-        e.bgra[1] = e.rgba.g;
-        e.bgra[2] = e.rgba.r;
-        e.bgra[3] = 255;
+        e.packed = Packed(e.rgba);
     }
 }
 
@@ -264,6 +255,16 @@ template <class Sink>
 void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&& sink) const {
     std::int64_t u = t * kScale - kBias;
     const std::int64_t du = dt * kScale;
+    // Runs of a pixel or two: stepped pixel by pixel, without a division per run (while the
+    // steps cannot overflow; a gradient squeezed far below a pixel takes the runs).
+    const std::int64_t room = (std::int64_t{1} << 60) / (std::int64_t{len} + 1);
+    if ((du >= kOne / 2 || du <= -kOne / 2) && du < room && -du < room) {
+        for (unsigned i = 0; i < len; ++i, u += du)
+            sink(i, 1u,
+                 (*table_)[static_cast<std::size_t>(
+                     std::clamp<std::int64_t>(u >> kFracBits, 0, kLastEntry))]);
+        return;
+    }
     for (unsigned i = 0; i < len;) {
         const std::int64_t entry = std::clamp<std::int64_t>(u >> kFracBits, 0, kLastEntry);
         std::int64_t steps = len - i;  // to the end of the span unless the entry changes
@@ -278,43 +279,44 @@ void FillPaint::walkPadRuns(std::int64_t t, std::int64_t dt, unsigned len, Sink&
     }
 }
 
-void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
-    if (kind_ == Kind::Bitmap) return generateBitmap(span, x, y, len);
+void FillPaint::generate(std::uint32_t* out, int x, int y, unsigned len) const {
+    if (kind_ == Kind::Bitmap) return generateBitmap(out, x, y, len);
     if (kind_ == Kind::Solid) {
-        std::fill(span, span + len, color_.rgba);
+        std::fill_n(out, len, color_.packed);
         return;
     }
     walkAny(x, y, len,
-            [span](unsigned i, unsigned n, const Entry& e) { std::fill_n(span + i, n, e.rgba); });
+            [out](unsigned i, unsigned n, const Entry& e) { std::fill_n(out + i, n, e.packed); });
 }
 
+// An opaque solid colour is stored where the covers are full, the common case; anything else
+// has its colours laid out in a row and blended as a whole (BlendBgra).
 void FillPaint::blend(std::uint8_t* row, int x, int y, unsigned len,
                       const std::uint8_t* covers) const {
     if (kind_ == Kind::Bitmap) return blendBitmap(row, x, y, len, covers);
     std::uint8_t* const start = row + static_cast<std::ptrdiff_t>(x) * 4;
-    auto put = [start, covers](unsigned i, unsigned n, const Entry& e) SAVER_ALWAYS_INLINE {
-        std::uint8_t* p = start + static_cast<std::size_t>(i) * 4;
-        const std::uint8_t* c = covers + i;
-        if (e.rgba.a == 255) {
-            for (unsigned k = 0; k < n;) {
-                const unsigned full = FullCovers(c + k, n - k);
-                if (full > 0) {
-                    FillPixels(p + k * 4, e.bgra, full);
-                    k += full;
-                } else {
-                    if (c[k] != 0) BlendPixel(p + k * 4, e.rgba, c[k]);
-                    ++k;
-                }
+    if (kind_ == Kind::Solid && color_.rgba.a == 255) {
+        const std::uint32_t c = color_.packed;
+        for (unsigned k = 0; k < len;) {
+            const unsigned full = FullCovers(covers + k, len - k);
+            if (full > 0) {
+                FillPixels(start + k * 4, c, full);
+                k += full;
+                continue;
             }
-        } else {
-            for (unsigned k = 0; k < n; ++k, p += 4)
-                if (c[k] != 0) BlendPixel(p, e.rgba, c[k]);
+            if (covers[k] != 0) {
+                std::uint32_t d;
+                std::memcpy(&d, start + k * 4, 4);
+                d = BlendPacked(c, d, covers[k]);
+                std::memcpy(start + k * 4, &d, 4);
+            }
+            ++k;
         }
-    };
-    if (kind_ == Kind::Solid)
-        put(0, len, color_);
-    else
-        walkAny(x, y, len, put);
+        return;
+    }
+    if (colors_.size() < len) colors_.resize(len);
+    generate(colors_.data(), x, y, len);
+    BlendBgra(start, colors_.data(), covers, len);
 }
 
 }  // namespace saver::swf

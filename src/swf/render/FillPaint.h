@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "swf/format/SwfMovie.h"
 #include "swf/format/SwfTypes.h"
@@ -41,19 +42,21 @@ class FillPaint {
                  const BitmapSource& bitmaps = {});
 
     bool isSolid() const { return kind_ == Kind::Solid; }
-    const agg::rgba8& color() const { return color_.rgba; }  // solid fills only
+    // Solid fills only: premultiplied B, G, R, A bytes (the target's order) in one word.
+    std::uint32_t color() const { return color_.packed; }
 
-    // Writes the colours of `len` pixels of row `y` starting at column `x`.
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+    // Writes the colours of `len` pixels of row `y` starting at column `x`, premultiplied
+    // B, G, R, A words.
+    void generate(std::uint32_t* out, int x, int y, unsigned len) const;
 
     // Blends those pixels, weighted by `covers`, into `row` (the target's row `y`, opaque
     // BGRA).
     void blend(std::uint8_t* row, int x, int y, unsigned len, const std::uint8_t* covers) const;
 
-    // A colour, premultiplied, and the same as opaque target bytes for a plain copy.
+    // A colour, premultiplied, also as B, G, R, A bytes in one word.
     struct Entry {
         agg::rgba8 rgba;
-        std::uint8_t bgra[4];
+        std::uint32_t packed;
     };
 
   private:
@@ -61,7 +64,7 @@ class FillPaint {
 
     bool prepareBitmap(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cx,
                        const BitmapSource& bitmaps);
-    void generateBitmap(agg::rgba8* span, int x, int y, unsigned len) const;
+    void generateBitmap(std::uint32_t* out, int x, int y, unsigned len) const;
     void blendBitmap(std::uint8_t* row, int x, int y, unsigned len,
                      const std::uint8_t* covers) const;
 
@@ -82,7 +85,8 @@ class FillPaint {
     static constexpr std::size_t kSteps = 16;  // table entries per ramp entry
     static constexpr std::size_t kTableSize = 255 * kSteps + 1;
     std::unique_ptr<std::array<Entry, kTableSize>> table_;
-    std::unique_ptr<BitmapPaint> bitmap_;  // bitmap fills only; kept once made, as table_
+    std::unique_ptr<BitmapPaint> bitmap_;        // bitmap fills only; kept once made, as table_
+    mutable std::vector<std::uint32_t> colors_;  // a row of colours to blend
 };
 
 }  // namespace saver::swf

@@ -24,8 +24,8 @@ bool FillPaint::prepareBitmap(const FillStyle& style, const Matrix& toPixels,
     return bitmap_->prepare(std::move(bitmap), toPixels * style.matrix, repeat, smooth, cx);
 }
 
-void FillPaint::generateBitmap(agg::rgba8* span, int x, int y, unsigned len) const {
-    bitmap_->generate(span, x, y, len);
+void FillPaint::generateBitmap(std::uint32_t* out, int x, int y, unsigned len) const {
+    bitmap_->generate(out, x, y, len);
 }
 
 void FillPaint::blendBitmap(std::uint8_t* row, int x, int y, unsigned len,

@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
+#include "swf/render/ColorFilterSpans.h"
+#include "swf/render/FilterSpans.h"
 #include "swf/render/SpanBlend.h"
 
 namespace saver::swf {
@@ -24,10 +28,10 @@ inline int M(int x, int y) {
     return static_cast<int>(MulDiv255(static_cast<unsigned>(x), static_cast<unsigned>(y)));
 }
 
-void Store(std::uint8_t* p, const Pixel& c) {
-    const int a = std::clamp(c[3], 0, 255);
-    for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(std::clamp(c[k], 0, a));
-    p[3] = static_cast<std::uint8_t>(a);
+// B, G, R, A bytes in one word (each channel 0..255).
+std::uint32_t Packed(const Pixel& c) {
+    return static_cast<std::uint32_t>(c[0]) | static_cast<std::uint32_t>(c[1]) << 8 |
+           static_cast<std::uint32_t>(c[2]) << 16 | static_cast<std::uint32_t>(c[3]) << 24;
 }
 
 // The colour premultiplied, its alpha scaled by `level` / 255.
@@ -137,8 +141,22 @@ void FilterChain::blurAll(const Filter& f, BgraImage& image) {
 void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
     const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
     alpha_.resize(n);
-    for (std::size_t i = 0; i < n; ++i) alpha_[i] = image.pixels[i * 4 + 3];
+    const std::uint8_t* pixels = image.pixels.data();
+    std::uint8_t* __restrict alpha = alpha_.data();
+    for (std::size_t i = 0; i < n; ++i) alpha[i] = pixels[i * 4 + 3];
     blur_.blur(alpha_.data(), image.width, image.height, 1, f.blurX, f.blurY, f.passes);
+}
+
+// The blurred alpha with `margin` clear pixels on every side (padded_, margin_), so that the
+// offset reads of the shadow and the bevel need no tests at the edges.
+void FilterChain::padBlurredAlpha(int w, int h, int marginX, int marginY) {
+    marginX_ = marginX;
+    marginY_ = marginY;
+    paddedWidth_ = w + 2 * marginX;
+    padded_.assign(static_cast<std::size_t>(paddedWidth_) * (h + 2 * marginY), 0);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(paddedAt(0, y), alpha_.data() + static_cast<std::size_t>(y) * w,
+                    static_cast<std::size_t>(w));
 }
 
 void FilterChain::shadow(const Filter& f, BgraImage& image) {
@@ -146,64 +164,47 @@ void FilterChain::shadow(const Filter& f, BgraImage& image) {
     blurredAlpha(f, image);
     const int w = image.width, h = image.height;
     const bool offset = f.kind == FilterKind::DropShadow;
-    const int dx = offset ? static_cast<int>(std::lround(std::cos(f.angle) * f.distance)) : 0;
-    const int dy = offset ? static_cast<int>(std::lround(std::sin(f.angle) * f.distance)) : 0;
+    // Beyond the image the blurred alpha is clear: an offset beyond it reads only clear.
+    const int dx = offset ? static_cast<int>(std::clamp(std::lround(std::cos(f.angle) * f.distance),
+                                                        -long(w), long(w)))
+                          : 0;
+    const int dy = offset ? static_cast<int>(std::clamp(std::lround(std::sin(f.angle) * f.distance),
+                                                        -long(h), long(h)))
+                          : 0;
     // The colour for each blurred alpha value, strength and inner side applied.
-    std::array<Pixel, 256> colors{};
+    std::array<std::uint32_t, 256> colors{};
     const std::array<Pixel, 256> gradient =
         f.kind == FilterKind::GradientGlow ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
     for (int b = 0; b < 256; ++b) {
         const int v =
             std::clamp(static_cast<int>(std::lround((f.inner ? 255 - b : b) * f.strength)), 0, 255);
-        colors[b] = f.kind == FilterKind::GradientGlow ? gradient[v] : Premultiplied(f.color, v);
+        colors[b] =
+            Packed(f.kind == FilterKind::GradientGlow ? gradient[v] : Premultiplied(f.color, v));
     }
-    const bool keepObject = f.compositeSource && !f.knockout;
-    for (int y = 0; y < h; ++y) {
-        const int sy = y - dy;
-        const std::uint8_t* blurredRow =
-            sy >= 0 && sy < h ? alpha_.data() + static_cast<std::size_t>(sy) * w : nullptr;
-        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x, p += 4) {
-            const int sx = x - dx;
-            const int b = blurredRow && sx >= 0 && sx < w ? blurredRow[sx] : 0;
-            const Pixel& c = colors[b];
-            const int da = p[3];
-            if (c[3] == 0 && (c[0] | c[1] | c[2]) == 0) {
-                if (!keepObject) Store(p, {0, 0, 0, 0});
-                continue;
-            }
-            Pixel out;
-            for (int k = 0; k < 4; ++k) {
-                if (f.inner)
-                    out[k] = M(c[k], da) + (keepObject ? M(p[k], 255 - c[3]) : 0);
-                else if (f.knockout)
-                    out[k] = M(c[k], 255 - da);
-                else
-                    out[k] = f.compositeSource ? M(c[k], 255 - da) + p[k] : c[k];
-            }
-            Store(p, out);
-        }
-    }
+    padBlurredAlpha(w, h, std::abs(dx), std::abs(dy));
+    const ShadowRule rule{f.inner, f.knockout, f.compositeSource};
+    for (int y = 0; y < h; ++y)
+        ShadowSpan(rule, colors.data(), paddedAt(-dx, y - dy),
+                   image.pixels.data() + static_cast<std::size_t>(y) * w * 4,
+                   static_cast<std::size_t>(w));
 }
 
 void FilterChain::bevel(const Filter& f, BgraImage& image) {
     if (f.kind == FilterKind::GradientBevel && f.gradient.empty()) return;
     blurredAlpha(f, image);
     const int w = image.width, h = image.height;
-    const int dx = static_cast<int>(std::lround(std::cos(f.angle) * f.distance));
-    const int dy = static_cast<int>(std::lround(std::sin(f.angle) * f.distance));
-    auto at = [&](int x, int y) {
-        return x >= 0 && x < w && y >= 0 && y < h ? alpha_[static_cast<std::size_t>(y) * w + x]
-                                                  : std::uint8_t{0};
-    };
+    const int dx = static_cast<int>(
+        std::clamp(std::lround(std::cos(f.angle) * f.distance), -long(w), long(w)));
+    const int dy = static_cast<int>(
+        std::clamp(std::lround(std::sin(f.angle) * f.distance), -long(h), long(h)));
     // The light for each difference of the two offset blurs (-255..255), strength applied:
     // highlight towards the light, shadow away from it, or the gradient's colour at that level.
-    std::vector<Pixel> glows(511);
+    std::array<std::uint32_t, 511> lights{};
     const std::array<Pixel, 256> gradient =
         f.kind == FilterKind::GradientBevel ? GradientTable(f.gradient) : std::array<Pixel, 256>{};
     for (int d = -255; d <= 255; ++d) {
         const int v = std::clamp(static_cast<int>(std::lround(d * f.strength)), -255, 255);
-        Pixel& g = glows[d + 255];
+        Pixel g;
         if (f.kind == FilterKind::GradientBevel) {
             g = gradient[(v + 255) * 255 / 510];
         } else {
@@ -211,46 +212,19 @@ void FilterChain::bevel(const Filter& f, BgraImage& image) {
             const Pixel lo = Premultiplied(f.color, std::max(-v, 0));
             for (int k = 0; k < 4; ++k) g[k] = std::min(255, hi[k] + lo[k]);
         }
+        lights[static_cast<std::size_t>(d + 255)] = Packed(g);
     }
-    const bool full = f.onTop, inner = !f.onTop && f.inner;
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x, p += 4) {
-            const Pixel& g = glows[at(x + dx, y + dy) - at(x - dx, y - dy) + 255];
-            const int da = p[3];
-            Pixel out;
-            for (int k = 0; k < 4; ++k) {
-                if (full)
-                    out[k] = f.knockout ? g[k] : M(p[k], 255 - g[3]) + g[k];
-                else if (inner)
-                    out[k] = M(g[k], da) + (f.knockout ? 0 : M(p[k], 255 - g[3]));
-                else
-                    out[k] = M(g[k], 255 - da) + (f.knockout ? 0 : p[k]);
-            }
-            Store(p, out);
-        }
-    }
+    padBlurredAlpha(w, h, std::abs(dx), std::abs(dy));
+    const BevelRule rule{f.onTop, f.inner, f.knockout};
+    for (int y = 0; y < h; ++y)
+        BevelSpan(rule, lights.data(), paddedAt(dx, y + dy), paddedAt(-dx, y - dy),
+                  image.pixels.data() + static_cast<std::size_t>(y) * w * 4,
+                  static_cast<std::size_t>(w));
 }
 
 void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
-    const auto& m = f.colorMatrix;
-    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint8_t* p = image.pixels.data() + i * 4;
-        const float a = p[3];
-        const float k = a > 0 ? 255.0f / a : 0.0f;
-        const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
-        auto row = [&](int j) {
-            const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
-            return std::clamp(v, 0.0f, 255.0f);
-        };
-        const float na = row(15);
-        const float scale = na / 255.0f;
-        p[0] = static_cast<std::uint8_t>(row(10) * scale + 0.5f);
-        p[1] = static_cast<std::uint8_t>(row(5) * scale + 0.5f);
-        p[2] = static_cast<std::uint8_t>(row(0) * scale + 0.5f);
-        p[3] = static_cast<std::uint8_t>(na + 0.5f);
-    }
+    ColorMatrixSpan(f.colorMatrix, image.pixels.data(),
+                    static_cast<std::size_t>(image.width) * image.height);
 }
 
 // The image is first unpremultiplied into a float copy padded by the kernel on every side,
@@ -262,23 +236,28 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
         return;
     const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
     const int left = kx / 2, top = ky / 2, pw = w + kx, ph = h + ky;
-    padded_.resize(static_cast<std::size_t>(pw) * ph * 4);
+    unpremultiplied_.resize(static_cast<std::size_t>(pw) * ph * 4);
+    std::array<float, 256> unpremultiply{};  // the factor for each alpha, as divided per pixel
+    for (int a = 1; a < 256; ++a) unpremultiply[a] = 255.0f / static_cast<float>(a);
     const std::array<float, 4> outside{float(f.color.b), float(f.color.g), float(f.color.r),
                                        float(f.color.a)};
     for (int y = 0; y < ph; ++y) {
-        for (int x = 0; x < pw; ++x) {
-            int sx = x - left, sy = y - top;
-            float* out = padded_.data() + (static_cast<std::size_t>(y) * pw + x) * 4;
-            const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
-            if (!inside && !f.clamp) {
+        float* out = unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4;
+        const int sy = y - top;
+        if (!f.clamp && (sy < 0 || sy >= h)) {
+            for (int x = 0; x < pw; ++x) std::copy(outside.begin(), outside.end(), out + x * 4);
+            continue;
+        }
+        const std::uint8_t* row =
+            image.pixels.data() + static_cast<std::size_t>(std::clamp(sy, 0, h - 1)) * w * 4;
+        for (int x = 0; x < pw; ++x, out += 4) {
+            const int sx = x - left;
+            if (!f.clamp && (sx < 0 || sx >= w)) {
                 std::copy(outside.begin(), outside.end(), out);
                 continue;
             }
-            sx = std::clamp(sx, 0, w - 1);
-            sy = std::clamp(sy, 0, h - 1);
-            const std::uint8_t* px =
-                image.pixels.data() + (static_cast<std::size_t>(sy) * w + sx) * 4;
-            const float k = px[3] > 0 ? 255.0f / px[3] : 0.0f;
+            const std::uint8_t* px = row + static_cast<std::size_t>(std::clamp(sx, 0, w - 1)) * 4;
+            const float k = unpremultiply[px[3]];
             out[0] = px[0] * k;
             out[1] = px[1] * k;
             out[2] = px[2] * k;
@@ -286,24 +265,14 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
         }
     }
     const float scale = 1.0f / f.divisor;
+    sums_.resize(static_cast<std::size_t>(w) * 4);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            for (int j = 0; j < ky; ++j) {
-                const float* row = padded_.data() + (static_cast<std::size_t>(y + j) * pw + x) * 4;
-                const float* weights = f.kernel.data() + static_cast<std::size_t>(j) * kx;
-                for (int i = 0; i < kx; ++i)
-                    for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
-            }
-            std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 4;
-            const float a =
-                f.preserveAlpha ? p[3] : std::clamp(sum[3] * scale + f.bias, 0.0f, 255.0f);
-            for (int c = 0; c < 3; ++c) {
-                const float v = std::clamp(sum[c] * scale + f.bias, 0.0f, 255.0f);
-                p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
-            }
-            p[3] = static_cast<std::uint8_t>(a + 0.5f);
-        }
+        ConvolveSpan(unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4,
+                     static_cast<std::size_t>(pw) * 4, f.kernel.data(), kx, ky, sums_.data(),
+                     static_cast<std::size_t>(w));
+        std::uint8_t* pixels = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
+        ConvolvedPixels(sums_.data(), scale, f.bias, f.preserveAlpha, pixels,
+                        static_cast<std::size_t>(w));
     }
 }
 

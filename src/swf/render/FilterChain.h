@@ -16,6 +16,8 @@
 // gradient stops is skipped.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "swf/format/Filter.h"
@@ -43,10 +45,23 @@ class FilterChain {
     void colorMatrix(const Filter& f, BgraImage& image);
     void convolution(const Filter& f, BgraImage& image);
     void blurredAlpha(const Filter& f, const BgraImage& image);
+    void padBlurredAlpha(int w, int h, int marginX, int marginY);
+    // The padded blurred alpha at pixel (x, y) of the image; x, y at most a margin outside.
+    const std::uint8_t* paddedAt(int x, int y) const {
+        return padded_.data() + static_cast<std::ptrdiff_t>(y + marginY_) * paddedWidth_ + x +
+               marginX_;
+    }
+    std::uint8_t* paddedAt(int x, int y) {
+        return padded_.data() + static_cast<std::ptrdiff_t>(y + marginY_) * paddedWidth_ + x +
+               marginX_;
+    }
 
     BoxBlur blur_;
-    std::vector<std::uint8_t> alpha_;  // the blurred alpha plane of the object
-    std::vector<float> padded_;        // convolution's source, unpremultiplied
+    std::vector<std::uint8_t> alpha_;   // the blurred alpha plane of the object
+    std::vector<std::uint8_t> padded_;  // the same with clear margins (padBlurredAlpha)
+    int marginX_ = 0, marginY_ = 0, paddedWidth_ = 0;
+    std::vector<float> unpremultiplied_;  // convolution's source, padded by the kernel
+    std::vector<float> sums_;             // convolution's sums for one row
 };
 
 // The filter with its sizes in target pixels: blur sizes and distance scaled by the stage.

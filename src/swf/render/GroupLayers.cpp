@@ -92,7 +92,7 @@ int Clamp(double v, int lo, int hi) {
 
 void GroupLayers::reset(BgraImage& target) {
     // Layers left open by the frame before (one that ended inside a group) are cleared.
-    for (std::size_t level = 0; level < open_.size(); ++level) clearDrawn(level);
+    for (std::size_t level = 0; level < open_.size(); ++level) clearDrawn(level, {});
     target_ = &target;
     open_.clear();
     shiftX_ = shiftY_ = 0;
@@ -165,57 +165,77 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     BgraImage& dest = below();
     const std::uint8_t mode = g.item->blendMode;
     const bool shown = !((mode == kBlendAlpha || mode == kBlendErase) && open_.empty());
+    Rows done;
     if (g.x1 > g.x0 && g.y1 > g.y0 && shown) {
-        const BgraImage& layer = *layers_[level];
         RowExtents* destDrawn = drawnRows();
         if (g.item->filters) {  // filters work on a copy of just the rectangle
-            copyDrawn(g, layer);
+            done = copyDrawn(g, level);
             filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
             BlendLayer({&work_, 0, 0, work_.width, work_.height}, g.x0, g.y0, mode,
                        g.item->colorTransform, mask, dest);
             if (destDrawn != nullptr) destDrawn->addRect(g.x0, g.y0, g.x1, g.y1);
         } else {
-            blendDrawn(g, layer, mask, dest);
+            done = blendDrawn(g, level, mask, dest);
         }
     }
-    clearDrawn(level);
+    clearDrawn(level, done);
     return dest;
 }
 
 // Only the drawn spans are blended; what they put into the picture below is recorded there
 // when that picture is a layer itself.
-void GroupLayers::blendDrawn(const Group& g, const BgraImage& layer, const std::uint8_t* mask,
-                             BgraImage& dest) {
+// A band of rows is blended and then cleared while it is still in the cache: a full-stage
+// layer is far larger than the cache, and a separate clearing pass would read it all again.
+GroupLayers::Rows GroupLayers::blendDrawn(const Group& g, std::size_t level,
+                                          const std::uint8_t* mask, BgraImage& dest) {
+    constexpr int kBand = 16;
+    const BgraImage& layer = *layers_[level];
     const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;  // the rectangle in the layer
-    const RowExtents& drawn = drawn_[open_.size()];
-    BlendLayer({&layer, lx, ly, g.x1 - g.x0, g.y1 - g.y0}, g.x0, g.y0, g.item->blendMode,
-               g.item->colorTransform, mask, dest, &drawn);
+    const RowExtents& drawn = drawn_[level];
+    const Rows rows{std::max(drawn.top(), ly), std::min(drawn.bottom(), g.y1 + g.originY)};
     RowExtents* destDrawn = drawnRows();
-    if (destDrawn == nullptr) return;
-    for (int y = std::max(drawn.top(), ly); y < std::min(drawn.bottom(), g.y1 + g.originY); ++y) {
-        const RowExtents::Span s = drawn.row(y);
-        if (s.empty()) continue;
-        destDrawn->add(y - g.originY, std::max(s.x0, lx) - g.originX,
-                       std::min(s.x1, lx + g.x1 - g.x0) - g.originX);
+    if (destDrawn != nullptr)
+        for (int y = rows.y0; y < rows.y1; ++y) {
+            const RowExtents::Span s = drawn.row(y);
+            if (s.empty()) continue;
+            destDrawn->add(y - g.originY, std::max(s.x0, lx) - g.originX,
+                           std::min(s.x1, lx + g.x1 - g.x0) - g.originX);
+        }
+    for (int y = rows.y0; y < rows.y1; y += kBand) {
+        const int n = std::min(kBand, rows.y1 - y);
+        BlendLayer({&layer, lx, y, g.x1 - g.x0, n}, lx - g.originX, y - g.originY,
+                   g.item->blendMode, g.item->colorTransform, mask, dest, &drawn);
+        clearRows(level, y, y + n);
     }
+    return rows;
 }
 
 // The group's rectangle into work_: clear, with the drawn spans copied in.
-void GroupLayers::copyDrawn(const Group& g, const BgraImage& layer) {
+// Each row is cleared in the layer as soon as it is copied, while it is in the cache.
+GroupLayers::Rows GroupLayers::copyDrawn(const Group& g, std::size_t level) {
+    const BgraImage& layer = *layers_[level];
     const int w = g.x1 - g.x0, h = g.y1 - g.y0;
     const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;
     work_.width = w;
     work_.height = h;
-    work_.pixels.assign(static_cast<std::size_t>(w) * h * 4, 0);
-    const RowExtents& drawn = drawn_[open_.size()];
-    for (int y = std::max(drawn.top(), ly); y < std::min(drawn.bottom(), ly + h); ++y) {
-        const RowExtents::Span s = drawn.row(y);
-        const int x0 = std::max(s.x0, lx), x1 = std::min(s.x1, lx + w);
-        if (x0 >= x1) continue;
-        std::memcpy(work_.pixels.data() + (static_cast<std::size_t>(y - ly) * w + x0 - lx) * 4,
-                    layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,
-                    static_cast<std::size_t>(x1 - x0) * 4);
+    work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
+    const RowExtents& drawn = drawn_[level];
+    const Rows rows{std::max(drawn.top(), ly), std::min(drawn.bottom(), ly + h)};
+    // Every byte of the rectangle is written once: the drawn span copied, the rest zeroed.
+    for (int y = ly; y < ly + h; ++y) {
+        std::uint8_t* out = work_.pixels.data() + static_cast<std::size_t>(y - ly) * w * 4;
+        const RowExtents::Span s = y >= rows.y0 && y < rows.y1 ? drawn.row(y) : RowExtents::Span{};
+        const int x0 = std::clamp(s.x0, lx, lx + w), x1 = std::clamp(s.x1, x0, lx + w);
+        std::memset(out, 0, static_cast<std::size_t>(x0 - lx) * 4);
+        if (x1 > x0)
+            std::memcpy(out + static_cast<std::size_t>(x0 - lx) * 4,
+                        layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,
+                        static_cast<std::size_t>(x1 - x0) * 4);
+        std::memset(out + static_cast<std::size_t>(x1 - lx) * 4, 0,
+                    static_cast<std::size_t>(lx + w - x1) * 4);
+        if (y >= rows.y0 && y < rows.y1) clearRows(level, y, y + 1);
     }
+    return rows;
 }
 
 // The pixels whose centres lie within the bounds, as a cached bitmap of them has.
@@ -235,16 +255,26 @@ void GroupLayers::fillBackground(Rgba color, double x0, double y0, double x1, do
     drawn_[level].addRect(px0, py0, px1, py1);
 }
 
-void GroupLayers::clearDrawn(std::size_t level) {
+void GroupLayers::clearRows(std::size_t level, int y0, int y1) {
     BgraImage& layer = *layers_[level];
-    RowExtents& drawn = drawn_[level];
-    for (int y = drawn.top(); y < drawn.bottom(); ++y) {
+    const RowExtents& drawn = drawn_[level];
+    for (int y = std::max(y0, drawn.top()); y < std::min(y1, drawn.bottom()); ++y) {
         const RowExtents::Span s = drawn.row(y);
         if (s.empty()) continue;
         std::memset(layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + s.x0) * 4, 0,
                     static_cast<std::size_t>(s.x1 - s.x0) * 4);
     }
-    drawn.reset(layer.width, layer.height);
+}
+
+void GroupLayers::clearDrawn(std::size_t level, Rows done) {
+    RowExtents& drawn = drawn_[level];
+    if (done.y1 > done.y0) {
+        clearRows(level, drawn.top(), done.y0);
+        clearRows(level, done.y1, drawn.bottom());
+    } else {
+        clearRows(level, drawn.top(), drawn.bottom());
+    }
+    drawn.reset(layers_[level]->width, layers_[level]->height);
 }
 
 }  // namespace saver::swf

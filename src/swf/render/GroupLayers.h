@@ -74,10 +74,14 @@ class GroupLayers {
     };
 
     BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
-    void blendDrawn(const Group& g, const BgraImage& layer, const std::uint8_t* mask,
-                    BgraImage& dest);
-    void copyDrawn(const Group& g, const BgraImage& layer);
-    void clearDrawn(std::size_t level);
+    // Layer rows y0..y1, cleared as they were read (so clearDrawn need not read them again).
+    struct Rows {
+        int y0 = 0, y1 = 0;
+    };
+    Rows blendDrawn(const Group& g, std::size_t level, const std::uint8_t* mask, BgraImage& dest);
+    Rows copyDrawn(const Group& g, std::size_t level);
+    void clearRows(std::size_t level, int y0, int y1);
+    void clearDrawn(std::size_t level, Rows done);
     void fillBackground(Rgba color, double x0, double y0, double x1, double y1, std::size_t level);
 
     BgraImage* target_ = nullptr;

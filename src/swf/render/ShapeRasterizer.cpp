@@ -167,7 +167,7 @@ struct ShapeRasterizer::Impl {
     AliasedRasterizer centreRaster;
     AliasedStroker aliasedStroker;
     std::vector<agg::cover_type> fullCovers;  // a row of full covers for aliased runs
-    std::vector<agg::rgba8> colorBuffer;      // a row of generated colours, then a row to mix in
+    std::vector<std::uint32_t> colorBuffer;   // a row of generated colours, then a row to mix in
     const std::uint8_t* clipMask = nullptr;   // setMask
     std::uint8_t* maskTarget = nullptr;       // drawMask: coverage goes here, not colours
     RowExtents* drawn = nullptr;              // setDrawnRows
@@ -193,10 +193,10 @@ struct ShapeRasterizer::Impl {
     void strokeLine(const Shape& shape, std::size_t first, std::size_t last, const Matrix& m,
                     const ColorTransform& cx, double stageScale);
 
-    agg::rgba8* reserveColors(int minX, int maxX);
+    std::uint32_t* reserveColors(int minX, int maxX);
     void paintScanline(const FillPaint& paint);
     void paintFills();
-    void mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors, agg::rgba8* mix,
+    void mixStyle(const FillPaint& paint, int minX, std::uint32_t* colors, std::uint32_t* mix,
                   agg::cover_type* budget);
     void paintLine(const FillPaint& paint);
     void prepareLinePaint(const LineStyle& style, const Matrix& m, const ColorTransform& cx);
@@ -488,7 +488,7 @@ void ShapeRasterizer::Impl::strokeAliased(const AliasedStroker::Style& style,
 }
 
 // Room for two rows of colours covering the columns minX..maxX.
-agg::rgba8* ShapeRasterizer::Impl::reserveColors(int minX, int maxX) {
+std::uint32_t* ShapeRasterizer::Impl::reserveColors(int minX, int maxX) {
     const std::size_t width = static_cast<std::size_t>(maxX - minX + 2);
     if (colorBuffer.size() < width * 2) colorBuffer.resize(width * 2);
     return colorBuffer.data();
@@ -542,9 +542,9 @@ void ShapeRasterizer::Impl::paintFills() {
     if (!fillRaster.rewind_scanlines()) return;
     const int minX = fillRaster.min_x();
     scanline.reset(minX, fillRaster.max_x());
-    agg::rgba8* colors = reserveColors(minX, fillRaster.max_x());
+    std::uint32_t* colors = reserveColors(minX, fillRaster.max_x());
     const unsigned width = static_cast<unsigned>(fillRaster.max_x() - minX + 2);
-    agg::rgba8* mix = colors + width;
+    std::uint32_t* mix = colors + width;
     agg::cover_type* budget = fillRaster.allocate_cover_buffer(width);
     const int targetW = static_cast<int>(buffer.width());
     const int targetH = static_cast<int>(buffer.height());
@@ -556,7 +556,7 @@ void ShapeRasterizer::Impl::paintFills() {
         const int start = fillRaster.scanline_start();
         const unsigned len = fillRaster.scanline_length();
         if (len == 0) continue;
-        std::fill_n(mix + (start - minX), len, agg::rgba8(0, 0, 0, 0));
+        std::fill_n(mix + (start - minX), len, 0u);
         std::fill_n(budget + (start - minX), len, agg::cover_type(0));
         int y = -1;
         for (unsigned i = 0; i < styles; ++i) {
@@ -572,28 +572,22 @@ void ShapeRasterizer::Impl::paintFills() {
         if (maskTarget != nullptr)
             addToMask(budget + (x0 - minX), x0, y, run);
         else
-            BlendColors(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX),
-                        clipCovers(nullptr, x0, y, run), run);
+            BlendBgra(buffer.row_ptr(y) + x0 * 4, mix + (x0 - minX),
+                      clipCovers(nullptr, x0, y, run), run);
         if (maskTarget == nullptr && drawn != nullptr) drawn->add(y, x0, x1);
     }
 }
 
-void ShapeRasterizer::Impl::mixStyle(const FillPaint& paint, int minX, agg::rgba8* colors,
-                                     agg::rgba8* mix, agg::cover_type* budget) {
+void ShapeRasterizer::Impl::mixStyle(const FillPaint& paint, int minX, std::uint32_t* colors,
+                                     std::uint32_t* mix, agg::cover_type* budget) {
     auto span = scanline.begin();
     for (unsigned n = scanline.num_spans(); n > 0; --n, ++span) {
         const unsigned len = span->len;
-        if (!paint.isSolid()) paint.generate(colors, span->x, scanline.y(), len);
-        agg::rgba8* out = mix + (span->x - minX);
-        agg::cover_type* used = budget + (span->x - minX);
-        for (unsigned k = 0; k < len; ++k) {
-            unsigned cover = span->covers[k];
-            if (used[k] + cover > agg::cover_full) cover = agg::cover_full - used[k];
-            if (cover != 0) {
-                out[k].add(paint.isSolid() ? paint.color() : colors[k], cover);
-                used[k] = static_cast<agg::cover_type>(used[k] + cover);
-            }
-        }
+        if (paint.isSolid())
+            std::fill_n(colors, len, paint.color());
+        else
+            paint.generate(colors, span->x, scanline.y(), len);
+        AddCovered(mix + (span->x - minX), budget + (span->x - minX), colors, span->covers, len);
     }
 }
 

@@ -1,0 +1,132 @@
+// The vector colour matrix keeps the four pixels in lanes of one channel each (B, G, R, A
+// planes of four), so each matrix row is the scalar expression evaluated on four pixels, one
+// operation after another in the same order: no fused multiply-add, the same divisions, the
+// same truncation after adding one half.
+#include "swf/render/ColorFilterSpans.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace saver::swf {
+
+namespace {
+
+void ColorMatrixOne(const std::array<float, 20>& m, std::uint8_t* p) {
+    const float a = p[3];
+    const float k = a > 0 ? 255.0f / a : 0.0f;
+    const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
+    auto row = [&](int j) {
+        const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
+        return std::clamp(v, 0.0f, 255.0f);
+    };
+    const float na = row(15);
+    const float scale = na / 255.0f;
+    p[0] = static_cast<std::uint8_t>(row(10) * scale + 0.5f);
+    p[1] = static_cast<std::uint8_t>(row(5) * scale + 0.5f);
+    p[2] = static_cast<std::uint8_t>(row(0) * scale + 0.5f);
+    p[3] = static_cast<std::uint8_t>(na + 0.5f);
+}
+
+#if defined(__SSE2__)
+// Four pixels; a level that is not a number (a matrix that is not finite) comes out 0.
+void ColorMatrixFour(const std::array<float, 20>& m, std::uint8_t* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m128 b0 = _mm_cvtepi32_ps(_mm_and_si128(v, byte));
+    const __m128 g0 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(v, 8), byte));
+    const __m128 r0 = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(v, 16), byte));
+    const __m128 a = _mm_cvtepi32_ps(_mm_srli_epi32(v, 24));
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
+    const __m128 k = _mm_and_ps(_mm_div_ps(top, a), _mm_cmpgt_ps(a, zero));
+    const __m128 r = _mm_mul_ps(r0, k), g = _mm_mul_ps(g0, k), b = _mm_mul_ps(b0, k);
+    auto row = [&](int j) {
+        __m128 s = _mm_mul_ps(_mm_set1_ps(m[j]), r);
+        s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(m[j + 1]), g));
+        s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(m[j + 2]), b));
+        s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(m[j + 3]), a));
+        s = _mm_add_ps(s, _mm_set1_ps(m[j + 4]));
+        return _mm_min_ps(_mm_max_ps(s, zero), top);
+    };
+    const __m128 na = row(15);
+    const __m128 scale = _mm_div_ps(na, top);
+    const __m128 half = _mm_set1_ps(0.5f);
+    auto level = [&](__m128 x) { return _mm_cvttps_epi32(_mm_add_ps(x, half)); };
+    const __m128i out =
+        _mm_or_si128(_mm_or_si128(level(_mm_mul_ps(row(10), scale)),
+                                  _mm_slli_epi32(level(_mm_mul_ps(row(5), scale)), 8)),
+                     _mm_or_si128(_mm_slli_epi32(level(_mm_mul_ps(row(0), scale)), 16),
+                                  _mm_slli_epi32(level(na), 24)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+}
+#endif
+
+}  // namespace
+
+void ColorMatrixSpan(const std::array<float, 20>& m, std::uint8_t* pixels, std::size_t n) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= n; i += 4) ColorMatrixFour(m, pixels + i * 4);
+#endif
+    for (; i < n; ++i) ColorMatrixOne(m, pixels + i * 4);
+}
+
+void ConvolveSpan(const float* source, std::size_t stride, const float* kernel, int kx, int ky,
+                  float* sums, std::size_t n) {
+    for (std::size_t x = 0; x < n; ++x, source += 4, sums += 4) {
+#if defined(__SSE2__)
+        __m128 sum = _mm_setzero_ps();
+        for (int j = 0; j < ky; ++j) {
+            const float* row = source + static_cast<std::size_t>(j) * stride;
+            const float* weights = kernel + static_cast<std::size_t>(j) * kx;
+            for (int i = 0; i < kx; ++i)
+                sum =
+                    _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(weights[i]), _mm_loadu_ps(row + i * 4)));
+        }
+        _mm_storeu_ps(sums, sum);
+#else
+        float sum[4] = {0, 0, 0, 0};
+        for (int j = 0; j < ky; ++j) {
+            const float* row = source + static_cast<std::size_t>(j) * stride;
+            const float* weights = kernel + static_cast<std::size_t>(j) * kx;
+            for (int i = 0; i < kx; ++i)
+                for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
+        }
+        std::memcpy(sums, sum, sizeof sum);
+#endif
+    }
+}
+
+void ConvolvedPixels(const float* sums, float scale, float bias, bool preserveAlpha,
+                     std::uint8_t* pixels, std::size_t n) {
+    for (std::size_t x = 0; x < n; ++x, sums += 4, pixels += 4) {
+        std::uint8_t* p = pixels;
+#if defined(__SSE2__)
+        const __m128 top = _mm_set1_ps(255.0f);
+        const __m128 v = _mm_min_ps(
+            _mm_max_ps(
+                _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(sums), _mm_set1_ps(scale)), _mm_set1_ps(bias)),
+                _mm_setzero_ps()),
+            top);
+        float a = preserveAlpha ? p[3] : _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0xFF));
+        const __m128 levels =
+            _mm_add_ps(_mm_div_ps(_mm_mul_ps(v, _mm_set1_ps(a)), top), _mm_set1_ps(0.5f));
+        const __m128i words = _mm_cvttps_epi32(levels);
+        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(words, words), words);
+        const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
+        std::memcpy(p, &word, 3);
+#else
+        const float a = preserveAlpha ? p[3] : std::clamp(sums[3] * scale + bias, 0.0f, 255.0f);
+        for (int c = 0; c < 3; ++c) {
+            const float v = std::clamp(sums[c] * scale + bias, 0.0f, 255.0f);
+            p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
+        }
+#endif
+        p[3] = static_cast<std::uint8_t>(a + 0.5f);
+    }
+}
+
+}  // namespace saver::swf
