@@ -529,7 +529,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             // Two NaNs are the same value only when one is a copy of the other, as for ==.
             const bool nans = a.isNumber() && b.isNumber() && std::isnan(a.asNumber()) &&
                               std::isnan(b.asNumber());
-            push(nans ? a.sameNaN(b) : a.sameAs(b));
+            const bool objects = a.isObject() && b.isObject() && version() >= 6;
+            push(nans      ? a.sameNaN(b)
+                 : objects ? sameObject(a.asObject(), b.asObject())
+                           : a.sameAs(b));
             break;
         }
         case 0x67: {

@@ -80,6 +80,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     Value clipChild(Object* clip, const std::string& name) override;
     bool clipLeftStage(Object* clip) override;
     bool clipIsButton(Object* clip) override;
+    Object* liveClip(Object* clip) override;
 
     // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);
