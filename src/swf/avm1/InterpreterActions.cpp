@@ -770,9 +770,14 @@ void Interpreter::doDefineFunction(Frame& f, const ActionRecord& r, std::size_t&
     code->code = f.code.data() + bodyStart;
     code->size = bodySize;
     code->version = f.version;
+    // A function belongs to the timeline of the block that defines it: a SetTarget in force
+    // there changes neither the target it runs on nor the timeline in its scope.
     code->scope = f.scope;
+    if (f.baseClip && f.timelineIndex < code->scope.size() &&
+        code->scope[f.timelineIndex] == f.target)
+        code->scope[f.timelineIndex] = f.baseClip;
     code->constants = f.constants;
-    code->target = f.target;
+    code->target = f.baseClip ? f.baseClip : f.target;
     pc = bodyStart + bodySize;
     const std::string name = code->name;
     Object* fn = newScriptFunction(std::move(code));
