@@ -182,6 +182,7 @@ void ScriptRunner::frameShown(TimelineInstance& root) {
 
 void ScriptRunner::frameDone(TimelineInstance& root) {
     root_ = &root;
+    quit_ = quit_ || quitAtFrameEnd_;
     std::vector<Object*> keep;
     std::erase_if(clips_, [](const auto& entry) { return entry.second->clip.expired(); });
     for (const auto& entry : clips_) keep.push_back(entry.second);
@@ -200,7 +201,7 @@ void ScriptRunner::warning(const std::string& text) {
 
 void ScriptRunner::fscommand(const std::string& command, const std::string& args) {
     (void)args;
-    if (FoldCase(command) == "quit") quit_ = true;
+    if (FoldCase(command) == "quit") quitAtFrameEnd_ = true;
 }
 
 void ScriptRunner::timelineGoto(Object* clip, int frame, bool play) {
