@@ -162,5 +162,50 @@ TEST(SwfClipEffects, GradientMatrixForms) {
     EXPECT_NEAR(box.c, -100 / 1638.4, 1e-12);
 }
 
+// The colour a fill call leaves: the last fill of a square drawn after it.
+TEST(SwfClipEffects, FillColoursAsThePlayerReadsThem) {
+    struct Case {
+        const char* what;
+        const char* method;
+        std::vector<Value> args;  // for beginGradientFill: the colours, alphas and ratios
+        Rgba color;               // beginFill's colour, or the first gradient stop's
+        int ratio;                // the first stop's
+    };
+    const Case cases[] = {
+        {"null is black", "beginFill", {avm1::Null{}}, {0, 0, 0, 255}, 0},
+        {"undefined fills invisibly", "beginFill", {Value{}, 50.0}, {0, 0, 0, 0}, 0},
+        {"an undefined alpha is 0", "beginFill", {255.0, Value{}}, {0, 0, 255, 0}, 0},
+        {"a missing alpha is the colour, a missing ratio the alpha",
+         "beginGradientFill",
+         {64.0},
+         {0, 0, 64, 163},
+         64},
+    };
+    for (const Case& c : cases) {
+        EffectsRun run;
+        avm1::Interpreter& vm = run.vm();
+        std::vector<Value> args = c.args;
+        if (std::string(c.method) == "beginGradientFill") {
+            // Lists that only say their length leave the stops to the rules for missing ones.
+            avm1::Object* alphas = vm.newObject();
+            avm1::Object* ratios = vm.newObject();
+            vm.setMember(alphas, "length", 1.0);
+            vm.setMember(ratios, "length", 1.0);
+            args = {std::string("linear"), run.array(c.args), alphas, ratios, vm.newObject()};
+        }
+        vm.callMethod(run.object, c.method, args);
+        vm.callMethod(run.object, "lineTo", {10.0, 0.0});
+        vm.callMethod(run.object, "lineTo", {10.0, 10.0});
+        vm.callMethod(run.object, "endFill", {});
+        const Shape& shape = run.clip->drawing().shape();
+        ASSERT_FALSE(shape.fills.empty()) << c.what;
+        const FillStyle& fill = shape.fills.back();
+        const bool gradient = fill.type != FillType::Solid;
+        const Rgba got = gradient ? fill.gradient.stops.at(0).color : fill.color;
+        EXPECT_EQ(got, c.color) << c.what;
+        if (gradient) EXPECT_EQ(fill.gradient.stops.at(0).ratio, c.ratio) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace saver::swf::test

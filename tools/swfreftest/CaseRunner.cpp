@@ -38,7 +38,28 @@ std::string Compare(const swfrender::RgbaPicture& actual, const swfrender::RgbaP
     return {};
 }
 
+bool TimelineHasScripts(const swf::Timeline& timeline) {
+    return std::ranges::any_of(timeline.frames, [](const swf::Frame& f) {
+        return !f.initActions.empty() ||
+               std::ranges::any_of(f.commands, [](const swf::FrameCommand& c) {
+                   const auto* place = std::get_if<swf::PlaceObject>(&c);
+                   return std::holds_alternative<swf::DoAction>(c) ||
+                          (place && !place->clipActions.empty());
+               });
+    });
+}
+
 }  // namespace
+
+bool HasScripts(const swf::Movie& movie) {
+    return TimelineHasScripts(movie.root) ||
+           std::ranges::any_of(movie.dictionary, [](const auto& entry) {
+               const auto* sprite = std::get_if<swf::Sprite>(&entry.second);
+               const auto* button = std::get_if<swf::Button>(&entry.second);
+               return (sprite && TimelineHasScripts(sprite->timeline)) ||
+                      (button && !button->actions.empty());
+           });
+}
 
 long long CountOutliers(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b,
                         int tolerance) {
@@ -70,6 +91,7 @@ CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir) 
         result.detail = std::string("reader: ") + e.what();
         return result;
     }
+    result.scripted = HasScripts(*movie);
     // Scripts run as in the runtime (their trace output goes nowhere): many pictures are made
     // by them (text fields filled or styled, clips moved).
     swf::MoviePlayer player(movie, std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr));

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "swf/format/SwfMovie.h"
 #include "swfreftest/ReferenceCase.h"
 
 namespace saver::swfreftest {
@@ -19,10 +20,15 @@ struct CaseResult {
     bool passed = false;
     std::string detail;           // the first failing capture and why, or "" when passed
     long long worstOutliers = 0;  // largest outlier count over captures and checks
+    bool scripted = false;  // the movie holds actions (frame, init, clip event or button ones)
 };
 
 // `saveDir`: when not empty, the rendered pictures are written there as <set>__<name>.<n>.png.
 CaseResult RunReferenceCase(const ReferenceCase& c, const std::string& saveDir);
+
+// Whether any timeline of `movie` holds DoAction, DoInitAction or clip actions, or any button
+// has actions.
+bool HasScripts(const swf::Movie& movie);
 
 // Pixels of `a` and `b` (RGBA, same size) whose largest channel difference exceeds `tolerance`;
 // -1 when the sizes differ.

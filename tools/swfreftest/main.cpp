@@ -4,9 +4,10 @@
 //              [--only TEXT] [--save DIR] [--quiet]
 //
 // Prints one line per test (PASS, FAIL, KNOWN for a listed known failure, FIXED for a listed
-// one that now passes), then the pass rate per set and per feature. Exit status 0 when every
-// test that is not a known failure passes, 1 when one of them fails (a regression), 2 on bad
-// usage. A FIXED test does not fail the run: it is reported so it can be taken off the list.
+// one that now passes), then the pass rate per set (with the count for the tests whose movie
+// holds scripts) and per feature. Exit status 0 when every test that is not a known failure
+// passes, 1 when one of them fails (a regression), 2 on bad usage. A FIXED test does not fail
+// the run: it is reported so it can be taken off the list.
 // --write-known-failures writes the failures of this run as a new list.
 #include <cstdio>
 #include <fstream>
@@ -37,6 +38,15 @@ struct Options {
 struct Tally {
     int passed = 0;
     int total = 0;
+    int scriptedPassed = 0;  // the same for the tests whose movie holds scripts
+    int scripted = 0;
+
+    void add(const CaseResult& r) {
+        total++;
+        passed += r.passed;
+        scripted += r.scripted;
+        scriptedPassed += r.passed && r.scripted;
+    }
 };
 
 constexpr const char* kUsage =
@@ -68,11 +78,13 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return !o.data.empty();
 }
 
-void PrintRates(const char* title, const std::map<std::string, Tally>& tallies) {
+void PrintRates(const char* title, const std::map<std::string, Tally>& tallies, bool scripts) {
     std::printf("%s\n", title);
     for (const auto& [name, t] : tallies) {
-        std::printf("  %-36s %4d / %-4d %5.1f%%\n", name.c_str(), t.passed, t.total,
+        std::printf("  %-36s %4d / %-4d %5.1f%%", name.c_str(), t.passed, t.total,
                     t.total ? 100.0 * t.passed / t.total : 0.0);
+        if (scripts) std::printf("  (scripts: %d of %d)", t.scriptedPassed, t.scripted);
+        std::printf("\n");
     }
 }
 
@@ -91,15 +103,11 @@ int main(int argc, char** argv) {
         if (!o.only.empty() && c.id().find(o.only) == std::string::npos) continue;
         const CaseResult r = RunReferenceCase(c, o.saveDir);
         known.record(c.id(), r.passed, r.detail, o.quiet);
-        bySet[c.set].total++;
-        bySet[c.set].passed += r.passed;
-        for (const std::string& f : c.features) {
-            byFeature[f].total++;
-            byFeature[f].passed += r.passed;
-        }
+        bySet[c.set].add(r);
+        for (const std::string& f : c.features) byFeature[f].add(r);
     }
-    PrintRates("pass rate per set:", bySet);
-    PrintRates("pass rate per feature (ruffle-visual manifest):", byFeature);
+    PrintRates("pass rate per set:", bySet, true);
+    PrintRates("pass rate per feature (ruffle-visual manifest):", byFeature, false);
     std::printf("%d regressions, %d known failures now passing\n", known.regressions(),
                 known.fixed());
     if (!o.writeKnownFailures.empty())

@@ -41,7 +41,8 @@ void CopyInitObject(CallInfo& c, Object* clip, const Value& init) {
     if (!from) return;
     std::vector<std::pair<std::string, Value>> props;
     from->forEachOwn([&](const Property& p) {
-        if (!(p.flags & kDontEnum) && !c.vm.isHidden(p)) props.emplace_back(p.name, p.value);
+        // Members hidden from this movie's version are copied too.
+        if (!(p.flags & kDontEnum)) props.emplace_back(p.name, p.value);
     });
     for (auto it = props.rbegin(); it != props.rend(); ++it)
         c.vm.setMember(clip, it->first, it->second);
@@ -58,16 +59,22 @@ Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const
     return clip;
 }
 
+// Linkage names match without the case of their ASCII letters (other letters keep theirs).
+std::string FoldLinkage(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    return s;
+}
+
 Value AttachMovie(CallInfo& c) {
     auto t = This(c);
     if (!t || c.args.size() < 3) return Value{};
-    const std::string linkage = FoldCase(c.vm.toString(c.arg(0)));
+    const std::string linkage = FoldLinkage(c.vm.toString(c.arg(0)));
     const std::string name = c.vm.toString(c.arg(1));
     int depth = 0;
     if (!DepthArg(c, 2, depth)) return Value{};
-    // Linkage names match without case.
     for (const auto& [exported, id] : Runner(c).movie().exports)
-        if (FoldCase(exported) == linkage)
+        if (FoldLinkage(exported) == linkage)
             return NewClip(c, t->addSprite(depth, id, name), c.arg(3));
     return Value{};
 }

@@ -1,5 +1,5 @@
 // The drawing methods of MovieClip. Scripts give pixels; the clip's Drawing keeps twips.
-// Arguments are read as the player reads them: a missing colour is black, a missing alpha
+// Arguments are read as the player reads them: a missing line colour is black, a missing alpha
 // 100, a coordinate that is no number 0; a gradient call the player rejects (see GradientArgs)
 // leaves the fill as it was.
 #include <algorithm>
@@ -15,9 +15,8 @@ namespace {
 constexpr double kMaxTwips = 1 << 30;       // keeps far-out coordinates within integer range
 constexpr double kGradientSquare = 1638.4;  // the gradient square's side in pixels
 constexpr std::size_t kMaxGradientStops = 15;
-constexpr double kMaxGradientList = 256;  // list entries read (the ratios all checked)
-constexpr std::uint16_t kSwf6 = 0x80;     // hidden from SWF 5: most drawing methods came with 6
-constexpr std::uint16_t kSwf8 = 0x1000;   // lineGradientStyle with 8
+constexpr std::uint16_t kSwf6 = 0x80;    // hidden from SWF 5: most drawing methods came with 6
+constexpr std::uint16_t kSwf8 = 0x1000;  // lineGradientStyle with 8
 
 std::int32_t Twips(CallInfo& c, std::size_t i) {
     const double px = c.vm.toNumber(c.arg(i));
@@ -63,53 +62,79 @@ Matrix GradientMatrix(Interpreter& vm, Object* m) {
             Num(vm, m, "e", 1) * k, Num(vm, m, "g", 0) * 20, Num(vm, m, "h", 0) * 20};
 }
 
-// The length of an array or of an object that has one (its `length` converted to a number),
-// capped at what a gradient can use.
-std::size_t LengthOf(Interpreter& vm, Object* list) {
-    const double n = vm.toNumber(vm.getMember(list, "length"));
-    return std::isnan(n) || n < 1 ? 0 : static_cast<std::size_t>(std::min(n, kMaxGradientList));
+struct GradientLists {
+    Object* colors = nullptr;
+    Object* alphas = nullptr;
+    Object* ratios = nullptr;
+
+    // The lists' common length (each `length` read and made a whole number again on every
+    // call, as the player does), or -1 when they differ.
+    int length(Interpreter& vm) const {
+        auto one = [&](Object* list) {
+            return std::max(0, ToInt32(vm.toNumber(vm.getMember(list, "length"))));
+        };
+        const int c = one(colors);
+        const int a = one(alphas);
+        const int r = one(ratios);
+        return c == a && a == r ? c : -1;
+    }
+};
+
+// Entry `i` of a list as a whole number: `absent` when the list has no such member, 0 when it
+// holds no number (a string or an object is not converted).
+int Entry(Interpreter& vm, Object* list, int i, int absent) {
+    const std::string key = std::to_string(i);
+    if (!vm.hasProperty(list, key)) return absent;
+    const Value v = vm.getMember(list, key);
+    return v.isNumber() ? ToInt32(v.asNumber()) : 0;
 }
 
-Value ElementOf(Interpreter& vm, Object* list, std::size_t i) {
-    return vm.getMember(list, std::to_string(i));
+// The stops as the player reads them: the lists' length is asked again before each stop, and
+// a stop past it is transparent black at ratio 0. A missing alpha is the colour's number, a
+// missing ratio the alpha (cut to 0..255). Nothing when a ratio lies outside 0..255.
+std::optional<std::vector<GradientStop>> GradientStops(Interpreter& vm, const GradientLists& lists,
+                                                       int n) {
+    std::vector<GradientStop> stops;
+    for (int i = 0; i < std::min<int>(n, kMaxGradientStops); ++i) {
+        int rgb = 0, alpha = 0, ratio = 0;
+        if (lists.length(vm) > i) {
+            rgb = Entry(vm, lists.colors, i, 0);
+            alpha = Entry(vm, lists.alphas, i, rgb);
+            ratio = Entry(vm, lists.ratios, i, std::clamp(alpha, 0, 255));
+        }
+        if (ratio < 0 || ratio > 255) return {};
+        const auto bits = static_cast<std::uint32_t>(rgb);
+        stops.push_back({static_cast<std::uint8_t>(ratio),
+                         {static_cast<std::uint8_t>(bits >> 16),
+                          static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits),
+                          static_cast<std::uint8_t>(std::clamp(alpha, 0, 100) * 255 / 100)}});
+    }
+    return stops;
 }
 
 // The arguments of beginGradientFill and lineGradientStyle: type, colours, alphas, ratios and
 // matrix, then optionally spread, interpolation and focal point. Nothing when the player
 // ignores the call: fewer than five or more than eight arguments, a type other than "linear"
-// or "radial", lists of different lengths, or a ratio outside -1 < r < 256 (others are cut to
-// whole numbers, alphas to 0..100 and then to whole 255ths).
+// or "radial", lists or a matrix that are no objects, lists of different lengths, or a stop's
+// ratio outside 0..255 once cut to a whole number.
 std::optional<FillStyle> GradientArgs(CallInfo& c) {
     if (c.args.size() < 5 || c.args.size() > 8) return {};
     const std::string type = c.vm.toString(c.arg(0));
-    Object* colors = c.arg(1).asObject();
-    Object* alphas = c.arg(2).asObject();
-    Object* ratios = c.arg(3).asObject();
-    if (!colors || !alphas || !ratios || (type != "linear" && type != "radial")) return {};
-    const std::size_t n = LengthOf(c.vm, colors);
-    if (LengthOf(c.vm, alphas) != n || LengthOf(c.vm, ratios) != n) return {};
+    const GradientLists lists{c.arg(1).asObject(), c.arg(2).asObject(), c.arg(3).asObject()};
+    Object* matrix = c.arg(4).asObject();
+    if (!lists.colors || !lists.alphas || !lists.ratios || !matrix ||
+        (type != "linear" && type != "radial"))
+        return {};
+    const int n = lists.length(c.vm);
+    if (n < 0) return {};
+    auto stops = GradientStops(c.vm, lists, n);
+    if (!stops) return {};
     FillStyle fill;
     fill.type = type == "linear" ? FillType::LinearGradient : FillType::RadialGradient;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double ratio = c.vm.toNumber(ElementOf(c.vm, ratios, i));
-        if (ratio <= -1 || ratio >= 256) return {};
-        if (i >= kMaxGradientStops) continue;
-        // A colour that is no number is black (a string or an object is not converted).
-        const Value color = ElementOf(c.vm, colors, i);
-        const auto rgb =
-            color.isNumber() ? static_cast<std::uint32_t>(ToInt32(color.asNumber())) : 0u;
-        const double alpha = c.vm.toNumber(ElementOf(c.vm, alphas, i));
-        GradientStop stop;
-        stop.ratio = static_cast<std::uint8_t>(std::isnan(ratio) ? 0 : std::max(ratio, 0.0));
-        stop.color = {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-                      static_cast<std::uint8_t>(rgb),
-                      static_cast<std::uint8_t>(
-                          std::isnan(alpha) ? 0 : std::clamp(alpha, 0.0, 100.0) / 100 * 255)};
-        fill.gradient.stops.push_back(stop);
-    }
+    fill.gradient.stops = std::move(*stops);
     // Empty lists are accepted and fill in opaque black.
     if (fill.gradient.stops.empty()) fill.gradient.stops.push_back({0, {0, 0, 0, 255}});
-    fill.matrix = GradientMatrix(c.vm, c.arg(4).asObject());
+    fill.matrix = GradientMatrix(c.vm, matrix);
     const std::string spread = c.vm.toString(c.arg(5));
     if (spread == "reflect") fill.gradient.spread = SpreadMode::Reflect;
     if (spread == "repeat") fill.gradient.spread = SpreadMode::Repeat;
@@ -176,15 +201,18 @@ Value LineGradientStyle(CallInfo& c) {
     return Value{};
 }
 
+// Both arguments are whole numbers (null is black). No colour, or undefined, still begins a
+// fill, an invisible one; an alpha given as undefined is 0.
 Value BeginFill(CallInfo& c) {
     Drawing* d = ThisDrawing(c);
     if (!d) return Value{};
-    if (c.arg(0).isNullish()) {
-        d->endFill();
-        return Value{};
-    }
+    const auto rgb = static_cast<std::uint32_t>(ToInt32(c.vm.toNumber(c.arg(0))));
+    const int alpha = c.args.size() > 1 ? ToInt32(c.vm.toNumber(c.arg(1))) : 100;
     FillStyle fill;
-    fill.color = ColorArg(c, 0, 1);
+    fill.color = {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                  static_cast<std::uint8_t>(rgb),
+                  static_cast<std::uint8_t>(std::clamp(alpha, 0, 100) * 255 / 100)};
+    if (c.arg(0).isUndefined()) fill.color = {0, 0, 0, 0};
     d->beginFill(fill);
     return Value{};
 }

@@ -608,7 +608,10 @@ Object* Interpreter::toObject(const Value& v) {
         box->setKind(Object::Kind::Boolean);
     }
     box->primitive = v;
-    // Boxed as the constructor would make it.
+    // Boxed as the constructor would make it (a string's with its length, which `with` finds).
+    if (v.isString())
+        box->put("length", static_cast<double>(StringLength(v.asString(), version())),
+                 kDontEnum | kDontDelete);
     if (Object* proto = box->proto()) {
         if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
             if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);

@@ -84,6 +84,9 @@ struct InterpreterHost {
         (void)clip;
         return false;
     }
+    // The clip object a clip object stands for now: itself while its clip is on the stage; once
+    // it left, the one now at the path it was made with, or null when there is none.
+    virtual Object* liveClip(Object* clip) { return clip; }
     // True when the clip object `clip` stands for a button (typeof gives "object").
     virtual bool clipIsButton(Object* clip) {
         (void)clip;
@@ -313,6 +316,7 @@ class Interpreter {
     Value pop();
     void push(Value v) { stack_.push_back(std::move(v)); }
     bool equals2(const Value& a, const Value& b);
+    bool sameObject(Object* a, Object* b);
     Value less2(const Value& a, const Value& b);
     Value add2(const Value& a, const Value& b);
     bool instanceOf(const Value& v, Object* ctor);

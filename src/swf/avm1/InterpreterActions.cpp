@@ -529,7 +529,10 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             // Two NaNs are the same value only when one is a copy of the other, as for ==.
             const bool nans = a.isNumber() && b.isNumber() && std::isnan(a.asNumber()) &&
                               std::isnan(b.asNumber());
-            push(nans ? a.sameNaN(b) : a.sameAs(b));
+            const bool objects = a.isObject() && b.isObject() && version() >= 6;
+            push(nans      ? a.sameNaN(b)
+                 : objects ? sameObject(a.asObject(), b.asObject())
+                           : a.sameAs(b));
             break;
         }
         case 0x67: {
@@ -767,9 +770,14 @@ void Interpreter::doDefineFunction(Frame& f, const ActionRecord& r, std::size_t&
     code->code = f.code.data() + bodyStart;
     code->size = bodySize;
     code->version = f.version;
+    // A function belongs to the timeline of the block that defines it: a SetTarget in force
+    // there changes neither the target it runs on nor the timeline in its scope.
     code->scope = f.scope;
+    if (f.baseClip && f.timelineIndex < code->scope.size() &&
+        code->scope[f.timelineIndex] == f.target)
+        code->scope[f.timelineIndex] = f.baseClip;
     code->constants = f.constants;
-    code->target = f.target;
+    code->target = f.baseClip ? f.baseClip : f.target;
     pc = bodyStart + bodySize;
     const std::string name = code->name;
     Object* fn = newScriptFunction(std::move(code));

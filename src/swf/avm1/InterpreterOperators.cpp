@@ -8,6 +8,14 @@
 
 namespace saver::swf::avm1 {
 
+// Two clip objects are the same when they stand for the same clip now: a removed clip's
+// references follow the path it was made with, and all that find nothing are alike.
+bool Interpreter::sameObject(Object* a, Object* b) {
+    if (a == b) return true;
+    if (a->kind() != Object::Kind::Clip || b->kind() != Object::Kind::Clip) return false;
+    return host_.liveClip(a) == host_.liveClip(b);
+}
+
 bool Interpreter::equals2(const Value& a, const Value& b) {
     if (a.isNullish() && b.isNullish()) return true;
     if (a.isObject() && b.isObject()) {
@@ -26,7 +34,7 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
             if (!pa.isObject() || !pb.isObject()) return equals2(pa, pb);
             return pa.asObject() == pb.asObject();
         }
-        return a.asObject() == b.asObject();
+        return sameObject(a.asObject(), b.asObject());
     }
     if (a.isNullish() || b.isNullish()) {
         const Value& other = a.isNullish() ? b : a;

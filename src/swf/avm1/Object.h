@@ -137,6 +137,7 @@ class Object {
     std::unique_ptr<ScriptCode> script;    // script code
     std::vector<Value> bound;              // Function: values a native keeps (e.g. a setter's name)
     std::weak_ptr<TimelineInstance> clip;  // Clip
+    std::vector<std::string> clipNames;    // Clip: the instance names from the root down, as made
     std::weak_ptr<TextFieldState> textField;  // TextField objects (TextFieldObject.h)
     std::shared_ptr<TextFormatData> textFormat;  // TextFormat objects (TextFormatObject.h)
     std::vector<Value> watchers;           // watch(): name, callback, data triples

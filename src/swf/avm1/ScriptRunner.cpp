@@ -117,6 +117,8 @@ Object* ScriptRunner::clipObject(TimelineInstance& timeline) {
     Object* o = vm_->newObject(vm_->protos.clip);
     o->setKind(Object::Kind::Clip);
     o->clip = timeline.weak_from_this();
+    for (const TimelineInstance* at = &timeline; at->parent(); at = at->parent().get())
+        o->clipNames.insert(o->clipNames.begin(), at->name());
     clips_[&timeline] = o;
     // The root movie carries the player's version string as a property of its own.
     if (!timeline.parent() && (!root_ || root_ == &timeline))
@@ -130,6 +132,21 @@ bool ScriptRunner::clipIsButton(Object* clip) {
     if (!t || !t->parent()) return false;
     const auto it = movie_->dictionary.find(t->characterId());
     return it != movie_->dictionary.end() && std::holds_alternative<Button>(it->second);
+}
+
+// A removed clip's references find the clip now at the names it was made with (by the
+// player's name rules): the player's references keep a path as well as the clip.
+Object* ScriptRunner::liveClip(Object* clip) {
+    if (!clip || clip->kind() != Object::Kind::Clip) return clip;
+    if (const auto t = clip->clip.lock(); t && t->onStage()) return clip;
+    if (!root_) return nullptr;
+    const bool cs = vm_->version() >= 7;
+    std::shared_ptr<TimelineInstance> at = root_->shared_from_this();
+    for (const std::string& name : clip->clipNames) {
+        at = timelineOf(namedChild(*at, name, cs).asObject());
+        if (!at) return nullptr;
+    }
+    return clipObject(*at);
 }
 
 void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names) {
@@ -167,6 +184,7 @@ void ScriptRunner::frameShown(TimelineInstance& root) {
 
 void ScriptRunner::frameDone(TimelineInstance& root) {
     root_ = &root;
+    quit_ = quit_ || quitAtFrameEnd_;
     std::vector<Object*> keep;
     std::erase_if(clips_, [](const auto& entry) { return entry.second->clip.expired(); });
     for (const auto& entry : clips_) keep.push_back(entry.second);
@@ -185,7 +203,7 @@ void ScriptRunner::warning(const std::string& text) {
 
 void ScriptRunner::fscommand(const std::string& command, const std::string& args) {
     (void)args;
-    if (FoldCase(command) == "quit") quit_ = true;
+    if (FoldCase(command) == "quit") quitAtFrameEnd_ = true;
 }
 
 void ScriptRunner::timelineGoto(Object* clip, int frame, bool play) {

@@ -3,8 +3,9 @@
 // methods), keeps the movie's clock for getTimer and the timers (frame time, not wall time, so
 // a run does not depend on the machine's speed) and collects garbage after every frame.
 //
-// `trace` output goes to the sink given; fscommand("quit") sets quitRequested() and no script
-// runs after the one that asked.
+// `trace` output goes to the sink given; fscommand("quit") sets quitRequested(): the scripts
+// the frame has still queued run (a clip attached by the script that asked runs its first
+// frame), and none after the frame.
 #pragma once
 
 #include <functional>
@@ -53,7 +54,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
         return std::exchange(vm_->soundCommands, {});
     }
 
-    bool quitRequested() const { return quit_; }
+    bool quitRequested() const { return quit_ || quitAtFrameEnd_; }
     Interpreter& interpreter() { return *vm_; }
     // For the display built-ins: the root timeline of the frame being run (null before the
     // first), and the clip object of a timeline.
@@ -81,6 +82,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     Value clipChild(Object* clip, const std::string& name) override;
     bool clipLeftStage(Object* clip) override;
     bool clipIsButton(Object* clip) override;
+    Object* liveClip(Object* clip) override;
 
     // For the movie clip methods.
     Object* clipObject(TimelineInstance& timeline);
@@ -134,6 +136,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     double nowMs_ = 0;
     int framesShown_ = 0;
     bool quit_ = false;
+    bool quitAtFrameEnd_ = false;  // quit asked: quit_ once this frame's scripts have run
     int unloadHandlers_ = 0;  // unload handlers running: their clips left the stage before
     std::unique_ptr<ScriptInput> input_;
 };

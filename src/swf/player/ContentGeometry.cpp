@@ -48,9 +48,11 @@ bool Invert(const Matrix& m, Matrix& out) {
 
 namespace {
 
-// Whether the segment crosses the horizontal ray going right from (x, y).
+// Whether the segment crosses the horizontal ray going right from (x, y). A segment counts from
+// just below its top end down to its bottom end (y grows downwards), so a point on a shape's
+// top edge (or its top corners) lies outside, as the player's hit test has it.
 bool Crosses(double x0, double y0, double x1, double y1, double x, double y) {
-    if ((y0 > y) == (y1 > y)) return false;
+    if ((y0 >= y) == (y1 >= y)) return false;
     const double t = (y - y0) / (y1 - y0);
     return x0 + t * (x1 - x0) > x;
 }

@@ -60,12 +60,13 @@ bool HitShape(const Shape& shape, const Matrix& matrix, double x, double y) {
     if (!InvertMatrix(matrix, inverse)) return false;
     double lx = 0, ly = 0;
     inverse.apply(x, y, lx, ly);
-    // Fills: a ray to the right crosses the outline of a fill an odd number of times.
+    // Fills: a ray to the right crosses the outline of a fill an odd number of times (a point
+    // on a top edge lies outside, as in ShapeContains).
     std::vector<int> crossings(shape.fills.size() + 1, 0);
     for (const ShapePath& path : shape.paths) {
         if (path.fill0 == path.fill1) continue;
         Segments(path, [&](double x0, double y0, double x1, double y1) {
-            if ((y0 > ly) == (y1 > ly)) return;
+            if ((y0 >= ly) == (y1 >= ly)) return;
             const double cx = x0 + (ly - y0) * (x1 - x0) / (y1 - y0);
             if (cx <= lx) return;
             if (path.fill0 >= 1 && path.fill0 <= shape.fills.size()) ++crossings[path.fill0];

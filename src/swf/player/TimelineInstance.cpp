@@ -349,8 +349,10 @@ void TimelineInstance::startSprite(DisplayObject& object, int depth) {
 }
 
 // Masks open while one list is walked, innermost last, by the last depth each one clips. A
-// mask inside another's range is cut to that range, so the ranges always nest and closing
-// them in stack order is enough.
+// mask inside another's range is itself clipped by it, and what it clips beyond that range is
+// still clipped by both (the player clips a mask's maskees by the mask as it is drawn): the
+// outer ranges grow to the inner one, so they always nest and closing them in stack order is
+// enough.
 class TimelineInstance::MaskStack {
   public:
     explicit MaskStack(std::vector<RenderItem>& out) : out_(out) {}
@@ -365,9 +367,9 @@ class TimelineInstance::MaskStack {
     // Opens a mask clipping the depths after `depth` up to `clipDepth`; false when that range
     // is empty (the mask then clips nothing and is not shown either).
     bool open(int depth, int clipDepth) {
-        if (!lastDepths_.empty()) clipDepth = std::min(clipDepth, lastDepths_.back());
         if (clipDepth <= depth) return false;
         out_.push_back({nullptr, {}, {}, ClipRole::BeginMask});
+        for (int& last : lastDepths_) last = std::max(last, clipDepth);
         lastDepths_.push_back(clipDepth);
         return true;
     }

@@ -171,7 +171,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // A mask set by a script (setMask): this clip is drawn only where `mask`'s shapes are,
     // and `mask` itself is then not drawn. A clip masks at most one other: taking it for a
     // new clip frees the old one, as a new mask frees this clip's old mask. Null (or this
-    // clip itself) takes the mask off.
+    // clip itself) takes the mask off. Either way this clip, and the new mask, stop masking
+    // the depths of a clip depth they were placed with.
     void setScriptMask(const std::shared_ptr<TimelineInstance>& mask);
     std::shared_ptr<TimelineInstance> scriptMask() const { return scriptMask_.lock(); }
     // A text field as the mask: the field is not drawn, and as its text is the system's it
@@ -193,11 +194,11 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     // placed with a clip depth is a mask for the objects above it up to that depth: BeginMask,
     // its shapes as Mask items (a sprite's flattened, colour ignored), the clipped objects'
     // items, then Unmask (also when the list ends inside the range). Masks within a mask's
-    // range nest inside it, their range cut to the outer one; a mask whose range holds no
-    // depth is left out; a clip depth of 0 makes no mask (the object is drawn). Every
-    // BeginMask appended is closed before this returns. An object with filters, a blend mode,
-    // or bitmap caching under a transparency is wrapped in BeginGroup / EndGroup items (always
-    // closed too).
+    // range nest inside it, the outer range growing to theirs (what they clip stays clipped by
+    // both); a mask whose range holds no depth is left out; a clip depth of 0 makes no mask (the
+    // object is drawn). Every BeginMask appended is closed before this returns. An object with
+    // filters, a blend mode, or bitmap caching under a transparency is wrapped in BeginGroup /
+    // EndGroup items (always closed too).
     void collect(const Matrix& parentMatrix, const ColorTransform& parentColor,
                  std::vector<RenderItem>& out) const;
     // This timeline drawn on its own (BitmapData.draw): its content through `matrix`, clipped

@@ -222,11 +222,15 @@ bool TimelineInstance::hitTest(const Matrix& toStage, double x, double y, bool s
     return false;
 }
 
+// A script's mask ends the timeline masking of both clips: a clip placed with a clip depth
+// that takes or becomes a script mask (even one taken off again) masks its depths no more.
 void TimelineInstance::setScriptMask(const std::shared_ptr<TimelineInstance>& mask) {
     if (auto old = scriptMask_.lock()) old->maskOwner_.reset();
     scriptMask_.reset();
     fieldMask_.reset();
+    if (DisplayObject* placed = placement()) placed->clipDepth.reset();
     if (!mask || mask.get() == this) return;
+    if (DisplayObject* placed = mask->placement()) placed->clipDepth.reset();
     if (auto previous = mask->maskOwner_.lock()) previous->scriptMask_.reset();
     // Two clips never mask each other: this one stops masking the new mask.
     if (mask->scriptMask_.lock().get() == this) {
