@@ -119,7 +119,21 @@ std::string WithoutWarnings(const std::string& text) {
 
 std::string LogLines(std::string text) {
     std::replace(text.begin(), text.end(), '\r', '\n');
-    return text;
+    // A lone surrogate is kept in our strings as its three-byte form (ED A0..BF xx); the log
+    // file is written from UTF-16 through the system's conversion, which writes U+FFFD.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        if (byte(i) == 0xED && i + 2 < text.size() && byte(i + 1) >= 0xA0 && byte(i + 1) <= 0xBF &&
+            (byte(i + 2) & 0xC0) == 0x80) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 }  // namespace saver::swftrace

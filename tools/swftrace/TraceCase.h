@@ -37,7 +37,8 @@ std::vector<TraceCase> LoadTraceCases(const std::string& swfDir);
 
 // Line endings made "\n", and a missing final newline added, so outputs compare exactly.
 std::string NormaliseTrace(const std::string& text);
-// What the player's log makes of traced text: each carriage return a line break.
+// What the player's log makes of traced text: each carriage return a line break, each lone
+// surrogate (a UTF-16 half without its partner) U+FFFD.
 std::string LogLines(std::string text);
 // The output without the lines the player writes as warnings ("Warning: ...").
 std::string WithoutWarnings(const std::string& text);
