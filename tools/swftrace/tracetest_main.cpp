@@ -72,8 +72,7 @@ Outcome RunIsolated(const TraceCase& c) {
         setrlimit(RLIMIT_CPU, &cpu);
         std::string output, error;
         bool display = false;
-        const bool ok =
-            RunTrace(c.moviePath, c.frames, output, error, &display, c.viewWidth, c.viewHeight);
+        const bool ok = RunTrace(c.moviePath, c.frames, output, error, &display, c.environment);
         const std::string msg =
             std::string(display ? "D" : "-") + (ok ? "" : "\x01" + error) + output;
         std::size_t done = 0;

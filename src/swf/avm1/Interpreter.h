@@ -101,6 +101,18 @@ struct InterpreterHost {
         (void)utcMs;
         return 0;
     }
+    // The screen System.capabilities reports (read when the built-ins are made).
+    struct Screen {
+        int width = 1024, height = 768;  // pixels
+        double dpi = 96;
+    };
+    virtual Screen screen() { return {}; }
+    // The time now for Date, in milliseconds since 1970 (UTC); the system clock by default.
+    virtual double dateNowMs() {
+        return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::system_clock::now().time_since_epoch())
+                                       .count());
+    }
 };
 
 // Thrown through native code by a script's `throw`.
