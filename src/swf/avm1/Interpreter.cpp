@@ -242,9 +242,12 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
     if (!fn || !fn->isFunction()) return Value{};
     PinScope pin(pinned_);
     const Value protoValue = getMember(fn, "prototype");
-    // A class without a prototype makes objects without one.
+    // A class without a prototype makes objects without one; a primitive prototype is kept
+    // as the `__proto__` value (it leads nowhere).
     Object* obj =
         protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
+    if (!protoValue.isObject() && !protoValue.isNullish())
+        obj->put("__proto__", protoValue, kDontEnum | kDontDelete);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
     constructRefused = false;
@@ -364,6 +367,12 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     if (home && c.version >= 6) {
         Object* s = heap_.make(Object::Kind::Super);
         s->bound = {thisValue, home};
+        // How far down `this`'s chain the home is: super follows the chain as it is when used
+        // (a method may give `this` a new prototype and then call super()).
+        int depth = 0;
+        const Object* p = thisValue.asObject();
+        while (p && p != home && depth < 256) p = p->proto(), ++depth;
+        if (p == home) s->bound.push_back(static_cast<double>(depth));
         if (Object* above = home->proto()) s->put("__proto__", above, kDontEnum | kDontDelete);
         superObj = s;
     }
@@ -414,8 +423,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 bool Interpreter::callAccessor(const Object* holder, const std::string& name, const Value& fn,
                                const Value& self, const std::vector<Value>& args, Value& result) {
     // A getter that reads its own property (or a setter that writes it) re-enters itself; the
-    // player lets 65 such calls nest and then leaves the accessor out.
-    constexpr int kMaxAccessorNesting = 65;
+    // player lets 65 such calls nest and then leaves the accessor out (SWF 6 and older code
+    // never re-enters one).
+    const int kMaxAccessorNesting = version() <= 6 ? 1 : 65;
     // A property deleted and made again counts afresh.
     const Property* own = holder ? holder->findOwn(name) : nullptr;
     const auto key = std::make_pair(holder, own ? name + '\0' + std::to_string(own->serial) : name);
@@ -466,7 +476,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name) {
 }
 
 Value Interpreter::getMember(const Value& objectValue, const std::string& name) {
-    if (objectValue.isString() && name == "length") {
+    if (objectValue.isString() && name == "length" && boxedByBuiltin(objectValue)) {
         return static_cast<double>(StringLength(objectValue.asString(), version()));
     }
     Object* o = toObject(objectValue);
@@ -474,8 +484,7 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
     Object* start = o;
     Value self = objectValue.isObject() ? objectValue : Value(o);
     if (o->kind() == Object::Kind::Super) {
-        Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
-        start = home ? home->proto() : nullptr;
+        start = superStart(o);
         self = o->bound.empty() ? Value{} : o->bound[0];
     }
     if (o->kind() == Object::Kind::Clip) {
@@ -593,28 +602,64 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
 
 // --- conversions ---------------------------------------------------------------------------
 
+Object* Interpreter::superHome(const Object* super) {
+    if (super->bound.size() > 2 && super->bound[2].isNumber()) {
+        Object* p = super->bound[0].asObject();
+        for (int i = static_cast<int>(super->bound[2].asNumber()); p && i > 0; --i) {
+            p = p->proto();
+            if (p && p->kind() == Object::Kind::Clip) return nullptr;
+        }
+        return p;
+    }
+    Object* home = super->bound.size() > 1 ? super->bound[1].asObject() : nullptr;
+    return home && home->kind() != Object::Kind::Clip ? home : nullptr;
+}
+
+Object* Interpreter::superStart(const Object* super) {
+    const Object* home = superHome(super);
+    Object* start = home ? home->proto() : nullptr;
+    return start && start->kind() != Object::Kind::Clip ? start : nullptr;
+}
+
+Object* Interpreter::boxPrototype(const Value& v) const {
+    return v.isString() ? protos.string : v.isNumber() ? protos.number : protos.boolean;
+}
+
+bool Interpreter::boxedByBuiltin(const Value& v) {
+    const Property* found = lookup(global_, v.isString()   ? "String"
+                                            : v.isNumber() ? "Number"
+                                                           : "Boolean");
+    Object* proto = boxPrototype(v);
+    const Property* own = proto ? proto->findOwn("constructor") : nullptr;
+    Object* ctor = found && !found->getter ? found->value.asObject() : nullptr;
+    return ctor && own && own->value.asObject() == ctor &&
+           getMember(ctor, "prototype").asObject() == proto;
+}
+
 Object* Interpreter::toObject(const Value& v) {
     if (Object* o = v.asObject()) return o;
     if (v.isNullish()) return nullptr;
-    Object* box;
-    if (v.isString()) {
-        box = newObject(protos.string);
-        box->setKind(Object::Kind::String);
-    } else if (v.isNumber()) {
-        box = newObject(protos.number);
-        box->setKind(Object::Kind::Number);
-    } else {
-        box = newObject(protos.boolean);
-        box->setKind(Object::Kind::Boolean);
+    // The player boxes a primitive with whatever _global's String, Number or Boolean is at the
+    // time (a getter runs, `__resolve` is not asked): `new` of it with the value. Anything but
+    // a function, or a constructor that refuses, leaves the value without an object.
+    if (!boxedByBuiltin(v)) {
+        const Property* found = lookup(global_, v.isString()   ? "String"
+                                                : v.isNumber() ? "Number"
+                                                               : "Boolean");
+        if (!found) return nullptr;
+        const Value ctor = found->getter ? call(found->getter, global_, {}) : found->value;
+        return construct(ctor, {v}).asObject();
     }
+    // The built-in constructor itself: the box it would make, made directly.
+    Object* proto = boxPrototype(v);
+    Object* box = newObject(proto);
+    box->setKind(v.isString()   ? Object::Kind::String
+                 : v.isNumber() ? Object::Kind::Number
+                                : Object::Kind::Boolean);
     box->primitive = v;
-    // Boxed as the constructor would make it.
-    if (Object* proto = box->proto()) {
-        if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
-            if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);
-            if (version() <= 6) box->put("constructor", c->value, kDontEnum);
-        }
-    }
+    const Value ctor = proto->findOwn("constructor")->value;
+    if (version() >= 6) box->put("__constructor__", ctor, kDontEnum);
+    if (version() <= 6) box->put("constructor", ctor, kDontEnum);
     return box;
 }
 

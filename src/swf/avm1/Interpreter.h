@@ -294,8 +294,16 @@ class Interpreter {
     void doGotoFrame2(Frame& f, const struct ActionRecord& r);
     Value callAt(Frame& f, Object* fn, const Value& thisValue, const std::vector<Value>& args,
                  Object* home);
-    Value superConstruct(Frame& f, Object* ctor, const Value& self, const std::vector<Value>& args,
-                         Object* home);
+    Value superConstruct(Frame& f, Object* super, const std::vector<Value>& args);
+    // The home prototype of a `super` object (where super() looks for `__constructor__`) and
+    // the prototype its members are looked up from; null where a clip stands in for a
+    // prototype (`super` does not follow a clip).
+    static Object* superHome(const Object* super);
+    static Object* superStart(const Object* super);
+    // The prototype of the built-in class that boxes a primitive, and whether _global's class of
+    // that name is still the built-in one (so boxing runs no script).
+    Object* boxPrototype(const Value& v) const;
+    bool boxedByBuiltin(const Value& v);
 
     Value getVariable(Frame& f, const std::string& name, Object** foundOn = nullptr);
     void setVariable(Frame& f, const std::string& name, const Value& value);
@@ -327,7 +335,7 @@ class Interpreter {
     bool equals2(const Value& a, const Value& b);
     Value less2(const Value& a, const Value& b);
     Value add2(const Value& a, const Value& b);
-    bool instanceOf(const Value& v, Object* ctor);
+    bool instanceOf(const Value& v, const Value& ctor);
     double valueOfNumber(const Value& v);
     void checkBudget();
     void maybeCollect();

@@ -271,7 +271,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             throw ScriptThrow{pop()};
         case 0x2B: {
             const Value obj = pop(), ctor = pop();
-            push(ctor.asObject() && instanceOf(obj, ctor.asObject()) ? obj : Value(Null{}));
+            if (!obj.isObject()) toObject(obj);  // the player boxes a primitive, and drops it
+            push(instanceOf(obj, ctor) ? obj : Value(Null{}));
             break;
         }
         case 0x2C: {
@@ -482,9 +483,9 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x54: {
-            Object* ctor = pop().asObject();
+            const Value ctor = pop();
             const Value v = pop();
-            push(ctor ? instanceOf(v, ctor) : false);
+            push(instanceOf(v, ctor));
             break;
         }
         case 0x55:

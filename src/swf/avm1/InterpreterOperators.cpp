@@ -133,15 +133,21 @@ Value Interpreter::add2(const Value& a, const Value& b) {
     return toNumber(pa) + toNumber(pb);
 }
 
-bool Interpreter::instanceOf(const Value& v, Object* ctor) {
+bool Interpreter::instanceOf(const Value& v, const Value& ctorValue) {
     Object* o = v.asObject();
     if (!o) return false;
-    const Value protoValue = getMember(ctor, "prototype");
-    Object* target = protoValue.asObject();
+    // The class is made an object (a string class is boxed like any primitive), and its own
+    // stored `prototype` read: no getter, nothing inherited, no version flags.
+    Object* ctor = toObject(ctorValue);
+    const Property* own = ctor ? ctor->findOwn("prototype") : nullptr;
+    if (!own || own->getter) return false;
+    Object* target = toObject(own->value);
     if (!target) return false;
     std::vector<Object*> work;
     int links = 0;
-    for (Object* p = protoOf(o, true); p && links < 256; p = protoOf(p, true), ++links) {
+    // A clip standing in the chain as a prototype ends it.
+    for (Object* p = protoOf(o, true); p && p->kind() != Object::Kind::Clip && links < 256;
+         p = protoOf(p, true), ++links) {
         if (p == target) return true;
         for (const Value& i : p->bound)
             if (Object* iface = i.asObject(); iface && iface->isFunction()) work.push_back(iface);

@@ -117,7 +117,8 @@ Value FunctionCtor(CallInfo& c) {
 Value ThisArg(CallInfo& c) {
     const Value v = c.arg(0);
     if (v.isNullish()) return c.vm.global();
-    return c.vm.toObject(v);
+    Object* o = c.vm.toObject(v);  // a primitive that boxes to nothing leaves _global
+    return o ? Value(o) : Value(c.vm.global());
 }
 
 Value FunctionCall(CallInfo& c) {
