@@ -284,10 +284,11 @@ void Interpreter::doCallMethod(Frame& f) {
         fn = p->getter ? call(p->getter, self, {}) : p->value;
     else
         fn = getMember(self, name);
-    // `super` in the method starts one link above the object's own prototype, wherever on the
-    // chain the method was found (nested super calls go on from where the last one found it).
-    (void)holder;
-    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, self->proto()));
+    // `super` in the method starts one link above the prototype the method was found on (one
+    // found on the object itself counts as found on its prototype); SWF 6 code starts it above
+    // the object's own prototype, wherever the method was found.
+    Object* home = holder && holder != self && f.version >= 7 ? holder : self->proto();
+    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, home));
 }
 
 void Interpreter::doNew(Frame& f, bool isMethod) {
