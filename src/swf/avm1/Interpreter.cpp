@@ -720,6 +720,8 @@ std::string Interpreter::toString(const Value& v) {
     if (o->kind() == Object::Kind::String && o->primitive.isString())
         return o->primitive.asString();
     if (o->kind() == Object::Kind::Super) {  // the parent's toString, run on `this`
+        // Without a `this` there is nothing to ask: it prints as the callable it is.
+        if (o->bound.empty() || o->bound[0].isUndefined()) return "[type Function]";
         const Value fn = getMember(v, "toString");
         if (fn.asObject() && fn.asObject()->isFunction()) {
             const Value s = call(fn, o->bound.empty() ? Value{} : o->bound[0], {});

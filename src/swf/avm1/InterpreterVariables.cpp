@@ -259,7 +259,8 @@ void Interpreter::doCallMethod(Frame& f) {
         } else {
             // A primitive is boxed first (the constructor _global names runs), then not called.
             if (!o && !object.isNullish()) o = toObject(object);
-            push(callAt(f, o, Value{}, args, nullptr));
+            // The function runs without `this`, but with a `super` (one without an object).
+            push(callAt(f, o, Value{}, args, o));
         }
         return;
     }
