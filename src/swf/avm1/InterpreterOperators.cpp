@@ -37,13 +37,19 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
         return false;
     }
     if (a.isObject() || b.isObject()) {
-        // An object met by a primitive gives its valueOf, and only that.
+        // An object met by a primitive gives its valueOf, and only that. When that is an object
+        // SWF 5 asks the same valueOf once more (the recordings show two calls).
         auto valueOf = [this](const Value& v) {
             Object* o = v.asObject();
             if (!o || o->kind() == Object::Kind::Clip) return v;
             bool called = false;
             const Value r = callNamed(v, "valueOf", called);
-            return called ? r : v;
+            if (!called) return v;
+            if (version() <= 5 && r.isObject() && r.asObject()->kind() != Object::Kind::Clip) {
+                const Value again = callNamed(v, "valueOf", called);
+                return called ? again : r;
+            }
+            return r;
         };
         const Value pa = valueOf(a), pb = valueOf(b);
         if (pa.isObject() || pb.isObject()) return false;
