@@ -516,10 +516,15 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
 
 Object* ResolveHandler(Interpreter& vm, Object* o) {
     // Values that are no object on the way (undefined, a number) are passed over; the first
-    // object found is the handler, even when it cannot be called.
+    // object found is the handler, even when it cannot be called. SWF 6 and older take the
+    // first `__resolve` found, by the value stored in it (a getter is not asked).
     int links = 0;
     for (Object* p = o; p && links < 256; p = p->proto(), ++links) {
         const Property* r = p->findOwn("__resolve");
+        if (vm.version() <= 6 && r && !vm.isHidden(*r)) {
+            Object* h = r->value.asObject();
+            return h && h->kind() != Object::Kind::Clip ? h : nullptr;
+        }
         // A movie clip is passed over as a primitive is.
         Object* h = r && !vm.isHidden(*r) ? r->value.asObject() : nullptr;
         if (h && h->kind() != Object::Kind::Clip) return h;
