@@ -590,10 +590,15 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;
     }
-    Object* setterHolder = nullptr;
-    if (Property* p = lookup(o->proto(), name, &setterHolder); p && p->getter) {
+    // An accessor anywhere up the chain takes the write (plain values on the way are passed
+    // over): its setter runs on the object, and without one the write is dropped.
+    int links = 0;
+    for (Object* holder = protoOf(o, false); holder && links < kMaxProtoLinks;
+         holder = protoOf(holder, false), ++links) {
+        const Property* p = holder->findOwn(name);
+        if (!p || isHidden(*p) || !p->getter) continue;
         Value ignored;
-        if (p->setter) callAccessor(setterHolder, p->name, p->setter, o, {stored}, ignored);
+        if (p->setter) callAccessor(holder, p->name, p->setter, o, {stored}, ignored);
         return;
     }
     if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
