@@ -603,6 +603,9 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
     }
     if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
         hidden->value = stored;
+        // ... except in SWF 6 a name kept for SWF 7 (flag 0x400): the value is written, the
+        // name stays hidden.
+        if (version() == 6 && (hidden->flags & 0x400)) return;
         hidden->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         hidden->getter = hidden->setter = nullptr;
         return;

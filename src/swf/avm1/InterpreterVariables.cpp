@@ -103,7 +103,11 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
             if (const Property* p = (*it)->findOwn(name); p && !p->getter) return p->value;
         return Value{};
     }
-    if (IsThis(f, name)) return f.thisValue;
+    if (IsThis(f, name)) {
+        // A parameter named `this` (DefineFunction2) is read in its place.
+        const Property* local = f.activation ? f.activation->findOwn(name) : nullptr;
+        return local && !local->getter ? local->value : f.thisValue;
+    }
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (hasProperty(*it, name)) {
             // SWF 4 code has no NaN or Infinity: the names read as unset variables.
@@ -130,6 +134,8 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
     if (f.version >= 5 && name == "this") {  // rebinds `this` for the rest of the block
         f.thisValue = value;
+        if (Property* local = f.activation ? f.activation->findOwn(name) : nullptr)
+            local->value = value;
         return;
     }
     if (name.empty() || setPathVariable(f, name, value)) return;
