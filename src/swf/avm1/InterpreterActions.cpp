@@ -200,10 +200,13 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             const int i = std::isnan(index) ? -1 : ToInt32(index);
             Object* clip = targetObject(f, pop());
             // The value is converted once, after the target, as the property takes it: text
-            // for _name and _quality, nothing for the read-only paths, a number otherwise.
+            // for _name and _quality, nothing for the read-only paths, a number otherwise
+            // (text given to the player's settings is read by their own rules).
+            const bool setting = i >= 16 && i <= 18;
             if (i == 13 || i == 19)
                 v = toString(v);
-            else if (i >= 0 && i < 22 && i != 11 && i != 14 && i != 15)
+            else if (i >= 0 && i < 22 && i != 11 && i != 14 && i != 15 &&
+                     !(setting && v.isString()))
                 v = toNumber(v);
             if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
             break;
