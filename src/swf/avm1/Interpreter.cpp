@@ -615,67 +615,6 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
 
 // --- conversions ---------------------------------------------------------------------------
 
-Object* Interpreter::superHome(const Object* super) {
-    if (super->bound.size() > 2 && super->bound[2].isNumber()) {
-        Object* p = super->bound[0].asObject();
-        for (int i = static_cast<int>(super->bound[2].asNumber()); p && i > 0; --i) {
-            p = p->proto();
-            if (p && p->kind() == Object::Kind::Clip) return nullptr;
-        }
-        return p;
-    }
-    Object* home = super->bound.size() > 1 ? super->bound[1].asObject() : nullptr;
-    return home && home->kind() != Object::Kind::Clip ? home : nullptr;
-}
-
-Object* Interpreter::superStart(const Object* super) {
-    const Object* home = superHome(super);
-    Object* start = home ? home->proto() : nullptr;
-    return start && start->kind() != Object::Kind::Clip ? start : nullptr;
-}
-
-Object* Interpreter::boxPrototype(const Value& v) const {
-    return v.isString() ? protos.string : v.isNumber() ? protos.number : protos.boolean;
-}
-
-bool Interpreter::boxedByBuiltin(const Value& v) {
-    const Property* found = lookup(global_, v.isString()   ? "String"
-                                            : v.isNumber() ? "Number"
-                                                           : "Boolean");
-    Object* proto = boxPrototype(v);
-    const Property* own = proto ? proto->findOwn("constructor") : nullptr;
-    Object* ctor = found && !found->getter ? found->value.asObject() : nullptr;
-    return ctor && own && own->value.asObject() == ctor &&
-           getMember(ctor, "prototype").asObject() == proto;
-}
-
-Object* Interpreter::toObject(const Value& v) {
-    if (Object* o = v.asObject()) return o;
-    if (v.isNullish()) return nullptr;
-    // The player boxes a primitive with whatever _global's String, Number or Boolean is at the
-    // time (a getter runs, `__resolve` is not asked): `new` of it with the value. Anything but
-    // a function, or a constructor that refuses, leaves the value without an object.
-    if (!boxedByBuiltin(v)) {
-        const Property* found = lookup(global_, v.isString()   ? "String"
-                                                : v.isNumber() ? "Number"
-                                                               : "Boolean");
-        if (!found) return nullptr;
-        const Value ctor = found->getter ? call(found->getter, global_, {}) : found->value;
-        return construct(ctor, {v}).asObject();
-    }
-    // The built-in constructor itself: the box it would make, made directly.
-    Object* proto = boxPrototype(v);
-    Object* box = newObject(proto);
-    box->setKind(v.isString()   ? Object::Kind::String
-                 : v.isNumber() ? Object::Kind::Number
-                                : Object::Kind::Boolean);
-    box->primitive = v;
-    const Value ctor = proto->findOwn("constructor")->value;
-    if (version() >= 6) box->put("__constructor__", ctor, kDontEnum);
-    if (version() <= 6) box->put("constructor", ctor, kDontEnum);
-    return box;
-}
-
 Value Interpreter::callNamed(const Value& v, const char* name, bool& called) {
     called = false;
     Object* o = v.asObject();
