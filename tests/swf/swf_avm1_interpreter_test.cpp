@@ -171,6 +171,15 @@ TEST(Avm1Interpreter, VersionRulesOfNamesRegistersAndFunctionBodies) {
     swf4.rec(0x9B, f1);
     swf4.b.insert(swf4.b.end(), equals.b.begin(), equals.b.end());
     swf4.pushInt(0).pushStr("f").op(0x3D).op(0x17);
+    // trace(this): a plain (unset) variable in SWF 4
+    Asm thisName;
+    thisName.get("this").trace();
+    // function B() { trace("B"); } _global.String = B; trace("ab".length)
+    Asm traceB;
+    traceB.pushStr("B").trace();
+    Asm boxed;
+    boxed.function("B", traceB).get("_global").pushStr("String").get("B").op(0x4F);
+    boxed.pushStr("ab").pushStr("length").op(0x4E).trace();
 
     const struct {
         const char* name;
@@ -182,6 +191,9 @@ TEST(Avm1Interpreter, VersionRulesOfNamesRegistersAndFunctionBodies) {
         {"register past the count, SWF 10", underflow.b, 10, "undefined\n"},
         {"register past the count, SWF 11", underflow.b, 11, "g\n"},
         {"SWF 4 function body", swf4.b, 4, "1\ntrue\n"},
+        {"this in SWF 4", thisName.b, 4, "undefined\n"},
+        {"this in SWF 5", thisName.b, 5, "[object Object]\n"},
+        {"strings boxed by _global.String", boxed.b, 6, "B\nundefined\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(RunBlocks(c.code, c.version), c.out) << c.name;
 }
@@ -276,7 +288,8 @@ TEST(Avm1Interpreter, UncaughtThrowsAndRunawayAccessors) {
     code.pushStr("o").pushInt(0).op(0x43).op(0x1D);
     code.pushNull().get("g").pushStr("p").pushInt(3).get("o").pushStr("addProperty");
     code.op(0x52).op(0x17).get("o.p").trace().get("n").trace();
-    EXPECT_EQ(RunBlocks(code.b), "undefined\n65\n");  // 65 nested reads, then the stored value
+    EXPECT_EQ(RunBlocks(code.b), "undefined\n65\n");    // 65 nested reads, then the stored value
+    EXPECT_EQ(RunBlocks(code.b, 6), "undefined\n1\n");  // SWF 6 never re-enters the getter
 }
 
 }  // namespace

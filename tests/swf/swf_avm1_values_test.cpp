@@ -27,8 +27,23 @@ TEST(Avm1Values, NumberToStringMatchesThePlayer) {
         {-0.0, "0"},
         {std::numeric_limits<double>::quiet_NaN(), "NaN"},
         {-std::numeric_limits<double>::infinity(), "-Infinity"},
+        // The player's digit loop: powers of ten as doubles, the rest in extended precision.
+        {std::numeric_limits<double>::max(), "1.79769313486231e+308"},
+        {1.0622118484416466e-11, "1.06221184844165e-11"},
+        {std::numeric_limits<double>::denorm_min(), "4.94065645841247e-324"},
     };
     for (const auto& c : cases) EXPECT_EQ(NumberToString(c.in), c.out) << c.out;
+}
+
+TEST(Avm1Values, RadixStringsTruncateLikeTheProcessor) {
+    // NaN and anything outside 32 bits become INT32_MIN, whose digits fall below '0'.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(NumberToRadixString(nan, 2), "-/" + std::string(31, '0'));
+    EXPECT_EQ(NumberToRadixString(nan, 16), "-(0000000");
+    EXPECT_EQ(NumberToRadixString(nan, 10), "NaN");
+    EXPECT_EQ(NumberToRadixString(-123.1, 16), "-7b");
+    EXPECT_EQ(NumberToRadixString(-2147483647.9, 36), "-zik0zj");
+    EXPECT_EQ(NumberToRadixString(0, 2), "0");
 }
 
 TEST(Avm1Values, StringToNumberFollowsTheVersion) {

@@ -3,6 +3,7 @@
 #include <cpptoml.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -29,16 +30,32 @@ int RuffleFrames(const fs::path& toml) {
     return 1;
 }
 
-// player_options.viewport_dimensions = { width = W, height = H, ... }
-void RuffleViewport(const fs::path& toml, TraceCase& c) {
+// player_options.viewport_dimensions = { width = W, height = H, scale_factor = S }: the view,
+// and a screen of W / S x H / S pixels (the recording machine's screen scaled for its DPI).
+void RuffleViewport(const fs::path& toml, TraceEnvironment& e) {
     try {
         const auto t = cpptoml::parse_file(toml.string());
         const auto view = t->get_table_qualified("player_options.viewport_dimensions");
         if (!view) return;
-        c.viewWidth = static_cast<int>(view->get_as<std::int64_t>("width").value_or(0));
-        c.viewHeight = static_cast<int>(view->get_as<std::int64_t>("height").value_or(0));
+        e.viewWidth = static_cast<int>(view->get_as<std::int64_t>("width").value_or(0));
+        e.viewHeight = static_cast<int>(view->get_as<std::int64_t>("height").value_or(0));
+        double scale = view->get_as<double>("scale_factor").value_or(1);
+        if (!(scale > 0)) scale = 1;
+        e.screenWidth = static_cast<int>(std::lround(e.viewWidth / scale));
+        e.screenHeight = static_cast<int>(std::lround(e.viewHeight / scale));
     } catch (const std::exception&) {
     }
+}
+
+// Ruffle's recordings are compared with runs on a fixed machine: a 72 dpi screen and a clock
+// standing at 2001-02-03 04:05:06 local time in a zone 5:45 ahead of UTC (one without
+// daylight saving).
+TraceEnvironment RuffleEnvironment() {
+    TraceEnvironment e;
+    e.screenDpi = 72;
+    e.utcOffsetMinutes = 5 * 60 + 45;
+    e.nowMs = 981152406000.0;  // 2001-02-02 22:20:06 UTC
+    return e;
 }
 
 void LoadSwfdec(const fs::path& dir, std::vector<TraceCase>& out) {
@@ -69,7 +86,8 @@ void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& ou
         c.moviePath = (p / "test.swf").string();
         c.expectedPath = (p / "output.txt").string();
         c.frames = RuffleFrames(p / "test.toml");
-        RuffleViewport(p / "test.toml", c);
+        c.environment = RuffleEnvironment();
+        RuffleViewport(p / "test.toml", c.environment);
         c.version = SwfVersion(p / "test.swf");
         c.family = c.name.substr(0, c.name.find('_'));
         c.logLines = true;
@@ -119,7 +137,21 @@ std::string WithoutWarnings(const std::string& text) {
 
 std::string LogLines(std::string text) {
     std::replace(text.begin(), text.end(), '\r', '\n');
-    return text;
+    // A lone surrogate is kept in our strings as its three-byte form (ED A0..BF xx); the log
+    // file is written from UTF-16 through the system's conversion, which writes U+FFFD.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        if (byte(i) == 0xED && i + 2 < text.size() && byte(i + 1) >= 0xA0 && byte(i + 1) <= 0xBF &&
+            (byte(i + 2) & 0xC0) == 0x80) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 }  // namespace saver::swftrace

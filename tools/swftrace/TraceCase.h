@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "swftrace/TraceRun.h"
+
 namespace saver::swftrace {
 
 struct TraceCase {
@@ -27,8 +29,8 @@ struct TraceCase {
     // The log also holds the player's warnings ("Warning: Uncaught exception, ..."); swfdec's
     // recordings hold the traces alone.
     bool warnings = false;
-    // The size of the view (pixels) the test shows the movie in; 0: the movie's own.
-    int viewWidth = 0, viewHeight = 0;
+    // The view, screen and clock of the machine the recording was made on.
+    TraceEnvironment environment;
 
     std::string id() const { return set + "/" + name; }
 };
@@ -37,7 +39,8 @@ std::vector<TraceCase> LoadTraceCases(const std::string& swfDir);
 
 // Line endings made "\n", and a missing final newline added, so outputs compare exactly.
 std::string NormaliseTrace(const std::string& text);
-// What the player's log makes of traced text: each carriage return a line break.
+// What the player's log makes of traced text: each carriage return a line break, each lone
+// surrogate (a UTF-16 half without its partner) U+FFFD.
 std::string LogLines(std::string text);
 // The output without the lines the player writes as warnings ("Warning: ...").
 std::string WithoutWarnings(const std::string& text);

@@ -154,7 +154,7 @@ bool TouchesDisplay(const swf::Movie& movie) {
 }
 
 bool RunTrace(const std::string& moviePath, int frames, std::string& output, std::string& error,
-              bool* touchesDisplay, int viewWidth, int viewHeight) {
+              bool* touchesDisplay, const TraceEnvironment& environment) {
     std::ifstream in(moviePath, std::ios::binary);
     if (!in) {
         error = "cannot read " + moviePath;
@@ -170,8 +170,16 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
         return false;
     }
     if (touchesDisplay) *touchesDisplay = TouchesDisplay(*movie);
+    swf::avm1::ScriptRunner::Screen screen;
+    if (environment.screenWidth > 0 && environment.screenHeight > 0)
+        screen.width = environment.screenWidth, screen.height = environment.screenHeight;
+    if (environment.screenDpi > 0) screen.dpi = environment.screenDpi;
     auto runner = std::make_unique<swf::avm1::ScriptRunner>(
-        movie, [&output](const std::string& line) { output += line + "\n"; });
+        movie, [&output](const std::string& line) { output += line + "\n"; }, screen);
+    if (environment.nowMs) {
+        const double now = *environment.nowMs, offset = environment.utcOffsetMinutes * 60'000;
+        runner->setCalendar({[now] { return now; }, [offset](double) { return offset; }});
+    }
     // A trace must not depend on how fast the machine is: the per-frame processor-time limit
     // that keeps a screensaver responsive was reached by long but finite scripts in the
     // sanitiser build on a busy machine, so the runs give scripts more time.
@@ -187,7 +195,8 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
         contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         return true;
     };
-    if (viewWidth > 0 && viewHeight > 0) runner->input().setViewSize(viewWidth, viewHeight);
+    if (environment.viewWidth > 0 && environment.viewHeight > 0)
+        runner->input().setViewSize(environment.viewWidth, environment.viewHeight);
     const swf::avm1::ScriptRunner* scripts = runner.get();
     swf::MoviePlayer player(movie, std::move(runner));
     for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();

@@ -1,12 +1,13 @@
 // swftracetest: runs the trace reference tests of testdata/swf against the built-in player.
 //
 //   swftracetest --data DIR [--known-failures FILE] [--write-known-failures FILE]
-//                [--skip-known-failures] [--only TEXT] [--shard K/N] [--quiet]
+//                [--skip-known-failures] [--only TEXT] [--shard K/N] [--save DIR] [--quiet]
 //
 // --skip-known-failures runs only the cases the list does not name (the pinned check of the
 // test command; the pass rates it prints then cover those cases only). --shard K/N runs every
 // Nth case starting with the Kth (1-based), so that N processes can share the set; the rates
-// then cover that shard only.
+// then cover that shard only. --save DIR writes the output of each failing case, as compared
+// (line endings normalised), to DIR/<set>/<name>.txt beside which the expected file can be diffed.
 //
 // Each test runs in a child process (a crash or a hang fails that test only: a hang after two
 // minutes of processor time, so that the verdict does not depend on how busy the machine is;
@@ -22,6 +23,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -38,7 +40,7 @@ using namespace saver::swftrace;
 using saver::reftest::Tally;
 
 struct Options {
-    std::string data, knownFailures, writeKnownFailures, only;
+    std::string data, knownFailures, writeKnownFailures, only, save;
     bool quiet = false;
     bool skipKnownFailures = false;  // run only the cases the list does not name
     int shard = 0, shards = 1;       // run the cases whose index % shards == shard
@@ -70,8 +72,7 @@ Outcome RunIsolated(const TraceCase& c) {
         setrlimit(RLIMIT_CPU, &cpu);
         std::string output, error;
         bool display = false;
-        const bool ok = RunTrace(c.moviePath, c.frames, output, error, &display, c.viewWidth,
-                                 c.viewHeight);
+        const bool ok = RunTrace(c.moviePath, c.frames, output, error, &display, c.environment);
         const std::string msg =
             std::string(display ? "D" : "-") + (ok ? "" : "\x01" + error) + output;
         std::size_t done = 0;
@@ -120,6 +121,14 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Writes what the case printed, as compared, for a diff against the expected file.
+void SaveOutput(const std::string& dir, const TraceCase& c, const std::string& text) {
+    const std::filesystem::path folder = std::filesystem::path(dir) / c.set;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::ofstream(folder / (c.name + ".txt"), std::ios::binary) << text;
+}
+
 bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -141,6 +150,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.writeKnownFailures = value;
         else if (arg == "--only")
             o.only = value;
+        else if (arg == "--save")
+            o.save = value;
         else if (arg == "--shard") {
             int k = 0, n = 0;
             char end = 0;
@@ -162,7 +173,7 @@ int main(int argc, char** argv) {
         std::fputs(
             "usage: swftracetest --data DIR [--known-failures FILE] "
             "[--write-known-failures FILE] [--skip-known-failures] [--only TEXT] [--shard K/N] "
-            "[--quiet]\n",
+            "[--save DIR] [--quiet]\n",
             stderr);
         return 2;
     }
@@ -180,8 +191,9 @@ int main(int argc, char** argv) {
         if (o.skipKnownFailures && known.count(c.id()) != 0) continue;
         const Outcome r = RunIsolated(c);
         const std::string output = c.warnings ? r.output : WithoutWarnings(r.output);
-        const bool passed = r.ran && NormaliseTrace(c.logLines ? LogLines(output) : output) ==
-                                         NormaliseTrace(ReadText(c.expectedPath));
+        const std::string compared = NormaliseTrace(c.logLines ? LogLines(output) : output);
+        const bool passed = r.ran && compared == NormaliseTrace(ReadText(c.expectedPath));
+        if (!passed && !o.save.empty()) SaveOutput(o.save, c, compared);
         const bool listed = known.count(c.id()) != 0;
         std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
         if (!passed && r.touchesDisplay) detail += " (display)";

@@ -24,6 +24,14 @@ bool NumberFor(Interpreter& vm, const Value& v, double& out) {
     return !std::isnan(out);
 }
 
+// The player's own settings (_highquality, _focusrect, _soundbuftime) read text by SWF 5's
+// rules even in SWF 4 movies: text that is no number leaves the setting as it was.
+bool SettingNumber(Interpreter& vm, const Value& v, double& out) {
+    if (!v.isString() || vm.version() >= 5) return NumberFor(vm, v, out);
+    out = StringToNumber(v.asString(), 5);
+    return !std::isnan(out);
+}
+
 double ToTwips(double pixels) {
     if (!std::isfinite(pixels)) return -2147483648.0;
     const double twips = std::trunc(pixels * 20);
@@ -143,15 +151,20 @@ bool SetDisplayProperty(Interpreter& vm, PlayerSettings& settings, TimelineInsta
         return true;
     }
     if (n == "_highquality") {
-        if (NumberFor(vm, v, num)) settings.quality = num >= 2 ? "BEST" : num >= 1 ? "HIGH" : "LOW";
+        if (SettingNumber(vm, v, num))
+            settings.quality = num >= 2 ? "BEST" : num >= 1 ? "HIGH" : "LOW";
         return true;
     }
     if (n == "_focusrect") {
-        if (!v.isNullish()) settings.focusRect = vm.toBool(v);
+        if (vm.version() <= 4) {
+            if (SettingNumber(vm, v, num)) settings.focusRect = num != 0;
+        } else if (!v.isNullish()) {
+            settings.focusRect = vm.toBool(v);
+        }
         return true;
     }
     if (n == "_soundbuftime") {
-        if (NumberFor(vm, v, num)) settings.soundBufferTime = std::trunc(num);
+        if (SettingNumber(vm, v, num)) settings.soundBufferTime = std::trunc(num);
         return true;
     }
     const bool known = n == "_x" || n == "_y" || n == "_xscale" || n == "_yscale" ||

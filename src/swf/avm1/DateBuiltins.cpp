@@ -2,7 +2,6 @@
 // arithmetic of ECMA-262 (proleptic Gregorian, no leap seconds). Local time is UTC shifted by
 // the offset the host reports for that instant.
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -89,10 +88,8 @@ Object* DateOf(CallInfo& c) {
     return o && o->kind() == Object::Kind::Date ? o : nullptr;
 }
 
-double Now() {
-    return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::system_clock::now().time_since_epoch())
-                                   .count());
+double Now(Interpreter& vm) {
+    return vm.host().dateNowMs();
 }
 
 // Local fields from arguments: year, month[, date, hours, minutes, seconds, ms].
@@ -109,7 +106,7 @@ Value DateCtor(CallInfo& c) {
     if (!c.construct) {
         Object* d = c.vm.newObject(c.vm.protos.date);
         d->setKind(Object::Kind::Date);
-        d->primitive = Now();
+        d->primitive = Now(c.vm);
         return c.vm.toString(d);
     }
     Object* o = c.thisValue.asObject();
@@ -117,7 +114,7 @@ Value DateCtor(CallInfo& c) {
     o->setKind(Object::Kind::Date);
     double t;
     if (c.args.empty() || c.args[0].isUndefined()) {
-        t = Now();
+        t = Now(c.vm);
     } else if (c.args.size() == 1) {
         // A time given whole keeps its fraction of a millisecond.
         t = c.vm.toNumber(c.args[0]);
@@ -211,7 +208,7 @@ Value GetTimezoneOffset(CallInfo& c) {
     Object* o = DateOf(c);
     if (!o) return Value{};
     const double t = o->primitive.isNumber() ? o->primitive.asNumber() : std::nan("");
-    return -Offset(c.vm, std::isnan(t) ? Now() : t) / 60'000;
+    return -Offset(c.vm, std::isnan(t) ? Now(c.vm) : t) / 60'000;
 }
 
 Value DateToString(CallInfo& c) {

@@ -242,9 +242,12 @@ Value Interpreter::construct(const Value& fnValue, const std::vector<Value>& arg
     if (!fn || !fn->isFunction()) return Value{};
     PinScope pin(pinned_);
     const Value protoValue = getMember(fn, "prototype");
-    // A class without a prototype makes objects without one.
+    // A class without a prototype makes objects without one; a primitive prototype is kept
+    // as the `__proto__` value (it leads nowhere).
     Object* obj =
         protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
+    if (!protoValue.isObject() && !protoValue.isNullish())
+        obj->put("__proto__", protoValue, kDontEnum | kDontDelete);
     obj->put("__constructor__", fn, kDontEnum);
     if (version() <= 6) obj->put("constructor", fn, kDontEnum);
     constructRefused = false;
@@ -364,6 +367,12 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
     if (home && c.version >= 6) {
         Object* s = heap_.make(Object::Kind::Super);
         s->bound = {thisValue, home};
+        // How far down `this`'s chain the home is: super follows the chain as it is when used
+        // (a method may give `this` a new prototype and then call super()).
+        int depth = 0;
+        const Object* p = thisValue.asObject();
+        while (p && p != home && depth < 256) p = p->proto(), ++depth;
+        if (p == home) s->bound.push_back(static_cast<double>(depth));
         if (Object* above = home->proto()) s->put("__proto__", above, kDontEnum | kDontDelete);
         superObj = s;
     }
@@ -414,8 +423,9 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
 bool Interpreter::callAccessor(const Object* holder, const std::string& name, const Value& fn,
                                const Value& self, const std::vector<Value>& args, Value& result) {
     // A getter that reads its own property (or a setter that writes it) re-enters itself; the
-    // player lets 65 such calls nest and then leaves the accessor out.
-    constexpr int kMaxAccessorNesting = 65;
+    // player lets 65 such calls nest and then leaves the accessor out (SWF 6 and older code
+    // never re-enters one).
+    const int kMaxAccessorNesting = version() <= 6 ? 1 : 65;
     // A property deleted and made again counts afresh.
     const Property* own = holder ? holder->findOwn(name) : nullptr;
     const auto key = std::make_pair(holder, own ? name + '\0' + std::to_string(own->serial) : name);
@@ -466,7 +476,7 @@ bool Interpreter::hasProperty(Object* o, const std::string& name) {
 }
 
 Value Interpreter::getMember(const Value& objectValue, const std::string& name) {
-    if (objectValue.isString() && name == "length") {
+    if (objectValue.isString() && name == "length" && boxedByBuiltin(objectValue)) {
         return static_cast<double>(StringLength(objectValue.asString(), version()));
     }
     Object* o = toObject(objectValue);
@@ -474,8 +484,7 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
     Object* start = o;
     Value self = objectValue.isObject() ? objectValue : Value(o);
     if (o->kind() == Object::Kind::Super) {
-        Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
-        start = home ? home->proto() : nullptr;
+        start = superStart(o);
         self = o->bound.empty() ? Value{} : o->bound[0];
     }
     if (o->kind() == Object::Kind::Clip) {
@@ -507,10 +516,15 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
 
 Object* ResolveHandler(Interpreter& vm, Object* o) {
     // Values that are no object on the way (undefined, a number) are passed over; the first
-    // object found is the handler, even when it cannot be called.
+    // object found is the handler, even when it cannot be called. SWF 6 and older take the
+    // first `__resolve` found, by the value stored in it (a getter is not asked).
     int links = 0;
     for (Object* p = o; p && links < 256; p = p->proto(), ++links) {
         const Property* r = p->findOwn("__resolve");
+        if (vm.version() <= 6 && r && !vm.isHidden(*r)) {
+            Object* h = r->value.asObject();
+            return h && h->kind() != Object::Kind::Clip ? h : nullptr;
+        }
         // A movie clip is passed over as a primitive is.
         Object* h = r && !vm.isHidden(*r) ? r->value.asObject() : nullptr;
         if (h && h->kind() != Object::Kind::Clip) return h;
@@ -576,14 +590,22 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
         own->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         return;
     }
-    Object* setterHolder = nullptr;
-    if (Property* p = lookup(o->proto(), name, &setterHolder); p && p->getter) {
+    // An accessor anywhere up the chain takes the write (plain values on the way are passed
+    // over): its setter runs on the object, and without one the write is dropped.
+    int links = 0;
+    for (Object* holder = protoOf(o, false); holder && links < kMaxProtoLinks;
+         holder = protoOf(holder, false), ++links) {
+        const Property* p = holder->findOwn(name);
+        if (!p || isHidden(*p) || !p->getter) continue;
         Value ignored;
-        if (p->setter) callAccessor(setterHolder, p->name, p->setter, o, {stored}, ignored);
+        if (p->setter) callAccessor(holder, p->name, p->setter, o, {stored}, ignored);
         return;
     }
     if (Property* hidden = o->findOwn(name)) {  // hidden from this version: writing frees it
         hidden->value = stored;
+        // ... except in SWF 6 a name kept for SWF 7 (flag 0x400): the value is written, the
+        // name stays hidden.
+        if (version() == 6 && (hidden->flags & 0x400)) return;
         hidden->flags &= static_cast<std::uint16_t>(~kVersionFlags);
         hidden->getter = hidden->setter = nullptr;
         return;
@@ -592,34 +614,6 @@ void Interpreter::storeMember(Object* o, const std::string& name, const Value& s
 }
 
 // --- conversions ---------------------------------------------------------------------------
-
-Object* Interpreter::toObject(const Value& v) {
-    if (Object* o = v.asObject()) return o;
-    if (v.isNullish()) return nullptr;
-    Object* box;
-    if (v.isString()) {
-        box = newObject(protos.string);
-        box->setKind(Object::Kind::String);
-    } else if (v.isNumber()) {
-        box = newObject(protos.number);
-        box->setKind(Object::Kind::Number);
-    } else {
-        box = newObject(protos.boolean);
-        box->setKind(Object::Kind::Boolean);
-    }
-    box->primitive = v;
-    // Boxed as the constructor would make it (a string's with its length, which `with` finds).
-    if (v.isString())
-        box->put("length", static_cast<double>(StringLength(v.asString(), version())),
-                 kDontEnum | kDontDelete);
-    if (Object* proto = box->proto()) {
-        if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
-            if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);
-            if (version() <= 6) box->put("constructor", c->value, kDontEnum);
-        }
-    }
-    return box;
-}
 
 Value Interpreter::callNamed(const Value& v, const char* name, bool& called) {
     called = false;
@@ -678,6 +672,8 @@ std::string Interpreter::toString(const Value& v) {
     if (o->kind() == Object::Kind::String && o->primitive.isString())
         return o->primitive.asString();
     if (o->kind() == Object::Kind::Super) {  // the parent's toString, run on `this`
+        // Without a `this` there is nothing to ask: it prints as the callable it is.
+        if (o->bound.empty() || o->bound[0].isUndefined()) return "[type Function]";
         const Value fn = getMember(v, "toString");
         if (fn.asObject() && fn.asObject()->isFunction()) {
             const Value s = call(fn, o->bound.empty() ? Value{} : o->bound[0], {});

@@ -104,6 +104,18 @@ struct InterpreterHost {
         (void)utcMs;
         return 0;
     }
+    // The screen System.capabilities reports (read when the built-ins are made).
+    struct Screen {
+        int width = 1024, height = 768;  // pixels
+        double dpi = 96;
+    };
+    virtual Screen screen() { return {}; }
+    // The time now for Date, in milliseconds since 1970 (UTC); the system clock by default.
+    virtual double dateNowMs() {
+        return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::system_clock::now().time_since_epoch())
+                                       .count());
+    }
 };
 
 // Thrown through native code by a script's `throw`.
@@ -285,8 +297,16 @@ class Interpreter {
     void doGotoFrame2(Frame& f, const struct ActionRecord& r);
     Value callAt(Frame& f, Object* fn, const Value& thisValue, const std::vector<Value>& args,
                  Object* home);
-    Value superConstruct(Frame& f, Object* ctor, const Value& self, const std::vector<Value>& args,
-                         Object* home);
+    Value superConstruct(Frame& f, Object* super, const std::vector<Value>& args);
+    // The home prototype of a `super` object (where super() looks for `__constructor__`) and
+    // the prototype its members are looked up from; null where a clip stands in for a
+    // prototype (`super` does not follow a clip).
+    static Object* superHome(const Object* super);
+    static Object* superStart(const Object* super);
+    // The prototype of the built-in class that boxes a primitive, and whether _global's class of
+    // that name is still the built-in one (so boxing runs no script).
+    Object* boxPrototype(const Value& v) const;
+    bool boxedByBuiltin(const Value& v);
 
     Value getVariable(Frame& f, const std::string& name, Object** foundOn = nullptr);
     void setVariable(Frame& f, const std::string& name, const Value& value);
@@ -319,7 +339,7 @@ class Interpreter {
     bool sameObject(Object* a, Object* b);
     Value less2(const Value& a, const Value& b);
     Value add2(const Value& a, const Value& b);
-    bool instanceOf(const Value& v, Object* ctor);
+    bool instanceOf(const Value& v, const Value& ctor);
     double valueOfNumber(const Value& v);
     void checkBudget();
     void maybeCollect();

@@ -94,10 +94,10 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         case 0x0C:
         case 0x0D: {
             const Value bv = pop(), av = pop();
-            // The player asks the left side first for Add (and Multiply in SWF 4) and the
-            // right side first for the others (valueOf calls show the order).
+            // The player asks the left side first for Add, and for Multiply outside SWF 5 to
+            // 7, and the right side first for the others (valueOf calls show the order).
             double a = 0, b = 0;
-            if (r.code == 0x0A || (r.code == 0x0C && ver <= 4)) {
+            if (r.code == 0x0A || (r.code == 0x0C && (ver <= 4 || ver >= 8))) {
                 a = toNumber(av);
                 b = toNumber(bv);
             } else {
@@ -195,10 +195,19 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             break;
         }
         case 0x23: {
-            const Value v = pop();
+            Value v = pop();
             const double index = toNumber(pop());
             const int i = std::isnan(index) ? -1 : ToInt32(index);
             Object* clip = targetObject(f, pop());
+            // The value is converted once, after the target, as the property takes it: text
+            // for _name and _quality, nothing for the read-only paths, a number otherwise
+            // (text given to the player's settings is read by their own rules).
+            const bool setting = i >= 16 && i <= 18;
+            if (i == 13 || i == 19)
+                v = toString(v);
+            else if (i >= 0 && i < 22 && i != 11 && i != 14 && i != 15 &&
+                     !(setting && v.isString()))
+                v = toNumber(v);
             if (clip && i >= 0 && i < 22) setMember(clip, kPropertyNames[i], v);
             break;
         }
@@ -246,8 +255,10 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
         }
         case 0x27: {
             Object* clip = targetObject(f, pop());
-            std::vector<Value> args{Value(ToInt32(toNumber(pop())) != 0)};
-            if (ToInt32(toNumber(pop())) != 0) {
+            // Both flags count only as exactly 1 (a constraint flag of 7 leaves the four
+            // bounds on the stack, unread).
+            std::vector<Value> args{Value(ToInt32(toNumber(pop())) == 1)};
+            if (ToInt32(toNumber(pop())) == 1) {
                 const double y2 = toNumber(pop()), x2 = toNumber(pop());
                 const double y1 = toNumber(pop()), x1 = toNumber(pop());
                 args.insert(args.end(), {Value(x1), Value(y1), Value(x2), Value(y2)});
@@ -271,7 +282,8 @@ bool Interpreter::stepSwf4(Frame& f, const ActionRecord& r, std::size_t& pc) {
             throw ScriptThrow{pop()};
         case 0x2B: {
             const Value obj = pop(), ctor = pop();
-            push(ctor.asObject() && instanceOf(obj, ctor.asObject()) ? obj : Value(Null{}));
+            if (!obj.isObject()) toObject(obj);  // the player boxes a primitive, and drops it
+            push(instanceOf(obj, ctor) ? obj : Value(Null{}));
             break;
         }
         case 0x2C: {
@@ -482,9 +494,9 @@ bool Interpreter::stepSwf5(Frame& f, const ActionRecord& r, std::size_t& pc, Com
             break;
         }
         case 0x54: {
-            Object* ctor = pop().asObject();
+            const Value ctor = pop();
             const Value v = pop();
-            push(ctor ? instanceOf(v, ctor) : false);
+            push(instanceOf(v, ctor));
             break;
         }
         case 0x55:

@@ -1,5 +1,6 @@
 // The SWF 5+ operators: abstract equality, the relational operator with its undefined result
-// for NaN, addition that concatenates when a side is a string, instanceof.
+// for NaN, addition that concatenates when a side is a string, instanceof; the boxing of
+// primitives (through the classes _global names) and where `super` looks.
 #include <cmath>
 
 #include "swf/avm1/Interpreter.h"
@@ -45,13 +46,19 @@ bool Interpreter::equals2(const Value& a, const Value& b) {
         return false;
     }
     if (a.isObject() || b.isObject()) {
-        // An object met by a primitive gives its valueOf, and only that.
+        // An object met by a primitive gives its valueOf, and only that. When that is an object
+        // SWF 5 asks the same valueOf once more (the recordings show two calls).
         auto valueOf = [this](const Value& v) {
             Object* o = v.asObject();
             if (!o || o->kind() == Object::Kind::Clip) return v;
             bool called = false;
             const Value r = callNamed(v, "valueOf", called);
-            return called ? r : v;
+            if (!called) return v;
+            if (version() <= 5 && r.isObject() && r.asObject()->kind() != Object::Kind::Clip) {
+                const Value again = callNamed(v, "valueOf", called);
+                return called ? again : r;
+            }
+            return r;
         };
         const Value pa = valueOf(a), pb = valueOf(b);
         if (pa.isObject() || pb.isObject()) return false;
@@ -141,15 +148,89 @@ Value Interpreter::add2(const Value& a, const Value& b) {
     return toNumber(pa) + toNumber(pb);
 }
 
-bool Interpreter::instanceOf(const Value& v, Object* ctor) {
+// --- boxing and super ---------------------------------------------------------------------
+
+Object* Interpreter::superHome(const Object* super) {
+    if (super->bound.size() > 2 && super->bound[2].isNumber()) {
+        Object* p = super->bound[0].asObject();
+        for (int i = static_cast<int>(super->bound[2].asNumber()); p && i > 0; --i) {
+            p = p->proto();
+            if (p && p->kind() == Object::Kind::Clip) return nullptr;
+        }
+        return p;
+    }
+    Object* home = super->bound.size() > 1 ? super->bound[1].asObject() : nullptr;
+    return home && home->kind() != Object::Kind::Clip ? home : nullptr;
+}
+
+Object* Interpreter::superStart(const Object* super) {
+    const Object* home = superHome(super);
+    Object* start = home ? home->proto() : nullptr;
+    return start && start->kind() != Object::Kind::Clip ? start : nullptr;
+}
+
+Object* Interpreter::boxPrototype(const Value& v) const {
+    return v.isString() ? protos.string : v.isNumber() ? protos.number : protos.boolean;
+}
+
+bool Interpreter::boxedByBuiltin(const Value& v) {
+    const Property* found = lookup(global_, v.isString()   ? "String"
+                                            : v.isNumber() ? "Number"
+                                                           : "Boolean");
+    Object* proto = boxPrototype(v);
+    const Property* own = proto ? proto->findOwn("constructor") : nullptr;
+    Object* ctor = found && !found->getter ? found->value.asObject() : nullptr;
+    return ctor && own && own->value.asObject() == ctor &&
+           getMember(ctor, "prototype").asObject() == proto;
+}
+
+Object* Interpreter::toObject(const Value& v) {
+    if (Object* o = v.asObject()) return o;
+    if (v.isNullish()) return nullptr;
+    // The player boxes a primitive with whatever _global's String, Number or Boolean is at the
+    // time (a getter runs, `__resolve` is not asked): `new` of it with the value. Anything but
+    // a function, or a constructor that refuses, leaves the value without an object.
+    if (!boxedByBuiltin(v)) {
+        const Property* found = lookup(global_, v.isString()   ? "String"
+                                                : v.isNumber() ? "Number"
+                                                               : "Boolean");
+        if (!found) return nullptr;
+        const Value ctor = found->getter ? call(found->getter, global_, {}) : found->value;
+        return construct(ctor, {v}).asObject();
+    }
+    // The built-in constructor itself: the box it would make, made directly.
+    Object* proto = boxPrototype(v);
+    Object* box = newObject(proto);
+    box->setKind(v.isString()   ? Object::Kind::String
+                 : v.isNumber() ? Object::Kind::Number
+                                : Object::Kind::Boolean);
+    box->primitive = v;
+    // A string's box has its length, as the constructor gives it (`with` finds it there).
+    if (v.isString())
+        box->put("length", static_cast<double>(StringLength(v.asString(), version())),
+                 kDontEnum | kDontDelete);
+    if (const Property* c = proto->findOwn("constructor"); c && c->value.isObject()) {
+        if (version() >= 6) box->put("__constructor__", c->value, kDontEnum);
+        if (version() <= 6) box->put("constructor", c->value, kDontEnum);
+    }
+    return box;
+}
+
+bool Interpreter::instanceOf(const Value& v, const Value& ctorValue) {
     Object* o = v.asObject();
     if (!o) return false;
-    const Value protoValue = getMember(ctor, "prototype");
-    Object* target = protoValue.asObject();
+    // The class is made an object (a string class is boxed like any primitive), and its own
+    // stored `prototype` read: no getter, nothing inherited, no version flags.
+    Object* ctor = toObject(ctorValue);
+    const Property* own = ctor ? ctor->findOwn("prototype") : nullptr;
+    if (!own || own->getter) return false;
+    Object* target = toObject(own->value);
     if (!target) return false;
     std::vector<Object*> work;
     int links = 0;
-    for (Object* p = protoOf(o, true); p && links < 256; p = protoOf(p, true), ++links) {
+    // A clip standing in the chain as a prototype ends it.
+    for (Object* p = protoOf(o, true); p && p->kind() != Object::Kind::Clip && links < 256;
+         p = protoOf(p, true), ++links) {
         if (p == target) return true;
         for (const Value& i : p->bound)
             if (Object* iface = i.asObject(); iface && iface->isFunction()) work.push_back(iface);

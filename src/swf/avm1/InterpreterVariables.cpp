@@ -23,6 +23,11 @@ bool IsThisName(const std::string& name, int version, bool functionScope) {
     return FoldCase(name) == "this";
 }
 
+bool IsLaterName(const std::string& name) {
+    const std::string n = FoldCase(name);
+    return n == "this" || n == "_root" || n == "_level0" || n == "_parent";
+}
+
 bool IsPath(const std::string& name) {
     return name.find_first_of(":/.") != std::string::npos;
 }
@@ -91,7 +96,18 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
     if (foundOn) *foundOn = nullptr;
     if (Value v; IsPath(name) && pathVariable(f, name, v, foundOn)) return v;
     bool special = false;
-    if (IsThis(f, name)) return f.thisValue;
+    // SWF 4 has none of the later special names: there `this`, `_root`, `_level0` and
+    // `_parent` are variables like any other.
+    if (f.version <= 4 && IsLaterName(name)) {
+        for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+            if (const Property* p = (*it)->findOwn(name); p && !p->getter) return p->value;
+        return Value{};
+    }
+    if (IsThis(f, name)) {
+        // A parameter named `this` (DefineFunction2) is read in its place.
+        const Property* local = f.activation ? f.activation->findOwn(name) : nullptr;
+        return local && !local->getter ? local->value : f.thisValue;
+    }
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (hasProperty(*it, name)) {
             // SWF 4 code has no NaN or Infinity: the names read as unset variables.
@@ -118,6 +134,8 @@ Value Interpreter::getVariable(Frame& f, const std::string& name, Object** found
 void Interpreter::setVariable(Frame& f, const std::string& name, const Value& value) {
     if (f.version >= 5 && name == "this") {  // rebinds `this` for the rest of the block
         f.thisValue = value;
+        if (Property* local = f.activation ? f.activation->findOwn(name) : nullptr)
+            local->value = value;
         return;
     }
     if (name.empty() || setPathVariable(f, name, value)) return;
@@ -179,13 +197,20 @@ Value Interpreter::callAt(Frame& f, Object* fn, const Value& thisValue,
     return callFunction(fn, thisValue, args, home, false);
 }
 
-// super(): a built-in constructor makes `this` its own kind, as `new` would have (a Date
-// super class gives the object its time, an Array its elements and length).
-Value Interpreter::superConstruct(Frame& f, Object* ctor, const Value& self,
-                                  const std::vector<Value>& args, Object* home) {
+// super(): the `__constructor__` found from the home prototype (getters run, `__resolve` is not
+// asked; a clip standing in the chain as a prototype ends it). A built-in constructor makes
+// `this` its own kind, as `new` would have (a Date super class gives the object its time, an
+// Array its elements and length).
+Value Interpreter::superConstruct(Frame& f, Object* super, const std::vector<Value>& args) {
+    const Value self = super->bound.empty() ? Value{} : super->bound[0];
+    Object* home = superHome(super);
+    Object* holder = nullptr;
+    const Property* p = home ? lookup(home, "__constructor__", &holder) : nullptr;
+    if (!p) return Value{};
+    Object* ctor = (p->getter ? call(p->getter, home, {}) : p->value).asObject();
     if (ctor && ctor->isFunction() && ctor->native && self.isObject())
-        return callFunction(ctor, self, args, home ? home->proto() : nullptr, true);
-    return callAt(f, ctor, self, args, home ? home->proto() : nullptr);
+        return callFunction(ctor, self, args, home->proto(), true);
+    return callAt(f, ctor, self, args, home->proto());
 }
 
 namespace {
@@ -213,11 +238,10 @@ void Interpreter::doCallFunction(Frame& f) {
         stack_.size() > f.stackBase ? stack_.size() - f.stackBase : 0);
     Object* foundOn = nullptr;
     const Value fnValue = getVariable(f, name, &foundOn);
-    Object* fn = fnValue.asObject();
+    // A primitive called is boxed first (the constructor _global names runs), then not called.
+    Object* fn = fnValue.isNullish() ? nullptr : toObject(fnValue);
     if (fn && fn->kind() == Object::Kind::Super) {
-        Object* home = fn->bound.size() > 1 ? fn->bound[1].asObject() : nullptr;
-        Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
-        push(superConstruct(f, ctor, fn->bound[0], args, home));
+        push(superConstruct(f, fn, args));
         return;
     }
     Value self = f.target;
@@ -237,18 +261,18 @@ void Interpreter::doCallMethod(Frame& f) {
     Object* o = object.asObject();
     if (name.empty()) {
         if (o && o->kind() == Object::Kind::Super) {
-            Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
-            Object* ctor = home ? getMember(home, "__constructor__").asObject() : nullptr;
-            push(superConstruct(f, ctor, o->bound[0], args, home));
+            push(superConstruct(f, o, args));
         } else {
-            push(callAt(f, o, Value{}, args, nullptr));
+            // A primitive is boxed first (the constructor _global names runs), then not called.
+            if (!o && !object.isNullish()) o = toObject(object);
+            // The function runs without `this`, but with a `super` (one without an object).
+            push(callAt(f, o, Value{}, args, o));
         }
         return;
     }
     if (o && o->kind() == Object::Kind::Super) {
-        Object* home = o->bound.size() > 1 ? o->bound[1].asObject() : nullptr;
         Object* holder = nullptr;
-        Property* p = lookup(home ? home->proto() : nullptr, name, &holder);
+        Property* p = lookup(superStart(o), name, &holder);
         Value fn = p ? (p->getter ? call(p->getter, o->bound[0], {}) : p->value) : Value{};
         push(callAt(f, fn.asObject(), o->bound[0], args, holder));
         return;
@@ -267,10 +291,11 @@ void Interpreter::doCallMethod(Frame& f) {
         fn = p->getter ? call(p->getter, self, {}) : p->value;
     else
         fn = getMember(self, name);
-    // `super` in the method starts one link above the object's own prototype, wherever on the
-    // chain the method was found (nested super calls go on from where the last one found it).
-    (void)holder;
-    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, self->proto()));
+    // `super` in the method starts one link above the prototype the method was found on (one
+    // found on the object itself counts as found on its prototype); SWF 6 code starts it above
+    // the object's own prototype, wherever the method was found.
+    Object* home = holder && holder != self && f.version >= 7 ? holder : self->proto();
+    push(callAt(f, fn.asObject(), object.isObject() ? object : Value(self), args, home));
 }
 
 void Interpreter::doNew(Frame& f, bool isMethod) {
@@ -287,15 +312,18 @@ void Interpreter::doNew(Frame& f, bool isMethod) {
     const auto args = PopArgs(
         *this, [this] { return pop(); }, argCount,
         stack_.size() > f.stackBase ? stack_.size() - f.stackBase : 0);
-    Object* fn = fnValue.asObject();
+    Object* fn = fnValue.isNullish() ? nullptr : toObject(fnValue);  // a primitive is boxed
     if (!fn || !fn->isFunction()) {
         push(Value{});
         return;
     }
     const Value protoValue = getMember(fn, "prototype");
-    // A class without a prototype makes objects without one.
+    // A class without a prototype makes objects without one; a primitive prototype is kept
+    // as the `__proto__` value (it leads nowhere).
     Object* obj =
         protoValue.asObject() ? newObject(protoValue.asObject()) : heap_.make(Object::Kind::Plain);
+    if (!protoValue.isObject() && !protoValue.isNullish())
+        obj->put("__proto__", protoValue, kDontEnum | kDontDelete);
     if (f.version >= 6) obj->put("__constructor__", fn, kDontEnum);  // for super()
     if (f.version <= 6) obj->put("constructor", fn, kDontEnum);
     constructRefused = false;

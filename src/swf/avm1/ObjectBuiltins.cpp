@@ -117,7 +117,8 @@ Value FunctionCtor(CallInfo& c) {
 Value ThisArg(CallInfo& c) {
     const Value v = c.arg(0);
     if (v.isNullish()) return c.vm.global();
-    return c.vm.toObject(v);
+    Object* o = c.vm.toObject(v);  // a primitive that boxes to nothing leaves _global
+    return o ? Value(o) : Value(c.vm.global());
 }
 
 Value FunctionCall(CallInfo& c) {
@@ -163,13 +164,13 @@ void InstallObjectBuiltins(Interpreter& vm) {
     Object* object = MakeClass(vm, "Object", ObjectCtor, proto);
     vm.method(proto, "toString", ObjectToString);
     vm.method(proto, "valueOf", ObjectValueOf);
-    // These three came with the player of SWF 6.
+    // These came with the player of SWF 6.
     vm.method(proto, "hasOwnProperty", HasOwnProperty, 0x80);
     vm.method(proto, "isPropertyEnumerable", IsPropertyEnumerable, 0x80);
     vm.method(proto, "isPrototypeOf", IsPrototypeOf, 0x80);
-    vm.method(proto, "addProperty", AddProperty);
-    vm.method(proto, "watch", Watch);
-    vm.method(proto, "unwatch", Unwatch);
+    vm.method(proto, "addProperty", AddProperty, 0x80);
+    vm.method(proto, "watch", Watch, 0x80);
+    vm.method(proto, "unwatch", Unwatch, 0x80);
     vm.method(object, "registerClass", RegisterClass);
 
     Object* fproto = vm.protos.function;

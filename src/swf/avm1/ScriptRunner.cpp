@@ -80,8 +80,8 @@ Value ClipGotoStop(CallInfo& c) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace)
-    : movie_(std::move(movie)), traceSink_(std::move(trace)) {
+ScriptRunner::ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace, Screen screen)
+    : movie_(std::move(movie)), traceSink_(std::move(trace)), screen_(screen) {
     vm_ = std::make_unique<Interpreter>(movie_->header.version, *this);
     registry_ = vm_->newObject();
     vm_->movie = movie_.get();

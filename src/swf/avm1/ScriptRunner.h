@@ -24,7 +24,8 @@ namespace saver::swf::avm1 {
 class ScriptRunner : public ScriptHost, public InterpreterHost {
   public:
     using TraceSink = std::function<void(const std::string&)>;
-    ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace);
+    // `screen`: what System.capabilities reports of the screen the movie plays on.
+    ScriptRunner(std::shared_ptr<const Movie> movie, TraceSink trace, Screen screen = {});
     ~ScriptRunner() override;
 
     void runActions(TimelineInstance& root, TimelineInstance& timeline,
@@ -63,6 +64,13 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     Object* clipIfAny(const TimelineInstance& timeline) const;  // null when none was made
     ScriptInput& input() { return *input_; }
     const PlayerSettings& settings() const { return settings_; }
+    // The calendar Date reads: the time now (UTC milliseconds) and local time minus UTC at an
+    // instant. A part left empty keeps the default: the system clock, UTC.
+    struct Calendar {
+        std::function<double()> nowMs;
+        std::function<double(double utcMs)> localOffsetMs;
+    };
+    void setCalendar(Calendar calendar) { calendar_ = std::move(calendar); }
 
     // InterpreterHost
     void trace(const std::string& line) override;
@@ -70,6 +78,13 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     void warning(const std::string& text) override;
     void fscommand(const std::string& command, const std::string& args) override;
     double timerMs() override { return nowMs_; }
+    Screen screen() override { return screen_; }
+    double dateNowMs() override {
+        return calendar_.nowMs ? calendar_.nowMs() : InterpreterHost::dateNowMs();
+    }
+    double localTimeOffsetMs(double utcMs) override {
+        return calendar_.localOffsetMs ? calendar_.localOffsetMs(utcMs) : 0;
+    }
     void timelineGoto(Object* clip, int frame, bool play) override;
     void timelineGotoLabel(Object* clip, const std::string& label, bool play) override;
     void timelineControl(Object* clip, int what) override;
@@ -133,6 +148,8 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     std::unordered_map<const TextFieldState*, Object*> textFields_;
     Object* registry_ = nullptr;
     PlayerSettings settings_;
+    Calendar calendar_;
+    Screen screen_;
     double nowMs_ = 0;
     int framesShown_ = 0;
     bool quit_ = false;

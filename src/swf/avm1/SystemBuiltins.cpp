@@ -1,6 +1,7 @@
 // System: what the movie learns about the player. The answers are those of a stand-alone
-// Windows player of version 9 on a 1024 x 768 screen, the player the movies of a screensaver
-// were made for; `getVersion()` and `$version` give the same version.
+// Windows player of version 9 (the player the movies of a screensaver were made for) on the
+// screen the host names (1024 x 768 at 96 dpi unless told); `getVersion()` and `$version`
+// give the same version.
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -23,12 +24,12 @@ Value SandboxType(CallInfo& c) {
     return std::string(network ? "localWithNetwork" : "localWithFile");
 }
 
-void PutCapabilities(Object* caps);
+void PutCapabilities(Object* caps, const InterpreterHost::Screen& screen);
 
 }  // namespace
 
 Value CapabilitiesQuery(CallInfo& c) {
-    if (Object* target = c.thisValue.asObject()) PutCapabilities(target);
+    if (Object* target = c.thisValue.asObject()) PutCapabilities(target, c.vm.host().screen());
     return Value{};
 }
 
@@ -49,14 +50,23 @@ void InstallSystemBuiltins(Interpreter& vm) {
 
     Object* caps = vm.newObject();
     system->put("capabilities", caps, kDontEnum);
-    PutCapabilities(caps);
+    PutCapabilities(caps, vm.host().screen());
 
     vm.global()->put("$version", kPlayerVersion, kDontEnum);
 }
 
 namespace {
 
-void PutCapabilities(Object* caps) {
+// The query string of the capabilities, with the screen's size and resolution in it.
+std::string ServerString(const InterpreterHost::Screen& screen) {
+    const std::string dpi = NumberToString(screen.dpi);
+    return "A=t&SA=t&SV=t&EV=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&SP=f&SB=f&DEB=f&V=WIN%209%2C0%2C999%2C0&"
+           "M=Adobe%20Windows&R=" +
+           std::to_string(screen.width) + "x" + std::to_string(screen.height) + "&DP=" + dpi +
+           "&COL=color&AR=1.0&OS=Windows%20XP&L=en&IME=f&PT=StandAlone&AVD=f&LFD=f&WD=f&TLS=f";
+}
+
+void PutCapabilities(Object* caps, const InterpreterHost::Screen& screen) {
     const std::pair<const char*, Value> values[] = {
         {"avHardwareDisable", false},
         {"hasAccessibility", false},
@@ -80,13 +90,10 @@ void PutCapabilities(Object* caps) {
         {"pixelAspectRatio", 1},
         {"playerType", "StandAlone"},
         {"screenColor", "color"},
-        {"screenDPI", 96},
-        {"screenResolutionX", 1024},
-        {"screenResolutionY", 768},
-        {"serverString",
-         "A=t&SA=t&SV=t&EV=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&SP=f&SB=f&DEB=f&V=WIN%209%2C0%2C999%2C0&"
-         "M=Adobe%20Windows&R=1024x768&DP=96&COL=color&AR=1.0&OS=Windows%20XP&L=en&IME=f&"
-         "PT=StandAlone&AVD=f&LFD=f&WD=f&TLS=f"},
+        {"screenDPI", screen.dpi},
+        {"screenResolutionX", static_cast<double>(screen.width)},
+        {"screenResolutionY", static_cast<double>(screen.height)},
+        {"serverString", ServerString(screen)},
         {"version", kPlayerVersion},
         {"windowlessDisable", false}};
     for (const auto& [name, v] : values) caps->put(name, v);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,6 +109,60 @@ bool Value::sameAs(const Value& other) const {
     }
 }
 
+namespace {
+
+// n * 10^exp by squaring the power, multiplying or dividing as the player does. The player
+// works in the x87's extended precision but takes its powers of ten as doubles: both show in
+// the last digit (DBL_MAX prints as 1.79769313486231e+308, 1.0622118484416...e-11 rounds up).
+long double DecimalShift(long double n, int exp) {
+    double base = 10;
+    if (exp > 0) {
+        for (; exp > 0; exp >>= 1, base *= base)
+            if (exp & 1) n *= base;
+    } else {
+        for (std::uint32_t e = 0u - static_cast<std::uint32_t>(exp); e > 0; e >>= 1, base *= base)
+            if (e & 1) n /= base;
+    }
+    return n;
+}
+
+// The decimal exponent of a positive finite n, and n shifted into [1, 10).
+int DecimalExponent(double n, long double& mantissa) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &n, sizeof bits);
+    int exp2 = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+    if (exp2 == -1023) {  // subnormal: scaled by 2^54 to read its exponent
+        const double scaled = n * 18014398509481984.0;
+        std::memcpy(&bits, &scaled, sizeof bits);
+        exp2 = static_cast<int>((bits >> 52) & 0x7FF) - 1023 - 54;
+    }
+    int exp = static_cast<int>(std::round(exp2 * 0.301029995663981));
+    mantissa = DecimalShift(n, -exp);
+    if (static_cast<int>(mantissa) == 0) mantissa = DecimalShift(n, -(--exp));
+    if (static_cast<int>(mantissa) >= 10) mantissa = DecimalShift(n, -(++exp));
+    return exp;
+}
+
+// The exponent form's clean-up: leading zeros go, digits all carried away make "1" of the next
+// power, and "100" becomes "1" with the power raised. A minus sign counts as a digit here, as
+// it does in the player (so "-9.99...e+15" loses its digits: "-e+16").
+void FixExponentDigits(std::string& buf, int& exp) {
+    const std::size_t first = buf.find_first_not_of('0');
+    buf.erase(0, first == std::string::npos ? buf.size() : first);
+    if (buf.empty()) {
+        buf = "1";
+        ++exp;
+        return;
+    }
+    const std::size_t last = buf.find_last_not_of('0');
+    if (last == 0 || last == std::string::npos) {
+        exp += static_cast<int>(buf.size()) - 1;
+        buf.resize(1);
+    }
+}
+
+}  // namespace
+
 std::string NumberToString(double n) {
     if (std::isnan(n)) return "NaN";
     if (std::isinf(n)) return n > 0 ? "Infinity" : "-Infinity";
@@ -117,65 +172,81 @@ std::string NumberToString(double n) {
         std::snprintf(buf, sizeof buf, "%.0f", n);
         return buf;
     }
-    // The player rounds the exact decimal value to 15 digits, halves away from zero; printf
-    // would round a tie (4096.000244140625) to even, so round by hand from more digits.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.30e", n);
-    std::string text = buf;
-    const auto e = text.find('e');
-    int exponent = std::atoi(text.c_str() + e + 1);
-    const bool negative = text[0] == '-';
-    std::string digits;
-    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
-        if (text[i] != '.') digits += text[i];
-    const bool up = digits[15] >= '5';
-    digits.resize(15);
-    for (std::size_t i = 15; up && i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            break;
-        }
-        digits[i] = '0';
-        if (i == 0) {
-            digits.insert(digits.begin(), '1');
-            digits.pop_back();
-            ++exponent;
-        }
-    }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    std::string out = negative ? "-" : "";
-    if (exponent < -5 || exponent >= 15) {
-        out += digits[0];
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += exponent < 0 ? "e-" : "e+";
-        out += std::to_string(std::abs(exponent));
-    } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    // The player's own loop, not an exact conversion: n is shifted into [1, 10) in extended
+    // precision, digits are taken off by multiplying by ten, and the 16th digit rounds the 15
+    // before it half away from zero. Its carry has faults (9.99...e+N) that recorded traces show,
+    // so they are kept: a leading "0" leaves room for a carry only in some forms.
+    const bool negative = n < 0;
+    std::string buf = negative ? "-" : "";
+    long double mantissa = 0;
+    int exp = DecimalExponent(std::fabs(n), mantissa);
+    const auto digit = [&mantissa] {
+        const int d = static_cast<int>(mantissa);
+        mantissa = (mantissa - d) * 10;
+        return static_cast<char>('0' + d);
+    };
+    constexpr int kDigits = 15;
+    if (exp >= kDigits) {
+        buf += digit();
+        buf += '.';
+        for (int i = 0; i < kDigits - 1; ++i) buf += digit();
+    } else if (exp >= 0) {
+        buf += '0';
+        for (int i = 0; i <= exp; ++i) buf += digit();
+        buf += '.';
+        for (int i = 0; i < kDigits - exp - 1; ++i) buf += digit();
+        exp = 0;
+    } else if (exp >= -5) {
+        buf += "00.";
+        buf.append(static_cast<std::size_t>(-exp - 1), '0');
+        for (int i = 0; i < kDigits; ++i) buf += digit();
+        exp = 0;
     } else {
-        const std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= intLen) {
-            out += digits + std::string(intLen - digits.size(), '0');
-        } else {
-            out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+        buf += '0';
+        if (const char d = digit(); d != '0') buf += d;
+        buf += '.';
+        for (int i = 0; i < kDigits - 1; ++i) buf += digit();
+    }
+    if (digit() >= '5') {
+        for (auto it = buf.rbegin(); it != buf.rend(); ++it) {
+            if (*it == '9') {
+                *it = '0';
+            } else if (*it >= '0') {
+                ++*it;
+                break;
+            }
         }
     }
-    return out;
+    while (!buf.empty() && buf.back() == '0') buf.pop_back();
+    if (!buf.empty() && buf.back() == '.') buf.pop_back();
+    if (exp != 0) {
+        FixExponentDigits(buf, exp);
+        buf += exp < 0 ? "e-" : "e+";
+        buf += std::to_string(std::abs(exp));
+    }
+    // A leading zero left from the room for a carry goes.
+    const std::size_t i = negative ? 1 : 0;
+    if (i + 1 < buf.size() && buf[i] == '0' && buf[i + 1] != '.') buf.erase(i, 1);
+    return buf;
 }
 
 std::string NumberToRadixString(double n, int radix) {
     if (radix == 10 || radix < 2 || radix > 36) return NumberToString(n);
-    if (std::isnan(n)) return "NaN";
-    if (std::isinf(n)) return n > 0 ? "Infinity" : "-Infinity";
-    std::int64_t v = ToInt32(n);
-    const bool negative = v < 0;
-    std::uint64_t u = static_cast<std::uint64_t>(negative ? -v : v);
+    // The player converts with the processor's truncation: NaN, the infinities and anything
+    // outside 32 bits become INT32_MIN, which stays negative when negated, so its digits come
+    // out of the signed remainder as characters below '0'.
+    const bool inRange = n >= -2147483648.0 && n <= 2147483647.0;
+    const std::int32_t v = inRange ? static_cast<std::int32_t>(n) : INT32_MIN;
+    if (v == 0) return "0";
+    std::int32_t rest = v == INT32_MIN ? v : (v < 0 ? -v : v);
     std::string out;
-    do {
-        const int d = static_cast<int>(u % static_cast<std::uint64_t>(radix));
-        out.insert(out.begin(), static_cast<char>(d < 10 ? '0' + d : 'a' + d - 10));
-        u /= static_cast<std::uint64_t>(radix);
-    } while (u);
-    return negative ? "-" + out : out;
+    while (rest != 0) {
+        const int d = rest % radix;
+        rest /= radix;
+        out += static_cast<char>(d < 10 ? '0' + d : 'a' + d - 10);
+    }
+    if (v < 0) out += '-';
+    return {out.rbegin(), out.rend()};
 }
 
 double StringToNumber(const std::string& s, int version) {

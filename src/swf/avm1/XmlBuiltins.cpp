@@ -255,11 +255,18 @@ Value GetLocalName(CallInfo& c) {
     return NamePart(c, false);
 }
 
-// The namespace URI bound to `prefix` ("" for the default one) on `node` or its ancestors.
+// The namespace URI bound to `prefix` on `node` or its ancestors, nearest first; of two
+// declarations on one node the later one counts. The player takes any attribute whose name
+// starts with "xmlns" (xmlns:, xmlnsfoo) as a declaration of the default namespace.
 Value LookupNamespace(Interpreter& vm, Object* node, const std::string& prefix) {
-    const std::string attr = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
     for (Object* a = node; a; a = a->xml->parent) {
-        if (Property* p = a->xml->attributes->findOwn(attr)) return vm.toString(p->value);
+        Value found;
+        a->xml->attributes->forEachOwn([&](const Property& p) {
+            if (p.name.rfind("xmlns", 0) != 0) return;
+            if (prefix.empty() || p.name.compare(5, std::string::npos, ":" + prefix) == 0)
+                found = vm.toString(p.value);
+        });
+        if (!found.isUndefined()) return found;
     }
     return Value(Null{});
 }
@@ -280,12 +287,10 @@ Value GetPrefixForNamespace(CallInfo& c) {
     for (Object* a = c.thisValue.asObject(); a; a = a->xml->parent) {
         Value found;
         a->xml->attributes->forEachOwn([&](const Property& p) {
-            if (!found.isUndefined() || p.name.rfind("xmlns", 0) != 0) return;
+            if (p.name.rfind("xmlns", 0) != 0) return;  // the last declaration counts
             if (c.vm.toString(p.value) != uri) return;
-            if (p.name.size() == 5)
-                found = std::string();
-            else if (p.name[5] == ':')
-                found = p.name.substr(6);
+            // "xmlns:p" names p; any other "xmlns..." the empty prefix.
+            found = p.name.size() > 5 && p.name[5] == ':' ? p.name.substr(6) : std::string();
         });
         if (!found.isUndefined()) return found;
     }
