@@ -154,7 +154,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     int framesShown_ = 0;
     bool quit_ = false;
     bool quitAtFrameEnd_ = false;  // quit asked: quit_ once this frame's scripts have run
-    int unloadHandlers_ = 0;  // unload handlers running: their clips left the stage before
+    int unloadHandlers_ = 0;       // unload handlers running: their clips left the stage before
     std::unique_ptr<ScriptInput> input_;
 };
 
