@@ -96,6 +96,8 @@ class BuiltinPlayer final : public PlayerControl {
     // movie is set starts its clock. True when the picture changed (a frame ran, or a movie was
     // set, rewound or dropped since the last call).
     bool advanceTo(std::uint64_t nowMs);
+    // The screen the movies' scripts see (System.capabilities), for the movies set after.
+    void setScreen(swf::avm1::InterpreterHost::Screen screen) { loader_.setScreen(screen); }
     // True while a movie set last is still decoding.
     bool loading() const { return loader_.busy(); }
     // Milliseconds between frames of the loaded movie (a default when none is loaded), >= 1.

@@ -61,7 +61,17 @@ std::unique_ptr<BuiltinPlayerWindow> BuiltinPlayerWindow::create(HWND parent,
 }
 
 BuiltinPlayerWindow::BuiltinPlayerWindow(HWND parent, BuiltinPlayer::FileReader reader)
-    : parent_(parent), player_(std::move(reader), &startWorker, MakeAudioOutput()) {}
+    : parent_(parent), player_(std::move(reader), &startWorker, MakeAudioOutput()) {
+    // System.capabilities reports the primary screen and the system's pixels per inch.
+    swf::avm1::InterpreterHost::Screen screen;
+    screen.width = GetSystemMetrics(SM_CXSCREEN);
+    screen.height = GetSystemMetrics(SM_CYSCREEN);
+    if (HDC dc = GetDC(nullptr)) {
+        screen.dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+    }
+    if (screen.width > 0 && screen.height > 0 && screen.dpi > 0) player_.setScreen(screen);
+}
 
 BuiltinPlayerWindow::~BuiltinPlayerWindow() {
     if (hwnd_) {

@@ -8,6 +8,7 @@
 #include <exception>
 #include <utility>
 
+#include "player/LocalClock.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
@@ -18,6 +19,7 @@ namespace saver {
 struct MovieLoader::Job {
     std::vector<std::uint8_t> bytes;
     ScriptFileReader files;
+    swf::avm1::InterpreterHost::Screen screen;
     std::unique_ptr<swf::MoviePlayer> player;  // written by the worker before `done`
     std::atomic<bool> done{false};
     std::atomic<bool> abandoned{false};
@@ -30,8 +32,10 @@ struct MovieLoader::Job {
                 if (!abandoned.load(std::memory_order_relaxed)) {
                     // Scripts run in the movie's own engine; their trace output goes nowhere.
                     // The frame log tells the sound which frames' sounds to play.
-                    auto scripts = std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr);
+                    auto scripts =
+                        std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr, screen);
                     scripts->interpreter().loadFile = std::move(files);
+                    scripts->setCalendar({nullptr, LocalTimeOffsetMs});
                     player = std::make_unique<swf::MoviePlayer>(movie, std::move(scripts), true);
                 }
                 if (player) player->setFontSource(swf::MakeSystemFontSource());
@@ -67,6 +71,7 @@ void MovieLoader::start(std::vector<std::uint8_t> bytes, ScriptFileReader files)
     auto job = std::make_shared<Job>();
     job->bytes = std::move(bytes);
     job->files = std::move(files);
+    job->screen = screen_;
     job_ = job;
     // The worker holds its own reference: the job lives until both sides are done with it.
     const bool started = startThread_ && startThread_([job] { job->run(); });

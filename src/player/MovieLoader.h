@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/Interpreter.h"
+
 namespace saver {
 
 namespace swf {
@@ -49,6 +51,9 @@ class MovieLoader {
     // Starts decoding a complete SWF file; a load still running is abandoned. The movie's
     // scripts read their files through `files` (none when it is empty).
     void start(std::vector<std::uint8_t> bytes, ScriptFileReader files = nullptr);
+    // The screen the movies' scripts see (System.capabilities), for the loads started after.
+    // Their Date reads the system's clock and time zone (LocalTimeOffsetMs).
+    void setScreen(swf::avm1::InterpreterHost::Screen screen) { screen_ = screen; }
     // Abandons the current load, if any; take() has nothing until the next start().
     void cancel();
     // True from start() until the current load's result has been taken (or it was cancelled).
@@ -62,6 +67,7 @@ class MovieLoader {
 
     StartThread startThread_;
     std::shared_ptr<Job> job_;
+    swf::avm1::InterpreterHost::Screen screen_;
 };
 
 }  // namespace saver
