@@ -109,6 +109,16 @@ BitmapSurface* Self(CallInfo& c) {
     return o && o->bitmap && !o->bitmap->disposed() ? o->bitmap.get() : nullptr;
 }
 
+// The checks of the methods that read a source bitmap through a rectangle, in the order the
+// player makes them: too few arguments or a disposed `this` (-1), a source that is no bitmap
+// (-2) or a disposed one (-3), a rectangle missing a field (-4). 0 when all hold.
+double CheckSourceAndRect(CallInfo& c, std::size_t minArgs, PixelRect& r) {
+    if (c.args.size() < minArgs || !Self(c)) return -1.0;
+    const Other kind = Classify(c.arg(0));
+    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
+    return RectArg(c, c.arg(1), r) ? 0.0 : -4.0;
+}
+
 Value GetWidth(CallInfo& c) {
     BitmapSurface* s = Self(c);
     return s ? Value(static_cast<double>(s->width())) : Value(-1.0);
@@ -211,12 +221,9 @@ Value ColorTransformFn(CallInfo& c) {
 }
 
 Value CopyPixels(CallInfo& c) {
-    BitmapSurface* s = Self(c);
-    if (c.args.size() < 3 || !s) return -1.0;
-    const Other kind = Classify(c.arg(0));
-    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
-    if (!RectArg(c, c.arg(1), r)) return -4.0;
+    if (const double error = CheckSourceAndRect(c, 3, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
     const BitmapSurface& source = *c.arg(0).asObject()->bitmap;
     const long long dx = Coord(c, c.arg(2), "x"), dy = Coord(c, c.arg(2), "y");
     // mergeAlpha counts as false without an alpha bitmap, true by default with one.
@@ -231,12 +238,9 @@ Value CopyPixels(CallInfo& c) {
 }
 
 Value CopyChannel(CallInfo& c) {
-    BitmapSurface* s = Self(c);
-    if (c.args.size() < 5 || !s) return -1.0;
-    const Other kind = Classify(c.arg(0));
-    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
-    if (!RectArg(c, c.arg(1), r)) return -4.0;
+    if (const double error = CheckSourceAndRect(c, 5, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
     s->copyChannel(*c.arg(0).asObject()->bitmap, r, IntOf(c, c.vm.getMember(c.arg(2), "x")),
                    IntOf(c, c.vm.getMember(c.arg(2), "y")), Uint(c, 3), Uint(c, 4));
     return -1.0;
@@ -250,12 +254,9 @@ int ThresholdOp(const std::string& op) {
 }
 
 Value Threshold(CallInfo& c) {
-    BitmapSurface* s = Self(c);
-    if (c.args.size() < 5 || !s) return -1.0;
-    const Other kind = Classify(c.arg(0));
-    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
-    if (!RectArg(c, c.arg(1), r)) return -4.0;
+    if (const double error = CheckSourceAndRect(c, 5, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
     const std::uint32_t mask = c.arg(6).isUndefined() ? 0xFFFFFFFFu : Uint(c, 6);
     return static_cast<double>(s->threshold(
         *c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
@@ -263,12 +264,9 @@ Value Threshold(CallInfo& c) {
 }
 
 Value Merge(CallInfo& c) {
-    BitmapSurface* s = Self(c);
-    if (c.args.size() < 6 || !s) return -1.0;
-    const Other kind = Classify(c.arg(0));
-    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
-    if (!RectArg(c, c.arg(1), r)) return -4.0;
+    if (const double error = CheckSourceAndRect(c, 6, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
     const int mul[4] = {Int(c, 3), Int(c, 4), Int(c, 5), c.arg(6).isUndefined() ? 255 : Int(c, 6)};
     s->merge(*c.arg(0).asObject()->bitmap, r, Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
              mul);
@@ -351,12 +349,9 @@ Value ApplyFilter(CallInfo& c) {
 }
 
 Value PaletteMap(CallInfo& c) {
-    BitmapSurface* s = Self(c);
-    if (c.args.size() < 4 || !s) return -1.0;
-    const Other kind = Classify(c.arg(0));
-    if (kind != Other::Live) return kind == Other::Disposed ? -3.0 : -2.0;
     PixelRect r;
-    if (!RectArg(c, c.arg(1), r)) return -4.0;
+    if (const double error = CheckSourceAndRect(c, 4, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
     // Red, green, blue, alpha; a channel without an array keeps its value.
     static const int kShifts[4] = {16, 8, 0, 24};
     std::uint32_t tables[4][256];
