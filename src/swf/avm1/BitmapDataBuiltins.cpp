@@ -368,6 +368,17 @@ Value PaletteMap(CallInfo& c) {
     return -1.0;
 }
 
+Value PixelDissolve(CallInfo& c) {
+    PixelRect r;
+    if (const double error = CheckSourceAndRect(c, 4, r); error != 0) return error;
+    BitmapSurface* s = Self(c);
+    // Without a pixel count the player dissolves nothing.
+    if (c.args.size() < 5) return 0.0;
+    return static_cast<double>(s->pixelDissolve(*c.arg(0).asObject()->bitmap, r,
+                                                Coord(c, c.arg(2), "x"), Coord(c, c.arg(2), "y"),
+                                                Int(c, 3), Int(c, 4), Uint(c, 5)));
+}
+
 // Methods the player has that change nothing here: they answer as for a live bitmap.
 Value Unsupported(CallInfo& c) {
     return Self(c) ? Value{} : Value(-1.0);
@@ -429,7 +440,7 @@ void InstallBitmapDataBuiltins(Interpreter& vm) {
         {"paletteMap", PaletteMap},
         {"generateFilterRect", Unsupported},
         {"perlinNoise", Unsupported},
-        {"pixelDissolve", Unsupported},
+        {"pixelDissolve", PixelDissolve},
     };
     for (const auto& [name, fn] : methods) vm.method(proto, name, fn);
     ctor->put("RED_CHANNEL", 1.0);

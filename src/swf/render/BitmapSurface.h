@@ -108,6 +108,13 @@ class BitmapSurface {
                   int op, std::uint32_t threshold, std::uint32_t argb, std::uint32_t mask,
                   bool copySource);
     void scroll(long long dx, long long dy);
+    // Dissolves the rectangle of `source` at (`dx`, `dy`) into this surface: the area's first
+    // pixel, then `count` more in a fixed scrambled order that reaches every pixel of the area
+    // once, starting after position `seed`. The pixels come from `source`, or are `argb` when
+    // the source is this surface. Returns the position to pass as the next call's seed, so
+    // that calls in turn go on dissolving; 0 when nothing of the area lands here.
+    int pixelDissolve(const BitmapSurface& source, const PixelRect& rect, long long dx,
+                      long long dy, int seed, int count, std::uint32_t argb);
     // Per pixel: (source * mul + this * (256 - mul)) / 256 per channel, unmultiplied.
     void merge(const BitmapSurface& source, const PixelRect& rect, long long dx, long long dy,
                const int (&mul)[4]);

@@ -256,6 +256,56 @@ void BitmapSurface::merge(const BitmapSurface& source, const PixelRect& rect, lo
         }
 }
 
+namespace {
+
+// A bijection of the numbers below 2^bits (odd multiplications and xor-shifts each are one),
+// which scatters consecutive positions over the area.
+std::uint32_t Scramble(std::uint32_t v, int bits) {
+    const std::uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+    for (int round = 0; round < 2; ++round) {
+        v = (v * 0x2C1B3C6Du + 0x297A2D39u) & mask;
+        v ^= v >> (bits / 2 + 1);
+    }
+    return v;
+}
+
+}  // namespace
+
+int BitmapSurface::pixelDissolve(const BitmapSurface& source, const PixelRect& rect, long long dx,
+                                 long long dy, int seed, int count, std::uint32_t argb) {
+    CopyArea a;
+    if (disposed() || source.disposed() ||
+        !Intersect(source.width_, source.height_, width_, height_, rect, dx, dy, a))
+        return 0;
+    const bool fill = &source == this;
+    const std::uint32_t colour = Premultiply(argb, transparent_);
+    auto put = [&](std::uint32_t index) {
+        const int x = static_cast<int>(index % static_cast<std::uint32_t>(a.width));
+        const int y = static_cast<int>(index / static_cast<std::uint32_t>(a.width));
+        setRaw(a.dx + x, a.dy + y, fill ? colour : source.raw(a.sx + x, a.sy + y));
+    };
+    // The player always writes the area's first pixel; the scrambled order skips it.
+    put(0);
+    const auto area = static_cast<std::uint32_t>(a.width) * static_cast<std::uint32_t>(a.height);
+    int bits = 1;
+    while (bits < 32 && (1u << bits) < area) ++bits;
+    const std::uint32_t period = bits >= 32 ? 0 : 1u << bits;  // 0: all 2^32
+    std::uint32_t position = static_cast<std::uint32_t>(seed);
+    if (period) position %= period;
+    count = static_cast<int>(std::min<long long>(count, area - 1LL));
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t index = 0;
+        // Positions that fall outside the area (or on its first pixel) are passed over: at
+        // most three quarters of the period, and the area always holds another pixel.
+        do {
+            position = period ? (position + 1) % period : position + 1;
+            index = Scramble(position, bits);
+        } while (index == 0 || index >= area);
+        put(index);
+    }
+    return static_cast<int>(position);
+}
+
 // Moves the picture in place; what it uncovers keeps its old pixels.
 void BitmapSurface::scroll(long long dx, long long dy) {
     if (disposed() || (dx == 0 && dy == 0) || dx <= -width_ || dx >= width_ || dy <= -height_ ||
