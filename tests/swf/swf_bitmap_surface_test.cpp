@@ -2,6 +2,8 @@
 // bitmap budget, and a BitmapData shown through attachBitmap and beginBitmapFill.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "swf/avm1/BitmapDataObject.h"
 #include "swf/render/BitmapLibrary.h"
 #include "swf/render/BitmapSurface.h"
@@ -57,6 +59,33 @@ TEST(SwfBitmapSurface, OverlappingCopyReadsThePictureBeforeTheCall) {
     // A rectangle far outside either surface copies nothing and is safe.
     s->copyPixels(*s, {-(1LL << 40), 0, 1LL << 41, 1}, 1LL << 40, 0, false);
     EXPECT_EQ(s->getPixel(3, 0), 3u);
+}
+
+// Numbers a script may pass that are no lattice coordinates: the noise stays defined (the
+// sanitisers check the conversions) and a stitched picture keeps its tile across octaves.
+TEST(SwfBitmapSurface, PerlinNoiseTakesAnyNumbers) {
+    Movie movie;
+    BitmapLibrary library(movie);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double baseX, baseY, offset;
+        int octaves, seed;
+    };
+    const Case cases[] = {{nan, 1e-300, 0, 3, 0},
+                          {inf, -inf, 1e300, 2, -2147483647 - 1},
+                          {1e-300, 5, -1e18, 32, 7},
+                          {0.001, 0.001, nan, 40, 2147483647},
+                          {-30, 20, 4e9, 1, 1}};
+    for (const Case& c : cases) {
+        auto s = Surface(library, 8, 8, true);
+        BitmapSurface::PerlinOptions o;
+        o.baseX = c.baseX, o.baseY = c.baseY, o.octaves = c.octaves, o.seed = c.seed;
+        o.stitch = true, o.fractal = true, o.channels = 15;
+        o.offsets.assign(3, {c.offset, c.offset});
+        s->perlinNoise(o);
+        EXPECT_FALSE(s->disposed());
+    }
 }
 
 TEST(SwfBitmapSurface, FloodFillStopsAtOtherColours) {

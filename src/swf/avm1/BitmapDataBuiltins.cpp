@@ -379,6 +379,28 @@ Value PixelDissolve(CallInfo& c) {
                                                 Int(c, 3), Int(c, 4), Uint(c, 5)));
 }
 
+Value PerlinNoiseFn(CallInfo& c) {
+    BitmapSurface* s = Self(c);
+    if (c.args.size() < 6 || !s) return -1.0;
+    BitmapSurface::PerlinOptions o;
+    o.baseX = c.vm.toNumber(c.arg(0));
+    o.baseY = c.vm.toNumber(c.arg(1));
+    o.octaves = std::clamp(Int(c, 2), 0, BitmapSurface::kMaxNoiseOctaves);
+    o.seed = Int(c, 3);
+    o.stitch = c.vm.toBool(c.arg(4));
+    o.fractal = c.vm.toBool(c.arg(5));
+    o.channels = c.args.size() > 6 ? Uint(c, 6) & 0xFF : 7u;
+    o.gray = c.vm.toBool(c.arg(7));
+    Object* offsets = c.arg(8).asObject();
+    for (int i = 0; i < o.octaves; ++i) {
+        Object* point = offsets ? c.vm.getMember(offsets, std::to_string(i)).asObject() : nullptr;
+        o.offsets.emplace_back(point ? c.vm.toNumber(c.vm.getMember(point, "x")) : 0.0,
+                               point ? c.vm.toNumber(c.vm.getMember(point, "y")) : 0.0);
+    }
+    s->perlinNoise(o);
+    return 0.0;
+}
+
 // Methods the player has that change nothing here: they answer as for a live bitmap.
 Value Unsupported(CallInfo& c) {
     return Self(c) ? Value{} : Value(-1.0);
@@ -439,7 +461,7 @@ void InstallBitmapDataBuiltins(Interpreter& vm) {
         {"applyFilter", ApplyFilter},
         {"paletteMap", PaletteMap},
         {"generateFilterRect", Unsupported},
-        {"perlinNoise", Unsupported},
+        {"perlinNoise", PerlinNoiseFn},
         {"pixelDissolve", PixelDissolve},
     };
     for (const auto& [name, fn] : methods) vm.method(proto, name, fn);

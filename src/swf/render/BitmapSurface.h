@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "swf/format/Filter.h"
@@ -108,6 +109,20 @@ class BitmapSurface {
                   int op, std::uint32_t threshold, std::uint32_t argb, std::uint32_t mask,
                   bool copySource);
     void scroll(long long dx, long long dy);
+    // The whole surface filled with Perlin noise (see PerlinNoise) of `octaves` octaves (at
+    // most kMaxNoiseOctaves), each sampled at the point plus its offset (missing offsets are
+    // 0). `channels` picks the noisy channels (the others are 0, alpha 255); `gray` makes red,
+    // green and blue one noise.
+    struct PerlinOptions {
+        double baseX = 0, baseY = 0;
+        int octaves = 0;
+        int seed = 0;
+        bool stitch = false, fractal = false, gray = false;
+        unsigned channels = 7;
+        std::vector<std::pair<double, double>> offsets;
+    };
+    static constexpr int kMaxNoiseOctaves = 32;
+    void perlinNoise(const PerlinOptions& options);
     // Dissolves the rectangle of `source` at (`dx`, `dy`) into this surface: the area's first
     // pixel, then `count` more in a fixed scrambled order that reaches every pixel of the area
     // once, starting after position `seed`. The pixels come from `source`, or are `argb` when

@@ -1,10 +1,11 @@
-// BitmapSurface's operations on one surface: colour transform, flood fill, noise, hit tests
-// and colour bounds.
+// BitmapSurface's operations on one surface: colour transform, flood fill, noise, Perlin noise, hit
+// tests and colour bounds.
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "swf/render/BitmapSurface.h"
+#include "swf/render/PerlinNoise.h"
 
 namespace saver::swf {
 
@@ -42,7 +43,54 @@ int Offset(double v) {
     return static_cast<int>(std::clamp(v, -32768.0, 32767.0));
 }
 
+// A noise sum as a channel level, rounded as the player rounds it: a fractal sum (-1..1)
+// adds its half before halving; levels outside 0..255 stop there.
+std::uint32_t NoiseLevel(double v, bool fractal) {
+    const double level = fractal ? (v * 255.0 + 255.0 + 0.5) / 2.0 : v * 255.0 + 0.5;
+    if (!(level > 0)) return 0;
+    return level >= 255 ? 255u : static_cast<std::uint32_t>(level);
+}
+
 }  // namespace
+
+void BitmapSurface::perlinNoise(const PerlinOptions& options) {
+    if (disposed()) return;
+    const PerlinNoise lattice(options.seed);
+    PerlinNoise::Params params;
+    params.baseFreqX = options.baseX == 0 ? 0.0 : 1.0 / options.baseX;
+    params.baseFreqY = options.baseY == 0 ? 0.0 : 1.0 / options.baseY;
+    params.fractalSum = options.fractal;
+    params.stitch = options.stitch;
+    params.tileWidth = width_;
+    params.tileHeight = height_;
+    params.offsets = options.offsets;
+    params.offsets.resize(
+        static_cast<std::size_t>(std::clamp(options.octaves, 0, kMaxNoiseOctaves)));
+    const PerlinNoise::Octaves octaves = lattice.prepare(params);
+    const bool alpha = (options.channels & kAlphaChannel) != 0;
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) {
+            // Red, green, blue, alpha; a channel left out is -1 (0 after rounding), alpha 1.
+            double level[4] = {-1.0, -1.0, -1.0, 1.0};
+            if (options.gray) {
+                level[0] = level[1] = level[2] = lattice.turbulence(0, x, y, octaves);
+                if (alpha) level[3] = lattice.turbulence(1, x, y, octaves);
+            } else {
+                // The gradient tables go to the chosen channels in turn, not one per channel.
+                int table = 0;
+                for (int c = 0; c < 4; ++c)
+                    if (options.channels & (1u << c))
+                        level[c] = lattice.turbulence(table++, x, y, octaves);
+            }
+            const std::uint32_t a = transparent_ ? NoiseLevel(level[3], options.fractal) : 255;
+            const std::uint32_t argb = a << 24 | NoiseLevel(level[0], options.fractal) << 16 |
+                                       NoiseLevel(level[1], options.fractal) << 8 |
+                                       NoiseLevel(level[2], options.fractal);
+            // Stored as they are, not multiplied by alpha: the player does so, and a
+            // translucent noise pixel then brightens what lies below it.
+            setRaw(x, y, argb);
+        }
+}
 
 void BitmapSurface::colorTransform(const PixelRect& rect, const ColorTransform& cx) {
     if (disposed()) return;

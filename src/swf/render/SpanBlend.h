@@ -35,11 +35,12 @@ inline void BlendPixel(std::uint8_t* p, const agg::rgba8& c, unsigned cover) {
         p[2] = static_cast<std::uint8_t>(r);
         p[3] = 255;
     } else if (a != 0 || (r | g | b) != 0) {
+        // A colour above its alpha (a script's bitmap can hold one) saturates.
         const unsigned keep = 255 - a;
-        p[0] = static_cast<std::uint8_t>(b + MulDiv255(p[0], keep));
-        p[1] = static_cast<std::uint8_t>(g + MulDiv255(p[1], keep));
-        p[2] = static_cast<std::uint8_t>(r + MulDiv255(p[2], keep));
-        p[3] = static_cast<std::uint8_t>(a + MulDiv255(p[3], keep));
+        p[0] = static_cast<std::uint8_t>(std::min(255u, b + MulDiv255(p[0], keep)));
+        p[1] = static_cast<std::uint8_t>(std::min(255u, g + MulDiv255(p[1], keep)));
+        p[2] = static_cast<std::uint8_t>(std::min(255u, r + MulDiv255(p[2], keep)));
+        p[3] = static_cast<std::uint8_t>(std::min(255u, a + MulDiv255(p[3], keep)));
     }
 }
 
@@ -76,10 +77,12 @@ inline std::uint32_t MulDiv255Packed(std::uint32_t v, std::uint32_t k) {
 inline std::uint32_t BlendPacked(std::uint32_t c, std::uint32_t d, unsigned cover) {
     if (cover != 255) c = MulDiv255Packed(c, cover);
     d = MulDiv255Packed(d, 255 - (c >> 24));
-    // Channel by channel, wrapping as a byte does.
-    const std::uint32_t rb = ((c & 0x00FF00FFu) + (d & 0x00FF00FFu)) & 0x00FF00FFu;
-    const std::uint32_t ga = ((c & 0xFF00FF00u) + (d & 0xFF00FF00u)) & 0xFF00FF00u;
-    return rb | ga;
+    // Channel by channel in 16-bit lanes; a lane that carries past 255 saturates.
+    std::uint32_t rb = (c & 0x00FF00FFu) + (d & 0x00FF00FFu);
+    std::uint32_t ga = ((c >> 8) & 0x00FF00FFu) + ((d >> 8) & 0x00FF00FFu);
+    rb = (rb | ((rb >> 8) & 0x00010001u) * 0xFFu) & 0x00FF00FFu;
+    ga = (ga | ((ga >> 8) & 0x00010001u) * 0xFFu) & 0x00FF00FFu;
+    return rb | ga << 8;
 }
 
 #if defined(__SSE2__)
@@ -111,7 +114,7 @@ inline __m128i BlendFour(__m128i c, __m128i d, std::uint32_t covers4) {
         MulDiv255Lanes(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, AlphaLanes(cl)));
     const __m128i dh =
         MulDiv255Lanes(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, AlphaLanes(ch)));
-    return _mm_add_epi8(_mm_packus_epi16(cl, ch), _mm_packus_epi16(dl, dh));
+    return _mm_adds_epu8(_mm_packus_epi16(cl, ch), _mm_packus_epi16(dl, dh));
 }
 #endif
 
