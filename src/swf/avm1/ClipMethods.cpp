@@ -339,15 +339,22 @@ Value BytesTotal(CallInfo& c) {
 Value SetMask(CallInfo& c) {
     auto t = This(c);
     if (!t) return Value{};
+    if (c.args.empty()) return Value{};
+    if (c.arg(0).isUndefined() || c.arg(0).isNull()) {
+        t->setScriptMask(std::shared_ptr<TimelineInstance>{});
+        return true;
+    }
+    // A clip, a field, or a path (a string or number) to one, read as tellTarget reads it.
+    Object* target = c.vm.resolveTarget(c.arg(0));
     DisplaySlot field;
-    if (auto mask = Runner(c).timelineOf(c.arg(0).asObject())) {
+    if (auto mask = Runner(c).timelineOf(target)) {
         t->setScriptMask(mask);
-    } else if (FindDisplaySlot(Runner(c), c.arg(0).asObject(), field)) {
+    } else if (FindDisplaySlot(Runner(c), target, field)) {
         const auto it = field.parent->displayList().find(field.depth);
         if (it != field.parent->displayList().end() && it->second.text)
             t->setScriptMask(it->second.text, field.parent);
-    } else if (c.arg(0).isUndefined() || c.arg(0).isNull()) {
-        t->setScriptMask(std::shared_ptr<TimelineInstance>{});
+    } else {
+        return false;
     }
     return true;
 }

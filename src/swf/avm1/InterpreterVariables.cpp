@@ -63,6 +63,12 @@ Object* Interpreter::targetObject(Frame& f, const Value& path) {
     return start ? followPath(f, start, s, true, false) : nullptr;
 }
 
+Object* Interpreter::resolveTarget(const Value& path) {
+    if (!frames_.empty()) return targetObject(*frames_.back(), path);
+    Object* o = path.asObject();
+    return o && (o->kind() == Object::Kind::Clip || !o->textField.expired()) ? o : nullptr;
+}
+
 // tellTarget: a path from the script's own clip ('' is that clip). A target that names no clip
 // leaves names to the root and timeline actions to nothing, as Flash Player does; SWF 6 and
 // older read undefined as ''.

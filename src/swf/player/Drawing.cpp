@@ -101,8 +101,10 @@ void Drawing::endFill() {
 void Drawing::moveTo(Point to) {
     if (fill_) {
         Outline& last = fill_->outlines.back();
-        if (!(pen_ == last.start) && !last.edges.empty())
+        if (!(pen_ == last.start) && !last.edges.empty()) {
             last.edges.push_back({false, {}, last.start});
+            if (stroke_) stroke_->outlines.back().edges.push_back({false, {}, last.start});
+        }
         fill_->outlines.push_back({to, {}});
     }
     if (stroke_) stroke_->outlines.push_back({to, {}});
@@ -142,16 +144,17 @@ void Drawing::flushStroke() {
         layers_.push_back(Layer{std::nullopt, {}, {std::move(done)}});
 }
 
-// Closing a fill draws the edge back to where its outline started; the pen follows it there.
+// Closing a fill draws the edge back to where its outline started, stroked with the line
+// style in force; the pen follows it there.
 void Drawing::closeFill() {
     if (!fill_) return;
-    flushStroke();
     Outline& last = fill_->outlines.back();
     if (!last.edges.empty() && !(pen_ == last.start)) {
         last.edges.push_back({false, {}, last.start});
+        if (stroke_) stroke_->outlines.back().edges.push_back({false, {}, last.start});
         pen_ = last.start;
-        if (stroke_) stroke_->outlines = {Outline{pen_, {}}};
     }
+    flushStroke();
     Layer done{fill_->fill, {}, std::move(fill_->strokes)};
     for (Outline& o : fill_->outlines)
         if (!o.edges.empty()) done.outlines.push_back(std::move(o));

@@ -6,7 +6,7 @@
 //   - the pen starts at (0, 0); moveTo, lineTo and curveTo move it;
 //   - a fill collects the edges drawn while it is open and is closed with a straight edge back
 //     to where its outline started, at endFill, at the next beginFill and at a moveTo (which
-//     starts a new outline of the same fill);
+//     starts a new outline of the same fill); the line style in force strokes that edge too;
 //   - lines are stroked with the line style in force when they are drawn; lineStyle with no
 //     style ends stroking; width 0 is a hairline;
 //   - a fill is drawn below the lines drawn while it was open; each fill is a layer of its own
