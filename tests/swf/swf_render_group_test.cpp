@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "swf/render/BoxBlur.h"
@@ -310,6 +312,77 @@ BgraImage Noise(int w, int h, unsigned seed) {
     return image;
 }
 
+// Noise with clear bands (rows, and runs of eight pixels), as filtered pictures have around
+// the object: the fast paths skip such stretches.
+BgraImage SparseNoise(int w, int h, unsigned seed) {
+    BgraImage image = Noise(w, h, seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (y < 3 || y % 7 == 6 || x % 16 < 8)
+                std::fill_n(&image.pixels[(static_cast<std::size_t>(y) * w + x) * 4], 4, 0);
+    return image;
+}
+
+// The box blur by its definition: whole pixels within m of the centre weigh 1, the two at
+// m + 1 the fraction `frac` / 256, the weighted sum divided exactly and rounded down, pixels
+// beyond the edge clear; rows first, then columns, each pass. (Exact division and the blur's
+// reciprocal agree while the box has at most 13 whole pixels.)
+std::vector<std::uint8_t> DefinedBlur(std::vector<std::uint8_t> plane, int w, int h, double size,
+                                      int passes) {
+    const double radius = (size - 1) / 2;
+    const int m = static_cast<int>(std::ceil(radius)) - 1;
+    const auto frac =
+        static_cast<std::uint32_t>(std::clamp(std::floor((radius - m) * 256), 1.0, 256.0));
+    const std::uint32_t weight = (2 * m + 1) * 256 + 2 * frac;
+    auto pass = [&](int count, int length, auto at) {
+        for (int line = 0; line < count; ++line) {
+            std::vector<std::uint32_t> in(length);
+            for (int i = 0; i < length; ++i) in[i] = *at(line, i);
+            auto pixel = [&](int i) { return i >= 0 && i < length ? in[i] : 0u; };
+            for (int i = 0; i < length; ++i) {
+                std::uint32_t total = (pixel(i - m - 1) + pixel(i + m + 1)) * frac;
+                for (int k = -m; k <= m; ++k) total += pixel(i + k) * 256;
+                *at(line, i) = static_cast<std::uint8_t>(total / weight);
+            }
+        }
+    };
+    for (int p = 0; p < passes; ++p) {
+        pass(h, w, [&](int y, int x) { return &plane[static_cast<std::size_t>(y) * w + x]; });
+        pass(w, h, [&](int x, int y) { return &plane[static_cast<std::size_t>(y) * w + x]; });
+    }
+    return plane;
+}
+
+struct BlurPathCase {
+    int width, height;
+    double size;
+    int passes;
+};
+
+// The blur's vector paths (four rows or channels in lanes, sixteen columns a step, clear rows
+// and blocks skipped, the originals of the rows above kept in a ring) against the definition,
+// on noisy and on sparse pictures, boxes larger than the picture included.
+TEST(SwfRenderGroup, BoxBlurPathsMatchTheDefinition) {
+    const BlurPathCase cases[] = {
+        {23, 17, 2, 1}, {23, 17, 3.5, 3}, {23, 17, 9.25, 2}, {37, 21, 14, 3}, {19, 5, 14, 2},
+    };
+    BoxBlur blur;
+    for (const BlurPathCase& c : cases) {
+        for (const bool sparse : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " size " << c.size
+                                            << " passes " << c.passes << " sparse " << sparse);
+            const BgraImage picture =
+                sparse ? SparseNoise(c.width, c.height, 5) : Noise(c.width, c.height, 5);
+            std::vector<std::uint8_t> plane(static_cast<std::size_t>(c.width) * c.height);
+            for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = picture.pixels[i * 4 + 3];
+            const std::vector<std::uint8_t> expected =
+                DefinedBlur(plane, c.width, c.height, c.size, c.passes);
+            blur.blur(plane.data(), c.width, c.height, 1, c.size, c.size, c.passes);
+            EXPECT_EQ(plane, expected);
+        }
+    }
+}
+
 // The blur, the layer blends and the span blends each have a fast path for the common case
 // (four pixels or channels at once, no mask); it must give the very numbers of the general one.
 TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
@@ -381,6 +454,15 @@ TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
         for (int i = 0; i + 1 < w * h; ++i)
             BevelSpan({a, b, c}, lights.data(), &levels[i], away + i, &oneByOne.pixels[i * 4], 1);
         EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+        // Flat (both reads alike) with no light there, over clear runs: skipped four at a time.
+        std::vector<std::uint32_t> unlit = lights;
+        unlit[255] = 0;
+        fourAtATime = oneByOne = SparseNoise(w, h, 11);
+        BevelSpan({a, b, c}, unlit.data(), levels.data(), levels.data(), fourAtATime.pixels.data(),
+                  w * h);
+        for (int i = 0; i < w * h; ++i)
+            BevelSpan({a, b, c}, unlit.data(), &levels[i], &levels[i], &oneByOne.pixels[i * 4], 1);
+        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
     }
 
     // Four channels blurred together equal each channel blurred alone; columns equal rows of
@@ -420,11 +502,19 @@ TEST(SwfRenderGroup, ColourFilterStepsMatchTheGeneralOnes) {
                                      0.3f, 0.59f, 0.11f, 0, 0, 0,    0,     0,     1, 0};
     const std::array<float, 20> wild{-1.5f, 2.25f, 0.7f, 0.1f, 40, 0.2f, -0.4f, 1.9f, 0,    -30,
                                      3,     0.5f,  -2,   0.3f, 7,  0.1f, 0.2f,  0.3f, 0.6f, 90};
-    for (const auto& m : {identity, grey, wild}) {
-        BgraImage fourAtATime = noise, oneByOne = noise;
-        ColorMatrixSpan(m, fourAtATime.pixels.data(), n);
-        for (std::size_t i = 0; i < n; ++i) ColorMatrixSpan(m, &oneByOne.pixels[i * 4], 1);
-        EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+    // A matrix from a file need not be finite: its levels that are not numbers come out 0.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::array<float, 20> nonFinite{nan, 1, 0, 0, 0,   inf, -inf, 0, 0,   0,
+                                          0,   0, 1, 0, nan, 0,   0,    0, inf, 0};
+    const BgraImage sparse = SparseNoise(w, h, 3);  // clear runs: one result for them all
+    for (const auto& m : {identity, grey, wild, nonFinite}) {
+        for (const BgraImage* picture : {&noise, &sparse}) {
+            BgraImage fourAtATime = *picture, oneByOne = *picture;
+            ColorMatrixSpan(m, fourAtATime.pixels.data(), n);
+            for (std::size_t i = 0; i < n; ++i) ColorMatrixSpan(m, &oneByOne.pixels[i * 4], 1);
+            EXPECT_EQ(fourAtATime.pixels, oneByOne.pixels);
+        }
     }
 
     const int kx = 3, ky = 2;
@@ -443,7 +533,12 @@ TEST(SwfRenderGroup, ColourFilterStepsMatchTheGeneralOnes) {
                     sum += kernel[j * kx + i] * source[j * stride + (x + i) * 4 + c];
             ASSERT_EQ(sums[x * 4 + c], sum) << x << " " << c;
         }
-    // Sums back to pixels: scaled, biased, clamped, premultiplied, for both alpha rules.
+    // Sums back to pixels: scaled, biased, clamped (not a number to 0), premultiplied, for
+    // both alpha rules.
+    sums[1] = nan;
+    sums[7] = nan;  // an alpha
+    sums[8] = inf;
+    sums[13] = -inf;
     for (const bool preserveAlpha : {false, true}) {
         std::vector<std::uint8_t> pixels(noise.pixels.begin(), noise.pixels.begin() + count * 4);
         std::vector<std::uint8_t> expected = pixels;
@@ -452,7 +547,8 @@ TEST(SwfRenderGroup, ColourFilterStepsMatchTheGeneralOnes) {
         for (std::size_t x = 0; x < count; ++x) {
             std::uint8_t* p = &expected[x * 4];
             auto level = [&](int c) {
-                return std::clamp(sums[x * 4 + c] * scale + 20, 0.f, 255.f);
+                const float v = sums[x * 4 + c] * scale + 20;
+                return v > 0 ? std::min(v, 255.f) : 0.f;
             };
             const float a = preserveAlpha ? p[3] : level(3);
             for (int c = 0; c < 3; ++c)

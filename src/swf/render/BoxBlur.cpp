@@ -100,19 +100,28 @@ void BlurRows(std::vector<std::uint32_t>& line, std::uint8_t* pixels, int width,
 #if defined(__SSE2__)
 namespace {
 
-// Box::value on four lanes at once: the products in 64-bit halves (_mm_mul_epu32 takes the
-// even lanes), so the numbers are those of the scalar code.
-inline __m128i ValueFour(const Box& box, __m128i s0, __m128i s1) {
-    const __m128i keep = _mm_set1_epi32(static_cast<int>(256 - box.frac));
-    const __m128i take = _mm_set1_epi32(static_cast<int>(box.frac));
-    const __m128i inverse = _mm_set1_epi32(static_cast<int>(box.inverse));
-    auto even = [&](__m128i a, __m128i b) {  // lanes 0 and 2, each result in its low half
-        const __m128i total = _mm_add_epi64(_mm_mul_epu32(a, keep), _mm_mul_epu32(b, take));
-        return _mm_srli_epi64(_mm_mul_epu32(total, inverse), 32);
-    };
-    const __m128i lo = even(s0, s1);
-    const __m128i hi = even(_mm_srli_epi64(s0, 32), _mm_srli_epi64(s1, 32));
-    return _mm_or_si128(lo, _mm_slli_epi64(hi, 32));
+// Box::value on four lanes at once, from the sums of the whole pixels (s0) and of the two end
+// pixels (ends, at most 510): the total s0 * (256 - f) + s1 * f is s0 * 256 + ends * f, one
+// 16-bit multiply-add as the ends and f fit in 16 bits; the products by the reciprocal in
+// 64-bit halves (_mm_mul_epu32 takes the even lanes). The numbers are those of the scalar code.
+struct BoxLanes {
+    __m128i frac, inverse, highHalves;
+    explicit BoxLanes(const Box& box)
+        : frac(_mm_set1_epi32(static_cast<int>(box.frac))),
+          inverse(_mm_set1_epi32(static_cast<int>(box.inverse))),
+          highHalves(_mm_set_epi32(-1, 0, -1, 0)) {}
+};
+
+inline __m128i ValueFour(const BoxLanes& k, __m128i s0, __m128i ends) {
+    const __m128i total = _mm_add_epi32(_mm_slli_epi32(s0, 8), _mm_madd_epi16(ends, k.frac));
+    const __m128i even = _mm_srli_epi64(_mm_mul_epu32(total, k.inverse), 32);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(total, 32), k.inverse);
+    return _mm_or_si128(even, _mm_and_si128(odd, k.highHalves));
+}
+
+// Sixteen values of at most 255 into sixteen bytes.
+inline __m128i Bytes16(__m128i a, __m128i b, __m128i c, __m128i d) {
+    return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
 }
 
 // `n` bytes widened to 32-bit sums' sources, sixteen at a time.
@@ -167,26 +176,111 @@ void Deinterleave16(const std::uint8_t* in, std::uint8_t* const (&rows)[4], std:
 }
 
 // One row of four interleaved lanes (a BGRA row, or four rows of one channel side by side):
-// `src` the zero-padded sums' source, `out` four bytes per pixel.
-void BlurRowFour(const std::uint32_t* src, std::uint8_t* out, int width, const Box& box) {
+// `src` the zero-padded sums' source, `out` four bytes per pixel, written for pixels
+// [from, to) only. Four pixels a step, so that their values are worked out side by side and
+// stored at once.
+void BlurRowFour(const std::uint32_t* src, std::uint8_t* out, int from, int to, const Box& box) {
+    const BoxLanes lanes(box);
     auto at = [src](std::ptrdiff_t x) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x * 4));
     };
     __m128i s0 = _mm_setzero_si128();
-    for (int k = -box.m; k <= box.m; ++k) s0 = _mm_add_epi32(s0, at(k));
-    for (int x = 0; x < width; ++x) {
+    for (int k = -box.m; k <= box.m; ++k) s0 = _mm_add_epi32(s0, at(from + k));
+    auto step = [&](int x) {  // the value at x; s0 moves on to x + 1
         const __m128i ahead = at(x + box.m + 1);
-        const __m128i s1 = _mm_add_epi32(_mm_add_epi32(s0, ahead), at(x - box.m - 1));
-        const __m128i v = ValueFour(box, s0, s1);  // at most 255 (see Box::value)
-        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v, v), v);
-        const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
-        std::memcpy(out + x * 4, &word, 4);
+        const __m128i v = ValueFour(lanes, s0, _mm_add_epi32(ahead, at(x - box.m - 1)));
         s0 = _mm_sub_epi32(_mm_add_epi32(s0, ahead), at(x - box.m));
+        return v;
+    };
+    int x = from;
+    for (; x + 4 <= to; x += 4) {
+        const __m128i v0 = step(x), v1 = step(x + 1), v2 = step(x + 2), v3 = step(x + 3);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x * 4), Bytes16(v0, v1, v2, v3));
+    }
+    for (; x < to; ++x) {
+        const __m128i v = step(x);
+        const auto word = static_cast<std::uint32_t>(
+            _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(v, v), v)));
+        std::memcpy(out + x * 4, &word, 4);
     }
 }
 
-// Four rows of one channel at a time, interleaved into lanes, then BlurRowFour; the rows left
-// over are done one by one. Returns the first row not done.
+// The bytes [first, last] of `p` (n bytes) that hold all its nonzero ones; false when there
+// are none.
+bool NonZeroBytes(const std::uint8_t* p, std::size_t n, std::size_t& first, std::size_t& last) {
+    const __m128i zero = _mm_setzero_si128();
+    auto clear16 = [&](std::size_t i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) == 0xFFFF;
+    };
+    std::size_t i = 0;
+    while (i + 16 <= n && clear16(i)) i += 16;
+    while (i < n && p[i] == 0) ++i;
+    if (i == n) return false;
+    first = i;
+    std::size_t j = n;
+    while (j >= first + 16 && clear16(j - 16)) j -= 16;
+    while (p[j - 1] == 0) --j;
+    last = j - 1;
+    return true;
+}
+
+// The pixels a row's blur can make nonzero, [from, to), from its nonzero pixels [first, last].
+struct Reach {
+    int from, to;
+    Reach(std::size_t first, std::size_t last, int width, const Box& box)
+        : from(std::max(0, static_cast<int>(first) - box.m - 1)),
+          to(std::min(width, static_cast<int>(last) + box.m + 2)) {}
+};
+
+// One output row of the column pass, sixteen bytes a step: `after` enters the box, `before`
+// and `leaving` are its ends; `sums` holds s0 per byte and moves on to the next row. Returns
+// the number of bytes done (a multiple of sixteen).
+std::size_t BlurColumnRow(const Box& box, std::uint32_t* sums, const std::uint8_t* after,
+                          const std::uint8_t* before, const std::uint8_t* leaving,
+                          std::uint8_t* out, std::size_t n) {
+    const BoxLanes lanes(box);
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [](const std::uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    // Eight 16-bit lanes into four 32-bit ones: zero-extended (ends) or sign-extended (moves).
+    auto low = [zero](__m128i v) { return _mm_unpacklo_epi16(v, zero); };
+    auto high = [zero](__m128i v) { return _mm_unpackhi_epi16(v, zero); };
+    auto lowSigned = [](__m128i v) { return _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16); };
+    auto highSigned = [](__m128i v) { return _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16); };
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = load(after + i), b = load(before + i), l = load(leaving + i);
+        const __m128i aLo = _mm_unpacklo_epi8(a, zero), aHi = _mm_unpackhi_epi8(a, zero);
+        const __m128i endsLo = _mm_add_epi16(aLo, _mm_unpacklo_epi8(b, zero));
+        const __m128i endsHi = _mm_add_epi16(aHi, _mm_unpackhi_epi8(b, zero));
+        const __m128i moveLo = _mm_sub_epi16(aLo, _mm_unpacklo_epi8(l, zero));
+        const __m128i moveHi = _mm_sub_epi16(aHi, _mm_unpackhi_epi8(l, zero));
+        __m128i* sum = reinterpret_cast<__m128i*>(sums + i);
+        const __m128i s0 = _mm_loadu_si128(sum), s1 = _mm_loadu_si128(sum + 1);
+        const __m128i s2 = _mm_loadu_si128(sum + 2), s3 = _mm_loadu_si128(sum + 3);
+        // Nothing in the box and nothing at its ends: the result is 0, as the pixel already
+        // is (it lies in the box), and the sums stay 0. Clear margins are common.
+        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(s0, s1)),
+                                         _mm_or_si128(s2, s3));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) == 0xFFFF) continue;
+        auto value = [&](int k, __m128i s, __m128i ends, __m128i move) {
+            _mm_storeu_si128(sum + k, _mm_add_epi32(s, move));
+            return ValueFour(lanes, s, ends);
+        };
+        const __m128i v0 = value(0, s0, low(endsLo), lowSigned(moveLo));
+        const __m128i v1 = value(1, s1, high(endsLo), highSigned(moveLo));
+        const __m128i v2 = value(2, s2, low(endsHi), lowSigned(moveHi));
+        const __m128i v3 = value(3, s3, high(endsHi), highSigned(moveHi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), Bytes16(v0, v1, v2, v3));
+    }
+    return i;
+}
+
+// Four rows of one channel at a time, interleaved into lanes, then BlurRowFour over the
+// pixels the four rows' nonzero ones reach (clear rows stay clear); the rows left over are
+// done one by one. Returns the first row not done.
 int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& out,
                   std::uint8_t* pixels, int width, int height, const Box& box) {
     const int pad = box.m + 2;
@@ -197,14 +291,26 @@ int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& o
     int y = 0;
     for (; y + 4 <= height; y += 4) {
         std::uint8_t* rows[4];
-        for (int r = 0; r < 4; ++r) rows[r] = pixels + (static_cast<std::size_t>(y) + r) * w;
+        std::size_t first = w, last = 0;
+        for (int r = 0; r < 4; ++r) {
+            rows[r] = pixels + (static_cast<std::size_t>(y) + r) * w;
+            std::size_t f = 0, l = 0;
+            if (!NonZeroBytes(rows[r], w, f, l)) continue;
+            first = std::min(first, f);
+            last = std::max(last, l);
+        }
+        if (first > last) continue;
         std::size_t x = 0;
         for (; x + 16 <= w; x += 16) Interleave16(rows, x, src);
         for (; x < w; ++x)
             for (int r = 0; r < 4; ++r) src[x * 4 + r] = rows[r][x];
-        BlurRowFour(src, out.data(), width, box);
-        for (x = 0; x + 16 <= w; x += 16) Deinterleave16(out.data() + x * 4, rows, x);
-        for (; x < w; ++x)
+        const Reach reach(first, last, width, box);
+        std::memset(out.data(), 0, out.size());  // the blocks only partly in reach
+        BlurRowFour(src, out.data(), reach.from, reach.to, box);
+        const auto to = static_cast<std::size_t>(reach.to);
+        for (x = static_cast<std::size_t>(reach.from) / 16 * 16; x < to && x + 16 <= w; x += 16)
+            Deinterleave16(out.data() + x * 4, rows, x);
+        for (; x < to; ++x)
             for (int r = 0; r < 4; ++r) rows[r][x] = out[x * 4 + r];
     }
     return y;
@@ -224,8 +330,11 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
         const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
         for (int y = 0; y < height; ++y) {
             std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+            std::size_t first = 0, last = 0;
+            if (!NonZeroBytes(row, rowBytes, first, last)) continue;  // a clear row stays clear
             Widen(row, src, rowBytes);
-            BlurRowFour(src, row, width, box);
+            const Reach reach(first / 4, last / 4, width, box);
+            BlurRowFour(src, row, reach.from, reach.to, box);
         }
         return;
     }
@@ -240,51 +349,36 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
 }
 
 // Columns run over whole rows at a time: one sum per column and channel, moved down a row per
-// output row, so memory is read in order.
+// output row, so memory is read in order. The box's upper ends are rows already written, so
+// the last m + 2 rows' originals are kept in a ring (small enough to stay in the cache, where
+// a copy of the whole image was not); a row of zeros stands for every row beyond the image.
 void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels, double size) {
     const Box box(size);
     if (box.identity) return;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
-    // The copy ends in a row of zeros that stands for every row beyond the image, so the
-    // inner loop has no tests and vectorises.
-    copy_.resize(rowBytes * (static_cast<std::size_t>(height) + 1));
-    std::memcpy(copy_.data(), pixels, rowBytes * height);
-    std::memset(copy_.data() + rowBytes * height, 0, rowBytes);
+    const int kept = box.m + 2;  // rows y - m - 1 .. y
+    copy_.resize(rowBytes * (static_cast<std::size_t>(kept) + 1));
+    std::uint8_t* const zeros = copy_.data() + rowBytes * kept;
+    std::memset(zeros, 0, rowBytes);
     line_.assign(rowBytes, 0);
-    const std::uint8_t* zeros = copy_.data() + rowBytes * height;
-    auto row = [&](int y) -> const std::uint8_t* {
-        return y >= 0 && y < height ? copy_.data() + rowBytes * y : zeros;
+    auto original = [&](int y) -> const std::uint8_t* {  // a row at or above the one written
+        return y >= 0 ? copy_.data() + rowBytes * (y % kept) : zeros;
     };
     std::uint32_t* __restrict sums = line_.data();
-    for (int k = -box.m; k <= box.m; ++k) {
-        const std::uint8_t* r = row(k);
+    for (int k = 0; k <= box.m && k < height; ++k) {
+        const std::uint8_t* r = pixels + rowBytes * k;
         for (std::size_t i = 0; i < rowBytes; ++i) sums[i] += r[i];
     }
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* before = row(y - box.m - 1);
-        const std::uint8_t* after = row(y + box.m + 1);
-        const std::uint8_t* leaving = row(y - box.m);
-        std::uint8_t* __restrict out = pixels + rowBytes * y;
+        std::uint8_t* out = pixels + rowBytes * y;
+        std::memcpy(copy_.data() + rowBytes * (y % kept), out, rowBytes);
+        const int below = y + box.m + 1;
+        const std::uint8_t* after = below < height ? pixels + rowBytes * below : zeros;
+        const std::uint8_t* before = original(y - box.m - 1);
+        const std::uint8_t* leaving = original(y - box.m);
         std::size_t i = 0;
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        auto widen = [zero](const std::uint8_t* p) {
-            std::uint32_t four;
-            std::memcpy(&four, p, 4);
-            return _mm_unpacklo_epi16(
-                _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(four)), zero), zero);
-        };
-        for (; i + 4 <= rowBytes; i += 4) {
-            __m128i* sum = reinterpret_cast<__m128i*>(sums + i);
-            const __m128i s0 = _mm_loadu_si128(sum);
-            const __m128i a = widen(after + i);
-            const __m128i v =
-                ValueFour(box, s0, _mm_add_epi32(_mm_add_epi32(s0, a), widen(before + i)));
-            const auto word = static_cast<std::uint32_t>(
-                _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(v, v), v)));
-            std::memcpy(out + i, &word, 4);
-            _mm_storeu_si128(sum, _mm_sub_epi32(_mm_add_epi32(s0, a), widen(leaving + i)));
-        }
+        i = BlurColumnRow(box, sums, after, before, leaving, out, rowBytes);
 #endif
         for (; i < rowBytes; ++i) {
             const std::uint32_t a = after[i];

@@ -33,7 +33,7 @@ class BoxBlur {
     void columns(std::uint8_t* pixels, int width, int height, int channels, double size);
 
     std::vector<std::uint32_t> line_;  // one padded row (rows) or the column sums (columns)
-    std::vector<std::uint8_t> copy_;   // the source of a column pass
+    std::vector<std::uint8_t> copy_;   // a column pass's ring of original rows, a row pass's lanes
 };
 
 }  // namespace saver::swf

@@ -4,7 +4,6 @@
 // same truncation after adding one half.
 #include "swf/render/ColorFilterSpans.h"
 
-#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -15,13 +14,19 @@ namespace saver::swf {
 
 namespace {
 
+// A level clamped to 0..255 as SSE2's max and min do it: a level that is not a number
+// becomes 0 (casting it to a byte would be undefined).
+inline float Clamp255(float v) {
+    const float low = v > 0.0f ? v : 0.0f;
+    return low < 255.0f ? low : 255.0f;
+}
+
 void ColorMatrixOne(const std::array<float, 20>& m, std::uint8_t* p) {
     const float a = p[3];
     const float k = a > 0 ? 255.0f / a : 0.0f;
     const float r = p[2] * k, g = p[1] * k, b = p[0] * k;
     auto row = [&](int j) {
-        const float v = m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4];
-        return std::clamp(v, 0.0f, 255.0f);
+        return Clamp255(m[j] * r + m[j + 1] * g + m[j + 2] * b + m[j + 3] * a + m[j + 4]);
     };
     const float na = row(15);
     const float scale = na / 255.0f;
@@ -69,25 +74,49 @@ void ColorMatrixFour(const std::array<float, 20>& m, std::uint8_t* p) {
 void ColorMatrixSpan(const std::array<float, 20>& m, std::uint8_t* pixels, std::size_t n) {
     std::size_t i = 0;
 #if defined(__SSE2__)
-    for (; i + 4 <= n; i += 4) ColorMatrixFour(m, pixels + i * 4);
+    // Clear pixels (the margins a filtered object grows by) all come out as the matrix's
+    // offsets make them: worked out once.
+    alignas(16) std::uint8_t clear[16] = {};
+    ColorMatrixFour(m, clear);
+    const __m128i fromClear = _mm_load_si128(reinterpret_cast<const __m128i*>(clear));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4) {
+        auto* p = reinterpret_cast<__m128i*>(pixels + i * 4);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(p), zero)) == 0xFFFF)
+            _mm_storeu_si128(p, fromClear);
+        else
+            ColorMatrixFour(m, pixels + i * 4);
+    }
 #endif
     for (; i < n; ++i) ColorMatrixOne(m, pixels + i * 4);
 }
 
 void ConvolveSpan(const float* source, std::size_t stride, const float* kernel, int kx, int ky,
                   float* sums, std::size_t n) {
-    for (std::size_t x = 0; x < n; ++x, source += 4, sums += 4) {
+    std::size_t x = 0;
 #if defined(__SSE2__)
-        __m128 sum = _mm_setzero_ps();
+    // Four pixels side by side: each sum is one long chain of additions (in the plain loop's
+    // order, which fixes the numbers), so four chains at once keep the adder busy.
+    for (; x + 4 <= n; x += 4, source += 16, sums += 16) {
+        __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
         for (int j = 0; j < ky; ++j) {
             const float* row = source + static_cast<std::size_t>(j) * stride;
             const float* weights = kernel + static_cast<std::size_t>(j) * kx;
-            for (int i = 0; i < kx; ++i)
-                sum =
-                    _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(weights[i]), _mm_loadu_ps(row + i * 4)));
+            for (int i = 0; i < kx; ++i, row += 4) {
+                const __m128 w = _mm_set1_ps(weights[i]);
+                s0 = _mm_add_ps(s0, _mm_mul_ps(w, _mm_loadu_ps(row)));
+                s1 = _mm_add_ps(s1, _mm_mul_ps(w, _mm_loadu_ps(row + 4)));
+                s2 = _mm_add_ps(s2, _mm_mul_ps(w, _mm_loadu_ps(row + 8)));
+                s3 = _mm_add_ps(s3, _mm_mul_ps(w, _mm_loadu_ps(row + 12)));
+            }
         }
-        _mm_storeu_ps(sums, sum);
-#else
+        _mm_storeu_ps(sums, s0);
+        _mm_storeu_ps(sums + 4, s1);
+        _mm_storeu_ps(sums + 8, s2);
+        _mm_storeu_ps(sums + 12, s3);
+    }
+#endif
+    for (; x < n; ++x, source += 4, sums += 4) {
         float sum[4] = {0, 0, 0, 0};
         for (int j = 0; j < ky; ++j) {
             const float* row = source + static_cast<std::size_t>(j) * stride;
@@ -96,7 +125,6 @@ void ConvolveSpan(const float* source, std::size_t stride, const float* kernel, 
                 for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
         }
         std::memcpy(sums, sum, sizeof sum);
-#endif
     }
 }
 
@@ -119,9 +147,9 @@ void ConvolvedPixels(const float* sums, float scale, float bias, bool preserveAl
         const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
         std::memcpy(p, &word, 3);
 #else
-        const float a = preserveAlpha ? p[3] : std::clamp(sums[3] * scale + bias, 0.0f, 255.0f);
+        const float a = preserveAlpha ? p[3] : Clamp255(sums[3] * scale + bias);
         for (int c = 0; c < 3; ++c) {
-            const float v = std::clamp(sums[c] * scale + bias, 0.0f, 255.0f);
+            const float v = Clamp255(sums[c] * scale + bias);
             p[c] = static_cast<std::uint8_t>(v * a / 255.0f + 0.5f);
         }
 #endif

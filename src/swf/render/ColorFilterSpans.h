@@ -16,7 +16,8 @@
 // `preserveAlpha`) and rounded to the nearest level. Four channels at once in SSE2, operation
 // for operation as the scalar code.
 //
-// Failure: none; a matrix or kernel that is not finite gives unspecified levels (no fault).
+// Failure: none; a level that is not a number (from a matrix, kernel or divisor that is not
+// finite) comes out 0, in every path.
 #pragma once
 
 #include <array>

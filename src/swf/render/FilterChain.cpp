@@ -153,10 +153,18 @@ void FilterChain::padBlurredAlpha(int w, int h, int marginX, int marginY) {
     marginX_ = marginX;
     marginY_ = marginY;
     paddedWidth_ = w + 2 * marginX;
-    padded_.assign(static_cast<std::size_t>(paddedWidth_) * (h + 2 * marginY), 0);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(paddedAt(0, y), alpha_.data() + static_cast<std::size_t>(y) * w,
+    padded_.resize(static_cast<std::size_t>(paddedWidth_) * (h + 2 * marginY));
+    // Every byte written once: the margins cleared, the plane copied between them.
+    const auto width = static_cast<std::size_t>(paddedWidth_);
+    std::memset(padded_.data(), 0, width * marginY);
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = paddedAt(0, y);
+        std::memset(row - marginX, 0, static_cast<std::size_t>(marginX));
+        std::memcpy(row, alpha_.data() + static_cast<std::size_t>(y) * w,
                     static_cast<std::size_t>(w));
+        std::memset(row + w, 0, static_cast<std::size_t>(marginX));
+    }
+    std::memset(paddedAt(-marginX, h), 0, width * marginY);
 }
 
 void FilterChain::shadow(const Filter& f, BgraImage& image) {
@@ -227,28 +235,37 @@ void FilterChain::colorMatrix(const Filter& f, BgraImage& image) {
                     static_cast<std::size_t>(image.width) * image.height);
 }
 
-// The image is first unpremultiplied into a float copy padded by the kernel on every side,
-// the padding holding the edge pixels (clamp) or the filter's colour, so the sums need no
-// tests.
-void FilterChain::convolution(const Filter& f, BgraImage& image) {
-    if (f.kernel.empty() || f.matrixX > kMaxKernel || f.matrixY > kMaxKernel || f.divisor == 0 ||
-        !std::isfinite(f.divisor))
-        return;
-    const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
-    const int left = kx / 2, top = ky / 2, pw = w + kx, ph = h + ky;
-    unpremultiplied_.resize(static_cast<std::size_t>(pw) * ph * 4);
+namespace {
+
+// The rows of the convolution's source: each image row unpremultiplied into floats and padded
+// by the kernel on both sides with the edge pixels (clamp) or the filter's colour, rows above
+// and below the image the same way, so the sums need no tests.
+struct ConvolutionSource {
+    const Filter& f;
+    const BgraImage& image;
+    int left, top, pw;
     std::array<float, 256> unpremultiply{};  // the factor for each alpha, as divided per pixel
-    for (int a = 1; a < 256; ++a) unpremultiply[a] = 255.0f / static_cast<float>(a);
-    const std::array<float, 4> outside{float(f.color.b), float(f.color.g), float(f.color.r),
-                                       float(f.color.a)};
-    for (int y = 0; y < ph; ++y) {
-        float* out = unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4;
-        const int sy = y - top;
+    std::array<float, 4> outside{};
+
+    ConvolutionSource(const Filter& filter, const BgraImage& img)
+        : f(filter),
+          image(img),
+          left(filter.matrixX / 2),
+          top(filter.matrixY / 2),
+          pw(img.width + filter.matrixX),
+          outside{float(filter.color.b), float(filter.color.g), float(filter.color.r),
+                  float(filter.color.a)} {
+        for (int a = 1; a < 256; ++a) unpremultiply[a] = 255.0f / static_cast<float>(a);
+    }
+
+    // Padded row `y` (image row y - top) into `out`, pw pixels of four floats.
+    void row(int y, float* out) const {
+        const int w = image.width, h = image.height, sy = y - top;
         if (!f.clamp && (sy < 0 || sy >= h)) {
             for (int x = 0; x < pw; ++x) std::copy(outside.begin(), outside.end(), out + x * 4);
-            continue;
+            return;
         }
-        const std::uint8_t* row =
+        const std::uint8_t* pixels =
             image.pixels.data() + static_cast<std::size_t>(std::clamp(sy, 0, h - 1)) * w * 4;
         for (int x = 0; x < pw; ++x, out += 4) {
             const int sx = x - left;
@@ -256,7 +273,8 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
                 std::copy(outside.begin(), outside.end(), out);
                 continue;
             }
-            const std::uint8_t* px = row + static_cast<std::size_t>(std::clamp(sx, 0, w - 1)) * 4;
+            const std::uint8_t* px =
+                pixels + static_cast<std::size_t>(std::clamp(sx, 0, w - 1)) * 4;
             const float k = unpremultiply[px[3]];
             out[0] = px[0] * k;
             out[1] = px[1] * k;
@@ -264,11 +282,36 @@ void FilterChain::convolution(const Filter& f, BgraImage& image) {
             out[3] = px[3];
         }
     }
+};
+
+}  // namespace
+
+// Row y of the result needs padded rows y .. y + ky - 1, which read image rows from y - top
+// on: each is made just before the first row that needs it, before that row is overwritten.
+// They live in a ring of ky rows kept twice over (slots r and r + ky), so the ky rows of any
+// step lie one after another, as ConvolveSpan reads them; a padded copy of the whole image
+// (many megabytes of floats at full-HD scale) went to memory and back.
+void FilterChain::convolution(const Filter& f, BgraImage& image) {
+    if (f.kernel.empty() || f.matrixX > kMaxKernel || f.matrixY > kMaxKernel || f.divisor == 0 ||
+        !std::isfinite(f.divisor))
+        return;
+    const int w = image.width, h = image.height, kx = f.matrixX, ky = f.matrixY;
+    const ConvolutionSource source(f, image);
+    const std::size_t rowFloats = static_cast<std::size_t>(source.pw) * 4;
+    unpremultiplied_.resize(rowFloats * 2 * ky);
+    auto slot = [&](int r) {
+        return unpremultiplied_.data() + static_cast<std::size_t>(r) * rowFloats;
+    };
+    auto make = [&](int y) {
+        source.row(y, slot(y % ky));
+        std::memcpy(slot(y % ky + ky), slot(y % ky), rowFloats * sizeof(float));
+    };
+    for (int y = 0; y + 1 < ky; ++y) make(y);
     const float scale = 1.0f / f.divisor;
     sums_.resize(static_cast<std::size_t>(w) * 4);
     for (int y = 0; y < h; ++y) {
-        ConvolveSpan(unpremultiplied_.data() + static_cast<std::size_t>(y) * pw * 4,
-                     static_cast<std::size_t>(pw) * 4, f.kernel.data(), kx, ky, sums_.data(),
+        make(y + ky - 1);
+        ConvolveSpan(slot(y % ky), rowFloats, f.kernel.data(), kx, ky, sums_.data(),
                      static_cast<std::size_t>(w));
         std::uint8_t* pixels = image.pixels.data() + static_cast<std::size_t>(y) * w * 4;
         ConvolvedPixels(sums_.data(), scale, f.bias, f.preserveAlpha, pixels,

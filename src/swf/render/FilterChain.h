@@ -60,7 +60,7 @@ class FilterChain {
     std::vector<std::uint8_t> alpha_;   // the blurred alpha plane of the object
     std::vector<std::uint8_t> padded_;  // the same with clear margins (padBlurredAlpha)
     int marginX_ = 0, marginY_ = 0, paddedWidth_ = 0;
-    std::vector<float> unpremultiplied_;  // convolution's source, padded by the kernel
+    std::vector<float> unpremultiplied_;  // convolution's padded source rows (a ring)
     std::vector<float> sums_;             // convolution's sums for one row
 };
 

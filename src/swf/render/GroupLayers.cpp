@@ -143,8 +143,9 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     if (layers_.size() <= level) layers_.push_back(std::make_unique<BgraImage>());
     if (drawn_.size() <= level) drawn_.resize(level + 1);
     BgraImage& layer = *layers_[level];
-    // A layer is clear between uses (close() clears what was drawn), a new size clears it all.
-    if (layer.width != layerW || layer.height != layerH) layer.resize(layerW, layerH);
+    // A layer is clear between uses (close() clears what was drawn), so a new size (groups
+    // reaching beyond the frame by different amounts) need not clear it again.
+    if (layer.width != layerW || layer.height != layerH) layer.resizeClear(layerW, layerH);
     drawn_[level].reset(layerW, layerH);
     if (g.item->background && !box.empty())
         fillBackground(*g.item->background, box.x0 + g.originX, box.y0 + g.originY,
