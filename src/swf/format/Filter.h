@@ -25,6 +25,7 @@ enum class FilterKind : std::uint8_t {
 struct FilterGradientStop {
     Rgba color;
     std::uint8_t ratio = 0;
+    bool operator==(const FilterGradientStop&) const = default;
 };
 
 struct Filter {
@@ -49,6 +50,7 @@ struct Filter {
     std::vector<float> kernel;
     float divisor = 1, bias = 0;
     bool clamp = true, preserveAlpha = false;
+    bool operator==(const Filter&) const = default;
 };
 
 }  // namespace saver::swf

@@ -28,7 +28,7 @@ bool IsDeviceFont(const Font& font) {
 
 void AppendStaticText(const StaticText& text, const Movie& movie, const Matrix& matrix,
                       const ColorTransform& color, ClipRole role, std::size_t maxItems,
-                      std::vector<RenderItem>& out, const FontSource* fonts) {
+                      std::vector<RenderItem>& out, const FontSource* fonts, std::uint64_t source) {
     const Matrix toParent = matrix * text.matrix;
     const Font* font = nullptr;
     std::shared_ptr<const FontFace> face;  // the device face standing in for `font`
@@ -58,6 +58,7 @@ void AppendStaticText(const StaticText& text, const Movie& movie, const Matrix& 
                 if (out.size() >= maxItems) return;
                 const Matrix place{scale, 0, 0, scale, x, y};
                 out.push_back({&font->glyphs[glyph.index], toParent * place, glyphColor, role});
+                out.back().source = source;
             }
             x += glyph.advance;
         }

@@ -11,10 +11,14 @@
 // advances) draws its characters with the system's face of that name from `fonts`, scaled from
 // that face's EM square; without `fonts` it draws nothing.
 //
+// The items of the movie's own glyph outlines carry `source` (see RenderItem); those of device
+// faces do not.
+//
 // Failure: none; nothing is appended once `out` holds `maxItems` items.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "swf/format/SwfMovie.h"
@@ -25,6 +29,7 @@ namespace saver::swf {
 
 void AppendStaticText(const StaticText& text, const Movie& movie, const Matrix& matrix,
                       const ColorTransform& color, ClipRole role, std::size_t maxItems,
-                      std::vector<RenderItem>& out, const FontSource* fonts = nullptr);
+                      std::vector<RenderItem>& out, const FontSource* fonts = nullptr,
+                      std::uint64_t source = 0);
 
 }  // namespace saver::swf

@@ -5,6 +5,7 @@
 #include "swf/player/TimelineInstance.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <limits>
 #include <utility>
@@ -59,6 +60,11 @@ int TimelineInstance::frameCount() const {
 Drawing& TimelineInstance::drawing() {
     if (!drawing_) drawing_ = std::make_unique<Drawing>();
     return *drawing_;
+}
+
+std::uint64_t NewRenderSource() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
 }
 
 void TimelineInstance::restart() {
@@ -389,7 +395,7 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         if (object.pendingRemoval ||
             (!object.visible && !(object.clipDepth && *object.clipDepth > 0)))
             continue;
-        static const Character kEmptyClip = Sprite{};  // a clip a script made empty
+        static const Character kEmptyClip = Sprite{};      // a clip a script made empty
         static const Character kScriptField = EditText{};  // its state is all it has
         const auto it = context_.movie->dictionary.find(object.characterId);
         const Character* character = object.bitmapShape ? object.bitmapShape.get()
@@ -419,8 +425,8 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
                                      const Matrix& matrix, const ColorTransform& color,
                                      std::vector<RenderItem>& out) const {
     const bool group = object.filters != nullptr ||
-                       (object.blendMode >= 2 && object.blendMode <= 14) ||
-                       object.cacheAsBitmap || object.opaqueBackground;
+                       (object.blendMode >= 2 && object.blendMode <= 14) || object.cacheAsBitmap ||
+                       object.opaqueBackground;
     const ColorTransform inner = group ? ColorTransform{} : color;
     if (group) {
         RenderItem begin{nullptr, matrix, color, ClipRole::BeginGroup};
@@ -432,16 +438,18 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
     }
     if (const auto* shape = std::get_if<Shape>(&character)) {
         out.push_back({shape, matrix, inner});
+        // A script's bitmap is shown through a shape of the object's own, which may go.
+        if (!object.bitmapShape) out.back().source = context_.source;
     } else if (const auto* morph = std::get_if<MorphShape>(&character)) {
         if (const Shape* now = context_.morphs.shapeAt(*morph, object.ratio, context_.tickCount))
             out.push_back({now, matrix, inner});
     } else if (const auto* text = std::get_if<StaticText>(&character)) {
         AppendStaticText(*text, *context_.movie, matrix, inner, ClipRole::Draw, kMaxRenderItems,
-                         out, context_.fonts);
+                         out, context_.fonts, context_.source);
     } else if (const auto* field = std::get_if<EditText>(&character)) {
         TextFieldState& state = TextFieldOf(object, *field, *context_.movie);
-        AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix,
-                                       context_.viewScaleX, context_.viewScaleY),
+        AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix, context_.viewScaleX,
+                                       context_.viewScaleY),
                        matrix, inner, kMaxRenderItems, out, context_.viewScaleX,
                        context_.viewScaleY);
     } else if (object.sprite) {
@@ -456,6 +464,7 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
                                    const Matrix& matrix, std::vector<RenderItem>& out) const {
     if (const auto* shape = std::get_if<Shape>(&character)) {
         out.push_back({shape, matrix, {}, ClipRole::Mask});
+        if (!object.bitmapShape) out.back().source = context_.source;
         return;
     }
     if (const auto* morph = std::get_if<MorphShape>(&character)) {
@@ -465,7 +474,7 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
     }
     if (const auto* text = std::get_if<StaticText>(&character)) {
         AppendStaticText(*text, *context_.movie, matrix, {}, ClipRole::Mask, kMaxRenderItems, out,
-                         context_.fonts);
+                         context_.fonts, context_.source);
         return;
     }
     if (!object.sprite) return;
@@ -474,6 +483,7 @@ void TimelineInstance::collectMask(const DisplayObject& object, const Character&
     for (const RenderItem& item : drawn) {
         if (item.role != ClipRole::Draw || out.size() >= kMaxRenderItems) continue;
         out.push_back({item.shape, item.matrix, {}, ClipRole::Mask});
+        out.back().source = item.source;
     }
 }
 

@@ -22,8 +22,8 @@
 #include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
 #include "swf/player/Drawing.h"
-#include "swf/player/MorphCache.h"
 #include "swf/player/EditTextLayout.h"
+#include "swf/player/MorphCache.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -56,8 +56,13 @@ struct FrameEntry {
 inline constexpr std::size_t kMaxFrameLog = 65536;  // entries kept between two reads
 
 // What all timelines of one player share.
+// A number no player context of this process had before: the `source` of the render items
+// whose shapes its movie owns.
+std::uint64_t NewRenderSource();
+
 struct PlayerContext {
     const Movie* movie = nullptr;
+    const std::uint64_t source = NewRenderSource();  // for the movie's own shapes (RenderItem)
     int liveSprites = 0;
     std::uint64_t tickCount = 0;  // ticks so far; a sprite born in a tick does not advance in it
     std::deque<PendingActions> pending;
@@ -76,12 +81,12 @@ struct PlayerContext {
     std::vector<std::weak_ptr<TimelineInstance>> parked;
     // The pointer in stage coordinates (twips), set by whoever delivers input.
     double mouseX = 0, mouseY = 0;
-    MorphCache morphs;     // morph shapes at the ratios they are shown at
-    ButtonStates buttons;  // buttons run their up state as a timeline of their own
+    MorphCache morphs;       // morph shapes at the ratios they are shown at
+    ButtonStates buttons;    // buttons run their up state as a timeline of their own
     bool logFrames = false;  // fill `frameLog` (only when someone reads it)
     std::vector<FrameEntry> frameLog;
     std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
-    const FontSource* fonts = nullptr;  // device text; none: it is not drawn
+    const FontSource* fonts = nullptr;                  // device text; none: it is not drawn
     // Inside the shapes of a script-set mask while collecting.
     int scriptMaskNesting = 0;
     // Text fields that scripts made masks, with the clip each masks (see setScriptMask).
@@ -115,8 +120,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void gotoFrameAndStop(int frame);
     void gotoLabelAndStop(const std::string& label);
     int labelFrame(const std::string& label) const;  // zero-based; -1 when no frame has it
-    void nextFrame();  // and stop; nothing at the last frame
-    void prevFrame();  // and stop; nothing at the first frame
+    void nextFrame();                                // and stop; nothing at the last frame
+    void prevFrame();                                // and stop; nothing at the first frame
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
 
@@ -241,7 +246,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     std::weak_ptr<TimelineInstance> parent_;
     int depth_ = 0;
     std::uint16_t characterId_ = 0;
-    DisplayObject self_;  // the root's own transform
+    DisplayObject self_;    // the root's own transform
     std::string lastName_;  // kept when the clip leaves the stage
     const std::vector<ClipAction>* lastClipActions_ = nullptr;
 

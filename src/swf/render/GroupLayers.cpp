@@ -90,12 +90,35 @@ int Clamp(double v, int lo, int hi) {
 
 }  // namespace
 
-void GroupLayers::reset(BgraImage& target) {
+void GroupLayers::reset(BgraImage& target, bool keepPictures, bool aliased) {
     // Layers left open by the frame before (one that ended inside a group) are cleared.
     for (std::size_t level = 0; level < open_.size(); ++level) clearDrawn(level, {});
     target_ = &target;
     open_.clear();
     shiftX_ = shiftY_ = 0;
+    keepPictures_ = keepPictures;
+    aliased_ = aliased;
+    pending_ = nullptr;
+}
+
+std::size_t GroupLayers::reuse(std::span<const RenderItem> items, std::size_t begin,
+                               const Matrix& stage, const std::uint8_t* mask) {
+    pending_ = nullptr;
+    if (!keepPictures_) return begin;
+    const std::size_t end = GroupEnd(items, begin);
+    GroupCache::Picture* picture = cache_.find(
+        items, begin, end, {stage, shiftX_, shiftY_, target_->width, target_->height, aliased_});
+    if (picture == nullptr) return begin;
+    if (!picture->ready) {
+        pending_ = picture;
+        pendingItem_ = &items[begin];
+        return begin;
+    }
+    const std::uint8_t mode = items[begin].blendMode;
+    if ((mode == kBlendAlpha || mode == kBlendErase) && open_.empty()) return end;  // not shown
+    blendImage(picture->image, picture->x, picture->y,
+               picture->filtered ? nullptr : &picture->drawn, items[begin], mask, below());
+    return end;
 }
 
 BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begin,
@@ -103,6 +126,8 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
     const Matrix stage = shifted(unshifted);
     Group g;
     g.item = &items[begin];
+    if (pending_ != nullptr && pendingItem_ == g.item) g.keep = pending_;
+    pending_ = nullptr;
     g.scaleX = std::hypot(stage.a, stage.b) * 20;
     g.scaleY = std::hypot(stage.c, stage.d) * 20;
     Box box = GroupBounds(items, begin, stage);
@@ -168,13 +193,13 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     const bool shown = !((mode == kBlendAlpha || mode == kBlendErase) && open_.empty());
     Rows done;
     if (g.x1 > g.x0 && g.y1 > g.y0 && shown) {
-        RowExtents* destDrawn = drawnRows();
         if (g.item->filters) {  // filters work on a copy of just the rectangle
             done = copyDrawn(g, level);
             filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
-            BlendLayer({&work_, 0, 0, work_.width, work_.height}, g.x0, g.y0, mode,
-                       g.item->colorTransform, mask, dest);
-            if (destDrawn != nullptr) destDrawn->addRect(g.x0, g.y0, g.x1, g.y1);
+            blendWork(g, nullptr, mask, dest);
+        } else if (g.keep != nullptr) {  // a copy to keep, blended from there
+            done = copyDrawn(g, level, &workSpans_);
+            blendWork(g, &workSpans_, mask, dest);
         } else {
             done = blendDrawn(g, level, mask, dest);
         }
@@ -211,9 +236,37 @@ GroupLayers::Rows GroupLayers::blendDrawn(const Group& g, std::size_t level,
     return rows;
 }
 
+void GroupLayers::blendWork(const Group& g, const RowExtents* spans, const std::uint8_t* mask,
+                            BgraImage& dest) {
+    GroupCache::Picture* keep = g.keep;
+    if (keep != nullptr && cache_.keep(*keep, work_, g.x0, g.y0, spans))
+        blendImage(keep->image, keep->x, keep->y, spans ? &keep->drawn : nullptr, *g.item, mask,
+                   dest);
+    else
+        blendImage(work_, g.x0, g.y0, spans, *g.item, mask, dest);
+}
+
+// What the image puts into `dest` is recorded there when `dest` is a layer itself: the
+// rectangle of a filtered picture, the drawn spans of another.
+void GroupLayers::blendImage(const BgraImage& image, int x, int y, const RowExtents* spans,
+                             const RenderItem& item, const std::uint8_t* mask, BgraImage& dest) {
+    if (RowExtents* destDrawn = drawnRows(); destDrawn != nullptr) {
+        if (spans == nullptr) {
+            destDrawn->addRect(x, y, x + image.width, y + image.height);
+        } else {
+            for (int row = spans->top(); row < spans->bottom(); ++row) {
+                const RowExtents::Span s = spans->row(row);
+                if (!s.empty()) destDrawn->add(y + row, x + s.x0, x + s.x1);
+            }
+        }
+    }
+    BlendLayer({&image, 0, 0, image.width, image.height}, x, y, item.blendMode, item.colorTransform,
+               mask, dest, spans);
+}
+
 // The group's rectangle into work_: clear, with the drawn spans copied in.
 // Each row is cleared in the layer as soon as it is copied, while it is in the cache.
-GroupLayers::Rows GroupLayers::copyDrawn(const Group& g, std::size_t level) {
+GroupLayers::Rows GroupLayers::copyDrawn(const Group& g, std::size_t level, RowExtents* spans) {
     const BgraImage& layer = *layers_[level];
     const int w = g.x1 - g.x0, h = g.y1 - g.y0;
     const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;
@@ -222,12 +275,14 @@ GroupLayers::Rows GroupLayers::copyDrawn(const Group& g, std::size_t level) {
     work_.pixels.resize(static_cast<std::size_t>(w) * h * 4);
     const RowExtents& drawn = drawn_[level];
     const Rows rows{std::max(drawn.top(), ly), std::min(drawn.bottom(), ly + h)};
+    if (spans != nullptr) spans->reset(w, h);
     // Every byte of the rectangle is written once: the drawn span copied, the rest zeroed.
     for (int y = ly; y < ly + h; ++y) {
         std::uint8_t* out = work_.pixels.data() + static_cast<std::size_t>(y - ly) * w * 4;
         const RowExtents::Span s = y >= rows.y0 && y < rows.y1 ? drawn.row(y) : RowExtents::Span{};
         const int x0 = std::clamp(s.x0, lx, lx + w), x1 = std::clamp(s.x1, x0, lx + w);
         std::memset(out, 0, static_cast<std::size_t>(x0 - lx) * 4);
+        if (x1 > x0 && spans != nullptr) spans->add(y - ly, x0 - lx, x1 - lx);
         if (x1 > x0)
             std::memcpy(out + static_cast<std::size_t>(x0 - lx) * 4,
                         layer.pixels.data() + (static_cast<std::size_t>(y) * layer.width + x0) * 4,

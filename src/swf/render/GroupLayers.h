@@ -17,6 +17,11 @@
 // gives the matrices of the items inside that move. A group's rectangle holds what the
 // filtered groups inside it spread beyond their shapes.
 //
+// With pictures kept (reset's `keepPictures`, for the frames of a movie), a group whose content
+// is the same as in the frames before is blended from its kept picture (GroupCache) instead of
+// being drawn: reuse() does that, or else tells open() to keep the picture the group draws.
+// The picture blended is the very one drawing the group would give.
+//
 // The alpha and erase modes act on the layer of the group around them; with none (directly on
 // the stage, whose transparency is never shown) they change nothing that can be seen.
 //
@@ -32,6 +37,7 @@
 #include "swf/format/SwfTypes.h"
 #include "swf/render/BgraImage.h"
 #include "swf/render/FilterChain.h"
+#include "swf/render/GroupCache.h"
 #include "swf/render/RenderItem.h"
 #include "swf/render/RowExtents.h"
 
@@ -39,8 +45,19 @@ namespace saver::swf {
 
 class GroupLayers {
   public:
-    // Starts a frame drawn into `target`, with no group open.
-    void reset(BgraImage& target);
+    // Starts a frame drawn into `target`, with no group open. With `keepPictures`, groups'
+    // pictures are kept and reused (see above); `aliased` is the frame's quality, which they
+    // depend on.
+    void reset(BgraImage& target, bool keepPictures = false, bool aliased = false);
+    // Ends a frame: drops the kept pictures of the groups it did not draw.
+    void endFrame() { cache_.endFrame(); }
+
+    // When the group of `items[begin]` (a BeginGroup item) has a kept picture, blends it onto
+    // the image the group would be blended onto, weighted by `mask` (as close() does), and
+    // returns the index of its EndGroup item: its items are not to be drawn. Otherwise returns
+    // `begin`, and the group is to be opened (open()) and drawn.
+    std::size_t reuse(std::span<const RenderItem> items, std::size_t begin, const Matrix& stage,
+                      const std::uint8_t* mask);
 
     // Opens the group of `items[begin]` (a BeginGroup item) and returns the image its items
     // are drawn into. `stage` maps stage twips to target pixels.
@@ -69,8 +86,9 @@ class GroupLayers {
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the layer's rectangle in target pixels
         int originX = 0, originY = 0;        // where the target's origin lies in the layer
         const RenderItem* item = nullptr;
-        double scaleX = 1, scaleY = 1;  // target pixels per SWF pixel, for the filters
-        double shiftX = 0, shiftY = 0;  // the move of its items onto whole pixels
+        double scaleX = 1, scaleY = 1;        // target pixels per SWF pixel, for the filters
+        double shiftX = 0, shiftY = 0;        // the move of its items onto whole pixels
+        GroupCache::Picture* keep = nullptr;  // where to keep its picture, if anywhere
     };
 
     BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
@@ -79,7 +97,14 @@ class GroupLayers {
         int y0 = 0, y1 = 0;
     };
     Rows blendDrawn(const Group& g, std::size_t level, const std::uint8_t* mask, BgraImage& dest);
-    Rows copyDrawn(const Group& g, std::size_t level);
+    // With `spans`, records there the spans copied, in work_'s coordinates.
+    Rows copyDrawn(const Group& g, std::size_t level, RowExtents* spans = nullptr);
+    // Blends work_ (the group's rectangle, only `spans` of it read when given), keeping it as
+    // the group's picture when asked to.
+    void blendWork(const Group& g, const RowExtents* spans, const std::uint8_t* mask,
+                   BgraImage& dest);
+    void blendImage(const BgraImage& image, int x, int y, const RowExtents* spans,
+                    const RenderItem& item, const std::uint8_t* mask, BgraImage& dest);
     void clearRows(std::size_t level, int y0, int y1);
     void clearDrawn(std::size_t level, Rows done);
     void fillBackground(Rgba color, double x0, double y0, double x1, double y1, std::size_t level);
@@ -90,7 +115,12 @@ class GroupLayers {
     std::vector<Group> open_;
     double shiftX_ = 0, shiftY_ = 0;  // the moves of every open group, summed
     FilterChain filters_;
-    BgraImage work_;  // the rectangle of the closing layer, filtered
+    BgraImage work_;        // the rectangle of the closing layer, filtered
+    RowExtents workSpans_;  // what work_ holds, for an unfiltered group's picture
+    GroupCache cache_;
+    bool keepPictures_ = false, aliased_ = false;
+    GroupCache::Picture* pending_ = nullptr;  // for the group reuse() was last asked about
+    const RenderItem* pendingItem_ = nullptr;
 };
 
 }  // namespace saver::swf

@@ -32,6 +32,13 @@ struct RenderItem {
     const std::vector<Filter>* filters = nullptr;  // BeginGroup: owned by the Movie, or none
     std::optional<Rgba> background;  // BeginGroup: fills the group's bounds first, opaque
     bool cached = false;             // BeginGroup: a cached bitmap, drawn on whole pixels
+    // Nonzero when `shape` never changes while it exists and no other shape takes its address
+    // while items naming this source may still be drawn (the shapes of a loaded movie, which
+    // lives as long as its player): the number of that movie's player, which no other player
+    // of the process has. Groups of such items only may have their pictures reused from one
+    // frame to the next (GroupCache). 0: the shape may change (a script's drawing, a morph, a
+    // text field's layout, a script's bitmap), and its groups are drawn every frame.
+    std::uint64_t source = 0;
 };
 
 }  // namespace saver::swf

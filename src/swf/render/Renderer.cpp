@@ -109,18 +109,28 @@ struct Renderer::Impl {
     std::size_t flattened = 0;           // groups opened beyond kMaxGroupDepth, drawn in place
     bool aliased = false;
 
+    void draw(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
+              BgraImage& target, bool keepPictures);
     void clip(const RenderItem& item, const Matrix& m);
-    void group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage);
+    std::size_t group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage);
     void closeGroup();
 };
 
 // A group's items draw into its layer, clipped by the masks opened inside it; when it closes,
-// the layer is blended onto the picture below through the masks open around it.
-void Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i, const Matrix& stage) {
+// the layer is blended onto the picture below through the masks open around it. A group with a
+// kept picture is blended from it at once, through the same masks, and its items skipped.
+// Returns the index of the last item dealt with.
+std::size_t Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i,
+                                  const Matrix& stage) {
     if (items[i].role == ClipRole::BeginGroup) {
         if (maskBases.size() >= kMaxGroupDepth) {
             ++flattened;
-            return;
+            return i;
+        }
+        masks.finish();
+        if (const std::size_t end = groups.reuse(items, i, stage, masks.current()); end != i) {
+            rasterizer.setMask(masks.current());
+            return end;
         }
         maskBases.push_back(masks.enterGroup());
         rasterizer.begin(groups.open(items, i, stage), aliased);
@@ -131,6 +141,7 @@ void Renderer::Impl::group(std::span<const RenderItem> items, std::size_t i, con
     } else {
         closeGroup();
     }
+    return i;
 }
 
 void Renderer::Impl::closeGroup() {
@@ -172,37 +183,45 @@ void Renderer::render(std::span<const RenderItem> items, Rgba background, const 
         target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
         return;
     Clear(target, background);
-    renderOver(items, stage, quality, target);
+    impl_->draw(items, stage, quality, target, true);
+    impl_->groups.endFrame();
 }
 
+// A bitmap drawn into keeps no group pictures: they are for the frames of a movie, and would
+// push out the frame's own.
 void Renderer::renderOver(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
                           BgraImage& target) {
     if (target.width <= 0 || target.height <= 0 ||
         target.pixels.size() < static_cast<std::size_t>(target.width) * target.height * 4)
         return;
-    impl_->rasterizer.begin(target, quality == Quality::Low);
-    impl_->rasterizer.setMask(nullptr);
-    impl_->rasterizer.setDrawnRows(nullptr);
-    impl_->masks.reset(static_cast<std::size_t>(target.width) * target.height);
-    impl_->groups.reset(target);
-    impl_->maskBases.clear();
-    impl_->flattened = 0;
-    impl_->aliased = quality == Quality::Low;
+    impl_->draw(items, stage, quality, target, false);
+}
+
+void Renderer::Impl::draw(std::span<const RenderItem> items, const Matrix& stage, Quality quality,
+                          BgraImage& target, bool keepPictures) {
+    aliased = quality == Quality::Low;
+    rasterizer.begin(target, aliased);
+    rasterizer.setMask(nullptr);
+    rasterizer.setDrawnRows(nullptr);
+    masks.reset(static_cast<std::size_t>(target.width) * target.height);
+    groups.reset(target, keepPictures, aliased);
+    maskBases.clear();
+    flattened = 0;
     const double stageScale = std::sqrt(std::fabs(stage.a * stage.d - stage.b * stage.c));
     for (std::size_t i = 0; i < items.size(); ++i) {
         const RenderItem& item = items[i];
         if (item.role == ClipRole::BeginGroup || item.role == ClipRole::EndGroup) {
-            impl_->group(items, i, stage);
+            i = group(items, i, stage);
             continue;
         }
-        const Matrix m = impl_->groups.shifted(stage * item.matrix);
-        impl_->clip(item, m);
+        const Matrix m = groups.shifted(stage * item.matrix);
+        clip(item, m);
         if (item.role != ClipRole::Draw || item.shape == nullptr) continue;
         if (Finite(m))  // a degenerate product of nested scales draws nothing
-            impl_->rasterizer.draw(*item.shape, m, item.colorTransform, stageScale, item.bitmaps);
+            rasterizer.draw(*item.shape, m, item.colorTransform, stageScale, item.bitmaps);
     }
-    while (!impl_->maskBases.empty()) impl_->closeGroup();  // a list that ends inside a group
-    impl_->rasterizer.setMask(nullptr);
+    while (!maskBases.empty()) closeGroup();  // a list that ends inside a group
+    rasterizer.setMask(nullptr);
 }
 
 }  // namespace saver::swf
