@@ -88,6 +88,7 @@ void LoadRuffle(const fs::path& dir, const char* set, std::vector<TraceCase>& ou
         c.frames = RuffleFrames(p / "test.toml");
         c.environment = RuffleEnvironment();
         RuffleViewport(p / "test.toml", c.environment);
+        c.tolerance = TraceTolerance::Read((p / "test.toml").string());
         c.version = SwfVersion(p / "test.swf");
         c.family = c.name.substr(0, c.name.find('_'));
         c.logLines = true;

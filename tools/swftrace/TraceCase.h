@@ -2,15 +2,18 @@
 // the trace output Flash Player wrote.
 //
 //   swfdec-trace/NAME-V.swf with NAME-V.swf.trace: 11 frames (load, then ten advances).
-//   ruffle-avm1/NAME/test.swf with output.txt: num_frames (or num_ticks) of test.toml.
+//   ruffle-avm1/NAME/test.swf with output.txt: num_frames (or num_ticks) of test.toml, and
+//   the numbers test.toml lets differ from the recording (see TraceTolerance).
 //
 // Failure: a test without its expected output is skipped; an unreadable toml runs 1 frame.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "swftrace/TraceRun.h"
+#include "swftrace/TraceTolerance.h"
 
 namespace saver::swftrace {
 
@@ -31,6 +34,8 @@ struct TraceCase {
     bool warnings = false;
     // The view, screen and clock of the machine the recording was made on.
     TraceEnvironment environment;
+    // How far numbers may differ from the recording (Ruffle's [approximations]); none: exact.
+    std::optional<TraceTolerance> tolerance;
 
     std::string id() const { return set + "/" + name; }
 };

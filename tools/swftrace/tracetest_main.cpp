@@ -192,7 +192,9 @@ int main(int argc, char** argv) {
         const Outcome r = RunIsolated(c);
         const std::string output = c.warnings ? r.output : WithoutWarnings(r.output);
         const std::string compared = NormaliseTrace(c.logLines ? LogLines(output) : output);
-        const bool passed = r.ran && compared == NormaliseTrace(ReadText(c.expectedPath));
+        const std::string expected = NormaliseTrace(ReadText(c.expectedPath));
+        const bool passed = r.ran && (c.tolerance ? c.tolerance->matches(compared, expected)
+                                                  : compared == expected);
         if (!passed && !o.save.empty()) SaveOutput(o.save, c, compared);
         const bool listed = known.count(c.id()) != 0;
         std::string detail = passed ? "" : (r.problem.empty() ? "output differs" : r.problem);
