@@ -137,6 +137,23 @@ double Pixels(const std::string& v, double fallback) {
     return end == v.c_str() ? fallback : d;
 }
 
+// A colour attribute: '#', any spaces or tabs, then hex digits up to the first other
+// character, of which the last six count ("#abc" is 0x000abc, "#2345678" 0x345678). Without a
+// '#' first or without a digit the attribute is ignored.
+std::optional<std::uint32_t> HtmlColor(const std::string& v) {
+    if (v.empty() || v[0] != '#') return std::nullopt;
+    std::size_t i = v.find_first_not_of(" \t", 1);
+    std::uint32_t rgb = 0;
+    bool any = false;
+    for (; i < v.size() && std::isxdigit(static_cast<unsigned char>(v[i])); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(v[i])));
+        rgb = ((rgb << 4) | std::uint32_t(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFF;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return rgb;
+}
+
 class Reader {
   public:
     Reader(const TextFormat& base, const HtmlOptions& options) : base_(base), options_(options) {
@@ -217,9 +234,10 @@ class Reader {
                 const double px = Pixels(*a, f.size / 20);
                 f.size = std::clamp(relative ? f.size + px * 20 : px * 20, 20.0, 2540.0);
             }
-            if (const auto* a = attr("color"); a && a->size() == 7 && (*a)[0] == '#') {
-                const unsigned long rgb = std::strtoul(a->c_str() + 1, nullptr, 16);
-                f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+            if (const auto* a = attr("color")) {
+                if (const auto rgb = HtmlColor(*a))
+                    f.color = {std::uint8_t(*rgb >> 16), std::uint8_t(*rgb >> 8),
+                               std::uint8_t(*rgb), 255};
             }
             if (const auto* a = attr("letterspacing")) f.letterSpacing = Pixels(*a, 0) * 20;
             if (const auto* a = attr("kerning")) f.kerning = Pixels(*a, 0) != 0;

@@ -6,6 +6,7 @@
 #include "swf/player/DeviceScaledLayout.h"
 #include "swf/player/HtmlText.h"
 #include "swf/player/TextScroll.h"
+#include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
 
@@ -131,6 +132,15 @@ const EditTextLayout& TextFieldState::layoutFor(const Movie& movie, const FontSo
     scaled_->scrollY = ScrollOffset(*scaled_, scroll_);
     scaled_->scrollX = hscroll_ * sx;
     return *scaled_;
+}
+
+const EditTextLayout& TextFieldState::currentLayout() {
+    // A script may measure a field before it is first drawn (textWidth in the frame that
+    // placed it); it sees the sizes the player will draw with.
+    const FontSource* fonts = laidWith_;
+    if (!fonts)
+        if (auto timeline = owner()) fonts = timeline->context().fonts;
+    return layout(*movie_, fonts);
 }
 
 int TextFieldState::scroll() {
