@@ -1,6 +1,7 @@
 // A small forgiving reader rather than an XML parser: text fields take whatever HTML a movie
-// writes, unbalanced tags included. Each opening tag pushes the format it makes; a closing tag
-// pops back to the last opening tag of its name (and does nothing when there is none).
+// writes, unbalanced tags included. Each opening tag (any name but br) pushes the format it
+// makes; a closing tag pops it only when it closes the tag opened last, and is ignored
+// otherwise, as the player does.
 #include "swf/player/HtmlText.h"
 
 #include <algorithm>
@@ -60,6 +61,7 @@ bool IsHtmlSpace(char32_t c) {
 struct Tag {
     std::string name;  // lower case, without '/'
     bool closing = false;
+    bool selfClosing = false;                       // <name ... />
     std::map<std::string, std::string> attributes;  // names lower case; values as UTF-8
 };
 
@@ -85,6 +87,7 @@ Tag ReadTag(const std::u32string& body) {
         ++i;
     }
     tag.name = Lower(word());
+    tag.selfClosing = !tag.closing && !body.empty() && body.back() == U'/';
     while (i < body.size()) {
         skipSpace();
         if (i < body.size() && body[i] == U'/') {
@@ -157,7 +160,11 @@ std::optional<std::uint32_t> HtmlColor(const std::string& v) {
 class Reader {
   public:
     Reader(const TextFormat& base, const HtmlOptions& options) : base_(base), options_(options) {
-        stack_.push_back({"", base});
+        // Before SWF 8, HTML text starts left aligned whatever the field's format says; SWF 6
+        // fields read it as multiline whatever their flag.
+        if (options_.version < 8) base_.align = TextAlign::Left;
+        if (options_.version <= 6) options_.multiline = true;
+        stack_.push_back({"", base_});
     }
 
     // The text between two tags. SWF 7 and older movies drop text that is only white space.
@@ -202,6 +209,12 @@ class Reader {
         // A field of one line ignores the breaks of <br>, </p> and </li>.
         if (t.name == "br") return options_.multiline ? paragraphBreak() : void();
         if (t.closing) return close(t.name);
+        if (t.selfClosing) {
+            Tag open = t;
+            open.selfClosing = false;
+            tag(open);
+            return close(t.name);
+        }
         TextFormat f = stack_.back().second;
         const auto attr = [&](const char* name) -> const std::string* {
             const auto it = t.attributes.find(name);
@@ -214,6 +227,7 @@ class Reader {
         else if (t.name == "u")
             f.underline = true;
         else if (t.name == "p" || t.name == "li") {
+            if (t.name == "p") paragraphOpen_ = true;
             // A list item ends the paragraph before it; a <p> only starts its own.
             if (t.name == "li" && options_.multiline && !atParagraphStart()) paragraphBreak();
             if (t.name == "li") f.bullet = true;
@@ -260,9 +274,8 @@ class Reader {
                     start = end + 1;
                 }
             }
-        } else {
-            return;  // not a formatting tag: nothing to close later either
         }
+        // Other tags change nothing but still need their closing tag.
         stack_.push_back({t.name, f});
     }
 
@@ -279,14 +292,14 @@ class Reader {
     }
 
     void close(const std::string& name) {
-        for (std::size_t i = stack_.size(); i-- > 1;) {
-            if (stack_[i].first != name) continue;
-            if (name == "font") lastFont_ = stack_[i].second;
-            if (name == "li" && options_.multiline) paragraphBreak();
-            if (name == "p" && options_.multiline) endParagraph(stack_[i].second);
-            stack_.resize(i);
-            return;
-        }
+        if (stack_.size() < 2 || stack_.back().first != name) return;
+        if (name == "li" && options_.multiline) paragraphBreak();  // in the item's format
+        const TextFormat f = stack_.back().second;
+        stack_.pop_back();
+        if (name == "font") lastFont_ = f;
+        // Nested paragraphs end once: a </p> ends one only after a <p> since the last end.
+        if (name == "p" && options_.multiline && paragraphOpen_) endParagraph(f);
+        if (name == "p") paragraphOpen_ = false;
     }
 
     // The break that </p> writes: the paragraph's format, plain (no bold, italic, underline or
@@ -308,6 +321,7 @@ class Reader {
     TextFormat base_;
     HtmlOptions options_;
     std::optional<TextFormat> lastFont_;
+    bool paragraphOpen_ = false;
     std::vector<std::pair<std::string, TextFormat>> stack_;
     StyledText out_;
 };
