@@ -114,8 +114,8 @@ Value RemoveMovieClip(CallInfo& c) {
     const DisplayObject* parent = slot.parent->placement();
     if (parent && parent->pendingRemoval) return Value{};
     if (depth >= 0 && depth < 2130690032) {
+        ReleaseFocusInside(c.vm, *slot.parent, slot.depth);
         slot.parent->removeAt(slot.depth);
-        ReleaseLostFocus(c.vm);
     }
     return Value{};
 }

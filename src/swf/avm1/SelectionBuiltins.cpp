@@ -158,6 +158,23 @@ bool FocusHolds(const std::shared_ptr<TextFieldState>& field,
     return true;
 }
 
+// Whether `t` is the clip at `depth` of `parent` or inside it.
+bool Inside(std::shared_ptr<TimelineInstance> t, TimelineInstance& parent, int depth) {
+    const auto it = parent.displayList().find(depth);
+    if (it == parent.displayList().end()) return false;
+    for (; t; t = t->parent())
+        if (t->placement() == &it->second) return true;
+    return false;
+}
+
+void DropFocus(Interpreter& vm, Object* s) {
+    const Value old = Focused(vm);
+    s->textField.reset();
+    s->clip.reset();
+    if (old.isObject()) vm.callMethod(old, "onKillFocus", {Null{}});
+    vm.callMethod(s, "broadcastMessage", {Value("onSetFocus"), old, Null{}});
+}
+
 }  // namespace
 
 void ReleaseLostFocus(Interpreter& vm) {
@@ -165,12 +182,20 @@ void ReleaseLostFocus(Interpreter& vm) {
     if (!s) return;
     auto field = s->textField.lock();
     auto clip = s->clip.lock();
-    if ((!field && !clip) || FocusHolds(field, clip)) return;
-    const Value old = Focused(vm);
-    s->textField.reset();
-    s->clip.reset();
-    if (old.isObject()) vm.callMethod(old, "onKillFocus", {Null{}});
-    vm.callMethod(s, "broadcastMessage", {Value("onSetFocus"), old, Null{}});
+    if ((field || clip) && !FocusHolds(field, clip)) DropFocus(vm, s);
+}
+
+void ReleaseFocusInside(Interpreter& vm, TimelineInstance& parent, int depth) {
+    Object* s = SelectionObject(vm);
+    if (!s) return;
+    bool inside = Inside(s->clip.lock(), parent, depth);
+    if (auto field = s->textField.lock()) {
+        auto owner = field->owner();
+        int at = 0;
+        inside = owner && FindTextFieldObject(*owner, *field, &at) &&
+                 ((owner.get() == &parent && at == depth) || Inside(owner, parent, depth));
+    }
+    if (inside) DropFocus(vm, s);
 }
 
 void InstallSelectionBuiltins(Interpreter& vm) {

@@ -141,8 +141,8 @@ Value RemoveTextField(CallInfo& c) {
     const Placed p = Find(c);
     const int depth = p.depth - kScriptDepthOffset;
     if (p.object && depth >= 0 && depth < 2130690032) {
+        ReleaseFocusInside(c.vm, *p.owner, p.depth);
         p.owner->removeAt(p.depth);
-        ReleaseLostFocus(c.vm);
     }
     return Value{};
 }
