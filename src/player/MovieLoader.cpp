@@ -36,9 +36,9 @@ struct MovieLoader::Job {
                         std::make_unique<swf::avm1::ScriptRunner>(movie, nullptr, screen);
                     scripts->interpreter().loadFile = std::move(files);
                     scripts->setCalendar({nullptr, LocalTimeOffsetMs});
-                    player = std::make_unique<swf::MoviePlayer>(movie, std::move(scripts), true);
+                    player = std::make_unique<swf::MoviePlayer>(movie, std::move(scripts), true,
+                                                                swf::MakeSystemFontSource());
                 }
-                if (player) player->setFontSource(swf::MakeSystemFontSource());
                 // Bitmaps are decoded here, off the window's thread, not in the first frame
                 // that draws them.
                 if (player && !abandoned.load(std::memory_order_relaxed)) player->decodeBitmaps();

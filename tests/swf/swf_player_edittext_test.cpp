@@ -62,9 +62,10 @@ TEST(SwfPlayerEditTextTest, GlyphPositions) {
          with(Field("a"),
               [](EditText& f) { f.align = 2, f.leftMargin = 100, f.rightMargin = 300; }),
          {{40 + 100 + 680, b}}},
+        // "\r\n" ends two lines.
         {"lines, indent and leading",
          with(Field("a\r\na\ra"), [](EditText& f) { f.indent = 60, f.leading = 20; }),
-         {{100, b}, {100, b + 419}, {100, b + 838}}},
+         {{100, b}, {100, b + 838}, {100, b + 1257}}},
         {"word wrap",
          with(Field("aaaa aaaa aa"), [](EditText& f) { f.wordWrap = true; }),
          {{40, b},

@@ -139,7 +139,10 @@ TEST(SwfReaderTextTest, EditTextFields) {
     full.rgba(1, 2, 3, 4).u16(50).u8(2).u16(20).u16(30).u16(40).u16(static_cast<std::uint16_t>(-2));
     full.str("clock").str("12:00");
     const Bytes bare = Bits().u16(13).rect(0, 100, 0, 100).u8(0).u8(0).str("").done();
-    const Movie m = Read(Concat({Tag(37, full.done()), Tag(37, bare)}));
+    // CSMTextSettings for field 12 (advanced, subpixel, thickness 1.5), a short one for 13.
+    const Bytes settings = Bits().u16(12).u8(0x50).u32(0x3FC00000).u32(0).u8(0).done();
+    const Movie m = Read(Concat({Tag(37, full.done()), Tag(37, bare), Tag(74, settings),
+                                 Tag(74, Bits().u16(13).u8(0x40).done())}));
     const EditText& f = std::get<EditText>(m.dictionary.at(12));
     EXPECT_EQ(f.bounds, (Rect{-40, 2000, 0, 400}));
     EXPECT_TRUE(f.wordWrap && f.multiline && f.password && f.readOnly);
@@ -156,8 +159,13 @@ TEST(SwfReaderTextTest, EditTextFields) {
     EXPECT_EQ(f.leading, -2);
     EXPECT_EQ(f.variableName, "clock");
     EXPECT_EQ(f.initialText, "12:00");
+    ASSERT_TRUE(f.textSettings);
+    EXPECT_TRUE(f.textSettings->advanced);
+    EXPECT_EQ(f.textSettings->gridFit, 2);
+    EXPECT_EQ(f.textSettings->thickness, 1.5f);
     const EditText& b = std::get<EditText>(m.dictionary.at(13));
-    EXPECT_FALSE(b.fontId || b.color || b.maxLength || b.initialText || b.hasLayout || b.border);
+    EXPECT_FALSE(b.fontId || b.color || b.maxLength || b.initialText || b.hasLayout || b.border ||
+                 b.textSettings);
 }
 
 TEST(SwfReaderTextTest, DamagedTablesAreRefused) {

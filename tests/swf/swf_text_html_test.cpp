@@ -50,6 +50,14 @@ TEST(SwfTextHtmlTest, MarkupToRuns) {
         // The break of </p> is plain text in the last closed FONT's format.
         {"<p><font size=\"20\"><b>x</b></font></p>",
          "x|20|100|000000|0||0\n/|20|000|000000|0||0\n"},
+        // Colours: hex digits after '#' and blanks, the last six counting; none: ignored.
+        {"<font color=\"#2345678\">a</font><font color=\"# \tabfg\">b</font>"
+         "<font color=\" #123456\">c</font>",
+         "a|12|000|345678|0||0\nb|12|000|000abf|0||0\nc|12|000|000000|0||0\n"},
+        // A closing tag that does not close the tag opened last is ignored; nested paragraphs
+        // end once.
+        {"<b><i>x</b>y</i>z", "xy|12|110|000000|0||0\nz|12|100|000000|0||0\n"},
+        {"<p>a<p>b</p></p>", "ab/|12|000|000000|0||0\n"},
     };
     TextFormat base;
     base.size = 240;
@@ -67,6 +75,12 @@ TEST(SwfTextHtmlTest, MarkupToRuns) {
     EXPECT_EQ(Runs(ParseHtmlText(DecodeText(" a \n\t b <p> c</p>", true), base, nullptr,
                                  {true, 8, true})),
               "a b c/|12|000|000000|0||0\n");
+    // Before SWF 8 HTML text starts left aligned.
+    TextFormat centred = base;
+    centred.align = TextAlign::Center;
+    EXPECT_EQ(
+        ParseHtmlText(DecodeText("x", true), centred, nullptr, {true, 7}).front().format.align,
+        TextAlign::Left);
     const auto tabs =
         ParseHtmlText(DecodeText("<textformat tabstops=\"10,40\">t</textformat>", true), base);
     EXPECT_EQ(tabs.front().format.tabStops, (std::vector<double>{200, 800}));

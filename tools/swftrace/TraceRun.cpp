@@ -14,6 +14,7 @@
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/format/SwfReader.h"
 #include "swf/player/MoviePlayer.h"
+#include "swf/text/SystemFontSource.h"
 
 namespace saver::swftrace {
 
@@ -198,7 +199,8 @@ bool RunTrace(const std::string& moviePath, int frames, std::string& output, std
     if (environment.viewWidth > 0 && environment.viewHeight > 0)
         runner->input().setViewSize(environment.viewWidth, environment.viewHeight);
     const swf::avm1::ScriptRunner* scripts = runner.get();
-    swf::MoviePlayer player(movie, std::move(runner));
+    // Scripts measure device text in the system's fonts, as in the runtime.
+    swf::MoviePlayer player(movie, std::move(runner), false, swf::MakeSystemFontSource());
     for (int i = 1; i < frames && !scripts->quitRequested(); ++i) player.tick();
     return true;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "swf/avm1/ClipProperties.h"
+#include "swf/avm1/DisplayBuiltins.h"
 #include "swf/avm1/DisplaySlot.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/player/ContentGeometry.h"
@@ -112,7 +113,10 @@ Value RemoveMovieClip(CallInfo& c) {
     // The children of a clip that waits for its unload event stay with it.
     const DisplayObject* parent = slot.parent->placement();
     if (parent && parent->pendingRemoval) return Value{};
-    if (depth >= 0 && depth < 2130690032) slot.parent->removeAt(slot.depth);
+    if (depth >= 0 && depth < 2130690032) {
+        ReleaseFocusInside(c.vm, *slot.parent, slot.depth);
+        slot.parent->removeAt(slot.depth);
+    }
     return Value{};
 }
 

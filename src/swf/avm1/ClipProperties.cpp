@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "swf/avm1/DisplayBuiltins.h"
 #include "swf/player/ContentGeometry.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -180,6 +181,7 @@ bool SetDisplayProperty(Interpreter& vm, PlayerSettings& settings, TimelineInsta
     if (!NumberFor(vm, v, num)) return true;
     if (n == "_visible") {
         o->visible = num != 0;
+        if (!o->visible) ReleaseLostFocus(vm);
         return true;
     }
     o->scripted = true;

@@ -10,7 +10,9 @@
 #include <cmath>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/DisplayBuiltins.h"
 #include "swf/avm1/ScriptRunner.h"
+#include "swf/player/ScriptTextField.h"
 #include "swf/player/TextFieldState.h"
 #include "swf/player/TimelineInstance.h"
 
@@ -85,16 +87,17 @@ Value SetFocus(CallInfo& c) {
             if (!clip || !ClipFocusable(c.vm, o)) return false;
         }
     }
-    if (field == s->textField.lock() && clip == s->clip.lock()) return true;
-    const Value old = Focused(c.vm);
-    s->textField = field;
-    s->clip = clip;
     if (field) {
-        // A field that takes the focus from a script has all its text selected.
+        // A field that a script gives the focus has all its text selected, even when it
+        // already had the focus.
         TextFieldOptions& o = field->editOptions();
         o.selectionBegin = 0;
         o.selectionEnd = static_cast<int>(PlainText(field->styled()).size());
     }
+    if (field == s->textField.lock() && clip == s->clip.lock()) return true;
+    const Value old = Focused(c.vm);
+    s->textField = field;
+    s->clip = clip;
     const Value now = Focused(c.vm);
     if (old.isObject()) c.vm.callMethod(old, "onKillFocus", {now});
     if (now.isObject()) c.vm.callMethod(now, "onSetFocus", {old});
@@ -140,7 +143,60 @@ Value SetSelection(CallInfo& c) {
     return Value{};
 }
 
+// Whether the focused object still takes the focus: on the stage and visible.
+bool FocusHolds(const std::shared_ptr<TextFieldState>& field,
+                const std::shared_ptr<TimelineInstance>& clip) {
+    if (field) {
+        auto owner = field->owner();
+        const DisplayObject* o = owner ? FindTextFieldObject(*owner, *field) : nullptr;
+        return o && o->visible && owner->onStage();
+    }
+    if (clip) {
+        const DisplayObject* o = clip->placement();
+        return clip->onStage() && (!o || o->visible);
+    }
+    return true;
+}
+
+// Whether `t` is the clip at `depth` of `parent` or inside it.
+bool Inside(std::shared_ptr<TimelineInstance> t, TimelineInstance& parent, int depth) {
+    const auto it = parent.displayList().find(depth);
+    if (it == parent.displayList().end()) return false;
+    for (; t; t = t->parent())
+        if (t->placement() == &it->second) return true;
+    return false;
+}
+
+void DropFocus(Interpreter& vm, Object* s) {
+    const Value old = Focused(vm);
+    s->textField.reset();
+    s->clip.reset();
+    if (old.isObject()) vm.callMethod(old, "onKillFocus", {Null{}});
+    vm.callMethod(s, "broadcastMessage", {Value("onSetFocus"), old, Null{}});
+}
+
 }  // namespace
+
+void ReleaseLostFocus(Interpreter& vm) {
+    Object* s = SelectionObject(vm);
+    if (!s) return;
+    auto field = s->textField.lock();
+    auto clip = s->clip.lock();
+    if ((field || clip) && !FocusHolds(field, clip)) DropFocus(vm, s);
+}
+
+void ReleaseFocusInside(Interpreter& vm, TimelineInstance& parent, int depth) {
+    Object* s = SelectionObject(vm);
+    if (!s) return;
+    bool inside = Inside(s->clip.lock(), parent, depth);
+    if (auto field = s->textField.lock()) {
+        auto owner = field->owner();
+        int at = 0;
+        inside = owner && FindTextFieldObject(*owner, *field, &at) &&
+                 ((owner.get() == &parent && at == depth) || Inside(owner, parent, depth));
+    }
+    if (inside) DropFocus(vm, s);
+}
 
 void InstallSelectionBuiltins(Interpreter& vm) {
     Object* s = vm.newObject();

@@ -5,12 +5,16 @@
 #include <cmath>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/avm1/TextFieldDisplay.h"
 #include "swf/avm1/TextFieldObject.h"
 #include "swf/avm1/TextFormatObject.h"
+#include "swf/player/ContentGeometry.h"
 #include "swf/player/HtmlText.h"
 #include "swf/player/HtmlTextWriter.h"
+#include "swf/player/ScriptTextField.h"
 #include "swf/player/TextScroll.h"
+#include "swf/player/TimelineInstance.h"
 
 namespace saver::swf::avm1 {
 
@@ -92,8 +96,24 @@ const char* AutoSizeName(AutoSize a) {
     }
 }
 
+// A field tied to a variable shows the variable's value at once when a script reads its text,
+// not only when the frame is drawn.
+void ShowVariable(Interpreter& vm, TextFieldState& f) {
+    auto* runner = dynamic_cast<ScriptRunner*>(&vm.host());
+    auto owner = f.owner();
+    std::string value;
+    if (f.variable().empty() || !runner || !owner ||
+        !runner->readVariable(*owner, f.variable(), value))
+        return;
+    if (!f.html())
+        f.setText(value);
+    else if (value != f.htmlSource())
+        f.setHtmlText(value);
+}
+
 Value Get(Interpreter& vm, TextFieldState& f, const std::string& name) {
     const TextFieldBox& b = f.box();
+    if (name == "text" || name == "htmlText") ShowVariable(vm, f);
     if (name == "text") return f.text();
     if (name == "htmlText") return f.html() ? EncodeUtf8(WriteHtmlText(f.styled())) : f.text();
     if (name == "html") return f.html();
@@ -122,10 +142,20 @@ Value Get(Interpreter& vm, TextFieldState& f, const std::string& name) {
     if (name == "filters") return vm.newArray();
     if (name == "autoSize") return AutoSizeName(b.autoSize);
     if (name == "variable") return f.variable().empty() ? Value(Null{}) : Value(f.variable());
-    if (name == "textWidth") return std::round(f.currentLayout().textWidth / 20);
-    if (name == "textHeight") return std::round(f.currentLayout().textHeight / 20);
-    if (name == "_width") return f.currentLayout().bounds.width() / 20.0;
-    if (name == "_height") return f.currentLayout().bounds.height() / 20.0;
+    // Whole pixels, the fraction cut off.
+    if (name == "textWidth") return std::trunc(f.currentLayout().textWidth / 20);
+    if (name == "textHeight") return std::trunc(f.currentLayout().textHeight / 20);
+    if (name == "_width" || name == "_height") {
+        // The box as the parent sees it: scaled and rotated by the field's placement.
+        Matrix placed;
+        if (auto owner = f.owner())
+            if (const DisplayObject* o = FindTextFieldObject(*owner, f)) placed = o->matrix;
+        placed.tx = placed.ty = 0;
+        Rect box;
+        bool hasBox = false;
+        AddMappedRect(f.currentLayout().bounds, placed, box, hasBox);
+        return (name == "_width" ? box.width() : box.height()) / 20.0;
+    }
     if (name == "maxChars") return o.maxChars ? Value(double(o.maxChars)) : Value(Null{});
     if (name == "scroll") return f.scroll();
     if (name == "maxscroll") return MaxScroll(f.currentLayout());
@@ -215,7 +245,8 @@ void Set(Interpreter& vm, TextFieldState& f, const std::string& name, const Valu
     if (name == "embedFonts") b.embedFonts = vm.toBool(v);
     const double px = vm.toNumber(v);
     if ((name == "_width" || name == "_height") && std::isfinite(px) && px >= 0) {
-        const auto twips = static_cast<std::int32_t>(std::lround(std::min(px, 1e6) * 20));
+        // Whole twips, cut as positions are (3.94 pixels are 78 twips).
+        const auto twips = static_cast<std::int32_t>(std::trunc(std::min(px, 1e6) * 20));
         if (name == "_width") b.bounds.xMax = b.bounds.xMin + twips;
         if (name == "_height") b.bounds.yMax = b.bounds.yMin + twips;
     }

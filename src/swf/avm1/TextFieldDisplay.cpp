@@ -10,6 +10,7 @@
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/ClipMethods.h"
 #include "swf/avm1/ClipProperties.h"
+#include "swf/avm1/DisplayBuiltins.h"
 #include "swf/avm1/ScriptRunner.h"
 #include "swf/avm1/TextFieldObject.h"
 #include "swf/player/ScriptTextField.h"
@@ -50,10 +51,21 @@ double Twips(double pixels) {
     return std::clamp(std::trunc(pixels * 20), -2147483648.0, 2147483647.0);
 }
 
+// A field's position is that of its box's corner: the placement's origin moved by the box's
+// offset at the field's scale (twips). The box of a field a script made starts at its origin
+// (one of negative size too, which it keeps reaching left of or above the origin).
+double BoxOffset(const Placed& p, bool vertical) {
+    if (IsScriptTextField(*p.object)) return 0;
+    DisplayObject scratch = *p.object;
+    CacheScaleRotation(scratch);
+    const Rect& box = p.field->currentLayout().bounds;
+    return std::trunc((vertical ? scratch.yScale * box.yMin : scratch.xScale * box.xMin));
+}
+
 Value Get(CallInfo& c, const Placed& p, const std::string& n) {
     DisplayObject& o = *p.object;
-    if (n == "_x") return o.matrix.tx / 20.0;
-    if (n == "_y") return o.matrix.ty / 20.0;
+    if (n == "_x") return (o.matrix.tx + BoxOffset(p, false)) / 20.0;
+    if (n == "_y") return (o.matrix.ty + BoxOffset(p, true)) / 20.0;
     if (n == "_alpha") return o.colorTransform.mulA * 100.0;
     if (n == "_visible") return o.visible;
     if (n == "_name") return o.name;
@@ -69,7 +81,8 @@ Value Get(CallInfo& c, const Placed& p, const std::string& n) {
     return (n == "_xscale" ? scratch.xScale : scratch.yScale) * 100.0;
 }
 
-void Set(CallInfo& c, DisplayObject& o, const std::string& n, const Value& v) {
+void Set(CallInfo& c, const Placed& p, const std::string& n, const Value& v) {
+    DisplayObject& o = *p.object;
     if (n == "_parent" || n == "_target") return;
     if (n == "_name") {
         o.name = c.vm.toString(v);
@@ -80,11 +93,12 @@ void Set(CallInfo& c, DisplayObject& o, const std::string& n, const Value& v) {
     if (std::isnan(num)) return;
     if (n == "_visible") {
         o.visible = num != 0;
+        if (!o.visible) ReleaseLostFocus(c.vm);
         return;
     }
     o.scripted = true;
-    if (n == "_x") return void(o.matrix.tx = Twips(num));
-    if (n == "_y") return void(o.matrix.ty = Twips(num));
+    if (n == "_x") return void(o.matrix.tx = Twips(num) - BoxOffset(p, false));
+    if (n == "_y") return void(o.matrix.ty = Twips(num) - BoxOffset(p, true));
     if (n == "_alpha") {
         o.colorTransform.mulA =
             std::isfinite(num) ? std::clamp(std::trunc(num * 2.56), -32768.0, 32767.0) / 256 : 0;
@@ -111,7 +125,7 @@ Value DisplayGet(CallInfo& c) {
 Value DisplaySet(CallInfo& c) {
     const Placed p = Find(c);
     if (p.object && c.callee && !c.callee->bound.empty())
-        Set(c, *p.object, c.callee->bound[0].asString(), c.arg(0));
+        Set(c, p, c.callee->bound[0].asString(), c.arg(0));
     return Value{};
 }
 
@@ -126,7 +140,10 @@ Value FieldToString(CallInfo& c) {
 Value RemoveTextField(CallInfo& c) {
     const Placed p = Find(c);
     const int depth = p.depth - kScriptDepthOffset;
-    if (p.object && depth >= 0 && depth < 2130690032) p.owner->removeAt(p.depth);
+    if (p.object && depth >= 0 && depth < 2130690032) {
+        ReleaseFocusInside(c.vm, *p.owner, p.depth);
+        p.owner->removeAt(p.depth);
+    }
     return Value{};
 }
 

@@ -4,10 +4,14 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/ScriptRunner.h"
 #include "swf/avm1/TextFormatObject.h"
+#include "swf/player/EditTextLayout.h"
 #include "swf/player/HtmlText.h"
+#include "swf/player/TimelineInstance.h"
 
 namespace saver::swf::avm1 {
 
@@ -237,9 +241,38 @@ Value TextFormatCtor(CallInfo& c) {
     return o;
 }
 
+// The size `text` takes in this format: laid out as in a new field that sizes itself to the
+// text, wrapped at the width in pixels given as second argument (undefined: not wrapped). The
+// answer is a bare object (no prototype): the first line's ascent and descent, the text's
+// width and height, and the field's size around it.
 Value GetTextExtent(CallInfo& c) {
-    (void)c;
-    return Value{};
+    const std::string text = c.vm.toString(c.arg(0));
+    std::optional<double> width;
+    if (c.args.size() > 1 && !c.args[1].isUndefined()) width = c.vm.toNumber(c.args[1]);
+    auto* runner = dynamic_cast<ScriptRunner*>(&c.vm.host());
+    if (!runner || !runner->root()) return Value{};
+    TextFormat format;
+    ApplyTextFormatObject(c.vm, c.thisValue.asObject(), format);
+    TextFieldBox box;
+    box.autoSize = AutoSize::Left;
+    box.wordWrap = width.has_value();
+    const double w = width && std::isfinite(*width) ? std::clamp(*width, 0.0, 1e6) : 0;
+    box.bounds = {0, static_cast<std::int32_t>(std::lround(w * 20)), 0, 0};
+    std::u32string chars = DecodeText(text, c.vm.version() >= 6);
+    std::replace(chars.begin(), chars.end(), U'\n', U'\r');
+    StyledText styled;
+    if (!chars.empty()) styled.push_back({std::move(chars), format});
+    const EditTextLayout layout =
+        LayOutTextField(box, styled, runner->movie(), runner->root()->context().fonts);
+    Object* o = c.vm.heap().make(Object::Kind::Plain);
+    const LineMetrics first = layout.lines.empty() ? LineMetrics{} : layout.lines.front();
+    o->put("ascent", first.ascent / 20);
+    o->put("descent", first.descent / 20);
+    o->put("width", layout.textWidth / 20);
+    o->put("height", layout.textHeight / 20);
+    o->put("textFieldHeight", layout.bounds.height() / 20.0);
+    o->put("textFieldWidth", layout.bounds.width() / 20.0);
+    return o;
 }
 
 double ColorNumber(Rgba c) {

@@ -51,9 +51,9 @@ enum class FillType : std::uint8_t {
 
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;                  // Solid
-    Matrix matrix;               // gradients and bitmaps: maps the gradient square / bitmap
-    Gradient gradient;           // gradients
+    Rgba color;         // Solid
+    Matrix matrix;      // gradients and bitmaps: maps the gradient square / bitmap
+    Gradient gradient;  // gradients
     // Bitmaps: a character id, or (from 0x10000) a surface the scripts made.
     std::uint32_t bitmapId = 0;
 };
@@ -279,9 +279,18 @@ struct EditText {
     std::int16_t indent = 0, leading = 0;  // both may be negative
     std::string variableName;
     std::optional<std::string> initialText;  // bytes as stored
+    // CSMTextSettings for the field: the advanced anti-aliasing and how glyphs fit the pixel
+    // grid (0 none, 1 pixel, 2 subpixel), with the stroke thickness and sharpness.
+    struct TextSettings {
+        bool advanced = false;
+        std::uint8_t gridFit = 0;
+        float thickness = 0, sharpness = 0;
+    };
+    std::optional<TextSettings> textSettings;
 };
 
-// A character the reader knows but the player does not draw yet (sounds, video, ...): placing it shows nothing.
+// A character the reader knows but the player does not draw yet (sounds, video, ...): placing it
+// shows nothing.
 struct UnsupportedCharacter {
     std::uint16_t id = 0;
     std::uint16_t tagCode = 0;
@@ -303,7 +312,7 @@ struct Header {
 
 struct Movie {
     Header header;
-    std::optional<Rgba> background;  // the first SetBackgroundColor
+    std::optional<Rgba> background;        // the first SetBackgroundColor
     std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
     // FileAttributes: a local movie that asked for network access rather than local files.
     bool useNetwork = false;

@@ -2,6 +2,7 @@
 // a decoder can never read into the next tag; bytes a decoder leaves unread are ignored.
 #include "swf/format/TimelineReader.h"
 
+#include <bit>
 #include <cctype>
 
 #include "swf/format/BitmapTagReader.h"
@@ -379,6 +380,20 @@ bool TimelineReader::readTextDefinition(std::uint16_t code, SwfBitReader& body) 
             }
             return true;
         case 73:  // DefineFontAlignZones
+            return true;
+        case 74:  // CSMTextSettings: a text field's rendering settings (static text's ignored)
+            if (body.remaining() >= 11) {
+                const auto it = movie_.dictionary.find(body.u16());
+                auto* field =
+                    it == movie_.dictionary.end() ? nullptr : std::get_if<EditText>(&it->second);
+                const std::uint8_t flags = body.u8();
+                EditText::TextSettings settings;
+                settings.advanced = (flags >> 6) == 1;
+                settings.gridFit = (flags >> 3) & 7;
+                settings.thickness = std::bit_cast<float>(body.u32());
+                settings.sharpness = std::bit_cast<float>(body.u32());
+                if (field) field->textSettings = settings;
+            }
             return true;
         default:
             return false;

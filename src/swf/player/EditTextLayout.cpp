@@ -273,13 +273,17 @@ void LayOutText(const TextFieldBox& box, const StyledText& text, const Movie& mo
                                  : start > 0        ? cells[start - 1]
                                                     : none;
         layout.paragraph(cells.data() + start, cells.data() + end, formatCell);
-        if (end + 1 < cells.size() && cells[end].c == U'\r' && cells[end + 1].c == U'\n') ++end;
-        start = end + 1;
+        start = end + 1;  // "\r\n" ends two paragraphs, the second one empty
     }
     double height = 0;
     for (std::size_t i = 0; i < out.lines.size(); ++i)
         height += out.lines[i].ascent + out.lines[i].descent +
                   (i + 1 < out.lines.size() ? out.lines[i].leading : 0);
+    // The first line always counts its leading, so text of one line is that much taller.
+    if (!out.lines.empty()) {
+        const LineMetrics& first = out.lines.front();
+        height = std::max(height, first.ascent + first.descent + first.leading);
+    }
     out.textHeight = height;
 }
 
@@ -351,8 +355,9 @@ TextFormat FormatOf(const EditText& field, const Movie& movie) {
         if (const Font* font =
                 it == movie.dictionary.end() ? nullptr : std::get_if<Font>(&it->second)) {
             f.font = font->name.substr(0, font->name.find('\0'));
-            f.bold = font->bold;
-            f.italic = font->italic;
+            // An HTML field's text is plain unless its tags say otherwise.
+            f.bold = font->bold && !field.html;
+            f.italic = font->italic && !field.html;
         }
     } else if (!field.fontClass.empty()) {
         f.font = field.fontClass;
@@ -361,10 +366,12 @@ TextFormat FormatOf(const EditText& field, const Movie& movie) {
     const bool namesFont = field.fontId || !field.fontClass.empty();
     f.size = namesFont || field.fontHeight != 0 ? field.fontHeight : 240;
     f.color = field.color.value_or(Rgba{0, 0, 0, 255});
-    f.align = static_cast<TextAlign>(std::min<int>(field.align, 3));
+    // A field the tag makes HTML aligns left, unless from SWF 8 it also brings text.
+    if (!field.html || (movie.header.version >= 8 && field.initialText))
+        f.align = static_cast<TextAlign>(std::min<int>(field.align, 3));
     f.leftMargin = field.leftMargin;
     f.rightMargin = field.rightMargin;
-    f.indent = field.indent;
+    f.indent = std::nearbyint(field.indent / 20.0) * 20;  // whole pixels, half to even
     f.leading = field.leading;
     return f;
 }

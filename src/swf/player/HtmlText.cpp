@@ -1,6 +1,7 @@
 // A small forgiving reader rather than an XML parser: text fields take whatever HTML a movie
-// writes, unbalanced tags included. Each opening tag pushes the format it makes; a closing tag
-// pops back to the last opening tag of its name (and does nothing when there is none).
+// writes, unbalanced tags included. Each opening tag (any name but br) pushes the format it
+// makes; a closing tag pops it only when it closes the tag opened last, and is ignored
+// otherwise, as the player does.
 #include "swf/player/HtmlText.h"
 
 #include <algorithm>
@@ -60,6 +61,7 @@ bool IsHtmlSpace(char32_t c) {
 struct Tag {
     std::string name;  // lower case, without '/'
     bool closing = false;
+    bool selfClosing = false;                       // <name ... />
     std::map<std::string, std::string> attributes;  // names lower case; values as UTF-8
 };
 
@@ -85,6 +87,7 @@ Tag ReadTag(const std::u32string& body) {
         ++i;
     }
     tag.name = Lower(word());
+    tag.selfClosing = !tag.closing && !body.empty() && body.back() == U'/';
     while (i < body.size()) {
         skipSpace();
         if (i < body.size() && body[i] == U'/') {
@@ -137,10 +140,31 @@ double Pixels(const std::string& v, double fallback) {
     return end == v.c_str() ? fallback : d;
 }
 
+// A colour attribute: '#', any spaces or tabs, then hex digits up to the first other
+// character, of which the last six count ("#abc" is 0x000abc, "#2345678" 0x345678). Without a
+// '#' first or without a digit the attribute is ignored.
+std::optional<std::uint32_t> HtmlColor(const std::string& v) {
+    if (v.empty() || v[0] != '#') return std::nullopt;
+    std::size_t i = v.find_first_not_of(" \t", 1);
+    std::uint32_t rgb = 0;
+    bool any = false;
+    for (; i < v.size() && std::isxdigit(static_cast<unsigned char>(v[i])); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(v[i])));
+        rgb = ((rgb << 4) | std::uint32_t(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFF;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return rgb;
+}
+
 class Reader {
   public:
     Reader(const TextFormat& base, const HtmlOptions& options) : base_(base), options_(options) {
-        stack_.push_back({"", base});
+        // Before SWF 8, HTML text starts left aligned whatever the field's format says; SWF 6
+        // fields read it as multiline whatever their flag.
+        if (options_.version < 8) base_.align = TextAlign::Left;
+        if (options_.version <= 6) options_.multiline = true;
+        stack_.push_back({"", base_});
     }
 
     // The text between two tags. SWF 7 and older movies drop text that is only white space.
@@ -185,6 +209,12 @@ class Reader {
         // A field of one line ignores the breaks of <br>, </p> and </li>.
         if (t.name == "br") return options_.multiline ? paragraphBreak() : void();
         if (t.closing) return close(t.name);
+        if (t.selfClosing) {
+            Tag open = t;
+            open.selfClosing = false;
+            tag(open);
+            return close(t.name);
+        }
         TextFormat f = stack_.back().second;
         const auto attr = [&](const char* name) -> const std::string* {
             const auto it = t.attributes.find(name);
@@ -197,6 +227,7 @@ class Reader {
         else if (t.name == "u")
             f.underline = true;
         else if (t.name == "p" || t.name == "li") {
+            if (t.name == "p") paragraphOpen_ = true;
             // A list item ends the paragraph before it; a <p> only starts its own.
             if (t.name == "li" && options_.multiline && !atParagraphStart()) paragraphBreak();
             if (t.name == "li") f.bullet = true;
@@ -217,9 +248,10 @@ class Reader {
                 const double px = Pixels(*a, f.size / 20);
                 f.size = std::clamp(relative ? f.size + px * 20 : px * 20, 20.0, 2540.0);
             }
-            if (const auto* a = attr("color"); a && a->size() == 7 && (*a)[0] == '#') {
-                const unsigned long rgb = std::strtoul(a->c_str() + 1, nullptr, 16);
-                f.color = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+            if (const auto* a = attr("color")) {
+                if (const auto rgb = HtmlColor(*a))
+                    f.color = {std::uint8_t(*rgb >> 16), std::uint8_t(*rgb >> 8),
+                               std::uint8_t(*rgb), 255};
             }
             if (const auto* a = attr("letterspacing")) f.letterSpacing = Pixels(*a, 0) * 20;
             if (const auto* a = attr("kerning")) f.kerning = Pixels(*a, 0) != 0;
@@ -242,9 +274,8 @@ class Reader {
                     start = end + 1;
                 }
             }
-        } else {
-            return;  // not a formatting tag: nothing to close later either
         }
+        // Other tags change nothing but still need their closing tag.
         stack_.push_back({t.name, f});
     }
 
@@ -261,14 +292,14 @@ class Reader {
     }
 
     void close(const std::string& name) {
-        for (std::size_t i = stack_.size(); i-- > 1;) {
-            if (stack_[i].first != name) continue;
-            if (name == "font") lastFont_ = stack_[i].second;
-            if (name == "li" && options_.multiline) paragraphBreak();
-            if (name == "p" && options_.multiline) endParagraph(stack_[i].second);
-            stack_.resize(i);
-            return;
-        }
+        if (stack_.size() < 2 || stack_.back().first != name) return;
+        if (name == "li" && options_.multiline) paragraphBreak();  // in the item's format
+        const TextFormat f = stack_.back().second;
+        stack_.pop_back();
+        if (name == "font") lastFont_ = f;
+        // Nested paragraphs end once: a </p> ends one only after a <p> since the last end.
+        if (name == "p" && options_.multiline && paragraphOpen_) endParagraph(f);
+        if (name == "p") paragraphOpen_ = false;
     }
 
     // The break that </p> writes: the paragraph's format, plain (no bold, italic, underline or
@@ -290,6 +321,7 @@ class Reader {
     TextFormat base_;
     HtmlOptions options_;
     std::optional<TextFormat> lastFont_;
+    bool paragraphOpen_ = false;
     std::vector<std::pair<std::string, TextFormat>> stack_;
     StyledText out_;
 };

@@ -28,9 +28,11 @@ class MoviePlayer {
     // Shows the first frame of `movie` (its frame 0 commands and actions have run) and plays.
     // With a `scripts` host, frame actions run through it (the player owns it); without one,
     // only the timeline actions run. `logFrames`: keep the frame log that takeFrameLog() hands
-    // out.
+    // out. `fonts`: the system's fonts from the start, so the first frame's scripts measure
+    // device text as it will be drawn (as setFontSource, which can change them later).
     explicit MoviePlayer(std::shared_ptr<const Movie> movie,
-                         std::unique_ptr<ScriptHost> scripts = nullptr, bool logFrames = false);
+                         std::unique_ptr<ScriptHost> scripts = nullptr, bool logFrames = false,
+                         std::shared_ptr<const FontSource> fonts = nullptr);
     ~MoviePlayer();
     MoviePlayer(const MoviePlayer&) = delete;
     MoviePlayer& operator=(const MoviePlayer&) = delete;

@@ -6,6 +6,7 @@
 #include "swf/player/DeviceScaledLayout.h"
 #include "swf/player/HtmlText.h"
 #include "swf/player/TextScroll.h"
+#include "swf/player/TimelineInstance.h"
 
 namespace saver::swf {
 
@@ -20,6 +21,13 @@ TextFieldState::TextFieldState(const EditText& field, const Movie& movie)
     options_.editable = !field.readOnly;
     options_.selectable = !field.noSelect;
     options_.maxChars = field.maxLength.value_or(0);
+    if (const auto& settings = field.textSettings) {
+        static constexpr const char* kGridFit[] = {"none", "pixel", "subpixel"};
+        options_.advancedAntiAlias = settings->advanced;
+        if (settings->gridFit < 3) options_.gridFitType = kGridFit[settings->gridFit];
+        options_.thickness = settings->thickness;
+        options_.sharpness = settings->sharpness;
+    }
 }
 
 TextFieldBox& TextFieldState::editBox() {
@@ -133,6 +141,15 @@ const EditTextLayout& TextFieldState::layoutFor(const Movie& movie, const FontSo
     return *scaled_;
 }
 
+const EditTextLayout& TextFieldState::currentLayout() {
+    // A script may measure a field before it is first drawn (textWidth in the frame that
+    // placed it); it sees the sizes the player will draw with.
+    const FontSource* fonts = laidWith_;
+    if (!fonts)
+        if (auto timeline = owner()) fonts = timeline->context().fonts;
+    return layout(*movie_, fonts);
+}
+
 int TextFieldState::scroll() {
     currentLayout();
     return scroll_;
@@ -140,6 +157,9 @@ int TextFieldState::scroll() {
 
 void TextFieldState::setScroll(double line) {
     if (!std::isfinite(line)) return;
+    // The player's conversion of the line number overflows somewhere past 767100486418432.9
+    // (found by trying): larger numbers scroll to the top.
+    if (line >= 767100486418433.0) line = 1;
     const int max = MaxScroll(currentLayout());
     scroll_ = static_cast<int>(std::clamp(std::trunc(line), 1.0, double(max)));
 }

@@ -59,9 +59,9 @@ class TextFieldState {
     // another scale, the text laid out again at that scale (DeviceScaledLayout).
     const EditTextLayout& layoutFor(const Movie& movie, const FontSource* fonts,
                                     const Matrix& matrix, double viewScaleX, double viewScaleY);
-    // The layout with the fonts it was last drawn with (none before the first drawing), for
-    // measuring from scripts.
-    const EditTextLayout& currentLayout() { return layout(*movie_, laidWith_); }
+    // The layout for measuring from scripts: with the fonts it was last drawn with, or before
+    // the first drawing with the system fonts of the player showing it (none without an owner).
+    const EditTextLayout& currentLayout();
 
     // Scrolling: the top line shown (from 1) and the twips the text moves left, each kept
     // within what the current text allows (TextScroll).
