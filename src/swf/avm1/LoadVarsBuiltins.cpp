@@ -170,7 +170,6 @@ Value LoadVarsCtor(CallInfo&) {
 void InstallLoadVarsBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "LoadVars", LoadVarsCtor, proto);
-    vm.global()->findOwn("LoadVars")->flags |= 0x80;  // came with the player of SWF 6
     vm.method(proto, "load", Load);
     vm.method(proto, "send", Send);
     vm.method(proto, "sendAndLoad", SendAndLoad);
@@ -189,7 +188,9 @@ void InstallLoadVarsBuiltins(Interpreter& vm) {
         // Visible members of the player's XML class; the handlers are script functions there,
         // each with a prototype.
         for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
-                 {"load", Load}, {"send", Send}, {"sendAndLoad", SendAndLoad},
+                 {"load", Load},
+                 {"send", Send},
+                 {"sendAndLoad", SendAndLoad},
                  {"addRequestHeader", AddRequestHeader}})
             xmlProto->put(name, vm.newFunction(fn));
         xmlProto->put("onLoad", vm.newFunction(Zero, vm.newObject()));

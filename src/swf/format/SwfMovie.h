@@ -51,9 +51,9 @@ enum class FillType : std::uint8_t {
 
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;                  // Solid
-    Matrix matrix;               // gradients and bitmaps: maps the gradient square / bitmap
-    Gradient gradient;           // gradients
+    Rgba color;         // Solid
+    Matrix matrix;      // gradients and bitmaps: maps the gradient square / bitmap
+    Gradient gradient;  // gradients
     // Bitmaps: a character id, or (from 0x10000) a surface the scripts made.
     std::uint32_t bitmapId = 0;
 };
@@ -281,7 +281,8 @@ struct EditText {
     std::optional<std::string> initialText;  // bytes as stored
 };
 
-// A character the reader knows but the player does not draw yet (sounds, video, ...): placing it shows nothing.
+// A character the reader knows but the player does not draw yet (sounds, video, ...): placing it
+// shows nothing.
 struct UnsupportedCharacter {
     std::uint16_t id = 0;
     std::uint16_t tagCode = 0;
@@ -303,7 +304,7 @@ struct Header {
 
 struct Movie {
     Header header;
-    std::optional<Rgba> background;  // the first SetBackgroundColor
+    std::optional<Rgba> background;        // the first SetBackgroundColor
     std::vector<std::uint8_t> jpegTables;  // the first JPEGTables, for DefineBits images
     // FileAttributes: a local movie that asked for network access rather than local files.
     bool useNetwork = false;
@@ -313,8 +314,10 @@ struct Movie {
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;
-    // ExportAssets: linkage name to character id (the first export of a name holds).
+    // ExportAssets: linkage name to character id (a later export of a name replaces one before),
+    // and the root frame (from 0) whose tags made the export: scripts see it from that frame on.
     std::map<std::string, std::uint16_t> exports;
+    std::map<std::string, std::uint32_t> exportFrames;
     Timeline root;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.

@@ -226,7 +226,12 @@ int TimelineInstance::runFrameCommands(int frame, bool queueScripts, std::size_t
             // would; the rest of the frame runs on the next advance.
             if (!place->move && !applied.characterId && old == list_.end())
                 return static_cast<int>(i + 1);
-            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) {
+                if (context_.warning)
+                    context_.warning("Failed to place object at depth " +
+                                     std::to_string(place->depth) + ".");
+                continue;
+            }
             // A SWF 5 placement onto a depth in use takes the depth over without an unload
             // event for the object that was there; a move to another character unloads it.
             if (old != list_.end() && old->second.sprite && place->move && applied.characterId &&
@@ -389,7 +394,7 @@ void TimelineInstance::collect(const Matrix& parentMatrix, const ColorTransform&
         if (object.pendingRemoval ||
             (!object.visible && !(object.clipDepth && *object.clipDepth > 0)))
             continue;
-        static const Character kEmptyClip = Sprite{};  // a clip a script made empty
+        static const Character kEmptyClip = Sprite{};      // a clip a script made empty
         static const Character kScriptField = EditText{};  // its state is all it has
         const auto it = context_.movie->dictionary.find(object.characterId);
         const Character* character = object.bitmapShape ? object.bitmapShape.get()
@@ -419,8 +424,8 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
                                      const Matrix& matrix, const ColorTransform& color,
                                      std::vector<RenderItem>& out) const {
     const bool group = object.filters != nullptr ||
-                       (object.blendMode >= 2 && object.blendMode <= 14) ||
-                       object.cacheAsBitmap || object.opaqueBackground;
+                       (object.blendMode >= 2 && object.blendMode <= 14) || object.cacheAsBitmap ||
+                       object.opaqueBackground;
     const ColorTransform inner = group ? ColorTransform{} : color;
     if (group) {
         RenderItem begin{nullptr, matrix, color, ClipRole::BeginGroup};
@@ -440,8 +445,8 @@ void TimelineInstance::collectObject(const DisplayObject& object, const Characte
                          out, context_.fonts);
     } else if (const auto* field = std::get_if<EditText>(&character)) {
         TextFieldState& state = TextFieldOf(object, *field, *context_.movie);
-        AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix,
-                                       context_.viewScaleX, context_.viewScaleY),
+        AppendEditText(state.layoutFor(*context_.movie, context_.fonts, matrix, context_.viewScaleX,
+                                       context_.viewScaleY),
                        matrix, inner, kMaxRenderItems, out, context_.viewScaleX,
                        context_.viewScaleY);
     } else if (object.sprite) {

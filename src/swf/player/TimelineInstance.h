@@ -22,8 +22,8 @@
 #include "swf/player/ButtonStates.h"
 #include "swf/player/DisplayList.h"
 #include "swf/player/Drawing.h"
-#include "swf/player/MorphCache.h"
 #include "swf/player/EditTextLayout.h"
+#include "swf/player/MorphCache.h"
 #include "swf/render/RenderItem.h"
 
 namespace saver::swf {
@@ -73,15 +73,16 @@ struct PlayerContext {
     // clip stays in its parent's list until the next frame starts (`parked`).
     std::function<bool(TimelineInstance&)> hasUnloadHandler;
     std::function<bool(TimelineInstance&)> hasOwnUnloadHandler;  // the clip's own, none inside
+    std::function<void(const std::string&)> warning;  // the player's log, when someone reads it
     std::vector<std::weak_ptr<TimelineInstance>> parked;
     // The pointer in stage coordinates (twips), set by whoever delivers input.
     double mouseX = 0, mouseY = 0;
-    MorphCache morphs;     // morph shapes at the ratios they are shown at
-    ButtonStates buttons;  // buttons run their up state as a timeline of their own
+    MorphCache morphs;       // morph shapes at the ratios they are shown at
+    ButtonStates buttons;    // buttons run their up state as a timeline of their own
     bool logFrames = false;  // fill `frameLog` (only when someone reads it)
     std::vector<FrameEntry> frameLog;
     std::map<std::uint16_t, EditTextLayout> editTexts;  // text fields, laid out when first drawn
-    const FontSource* fonts = nullptr;  // device text; none: it is not drawn
+    const FontSource* fonts = nullptr;                  // device text; none: it is not drawn
     // Inside the shapes of a script-set mask while collecting.
     int scriptMaskNesting = 0;
     // Text fields that scripts made masks, with the clip each masks (see setScriptMask).
@@ -115,8 +116,8 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     void gotoFrameAndStop(int frame);
     void gotoLabelAndStop(const std::string& label);
     int labelFrame(const std::string& label) const;  // zero-based; -1 when no frame has it
-    void nextFrame();  // and stop; nothing at the last frame
-    void prevFrame();  // and stop; nothing at the first frame
+    void nextFrame();                                // and stop; nothing at the last frame
+    void prevFrame();                                // and stop; nothing at the first frame
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
 
@@ -241,7 +242,7 @@ class TimelineInstance : public std::enable_shared_from_this<TimelineInstance> {
     std::weak_ptr<TimelineInstance> parent_;
     int depth_ = 0;
     std::uint16_t characterId_ = 0;
-    DisplayObject self_;  // the root's own transform
+    DisplayObject self_;    // the root's own transform
     std::string lastName_;  // kept when the clip leaves the stage
     const std::vector<ClipAction>* lastClipActions_ = nullptr;
 
