@@ -170,6 +170,8 @@ Value LoadVarsCtor(CallInfo&) {
 void InstallLoadVarsBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "LoadVars", LoadVarsCtor, proto);
+    // Hidden from SWF 5 code, as in the players of versions 6 to 9 (later players show it).
+    vm.global()->findOwn("LoadVars")->flags |= 0x80;
     vm.method(proto, "load", Load);
     vm.method(proto, "send", Send);
     vm.method(proto, "sendAndLoad", SendAndLoad);

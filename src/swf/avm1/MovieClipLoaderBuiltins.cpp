@@ -87,9 +87,10 @@ Value GetProgress(CallInfo& c) {
 void InstallMovieClipLoaderBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "MovieClipLoader", MovieClipLoaderCtor, proto);
-    vm.method(proto, "loadClip", LoadClip);
-    vm.method(proto, "unloadClip", UnloadClip);
-    vm.method(proto, "getProgress", GetProgress);
+    constexpr std::uint16_t kSince7 = 0x400;  // the class came with the player of SWF 7
+    vm.method(proto, "loadClip", LoadClip, kSince7);
+    vm.method(proto, "unloadClip", UnloadClip, kSince7);
+    vm.method(proto, "getProgress", GetProgress, kSince7);
 }
 
 }  // namespace saver::swf::avm1
