@@ -84,13 +84,20 @@ Value BroadcasterCtor(CallInfo& c) {
 
 }  // namespace
 
+void InitializeBroadcaster(Interpreter& vm, Object* target) {
+    const std::vector<Value> args{Value(target)};
+    CallInfo c{vm, vm.getMember(vm.global(), "AsBroadcaster"), args};
+    Initialize(c);
+}
+
 void InstallBroadcasterBuiltins(Interpreter& vm) {
     Object* broadcaster = MakeClass(vm, "AsBroadcaster", BroadcasterCtor, nullptr);
-    vm.method(broadcaster, "initialize", Initialize);
+    vm.method(broadcaster, "initialize", Initialize, 0x80);  // for SWF 6 code and later
     vm.method(broadcaster, "addListener", AddListener);
     vm.method(broadcaster, "removeListener", RemoveListener);
     vm.method(broadcaster, "broadcastMessage", BroadcastMessage);
-    vm.global()->findOwn("AsBroadcaster")->flags |= 0x80;  // came with the player of SWF 6
+    // The class is there for SWF 5 code too, its prototype only from SWF 6.
+    broadcaster->findOwn("prototype")->flags |= 0x80;
 }
 
 }  // namespace saver::swf::avm1

@@ -73,6 +73,8 @@ void Interpreter::installBuiltins() {
     InstallPrintJobBuiltins(*this);
     InstallContextMenuBuiltins(*this);
     InstallNetStreamBuiltins(*this);
+    InstallMovieClipLoaderBuiltins(*this);
+    InstallPlaceholderBuiltins(*this);
     InstallClipEffects(*this);
     InstallNativeTable(*this);
     InstallFileReferenceBuiltins(*this);

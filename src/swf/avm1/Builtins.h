@@ -11,34 +11,40 @@
 
 namespace saver::swf::avm1 {
 
-void InstallObjectBuiltins(Interpreter& vm);          // Object, Function, ASSetPropFlags
-void InstallArrayBuiltins(Interpreter& vm);           // Array
-void InstallStringBuiltins(Interpreter& vm);          // String, Boolean, Number
-void InstallMathBuiltins(Interpreter& vm);            // Math
-void InstallGlobalFunctions(Interpreter& vm);         // trace, parseInt, escape, timers, ...
-void InstallDateBuiltins(Interpreter& vm);            // Date
-void InstallErrorBuiltins(Interpreter& vm);           // Error and its kinds
-void InstallBroadcasterBuiltins(Interpreter& vm);     // AsBroadcaster
-void InstallGeomBuiltins(Interpreter& vm);            // flash.geom.Point, Rectangle
-void InstallMatrixBuiltins(Interpreter& vm);          // flash.geom.Matrix (after Point)
-void InstallXmlBuiltins(Interpreter& vm);             // XMLNode, XML
-void InstallSystemBuiltins(Interpreter& vm);          // System, System.capabilities, $version
-void InstallLoadVarsBuiltins(Interpreter& vm);        // LoadVars, XML.load (after XML)
-void InstallSharedObjectBuiltins(Interpreter& vm);    // SharedObject
-void InstallSoundBuiltins(Interpreter& vm);           // Sound
-void InstallColorTransformBuiltins(Interpreter& vm);  // flash.geom.ColorTransform
-void InstallFilterBuiltins(Interpreter& vm);          // flash.filters
+void InstallObjectBuiltins(Interpreter& vm);             // Object, Function, ASSetPropFlags
+void InstallArrayBuiltins(Interpreter& vm);              // Array
+void InstallStringBuiltins(Interpreter& vm);             // String, Boolean, Number
+void InstallMathBuiltins(Interpreter& vm);               // Math
+void InstallGlobalFunctions(Interpreter& vm);            // trace, parseInt, escape, timers, ...
+void InstallDateBuiltins(Interpreter& vm);               // Date
+void InstallErrorBuiltins(Interpreter& vm);              // Error and its kinds
+void InstallBroadcasterBuiltins(Interpreter& vm);        // AsBroadcaster
+void InstallGeomBuiltins(Interpreter& vm);               // flash.geom.Point, Rectangle
+void InstallMatrixBuiltins(Interpreter& vm);             // flash.geom.Matrix (after Point)
+void InstallXmlBuiltins(Interpreter& vm);                // XMLNode, XML
+void InstallSystemBuiltins(Interpreter& vm);             // System, System.capabilities, $version
+void InstallLoadVarsBuiltins(Interpreter& vm);           // LoadVars, XML.load (after XML)
+void InstallSharedObjectBuiltins(Interpreter& vm);       // SharedObject
+void InstallSoundBuiltins(Interpreter& vm);              // Sound
+void InstallColorTransformBuiltins(Interpreter& vm);     // flash.geom.ColorTransform
+void InstallFilterBuiltins(Interpreter& vm);             // flash.filters
 void InstallColorMatrixFilterBuiltins(Interpreter& vm);  // ColorMatrixFilter (after filters)
 void InstallExternalInterfaceBuiltins(Interpreter& vm);  // flash.external.ExternalInterface
-void InstallXmlSocketBuiltins(Interpreter& vm);        // XMLSocket
-void InstallLocalConnectionBuiltins(Interpreter& vm);  // LocalConnection
-void InstallRemoteLsoUsageBuiltins(Interpreter& vm);   // RemoteLSOUsage
-void InstallPrintJobBuiltins(Interpreter& vm);         // PrintJob
-void InstallContextMenuBuiltins(Interpreter& vm);      // ContextMenu, ContextMenuItem
-void InstallNetStreamBuiltins(Interpreter& vm);        // NetConnection, NetStream
-void InstallNativeTable(Interpreter& vm);             // ASnative (after the others)
-void InstallFileReferenceBuiltins(Interpreter& vm);   // flash.net.FileReference(List) (after ASnative)
+void InstallXmlSocketBuiltins(Interpreter& vm);          // XMLSocket
+void InstallLocalConnectionBuiltins(Interpreter& vm);    // LocalConnection
+void InstallRemoteLsoUsageBuiltins(Interpreter& vm);     // RemoteLSOUsage
+void InstallPrintJobBuiltins(Interpreter& vm);           // PrintJob
+void InstallContextMenuBuiltins(Interpreter& vm);        // ContextMenu, ContextMenuItem
+void InstallNetStreamBuiltins(Interpreter& vm);          // NetConnection, NetStream
+void InstallMovieClipLoaderBuiltins(Interpreter& vm);    // MovieClipLoader (after AsBroadcaster)
+void InstallPlaceholderBuiltins(Interpreter& vm);        // Camera, Video, System.IME, Button, ...
+void InstallNativeTable(Interpreter& vm);                // ASnative (after the others)
+void InstallFileReferenceBuiltins(
+    Interpreter& vm);  // flash.net.FileReference(List) (after ASnative)
 
+// What AsBroadcaster.initialize(target) does, for the player's own broadcasters: made for any
+// movie version (SWF 5 code does not see `initialize` itself).
+void InitializeBroadcaster(Interpreter& vm, Object* target);
 // ASnative(11, 0): puts the player's capabilities (System.capabilities) on `this`.
 Value CapabilitiesQuery(CallInfo& c);
 // ASnative(2204, 200): fills a FileReference's file properties on its argument (or `this`).

@@ -60,24 +60,15 @@ Value NewClip(CallInfo& c, const std::shared_ptr<TimelineInstance>& child, const
     return clip;
 }
 
-// Linkage names match without the case of their ASCII letters (other letters keep theirs).
-std::string FoldLinkage(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-    return s;
-}
-
 Value AttachMovie(CallInfo& c) {
     auto t = This(c);
     if (!t || c.args.size() < 3) return Value{};
-    const std::string linkage = FoldLinkage(c.vm.toString(c.arg(0)));
+    const std::string linkage = c.vm.toString(c.arg(0));
     const std::string name = c.vm.toString(c.arg(1));
     int depth = 0;
     if (!DepthArg(c, 2, depth)) return Value{};
-    for (const auto& [exported, id] : Runner(c).movie().exports)
-        if (FoldLinkage(exported) == linkage)
-            return NewClip(c, t->addSprite(depth, id, name), c.arg(3));
-    return Value{};
+    const std::uint16_t id = Runner(c).exportedCharacter(linkage);
+    return id ? NewClip(c, t->addSprite(depth, id, name), c.arg(3)) : Value{};
 }
 
 Value CreateEmptyMovieClip(CallInfo& c) {

@@ -107,6 +107,7 @@ Value SetRgb(CallInfo& c) {
     DisplayObject* o = Placement(c, BoundTarget(c));
     if (!o || c.args.empty()) return Value{};
     const auto rgb = static_cast<std::uint32_t>(ToInt32(c.vm.toNumber(c.arg(0))));
+    o->scripted = true;  // a colour a script set keeps the timeline's moves off the clip
     ColorTransform& ct = o->colorTransform;
     ct.mulR = ct.mulG = ct.mulB = 0;
     ct.addR = (rgb >> 16) & 0xFF;
@@ -148,6 +149,7 @@ Value SetColorTransform(CallInfo& c) {
     DisplayObject* o = Placement(c, BoundTarget(c));
     Object* t = c.arg(0).asObject();
     if (!o || !t) return Value{};
+    o->scripted = true;
     ColorTransform& ct = o->colorTransform;
     SetMultiplier(c.vm, t, "ra", ct.mulR);
     SetMultiplier(c.vm, t, "ga", ct.mulG);

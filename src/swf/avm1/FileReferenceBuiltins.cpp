@@ -120,8 +120,7 @@ Value FileReferenceListCtor(CallInfo& c) {
 // A broadcasting prototype: AsBroadcaster's methods, all hidden and permanent.
 Object* BroadcastingPrototype(Interpreter& vm) {
     Object* proto = vm.newObject();
-    const Value broadcaster = vm.getMember(vm.global(), "AsBroadcaster");
-    vm.callMethod(broadcaster, "initialize", {proto});
+    InitializeBroadcaster(vm, proto);
     for (const char* name : {"_listeners", "addListener", "removeListener", "broadcastMessage"})
         if (Property* p = proto->findOwn(name)) p->flags |= kDontEnum | kDontDelete;
     return proto;

@@ -330,6 +330,7 @@ Value Interpreter::runScriptFunction(Object* fn, const Value& thisValue,
         f.scope = c.scope;
         f.target = c.target ? c.target : caller;
         f.timelineIndex = f.scope.size() > 1 ? 1 : 0;
+        rehomeFunction(f, thisValue);
     } else {
         Object* self = thisValue.asObject();
         f.target = self && self->kind() == Object::Kind::Clip ? self : (caller ? caller : c.target);
@@ -480,9 +481,10 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
         return static_cast<double>(StringLength(objectValue.asString(), version()));
     }
     Object* o = toObject(objectValue);
+    if (o && o->kind() == Object::Kind::Clip) o = host_.liveClip(o);  // a removed clip's path
     if (!o) return Value{};
     Object* start = o;
-    Value self = objectValue.isObject() ? objectValue : Value(o);
+    Value self(o);
     if (o->kind() == Object::Kind::Super) {
         start = superStart(o);
         self = o->bound.empty() ? Value{} : o->bound[0];
@@ -495,8 +497,9 @@ Value Interpreter::getMember(const Value& objectValue, const std::string& name) 
             const Property* stored = o->findOwn(name);
             return stored ? stored->value : Value{};
         }
+        // A clip's `_parent` is its parent or nothing (the root's), never an inherited value.
         Value v = host_.clipProperty(o, name);
-        if (!v.isUndefined()) return v;
+        if (!v.isUndefined() || (version() >= 7 ? name : FoldCase(name)) == "_parent") return v;
     }
     Object* holder = nullptr;
     if (Property* p = lookup(start, name, &holder)) {
@@ -534,6 +537,7 @@ Object* ResolveHandler(Interpreter& vm, Object* o) {
 
 void Interpreter::setMember(const Value& objectValue, const std::string& name, const Value& value) {
     Object* o = objectValue.asObject();
+    if (o && o->kind() == Object::Kind::Clip) o = host_.liveClip(o);  // a removed clip's path
     if (!o) return;
     if (o->kind() == Object::Kind::Clip && host_.setClipProperty(o, name, value)) return;
     if (o->kind() == Object::Kind::Array) {

@@ -324,6 +324,7 @@ class Interpreter {
     bool deletePath(Frame& f, const std::string& name);  // Delete2
     Object* targetObject(Frame& f, const Value& path);
     void setTarget(Frame& f, Object* clip);
+    void rehomeFunction(Frame& f, const Value& thisValue);  // a removed clip's function
     void setTargetPath(Frame& f, const Value& path);
     Value specialName(Frame& f, const std::string& name, bool& found);
     static bool IsThis(const Frame& f, const std::string& name);

@@ -9,12 +9,19 @@
 
 namespace saver::swf::avm1 {
 
-// Two clip objects are the same when they stand for the same clip now: a removed clip's
-// references follow the path it was made with, and all that find nothing are alike.
+// Two clip objects are the same when they name the same clip now, by path: a removed clip's
+// references follow the path it was made with, all that find nothing are alike, and two
+// clips of one name and parent are alike too (the player compares their paths).
 bool Interpreter::sameObject(Object* a, Object* b) {
     if (a == b) return true;
     if (a->kind() != Object::Kind::Clip || b->kind() != Object::Kind::Clip) return false;
-    return host_.liveClip(a) == host_.liveClip(b);
+    Object* liveA = host_.liveClip(a);
+    Object* liveB = host_.liveClip(b);
+    if (liveA == liveB) return true;
+    if (!liveA || !liveB) return false;
+    const Value pathA = host_.clipProperty(liveA, "\x01path");
+    const Value pathB = host_.clipProperty(liveB, "\x01path");
+    return pathA.isString() && pathB.isString() && pathA.asString() == pathB.asString();
 }
 
 bool Interpreter::equals2(const Value& a, const Value& b) {

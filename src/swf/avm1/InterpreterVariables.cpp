@@ -92,6 +92,19 @@ void Interpreter::setTargetPath(Frame& f, const Value& path) {
     if (f.timelineIndex < f.scope.size()) f.scope[f.timelineIndex] = root;
 }
 
+// A function whose clip is gone (none stands at its path) runs on `this` when that is a clip
+// on the stage, or else on the root.
+void Interpreter::rehomeFunction(Frame& f, const Value& thisValue) {
+    if (!f.target || f.target->kind() != Object::Kind::Clip || host_.liveClip(f.target)) return;
+    Object* self = thisValue.asObject();
+    Object* home = self && self->kind() == Object::Kind::Clip ? host_.liveClip(self) : nullptr;
+    if (!home) home = host_.clipProperty(f.target, "_root").asObject();
+    if (!home) return;
+    if (f.timelineIndex < f.scope.size() && f.scope[f.timelineIndex] == f.target)
+        f.scope[f.timelineIndex] = home;
+    f.target = home;
+}
+
 void Interpreter::setTarget(Frame& f, Object* clip) {
     Object* t = clip ? clip : f.baseClip;
     f.target = t;

@@ -170,7 +170,8 @@ Value LoadVarsCtor(CallInfo&) {
 void InstallLoadVarsBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     MakeClass(vm, "LoadVars", LoadVarsCtor, proto);
-    vm.global()->findOwn("LoadVars")->flags |= 0x80;  // came with the player of SWF 6
+    // Hidden from SWF 5 code, as in the players of versions 6 to 9 (later players show it).
+    vm.global()->findOwn("LoadVars")->flags |= 0x80;
     vm.method(proto, "load", Load);
     vm.method(proto, "send", Send);
     vm.method(proto, "sendAndLoad", SendAndLoad);
@@ -189,7 +190,9 @@ void InstallLoadVarsBuiltins(Interpreter& vm) {
         // Visible members of the player's XML class; the handlers are script functions there,
         // each with a prototype.
         for (const auto& [name, fn] : std::initializer_list<std::pair<const char*, NativeFn>>{
-                 {"load", Load}, {"send", Send}, {"sendAndLoad", SendAndLoad},
+                 {"load", Load},
+                 {"send", Send},
+                 {"sendAndLoad", SendAndLoad},
                  {"addRequestHeader", AddRequestHeader}})
             xmlProto->put(name, vm.newFunction(fn));
         xmlProto->put("onLoad", vm.newFunction(Zero, vm.newObject()));

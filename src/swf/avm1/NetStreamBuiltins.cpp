@@ -95,10 +95,8 @@ Value Nothing(CallInfo&) {
 }  // namespace
 
 void InstallNetStreamBuiltins(Interpreter& vm) {
-    const std::uint16_t fromSwf6 = 0x80;
     Object* connProto = vm.newObject();
     MakeClass(vm, "NetConnection", Nothing, connProto);
-    vm.global()->findOwn("NetConnection")->flags |= fromSwf6;
     vm.method(connProto, "connect", Connect);
     vm.method(connProto, "close", CloseConnection);
     vm.method(connProto, "call", Nothing);
@@ -106,7 +104,6 @@ void InstallNetStreamBuiltins(Interpreter& vm) {
 
     Object* streamProto = vm.newObject();
     MakeClass(vm, "NetStream", StreamCtor, streamProto);
-    vm.global()->findOwn("NetStream")->flags |= fromSwf6;
     vm.method(streamProto, "play", Play);
     vm.method(streamProto, "setBufferTime", SetBufferTime);
     for (const char* name : {"close", "pause", "seek", "publish", "receiveAudio", "receiveVideo",

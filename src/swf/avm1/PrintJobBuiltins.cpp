@@ -1,7 +1,7 @@
 // PrintJob: a screensaver has no one to answer a print dialog, so `start` fails (false, as
 // when the user cancels), and `addPage` and `send` then do nothing. The paper and page sizes
-// are read-only and zero. Like the player, the first PrintJob made puts those properties on
-// the prototype it was made from.
+// and the orientation are read-only and zero. Like the player, the first PrintJob made puts those
+// properties on the prototype it was made from.
 #include "swf/avm1/Builtins.h"
 
 namespace saver::swf::avm1 {
@@ -10,10 +10,6 @@ namespace {
 
 Value Zero(CallInfo&) {
     return 0;
-}
-
-Value Portrait(CallInfo&) {
-    return std::string("portrait");
 }
 
 Value False(CallInfo&) {
@@ -32,7 +28,7 @@ Value PrintJobCtor(CallInfo& c) {
                                                       {"paperWidth", Zero},
                                                       {"pageHeight", Zero},
                                                       {"pageWidth", Zero},
-                                                      {"orientation", Portrait}};
+                                                      {"orientation", Zero}};
     for (const auto& [name, get] : sizes) {
         Property& p = proto->put(name, Value{}, kDontDelete | kReadOnly);
         p.getter = c.vm.newFunction(get);
@@ -43,11 +39,15 @@ Value PrintJobCtor(CallInfo& c) {
 }  // namespace
 
 void InstallPrintJobBuiltins(Interpreter& vm) {
+    // The class came with the player of SWF 7: older code sees the constructor and the sizes,
+    // but neither the methods nor what the prototype inherits (its toString included).
+    constexpr std::uint16_t kSince7 = 0x400;
     Object* proto = vm.newObject();
     MakeClass(vm, "PrintJob", PrintJobCtor, proto);
-    vm.method(proto, "start", False);
-    vm.method(proto, "addPage", False);
-    vm.method(proto, "send", Nothing);
+    vm.method(proto, "start", False, kSince7);
+    vm.method(proto, "addPage", False, kSince7);
+    vm.method(proto, "send", Nothing, kSince7);
+    if (Property* up = proto->findOwn("__proto__")) up->flags |= kSince7;
 }
 
 }  // namespace saver::swf::avm1

@@ -148,10 +148,9 @@ ScriptInput::ScriptInput(Interpreter& vm, ScriptRunner& runner, int stageWidth, 
 }
 
 void ScriptInput::install() {
-    const Value broadcaster = vm_.getMember(vm_.global(), "AsBroadcaster");
     auto makeBroadcaster = [&](const char* name) {
         Object* o = vm_.newObject();
-        vm_.callMethod(broadcaster, "initialize", {o});
+        InitializeBroadcaster(vm_, o);
         vm_.global()->put(name, o, kDontEnum);
         return o;
     };

@@ -108,6 +108,16 @@ void ScriptRunner::installClipMethods() {
     vm_->global()->put("MovieClip", ctor, kDontEnum);
 }
 
+namespace {
+
+// False for a clip object that never stood for a clip (one made with `new MovieClip`).
+bool HadTimeline(const Object& clip) {
+    const std::weak_ptr<TimelineInstance> none;
+    return clip.clip.owner_before(none) || none.owner_before(clip.clip);
+}
+
+}  // namespace
+
 Object* ScriptRunner::clipObject(TimelineInstance& timeline) {
     const auto it = clips_.find(&timeline);
     if (it != clips_.end()) {
@@ -137,16 +147,9 @@ bool ScriptRunner::clipIsButton(Object* clip) {
 // A removed clip's references find the clip now at the names it was made with (by the
 // player's name rules): the player's references keep a path as well as the clip.
 Object* ScriptRunner::liveClip(Object* clip) {
-    if (!clip || clip->kind() != Object::Kind::Clip) return clip;
-    if (const auto t = clip->clip.lock(); t && t->onStage()) return clip;
-    if (!root_) return nullptr;
-    const bool cs = vm_->version() >= 7;
-    std::shared_ptr<TimelineInstance> at = root_->shared_from_this();
-    for (const std::string& name : clip->clipNames) {
-        at = timelineOf(namedChild(*at, name, cs).asObject());
-        if (!at) return nullptr;
-    }
-    return clipObject(*at);
+    if (!clip || clip->kind() != Object::Kind::Clip || !HadTimeline(*clip)) return clip;
+    const auto t = timelineOf(clip);
+    return t ? clipObject(*t) : nullptr;
 }
 
 void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names) {
@@ -157,7 +160,27 @@ void ScriptRunner::clipChildNames(Object* clip, std::vector<std::string>& names)
 }
 
 std::shared_ptr<TimelineInstance> ScriptRunner::timelineOf(Object* clip) const {
-    return clip && clip->kind() == Object::Kind::Clip ? clip->clip.lock() : nullptr;
+    if (!clip || clip->kind() != Object::Kind::Clip) return nullptr;
+    auto t = clip->clip.lock();
+    // Unload handlers run after their clips left: those clips are still themselves then.
+    if (t && (t->inDisplayTree() || t.get() == root_ || unloadHandlers_ > 0)) return t;
+    if (!root_ || !HadTimeline(*clip)) return nullptr;
+    // Gone from the stage: the reference follows its path, sprite by sprite from the root.
+    const bool cs = vm_->version() >= 7;
+    std::shared_ptr<TimelineInstance> at = root_->shared_from_this();
+    for (const std::string& name : clip->clipNames) {
+        std::shared_ptr<TimelineInstance> next;
+        for (const auto& [depth, object] : at->displayList()) {
+            if (!object.sprite || object.name.empty()) continue;
+            if (cs ? object.name == name : FoldCase(object.name) == FoldCase(name)) {
+                next = object.sprite;
+                break;
+            }
+        }
+        if (!next) return nullptr;
+        at = std::move(next);
+    }
+    return at;
 }
 
 void ScriptRunner::runActions(TimelineInstance& root, TimelineInstance& timeline,
@@ -171,6 +194,27 @@ void ScriptRunner::runInitActions(TimelineInstance& root, const DoInitAction& ac
     root_ = &root;
     if (quit_) return;
     vm_->runBlock(actions.bytes, clipObject(root));
+}
+
+std::uint16_t ScriptRunner::exportedCharacter(const std::string& name) {
+    // An export is known once the root's playhead has met its frame (the player reads the
+    // movie's frames as it goes), and stays known when the root goes back.
+    if (root_) rootFramesReached_ = std::max(rootFramesReached_, root_->currentFrame() + 1);
+    // Linkage names match without the case of their ASCII letters (other letters keep theirs).
+    auto fold = [](std::string s) {
+        for (char& ch : s)
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        return s;
+    };
+    const std::string folded = fold(name);
+    for (const auto& [exported, id] : movie_->exports) {
+        if (fold(exported) != folded) continue;
+        const auto frame = movie_->exportFrames.find(exported);
+        if (frame == movie_->exportFrames.end() ||
+            static_cast<std::int64_t>(frame->second) < rootFramesReached_)
+            return id;
+    }
+    return 0;
 }
 
 void ScriptRunner::frameShown(TimelineInstance& root) {
@@ -339,12 +383,14 @@ Value ScriptRunner::clipProperty(Object* clip, const std::string& name) {
         if (!parent.isString() || it == slot.parent->displayList().end()) return Value{};
         return parent.asString() + "." + it->second.name;
     }
-    if (!t || !root_) return Value{};
+    if (!root_ || !clip || clip->kind() != Object::Kind::Clip) return Value{};
     const bool cs = vm_->version() >= 7;
     auto is = [&](const char* n) { return cs ? name == n : FoldCase(name) == n; };
+    // The levels are there for a removed clip too (its scripts' names go to the root).
     if (is("_root") || is("_level0")) return clipObject(*root_);
     if (int level = 0; LevelNumber(cs ? name : FoldCase(name), level))
         return level == 0 ? Value(clipObject(*root_)) : Value{};
+    if (!t) return Value{};
     if (is("_parent")) {
         auto parent = t->parent();
         return parent ? Value(clipObject(*parent)) : Value{};
@@ -413,6 +459,14 @@ void ScriptRunner::clipCommand(Object* clip, const std::string& method,
 
 namespace {
 
+// Counts the unload handlers running (or looked up): their clips are still themselves then.
+struct UnloadScope {
+    int& count;
+    const bool on;
+    UnloadScope(int& c, bool unload) : count(c), on(unload) { count += on; }
+    ~UnloadScope() { count -= on; }
+};
+
 const char* HandlerName(std::uint32_t event) {
     switch (event) {
         case kClipLoad:
@@ -450,12 +504,7 @@ void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
         return;
     }
     Object* clip = clipObject(timeline);
-    struct UnloadScope {
-        int& count;
-        const bool on;
-        UnloadScope(int& c, bool unload) : count(c), on(unload) { count += on; }
-        ~UnloadScope() { count -= on; }
-    } scope(unloadHandlers_, event == kClipUnload);
+    const UnloadScope scope(unloadHandlers_, event == kClipUnload);
     runClipActions(timeline, clip, event);
     if (const char* handler = HandlerName(event)) callHandler(clip, handler);
 }
@@ -464,9 +513,7 @@ void ScriptRunner::clipEvent(TimelineInstance& root, TimelineInstance& timeline,
 // timeline (a prototype made with `new MovieClip`) never was on it.
 bool ScriptRunner::clipLeftStage(Object* clip) {
     if (!clip || clip->kind() != Object::Kind::Clip || unloadHandlers_ > 0) return false;
-    const std::weak_ptr<TimelineInstance> none;
-    const bool hadTimeline = clip->clip.owner_before(none) || none.owner_before(clip->clip);
-    if (!hadTimeline) return false;
+    if (!HadTimeline(*clip)) return false;
     const auto timeline = clip->clip.lock();
     return !timeline || !timeline->onStage();
 }
@@ -484,7 +531,9 @@ bool ScriptRunner::hasOwnUnloadHandler(TimelineInstance& timeline) {
             if (action.events & kClipUnload) return true;
     if (movie_->header.version >= 6) {
         // Any onUnload the clip sees (its prototype's too, a function or not) keeps it until
-        // the event: the handler is looked up again when the event runs.
+        // the event: the handler is looked up again when the event runs. The clip is asked as
+        // the event sees it, still itself though its removal has begun.
+        const UnloadScope scope(unloadHandlers_, true);
         if (!vm_->getMember(clipObject(timeline), "onUnload").isUndefined()) return true;
     }
     return false;

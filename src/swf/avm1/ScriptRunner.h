@@ -62,6 +62,9 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     TimelineInstance* rootTimeline() const { return root_; }
     Object* clipFor(TimelineInstance& timeline) { return clipObject(timeline); }
     Object* clipIfAny(const TimelineInstance& timeline) const;  // null when none was made
+    // The character exported under `name` (linkage names match in any case) once the root has
+    // reached the frame that exports it; 0 when there is none yet.
+    std::uint16_t exportedCharacter(const std::string& name);
     ScriptInput& input() { return *input_; }
     const PlayerSettings& settings() const { return settings_; }
     // The calendar Date reads: the time now (UTC milliseconds) and local time minus UTC at an
@@ -152,6 +155,7 @@ class ScriptRunner : public ScriptHost, public InterpreterHost {
     Screen screen_;
     double nowMs_ = 0;
     int framesShown_ = 0;
+    int rootFramesReached_ = 0;  // the root frames (from the first) whose tags have been met
     bool quit_ = false;
     bool quitAtFrameEnd_ = false;  // quit asked: quit_ once this frame's scripts have run
     int unloadHandlers_ = 0;       // unload handlers running: their clips left the stage before

@@ -4,6 +4,7 @@
 // ("_root.clock.time", "/clock:time", "_parent.t"); each step is a member lookup, so clips,
 // instance names and _root/_parent resolve as they do in scripts.
 #include "swf/avm1/ArrayElements.h"
+#include "swf/avm1/Builtins.h"
 #include "swf/avm1/ScriptRunner.h"
 
 #include "swf/avm1/StringUtil.h"
@@ -78,8 +79,7 @@ Object* ScriptRunner::textFieldObject(const std::shared_ptr<TextFieldState>& fie
     vm_->holdRoot(o);
     // A field is a broadcaster (onChanged, onScroller, onSetFocus, onKillFocus) that listens
     // to itself.
-    const Value broadcaster = vm_->getMember(vm_->global(), "AsBroadcaster");
-    vm_->callMethod(broadcaster, "initialize", {o});
+    InitializeBroadcaster(*vm_, o);
     if (Object* listeners = vm_->getMember(o, "_listeners").asObject())
         SetElement(*vm_, listeners, ArrayLength(*vm_, listeners), o);
     return o;

@@ -201,8 +201,7 @@ void ReleaseFocusInside(Interpreter& vm, TimelineInstance& parent, int depth) {
 void InstallSelectionBuiltins(Interpreter& vm) {
     Object* s = vm.newObject();
     vm.global()->put("Selection", s, kDontEnum);
-    const Value broadcaster = vm.getMember(vm.global(), "AsBroadcaster");
-    vm.callMethod(broadcaster, "initialize", {s});
+    InitializeBroadcaster(vm, s);
     const std::pair<const char*, NativeFn> methods[] = {
         {"getBeginIndex", GetBeginIndex}, {"getEndIndex", GetEndIndex},
         {"getCaretIndex", GetCaretIndex}, {"getFocus", GetFocus},

@@ -43,7 +43,6 @@ Value Nothing(CallInfo&) {
 void InstallSharedObjectBuiltins(Interpreter& vm) {
     Object* proto = vm.newObject();
     Object* so = MakeClass(vm, "SharedObject", Nothing, proto);
-    vm.global()->findOwn("SharedObject")->flags |= 0x80;  // came with the player of SWF 6
     Object* getLocal = vm.method(so, "getLocal", GetLocal);
     getLocal->bound = {vm.newObject(), proto};
     vm.method(proto, "flush", Flush);

@@ -35,7 +35,7 @@ Value CapabilitiesQuery(CallInfo& c) {
 
 void InstallSystemBuiltins(Interpreter& vm) {
     Object* system = vm.newObject();
-    vm.global()->put("System", system, kDontEnum | 0x80);  // from the player of SWF 6
+    vm.global()->put("System", system, kDontEnum);
     system->put("useCodepage", false);
     system->put("exactSettings", false);
     vm.method(system, "setClipboard", False);

@@ -395,6 +395,7 @@ void InstallTextFieldBuiltins(Interpreter& vm) {
     InstallTextFormatBuiltins(vm);
     Object* ctor = MakeClass(vm, "TextField", TextFieldCtor, nullptr);
     Object* proto = vm.getMember(ctor, "prototype").asObject();
+    ctor->findOwn("prototype")->flags |= kSince6;  // SWF 5 code sees the class alone
     NamedAccessors(vm, proto, kProperties, FieldGet, FieldSet);
     // Enumerable; the SWF 8 rendering properties (the first five) work only for SWF 8 code.
     for (std::size_t i = 0; i < std::size(kProperties); ++i)

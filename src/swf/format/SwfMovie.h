@@ -322,8 +322,10 @@ struct Movie {
     std::map<std::uint16_t, Character> dictionary;
     // DefineSound characters (each also in `dictionary` as an UnsupportedCharacter).
     std::map<std::uint16_t, DefinedSound> sounds;
-    // ExportAssets: linkage name to character id (the first export of a name holds).
+    // ExportAssets: linkage name to character id (a later export of a name replaces one before),
+    // and the root frame (from 0) whose tags made the export: scripts see it from that frame on.
     std::map<std::string, std::uint16_t> exports;
+    std::map<std::string, std::uint32_t> exportFrames;
     Timeline root;
     // Tag codes met that the reader skipped (not understood, or out of scope), with counts;
     // for diagnostics and the reference harness.

@@ -191,8 +191,9 @@ void TimelineReader::readTag(std::uint16_t code, SwfBitReader& body, Frame& fram
                 } catch (const SwfError&) {
                     return;  // a name without its end: the names before it stand
                 }
-                budget_.charge(sizeof(std::string) * 2 + name.size());
-                movie_.exports.emplace(std::move(name), id);
+                budget_.charge(sizeof(std::string) * 4 + name.size() * 2);
+                movie_.exportFrames[name] = static_cast<std::uint32_t>(timeline.frames.size());
+                movie_.exports.insert_or_assign(std::move(name), id);
             }
             return;
         }

@@ -141,6 +141,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
         state_->context.hasOwnUnloadHandler = [host](TimelineInstance& t) {
             return host->hasOwnUnloadHandler(t);
         };
+        state_->context.warning = [host](const std::string& text) { host->warning(text); };
     }
     state_->root = std::make_shared<TimelineInstance>(state_->context, state_->movie->root, 0);
     state_->root->setExecRegistered();

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "swf/format/SwfMovie.h"
 #include "swf/player/SoundCommand.h"
@@ -41,6 +41,9 @@ class ScriptHost {
     virtual void frameShown(TimelineInstance& root) = 0;
     // Called after the frame's actions and timers are all done (garbage may be collected).
     virtual void frameDone(TimelineInstance& root) = 0;
+    // A warning of the player's log ("Failed to place object at depth 1."), without its
+    // "Warning: ".
+    virtual void warning(const std::string& text) { (void)text; }
 
     // Input, between frames. A mouse or key event for the clip events and the Key and Mouse
     // listeners.
@@ -71,8 +74,8 @@ class ScriptHost {
     // A clip event of `timeline` (a ClipEvent bit of format/SwfMovie.h): its onClipEvent
     // handlers for the event, then the matching script method (onLoad, onEnterFrame, ...).
     // kClipInitialize, then kClipConstruct, come once for every sprite the timeline places,
-    // before any frame script of the tick: a registered class is made there. Unload comes for a sprite already off the
-    // stage. Mouse and key events come from MoviePlayer::broadcastEvent.
+    // before any frame script of the tick: a registered class is made there. Unload comes for a
+    // sprite already off the stage. Mouse and key events come from MoviePlayer::broadcastEvent.
     virtual void clipEvent(TimelineInstance& root, TimelineInstance& timeline,
                            std::uint32_t event) {
         (void)root, (void)timeline, (void)event;

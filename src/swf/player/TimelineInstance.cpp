@@ -232,7 +232,12 @@ int TimelineInstance::runFrameCommands(int frame, bool queueScripts, std::size_t
             // would; the rest of the frame runs on the next advance.
             if (!place->move && !applied.characterId && old == list_.end())
                 return static_cast<int>(i + 1);
-            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) continue;
+            if (!place->move && old != list_.end() && KeepsOccupiedDepth(*context_.movie)) {
+                if (context_.warning)
+                    context_.warning("Failed to place object at depth " +
+                                     std::to_string(place->depth) + ".");
+                continue;
+            }
             // A SWF 5 placement onto a depth in use takes the depth over without an unload
             // event for the object that was there; a move to another character unloads it.
             if (old != list_.end() && old->second.sprite && place->move && applied.characterId &&

@@ -78,6 +78,7 @@ struct PlayerContext {
     // clip stays in its parent's list until the next frame starts (`parked`).
     std::function<bool(TimelineInstance&)> hasUnloadHandler;
     std::function<bool(TimelineInstance&)> hasOwnUnloadHandler;  // the clip's own, none inside
+    std::function<void(const std::string&)> warning;  // the player's log, when someone reads it
     std::vector<std::weak_ptr<TimelineInstance>> parked;
     // The pointer in stage coordinates (twips), set by whoever delivers input.
     double mouseX = 0, mouseY = 0;
