@@ -147,6 +147,10 @@ bool GroupCache::keep(Picture& picture, BgraImage& image, int x, int y, const Ro
         picture.refused = true;
         return false;
     }
+    // Left to be kept in a later frame (the picture stays wanted).
+    if (newBytes_ > 0 && size > kMaxNewBytesPerFrame - std::min(newBytes_, kMaxNewBytesPerFrame))
+        return false;
+    newBytes_ += size;
     std::swap(picture.image, image);
     picture.x = x;
     picture.y = y;
@@ -172,6 +176,7 @@ void GroupCache::endFrame() {
         it = entries_.erase(it);
     }
     ++frame_;
+    newBytes_ = 0;
 }
 
 }  // namespace saver::swf

@@ -15,7 +15,8 @@
 // kept.
 //
 // A picture is kept once a group's key is seen in two frames in a row (a group that changes
-// every frame costs only its key) and used from the third. Keys and pictures of groups not
+// every frame costs only its key) and used from the third (or later, when the frame has
+// already kept kMaxNewBytesPerFrame of new pictures). Keys and pictures of groups not
 // looked up in a frame are dropped at its end (endFrame), and the pictures together stay
 // within kMaxBytes: a picture that would pass it is not kept (the group is drawn every frame).
 //
@@ -40,6 +41,10 @@ class GroupCache {
   public:
     // Eleven full-HD layers.
     static constexpr std::size_t kMaxBytes = std::size_t{96} << 20;
+    // Pictures newly kept in one frame (beyond the first): a movie whose many large groups all
+    // become keepable at once has them kept over several frames, so that no one frame pays for
+    // all their fresh memory.
+    static constexpr std::size_t kMaxNewBytesPerFrame = std::size_t{8} << 20;
 
     // A group's finished picture: its rectangle, filtered, with the top left corner at (x, y)
     // of the picture it is blended onto.
@@ -94,6 +99,7 @@ class GroupCache {
     std::unordered_map<std::uint64_t, Entry> entries_;  // by the hash of the key
     std::uint64_t frame_ = 1;
     std::size_t bytes_ = 0;
+    std::size_t newBytes_ = 0;  // kept in this frame
 };
 
 }  // namespace saver::swf
