@@ -14,15 +14,6 @@ namespace {
 
 using namespace test;
 
-Shape Square(double x0, double y0, double x1, double y1, Rgba color) {
-    Shape s;
-    s.fills = {Solid(color)};
-    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
-    s.bounds = {static_cast<std::int32_t>(x0 * kTwips), static_cast<std::int32_t>(x1 * kTwips),
-                static_cast<std::int32_t>(y0 * kTwips), static_cast<std::int32_t>(y1 * kTwips)};
-    return s;
-}
-
 const Shape kRedSquare = Square(4, 4, 12, 12, kRed);
 const Shape kBlueSquare = Square(8, 6, 16, 14, kBlue);
 const std::vector<Filter> kBlur = [] {

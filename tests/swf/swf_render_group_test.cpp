@@ -21,15 +21,6 @@ namespace {
 
 using namespace test;
 
-Shape Square(double x0, double y0, double x1, double y1, Rgba color) {
-    Shape s;
-    s.fills = {Solid(color)};
-    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
-    s.bounds = {static_cast<std::int32_t>(x0 * kTwips), static_cast<std::int32_t>(x1 * kTwips),
-                static_cast<std::int32_t>(y0 * kTwips), static_cast<std::int32_t>(y1 * kTwips)};
-    return s;
-}
-
 RenderItem Begin(std::uint8_t mode, const ColorTransform& cx = {},
                  const std::vector<Filter>* filters = nullptr) {
     RenderItem item{nullptr, {}, cx, ClipRole::BeginGroup};

@@ -10,13 +10,6 @@ namespace {
 
 using namespace test;
 
-Shape Square(double x0, double y0, double x1, double y1, Rgba color) {
-    Shape s;
-    s.fills = {Solid(color)};
-    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
-    return s;
-}
-
 BgraImage Render(const std::vector<RenderItem>& items, Quality q = Quality::High) {
     BgraImage img;
     img.resize(20, 20);

@@ -48,6 +48,16 @@ inline ShapePath Box(double x0, double y0, double x1, double y1, std::uint32_t f
     return Polyline(pts, fill0, fill1, line);
 }
 
+// A solid square in pixels (fill 1 inside), its bounds set as a movie's shape has them.
+inline Shape Square(double x0, double y0, double x1, double y1, Rgba color) {
+    Shape s;
+    s.fills = {Solid(color)};
+    s.paths = {Box(x0, y0, x1, y1, 0, 1)};
+    s.bounds = {static_cast<std::int32_t>(x0 * kTwips), static_cast<std::int32_t>(x1 * kTwips),
+                static_cast<std::int32_t>(y0 * kTwips), static_cast<std::int32_t>(y1 * kTwips)};
+    return s;
+}
+
 inline Rgba PixelAt(const BgraImage& img, int x, int y) {
     const std::uint8_t* p = &img.pixels[(static_cast<std::size_t>(y) * img.width + x) * 4];
     return {p[2], p[1], p[0], p[3]};
