@@ -27,6 +27,16 @@ struct Interpreter::Frame {
     bool constructing = false;  // a function called by `new`
 };
 
+// The register `reg` of a block: a function's own, or the four global ones (null when there
+// is none). In movies for players after version 10 a register past a function's own count is
+// the global one.
+inline Value* RegisterSlot(std::vector<Value>& own, std::vector<Value>& global, int movieVersion,
+                           std::size_t reg) {
+    if (reg < own.size()) return &own[reg];
+    if (&own == &global || movieVersion <= 10 || reg >= global.size()) return nullptr;
+    return &global[reg];
+}
+
 // The `__resolve` handler of `o`: the first object-valued `__resolve` on its prototype chain
 // (values that are no object are passed over), or null.
 Object* ResolveHandler(Interpreter& vm, Object* o);
