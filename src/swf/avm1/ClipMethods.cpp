@@ -255,7 +255,8 @@ Value HitTest(CallInfo& c) {
         if (c.vm.toBool(c.arg(2))) return t->hitTest(StageMatrix(*t) * Matrix{}, sx, sy, true);
         return hasMine && sx >= mine.xMin && sx <= mine.xMax && sy >= mine.yMin && sy <= mine.yMax;
     }
-    auto other = Runner(c).timelineOf(c.arg(0).asObject());
+    // A clip, or a path read from this clip.
+    auto other = Runner(c).timelineOf(c.vm.resolveTarget(c.arg(0), c.thisValue.asObject()));
     Rect theirs;
     if (!other || !other->onStage() || !hasMine || !StageBounds(*other, theirs)) return false;
     return mine.xMin <= theirs.xMax && theirs.xMin <= mine.xMax && mine.yMin <= theirs.yMax &&

@@ -207,8 +207,9 @@ class Interpreter {
     // The clip the code running now acts on (its target); null between scripts.
     Object* currentTarget() const;
     // The clip or text field `path` names (a clip or field itself, or a target path read from
-    // the running code's target, as tellTarget reads it); null when it names none.
-    Object* resolveTarget(const Value& path);
+    // `from`, or without it from the running code's target as tellTarget reads it); null when
+    // it names none (an empty path names none).
+    Object* resolveTarget(const Value& path, Object* from = nullptr);
 
     struct Prototypes {
         Object* object = nullptr;

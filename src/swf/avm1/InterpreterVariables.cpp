@@ -63,10 +63,15 @@ Object* Interpreter::targetObject(Frame& f, const Value& path) {
     return start ? followPath(f, start, s, true, false) : nullptr;
 }
 
-Object* Interpreter::resolveTarget(const Value& path) {
-    if (!frames_.empty()) return targetObject(*frames_.back(), path);
+Object* Interpreter::resolveTarget(const Value& path, Object* from) {
     Object* o = path.asObject();
-    return o && (o->kind() == Object::Kind::Clip || !o->textField.expired()) ? o : nullptr;
+    if (o && (o->kind() == Object::Kind::Clip || !o->textField.expired())) return o;
+    if (frames_.empty()) return nullptr;
+    Frame& f = *frames_.back();
+    // Unlike tellTarget's, an empty path names nothing here.
+    const std::string s = toString(path);
+    Object* start = from ? from : f.target ? f.target : rootOf(f);
+    return s.empty() || !start ? nullptr : followPath(f, start, s, true, false);
 }
 
 // tellTarget: a path from the script's own clip ('' is that clip). A target that names no clip
