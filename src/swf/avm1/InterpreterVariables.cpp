@@ -52,11 +52,19 @@ Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
     return Value{};
 }
 
+namespace {
+
+// A clip or text field, which stands for itself where a target is asked for.
+Object* DisplayObjectOf(const Value& v) {
+    Object* o = v.asObject();
+    return o && (o->kind() == Object::Kind::Clip || !o->textField.expired()) ? o : nullptr;
+}
+
+}  // namespace
+
 Object* Interpreter::targetObject(Frame& f, const Value& path) {
-    // A clip or text field stands for itself; anything else is read as a path.
-    if (Object* o = path.asObject();
-        o && (o->kind() == Object::Kind::Clip || !o->textField.expired()))
-        return o;
+    // Anything but a clip or text field is read as a path.
+    if (Object* o = DisplayObjectOf(path)) return o;
     const std::string s = toString(path);
     if (s.empty()) return f.target;
     Object* start = f.target ? f.target : rootOf(f);
@@ -64,8 +72,7 @@ Object* Interpreter::targetObject(Frame& f, const Value& path) {
 }
 
 Object* Interpreter::resolveTarget(const Value& path, Object* from) {
-    Object* o = path.asObject();
-    if (o && (o->kind() == Object::Kind::Clip || !o->textField.expired())) return o;
+    if (Object* o = DisplayObjectOf(path)) return o;
     if (frames_.empty()) return nullptr;
     Frame& f = *frames_.back();
     // Unlike tellTarget's, an empty path names nothing here.

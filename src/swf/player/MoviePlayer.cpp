@@ -127,8 +127,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::unique_ptr<Scr
                          bool logFrames, std::shared_ptr<const FontSource> fonts)
     : state_(std::make_unique<State>()) {
     state_->movie = std::move(movie);
-    state_->fonts = std::move(fonts);
-    state_->context.fonts = state_->fonts.get();
+    setFontSource(std::move(fonts));
     state_->scripts = std::move(scripts);
     state_->context.logFrames = logFrames;
     state_->context.movie = state_->movie.get();
