@@ -44,7 +44,7 @@ class GroupCache {
     // Pictures newly kept in one frame (beyond the first): a movie whose many large groups all
     // become keepable at once has them kept over several frames, so that no one frame pays for
     // all their fresh memory.
-    static constexpr std::size_t kMaxNewBytesPerFrame = std::size_t{8} << 20;
+    static constexpr std::size_t kMaxNewBytesPerFrame = std::size_t{4} << 20;
 
     // A group's finished picture: its rectangle, filtered, with the top left corner at (x, y)
     // of the picture it is blended onto.

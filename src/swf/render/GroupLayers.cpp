@@ -1,6 +1,7 @@
 // The rectangle of a group is found by walking its items once when it opens: every shape's
-// bounds through its matrix, with a pixel to spare for anti-aliasing and hairlines. Filters
-// run on a copy of just that rectangle, which is then blended back from the copy.
+// bounds through its matrix, with a pixel to spare for anti-aliasing and hairlines. A layer
+// of the frame's size has its rectangle filtered on a copy, which is then blended from there;
+// a layer of just the rectangle saves that copy (and the frame-sized memory it needs).
 #include "swf/render/GroupLayers.h"
 
 #include <algorithm>
@@ -137,12 +138,13 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
         box = {box.x0 + g.shiftX, box.y0 + g.shiftY, box.x1 + g.shiftX, box.y1 + g.shiftY};
     }
     int reachLeft = 0, reachTop = 0, reachRight = 0, reachBottom = 0;
+    const bool selfContained = SelfContained(items, begin);
     if (!box.empty()) {
         FilterMargins grow;
         if (g.item->filters) grow = FilterChain::growth(*g.item->filters, g.scaleX, g.scaleY);
         // A filter moves and spreads the picture by its growth: what lies outside the frame
         // on the side opposite a growth can reach into the frame, so it is drawn too.
-        if (g.item->filters && SelfContained(items, begin)) {
+        if (g.item->filters && selfContained) {
             auto reach = [](int growth) {
                 return growth > 0 ? std::min(growth + kEdgeMargin, kMaxReach) : 0;
             };
@@ -156,20 +158,30 @@ BgraImage& GroupLayers::open(std::span<const RenderItem> items, std::size_t begi
         g.y0 = Clamp(std::floor(box.y0) - kEdgeMargin - grow.top, -reachTop, h + reachBottom);
         g.x1 = Clamp(std::ceil(box.x1) + kEdgeMargin + grow.right, g.x0, w + reachRight);
         g.y1 = Clamp(std::ceil(box.y1) + kEdgeMargin + grow.bottom, g.y0, h + reachBottom);
+        g.fitted = selfContained;
+    }
+    int layerW, layerH;
+    if (g.fitted) {
+        // The layer is the rectangle itself (at least a pixel, for the rasteriser).
+        g.originX = -g.x0;
+        g.originY = -g.y0;
+        layerW = std::max(g.x1 - g.x0, 1);
+        layerH = std::max(g.y1 - g.y0, 1);
+    } else {
         // The layer's origin moves by what lies left of and above the frame.
         g.originX = std::max(-g.x0, 0);
         g.originY = std::max(-g.y0, 0);
-        g.shiftX += g.originX;
-        g.shiftY += g.originY;
+        layerW = target_->width + g.originX + std::max(g.x1 - target_->width, 0);
+        layerH = target_->height + g.originY + std::max(g.y1 - target_->height, 0);
     }
-    const int layerW = target_->width + g.originX + std::max(g.x1 - target_->width, 0);
-    const int layerH = target_->height + g.originY + std::max(g.y1 - target_->height, 0);
+    g.shiftX += g.originX;
+    g.shiftY += g.originY;
     const std::size_t level = open_.size();
     if (layers_.size() <= level) layers_.push_back(std::make_unique<BgraImage>());
     if (drawn_.size() <= level) drawn_.resize(level + 1);
     BgraImage& layer = *layers_[level];
     // A layer is clear between uses (close() clears what was drawn), so a new size (groups
-    // reaching beyond the frame by different amounts) need not clear it again.
+    // of other sizes) need not clear it again.
     if (layer.width != layerW || layer.height != layerH) layer.resizeClear(layerW, layerH);
     drawn_[level].reset(layerW, layerH);
     if (g.item->background && !box.empty())
@@ -193,7 +205,9 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     const bool shown = !((mode == kBlendAlpha || mode == kBlendErase) && open_.empty());
     Rows done;
     if (g.x1 > g.x0 && g.y1 > g.y0 && shown) {
-        if (g.item->filters) {  // filters work on a copy of just the rectangle
+        if (g.fitted) {
+            done = closeFitted(g, level, mask, dest);
+        } else if (g.item->filters) {  // filters work on a copy of just the rectangle
             done = copyDrawn(g, level);
             filters_.apply(*g.item->filters, g.scaleX, g.scaleY, work_);
             blendWork(g, nullptr, mask, dest);
@@ -206,6 +220,45 @@ BgraImage& GroupLayers::close(const std::uint8_t* mask) {
     }
     clearDrawn(level, done);
     return dest;
+}
+
+// A fitted layer is the group's rectangle: it is filtered where it lies and, when its picture
+// is to be kept, handed to the cache whole (the layer then starts again from no memory).
+GroupLayers::Rows GroupLayers::closeFitted(const Group& g, std::size_t level,
+                                           const std::uint8_t* mask, BgraImage& dest) {
+    BgraImage& layer = *layers_[level];
+    RowExtents& drawn = drawn_[level];
+    if (g.item->filters) filters_.apply(*g.item->filters, g.scaleX, g.scaleY, layer);
+    const RowExtents* spans = g.item->filters ? nullptr : &drawn;
+    const std::size_t room = layer.pixels.capacity();
+    if (g.keep != nullptr && cache_.keep(*g.keep, layer, g.x0, g.y0, spans)) {
+        const GroupCache::Picture& kept = *g.keep;
+        blendImage(kept.image, kept.x, kept.y, spans ? &kept.drawn : nullptr, *g.item, mask, dest);
+        // The layer took the cache's empty buffer (whatever it holds is not to be relied on).
+        // It gets back the room it had, untouched: memory is brought in only as groups use it,
+        // never copied over by a layer outgrowing a smaller buffer.
+        layer.pixels.clear();
+        layer.pixels.reserve(room);
+        layer.width = layer.height = 0;
+        drawn.reset(0, 0);
+        return {};
+    }
+    if (spans != nullptr) return blendDrawn(g, level, mask, dest);
+    // The filters spread the picture over the whole rectangle: it is all blended and cleared,
+    // a band at a time while the band is in the cache.
+    constexpr int kBand = 16;
+    if (RowExtents* destDrawn = drawnRows(); destDrawn != nullptr)
+        destDrawn->addRect(g.x0, g.y0, g.x1, g.y1);
+    const std::size_t rowBytes = static_cast<std::size_t>(layer.width) * 4;
+    for (int y = 0; y < layer.height; y += kBand) {
+        const int n = std::min(kBand, layer.height - y);
+        BlendLayer({&layer, 0, y, layer.width, n}, g.x0, g.y0 + y, g.item->blendMode,
+                   g.item->colorTransform, mask, dest);
+        std::memset(layer.pixels.data() + static_cast<std::size_t>(y) * rowBytes, 0,
+                    rowBytes * static_cast<std::size_t>(n));
+    }
+    drawn.reset(layer.width, layer.height);
+    return {};
 }
 
 // Only the drawn spans are blended; what they put into the picture below is recorded there

@@ -2,15 +2,18 @@
 // items): where a group's items are drawn, and how the finished layer is filtered and blended
 // onto the picture below it.
 //
-// A layer has the size of the frame, so masks and the rasteriser address it as they do the
-// frame, but only the group's rectangle is filtered and blended: the pixel bounds of the shapes
-// it holds, grown by its filters, cut to the frame. Within it, only the spans of each row that
-// drawing touched (drawnRows(), which the rasteriser fills in) are read, blended and cleared
-// again: a layer is all clear whenever no group uses it. A filtered group that holds no
-// masks or groups also keeps what lies outside the frame as far as its filters can bring it
-// in (a shadow of a shape above the frame's top edge): its layer grows beyond the frame. Layers are
-// kept from frame to frame and reused by nesting level, so a frame allocates only when it nests
-// deeper, or its filters need more room, than any before.
+// A group that holds only shapes (no masks, no groups) draws into a layer of just its
+// rectangle: the pixel bounds of the shapes it holds, grown by its filters, cut to the frame.
+// Its filters then work on the layer where it lies, and a picture to keep is the layer itself.
+// Any other group's layer has the size of the frame, so masks and the rasteriser address it as
+// they do the frame, and only its rectangle is filtered (on a copy) and blended. Within an
+// unfiltered rectangle, only the spans of each row that drawing touched (drawnRows(), which
+// the rasteriser fills in) are read, blended and cleared again: a layer is all clear whenever
+// no group uses it. A filtered group that holds only shapes also keeps what lies outside the
+// frame as far as its filters can bring it in (a shadow of a shape above the frame's top
+// edge): its rectangle reaches beyond the frame. Layers are kept from frame to frame and reused
+// by nesting level, so a frame allocates only when it nests deeper, or its groups need more
+// room, than any before.
 //
 // A filtered, cached or opaque-backed group is drawn as Flash draws a cached bitmap: its
 // picture moved by less than half a pixel so that its bounds start on whole pixels; shifted()
@@ -89,6 +92,7 @@ class GroupLayers {
         double scaleX = 1, scaleY = 1;        // target pixels per SWF pixel, for the filters
         double shiftX = 0, shiftY = 0;        // the move of its items onto whole pixels
         GroupCache::Picture* keep = nullptr;  // where to keep its picture, if anywhere
+        bool fitted = false;                  // its layer is just its rectangle
     };
 
     BgraImage& below() { return open_.empty() ? *target_ : *layers_[open_.size() - 1]; }
@@ -96,6 +100,7 @@ class GroupLayers {
     struct Rows {
         int y0 = 0, y1 = 0;
     };
+    Rows closeFitted(const Group& g, std::size_t level, const std::uint8_t* mask, BgraImage& dest);
     Rows blendDrawn(const Group& g, std::size_t level, const std::uint8_t* mask, BgraImage& dest);
     // With `spans`, records there the spans copied, in work_'s coordinates.
     Rows copyDrawn(const Group& g, std::size_t level, RowExtents* spans = nullptr);

@@ -38,8 +38,8 @@ bool Finite(const Matrix& m) {
 
 namespace {
 
-// Each open group holds a layer the size of the frame; groups nested deeper than this (only a
-// hostile movie has them) are drawn into the layer around them, without their own effects.
+// Each open group holds a layer of its own; groups nested deeper than this (only a hostile
+// movie has them) are drawn into the layer around them, without their own effects.
 constexpr std::size_t kMaxGroupDepth = 8;
 
 // Open masks, innermost last. Layers are kept once made (a frame only clears them), so
