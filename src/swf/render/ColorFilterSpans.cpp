@@ -93,22 +93,33 @@ void ColorMatrixSpan(const std::array<float, 20>& m, std::uint8_t* pixels, std::
 
 void ConvolveSpan(const float* source, std::size_t stride, const float* kernel, int kx, int ky,
                   float* sums, std::size_t n) {
+    // Taps of weight zero add nothing (a zero product of a finite level), so only the others
+    // are summed, still in the plain loop's order. Sharpening and edge kernels are mostly
+    // zeros.
+    constexpr int kMaxTaps = 15 * 15;
+    std::size_t offsets[kMaxTaps];
+    float weights[kMaxTaps];
+    int taps = 0;
+    for (int j = 0; j < ky && taps < kMaxTaps; ++j)
+        for (int i = 0; i < kx && taps < kMaxTaps; ++i)
+            if (const float w = kernel[static_cast<std::size_t>(j) * kx + i]; w != 0.0f) {
+                offsets[taps] =
+                    static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(i) * 4;
+                weights[taps++] = w;
+            }
     std::size_t x = 0;
 #if defined(__SSE2__)
     // Four pixels side by side: each sum is one long chain of additions (in the plain loop's
     // order, which fixes the numbers), so four chains at once keep the adder busy.
     for (; x + 4 <= n; x += 4, source += 16, sums += 16) {
         __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
-        for (int j = 0; j < ky; ++j) {
-            const float* row = source + static_cast<std::size_t>(j) * stride;
-            const float* weights = kernel + static_cast<std::size_t>(j) * kx;
-            for (int i = 0; i < kx; ++i, row += 4) {
-                const __m128 w = _mm_set1_ps(weights[i]);
-                s0 = _mm_add_ps(s0, _mm_mul_ps(w, _mm_loadu_ps(row)));
-                s1 = _mm_add_ps(s1, _mm_mul_ps(w, _mm_loadu_ps(row + 4)));
-                s2 = _mm_add_ps(s2, _mm_mul_ps(w, _mm_loadu_ps(row + 8)));
-                s3 = _mm_add_ps(s3, _mm_mul_ps(w, _mm_loadu_ps(row + 12)));
-            }
+        for (int t = 0; t < taps; ++t) {
+            const float* tap = source + offsets[t];
+            const __m128 w = _mm_set1_ps(weights[t]);
+            s0 = _mm_add_ps(s0, _mm_mul_ps(w, _mm_loadu_ps(tap)));
+            s1 = _mm_add_ps(s1, _mm_mul_ps(w, _mm_loadu_ps(tap + 4)));
+            s2 = _mm_add_ps(s2, _mm_mul_ps(w, _mm_loadu_ps(tap + 8)));
+            s3 = _mm_add_ps(s3, _mm_mul_ps(w, _mm_loadu_ps(tap + 12)));
         }
         _mm_storeu_ps(sums, s0);
         _mm_storeu_ps(sums + 4, s1);
@@ -118,12 +129,8 @@ void ConvolveSpan(const float* source, std::size_t stride, const float* kernel, 
 #endif
     for (; x < n; ++x, source += 4, sums += 4) {
         float sum[4] = {0, 0, 0, 0};
-        for (int j = 0; j < ky; ++j) {
-            const float* row = source + static_cast<std::size_t>(j) * stride;
-            const float* weights = kernel + static_cast<std::size_t>(j) * kx;
-            for (int i = 0; i < kx; ++i)
-                for (int c = 0; c < 4; ++c) sum[c] += weights[i] * row[i * 4 + c];
-        }
+        for (int t = 0; t < taps; ++t)
+            for (int c = 0; c < 4; ++c) sum[c] += weights[t] * source[offsets[t] + c];
         std::memcpy(sums, sum, sizeof sum);
     }
 }

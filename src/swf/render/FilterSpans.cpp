@@ -77,6 +77,21 @@ __m128i CombineFour(__m128i c, __m128i d) {
     return _mm_min_epu8(packed, a);
 }
 
+// Whether four pixels come out as they are whatever colour is put at them: outside an object
+// that stays, its opaque pixels (the colour goes under them); inside it, its clear pixels.
+// The inside of a filled shape and the margins around it are most of a filtered rectangle.
+template <Place At, bool Keep>
+bool Unchanged(__m128i d) {
+    const __m128i alpha = _mm_and_si128(d, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    if constexpr (At == Place::Outer && Keep)
+        return _mm_movemask_epi8(
+                   _mm_cmpeq_epi32(alpha, _mm_set1_epi32(static_cast<int>(0xFF000000u)))) == 0xFFFF;
+    else if constexpr (At == Place::Inner)
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(d, _mm_setzero_si128())) == 0xFFFF;
+    else
+        return false;
+}
+
 inline __m128i Gather(const std::uint32_t* table, int i0, int i1, int i2, int i3) {
     return _mm_set_epi32(static_cast<int>(table[i3]), static_cast<int>(table[i2]),
                          static_cast<int>(table[i1]), static_cast<int>(table[i0]));
@@ -93,9 +108,10 @@ void Shadow(const std::uint32_t* colors, const std::uint8_t* levels, std::uint8_
         std::uint32_t four;
         std::memcpy(&four, levels + i, 4);
         if (four == 0 && colors[0] == 0 && Keep) continue;  // no shadow: the object stays
-        const __m128i c = Gather(colors, levels[i], levels[i + 1], levels[i + 2], levels[i + 3]);
         __m128i* out = reinterpret_cast<__m128i*>(pixels + i * 4);
         const __m128i d = _mm_loadu_si128(out);
+        if (Unchanged<At, Keep>(d)) continue;
+        const __m128i c = Gather(colors, levels[i], levels[i + 1], levels[i + 2], levels[i + 3]);
         // A clear colour leaves the object, or clears the pixel when it is not kept.
         const __m128i clear = _mm_cmpeq_epi32(c, zero);
         const __m128i none = Keep ? d : zero;
@@ -132,6 +148,7 @@ void Bevel(const std::uint32_t* lights, const std::uint8_t* toLight, const std::
         if (flatClear && lit == unlit &&
             _mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) == 0xFFFF)
             continue;
+        if (Unchanged<At, Keep>(d)) continue;
         const __m128i g = Gather(lights, index(i), index(i + 1), index(i + 2), index(i + 3));
         _mm_storeu_si128(out, CombineFour<At, Keep>(g, d));
     }

@@ -163,9 +163,14 @@ std::size_t OverFour(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) 
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
-        const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alphaBits), zero);
+        const __m128i alpha = _mm_and_si128(s, alphaBits);
+        const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
         if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
         __m128i* out = reinterpret_cast<__m128i*>(dst + i * 4);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {
+            _mm_storeu_si128(out, s);  // opaque: the layer replaces what is below
+            continue;
+        }
         const __m128i d = _mm_loadu_si128(out);
         auto scaled = [&](__m128i s16, __m128i d16) {
             // 255 - alpha in every lane of its pixel.
