@@ -1,9 +1,8 @@
 // Every mode runs on integers over premultiplied colour, with the separable-blend formula
 //   out = s * (1 - da) + d * (1 - sa) + sa * da * B(s / sa, d / da),  alpha = sa + da * (1 - sa)
 // rewritten so that no division is needed where B allows it (multiply, lighten, darken,
-// difference, invert); add, subtract and screen combine the premultiplied colours directly;
-// overlay and hard light need the unpremultiplied colours and work in floats. The mode is a
-// template argument, so each row runs one tight loop.
+// difference, invert, overlay, hard light); add, subtract and screen combine the premultiplied
+// colours directly. The mode is a template argument, so each row runs one tight loop.
 #include "swf/render/LayerBlend.h"
 
 #include <algorithm>
@@ -67,9 +66,19 @@ inline int Over(int sa, int da) {
     return sa + M(da, 255 - sa);
 }
 
-float Channel(std::uint8_t mode, float s, float d) {  // unpremultiplied, 0..1
-    if (mode == kBlendOverlay) std::swap(s, d);
-    return s <= 0.5f ? 2 * s * d : 1 - 2 * (1 - s) * (1 - d);
+// floor(y / 255) for the terms below (|y| < 2^17), without a division.
+inline int Div255(int y) {
+    return (y + 1 + ((y + 1) >> 8)) >> 8;
+}
+
+// Hard light's sa * da * B(s / sa, d / da) / 255, rounded: B is 2 s d where the layer's colour
+// is at most half (screen above it), which on premultiplied colours is 2 sc dc, or
+// sa da - 2 (sa - sc) (da - dc). Overlay is the same with the layers' roles swapped. The
+// quotient of such a term by 255 never ends in one half: rounding it needs no care for ties.
+inline int LightTerm(bool overlay, int sc, int sa, int dc, int da) {
+    const bool low = overlay ? 2 * dc <= da : 2 * sc <= sa;
+    const int term = low ? 2 * sc * dc : sa * da - 2 * (sa - sc) * (da - dc);
+    return Div255(term + 127);
 }
 
 template <std::uint8_t Mode>
@@ -106,9 +115,7 @@ inline Pixel Mix(const Pixel& s, const std::uint8_t* d) {
         } else if constexpr (Mode == kBlendInvert) {
             v = base + M(sa, std::max(0, da - dc));
         } else if constexpr (Mode == kBlendOverlay || Mode == kBlendHardLight) {
-            const float mixed =
-                da > 0 ? Channel(Mode, float(sc) / float(sa), float(dc) / float(da)) : 0.0f;
-            v = base + static_cast<int>(mixed * float(sa) * float(da) / 255.0f + 0.5f);
+            v = base + LightTerm(Mode == kBlendOverlay, sc, sa, dc, da);
         } else {
             v = sc + M(dc, 255 - sa);
         }
@@ -190,31 +197,28 @@ std::size_t OverFour(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) 
 #endif
 
 #if defined(__SSE2__)
-// Overlay and hard light's term sa * da * B(s / sa, d / da) of two pixels (16-bit lanes), in
-// floats as Mix computes it, operation by operation, so the numbers are the same.
+// LightTerm on two pixels (16-bit lanes): the products in 32-bit lanes, each factor (at most
+// 255 in size, the differences possibly negative) in the low half of its lane and zero above,
+// so that one signed multiply-add forms it.
 template <std::uint8_t Mode>
-__m128i LightTerm(__m128i s, __m128i d) {
+__m128i LightTerms(__m128i s, __m128i d) {
     const __m128i zero = _mm_setzero_si128();
-    auto one = [](__m128i s32, __m128i d32) {
-        const __m128 sf = _mm_cvtepi32_ps(s32), df = _mm_cvtepi32_ps(d32);
-        const __m128 sa = _mm_shuffle_ps(sf, sf, _MM_SHUFFLE(3, 3, 3, 3));
-        const __m128 da = _mm_shuffle_ps(df, df, _MM_SHUFFLE(3, 3, 3, 3));
-        __m128 su = _mm_div_ps(sf, sa), du = _mm_div_ps(df, da);
-        if constexpr (Mode == kBlendOverlay) std::swap(su, du);
-        const __m128 oneF = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f);
-        const __m128 low = _mm_mul_ps(_mm_mul_ps(two, su), du);
-        const __m128 high = _mm_sub_ps(
-            oneF, _mm_mul_ps(_mm_mul_ps(two, _mm_sub_ps(oneF, su)), _mm_sub_ps(oneF, du)));
-        const __m128 isLow = _mm_cmple_ps(su, _mm_set1_ps(0.5f));
-        __m128 mixed = _mm_or_ps(_mm_and_ps(isLow, low), _mm_andnot_ps(isLow, high));
-        mixed = _mm_and_ps(mixed, _mm_cmpgt_ps(da, _mm_setzero_ps()));
-        const __m128 term =
-            _mm_add_ps(_mm_div_ps(_mm_mul_ps(_mm_mul_ps(mixed, sa), da), _mm_set1_ps(255.0f)),
-                       _mm_set1_ps(0.5f));
-        return _mm_cvttps_epi32(term);
+    const __m128i sa = AlphaLanes(s), da = AlphaLanes(d);
+    const __m128i sRest = _mm_sub_epi16(sa, s), dRest = _mm_sub_epi16(da, d);
+    auto half = [&](auto widen) {
+        const __m128i sc = widen(s), dc = widen(d), sa32 = widen(sa), da32 = widen(da);
+        const __m128i high = Mode == kBlendOverlay ? _mm_cmpgt_epi32(_mm_add_epi32(dc, dc), da32)
+                                                   : _mm_cmpgt_epi32(_mm_add_epi32(sc, sc), sa32);
+        const __m128i low = _mm_slli_epi32(_mm_madd_epi16(sc, dc), 1);
+        const __m128i screen =
+            _mm_sub_epi32(_mm_madd_epi16(sa32, da32),
+                          _mm_slli_epi32(_mm_madd_epi16(widen(sRest), widen(dRest)), 1));
+        const __m128i term = _mm_or_si128(_mm_and_si128(high, screen), _mm_andnot_si128(high, low));
+        const __m128i y = _mm_add_epi32(term, _mm_set1_epi32(128));  // term + 127, plus one
+        return _mm_srai_epi32(_mm_add_epi32(y, _mm_srai_epi32(y, 8)), 8);
     };
-    return _mm_packs_epi32(one(_mm_unpacklo_epi16(s, zero), _mm_unpacklo_epi16(d, zero)),
-                           one(_mm_unpackhi_epi16(s, zero), _mm_unpackhi_epi16(d, zero)));
+    return _mm_packs_epi32(half([zero](__m128i v) { return _mm_unpacklo_epi16(v, zero); }),
+                           half([zero](__m128i v) { return _mm_unpackhi_epi16(v, zero); }));
 }
 
 // Mix<Mode> of two pixels of the layer and the picture below, premultiplied, in 16-bit lanes:
@@ -247,7 +251,7 @@ __m128i MixTwo(__m128i s, __m128i d) {
     } else if constexpr (Mode == kBlendInvert) {
         v = _mm_add_epi16(base, m(sa, _mm_max_epi16(_mm_setzero_si128(), _mm_sub_epi16(da, d))));
     } else if constexpr (Mode == kBlendOverlay || Mode == kBlendHardLight) {
-        v = _mm_add_epi16(base, LightTerm<Mode>(s, d));
+        v = _mm_add_epi16(base, LightTerms<Mode>(s, d));
     } else {
         v = _mm_add_epi16(s, m(d, _mm_sub_epi16(full, sa)));
     }
