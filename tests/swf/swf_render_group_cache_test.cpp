@@ -95,6 +95,38 @@ TEST(SwfRenderGroupCache, KeptPictureIsReusedOnlyWhileNothingItShowsChanged) {
     }
 }
 
+// One object shown twice with different effects: two groups alike but for their filters are
+// both kept.
+TEST(SwfRenderGroupCache, GroupsDifferingOnlyInFiltersAreKeptApart) {
+    static const std::vector<Filter> otherBlur = [] {
+        std::vector<Filter> f = kBlur;
+        f[0].blurX = 6;
+        return f;
+    }();
+    RenderItem first = Item(nullptr, ClipRole::BeginGroup), second = first;
+    first.filters = &kBlur;
+    second.filters = &otherBlur;
+    const RenderItem end = Item(nullptr, ClipRole::EndGroup);
+    const std::vector<RenderItem> items = {first,  Item(&kRedSquare), end,
+                                           second, Item(&kRedSquare), end};
+    const GroupCache::Setting setting{kPixelStage, 0, 0, 20, 20, false};
+    GroupCache cache;
+    for (int frame = 0; frame < 3; ++frame) {
+        SCOPED_TRACE(frame);
+        for (std::size_t begin : {0u, 3u}) {
+            GroupCache::Picture* picture = cache.find(items, begin, begin + 2, setting);
+            ASSERT_EQ(picture != nullptr, frame > 0);
+            if (frame == 1) {
+                BgraImage image;
+                image.resize(20, 20);
+                ASSERT_TRUE(cache.keep(*picture, image, 0, 0, nullptr));
+            }
+            if (frame == 2) EXPECT_TRUE(picture->ready);
+        }
+        cache.endFrame();
+    }
+}
+
 // Frames drawn one after another by one renderer (pictures kept and reused) match each frame
 // drawn by a renderer of its own, through changes of the group and of what lies around it.
 TEST(SwfRenderGroupCache, FramesWithKeptPicturesMatchFramesDrawnAnew) {

@@ -36,12 +36,34 @@ std::uint64_t Packed(const std::optional<Rgba>& c) {
              : 0;
 }
 
+// A filter list by its values: groups that differ only in their filters (one object shown
+// with several effects) must not share a key, or only one of them is ever kept.
+void AddFilters(Hash& h, const std::vector<Filter>* filters) {
+    h.add(std::uint64_t{filters ? filters->size() + 1 : 0});
+    if (filters == nullptr) return;
+    for (const Filter& f : *filters) {
+        h.add(std::uint64_t{static_cast<std::uint8_t>(f.kind)} |
+              std::uint64_t{static_cast<std::uint32_t>(f.passes)} << 8 |
+              std::uint64_t{f.inner} << 40 | std::uint64_t{f.knockout} << 41 |
+              std::uint64_t{f.compositeSource} << 42 | std::uint64_t{f.onTop} << 43 |
+              std::uint64_t{f.clamp} << 44 | std::uint64_t{f.preserveAlpha} << 45);
+        for (double v : {f.blurX, f.blurY, f.angle, f.distance, f.strength}) h.add(v);
+        h.add(Packed(f.color) << 32 ^ Packed(f.highlight));
+        for (float v : f.colorMatrix) h.add(static_cast<double>(v));
+        for (float v : f.kernel) h.add(static_cast<double>(v));
+        h.add(static_cast<double>(f.divisor));
+        h.add(static_cast<double>(f.bias));
+        for (const FilterGradientStop& stop : f.gradient)
+            h.add(Packed(stop.color) << 8 | stop.ratio);
+    }
+}
+
 // What of the group's own BeginGroup item shapes its picture (not its blend mode or colour
 // transform, which act on the finished picture).
 void AddOpening(Hash& h, const RenderItem& item) {
     h.add(Packed(item.background));
     h.add(std::uint64_t{item.cached});
-    h.add(std::uint64_t{item.filters ? item.filters->size() + 1 : 0});
+    AddFilters(h, item.filters);
 }
 
 bool SameOpening(const RenderItem& a, const RenderItem& b) {
@@ -57,7 +79,7 @@ void AddItem(Hash& h, const RenderItem& item) {
           std::uint64_t{item.cached} << 16);
     h.add(item.bitmaps);
     h.add(Packed(item.background));
-    h.add(std::uint64_t{item.filters ? item.filters->size() + 1 : 0});
+    AddFilters(h, item.filters);
 }
 
 bool SameItem(const RenderItem& a, const RenderItem& b) {
