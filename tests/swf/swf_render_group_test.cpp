@@ -469,6 +469,16 @@ TEST(SwfRenderGroup, FastPathsMatchTheGeneralOnes) {
             blur.blur(plane.data(), w, h, 1, size, size, 2);
             for (std::size_t i = 0; i < plane.size(); ++i)
                 ASSERT_EQ(plane[i], all.pixels[i * 4 + c]) << "channel " << c << " pixel " << i;
+            // The same plane with a gap after each row: blurred alike, the gaps left alone.
+            const std::size_t stride = static_cast<std::size_t>(w) + 5;
+            std::vector<std::uint8_t> spaced(stride * h, 77);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    spaced[y * stride + x] = layer.pixels[(y * w + x) * 4 + c];
+            blur.blur(spaced.data(), w, h, 1, size, size, 2, stride);
+            for (int y = 0; y < h; ++y)
+                for (std::size_t x = 0; x < stride; ++x)
+                    ASSERT_EQ(spaced[y * stride + x], x < std::size_t(w) ? plane[y * w + x] : 77);
         }
         std::vector<std::uint8_t> plane(static_cast<std::size_t>(w) * h), turned(plane.size());
         for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = layer.pixels[i * 4 + 3];

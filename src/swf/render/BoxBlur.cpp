@@ -59,12 +59,13 @@ double BoxBlur::reach(double size, int passes) {
 }
 
 void BoxBlur::blur(std::uint8_t* pixels, int width, int height, int channels, double sizeX,
-                   double sizeY, int passes) {
+                   double sizeY, int passes, std::size_t stride) {
     if (width <= 0 || height <= 0) return;
+    if (stride == 0) stride = static_cast<std::size_t>(width) * channels;
     passes = std::min(passes, kMaxPasses);
     for (int pass = 0; pass < passes; ++pass) {
-        rows(pixels, width, height, channels, sizeX);
-        columns(pixels, width, height, channels, sizeY);
+        rows(pixels, width, height, channels, sizeX, stride);
+        columns(pixels, width, height, channels, sizeY, stride);
     }
 }
 
@@ -73,7 +74,7 @@ void BoxBlur::blur(std::uint8_t* pixels, int width, int height, int channels, do
 // the loop over the channels unrolls.
 template <int C>
 void BlurRows(std::vector<std::uint32_t>& line, std::uint8_t* pixels, int width, int height,
-              const Box& box) {
+              const Box& box, std::size_t stride) {
     const int pad = box.m + 2;
     line.assign(static_cast<std::size_t>(width + 2 * pad) * C, 0);
     std::uint32_t* src = line.data() + static_cast<std::ptrdiff_t>(pad) * C;
@@ -81,7 +82,7 @@ void BlurRows(std::vector<std::uint32_t>& line, std::uint8_t* pixels, int width,
     const std::ptrdiff_t outer = inner + C;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * C;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+        std::uint8_t* row = pixels + static_cast<std::size_t>(y) * stride;
         for (std::size_t i = 0; i < rowBytes; ++i) src[i] = row[i];
         std::uint32_t s0[C] = {};
         for (std::ptrdiff_t k = -inner; k <= inner; k += C)
@@ -282,7 +283,7 @@ std::size_t BlurColumnRow(const Box& box, std::uint32_t* sums, const std::uint8_
 // pixels the four rows' nonzero ones reach (clear rows stay clear); the rows left over are
 // done one by one. Returns the first row not done.
 int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& out,
-                  std::uint8_t* pixels, int width, int height, const Box& box) {
+                  std::uint8_t* pixels, int width, int height, const Box& box, std::size_t stride) {
     const int pad = box.m + 2;
     line.assign(static_cast<std::size_t>(width + 2 * pad) * 4, 0);
     out.resize(static_cast<std::size_t>(width) * 4);
@@ -293,7 +294,7 @@ int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& o
         std::uint8_t* rows[4];
         std::size_t first = w, last = 0;
         for (int r = 0; r < 4; ++r) {
-            rows[r] = pixels + (static_cast<std::size_t>(y) + r) * w;
+            rows[r] = pixels + (static_cast<std::size_t>(y) + r) * stride;
             std::size_t f = 0, l = 0;
             if (!NonZeroBytes(rows[r], w, f, l)) continue;
             first = std::min(first, f);
@@ -319,7 +320,8 @@ int BlurRowsOfOne(std::vector<std::uint32_t>& line, std::vector<std::uint8_t>& o
 }  // namespace
 #endif
 
-void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, double size) {
+void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, double size,
+                   std::size_t stride) {
     const Box box(size);
     if (box.identity) return;
 #if defined(__SSE2__)
@@ -329,7 +331,7 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
         std::uint32_t* src = line_.data() + static_cast<std::ptrdiff_t>(pad) * 4;
         const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
         for (int y = 0; y < height; ++y) {
-            std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+            std::uint8_t* row = pixels + static_cast<std::size_t>(y) * stride;
             std::size_t first = 0, last = 0;
             if (!NonZeroBytes(row, rowBytes, first, last)) continue;  // a clear row stays clear
             Widen(row, src, rowBytes);
@@ -338,13 +340,14 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
         }
         return;
     }
-    const int done = BlurRowsOfOne(line_, copy_, pixels, width, height, box);
-    BlurRows<1>(line_, pixels + static_cast<std::size_t>(done) * width, width, height - done, box);
+    const int done = BlurRowsOfOne(line_, copy_, pixels, width, height, box, stride);
+    BlurRows<1>(line_, pixels + static_cast<std::size_t>(done) * stride, width, height - done, box,
+                stride);
 #else
     if (channels == 4)
-        BlurRows<4>(line_, pixels, width, height, box);
+        BlurRows<4>(line_, pixels, width, height, box, stride);
     else
-        BlurRows<1>(line_, pixels, width, height, box);
+        BlurRows<1>(line_, pixels, width, height, box, stride);
 #endif
 }
 
@@ -352,7 +355,8 @@ void BoxBlur::rows(std::uint8_t* pixels, int width, int height, int channels, do
 // output row, so memory is read in order. The box's upper ends are rows already written, so
 // the last m + 2 rows' originals are kept in a ring (small enough to stay in the cache, where
 // a copy of the whole image was not); a row of zeros stands for every row beyond the image.
-void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels, double size) {
+void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels, double size,
+                      std::size_t stride) {
     const Box box(size);
     if (box.identity) return;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
@@ -366,14 +370,14 @@ void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels,
     };
     std::uint32_t* __restrict sums = line_.data();
     for (int k = 0; k <= box.m && k < height; ++k) {
-        const std::uint8_t* r = pixels + rowBytes * k;
+        const std::uint8_t* r = pixels + stride * k;
         for (std::size_t i = 0; i < rowBytes; ++i) sums[i] += r[i];
     }
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = pixels + rowBytes * y;
+        std::uint8_t* out = pixels + stride * y;
         std::memcpy(copy_.data() + rowBytes * (y % kept), out, rowBytes);
         const int below = y + box.m + 1;
-        const std::uint8_t* after = below < height ? pixels + rowBytes * below : zeros;
+        const std::uint8_t* after = below < height ? pixels + stride * below : zeros;
         const std::uint8_t* before = original(y - box.m - 1);
         const std::uint8_t* leaving = original(y - box.m);
         std::size_t i = 0;

@@ -12,6 +12,7 @@
 // capped there.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,17 +21,21 @@ namespace saver::swf {
 class BoxBlur {
   public:
     // Blurs `pixels` in place: `width` x `height` pixels of `channels` bytes each (4 for a
-    // premultiplied BGRA image, 1 for an alpha plane), `passes` times in each direction.
+    // premultiplied BGRA image, 1 for an alpha plane), `passes` times in each direction. Rows
+    // lie `stride` bytes apart (0: width * channels, one after another); what lies between
+    // them is left alone.
     void blur(std::uint8_t* pixels, int width, int height, int channels, double sizeX, double sizeY,
-              int passes);
+              int passes, std::size_t stride = 0);
 
     // How far a blur spreads beyond the object, in pixels, as Flash grows a filtered object's
     // bounds for it.
     static double reach(double size, int passes);
 
   private:
-    void rows(std::uint8_t* pixels, int width, int height, int channels, double size);
-    void columns(std::uint8_t* pixels, int width, int height, int channels, double size);
+    void rows(std::uint8_t* pixels, int width, int height, int channels, double size,
+              std::size_t stride);
+    void columns(std::uint8_t* pixels, int width, int height, int channels, double size,
+                 std::size_t stride);
 
     std::vector<std::uint32_t> line_;  // one padded row (rows) or the column sums (columns)
     std::vector<std::uint8_t> copy_;   // a column pass's ring of original rows, a row pass's lanes

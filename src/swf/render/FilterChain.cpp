@@ -142,11 +142,10 @@ void FilterChain::blurAll(const Filter& f, BgraImage& image) {
     blur_.blur(image.pixels.data(), image.width, image.height, 4, f.blurX, f.blurY, f.passes);
 }
 
-void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
-    const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
-    alpha_.resize(n);
-    const std::uint8_t* pixels = image.pixels.data();
-    std::uint8_t* __restrict alpha = alpha_.data();
+namespace {
+
+// The alpha bytes of `n` pixels.
+void ExtractAlpha(const std::uint8_t* pixels, std::uint8_t* __restrict alpha, std::size_t n) {
     std::size_t i = 0;
 #if defined(__SSE2__)
     for (; i + 16 <= n; i += 16) {
@@ -160,32 +159,35 @@ void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image) {
     }
 #endif
     for (; i < n; ++i) alpha[i] = pixels[i * 4 + 3];
-    blur_.blur(alpha_.data(), image.width, image.height, 1, f.blurX, f.blurY, f.passes);
 }
 
-// The blurred alpha with `margin` clear pixels on every side (padded_, margin_), so that the
-// offset reads of the shadow and the bevel need no tests at the edges.
-void FilterChain::padBlurredAlpha(int w, int h, int marginX, int marginY) {
+}  // namespace
+
+// The object's alpha, blurred, with `marginX` / `marginY` clear pixels on each side (padded_),
+// so that the offset reads of the shadow and the bevel need no tests at the edges. The alpha
+// goes straight between the margins and is blurred there.
+void FilterChain::blurredAlpha(const Filter& f, const BgraImage& image, int marginX, int marginY) {
+    const int w = image.width, h = image.height;
     marginX_ = marginX;
     marginY_ = marginY;
     paddedWidth_ = w + 2 * marginX;
     padded_.resize(static_cast<std::size_t>(paddedWidth_) * (h + 2 * marginY));
-    // Every byte written once: the margins cleared, the plane copied between them.
+    // Every byte written once: the margins cleared, the alpha extracted between them.
     const auto width = static_cast<std::size_t>(paddedWidth_);
     std::memset(padded_.data(), 0, width * marginY);
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = paddedAt(0, y);
         std::memset(row - marginX, 0, static_cast<std::size_t>(marginX));
-        std::memcpy(row, alpha_.data() + static_cast<std::size_t>(y) * w,
-                    static_cast<std::size_t>(w));
+        ExtractAlpha(image.pixels.data() + static_cast<std::size_t>(y) * w * 4, row,
+                     static_cast<std::size_t>(w));
         std::memset(row + w, 0, static_cast<std::size_t>(marginX));
     }
     std::memset(paddedAt(-marginX, h), 0, width * marginY);
+    blur_.blur(paddedAt(0, 0), w, h, 1, f.blurX, f.blurY, f.passes, width);
 }
 
 void FilterChain::shadow(const Filter& f, BgraImage& image) {
     if (f.kind == FilterKind::GradientGlow && f.gradient.empty()) return;
-    blurredAlpha(f, image);
     const int w = image.width, h = image.height;
     const bool offset = f.kind == FilterKind::DropShadow;
     // Beyond the image the blurred alpha is clear: an offset beyond it reads only clear.
@@ -205,7 +207,7 @@ void FilterChain::shadow(const Filter& f, BgraImage& image) {
         colors[b] =
             Packed(f.kind == FilterKind::GradientGlow ? gradient[v] : Premultiplied(f.color, v));
     }
-    padBlurredAlpha(w, h, std::abs(dx), std::abs(dy));
+    blurredAlpha(f, image, std::abs(dx), std::abs(dy));
     const ShadowRule rule{f.inner, f.knockout, f.compositeSource};
     for (int y = 0; y < h; ++y)
         ShadowSpan(rule, colors.data(), paddedAt(-dx, y - dy),
@@ -215,7 +217,6 @@ void FilterChain::shadow(const Filter& f, BgraImage& image) {
 
 void FilterChain::bevel(const Filter& f, BgraImage& image) {
     if (f.kind == FilterKind::GradientBevel && f.gradient.empty()) return;
-    blurredAlpha(f, image);
     const int w = image.width, h = image.height;
     const int dx = static_cast<int>(
         std::clamp(std::lround(std::cos(f.angle) * f.distance), -long(w), long(w)));
@@ -238,7 +239,7 @@ void FilterChain::bevel(const Filter& f, BgraImage& image) {
         }
         lights[static_cast<std::size_t>(d + 255)] = Packed(g);
     }
-    padBlurredAlpha(w, h, std::abs(dx), std::abs(dy));
+    blurredAlpha(f, image, std::abs(dx), std::abs(dy));
     const BevelRule rule{f.onTop, f.inner, f.knockout};
     for (int y = 0; y < h; ++y)
         BevelSpan(rule, lights.data(), paddedAt(dx, y + dy), paddedAt(-dx, y - dy),

@@ -44,8 +44,7 @@ class FilterChain {
     void bevel(const Filter& f, BgraImage& image);
     void colorMatrix(const Filter& f, BgraImage& image);
     void convolution(const Filter& f, BgraImage& image);
-    void blurredAlpha(const Filter& f, const BgraImage& image);
-    void padBlurredAlpha(int w, int h, int marginX, int marginY);
+    void blurredAlpha(const Filter& f, const BgraImage& image, int marginX, int marginY);
     // The padded blurred alpha at pixel (x, y) of the image; x, y at most a margin outside.
     const std::uint8_t* paddedAt(int x, int y) const {
         return padded_.data() + static_cast<std::ptrdiff_t>(y + marginY_) * paddedWidth_ + x +
@@ -57,8 +56,7 @@ class FilterChain {
     }
 
     BoxBlur blur_;
-    std::vector<std::uint8_t> alpha_;   // the blurred alpha plane of the object
-    std::vector<std::uint8_t> padded_;  // the same with clear margins (padBlurredAlpha)
+    std::vector<std::uint8_t> padded_;  // the blurred alpha with clear margins (blurredAlpha)
     int marginX_ = 0, marginY_ = 0, paddedWidth_ = 0;
     std::vector<float> unpremultiplied_;  // convolution's padded source rows (a ring)
     std::vector<float> sums_;             // convolution's sums for one row
