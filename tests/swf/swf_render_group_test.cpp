@@ -350,12 +350,13 @@ struct BlurPathCase {
     int passes;
 };
 
-// The blur's vector paths (four rows or channels in lanes, sixteen columns a step, clear rows
+// The blur's vector paths (four rows or channels in lanes, 32 or 16 columns a step, clear rows
 // and blocks skipped, the originals of the rows above kept in a ring) against the definition,
 // on noisy and on sparse pictures, boxes larger than the picture included.
 TEST(SwfRenderGroup, BoxBlurPathsMatchTheDefinition) {
     const BlurPathCase cases[] = {
-        {23, 17, 2, 1}, {23, 17, 3.5, 3}, {23, 17, 9.25, 2}, {37, 21, 14, 3}, {19, 5, 14, 2},
+        {23, 17, 2, 1}, {23, 17, 3.5, 3}, {23, 17, 9.25, 2}, {37, 21, 14, 3},
+        {19, 5, 14, 2}, {53, 9, 5, 2},  // columns thirty-two, sixteen and one at a time
     };
     BoxBlur blur;
     for (const BlurPathCase& c : cases) {

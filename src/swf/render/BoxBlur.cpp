@@ -12,6 +12,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The column pass also has a 256-bit form, chosen when the processor has AVX2 (GCC and Clang
+// build it beside the SSE2 one and ask the processor at run time).
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define SAVER_BLUR_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace saver::swf {
 
@@ -279,6 +285,60 @@ std::size_t BlurColumnRow(const Box& box, std::uint32_t* sums, const std::uint8_
     return i;
 }
 
+#if defined(SAVER_BLUR_AVX2)
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// BlurColumnRow thirty-two bytes a step, on eight 32-bit lanes: each group of eight bytes
+// widened to its own register, so that the lanes line up with the sums; the packs work within
+// 128-bit halves, and a final permute puts the bytes back in order. (No lambdas: they would
+// not share the function's target.)
+__attribute__((target("avx2"))) std::size_t BlurColumnRowWide(const Box& box, std::uint32_t* sums,
+                                                              const std::uint8_t* after,
+                                                              const std::uint8_t* before,
+                                                              const std::uint8_t* leaving,
+                                                              std::uint8_t* out, std::size_t n) {
+    const __m256i frac = _mm256_set1_epi32(static_cast<int>(box.frac));
+    const __m256i inverse = _mm256_set1_epi32(static_cast<int>(box.inverse));
+    const __m256i highHalves = _mm256_set_epi32(-1, 0, -1, 0, -1, 0, -1, 0);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        auto* sum = reinterpret_cast<__m256i*>(sums + i);
+        __m256i s[4], v[4];
+        for (int k = 0; k < 4; ++k) s[k] = _mm256_loadu_si256(sum + k);
+        const __m256i a32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(after + i));
+        const __m256i b32 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(before + i));
+        const __m256i any = _mm256_or_si256(
+            _mm256_or_si256(a32, b32),
+            _mm256_or_si256(_mm256_or_si256(s[0], s[1]), _mm256_or_si256(s[2], s[3])));
+        if (_mm256_testz_si256(any, any)) continue;  // a clear block stays clear
+        for (int k = 0; k < 4; ++k) {
+            const std::size_t at = i + static_cast<std::size_t>(k) * 8;
+            const __m256i a =
+                _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(after + at)));
+            const __m256i b = _mm256_cvtepu8_epi32(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(before + at)));
+            const __m256i l = _mm256_cvtepu8_epi32(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(leaving + at)));
+            _mm256_storeu_si256(sum + k, _mm256_add_epi32(s[k], _mm256_sub_epi32(a, l)));
+            const __m256i total = _mm256_add_epi32(_mm256_slli_epi32(s[k], 8),
+                                                   _mm256_madd_epi16(_mm256_add_epi32(a, b), frac));
+            const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(total, inverse), 32);
+            const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(total, 32), inverse);
+            v[k] = _mm256_or_si256(even, _mm256_and_si256(odd, highHalves));
+        }
+        const __m256i packed =
+            _mm256_packus_epi16(_mm256_packs_epi32(v[0], v[1]), _mm256_packs_epi32(v[2], v[3]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permutevar8x32_epi32(packed, order));
+    }
+    return i;
+}
+#endif
+
 // Four rows of one channel at a time, interleaved into lanes, then BlurRowFour over the
 // pixels the four rows' nonzero ones reach (clear rows stay clear); the rows left over are
 // done one by one. Returns the first row not done.
@@ -381,8 +441,12 @@ void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels,
         const std::uint8_t* before = original(y - box.m - 1);
         const std::uint8_t* leaving = original(y - box.m);
         std::size_t i = 0;
+#if defined(SAVER_BLUR_AVX2)
+        if (HasAvx2()) i = BlurColumnRowWide(box, sums, after, before, leaving, out, rowBytes);
+#endif
 #if defined(__SSE2__)
-        i = BlurColumnRow(box, sums, after, before, leaving, out, rowBytes);
+        i +=
+            BlurColumnRow(box, sums + i, after + i, before + i, leaving + i, out + i, rowBytes - i);
 #endif
         for (; i < rowBytes; ++i) {
             const std::uint32_t a = after[i];
