@@ -433,6 +433,9 @@ void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels,
         const std::uint8_t* r = pixels + stride * k;
         for (std::size_t i = 0; i < rowBytes; ++i) sums[i] += r[i];
     }
+#if defined(SAVER_BLUR_AVX2)
+    const bool wide = HasAvx2();
+#endif
     for (int y = 0; y < height; ++y) {
         std::uint8_t* out = pixels + stride * y;
         std::memcpy(copy_.data() + rowBytes * (y % kept), out, rowBytes);
@@ -442,7 +445,7 @@ void BoxBlur::columns(std::uint8_t* pixels, int width, int height, int channels,
         const std::uint8_t* leaving = original(y - box.m);
         std::size_t i = 0;
 #if defined(SAVER_BLUR_AVX2)
-        if (HasAvx2()) i = BlurColumnRowWide(box, sums, after, before, leaving, out, rowBytes);
+        if (wide) i = BlurColumnRowWide(box, sums, after, before, leaving, out, rowBytes);
 #endif
 #if defined(__SSE2__)
         i +=

@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kEdgeMargin = 2;   // pixels around the shapes' bounds
 constexpr int kMaxReach = 1024;  // pixels a layer may reach beyond each side of the frame
+constexpr int kBand = 16;        // rows blended and then cleared while they are in the cache
 
 struct Box {
     double x0 = std::numeric_limits<double>::max(), y0 = x0;
@@ -246,7 +247,6 @@ GroupLayers::Rows GroupLayers::closeFitted(const Group& g, std::size_t level,
     if (spans != nullptr) return blendDrawn(g, level, mask, dest);
     // The filters spread the picture over the whole rectangle: it is all blended and cleared,
     // a band at a time while the band is in the cache.
-    constexpr int kBand = 16;
     if (RowExtents* destDrawn = drawnRows(); destDrawn != nullptr)
         destDrawn->addRect(g.x0, g.y0, g.x1, g.y1);
     const std::size_t rowBytes = static_cast<std::size_t>(layer.width) * 4;
@@ -267,7 +267,6 @@ GroupLayers::Rows GroupLayers::closeFitted(const Group& g, std::size_t level,
 // layer is far larger than the cache, and a separate clearing pass would read it all again.
 GroupLayers::Rows GroupLayers::blendDrawn(const Group& g, std::size_t level,
                                           const std::uint8_t* mask, BgraImage& dest) {
-    constexpr int kBand = 16;
     const BgraImage& layer = *layers_[level];
     const int lx = g.x0 + g.originX, ly = g.y0 + g.originY;  // the rectangle in the layer
     const RowExtents& drawn = drawn_[level];
